@@ -1,0 +1,77 @@
+#include "memory_port.h"
+
+namespace tavelin::link {
+
+void MemoryPort::SetCommPort(int number)
+{
+    commPort_ = number;
+    calls_.push_back("CommPort " + std::to_string(number));
+}
+
+void MemoryPort::SetSettings(const std::string& text)
+{
+    settings_ = text;
+    calls_.push_back("Settings " + text);
+}
+
+OpenResult MemoryPort::Open()
+{
+    calls_.push_back("Open");
+    OpenResult result = std::exchange(nextOpen_, OpenResult{});
+    open_ = result.Ok();
+    return result;
+}
+
+void MemoryPort::Close()
+{
+    calls_.push_back("Close");
+    open_ = false;
+}
+
+void MemoryPort::SetDtr(bool on) { calls_.push_back(on ? "DTR 1" : "DTR 0"); }
+void MemoryPort::SetRts(bool on) { calls_.push_back(on ? "RTS 1" : "RTS 0"); }
+
+Clock::duration MemoryPort::LineTime(std::size_t bytes) const
+{
+    if (baud_ <= 0)
+        return Clock::duration::zero();
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 * double(bytes) / baud_));
+}
+
+ReadResult MemoryPort::Read(std::size_t count, Bytes& out)
+{
+    const auto deadline = pump_.Now() + Millis(inTimeout_);
+    if (!pump_.RunUntil(deadline, [&] { return input_.size() >= count; }))
+        return ReadResult::TimedOut;
+    out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(count));
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(count));
+    return ReadResult::Ok;
+}
+
+void MemoryPort::Write(std::span<const std::uint8_t> bytes)
+{
+    written_.insert(written_.end(), bytes.begin(), bytes.end());
+    outLineFreeAt_ = std::max(outLineFreeAt_, pump_.Now()) + LineTime(bytes.size());
+    Bytes copy(bytes.begin(), bytes.end());
+    pump_.Schedule(outLineFreeAt_, [this, copy = std::move(copy)] {
+        if (receiver_)
+            receiver_(copy);
+    });
+}
+
+std::size_t MemoryPort::OutBufferCount()
+{
+    if (baud_ <= 0 || outLineFreeAt_ <= pump_.Now())
+        return 0;
+    const double seconds = std::chrono::duration<double>(outLineFreeAt_ - pump_.Now()).count();
+    return static_cast<std::size_t>(seconds * baud_ / 10.0) + 1;
+}
+
+void MemoryPort::SendFromPeer(std::span<const std::uint8_t> bytes)
+{
+    inLineFreeAt_ = std::max(inLineFreeAt_, pump_.Now()) + LineTime(bytes.size());
+    Bytes copy(bytes.begin(), bytes.end());
+    pump_.Schedule(inLineFreeAt_, [this, copy = std::move(copy)] { input_.insert(input_.end(), copy.begin(), copy.end()); });
+}
+
+} // namespace tavelin::link

@@ -1,0 +1,73 @@
+// An in-memory serial port on virtual time, for tests and the in-process
+// simulator. The program's side is the SerialPort interface; the far side
+// (a simulated hand-held or a test) receives what the program writes through
+// a callback and answers with SendFromPeer. An optional line rate (10 bits a
+// byte) delays bytes in both directions as a real line would. Every call that
+// changes the port is recorded, so tests can check the order of line states.
+#pragma once
+
+#include "serial_port.h"
+#include "virtual_pump.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavelin::link {
+
+class MemoryPort final : public SerialPort {
+public:
+    explicit MemoryPort(VirtualPump& pump) : pump_(pump) {}
+
+    // --- the program's side
+    void SetCommPort(int number) override;
+    void SetSettings(const std::string& text) override;
+    OpenResult Open() override;
+    void Close() override;
+    bool IsOpen() const override { return open_; }
+    void SetDtr(bool on) override;
+    void SetRts(bool on) override;
+    void SetInTimeout(int milliseconds) override { inTimeout_ = milliseconds; }
+    int InTimeout() const override { return inTimeout_; }
+    std::size_t InBufferCount() override { return input_.size(); }
+    void DiscardInput() override { input_.clear(); }
+    ReadResult Read(std::size_t count, Bytes& out) override;
+    void Write(std::span<const std::uint8_t> bytes) override;
+    bool CtsHolding() override { return cts_; }
+    std::size_t OutBufferCount() override;
+
+    // --- the far side and the test's controls
+    using Receiver = std::function<void(const Bytes&)>;
+    void SetPeerReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
+    void SendFromPeer(std::span<const std::uint8_t> bytes); // arrives after the line time
+    void SetLineRate(int baud) { baud_ = baud; }             // 0: instant
+    void SetCts(bool holding) { cts_ = holding; }
+    void FailNextOpen(OpenResult result) { nextOpen_ = std::move(result); }
+
+    const std::vector<std::string>& Calls() const { return calls_; } // "Open", "DTR 1", "Settings 9600,n,8,1"...
+    const Bytes& Written() const { return written_; }                // everything the program wrote
+    std::string CurrentSettings() const { return settings_; }
+    int CommPort() const { return commPort_; }
+    VirtualPump& Pump() { return pump_; }
+
+private:
+    Clock::duration LineTime(std::size_t bytes) const;
+
+    VirtualPump& pump_;
+    std::vector<std::string> calls_;
+    Bytes written_;
+    std::deque<std::uint8_t> input_;
+    Receiver receiver_;
+    std::string settings_;
+    OpenResult nextOpen_;
+    int commPort_ = 1;
+    int inTimeout_ = 1000;
+    int baud_ = 0;
+    bool open_ = false;
+    bool cts_ = true;
+    Clock::time_point outLineFreeAt_{};
+    Clock::time_point inLineFreeAt_{};
+};
+
+} // namespace tavelin::link

@@ -1,0 +1,53 @@
+// What the program relies on from a serial port: the members of the port
+// control used by the link procedures, and nothing else. A read waits at most
+// InTimeout milliseconds (through the event pump, never spinning) and reports
+// a time-out as its result; the bytes of a timed-out read are never used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tavelin::link {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class OpenError { None, NotFound, NoPermission, InUse, BadSettings, Other };
+
+struct OpenResult {
+    OpenError error = OpenError::None;
+    std::string reason; // the operating system's words, for standard error
+    bool Ok() const { return error == OpenError::None; }
+};
+
+enum class ReadResult { Ok, TimedOut };
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    virtual void SetCommPort(int number) = 0;             // 1..4 for COM1..COM4
+    virtual void SetSettings(const std::string& text) = 0; // "19200,N,8,1"; switches at once when open
+    virtual OpenResult Open() = 0;                          // PortOpen = True
+    virtual void Close() = 0;                               // PortOpen = False
+    virtual bool IsOpen() const = 0;
+
+    virtual void SetDtr(bool on) = 0; // ignored where the device has no such line
+    virtual void SetRts(bool on) = 0;
+
+    virtual void SetInTimeout(int milliseconds) = 0;
+    virtual int InTimeout() const = 0;
+    virtual std::size_t InBufferCount() = 0;
+    virtual void DiscardInput() = 0; // InBufferCount = 0
+
+    // Takes exactly `count` bytes, waiting at most InTimeout for them.
+    virtual ReadResult Read(std::size_t count, Bytes& out) = 0;
+    virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+
+    virtual bool CtsHolding() = 0;
+    virtual std::size_t OutBufferCount() = 0;
+};
+
+} // namespace tavelin::link

@@ -1,0 +1,26 @@
+// Directory texts as the program keeps them: UTF-8, ending in the platform's
+// separator, joined to file names by plain concatenation.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tavelin::settings {
+
+#ifdef _WIN32
+constexpr char kDirSeparator = '\\';
+#else
+constexpr char kDirSeparator = '/';
+#endif
+
+// The text with the separator appended when it does not already end in one.
+std::string WithTrailingSeparator(std::string directory);
+
+// A file-system path from a UTF-8 text.
+std::filesystem::path FsPath(std::string_view utf8);
+
+// The current directory as UTF-8 text, ending in the separator.
+std::string CurrentDirectory();
+
+} // namespace tavelin::settings
