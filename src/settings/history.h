@@ -1,0 +1,36 @@
+// The transfer history: one line per file on screen (the automatic window's
+// history list, reached through HistoryList) and in HISTORY.DAT.
+// Write failures are silent: a history that cannot be written never stops a run.
+#pragma once
+
+#include "app_state.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavelin::settings {
+
+// The on-screen list as the history procedures use it.
+class HistoryList {
+public:
+    virtual ~HistoryList() = default;
+    virtual int Count() const = 0;
+    virtual void RemoveFirst() = 0;
+    virtual void Add(const std::string& line) = 0;
+    virtual void SelectLast() = 0; // select the line just added, so the list shows it
+};
+
+// Adds "ID <CurHhtId>: <fileName> : <listText>", trimming the 97 oldest lines
+// once the list holds more than 128. A null list is skipped.
+void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view fileName, std::string_view listText);
+
+// AddHistoryLine, then (unless HistoryMode is 3) one line appended to HISTORY.DAT:
+// ID, run mode, file name, count, result, text of the result.
+void WriteHistory(const AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
+                  std::int16_t result, std::string_view listText);
+
+// The HISTORY.DAT text of a transfer result ("" outside -5..0).
+std::string_view HistoryText(std::int16_t result);
+
+} // namespace tavelin::settings
