@@ -1,0 +1,45 @@
+// The three parameter files of the work directory and their defaults:
+// RSPRM.DAT (communication), HHTPRM.DAT (hand-held ID ranges) and DIRPRM.DAT
+// (paths and modes). Readers fill the settings record and report what went
+// wrong, so the start-up can choose its message and result code; writers
+// rewrite a file from the record (used by the settings dialog).
+#pragma once
+
+#include "app_state.h"
+
+#include <functional>
+
+namespace tavelin::settings {
+
+struct RsPrmOutcome {
+    bool opened = false;     // false: the defaults were taken
+    bool checkFailed = false; // some value out of range
+    bool readFailed = false;  // the file ended early
+};
+RsPrmOutcome ReadRsPrm(Settings& settings);
+
+// Called once for each failed check of an ID pair; returns true to read on
+// (manual mode) or false to stop at once (automatic mode).
+using IdErrorHandler = std::function<bool()>;
+
+struct HhtPrmOutcome {
+    bool opened = false;
+    int failedChecks = 0;
+};
+HhtPrmOutcome ReadHhtPrm(Settings& settings, const IdErrorHandler& onIdError);
+
+struct DirPrmOutcome {
+    bool opened = false;
+    bool readFailed = false; // fewer than six lines
+};
+DirPrmOutcome ReadDirPrm(Settings& settings);
+
+bool WriteRsPrm(const Settings& settings);
+bool WriteHhtPrm(const Settings& settings);
+bool WriteDirPrm(const Settings& settings);
+
+// The words of DIRPRM.DAT lines 4 and 5 for a mode value.
+const char* UploadModeWord(int uploadMode);
+const char* HistoryModeWord(int historyMode);
+
+} // namespace tavelin::settings

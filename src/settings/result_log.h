@@ -1,0 +1,24 @@
+// RESULT.DAT: the outcome of a run, one line, rewritten each time, for the
+// program that started the run. Write failures are silent.
+#pragma once
+
+#include "app_state.h"
+#include "numeric.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavelin::settings {
+
+// The text of a result: "正常終了" for success, the code's text for error
+// codes 1..6, empty otherwise.
+std::string_view ResultText(std::int16_t isError, std::int16_t code);
+
+// The line as written, without its CR LF.
+std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime& when);
+
+void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code);
+void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when);
+
+} // namespace tavelin::settings

@@ -1,0 +1,59 @@
+// Text files on disk: code page 932 with CR LF line ends. In memory, UTF-8.
+// The three readers match the three reading styles of the parameter files:
+// fixed-count characters, delimited fields and whole lines.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavelin::settings {
+
+// The whole file as UTF-8, or nothing when it cannot be opened.
+std::optional<std::string> ReadTextFile(std::string_view utf8Path);
+
+enum class WriteMode { Replace, Append };
+
+// Writes each line followed by CR LF, in code page 932. False when the file
+// could not be opened or written.
+bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode);
+
+// Takes characters (not bytes: a double-byte character counts once) as they
+// stand, line ends included.
+class CharReader {
+public:
+    explicit CharReader(std::string utf8) : text_(std::move(utf8)) {}
+    // The next `count` characters; nothing when fewer remain (the rest is used up).
+    std::optional<std::string> Read(std::size_t count);
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// Fields that end at a comma or a line end. Blanks and empty lines before a
+// field are skipped; a field may be enclosed in double quotes.
+class FieldReader {
+public:
+    explicit FieldReader(std::string utf8) : text_(std::move(utf8)) {}
+    std::optional<std::string> Read(); // nothing at the end of the file
+
+private:
+    void SkipDelimiter();
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// Whole lines without their line end (CR LF, CR or LF).
+class LineReader {
+public:
+    explicit LineReader(std::string utf8) : text_(std::move(utf8)) {}
+    std::optional<std::string> Read(); // nothing at the end of the file
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+} // namespace tavelin::settings
