@@ -1,1 +1,107 @@
-int main() { return 0; }
+// The program: one copy per user, the start-up sequence on a 10 ms timer
+// once the event loop runs, then the mode window it chose.
+#include "mode_placeholder.h"
+#include "qt_message_box.h"
+#include "single_instance.h"
+#include "startup.h"
+
+#include "settings/app_state.h"
+#include "settings/paths.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using namespace tavelin;
+
+enum ExitStatus { kExitOk = 0, kExitStartupFailed = 1, kExitNoDisplay = 2, kExitAlreadyRunning = 3 };
+
+std::string CommandLine(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+// True when windows can be shown: on X11 or Wayland a display must be named,
+// and Qt's offscreen platform shows nothing.
+bool ScreenAvailable()
+{
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+        return false;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// Qt wants a private runtime directory and complains on standard error when
+// none is named; name the one it would fall back to, so batch logs stay clean.
+void EnsureRuntimeDir()
+{
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
+    if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
+        qputenv("XDG_RUNTIME_DIR", dir);
+}
+#else
+void EnsureRuntimeDir() {}
+#endif
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string commandLine = CommandLine(argc, argv);
+    app::SingleInstance instance;
+    if (!instance.Acquire())
+        return kExitAlreadyRunning;
+
+    const bool screen = ScreenAvailable();
+    const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;
+    if (!screen) {
+        if (!automatic) {
+            std::fprintf(stderr, "tavelin: manual mode needs a display (set DISPLAY or WAYLAND_DISPLAY)\n");
+            return kExitNoDisplay;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    EnsureRuntimeDir();
+
+    QApplication application(argc, argv);
+    settings::AppState state;
+    app::QtMessageBox messages(screen);
+    int status = kExitOk;
+
+    QTimer::singleShot(10, [&] {
+        app::Startup startup(state, messages);
+        const auto result = startup.Run(commandLine, settings::CurrentDirectory());
+        if (result.end == app::StartupEnd::EndProgram) {
+            status = kExitStartupFailed;
+        } else {
+            const auto mode = state.settings.RunMode;
+            app::ShowModeWindowPlaceholder(mode, app::WindowCaption(mode), result.minimised);
+        }
+        QApplication::exit(status);
+    });
+    QApplication::exec();
+    return status;
+}

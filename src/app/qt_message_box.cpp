@@ -1,0 +1,23 @@
+#include "qt_message_box.h"
+
+#include "settings/texts.h"
+
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace tavelin::app {
+
+void QtMessageBox::Show(std::string_view text)
+{
+    if (!screenAvailable_) {
+        std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+        std::fflush(stderr);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(texts::kProductTitle.data(), qsizetype(texts::kProductTitle.size())),
+                    QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace tavelin::app

@@ -1,0 +1,171 @@
+#include "startup.h"
+
+#include "platform.h"
+#include "settings/param_files.h"
+#include "settings/paths.h"
+#include "settings/result_log.h"
+#include "settings/texts.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+namespace tavelin::app {
+
+using settings::WriteResult;
+namespace texts = tavelin::texts;
+
+namespace {
+
+std::string Upper(std::string_view text)
+{
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); });
+    return upper;
+}
+
+bool Contains(std::string_view commandLine, std::string_view switchText)
+{
+    return Upper(commandLine).find(switchText) != std::string::npos;
+}
+
+// Baud codes that a port kind cannot run at, by run mode group.
+std::string_view ForbiddenBaudCodes(const std::string& portKind, std::int16_t runMode)
+{
+    const bool transferMode = runMode == 2 || runMode == 3;
+    if (portKind == "0")
+        return transferMode ? "" : "4";
+    if (portKind == "1")
+        return "4";
+    if (portKind == "2")
+        return "034";
+    if (portKind == "3")
+        return transferMode ? "0" : "04";
+    return "";
+}
+
+} // namespace
+
+std::int16_t RunModeFromCommandLine(std::string_view commandLine)
+{
+    if (Contains(commandLine, "/APIN"))
+        return 1;
+    if (Contains(commandLine, "/DOWN"))
+        return 2;
+    if (Contains(commandLine, "/UP"))
+        return 3;
+    return 0;
+}
+
+bool HasIconSwitch(std::string_view commandLine) { return Contains(commandLine, "/ICON"); }
+
+std::string WindowCaption(std::int16_t runMode)
+{
+    std::string caption = std::string(texts::kProductTitle) + std::string(texts::kIdeographicSpace);
+    switch (runMode) {
+    case 0: return caption + std::string(texts::kCaptionManual);
+    case 1: caption += texts::kCaptionAutoApInstall; break;
+    case 2: caption += texts::kCaptionAutoDownload; break;
+    default: caption += texts::kCaptionAutoUpload; break;
+    }
+    return caption + std::string(texts::kVersionSuffix);
+}
+
+void InitPollRange(settings::AppState& state)
+{
+    int first = 0;
+    int last = settings::kMaxHhtId;
+    for (int i = 1; i <= settings::kMaxHhtId; ++i) {
+        if (state.settings.HhtIdOn[i - 1] == "1") {
+            if (first == 0)
+                first = i;
+            last = i;
+        }
+    }
+    state.FirstPollId = static_cast<std::int16_t>(first - 1);
+    state.LastPollId = static_cast<std::int16_t>(last - 1);
+}
+
+StartupResult Startup::Run(std::string_view commandLine, const std::string& workDir)
+{
+    auto& s = state_.settings;
+    s.PollInterval = GetPlatformId() == kPlatformWin32Nt ? 30 : 10;
+    s.WorkDir = settings::WithTrailingSeparator(workDir);
+    s.RunMode = RunModeFromCommandLine(commandLine);
+    // The automatic window is created only once the checks have passed, so
+    // its timers can never run on a half-read settings record.
+    StartupResult result;
+    result.minimised = HasIconSwitch(commandLine) && s.RunMode != 0;
+
+    if (!ReadCommParams() || !ReadHhtIds() || !ReadDirParams())
+        return result;
+    if (Automatic() && s.HistoryMode == 1) {
+        std::error_code ignored;
+        std::filesystem::remove(settings::FsPath(s.WorkDir + "HISTORY.DAT"), ignored);
+    }
+    InitPollRange(state_);
+    if (!PFile_Check(s.RunMode))
+        return result;
+    result.end = Automatic() ? StartupEnd::ShowAutomatic : StartupEnd::ShowManual;
+    return result;
+}
+
+bool Startup::ReadCommParams()
+{
+    const auto outcome = settings::ReadRsPrm(state_.settings);
+    if (outcome.checkFailed) {
+        WriteResult(state_.settings, -1, 2);
+        messages_.Show(texts::kMsgCommParamOutOfRange);
+        return false;
+    }
+    if (outcome.readFailed) {
+        if (Automatic()) {
+            WriteResult(state_.settings, -1, 2);
+            return false;
+        }
+        messages_.Show(texts::kMsgCommParamFileError);
+    }
+    return true;
+}
+
+bool Startup::ReadHhtIds()
+{
+    const bool automatic = Automatic();
+    const auto outcome = settings::ReadHhtPrm(state_.settings, [&] {
+        if (automatic)
+            return false;
+        messages_.Show(texts::kMsgBadHhtId);
+        return true;
+    });
+    if (automatic && outcome.failedChecks > 0) {
+        WriteResult(state_.settings, -1, 3);
+        return false;
+    }
+    return true;
+}
+
+bool Startup::ReadDirParams()
+{
+    const auto outcome = settings::ReadDirPrm(state_.settings);
+    if (!outcome.readFailed)
+        return true;
+    if (Automatic()) {
+        WriteResult(state_.settings, -1, 4);
+        return false;
+    }
+    messages_.Show(texts::kMsgDataParamFileError);
+    return true;
+}
+
+bool Startup::PFile_Check(std::int16_t runMode)
+{
+    const auto& s = state_.settings;
+    if (s.BaudCode.size() != 1 || ForbiddenBaudCodes(s.PortKindCode, runMode).find(s.BaudCode[0]) == std::string::npos)
+        return true;
+    WriteResult(s, -1, 6);
+    messages_.Show(texts::kMsgBaudRateOutOfRange);
+    return false;
+}
+
+} // namespace tavelin::app

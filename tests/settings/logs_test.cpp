@@ -1,0 +1,142 @@
+#include "settings/end_param.h"
+#include "settings/history.h"
+#include "settings/result_log.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace tavelin::settings {
+namespace {
+
+class Logs : public ::testing::Test {
+protected:
+    Logs()
+    {
+        state.settings.WorkDir = dir.Text();
+        state.settings.RunMode = 2;
+        state.settings.HistoryMode = 2;
+        state.CurHhtId = "007";
+    }
+    testing::TempDir dir;
+    AppState state;
+};
+
+TEST_F(Logs, ResultLineIsByteExactInCodePage932)
+{
+    const LocalTime when{2026, 1, 2, 3, 4, 5};
+    WriteResult(state.settings, -1, 3, when);
+    EXPECT_EQ(dir.Get("RESULT.DAT"),
+              "26/01/02,03:04:05,-1 , 3 ,\x82\x67\x82\x67\x82\x73\x83\x41\x83\x68\x83\x8C\x83\x58\x83\x70\x83\x89\x83\x81"
+              "\x81\x5B\x83\x5E\x83\x47\x83\x89\x81\x5B\r\n");
+
+    WriteResult(state.settings, 0, 12, when); // a second result replaces the first
+    EXPECT_EQ(dir.Get("RESULT.DAT"), "26/01/02,03:04:05, 0 , 12 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+}
+
+TEST_F(Logs, ResultTextsByCode)
+{
+    const LocalTime when{};
+    EXPECT_EQ(ResultLine(-1, 7, when), "00/01/01,00:00:00,-1 , 7 ,");
+    EXPECT_EQ(ResultLine(-1, 6, when), "00/01/01,00:00:00,-1 , 6 ,通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ項目が範囲外です。");
+    EXPECT_EQ(ResultText(-1, 1), "ＣＯＭポートエラー");
+    EXPECT_EQ(ResultText(-1, 5), "ＩＲＬＩＮＫ接続エラー");
+    EXPECT_EQ(ResultText(0, -3), "正常終了");
+}
+
+TEST_F(Logs, WriteFailuresAreSilent)
+{
+    state.settings.WorkDir = dir.Text() + "no/such/dir/";
+    WriteResult(state.settings, -1, 1);
+    WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
+    EXPECT_FALSE(dir.Has("no"));
+}
+
+class RecordingList : public HistoryList {
+public:
+    int Count() const override { return int(lines.size()); }
+    void RemoveFirst() override { lines.pop_front(); }
+    void Add(const std::string& line) override { lines.push_back(line); }
+    void SelectLast() override { selected = Count() - 1; }
+    std::deque<std::string> lines;
+    int selected = -1;
+};
+
+TEST_F(Logs, HistoryLineOnScreenAndInFile)
+{
+    RecordingList list;
+    WriteHistory(state, &list, "DATA.TXT", 1100, 0, "ダウンロード正常終了");
+    WriteHistory(state, &list, "B.TXT", 0, -3, "x");
+    WriteHistory(state, &list, "C.TXT", 0, -9, "y");
+    ASSERT_EQ(list.lines.size(), 3u);
+    EXPECT_EQ(list.lines[0], "ID 007: DATA.TXT : ダウンロード正常終了");
+    EXPECT_EQ(list.selected, 2);
+    EXPECT_EQ(dir.Get("HISTORY.DAT"), "007, 2 ,DATA.TXT, 1100 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n"
+                                      "007, 2 ,B.TXT, 0 ,-3 ,\x83\x5E\x83\x43\x83\x80\x83\x41\x83\x45\x83\x67\r\n"
+                                      "007, 2 ,C.TXT, 0 ,-9 ,\r\n");
+}
+
+TEST_F(Logs, NoHistoryFileWhileHistoryModeIsThree)
+{
+    state.settings.HistoryMode = 3;
+    RecordingList list;
+    WriteHistory(state, &list, "A.TXT", 5, 0, "ok");
+    EXPECT_EQ(list.lines.size(), 1u);
+    EXPECT_FALSE(dir.Has("HISTORY.DAT"));
+}
+
+TEST_F(Logs, HistoryListTrimsTheOldestLines)
+{
+    RecordingList list;
+    for (int i = 0; i < 129; ++i)
+        AddHistoryLine(state, &list, "F" + std::to_string(i), "t");
+    EXPECT_EQ(list.Count(), 129);
+    AddHistoryLine(state, &list, "NEW", "t");
+    ASSERT_EQ(list.Count(), 33);
+    EXPECT_EQ(list.lines.front(), "ID 007: F97 : t");
+    EXPECT_EQ(list.lines.back(), "ID 007: NEW : t");
+    EXPECT_EQ(list.selected, 32);
+    AddHistoryLine(state, nullptr, "X", "t"); // no list: nothing to do
+}
+
+TEST_F(Logs, StopRequestFile)
+{
+    const struct {
+        int runMode;
+        const char* content; // nullptr: no file
+        int result;
+        Flag stop;
+        Flag quit;
+    } rows[] = {
+        {3, "1", -2, kTrue, kFalse},   {3, "12", -2, kTrue, kFalse}, {3, "2", 0, kTrue, kTrue},
+        {3, "0", 0, kFalse, kFalse},   {3, "", 0, kFalse, kFalse},   {3, "x", 0, kFalse, kFalse},
+        {3, nullptr, 0, kFalse, kFalse}, {0, "2", 0, kFalse, kFalse}, {4, "1", 0, kFalse, kFalse},
+    };
+    for (const auto& row : rows) {
+        std::filesystem::remove(dir.Path() / "ENDPRM.DAT");
+        if (row.content)
+            dir.Put("ENDPRM.DAT", row.content);
+        AppState fresh;
+        fresh.settings.WorkDir = dir.Text();
+        fresh.settings.RunMode = std::int16_t(row.runMode);
+        EXPECT_EQ(ReadEndParam(fresh), row.result) << row.runMode << (row.content ? row.content : "-");
+        EXPECT_EQ(fresh.flags.StopRequest, row.stop);
+        EXPECT_EQ(fresh.flags.QuitRequest, row.quit);
+    }
+}
+
+TEST_F(Logs, StopRequestSetsTheFlagsAgainAtEveryCall)
+{
+    dir.Put("ENDPRM.DAT", "2");
+    state.settings.RunMode = 3;
+    ReadEndParam(state);
+    state.flags = {};
+    ReadEndParam(state);
+    EXPECT_EQ(state.flags.StopRequest, kTrue);
+    EXPECT_EQ(state.flags.QuitRequest, kTrue);
+    EXPECT_EQ(dir.Get("ENDPRM.DAT"), "2"); // never changed by the program
+}
+
+} // namespace
+} // namespace tavelin::settings
