@@ -1,0 +1,21 @@
+# Two entry points for a fresh Debian machine:
+#   make demo   installs what is missing, builds, runs the program as a batch job
+#   make test   installs what is missing, builds, runs every test
+# make sanitize runs the tests in an AddressSanitizer + UBSan build (build-asan/).
+.PHONY: demo test build sanitize setup
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@bash scripts/build.sh build
+
+demo: build
+	@bash scripts/demo.sh
+
+test: build
+	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+sanitize: setup
+	@bash scripts/build.sh build-asan -DTAVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2
