@@ -1,0 +1,78 @@
+// Frames on the wire, and the only code that reads or writes port bytes for
+// them. A frame is STX, a kind letter, the three-digit hand-held ID, one
+// sequence digit, the data length as four digits, the data, ETX, and a check
+// character (XOR of everything from the kind letter through ETX).
+//
+// Results of the receives: 0 a valid frame; -1 a frame whose check character
+// or ID is wrong (it is still delivered); -3 no frame within the time allowed.
+//
+// Every receive is bounded: it gives up with -3 once no frame has completed
+// within ReceiveLimit(), even while bytes keep arriving that never make a
+// frame (noise, a babbling device), so the Stop button always takes effect.
+// The limit is the port's InTimeout plus the line time of the longest frame
+// the length field can announce (9999 data bytes + 12) at the configured speed
+// (the slowest speed, 4800 bit/s, when the speed code is unknown). A read that
+// is already waiting when the limit passes still ends at its own InTimeout, so
+// a receive ends at most one InTimeout after the limit.
+#pragma once
+
+#include "event_pump.h"
+#include "serial_port.h"
+#include "settings/app_state.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tavelin::link {
+
+// What every link procedure is handed.
+struct Link {
+    SerialPort& port;
+    EventPump& pump;
+    settings::AppState& state; // CurHhtId, flags, PollTimeout/CommTimeout, BaudCode, RunMode
+};
+
+constexpr std::uint8_t STX = 0x02, ETX = 0x03, EOT = 0x04, ACK = 0x06, CAN = 0x18;
+
+constexpr std::size_t kFrameHeaderSize = 10;  // STX through the length digits
+constexpr std::size_t kFrameOverhead = 12;    // header, ETX and check character
+constexpr std::size_t kMaxFrameData = 9999;   // the most four digits can announce
+
+// Result codes shared by every link and transfer procedure.
+constexpr int kOk = 0;
+constexpr int kFailed = -1;
+constexpr int kTimedOut = -3;
+
+// Text frame: the data is one byte per character. Data longer than
+// kMaxFrameData cannot be framed and is not sent at all (the peer's silence
+// then shows up on the next receive).
+void SendFrame(Link& link, std::string_view kind, int sequence, std::string_view data);
+void SendFrameBin(Link& link, std::string_view kind, int sequence, std::span<const std::uint8_t> data);
+
+// frame: the whole frame, STX through the check character, one char per byte.
+// Left untouched on -3.
+int RecvFrame(Link& link, std::string& frame);
+// header: the first 10 characters (STX..length); data: the n data bytes.
+// Both left untouched on -3.
+int RecvFrameBin(Link& link, std::string& header, Bytes& data);
+
+// The character at position 2 (kind), 6 (sequence digit) or 11 (first data
+// character) of a received frame, counting from 1; "" for any other position
+// or a frame too short to have it.
+std::string FrameChar(std::string_view frame, int position);
+
+// Check characters: XOR of all the characters / bytes given.
+std::string CalcBcc(std::string_view text);
+std::uint8_t CalcBccBin(std::span<const std::uint8_t> bytes);
+
+// The whole frame as bytes, without a port. The sequence is reduced to its
+// last decimal digit; a kind other than 'A'..'Z' is written as given. Empty
+// when the data is longer than kMaxFrameData.
+Bytes BuildFrame(char kind, std::string_view hhtId, int sequence, std::span<const std::uint8_t> data);
+
+// How long one receive may take on this link before it reports -3.
+Millis ReceiveLimit(const Link& link);
+
+} // namespace tavelin::link

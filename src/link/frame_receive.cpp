@@ -1,0 +1,153 @@
+// Receiving one frame: hunt for STX, re-synchronise on a damaged header,
+// check ETX, then validate the check character and the ID.
+#include "frame.h"
+
+#include "settings/end_param.h"
+
+#include <algorithm>
+#include <deque>
+
+namespace tavelin::link {
+
+namespace {
+
+constexpr std::size_t kHeaderBody = kFrameHeaderSize - 1; // kind, ID, sequence, length
+
+bool IsDigit(std::uint8_t byte) { return byte >= '0' && byte <= '9'; }
+
+bool IsHeader(const Bytes& body)
+{
+    return body.size() == kHeaderBody && body[0] >= 'A' && body[0] <= 'Z'
+        && std::all_of(body.begin() + 1, body.end(), IsDigit);
+}
+
+std::size_t DataLength(const Bytes& body)
+{
+    std::size_t length = 0;
+    for (std::size_t i = 5; i < kHeaderBody; ++i)
+        length = length * 10 + (body[i] - '0');
+    return length;
+}
+
+class FrameReceiver {
+public:
+    explicit FrameReceiver(Link& link) : link_(link), limit_(link.pump.Now() + ReceiveLimit(link)) {}
+
+    // kOk or kFailed with the whole frame in `frame`, or kTimedOut.
+    int Receive(Bytes& frame);
+
+private:
+    bool HuntByte(std::uint8_t& byte);
+    bool Take(std::size_t count, Bytes& out);
+    int TimedOut();
+
+    Link& link_;
+    Clock::time_point limit_;
+    // Bytes already read that belong to the stream again: a rejected header
+    // is hunted over once more, so a real frame hiding in it is not lost.
+    std::deque<std::uint8_t> pending_;
+};
+
+int FrameReceiver::TimedOut()
+{
+    link_.state.flags.RxTimedOut = settings::kFalse;
+    return kTimedOut;
+}
+
+// One byte of the hunt or of the header: the receiver lets events run first
+// when nothing is buffered, and looks at the stop-request file after each.
+bool FrameReceiver::HuntByte(std::uint8_t& byte)
+{
+    if (pending_.empty() && link_.port.InBufferCount() == 0)
+        link_.pump.YieldOnce();
+    Bytes one;
+    const bool ok = Take(1, one);
+    settings::ReadEndParam(link_.state);
+    if (!ok)
+        return false;
+    byte = one[0];
+    return true;
+}
+
+// Takes `count` bytes of the stream, pending ones first. False on a read
+// time-out (which raises RxTimedOut) or once the receive's limit has passed.
+bool FrameReceiver::Take(std::size_t count, Bytes& out)
+{
+    out.clear();
+    while (!pending_.empty() && out.size() < count) {
+        out.push_back(pending_.front());
+        pending_.pop_front();
+    }
+    if (out.size() == count)
+        return true;
+    if (link_.pump.Now() >= limit_)
+        return false;
+    Bytes rest;
+    if (link_.port.Read(count - out.size(), rest) == ReadResult::TimedOut) {
+        link_.state.flags.RxTimedOut = settings::kTrue;
+        return false;
+    }
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out.size() == count && link_.pump.Now() < limit_;
+}
+
+int FrameReceiver::Receive(Bytes& frame)
+{
+    for (;;) { // restart point
+        WaitSec(link_.pump, 0.002);
+        Bytes body;
+        for (bool accepted = false; !accepted;) {
+            std::uint8_t byte = 0;
+            if (!HuntByte(byte))
+                return TimedOut();
+            if (byte != STX)
+                continue;
+            if (!Take(kHeaderBody - 1, body) || !HuntByte(byte))
+                return TimedOut();
+            body.push_back(byte);
+            accepted = IsHeader(body);
+            if (!accepted) // hunt again from the byte after this STX
+                pending_.insert(pending_.begin(), body.begin(), body.end());
+        }
+        const std::size_t length = DataLength(body);
+        Bytes rest; // data, ETX, check character
+        if (!Take(length + 2, rest))
+            return TimedOut();
+        if (rest[length] != ETX)
+            continue; // not a frame after all: hunt afresh
+
+        frame.clear();
+        frame.reserve(kFrameOverhead + length);
+        frame.push_back(STX);
+        frame.insert(frame.end(), body.begin(), body.end());
+        frame.insert(frame.end(), rest.begin(), rest.end());
+        const bool bccOk = CalcBccBin(std::span(frame).subspan(1, frame.size() - 2)) == frame.back();
+        const bool idOk = std::equal(body.begin() + 1, body.begin() + 4, link_.state.CurHhtId.begin(),
+                                     link_.state.CurHhtId.end());
+        return bccOk && idOk ? kOk : kFailed;
+    }
+}
+
+} // namespace
+
+int RecvFrame(Link& link, std::string& frame)
+{
+    Bytes bytes;
+    const int result = FrameReceiver(link).Receive(bytes);
+    if (result != kTimedOut)
+        frame.assign(bytes.begin(), bytes.end());
+    return result;
+}
+
+int RecvFrameBin(Link& link, std::string& header, Bytes& data)
+{
+    Bytes bytes;
+    const int result = FrameReceiver(link).Receive(bytes);
+    if (result != kTimedOut) {
+        header.assign(bytes.begin(), bytes.begin() + kFrameHeaderSize);
+        data.assign(bytes.begin() + kFrameHeaderSize, bytes.end() - 2);
+    }
+    return result;
+}
+
+} // namespace tavelin::link

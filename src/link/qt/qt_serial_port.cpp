@@ -1,0 +1,136 @@
+#include "qt_serial_port.h"
+
+#include "link/port_names.h"
+
+namespace tavelin::link {
+
+namespace {
+
+QSerialPort::Parity ToQt(Parity parity)
+{
+    switch (parity) {
+    case Parity::Even: return QSerialPort::EvenParity;
+    case Parity::Odd: return QSerialPort::OddParity;
+    case Parity::Mark: return QSerialPort::MarkParity;
+    case Parity::Space: return QSerialPort::SpaceParity;
+    case Parity::None: break;
+    }
+    return QSerialPort::NoParity;
+}
+
+OpenError ToOpenError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError: return OpenError::NotFound;
+    case QSerialPort::PermissionError: return OpenError::NoPermission;
+    case QSerialPort::OpenError: return OpenError::InUse;
+    default: return OpenError::Other;
+    }
+}
+
+} // namespace
+
+void QtSerialPort::Apply(const LineSettings& line)
+{
+    port_.setBaudRate(line.baud);
+    port_.setParity(ToQt(line.parity));
+    port_.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits));
+    port_.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    port_.clearError(); // a device that refuses a setting keeps its own
+}
+
+void QtSerialPort::SetSettings(const std::string& text)
+{
+    const auto line = ParseLineSettings(text);
+    if (!line)
+        return; // an unusable text leaves the line as it is
+    settings_ = line;
+    if (port_.isOpen())
+        Apply(*line);
+}
+
+OpenResult QtSerialPort::Open()
+{
+    if (port_.isOpen())
+        return {OpenError::InUse, "the port is already open"};
+    if (!settings_)
+        return {OpenError::BadSettings, "no usable line settings"};
+    port_.setPortName(QString::fromStdString(PortDeviceName(commPort_)));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        OpenResult result{ToOpenError(port_.error()), port_.errorString().toStdString()};
+        port_.clearError();
+        return result;
+    }
+    Apply(*settings_);
+    return {};
+}
+
+void QtSerialPort::Close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+void QtSerialPort::SetDtr(bool on)
+{
+    if (port_.isOpen())
+        port_.setDataTerminalReady(on);
+    port_.clearError();
+}
+
+void QtSerialPort::SetRts(bool on)
+{
+    if (port_.isOpen())
+        port_.setRequestToSend(on);
+    port_.clearError();
+}
+
+std::size_t QtSerialPort::InBufferCount()
+{
+    return static_cast<std::size_t>(port_.bytesAvailable());
+}
+
+void QtSerialPort::DiscardInput()
+{
+    if (port_.isOpen())
+        port_.clear(QSerialPort::Input);
+    port_.clearError();
+}
+
+ReadResult QtSerialPort::Read(std::size_t count, Bytes& out)
+{
+    const auto deadline = pump_.Now() + Millis(inTimeout_);
+    const auto enough = [&] { return static_cast<std::size_t>(port_.bytesAvailable()) >= count; };
+    if (!port_.isOpen() || !pump_.RunUntil(deadline, enough))
+        return ReadResult::TimedOut;
+    out.resize(count);
+    const auto got = port_.read(reinterpret_cast<char*>(out.data()), static_cast<qint64>(count));
+    if (got != static_cast<qint64>(count))
+        return ReadResult::TimedOut;
+    return ReadResult::Ok;
+}
+
+void QtSerialPort::Write(std::span<const std::uint8_t> bytes)
+{
+    if (port_.isOpen())
+        port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    port_.clearError();
+}
+
+bool QtSerialPort::CtsHolding()
+{
+    if (!port_.isOpen())
+        return false;
+    const bool holding = port_.pinoutSignals().testFlag(QSerialPort::ClearToSendSignal);
+    port_.clearError();
+    return holding;
+}
+
+std::size_t QtSerialPort::OutBufferCount()
+{
+    return static_cast<std::size_t>(port_.bytesToWrite());
+}
+
+} // namespace tavelin::link

@@ -1,0 +1,47 @@
+// The real serial port, on Qt SerialPort. A read waits in the event pump until
+// its bytes have arrived or InTimeout passes; line states a device does not
+// have (a pseudo-terminal has no DTR or RTS) are ignored, and only a failure
+// to open is reported, with the operating system's reason.
+#pragma once
+
+#include "link/event_pump.h"
+#include "link/line_settings.h"
+#include "link/serial_port.h"
+
+#include <QSerialPort>
+
+#include <optional>
+
+namespace tavelin::link {
+
+class QtSerialPort final : public SerialPort {
+public:
+    explicit QtSerialPort(EventPump& pump) : pump_(pump) {}
+
+    void SetCommPort(int number) override { commPort_ = number; }
+    void SetSettings(const std::string& text) override;
+    OpenResult Open() override;
+    void Close() override;
+    bool IsOpen() const override { return port_.isOpen(); }
+    void SetDtr(bool on) override;
+    void SetRts(bool on) override;
+    void SetInTimeout(int milliseconds) override { inTimeout_ = milliseconds; }
+    int InTimeout() const override { return inTimeout_; }
+    std::size_t InBufferCount() override;
+    void DiscardInput() override;
+    ReadResult Read(std::size_t count, Bytes& out) override;
+    void Write(std::span<const std::uint8_t> bytes) override;
+    bool CtsHolding() override;
+    std::size_t OutBufferCount() override;
+
+private:
+    void Apply(const LineSettings& line);
+
+    EventPump& pump_;
+    QSerialPort port_;
+    std::optional<LineSettings> settings_;
+    int commPort_ = 1;
+    int inTimeout_ = 1000;
+};
+
+} // namespace tavelin::link
