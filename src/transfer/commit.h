@@ -1,0 +1,25 @@
+// Moving a completely received temporary file to its target, and the names of
+// the temporary files. Received data only ever reaches a target through here.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tavelin::transfer {
+
+// WorkDir + "DATA.TMP": the single upload's temporary file.
+std::filesystem::path DataTempPath(const std::string& workDir);
+// WorkDir + "UPTMP.00", "UPTMP.01" ... ("UPTMP.100" from index 100 on).
+std::filesystem::path UpTempPath(const std::string& workDir, int index);
+
+// The target takes the temporary file's place in one step, so that at every
+// moment one of the two complete files exists. Works across volumes by
+// staging a copy beside the target. False when the target was not replaced.
+bool ReplaceWithTemp(const std::filesystem::path& temp, const std::filesystem::path& target);
+
+// Appends the temporary file to the target (created when missing); a final
+// Ctrl-Z of the target is overwritten by the first appended byte. False when
+// a read or write failed.
+bool AppendTemp(const std::filesystem::path& temp, const std::filesystem::path& target);
+
+} // namespace tavelin::transfer

@@ -1,0 +1,96 @@
+#include "pc_files.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tavelin::transfer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsReservedDeviceName(std::string_view name)
+{
+    // Windows maps these to devices whatever the extension: "NUL.DAT" is NUL.
+    std::string stem(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    std::transform(stem.begin(), stem.end(), stem.begin(), [](unsigned char c) { return std::toupper(c); });
+    static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
+    if (std::find(kPlain.begin(), kPlain.end(), stem) != kPlain.end())
+        return true;
+    const bool numbered = stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT"));
+    return numbered && stem[3] >= '1' && stem[3] <= '9';
+}
+
+bool IsForbiddenChar(unsigned char c)
+{
+    static constexpr std::string_view kForbidden = "/\\:*?\"<>|";
+    return c < 0x20 || c == 0x7F || kForbidden.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+#ifdef _WIN32
+DWORD Attributes(const fs::path& path) { return GetFileAttributesW(path.c_str()); }
+#else
+bool IsHiddenName(const fs::path& path)
+{
+    const auto name = path.filename().native();
+    return !name.empty() && name.front() == '.';
+}
+#endif
+
+} // namespace
+
+bool IsSafePcFileName(std::string_view utf8Name)
+{
+    if (utf8Name.empty() || utf8Name == "." || utf8Name == "..")
+        return false;
+    if (std::any_of(utf8Name.begin(), utf8Name.end(), [](char c) { return IsForbiddenChar(static_cast<unsigned char>(c)); }))
+        return false;
+    return !IsReservedDeviceName(utf8Name);
+}
+
+bool PlainFileExists(const fs::path& path)
+{
+#ifdef _WIN32
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES &&
+           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+#else
+    std::error_code error;
+    return fs::is_regular_file(path, error) && !IsHiddenName(path);
+#endif
+}
+
+bool IsProtectedPcFile(const fs::path& path)
+{
+#ifdef _WIN32
+    const DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES &&
+           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (error || !fs::exists(status))
+        return false;
+    if (!fs::is_regular_file(status))
+        return true;
+    const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+    return readOnly || IsHiddenName(path);
+#endif
+}
+
+void RemoveQuietly(const fs::path& path)
+{
+    std::error_code error;
+    fs::remove(path, error);
+}
+
+} // namespace tavelin::transfer

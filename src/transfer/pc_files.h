@@ -1,0 +1,28 @@
+// What the engines ask of PC files beyond reading and writing: whether a name
+// offered by a hand-held is a plain file name here, and the attribute tests
+// that decide whether an existing file may be replaced.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace tavelin::transfer {
+
+// False for names that would leave the target directory or that the PC cannot
+// hold as one plain file: empty, "." or "..", path separators, a drive colon,
+// control characters, characters Windows forbids, or a reserved device name
+// (CON, NUL, COM1, LPT1 ... with or without an extension).
+bool IsSafePcFileName(std::string_view utf8Name);
+
+// A file that a directory search with no attribute filter would show: it
+// exists, is no directory and is neither hidden nor a system file.
+bool PlainFileExists(const std::filesystem::path& path);
+
+// Something exists there that the engines must not replace: a read-only,
+// hidden or system file, or anything that is not a regular file.
+bool IsProtectedPcFile(const std::filesystem::path& path);
+
+// Removes the file if present; failures are of no interest to the caller.
+void RemoveQuietly(const std::filesystem::path& path);
+
+} // namespace tavelin::transfer

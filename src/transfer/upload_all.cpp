@@ -1,0 +1,409 @@
+#include "commit.h"
+#include "engine_texts.h"
+#include "engines.h"
+#include "exchange.h"
+#include "frame_fields.h"
+#include "pc_files.h"
+
+#include "settings/paths.h"
+
+#include <algorithm>
+#include <bitset>
+#include <fstream>
+#include <limits>
+#include <optional>
+
+namespace tavelin::transfer {
+
+namespace {
+
+constexpr std::size_t kNameField = 12;
+constexpr std::size_t kSizeField = 7;
+constexpr int kTotalSilenceMs = 25000;
+
+std::int32_t HistoryCount(std::int64_t size)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(size, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+// A name as the hand-held sent it may hold control characters; they must not
+// break the line structure of the history.
+std::string Printable(std::string name)
+{
+    std::replace_if(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+    return name;
+}
+
+std::string AsText(const link::Bytes& data) { return std::string(data.begin(), data.end()); }
+
+class AllUploadRun {
+public:
+    AllUploadRun(link::Link& link, const std::string& directory, ProgressIndicator& progress, int mode,
+                 UpFileList& upFiles, AutoWindowLines lines)
+        : link_(link), directory_(directory), progress_(progress), mode_(mode), upFiles_(upFiles), lines_(lines),
+          waitLimit_(UploadWaitLimit(link.state.settings.CommTimeout))
+    {
+    }
+
+    int Run()
+    {
+        if (const std::optional<int> early = Request())
+            return *early;
+        progress_.SetVisible(true);
+        progress_.SetValue(0);
+        while (NextHeader()) {
+        }
+        return CommitAll();
+    }
+
+private:
+    // ---- the request: "U", answered by the number of files
+    std::optional<int> Request()
+    {
+        std::string reply;
+        for (;;) {
+            link_.port.DiscardInput();
+            link::SendFrame(link_, "C", 0, "U");
+            const int rc = link::RecvFrame(link_, reply);
+            if (StopRequested(link_)) {
+                // The flag stays set: the automatic cycle ends its run on it.
+                SendChar(link_, "E", 0, link::CAN);
+                History("", 0, -2, texts::kUploadStopped);
+                return -2;
+            }
+            if (rc == 0 && FrameKind(reply) == 'D') {
+                count_ = FrameNumber(FrameData(reply).substr(0, 3));
+                return std::nullopt;
+            }
+            if (rc == 0 && FrameKind(reply) == 'R') {
+                const bool wrongMode = FirstDataChar(reply) == 'M';
+                History("", 0, wrongMode ? -4 : -1, wrongMode ? texts::kModeError : texts::kUploadFailed);
+                return wrongMode ? -4 : -1;
+            }
+            if (++waits_ >= waitLimit_) {
+                History("", 0, -3, texts::kUploadFailed);
+                return -1;
+            }
+        }
+    }
+
+    // ---- the header wait: true to wait for the next header, false to commit
+    bool NextHeader()
+    {
+        std::string frame;
+        for (;;) {
+            const int rc = link::RecvFrame(link_, frame);
+            if (StopRequested(link_)) {
+                SendChar(link_, "E", 0, link::CAN);
+                ClearStop(link_);
+                History("", 0, -2, texts::kUploadStopped);
+                return End(-2);
+            }
+            if (rc == 0 && FrameKind(frame) == 'D') {
+                if (FirstDataChar(frame) == static_cast<char>(link::EOT))
+                    return End(0);
+                return TakeHeader(frame);
+            }
+            if (++waits_ < waitLimit_)
+                continue;
+            if (rc != 0 && index_ == count_) {
+                // Every announced file was dealt with; only the closing frame
+                // is missing. A slot this run did not fill holds an earlier
+                // run's file and must not be reported.
+                if (FilledThisRun(index_))
+                    History(upFiles_[index_].name, upFiles_[index_].size, 0, texts::kUploadOk);
+                return End(0);
+            }
+            History(FilledThisRun(index_) ? upFiles_[index_].name : "", 0, -3, texts::kUploadFailed);
+            return End(-1);
+        }
+    }
+
+    // ---- a file header: refuse it, or acknowledge it and take the file
+    bool TakeHeader(const std::string& frame)
+    {
+        headerFrame_ = frame;
+        headerDigit_ = FrameDigit(frame);
+        const std::string_view data = FrameData(frame);
+        const std::string_view field = data.substr(0, kNameField);
+        const std::string name = UnpaddedName(field);
+        if (index_ >= kUpFileCapacity) // no slot left in this run's table
+            return Refuse('F', Printable(name), -1, texts::kUploadFailed, false);
+        if (field.find(' ') == std::string_view::npos && field.size() < kNameField)
+            return Refuse('F', "", -1, texts::kUploadFailed, true);
+        if (!IsSafePcFileName(name))
+            return Refuse('F', Printable(name), -5, texts::kNameNotUsable, true);
+        const std::filesystem::path target = settings::FsPath(directory_ + name);
+        if (IsProtectedPcFile(target))
+            return Refuse('F', name, -1, texts::kProtectedFile, true);
+
+        const std::int64_t size = FrameNumber(data.substr(std::min(data.size(), kNameField), kSizeField));
+        upFiles_[index_] = {name, size};
+        filled_.set(index_);
+        if (lines_.message != nullptr)
+            lines_.message->SetMessage("ID " + link_.state.CurHhtId + ": " + name + std::string(texts::kUploadingSuffix));
+        progress_.SetValue(0);
+        progress_.SetMin(0);
+        if (size < 0) {
+            link_.port.DiscardInput();
+            return Refuse('F', name, -5, texts::kUploadFailed, true);
+        }
+        progress_.SetMax(size == 0 ? 1 : size);
+        if (PlainFileExists(target) && mode_ == 3) {
+            link_.port.DiscardInput();
+            SendChar(link_, "R", headerDigit_, 'S');
+            ++index_;
+            settings::AddHistoryLine(link_.state, lines_.history, name, texts::kSameNameExists);
+            return true;
+        }
+        total_ = 0;
+        const std::filesystem::path temp = UpTempPath(link_.state.settings.WorkDir, index_);
+        RemoveQuietly(temp);
+        out_.open(temp, std::ios::binary | std::ios::trunc);
+        if (!out_) {
+            out_.close();
+            SendChar(link_, "R", headerDigit_, 'F');
+            History(name, 0, -1, texts::kUploadFailed);
+            return End(-1);
+        }
+        link_.port.DiscardInput();
+        SendChar(link_, "A", headerDigit_, link::ACK);
+        waits_ = 0;
+        return FirstBlock();
+    }
+
+    bool Refuse(char reason, const std::string& name, std::int16_t code, std::string_view text, bool advance)
+    {
+        SendChar(link_, "R", headerDigit_, static_cast<std::uint8_t>(reason));
+        if (advance)
+            ++index_;
+        History(name, 0, code, text);
+        return true;
+    }
+
+    // ---- the wait for the first block, seeing through repeated headers
+    bool FirstBlock()
+    {
+        std::string header;
+        link::Bytes data;
+        int digit = headerDigit_;
+        for (;;) {
+            const int rc = link::RecvFrameBin(link_, header, data);
+            if (StopRequested(link_))
+                return Stopped(digit);
+            if (rc == 0) {
+                digit = FrameDigit(header);
+                if (IsHeaderAgain(header, data)) {
+                    link_.port.DiscardInput();
+                    SendChar(link_, "A", digit, link::ACK);
+                } else if (digit != headerDigit_ || headerDigit_ == 0) {
+                    waits_ = 0;
+                    last_ = -1;
+                    if (digit == 0)
+                        return DataLoop(FrameKind(header), digit, data);
+                }
+            }
+            if (++waits_ >= waitLimit_) {
+                History("", 0, -3, texts::kUploadFailed);
+                out_.close();
+                return End(-1);
+            }
+        }
+    }
+
+    // A lost acknowledgement makes the hand-held send its header again. With
+    // a digit other than 0 the digit tells; with 0 only the whole text does.
+    bool IsHeaderAgain(const std::string& header, const link::Bytes& data) const
+    {
+        if (headerDigit_ != 0)
+            return FrameDigit(header) == headerDigit_ && FrameKind(header) == 'D';
+        return header + AsText(data) == std::string_view(headerFrame_).substr(0, headerFrame_.size() - 2);
+    }
+
+    // ---- the blocks of one file, starting with the frame in hand
+    bool DataLoop(char kind, int digit, link::Bytes data)
+    {
+        std::string header;
+        for (;;) {
+            if (kind == 'D' && digit != last_) {
+                if (!Write(digit, data))
+                    return End(-1);
+                SendChar(link_, "A", digit, link::ACK);
+            } else if (kind == 'E') {
+                return EndOfFile(data);
+            } else if (kind == 'R') {
+                out_.close();
+                History(upFiles_[index_].name, 0, -1, texts::kUploadFailed);
+                ++index_;
+                progress_.SetValue(0);
+                waits_ = 1;
+                return true;
+            } else if (++waits_ >= waitLimit_) {
+                return GiveUpOnFile();
+            } else {
+                SendChar(link_, "A", digit, kEnq);
+            }
+            const int rc = link::RecvFrameBin(link_, header, data);
+            if (StopRequested(link_))
+                return Stopped(digit);
+            kind = rc == 0 ? FrameKind(header) : '\0';
+            if (rc == 0)
+                digit = FrameDigit(header);
+        }
+    }
+
+    // Takes one block. More than the header announced is refused: a hand-held
+    // that keeps sending must not fill the disk.
+    bool Write(int digit, const link::Bytes& data)
+    {
+        const UpFileEntry& entry = upFiles_[index_];
+        const auto n = static_cast<std::int64_t>(data.size());
+        if (total_ + n > entry.size || !out_.write(reinterpret_cast<const char*>(data.data()), n)) {
+            out_.close();
+            SendChar(link_, "R", digit, 'F');
+            History(entry.name, 0, -5, texts::kUploadFailed);
+            return false;
+        }
+        total_ += n;
+        progress_.SetValue(total_);
+        last_ = digit;
+        waits_ = 0;
+        return true;
+    }
+
+    bool EndOfFile(const link::Bytes& data)
+    {
+        const UpFileEntry& entry = upFiles_[index_];
+        if (!data.empty() && data.front() == link::CAN) {
+            out_.close();
+            History(entry.name, 0, -2, texts::kUploadStopped);
+            return End(-2);
+        }
+        if (total_ != entry.size) {
+            out_.close();
+            History(entry.name, 0, -3, texts::kUploadFailed);
+            return End(-1);
+        }
+        out_.close();
+        if (out_.fail()) { // the last bytes never reached the disk
+            SendChar(link_, "R", 0, 'F');
+            History(entry.name, 0, -5, texts::kUploadFailed);
+            return End(-1);
+        }
+        SendChar(link_, "A", 0, link::ACK);
+        History(entry.name, entry.size, 0, texts::kUploadOk);
+        complete_.set(index_);
+        ++index_;
+        waits_ = 1;
+        return true;
+    }
+
+    // Silence after the data: a file whose bytes all came is still not kept,
+    // and the next header takes the same slot.
+    bool GiveUpOnFile()
+    {
+        out_.close();
+        if (total_ == upFiles_[index_].size) {
+            progress_.SetVisible(false);
+            return true;
+        }
+        History(upFiles_[index_].name, 0, -3, texts::kUploadFailed);
+        return End(-1);
+    }
+
+    bool Stopped(int digit)
+    {
+        SendChar(link_, "E", digit, link::CAN);
+        ClearStop(link_);
+        out_.close();
+        History(upFiles_[index_].name, 0, -2, texts::kUploadStopped);
+        return End(-2);
+    }
+
+    // ---- the end of the exchange: complete files reach their targets
+    int CommitAll()
+    {
+        progress_.SetVisible(false);
+        const std::string& workDir = link_.state.settings.WorkDir;
+        for (int k = 0; k < index_; ++k) {
+            link_.pump.YieldOnce();
+            const std::filesystem::path temp = UpTempPath(workDir, k);
+            if (complete_.test(k) && !CommitOne(temp, upFiles_[k]))
+                History(upFiles_[k].name, 0, -5, texts::kCommitFailed);
+            RemoveQuietly(temp);
+        }
+        if (index_ < kUpFileCapacity) // the file under way when the exchange ended
+            RemoveQuietly(UpTempPath(workDir, index_));
+        return result_;
+    }
+
+    bool CommitOne(const std::filesystem::path& temp, const UpFileEntry& entry)
+    {
+        const std::filesystem::path target = settings::FsPath(directory_ + entry.name);
+        switch (mode_) {
+        case 1: return ReplaceWithTemp(temp, target);
+        case 2: return AppendTemp(temp, target);
+        case 3: {
+            std::error_code error;
+            if (std::filesystem::exists(std::filesystem::symlink_status(target, error)))
+                return true; // an existing file is kept, as this mode asks
+            return ReplaceWithTemp(temp, target);
+        }
+        default: return true;
+        }
+    }
+
+    bool FilledThisRun(int index) const { return index >= 0 && index < kUpFileCapacity && filled_.test(index); }
+
+    bool End(int result)
+    {
+        result_ = result;
+        return false;
+    }
+
+    void History(const std::string& name, std::int64_t size, std::int16_t code, std::string_view text)
+    {
+        settings::WriteHistory(link_.state, lines_.history, name, HistoryCount(size), code, text);
+    }
+
+    link::Link& link_;
+    const std::string& directory_;
+    ProgressIndicator& progress_;
+    const int mode_;
+    UpFileList& upFiles_;
+    AutoWindowLines lines_;
+    const int waitLimit_;
+
+    int waits_ = 0;       // failed waits, one budget for every wait
+    std::int64_t count_ = 0;
+    int index_ = 0;       // slot of the next file
+    int result_ = 0;
+    std::bitset<kUpFileCapacity> filled_;
+    std::bitset<kUpFileCapacity> complete_;
+    std::string headerFrame_;
+    int headerDigit_ = 0;
+    std::ofstream out_;
+    std::int64_t total_ = 0;
+    int last_ = -1;
+};
+
+} // namespace
+
+int UploadWaitLimit(int commTimeoutMs)
+{
+    const int timeout = std::max(commTimeoutMs, 1);
+    const int quotient = kTotalSilenceMs / timeout;
+    const int twiceRest = 2 * (kTotalSilenceMs % timeout);
+    const bool roundUp = twiceRest > timeout || (twiceRest == timeout && quotient % 2 == 1);
+    return std::max(quotient + (roundUp ? 1 : 0), 1);
+}
+
+int UploadAllFiles(link::Link& link, const std::string& directory, ProgressIndicator& progress, int mode,
+                   UpFileList& upFiles, AutoWindowLines lines)
+{
+    link.port.SetInTimeout(link.state.settings.CommTimeout);
+    ClearStop(link);
+    return AllUploadRun(link, directory, progress, mode, upFiles, lines).Run();
+}
+
+} // namespace tavelin::transfer
