@@ -13,8 +13,8 @@ Bytes BuildFrameText(std::string_view kind, std::string_view hhtId, int sequence
 {
     if (data.size() > kMaxFrameData)
         return {};
-    // The last decimal digit, also for a negative number.
-    const int digit = (sequence % 10 + 10) % 10;
+    // The last decimal digit as written, so -7 gives 7.
+    const int digit = sequence % 10 < 0 ? -(sequence % 10) : sequence % 10;
     char numbers[8];
     std::snprintf(numbers, sizeof numbers, "%d%04zu", digit, data.size());
 

@@ -1,0 +1,226 @@
+// Frames byte for byte, and every path of the receiver.
+#include "link_fixture.h"
+
+#include "temp_dir.h"
+
+#include <functional>
+
+namespace tavelin::testing {
+namespace {
+
+const Bytes kPoll001{0x02, 0x43, 0x30, 0x30, 0x31, 0x30, 0x30, 0x30, 0x30, 0x31, 0x50, 0x03, 0x10};
+const Bytes kAck001{0x02, 0x41, 0x30, 0x30, 0x31, 0x30, 0x30, 0x30, 0x30, 0x31, 0x06, 0x03, 0x44};
+
+TEST(FrameBytes, PollAndAcceptOfHandHeld001)
+{
+    EXPECT_EQ(BuildFrame('C', "001", 0, B("P")), kPoll001);
+    EXPECT_EQ(BuildFrame('A', "001", 0, Bytes{ACK}), kAck001);
+    EXPECT_EQ(CalcBcc("C00100001P\x03"), "\x10");
+}
+
+TEST(FrameBytes, SequenceIsItsLastDigitAndEmptyDataMakesTwelveBytes)
+{
+    const Bytes frame = BuildFrame('E', "128", 12, {});
+    ASSERT_EQ(frame.size(), 12u);
+    EXPECT_EQ(S(Bytes(frame.begin(), frame.end() - 1)), "\x02" "E12820000\x03");
+    EXPECT_EQ(BuildFrame('D', "001", -7, {})[5], '7');
+}
+
+TEST(FrameBytes, DataBeyondFourDigitsIsNotFramed)
+{
+    EXPECT_EQ(BuildFrame('D', "001", 0, Bytes(kMaxFrameData, 0x41)).size(), kMaxFrameData + 12);
+    EXPECT_TRUE(BuildFrame('D', "001", 0, Bytes(kMaxFrameData + 1, 0x41)).empty());
+}
+
+TEST(FrameBytes, FrameCharOnlyAtKindSequenceAndFirstData)
+{
+    const std::string frame = S(kAck001);
+    EXPECT_EQ(FrameChar(frame, 2), "A");
+    EXPECT_EQ(FrameChar(frame, 6), "0");
+    EXPECT_EQ(FrameChar(frame, 11), "\x06");
+    for (int position : {0, 1, 3, 10, 12, -5})
+        EXPECT_EQ(FrameChar(frame, position), "") << position;
+    EXPECT_EQ(FrameChar(frame.substr(0, 10), 11), "");
+}
+
+using SendTest = LinkTest;
+
+TEST_F(SendTest, TextAndBinaryFramesCarryTheCurrentId)
+{
+    state.CurHhtId = "001";
+    SendFrame(link, "C", 10, "P");
+    EXPECT_EQ(port.Written(), kPoll001);
+
+    state.CurHhtId = "042";
+    const Bytes raw{0x00, 0x02, 0x03, 0xFF};
+    SendFrameBin(link, "D", 3, raw);
+    EXPECT_EQ(Bytes(port.Written().begin() + 13, port.Written().end()), BuildFrame('D', "042", 3, raw));
+}
+
+TEST_F(SendTest, WaitsForTheLineOnlyWhileCtsIsHeld)
+{
+    port.SetLineRate(9600); // 13 bytes take about 13.5 ms
+    const auto before = NowMs();
+    SendFrame(link, "C", 0, "P");
+    EXPECT_GE(NowMs() - before, 13);
+
+    port.SetCts(false);
+    const auto start = NowMs();
+    SendFrame(link, "C", 0, "P");
+    EXPECT_EQ(NowMs(), start);
+}
+
+// --- receiving
+
+struct ReceiveCase {
+    const char* name;
+    Bytes incoming;
+    int result;
+    Bytes frame; // expected frame for 0 / -1
+    friend void PrintTo(const ReceiveCase& c, std::ostream* os) { *os << c.name; }
+};
+
+Bytes Cat(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes WithBadBcc(Bytes frame)
+{
+    frame.back() ^= 0x5A;
+    return frame;
+}
+
+Bytes WithWrongEtx(Bytes frame)
+{
+    frame[frame.size() - 2] = 'x';
+    return frame;
+}
+
+const Bytes kData001 = BuildFrame('D', "001", 4, B("HELLO.TXT   0000012"));
+
+class ReceiveTable : public LinkTest, public ::testing::WithParamInterface<ReceiveCase> {};
+
+TEST_P(ReceiveTable, DeliversTheExpectedFrame)
+{
+    const auto& c = GetParam();
+    Peer(c.incoming);
+    std::string frame = "untouched";
+    EXPECT_EQ(RecvFrame(link, frame), c.result);
+    EXPECT_EQ(frame, c.result == kTimedOut ? "untouched" : S(c.frame));
+    EXPECT_EQ(state.flags.RxTimedOut, settings::kFalse);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ReceiveTable,
+    ::testing::Values(
+        ReceiveCase{"Clean", kAck001, kOk, kAck001},
+        ReceiveCase{"NoiseBefore", Cat({B("\xFF\x00zz\x03\x06"), kAck001}), kOk, kAck001},
+        ReceiveCase{"TwoStx", Cat({Bytes{STX}, kAck001}), kOk, kAck001},
+        ReceiveCase{"NonDigitInId", Cat({B("\x02" "A0X100001\x06\x03" "D"), kData001}), kOk, kData001},
+        ReceiveCase{"StrayStxJustBeforeFrame", Cat({B("\x02" "A"), kData001}), kOk, kData001},
+        ReceiveCase{"WrongEtxSkipped", Cat({WithWrongEtx(kAck001), kData001}), kOk, kData001},
+        ReceiveCase{"BadCheckCharacter", WithBadBcc(kAck001), kFailed, WithBadBcc(kAck001)},
+        ReceiveCase{"ForeignId", Frame('A', "002", 0, "\x06"), kFailed, Frame('A', "002", 0, "\x06")},
+        ReceiveCase{"ZeroLength", Frame('E', "001", 0, ""), kOk, Frame('E', "001", 0, "")},
+        ReceiveCase{"Silence", {}, kTimedOut, {}},
+        ReceiveCase{"HeaderThenSilence", B("\x02" "D00110005AB"), kTimedOut, {}},
+        ReceiveCase{"OnlyTheStx", Bytes{STX}, kTimedOut, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LinkTest, SilenceEndsAfterInTimeout)
+{
+    port.SetInTimeout(300);
+    std::string frame;
+    const auto start = NowMs();
+    EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
+    EXPECT_GE(NowMs() - start, 300);
+    EXPECT_LT(NowMs() - start, 320);
+}
+
+TEST_F(LinkTest, BinaryFrameOfMaximumLengthWithEveryByteValue)
+{
+    Bytes data(kMaxFrameData);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>(i * 7);
+    Peer(BuildFrame('D', "001", 9, data));
+    std::string header;
+    Bytes got;
+    ASSERT_EQ(RecvFrameBin(link, header, got), kOk);
+    EXPECT_EQ(header, "\x02" "D00199999");
+    EXPECT_EQ(got, data);
+}
+
+TEST_F(LinkTest, BinaryReceiveLeavesOutputsAloneOnTimeOut)
+{
+    std::string header = "keep";
+    Bytes data{1, 2};
+    EXPECT_EQ(RecvFrameBin(link, header, data), kTimedOut);
+    EXPECT_EQ(header, "keep");
+    EXPECT_EQ(data, (Bytes{1, 2}));
+}
+
+TEST_F(LinkTest, StopRequestFileIsReadWhileHunting)
+{
+    TempDir dir;
+    dir.Put("ENDPRM.DAT", "1");
+    state.settings.WorkDir = dir.Text();
+    state.settings.RunMode = 2;
+    Peer(kAck001);
+    std::string frame;
+    EXPECT_EQ(RecvFrame(link, frame), kOk);
+    EXPECT_EQ(state.flags.StopRequest, settings::kTrue);
+}
+
+// --- a line that never stops talking
+
+struct NoiseCase {
+    const char* name;
+    Bytes burst; // repeated every millisecond, for ever
+    friend void PrintTo(const NoiseCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class EndlessNoise : public LinkTest, public ::testing::WithParamInterface<NoiseCase> {
+protected:
+    void Babble()
+    {
+        port.SendFromPeer(GetParam().burst);
+        pump.ScheduleAfter(Millis(1), [this] { Babble(); });
+    }
+};
+
+TEST_P(EndlessNoise, ReceiveGivesUpWithinItsLimit)
+{
+    state.settings.BaudCode = "5";
+    port.SetInTimeout(200);
+    Babble();
+    const auto start = NowMs();
+    std::string frame = "untouched";
+    EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
+    EXPECT_LE(NowMs() - start, ReceiveLimit(link).count() + 200);
+    EXPECT_EQ(frame, "untouched");
+    EXPECT_EQ(state.flags.RxTimedOut, settings::kFalse);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, EndlessNoise,
+    ::testing::Values(NoiseCase{"Garbage", B("\xFF\x13zq\x80\x00")},
+                      NoiseCase{"StxOnly", Bytes(8, STX)},
+                      NoiseCase{"HeadersWithWrongEtx", B("\x02" "D00100003ABCDx")},
+                      NoiseCase{"HugeLengthNeverEnding", B("\x02" "D00109999")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LinkTest, LimitCoversTheLongestFrameAtTheConfiguredSpeed)
+{
+    port.SetInTimeout(1000);
+    state.settings.BaudCode = "5"; // 10011 bytes at 115200 bit/s: 869 ms
+    EXPECT_EQ(ReceiveLimit(link).count(), 1000 + 870);
+    state.settings.BaudCode = "?"; // unknown: the slowest speed
+    EXPECT_EQ(ReceiveLimit(link).count(), 1000 + 20857);
+}
+
+} // namespace
+} // namespace tavelin::testing
