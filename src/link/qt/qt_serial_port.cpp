@@ -114,8 +114,12 @@ ReadResult QtSerialPort::Read(std::size_t count, Bytes& out)
 
 void QtSerialPort::Write(std::span<const std::uint8_t> bytes)
 {
-    if (port_.isOpen())
+    if (port_.isOpen()) {
         port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        // Hand the bytes to the driver now: without CTS nobody waits for the
+        // buffer to drain, and the next step may be a close.
+        port_.flush();
+    }
     port_.clearError();
 }
 

@@ -1,0 +1,153 @@
+// The Qt backend over a real pseudo-terminal: opening by TAVELIN_COMn, frames
+// both ways through the real event loop, and a time-out.
+#include "pty_pair.h"
+
+#include "link/commands.h"
+#include "link/port_setup.h"
+#include "link/qt/qt_event_pump.h"
+#include "link/port_names.h"
+#include "link/qt/qt_serial_port.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tavelin::testing {
+namespace {
+
+using namespace tavelin::link;
+
+class QtPortTest : public ::testing::Test {
+protected:
+    QtPortTest()
+    {
+        auto& s = state.settings;
+        s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
+        s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
+    }
+
+    PtyPair pty;
+    QtEventPump pump;
+    QtSerialPort port{pump};
+    settings::AppState state;
+    Link link{port, pump, state};
+};
+
+TEST_F(QtPortTest, ConnectsToAHandHeldOnTheFarSide)
+{
+    ASSERT_TRUE(pty.Ok());
+    std::string reason;
+    ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+
+    // The hand-held answers the poll from inside the event loop, as a real
+    // one answers while the program waits.
+    const Bytes poll = BuildFrame('C', "001", 0, Bytes{'P'});
+    Bytes heard;
+    QSocketNotifier notifier(pty.MasterFd(), QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        const Bytes chunk = pty.Receive(1, 0);
+        heard.insert(heard.end(), chunk.begin(), chunk.end());
+        if (heard == poll)
+            pty.Send(BuildFrame('A', "001", 0, Bytes{ACK}));
+    });
+
+    EXPECT_EQ(ConnectHht(link), kOk);
+    EXPECT_EQ(heard, poll);
+}
+
+TEST_F(QtPortTest, BinaryFrameArrivesWithEveryByteValue)
+{
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    Bytes data(512);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>(i); // CR, LF, XON, XOFF and all
+    pty.Send(BuildFrame('D', "001", 7, data));
+    port.SetInTimeout(2000);
+    std::string header;
+    Bytes got;
+    ASSERT_EQ(RecvFrameBin(link, header, got), kOk);
+    EXPECT_EQ(header, "\x02" "D00170512");
+    EXPECT_EQ(got, data);
+
+    SendFrameBin(link, "A", 7, Bytes{ACK});
+    const Bytes expected = BuildFrame('A', "001", 7, Bytes{ACK});
+    EXPECT_EQ(pty.Receive(expected.size(), 2000), expected);
+}
+
+TEST_F(QtPortTest, SilenceTimesOut)
+{
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    port.SetInTimeout(200);
+    std::string frame = "untouched";
+    const auto start = Clock::now();
+    EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
+    const auto took = std::chrono::duration_cast<Millis>(Clock::now() - start).count();
+    EXPECT_GE(took, 200);
+    EXPECT_LT(took, 1000);
+    EXPECT_EQ(frame, "untouched");
+}
+
+TEST_F(QtPortTest, LineStatesAPseudoTerminalLacksAreIgnored)
+{
+    ASSERT_TRUE(pty.Ok());
+    state.settings.PortKindCode = "2"; // sets DTR and RTS at 19200 bit/s
+    EXPECT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(QtPortTest, MissingDeviceReportsTheReason)
+{
+    ::setenv("TAVELIN_COM4", "/nonexistent/tty-for-test", 1);
+    state.settings.ComPortCode = "3";
+    std::string reason;
+    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_FALSE(port.IsOpen());
+    ::unsetenv("TAVELIN_COM4");
+
+    port.SetCommPort(4);
+    port.SetSettings("9600,n,8,1");
+    ::setenv("TAVELIN_COM4", "/nonexistent/tty-for-test", 1);
+    EXPECT_EQ(port.Open().error, OpenError::NotFound);
+    ::unsetenv("TAVELIN_COM4");
+}
+
+TEST(LineSettingsText, EitherCaseAndOnlyRealValues)
+{
+    const auto lower = ParseLineSettings("9600,n,8,1");
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower->baud, 9600);
+    EXPECT_EQ(lower->parity, Parity::None);
+    const auto upper = ParseLineSettings("115200,E,7,2");
+    ASSERT_TRUE(upper);
+    EXPECT_EQ(upper->parity, Parity::Even);
+    EXPECT_EQ(upper->dataBits, 7);
+    EXPECT_EQ(upper->stopBits, 2);
+    for (const char* bad : {"", "9600", "9600,N,8", "9600,X,8,1", "9600,N,9,1", "9600,N,8,3", "fast,N,8,1",
+                            "9600,N,8,1,", " 9600,N,8,1"})
+        EXPECT_FALSE(ParseLineSettings(bad)) << bad;
+}
+
+TEST(PortNames, EnvironmentFirstThenStandardDevices)
+{
+    ::setenv("TAVELIN_COM3", "/dev/pts/77", 1);
+    EXPECT_EQ(PortDeviceName(3), "/dev/pts/77");
+    ::unsetenv("TAVELIN_COM3");
+    EXPECT_EQ(PortDeviceName(3), "/dev/ttyS2");
+    EXPECT_EQ(PortDeviceName(1), "/dev/ttyS0");
+}
+
+} // namespace
+} // namespace tavelin::testing
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
