@@ -1,0 +1,399 @@
+// Downloads against a scripted hand-held: what goes on the wire, what the
+// engines return and what the file set records.
+#include "engine_fixture.h"
+
+#include "transfer/engines.h"
+
+namespace tavelin::testing {
+namespace {
+
+using link::ACK;
+using link::CAN;
+using link::EOT;
+
+std::string Pattern(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+class DownloadTest : public EngineTest {
+protected:
+    int Download(std::string_view kind, const std::string& name)
+    {
+        const int result = transfer::DownloadFile(link, kind, files.Text(), name, progress);
+        Settle();
+        return result;
+    }
+    // A hand-held that takes everything and acknowledges each frame.
+    void AcceptAll()
+    {
+        hht.onFrame = [this](const PcFrame& f) {
+            if (f.kind == 'C' || f.kind == 'D')
+                hht.Send('A', f.digit, Ch(ACK));
+        };
+    }
+    std::string DataSent() const
+    {
+        std::string all;
+        for (const PcFrame& f : hht.Of('D'))
+            all += f.data;
+        return all;
+    }
+    std::string Digits() const
+    {
+        std::string digits;
+        for (const PcFrame& f : hht.Of('D'))
+            digits += static_cast<char>('0' + f.digit);
+        return digits;
+    }
+};
+
+TEST_F(DownloadTest, SendsTheFileInNumberedBlocksAndClosesIt)
+{
+    struct Case {
+        std::size_t size;
+        const char* digits;
+    };
+    for (const Case c : {Case{0, ""}, Case{1, "0"}, Case{512, "0"}, Case{513, "01"}, Case{512 * 10 + 1, "01234567890"}}) {
+        SCOPED_TRACE(c.size);
+        hht.received.clear();
+        files.Put("DATA.TXT", Pattern(c.size));
+        AcceptAll();
+        EXPECT_EQ(Download("D", "DATA.TXT"), 0);
+        ASSERT_FALSE(hht.received.empty());
+        EXPECT_EQ(hht.received.front().data, "DDATA.TXT    " + std::string(7 - std::to_string(c.size).size(), '0') + std::to_string(c.size));
+        EXPECT_EQ(DataSent(), Pattern(c.size));
+        EXPECT_EQ(Digits(), c.digits);
+        EXPECT_TRUE(hht.received.back().Is('E', Ch(EOT)));
+        EXPECT_FALSE(progress.visible);
+    }
+}
+
+TEST_F(DownloadTest, ApplicationFilesGoUnderTheirOwnKindLetter)
+{
+    files.Put("AP.HEX", "x");
+    AcceptAll();
+    EXPECT_EQ(Download("A", "AP.HEX"), 0);
+    EXPECT_EQ(hht.received.front().data, "AAP.HEX      0000001");
+}
+
+TEST_F(DownloadTest, AnswersToTheRequest)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedHht&, const PcFrame&)> reply;
+        int result;
+        std::size_t requests;
+    };
+    const std::vector<Case> cases = {
+        {"wrong mode", [](ScriptedHht& h, const PcFrame&) { h.Send('R', 0, "M"); }, -4, 1},
+        {"other refusal", [](ScriptedHht& h, const PcFrame&) { h.Send('R', 0, "F"); }, -1, 1},
+        {"silence", [](ScriptedHht&, const PcFrame&) {}, -1, 20},
+        {"acknowledged without ACK", [](ScriptedHht& h, const PcFrame&) { h.Send('A', 0, "X"); }, -1, 20},
+        {"foreign ID", [](ScriptedHht& h, const PcFrame&) { h.SendRaw(std::string(reinterpret_cast<const char*>(link::BuildFrame('A', "002", 0, link::Bytes{ACK}).data()), 12)); }, -1, 20},
+    };
+    files.Put("A.DAT", "abc");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hht.received.clear();
+        hht.onFrame = [&](const PcFrame& f) {
+            if (f.kind == 'C')
+                c.reply(hht, f);
+        };
+        EXPECT_EQ(Download("D", "A.DAT"), c.result);
+        EXPECT_EQ(hht.received.size(), c.requests) << "nothing but the requests goes out";
+    }
+}
+
+TEST_F(DownloadTest, BlockAcknowledgementsAndTheirFailures)
+{
+    files.Put("B.DAT", Pattern(1500)); // three blocks
+    struct Case {
+        const char* name;
+        std::function<bool(ScriptedHht&, const PcFrame&, int& count)> onBlock; // true: answered
+        int result;
+        const char* digits;
+        std::string last; // kind + data of the PC's last frame ("" for none)
+    };
+    const std::vector<Case> cases = {
+        {"wrong digit once",
+         [](ScriptedHht& h, const PcFrame& f, int& n) {
+             h.Send('A', (f.digit == 1 && n++ == 0) ? 7 : f.digit, Ch(ACK));
+             return true;
+         },
+         0, "0112", "E" + Ch(EOT)},
+        {"never acknowledged", [](ScriptedHht&, const PcFrame&, int&) { return false; }, -1,
+         "000000000000000000000", "D"},
+        {"refused during the blocks",
+         [](ScriptedHht& h, const PcFrame& f, int&) {
+             h.Send(f.digit == 1 ? 'R' : 'A', f.digit, f.digit == 1 ? "F" : Ch(ACK));
+             return true;
+         },
+         -1, "01", "D"},
+        {"hand-held ends",
+         [](ScriptedHht& h, const PcFrame& f, int&) {
+             h.Send(f.digit == 2 ? 'E' : 'A', f.digit, f.digit == 2 ? Ch(CAN) : Ch(ACK));
+             return true;
+         },
+         -2, "012", "D"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hht.received.clear();
+        int count = 0;
+        hht.onFrame = [&](const PcFrame& f) {
+            if (f.kind == 'C')
+                hht.Send('A', 0, Ch(ACK));
+            else if (f.kind == 'D')
+                c.onBlock(hht, f, count);
+        };
+        EXPECT_EQ(Download("D", "B.DAT"), c.result);
+        EXPECT_EQ(Digits(), c.digits);
+        EXPECT_EQ(std::string(1, hht.received.back().kind) + (c.last.size() > 1 ? hht.received.back().data : ""), c.last);
+        EXPECT_FALSE(progress.visible);
+    }
+}
+
+TEST_F(DownloadTest, RefusalAfterTheLastBlockIsNotASuccess)
+{
+    files.Put("C.DAT", "123");
+    hht.onFrame = [this](const PcFrame& f) {
+        if (f.kind == 'C')
+            hht.Send('A', 0, Ch(ACK));
+        else if (f.kind == 'D')
+            hht.Send('R', 0, "F"); // the block is taken, the file is not
+    };
+    EXPECT_EQ(Download("D", "C.DAT"), -1)
+        << "an R answering the block itself is a refusal during the blocks";
+
+    hht.received.clear();
+    hht.onFrame = [this](const PcFrame& f) {
+        if (f.kind == 'C' || f.kind == 'D')
+            hht.Send('A', f.digit, Ch(ACK));
+        if (f.kind == 'D')
+            hht.Send('R', 0, "F");
+    };
+    EXPECT_EQ(Download("D", "C.DAT"), -5);
+    EXPECT_EQ(hht.received.back().kind, 'D') << "no closing frame after the refusal";
+}
+
+TEST_F(DownloadTest, StopRequestsEndWithCanAndTheCurrentDigit)
+{
+    files.Put("S.DAT", Pattern(1200));
+    hht.onFrame = [this](const PcFrame& f) {
+        if (f.kind == 'C')
+            hht.Send('A', 0, Ch(ACK));
+        else if (f.kind == 'D' && f.digit == 2)
+            state.flags.StopRequest = settings::kTrue; // the Stop button, while the third block waits
+        else if (f.kind == 'D')
+            hht.Send('A', f.digit, Ch(ACK));
+    };
+    EXPECT_EQ(Download("D", "S.DAT"), -2);
+    EXPECT_TRUE(hht.received.back().Is('E', Ch(CAN)));
+    EXPECT_EQ(hht.received.back().digit, 2);
+    EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
+    EXPECT_FALSE(progress.visible);
+
+    hht.received.clear();
+    hht.onFrame = [this](const PcFrame&) { state.flags.StopRequest = settings::kTrue; };
+    EXPECT_EQ(Download("D", "S.DAT"), -2);
+    ASSERT_EQ(hht.received.size(), 2u);
+    EXPECT_TRUE(hht.received.back().Is('E', Ch(CAN)));
+}
+
+TEST_F(DownloadTest, AMissingPcFileEndsAfterTheAcceptedRequest)
+{
+    AcceptAll();
+    EXPECT_EQ(Download("D", "GONE.DAT"), -1);
+    ASSERT_EQ(hht.received.size(), 1u);
+    EXPECT_EQ(hht.received.front().data, "DGONE.DAT    0000000");
+}
+
+// ---- file sets
+
+class DownloadSetTest : public DownloadTest {
+protected:
+    int Run(std::vector<std::string> names)
+    {
+        const int result = transfer::DownloadFileSet(link, files.Text(), names, progress, Lines());
+        Settle();
+        return result;
+    }
+};
+
+TEST_F(DownloadSetTest, EveryFileGetsItsHistoryLineAndTheSetCloses)
+{
+    files.Put("A.DAT", Pattern(700));
+    files.Put("EMPTY.DAT", "");
+    AcceptAll();
+    EXPECT_EQ(Run({"A.DAT", "EMPTY.DAT", "TOO-LONG-NAME.DAT", "MISSING.DAT"}), 0);
+    EXPECT_EQ(hht.received.front().data, "W004");
+    EXPECT_TRUE(hht.received.back().Is('D', Ch(EOT)));
+    EXPECT_EQ(history.lines, (std::vector<std::string>{
+                                 "ID 001: A.DAT : ダウンロード正常終了",
+                                 "ID 001: EMPTY.DAT : ダウンロード正常終了",
+                                 "ID 001: TOO-LONG-NAME.DAT : ファイル名使用不可",
+                                 "ID 001: MISSING.DAT : ダウンロード異常終了",
+                             }));
+    EXPECT_EQ(HistoryFile(), (std::vector<std::string>{
+                                 "001, 0 ,A.DAT, 700 , 0 ,正常終了",
+                                 "001, 0 ,EMPTY.DAT, 0 , 0 ,正常終了",
+                                 "001, 0 ,TOO-LONG-NAME.DAT, 0 ,-5 ,ファイルＩ／Ｏエラー",
+                                 "001, 0 ,MISSING.DAT, 0 ,-5 ,ファイルＩ／Ｏエラー",
+                             }));
+    EXPECT_EQ(history.messages.front(), "ID 001: A.DAT をダウンロードしています");
+    // The unusable name is refused without a request of its own.
+    std::vector<std::string> requests;
+    for (const PcFrame& f : hht.Of('C'))
+        requests.push_back(f.data);
+    EXPECT_EQ(requests, (std::vector<std::string>{"W004", "A.DAT       0000700", "EMPTY.DAT   0000000",
+                                                  "MISSING.DAT 0000000"}));
+}
+
+TEST_F(DownloadSetTest, AnEmptySetIsOnlyTheRequestAndTheClose)
+{
+    AcceptAll();
+    EXPECT_EQ(Run({}), 0);
+    ASSERT_EQ(hht.received.size(), 2u);
+    EXPECT_EQ(hht.received[0].data, "W000");
+    EXPECT_TRUE(hht.received[1].Is('D', Ch(EOT)));
+}
+
+TEST_F(DownloadSetTest, WholeSetOutcomes)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedHht&, const PcFrame&, settings::AppState&)> reply;
+        int result;
+        std::string line;
+        bool stopLeftSet;
+    };
+    const std::vector<Case> cases = {
+        {"wrong mode", [](ScriptedHht& h, const PcFrame&, auto&) { h.Send('R', 0, "M"); }, -4,
+         "ID 001:  : ＨＨＴモードエラー", false},
+        {"refused", [](ScriptedHht& h, const PcFrame&, auto&) { h.Send('R', 0, "X"); }, -1,
+         "ID 001:  : ダウンロード異常終了", false},
+        {"silent", [](ScriptedHht&, const PcFrame&, auto&) {}, -1, "ID 001:  : ダウンロード異常終了", false},
+        {"stopped", [](ScriptedHht&, const PcFrame&, settings::AppState& s) { s.flags.StopRequest = settings::kTrue; },
+         -2, "ID 001:  : ダウンロード中断", true},
+    };
+    files.Put("A.DAT", "a");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        history.lines.clear();
+        state.flags.StopRequest = settings::kFalse;
+        hht.onFrame = [&](const PcFrame& f) { c.reply(hht, f, state); };
+        EXPECT_EQ(Run({"A.DAT"}), c.result);
+        EXPECT_EQ(history.lines, std::vector<std::string>{c.line});
+        EXPECT_EQ(state.flags.StopRequest != settings::kFalse, c.stopLeftSet);
+    }
+    EXPECT_EQ(HistoryFile()[2], "001, 0 ,, 0 ,-3 ,タイムアウト") << "20 unanswered requests are a time-out";
+}
+
+TEST_F(DownloadSetTest, PerFileOutcomes)
+{
+    files.Put("A.DAT", Pattern(600));
+    files.Put("B.DAT", "b");
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedHht&, const PcFrame&)> onFileFrame; // frames after the set was accepted
+        int result;
+        std::vector<std::string> lines;
+    };
+    auto ack = [](ScriptedHht& t, const PcFrame& f) { t.Send('A', f.digit, Ch(ACK)); };
+    const std::vector<Case> cases = {
+        {"hand-held full",
+         [&](ScriptedHht& t, const PcFrame& f) {
+             if (f.kind == 'C')
+                 t.Send('R', 0, "F");
+         },
+         0, {"ID 001: A.DAT : ダウンロード数ＭＡＸ", "ID 001: B.DAT : ダウンロード数ＭＡＸ"}},
+        {"file refused during the blocks, next file follows",
+         [&](ScriptedHht& t, const PcFrame& f) {
+             if (f.kind == 'D' && f.digit == 1)
+                 t.Send('R', 1, "F");
+             else
+                 ack(t, f);
+         },
+         0, {"ID 001: A.DAT : ダウンロード異常終了", "ID 001: B.DAT : ダウンロード正常終了"}},
+        {"other refusal during the blocks ends the set",
+         [&](ScriptedHht& t, const PcFrame& f) {
+             if (f.kind == 'D')
+                 t.Send('R', f.digit, "X");
+             else
+                 ack(t, f);
+         },
+         -1, {"ID 001: A.DAT : ダウンロード異常終了"}},
+        {"hand-held ends",
+         [&](ScriptedHht& t, const PcFrame& f) {
+             if (f.kind == 'D')
+                 t.Send('E', f.digit, Ch(CAN));
+             else
+                 ack(t, f);
+         },
+         -2, {"ID 001: A.DAT : ダウンロード中断"}},
+        {"blocks never acknowledged",
+         [&](ScriptedHht& t, const PcFrame& f) {
+             if (f.kind == 'C')
+                 ack(t, f);
+         },
+         -1, {"ID 001: A.DAT : ダウンロード異常終了"}},
+        {"refused after the last block",
+         [&](ScriptedHht& t, const PcFrame& f) {
+             ack(t, f);
+             if (f.kind == 'D' && f.digit == 1)
+                 t.Send('R', 0, "F");
+         },
+         -1, {"ID 001: A.DAT : ダウンロード異常終了"}},
+        {"file request never accepted",
+         [&](ScriptedHht&, const PcFrame&) {}, -1, {"ID 001: A.DAT : ダウンロード異常終了"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        history.lines.clear();
+        hht.received.clear();
+        hht.onFrame = [&](const PcFrame& f) {
+            if (f.Is('C', "W002"))
+                hht.Send('A', 0, Ch(ACK));
+            else
+                c.onFileFrame(hht, f);
+        };
+        EXPECT_EQ(Run({"A.DAT", "B.DAT"}), c.result);
+        EXPECT_EQ(history.lines, c.lines);
+        EXPECT_FALSE(progress.visible);
+    }
+}
+
+TEST_F(DownloadSetTest, TheAttemptBudgetIsSharedWithTheSetRequest)
+{
+    files.Put("A.DAT", "a");
+    int setRequests = 0;
+    hht.onFrame = [&](const PcFrame& f) {
+        if (f.Is('C', "W001") && ++setRequests == 15)
+            hht.Send('A', 0, Ch(ACK)); // accepted at the 15th try
+    };
+    EXPECT_EQ(Run({"A.DAT"}), -1);
+    EXPECT_EQ(hht.Of('C').size(), 15u + 6u) << "fourteen failures leave the file six tries";
+}
+
+TEST_F(DownloadSetTest, StopDuringTheBlocksIsRecordedAndCleared)
+{
+    files.Put("A.DAT", Pattern(1100));
+    hht.onFrame = [this](const PcFrame& f) {
+        if (f.kind == 'D' && f.digit == 1)
+            state.flags.StopRequest = settings::kTrue;
+        else
+            hht.Send('A', f.digit, Ch(ACK));
+    };
+    EXPECT_EQ(Run({"A.DAT"}), -2);
+    EXPECT_TRUE(hht.received.back().Is('E', Ch(CAN)));
+    EXPECT_EQ(hht.received.back().digit, 1);
+    EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
+    EXPECT_EQ(history.lines, std::vector<std::string>{"ID 001: A.DAT : ダウンロード中断"});
+}
+
+} // namespace
+} // namespace tavelin::testing
