@@ -5,8 +5,12 @@
 #include "single_instance.h"
 #include "startup.h"
 
+#include "link/frame.h"
+#include "link/qt/qt_event_pump.h"
+#include "link/qt/qt_serial_port.h"
 #include "settings/app_state.h"
 #include "settings/paths.h"
+#include "ui/auto_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +23,7 @@
 #endif
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -89,19 +94,33 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     settings::AppState state;
     app::QtMessageBox messages(screen);
+    link::QtEventPump pump;
+    link::QtSerialPort port(pump);
+    link::Link link{port, pump, state};
+    std::unique_ptr<ui::AutoWindow> autoWindow;
     int status = kExitOk;
 
+    // StartTimer: the start-up runs once the event loop is up.
     QTimer::singleShot(10, [&] {
         app::Startup startup(state, messages);
         const auto result = startup.Run(commandLine, settings::CurrentDirectory());
+        const auto mode = state.settings.RunMode;
         if (result.end == app::StartupEnd::EndProgram) {
             status = kExitStartupFailed;
+        } else if (result.end == app::StartupEnd::ShowAutomatic) {
+            autoWindow = std::make_unique<ui::AutoWindow>(link, QString::fromStdString(app::WindowCaption(mode)));
+            QObject::connect(autoWindow.get(), &ui::AutoWindow::Closed, [] { QApplication::exit(kExitOk); });
+            if (result.minimised)
+                autoWindow->showMinimized();
+            else
+                autoWindow->show();
+            return; // the program ends when the window closes
         } else {
-            const auto mode = state.settings.RunMode;
-            app::ShowModeWindowPlaceholder(mode, app::WindowCaption(mode), result.minimised);
+            app::ShowModeWindowPlaceholder(mode, app::WindowCaption(mode), false);
         }
         QApplication::exit(status);
     });
     QApplication::exec();
+    autoWindow.reset();
     return status;
 }

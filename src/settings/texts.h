@@ -30,6 +30,27 @@ inline constexpr std::string_view kMsgBadHhtId = "ハンディIDが正しくあ�
 inline constexpr std::string_view kMsgDataParamFileError = "データパラメータファイルにエラーがあります";
 inline constexpr std::string_view kMsgBaudRateOutOfRange = "通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ設定値が範囲外です。";
 
+// Automatic window
+inline constexpr std::string_view kButtonEnd = "終　了";
+inline constexpr std::string_view kButtonStop = "中　断";
+inline constexpr std::string_view kConnectingPrefix = "ハンディ［";
+inline constexpr std::string_view kConnectingSuffix = "］に接続しています";
+inline constexpr std::string_view kApDownloading = "アプリケーションファイルをダウンロードしています";
+inline constexpr std::string_view kDownloadingNoBlank = "をダウンロードしています";
+inline constexpr std::string_view kApInstallOk = " ＡＰインストール正常終了";
+inline constexpr std::string_view kApInstallStopped = " ＡＰインストール中断";
+inline constexpr std::string_view kApInstallFailed = " ＡＰインストール異常終了";
+inline constexpr std::string_view kHhtModeErrorListText = " ＨＨＴモードエラー";
+inline constexpr std::string_view kDownloadOkListText = " ダウンロード正常終了";
+inline constexpr std::string_view kDownloadStoppedListText = " ダウンロード中断";
+inline constexpr std::string_view kDownloadFailedListText = " ダウンロード異常終了";
+inline constexpr std::string_view kFileNameUnusable = "ファイル名使用不可";
+inline constexpr std::string_view kDownloadCountMax = "ダウンロード数ＭＡＸ";
+inline constexpr std::string_view kNameNotForHhtPrefix = "ファイル名［ ";
+inline constexpr std::string_view kNameNotForHhtSuffix = " ］はＨＨＴで使用できません";
+inline constexpr std::string_view kNotApFilePrefix = "ファイル［ ";
+inline constexpr std::string_view kNotApFileSuffix = " ］はアプリケーションファイルではありません";
+
 // Window captions
 inline constexpr std::string_view kProductTitle = "Tavelin";
 inline constexpr std::string_view kIdeographicSpace = "　";

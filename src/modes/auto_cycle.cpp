@@ -1,0 +1,367 @@
+#include "auto_cycle.h"
+
+#include "link/commands.h"
+#include "link/port_setup.h"
+#include "settings/end_param.h"
+#include "settings/paths.h"
+#include "settings/result_log.h"
+#include "settings/texts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace tavelin::modes {
+
+namespace texts = tavelin::texts;
+using settings::kFalse;
+using settings::kTrue;
+
+namespace {
+
+constexpr std::size_t kMaxDownloadNames = 129;
+
+std::string IdText(int index)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%03d", index + 1);
+    return text;
+}
+
+bool EndsWithHex(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string tail = name.substr(name.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return tail == ".HEX";
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(settings::FsPath(path), error);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(settings::FsPath(path), error);
+}
+
+std::int32_t FileLength(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(settings::FsPath(path), error);
+    return error ? 0 : static_cast<std::int32_t>(std::min<std::uintmax_t>(size, INT32_MAX));
+}
+
+// Splits at the last separator into the directory (with the separator) and the name.
+std::pair<std::string, std::string> SplitPath(const std::string& path)
+{
+    const auto cut = path.find_last_of(settings::kDirSeparator);
+    if (cut == std::string::npos)
+        return {"", path};
+    return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+} // namespace
+
+std::vector<std::string> ListDownloadNames(const std::string& directory, std::size_t limit, bool& truncated)
+{
+    std::vector<std::string> names;
+    truncated = false;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(settings::FsPath(directory), error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        if (names.size() == limit) {
+            truncated = true;
+            break;
+        }
+        const auto u8 = it->path().filename().u8string();
+        names.emplace_back(u8.begin(), u8.end());
+    }
+    return names;
+}
+
+AutoCycle::AutoCycle(link::Link& link, AutoView& view, ManualSelection selection)
+    : link_(link), view_(view), selection_(std::move(selection))
+{
+}
+
+bool AutoCycle::OwnsPort() const { return link_.state.settings.RunMode >= 1 && link_.state.settings.RunMode <= 3; }
+
+bool AutoCycle::Start()
+{
+    auto& state = link_.state;
+    state.flags.HhtListPending = kTrue;
+    if (OwnsPort()) {
+        std::string reason;
+        switch (link::OpenHhtPort(link_, &reason)) {
+        case link::PortSetupResult::Ok:
+            portOpenedHere_ = true;
+            break;
+        case link::PortSetupResult::PortError:
+            if (!reason.empty())
+                std::fprintf(stderr, "tavelin: COM%d: %s\n", std::atoi(link_.state.settings.ComPortCode.c_str()) + 1,
+                             reason.c_str());
+            Fail(1);
+            return false;
+        case link::PortSetupResult::AdapterError:
+            Fail(5);
+            return false;
+        default: // a communication code without a meaning
+            Fail(2);
+            return false;
+        }
+    }
+    state.flags.QuitRequest = kFalse;
+    state.flags.StopRequest = kFalse;
+    servedCount_ = 0;
+    pollRound_ = 0;
+    pollIndex_ = state.FirstPollId;
+    started_ = true;
+    // With no configured ID there is nothing to visit: the run ends at once.
+    if (pollIndex_ < 0) {
+        EndRun();
+        return false;
+    }
+    return true;
+}
+
+void AutoCycle::Tick()
+{
+    if (inTick_ || ended_)
+        return;
+    inTick_ = true;
+    auto& flags = link_.state.flags;
+    settings::ReadEndParam(link_.state);
+    if (flags.QuitRequest) {
+        flags.QuitRequest = kFalse;
+        EndRun();
+    } else if (flags.StopRequest) {
+        flags.StopRequest = kFalse;
+        EndRun();
+    } else {
+        Visit();
+        if (!ended_ && !Advance())
+            EndRun();
+    }
+    inTick_ = false;
+}
+
+void AutoCycle::Visit()
+{
+    const auto& s = link_.state.settings;
+    link_.state.CurHhtId = IdText(pollIndex_);
+    if (s.HhtIdOn[pollIndex_] != "1")
+        return;
+    view_.SetMessage(std::string(texts::kConnectingPrefix) + link_.state.CurHhtId + std::string(texts::kConnectingSuffix));
+    if (link::ConnectHht(link_) != 0)
+        return;
+    ++servedCount_;
+    switch (s.RunMode) {
+    case 1: OperationApIn(); break;
+    case 2: OperationDown(); break;
+    case 3: OperationUp(); break;
+    case 4: OperationCopyToAll(); break;
+    case 5: OperationInstallOnAll(); break;
+    default: break;
+    }
+}
+
+bool AutoCycle::Advance()
+{
+    const auto& s = link_.state.settings;
+    const auto first = link_.state.FirstPollId;
+    const auto last = link_.state.LastPollId;
+    // At most one full lap: an ID table without any "1" can never loop here.
+    for (int step = 0; step <= settings::kMaxHhtId; ++step) {
+        ++pollIndex_;
+        if (pollIndex_ > last || pollIndex_ >= settings::kMaxHhtId) {
+            pollIndex_ = first;
+            if (s.AutoPollCount > 0 && ++pollRound_ >= s.AutoPollCount)
+                return false;
+        }
+        if (s.HhtIdOn[pollIndex_] == "1")
+            return true;
+    }
+    return false;
+}
+
+void AutoCycle::EndRun()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    if (OwnsPort())
+        settings::WriteResult(link_.state.settings, 0, servedCount_);
+    view_.RequestUnload();
+    link_.state.flags.StopRequest = kFalse;
+}
+
+void AutoCycle::Fail(std::int16_t resultCode)
+{
+    ended_ = true;
+    settings::WriteResult(link_.state.settings, -1, resultCode);
+    view_.RequestUnload();
+    link_.state.flags.StopRequest = kFalse;
+}
+
+void AutoCycle::Unload()
+{
+    if (started_ && !ended_)
+        EndRun();
+    link_.state.flags.StopRequest = kTrue;
+    if (!portOpenedHere_)
+        return;
+    auto& port = link_.port;
+    if (port.CtsHolding()) {
+        link_.pump.RunUntil(link_.pump.Now() + std::chrono::seconds(5), [&] { return port.OutBufferCount() == 0; });
+    }
+    if (port.IsOpen())
+        port.Close();
+    portOpenedHere_ = false;
+}
+
+int AutoCycle::TransferWithStopCaption(const std::function<int()>& transfer)
+{
+    view_.SetEndButtonCaption(texts::kButtonStop);
+    const int result = transfer();
+    view_.SetEndButtonCaption(texts::kButtonEnd);
+    return result;
+}
+
+void AutoCycle::InstallApplication(const std::string& directory, const std::string& name, bool fromManualWindow)
+{
+    view_.SetMessage("ID " + link_.state.CurHhtId + ": " + name + "\r\n" + std::string(texts::kApDownloading));
+    const int result = TransferWithStopCaption(
+        [&] { return transfer::DownloadFile(link_, "A", directory, name, view_.Progress()); });
+    settings::HistoryList* list = view_.History();
+    switch (result) {
+    case 0:
+        settings::WriteHistory(link_.state, list, name, FileLength(directory + name), 0, texts::kApInstallOk);
+        break;
+    case -2:
+        settings::WriteHistory(link_.state, list, name, 0, -2, texts::kApInstallStopped);
+        break;
+    case -4:
+        settings::WriteHistory(link_.state, list, "", 0, -4, texts::kHhtModeErrorListText);
+        break;
+    case -5:
+        if (!fromManualWindow) {
+            settings::WriteHistory(link_.state, list, name, 0, -5, texts::kApInstallFailed);
+            break;
+        }
+        [[fallthrough]];
+    default:
+        settings::WriteHistory(link_.state, list, name, 0, -1, texts::kApInstallFailed);
+        break;
+    }
+}
+
+void AutoCycle::OperationApIn()
+{
+    const std::string& apFile = link_.state.settings.ApFile;
+    if (!FileExists(apFile) || (!apFile.empty() && apFile.back() == settings::kDirSeparator)) {
+        Fail(4);
+        return;
+    }
+    const auto [directory, name] = SplitPath(apFile);
+    if (!link::IsHhtFileName(name) || !EndsWithHex(name)) {
+        Fail(4);
+        return;
+    }
+    InstallApplication(directory, name, false);
+}
+
+void AutoCycle::OperationDown()
+{
+    const std::string& downDir = link_.state.settings.DownDir;
+    std::vector<std::string> names;
+    std::string directory;
+    if (!downDir.empty() && downDir.back() == settings::kDirSeparator) {
+        if (!DirectoryExists(downDir)) {
+            Fail(4);
+            return;
+        }
+        directory = downDir;
+        bool truncated = false;
+        names = ListDownloadNames(downDir, std::size_t(-1), truncated);
+    } else {
+        if (!FileExists(downDir)) {
+            Fail(4);
+            return;
+        }
+        auto [dir, name] = SplitPath(downDir);
+        directory = dir;
+        names.push_back(name);
+    }
+    if (names.empty())
+        return;
+    // A set carries at most 129 files; the others are named in the history
+    // rather than dropped without a word.
+    if (names.size() > kMaxDownloadNames) {
+        for (std::size_t i = kMaxDownloadNames; i < names.size(); ++i)
+            settings::WriteHistory(link_.state, view_.History(), names[i], 0, -5, texts::kDownloadCountMax);
+        names.resize(kMaxDownloadNames);
+    }
+    TransferWithStopCaption([&] {
+        return transfer::DownloadFileSet(link_, directory, names, view_.Progress(), Lines());
+    });
+}
+
+void AutoCycle::OperationUp()
+{
+    const auto& s = link_.state.settings;
+    if (!DirectoryExists(s.UpDir)) {
+        Fail(4);
+        return;
+    }
+    TransferWithStopCaption(
+        [&] { return transfer::UploadAllFiles(link_, s.UpDir, view_.Progress(), s.UploadMode, upFiles_, Lines()); });
+}
+
+void AutoCycle::OperationCopyToAll()
+{
+    for (const std::string& name : selection_.selectedNames) {
+        if (!link::IsHhtFileName(name)) {
+            settings::WriteHistory(link_.state, view_.History(), name, 0, -5, texts::kFileNameUnusable);
+            view_.ShowMessageBox(std::string(texts::kNameNotForHhtPrefix) + name + std::string(texts::kNameNotForHhtSuffix));
+            continue;
+        }
+        view_.SetMessage("ID " + link_.state.CurHhtId + ": " + name + std::string(texts::kDownloadingNoBlank));
+        const int result = TransferWithStopCaption(
+            [&] { return transfer::DownloadFile(link_, "D", selection_.directory, name, view_.Progress()); });
+        settings::HistoryList* list = view_.History();
+        if (result == 0) {
+            settings::WriteHistory(link_.state, list, name, FileLength(selection_.directory + name), 0, texts::kDownloadOkListText);
+        } else if (result == -2) {
+            settings::WriteHistory(link_.state, list, name, 0, -2, texts::kDownloadStoppedListText);
+            return;
+        } else if (result == -4) {
+            settings::WriteHistory(link_.state, list, "", 0, -4, texts::kHhtModeErrorListText);
+        } else {
+            settings::WriteHistory(link_.state, list, name, 0, -1, texts::kDownloadFailedListText);
+        }
+    }
+}
+
+void AutoCycle::OperationInstallOnAll()
+{
+    const std::string& name = selection_.currentName;
+    if (!link::IsHhtFileName(name) || !EndsWithHex(name)) {
+        view_.ShowMessageBox(std::string(texts::kNotApFilePrefix) + name + std::string(texts::kNotApFileSuffix));
+        ended_ = true;
+        view_.RequestUnload();
+        link_.state.flags.StopRequest = kFalse;
+        return;
+    }
+    InstallApplication(selection_.directory, name, true);
+}
+
+} // namespace tavelin::modes

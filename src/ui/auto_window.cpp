@@ -1,0 +1,146 @@
+#include "auto_window.h"
+
+#include "anim_pictures.h"
+#include "settings/texts.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace tavelin::ui {
+
+namespace {
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+} // namespace
+
+AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSelection selection, QWidget* parent)
+    : QWidget(parent), link_(link), history_(nullptr, true), progress_(nullptr),
+      cycle_(link, *this, std::move(selection))
+{
+    setWindowTitle(caption);
+    BuildControls();
+    history_ = QtHistoryList(LbHistory, true);
+    progress_ = QtProgress(PBar);
+
+    // Form_Load
+    Centre();
+    Timer2.setInterval(link_.state.settings.PollInterval);
+    AnimFrame = 1;
+    Pictures->setCurrentWidget(ImageFirst);
+
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(50);
+    TimerPic.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &AutoWindow::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &AutoWindow::Timer2_Timer);
+    connect(&TimerPic, &QTimer::timeout, this, &AutoWindow::TimerPic_Timer);
+    connect(BtnEnd, &QPushButton::clicked, this, &AutoWindow::BtnEnd_Click);
+    Timer1.start();
+    TimerPic.start();
+}
+
+void AutoWindow::BuildControls()
+{
+    const bool upload = link_.state.settings.RunMode == 3;
+    const Direction direction = upload ? Direction::Upload : Direction::Download;
+    Pictures = new QStackedWidget(this);
+    ImageFirst = new QLabel(Pictures);
+    ImageSecond = new QLabel(Pictures);
+    ImageFirst->setPixmap(AnimationPicture(direction, 1));
+    ImageSecond->setPixmap(AnimationPicture(direction, 2));
+    Pictures->addWidget(ImageFirst);
+    Pictures->addWidget(ImageSecond);
+    Pictures->setFixedHeight(ImageFirst->pixmap().height());
+
+    TxtMsg = new QPlainTextEdit(this);
+    TxtMsg->setReadOnly(true);
+    TxtMsg->setFixedHeight(TxtMsg->fontMetrics().lineSpacing() * 3 + 12);
+    LbHistory = new QListWidget(this);
+    PBar = new QProgressBar(this);
+    PBar->setVisible(false);
+    BtnEnd = new QPushButton(Q(texts::kButtonEnd), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Pictures, 0, Qt::AlignHCenter);
+    layout->addWidget(TxtMsg);
+    layout->addWidget(PBar);
+    layout->addWidget(LbHistory, 1);
+    layout->addWidget(BtnEnd, 0, Qt::AlignHCenter);
+    resize(520, 420);
+}
+
+void AutoWindow::Centre()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+}
+
+void AutoWindow::Timer1_Timer()
+{
+    if (cycle_.Start())
+        Timer2.start();
+}
+
+void AutoWindow::Timer2_Timer()
+{
+    cycle_.Tick();
+    if (closePending_ && !cycle_.InTick())
+        close();
+}
+
+void AutoWindow::TimerPic_Timer()
+{
+    Pictures->setCurrentWidget(AnimFrame == 1 ? ImageSecond : ImageFirst);
+    AnimFrame = AnimFrame == 1 ? 2 : 1;
+}
+
+void AutoWindow::BtnEnd_Click() { link_.state.flags.StopRequest = settings::kTrue; }
+
+void AutoWindow::SetMessage(std::string_view text) { TxtMsg->setPlainText(Q(text)); }
+
+void AutoWindow::SetEndButtonCaption(std::string_view text) { BtnEnd->setText(Q(text)); }
+
+void AutoWindow::ShowMessageBox(std::string_view text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Q(texts::kProductTitle), Q(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void AutoWindow::RequestUnload()
+{
+    Timer2.stop();
+    // Closing waits until the tick under way has returned.
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void AutoWindow::closeEvent(QCloseEvent* event)
+{
+    if (cycle_.InTick()) {
+        // A transfer is under way: ask it to stop, and close once it has.
+        link_.state.flags.StopRequest = settings::kTrue;
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (!unloaded_) {
+        unloaded_ = true;
+        Timer1.stop();
+        Timer2.stop();
+        TimerPic.stop();
+        cycle_.Unload();
+    }
+    event->accept();
+    emit Closed();
+}
+
+} // namespace tavelin::ui
