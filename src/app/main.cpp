@@ -71,6 +71,15 @@ void EnsureRuntimeDir()
 void EnsureRuntimeDir() {}
 #endif
 
+// The offscreen platform of unattended runs reports what it cannot do for a
+// window nobody sees; that is no news for a batch log.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -88,6 +97,7 @@ int main(int argc, char** argv)
             return kExitNoDisplay;
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QuietOffscreenNotes);
     }
     EnsureRuntimeDir();
 

@@ -1,6 +1,7 @@
 #include "auto_cycle.h"
 
 #include "link/commands.h"
+#include "link/port_names.h"
 #include "link/port_setup.h"
 #include "settings/end_param.h"
 #include "settings/paths.h"
@@ -8,6 +9,7 @@
 #include "settings/texts.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -66,6 +68,14 @@ std::pair<std::string, std::string> SplitPath(const std::string& path)
     return {path.substr(0, cut + 1), path.substr(cut + 1)};
 }
 
+// The result file names the failure; standard error also says why.
+void ReportPortError(const settings::Settings& s, const std::string& reason)
+{
+    const int number = std::atoi(s.ComPortCode.c_str()) + 1;
+    std::fprintf(stderr, "tavelin: COM%d (%s): %s\n", number, link::PortDeviceName(number).c_str(),
+                 reason.empty() ? "cannot be opened" : reason.c_str());
+}
+
 } // namespace
 
 std::vector<std::string> ListDownloadNames(const std::string& directory, std::size_t limit, bool& truncated)
@@ -106,9 +116,7 @@ bool AutoCycle::Start()
             portOpenedHere_ = true;
             break;
         case link::PortSetupResult::PortError:
-            if (!reason.empty())
-                std::fprintf(stderr, "tavelin: COM%d: %s\n", std::atoi(link_.state.settings.ComPortCode.c_str()) + 1,
-                             reason.c_str());
+            ReportPortError(link_.state.settings, reason);
             Fail(1);
             return false;
         case link::PortSetupResult::AdapterError:

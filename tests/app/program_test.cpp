@@ -32,6 +32,8 @@ protected:
         env.remove("WAYLAND_DISPLAY");
         env.remove("QT_QPA_PLATFORM");
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+        // No test reaches a real serial device by accident.
+        env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(work.Path().string()));
         process.start(TAVELIN_PROGRAM, arguments);
@@ -129,9 +131,12 @@ TEST_F(Program, HistoryIsDeletedAtTheStartOfABatchRun)
 {
     PutGoodFiles();
     work.Put("HISTORY.DAT", "001, 2 ,OLD.TXT, 1 , 0 ,x\r\n");
-    EXPECT_EQ(Start({"/DOWN"}).exitCode, 0);
+    const auto run = Start({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(work.Has("HISTORY.DAT"));
-    EXPECT_FALSE(work.Has("RESULT.DAT"));
+    // The run itself then fails on the port that is not there.
+    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    EXPECT_NE(run.standardError.find("no-such-port"), std::string::npos) << run.standardError;
 }
 
 TEST_F(Program, ManualModeNeedsADisplay)
