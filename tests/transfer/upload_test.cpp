@@ -1,0 +1,329 @@
+// Uploads against a scripted hand-held: the file reaches its target only
+// when complete, by overwrite, append or not at all, and every ending of an
+// upload-all leaves its history line.
+#include "engine_fixture.h"
+
+#include "transfer/engines.h"
+
+#include <deque>
+
+namespace tavelin::testing {
+namespace {
+
+using link::ACK;
+using link::CAN;
+using link::EOT;
+constexpr std::uint8_t ENQ = 0x05;
+
+std::string Pattern(std::size_t size, char seed = 0)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 13 + seed) & 0xFF);
+    return bytes;
+}
+
+struct OfferedFile {
+    std::string name;
+    std::string content;
+    std::int64_t announced = -1; // -1: the content's size
+};
+
+// The hand-held's side of both uploads, with a few ways to misbehave.
+class UploadingHht {
+public:
+    explicit UploadingHht(ScriptedHht& line) : line_(line)
+    {
+        line_.onFrame = [this](const PcFrame& f) { OnFrame(f); };
+    }
+
+    std::deque<OfferedFile> files;
+    int headerDigit = 3;           // digit of every header; 0 is allowed
+    int repeatBlockAfterAck = -1;  // send this block once more after its acknowledgement
+    bool repeatHeader = false;     // send each header twice, as if the first acknowledgement was lost
+    int dropBlock = -1;            // the first transmission of this block is lost
+    std::size_t extraBytes = 0;    // sends this much more than it announces
+    std::function<void(const PcFrame&)> observer;
+
+private:
+    void OnFrame(const PcFrame& f)
+    {
+        if (observer)
+            observer(f);
+        if (f.kind == 'C' && f.data.starts_with("S")) {
+            Begin(std::move(files.front()));
+            files.pop_front();
+            SendBlock();
+        } else if (f.Is('C', "U")) {
+            char count[8];
+            std::snprintf(count, sizeof count, "%03zu", files.size());
+            line_.Send('D', 0, count);
+            NextHeader();
+        } else if (f.Is('A', Ch(ACK))) {
+            OnAck(f.digit);
+        } else if (f.Is('A', Ch(ENQ)) && dropped_) {
+            dropped_ = false;
+            SendBlock();
+        } else if (f.kind == 'R') {
+            NextHeader();
+        }
+    }
+
+    void Begin(OfferedFile file)
+    {
+        current_ = std::move(file);
+        current_.content += std::string(extraBytes, 'x');
+        block_ = 0;
+        ended_ = false;
+    }
+
+    void NextHeader()
+    {
+        if (files.empty()) {
+            line_.Send('D', 0, Ch(EOT));
+            inHeader_ = false;
+            return;
+        }
+        Begin(std::move(files.front()));
+        files.pop_front();
+        const std::int64_t size = current_.announced >= 0 ? current_.announced : std::int64_t(current_.content.size() - extraBytes);
+        char field[32];
+        std::snprintf(field, sizeof field, "%-12s%07lld", current_.name.c_str(), static_cast<long long>(size));
+        headerText_ = field;
+        inHeader_ = true;
+        line_.Send('D', headerDigit, headerText_);
+        if (repeatHeader)
+            line_.Send('D', headerDigit, headerText_);
+    }
+
+    std::size_t Blocks() const { return (current_.content.size() + 511) / 512; }
+
+    void SendBlock()
+    {
+        if (block_ >= Blocks()) {
+            ended_ = true;
+            line_.Send('E', 0, Ch(EOT));
+            return;
+        }
+        if (static_cast<int>(block_) == dropBlock && !droppedOnce_) {
+            droppedOnce_ = dropped_ = true;
+            return;
+        }
+        line_.Send('D', static_cast<int>(block_ % 10), current_.content.substr(block_ * 512, 512));
+    }
+
+    void OnAck(int digit)
+    {
+        if (inHeader_) {
+            inHeader_ = false;
+            if (digit == headerDigit && !repeatHeaderAcked_ && repeatHeader) {
+                repeatHeaderAcked_ = true; // the acknowledgement of the repeat follows
+                inHeader_ = true;
+                return;
+            }
+            repeatHeaderAcked_ = false;
+            SendBlock();
+            return;
+        }
+        if (ended_) {
+            NextHeader();
+            return;
+        }
+        if (digit != static_cast<int>(block_ % 10))
+            return; // a late acknowledgement of a repeat
+        if (static_cast<int>(block_) == repeatBlockAfterAck) {
+            repeatBlockAfterAck = -1;
+            SendBlock(); // its acknowledgement moves on
+            return;
+        }
+        ++block_;
+        SendBlock();
+    }
+
+    ScriptedHht& line_;
+    OfferedFile current_;
+    std::size_t block_ = 0;
+    bool ended_ = false;
+    bool inHeader_ = false;
+    bool repeatHeaderAcked_ = false;
+    bool dropped_ = false;
+    bool droppedOnce_ = false;
+    std::string headerText_;
+};
+
+class UploadTest : public EngineTest {
+protected:
+    int Upload(const std::string& name, std::int64_t size, int mode)
+    {
+        const int result = transfer::UploadFile(link, files.Text(), name, size, progress, mode);
+        Settle();
+        return result;
+    }
+    int UploadAll(int mode)
+    {
+        const int result = transfer::UploadAllFiles(link, files.Text(), progress, mode, upFiles, Lines());
+        Settle();
+        return result;
+    }
+    UploadingHht peer{hht};
+    transfer::UpFileList upFiles;
+};
+
+// ---- one named file
+
+TEST_F(UploadTest, AFileReachesItsTargetWhole)
+{
+    for (std::size_t size : {1u, 512u, 1300u, 5200u}) {
+        SCOPED_TRACE(size);
+        files.Put("F.DAT", "old contents");
+        peer.files.push_back({"F.DAT", Pattern(size)});
+        EXPECT_EQ(Upload("F.DAT", std::int64_t(size), 1), 0);
+        EXPECT_TRUE(files.Get("F.DAT") == Pattern(size));
+        EXPECT_FALSE(work.Has("DATA.TMP"));
+        EXPECT_FALSE(progress.visible);
+        EXPECT_EQ(hht.received.front().data, "SF.DAT       ");
+    }
+}
+
+TEST_F(UploadTest, AFileListedWithSizeZeroIsStoredEmptyWithoutAnAcknowledgement)
+{
+    files.Put("Z.DAT", "old");
+    peer.files.push_back({"Z.DAT", "x"});
+    EXPECT_EQ(Upload("Z.DAT", 0, 1), 0);
+    EXPECT_EQ(files.Get("Z.DAT"), "");
+    EXPECT_TRUE(hht.Of('A').empty());
+}
+
+TEST_F(UploadTest, RepeatedAndLostBlocksAreTakenOnce)
+{
+    peer.files.push_back({"R.DAT", Pattern(2000)});
+    peer.repeatBlockAfterAck = 1;
+    EXPECT_EQ(Upload("R.DAT", 2000, 1), 0);
+    EXPECT_TRUE(files.Get("R.DAT") == Pattern(2000));
+
+    peer.files.push_back({"L.DAT", Pattern(2000)});
+    peer.dropBlock = 2;
+    EXPECT_EQ(Upload("L.DAT", 2000, 1), 0);
+    EXPECT_TRUE(files.Get("L.DAT") == Pattern(2000));
+    EXPECT_FALSE(hht.Of('A').empty());
+}
+
+TEST_F(UploadTest, ModesDecideWhatHappensToAnExistingFile)
+{
+    struct Case {
+        int mode;
+        std::string before; // "" : no target
+        std::string after;
+        bool tempLeft;
+    };
+    const std::string data = "NEWDATA";
+    const std::vector<Case> cases = {
+        {1, "old", data, false},
+        {2, "old", "old" + data, false},
+        {2, "old\x1A", "old" + data, false},
+        {2, "old\x1A\x1A", "old\x1A" + data, false},
+        {2, "", data, false},
+        {2, "\x1A", data, false},
+        {3, "old", "old", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(c.before);
+        std::filesystem::remove(files.Path() / "M.DAT");
+        if (!c.before.empty())
+            files.Put("M.DAT", c.before);
+        peer.files.push_back({"M.DAT", data});
+        EXPECT_EQ(Upload("M.DAT", std::int64_t(data.size()), c.mode), 0);
+        EXPECT_EQ(files.Get("M.DAT"), c.after);
+        EXPECT_EQ(work.Has("DATA.TMP"), c.tempLeft);
+    }
+    EXPECT_EQ(work.Get("DATA.TMP"), data) << "mode 3 leaves the data for the caller";
+}
+
+TEST_F(UploadTest, RequestAnswers)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedHht&)> reply;
+        int result;
+        std::size_t requests;
+    };
+    const std::vector<Case> cases = {
+        {"wrong mode", [](ScriptedHht& h) { h.Send('R', 0, "M"); }, -4, 1},
+        {"refused", [](ScriptedHht& h) { h.Send('R', 0, "X"); }, -1, 1},
+        {"stopped by the hand-held", [](ScriptedHht& h) { h.Send('E', 0, Ch(CAN)); }, -2, 1},
+        {"silence", [](ScriptedHht&) {}, -1, 21},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hht.received.clear();
+        hht.onFrame = [&](const PcFrame& f) {
+            if (f.kind == 'C')
+                c.reply(hht);
+        };
+        EXPECT_EQ(Upload("Q.DAT", 10, 1), c.result);
+        EXPECT_EQ(hht.received.size(), c.requests);
+        EXPECT_FALSE(files.Has("Q.DAT"));
+    }
+}
+
+TEST_F(UploadTest, StopRequests)
+{
+    // In the middle of the data: the transfer ends and nothing is stored.
+    peer.files.push_back({"S.DAT", Pattern(3000)});
+    peer.observer = [this](const PcFrame& f) {
+        if (f.Is('A', Ch(ACK)) && f.digit == 2)
+            state.flags.StopRequest = settings::kTrue;
+    };
+    EXPECT_EQ(Upload("S.DAT", 3000, 1), -2);
+    EXPECT_FALSE(files.Has("S.DAT"));
+    ASSERT_FALSE(hht.Of('E').empty());
+    EXPECT_EQ(hht.Of('E').back().digit, 2) << "the digit of the last block taken";
+    EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
+
+    // After the last byte: the file is complete and is kept.
+    peer.files.push_back({"T.DAT", Pattern(600)});
+    peer.observer = [this](const PcFrame& f) {
+        if (f.Is('A', Ch(ACK)) && f.digit == 1)
+            state.flags.StopRequest = settings::kTrue;
+    };
+    EXPECT_EQ(Upload("T.DAT", 600, 1), 0);
+    EXPECT_TRUE(files.Get("T.DAT") == Pattern(600));
+}
+
+TEST_F(UploadTest, MoreDataThanAnnouncedIsRefused)
+{
+    files.Put("BIG.DAT", "keep me");
+    peer.files.push_back({"BIG.DAT", Pattern(1000)});
+    peer.extraBytes = 100000;
+    EXPECT_EQ(Upload("BIG.DAT", 1000, 1), -1);
+    EXPECT_EQ(files.Get("BIG.DAT"), "keep me");
+    EXPECT_LE(std::filesystem::file_size(work.Path() / "DATA.TMP"), 1000u);
+    ASSERT_FALSE(hht.Of('R').empty());
+    EXPECT_EQ(hht.Of('R').back().data, "F");
+}
+
+TEST_F(UploadTest, NamesThatAreNoPlainPcFileNameAreNeverRequested)
+{
+    for (const char* name : {"..", ".", "../UP.DAT", "A/B", "A\\B", "C:X", "CON", "nul.txt", "COM1.DAT", "LPT9",
+                             "A\tB", ""}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Upload(name, 10, 1), -1);
+        EXPECT_TRUE(hht.received.empty());
+    }
+}
+
+TEST_F(UploadTest, AFailedCommitIsNoSuccess)
+{
+    std::filesystem::create_directories(files.Path() / "D.DAT" / "inside"); // cannot be replaced by a file
+    peer.files.push_back({"D.DAT", "data"});
+    EXPECT_EQ(Upload("D.DAT", 4, 1), -1);
+    EXPECT_EQ(work.Get("DATA.TMP"), "data") << "the received data is not lost";
+
+    peer.files.push_back({"D.DAT", "data"});
+    EXPECT_EQ(Upload("D.DAT", 4, 2), -1);
+    EXPECT_EQ(work.Get("DATA.TMP"), "data");
+}
+
+} // namespace
+} // namespace tavelin::testing
