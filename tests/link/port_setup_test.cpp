@@ -69,15 +69,13 @@ TEST_F(OpenTest, CableAndOpticalUnitOnlyOpen)
     }
 }
 
-TEST_F(OpenTest, InvalidCodeLeavesThePortAlone)
+TEST_F(OpenTest, FailuresBeforeTheAdapter)
 {
     state.settings.StopBitsCode = "7";
     EXPECT_EQ(OpenHhtPort(link), PortSetupResult::BadStopBits);
-    EXPECT_TRUE(port.Calls().empty());
-}
+    EXPECT_TRUE(port.Calls().empty()); // an invalid code never touches the port
 
-TEST_F(OpenTest, OpenFailureCarriesTheSystemsReason)
-{
+    state.settings.StopBitsCode = "0";
     port.FailNextOpen({OpenError::NoPermission, "Permission denied"});
     std::string reason;
     EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
