@@ -16,6 +16,7 @@ TEST(FrameBytes, PollAndAcceptOfHandHeld001)
     EXPECT_EQ(BuildFrame('C', "001", 0, B("P")), kPoll001);
     EXPECT_EQ(BuildFrame('A', "001", 0, Bytes{ACK}), kAck001);
     EXPECT_EQ(CalcBcc("C00100001P\x03"), "\x10");
+    EXPECT_EQ(FrameChar(S(kAck001), 6) + FrameChar(S(kAck001), 11) + FrameChar(S(kAck001), 3), "0\x06");
     // Sequence 12 goes out as its last digit; no data makes a 12-byte frame.
     EXPECT_EQ(S(BuildFrame('E', "128", 12, {})), "\x02" "E12820000\x03" "O");
 }
