@@ -100,7 +100,7 @@ public:
 };
 
 class EngineTest : public ::testing::Test {
-protected:
+public:
     EngineTest()
     {
         state.settings.WorkDir = work.Text();
