@@ -1,0 +1,174 @@
+// The hand-held file commands against a scripted hand-held: what reaches the
+// list and the free-space box, and how erase and rename read the answers.
+#include "engine_fixture.h"
+
+#include "modes/hht_files.h"
+
+namespace tavelin::testing {
+namespace {
+
+using link::ACK;
+using link::EOT;
+
+class RecordingList final : public modes::FileListView, public modes::TextView {
+public:
+    void Clear() override { items.clear(); }
+    void AddItem(const std::string& text, std::int64_t data) override { items.emplace_back(text, data); }
+    void SetText(std::string_view t) override { text = t; }
+    std::vector<std::pair<std::string, std::int64_t>> items{{"BEFORE", 1}};
+    std::string text = "before";
+};
+
+std::string Entry(const std::string& field, std::int64_t size)
+{
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%-12s%07lld", field.c_str(), static_cast<long long>(size));
+    return entry;
+}
+
+class HhtFilesTest : public EngineTest {
+public:
+    // Answers "F" with the header, then one entry frame per acknowledgement.
+    void ServeList(std::vector<std::string> frames, std::int64_t freeBytes, bool repeatEach = false)
+    {
+        hht.onFrame = [this, frames, freeBytes, repeatEach, next = std::size_t(0), repeated = true](const PcFrame& f) mutable {
+            if (f.Is('C', "F")) {
+                char header[16];
+                std::snprintf(header, sizeof header, "%03zu%07lld", frames.size(), static_cast<long long>(freeBytes));
+                hht.Send('D', 0, header);
+                next = 0;
+            } else if (f.Is('A', Ch(ACK))) {
+                if (!repeated) { // this acknowledgement is lost: the same frame again
+                    repeated = true;
+                    hht.Send('D', int((next - 1) % 10), frames[next - 1]);
+                } else if (next < frames.size()) {
+                    hht.Send('D', int(next % 10), frames[next]);
+                    repeated = !repeatEach;
+                    ++next;
+                } else if (next == frames.size()) {
+                    hht.Send('E', 0, Ch(EOT));
+                    ++next;
+                }
+            }
+        };
+    }
+    int List() { return modes::GetHhtFileList(link, table, view, view); }
+
+    modes::HhtFileTable table;
+    RecordingList view;
+};
+
+TEST_F(HhtFilesTest, EntriesReachTheListWithTheirSizes)
+{
+    ServeList({Entry("ABCDEFG", 10) + Entry("ABCDEFGH.TXT", 20) + Entry(" SKIPPED", 30), "", Entry("LAST.DAT", 0)},
+              1234567);
+    EXPECT_EQ(List(), 0);
+    EXPECT_EQ(view.items, (std::vector<std::pair<std::string, std::int64_t>>{
+                              {"ABCDEFG", 10}, {"ABCDEFGH.TXT", 20}, {"LAST.DAT", 0}}));
+    EXPECT_EQ(view.text, " 1234567");
+    EXPECT_EQ(table.Count, 3);
+    EXPECT_EQ(table.HhtFreeBytes, 1234567);
+}
+
+TEST_F(HhtFilesTest, AnEmptyListStillShowsTheFreeSpace)
+{
+    ServeList({""}, 42);
+    EXPECT_EQ(List(), 0);
+    EXPECT_TRUE(view.items.empty());
+    EXPECT_EQ(view.text, " 42");
+}
+
+TEST_F(HhtFilesTest, ARepeatedEntryFrameIsAcknowledgedButNotAddedTwice)
+{
+    ServeList({Entry("A.DAT", 1), Entry("B.DAT", 2)}, 0, true);
+    EXPECT_EQ(List(), 0);
+    EXPECT_EQ(view.items.size(), 2u);
+    std::size_t acks = 0;
+    for (const PcFrame& f : hht.Of('A'))
+        acks += f.data == Ch(ACK);
+    EXPECT_EQ(acks, 5u);
+}
+
+TEST_F(HhtFilesTest, OnlyTheFirst129Of130FilesAreKept)
+{
+    std::vector<std::string> frames(19);
+    for (int i = 0; i < 130; ++i)
+        frames[i / 7] += Entry("F" + std::to_string(i) + ".DAT", i);
+    ServeList(frames, 0);
+    EXPECT_EQ(List(), 0);
+    ASSERT_EQ(view.items.size(), 129u);
+    EXPECT_EQ(view.items.back().first, "F128.DAT");
+}
+
+TEST_F(HhtFilesTest, EntryFramesOfAnOddLengthStayInBounds)
+{
+    // 19 + 10: the rounded count takes a second, short entry; 19 + 5 does not.
+    ServeList({Entry("A.DAT", 1) + "PARTIALNAM", Entry("B.DAT", 2) + "SHORT"}, 0);
+    EXPECT_EQ(List(), 0);
+    EXPECT_EQ(view.items, (std::vector<std::pair<std::string, std::int64_t>>{
+                              {"A.DAT", 1}, {"PARTIALNAM", 0}, {"B.DAT", 2}}));
+}
+
+TEST_F(HhtFilesTest, FailedListsKeepThePreviousContents)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedHht&, const PcFrame&)> reply;
+        int result;
+    };
+    const std::vector<Case> cases = {
+        {"refused", [](ScriptedHht& h, const PcFrame& f) { if (f.kind == 'C') h.Send('R', 0, "M"); }, -1},
+        {"silent", [](ScriptedHht&, const PcFrame&) {}, -1},
+        {"entries never come",
+         [](ScriptedHht& h, const PcFrame& f) { if (f.kind == 'C') h.Send('D', 0, "0010000100"); }, -3},
+        {"refused after the header",
+         [](ScriptedHht& h, const PcFrame& f) {
+             if (f.kind == 'C')
+                 h.Send('D', 0, "0010000100");
+             else
+                 h.Send('R', 0, "X");
+         },
+         -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hht.received.clear();
+        hht.onFrame = [&](const PcFrame& f) { c.reply(hht, f); };
+        EXPECT_EQ(List(), c.result);
+        EXPECT_EQ(view.text, "before");
+        EXPECT_EQ(view.items.size(), 1u);
+    }
+    EXPECT_EQ(hht.Of('C').size(), 1u) << "the header came at once: the 20 tries went to the entries";
+}
+
+TEST_F(HhtFilesTest, EraseAndRenameAnswers)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedHht&)> reply;
+        int result;
+        std::size_t commands;
+    };
+    const std::vector<Case> cases = {
+        {"done", [](ScriptedHht& h) { h.Send('A', 0, Ch(ACK)); }, 0, 1},
+        {"failed", [](ScriptedHht& h) { h.Send('A', 0, "N"); }, -1, 1},
+        {"wrong mode", [](ScriptedHht& h) { h.Send('R', 0, "M"); }, -4, 1},
+        {"refused", [](ScriptedHht& h) { h.Send('R', 0, "F"); }, -1, 1},
+        {"silent", [](ScriptedHht&) {}, -1, 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hht.onFrame = [&](const PcFrame&) { c.reply(hht); };
+        hht.received.clear();
+        EXPECT_EQ(modes::DeleteHhtFile(link, "OLD.DAT"), c.result);
+        EXPECT_EQ(hht.received.size(), c.commands);
+        EXPECT_EQ(hht.received.front().data, "EOLD.DAT     ");
+        hht.received.clear();
+        EXPECT_EQ(modes::RenameHhtFile(link, "OLD.DAT", "NEW12345.TXT"), c.result);
+        EXPECT_EQ(hht.received.size(), c.commands);
+        EXPECT_EQ(hht.received.front().data, "NOLD.DAT     NEW12345.TXT");
+    }
+}
+
+} // namespace
+} // namespace tavelin::testing
