@@ -1,0 +1,75 @@
+// What a simulated hand-held is told at start (the IDs it answers, where
+// their files live, its faults) and what it counts while it runs.
+#pragma once
+
+#include "link/event_pump.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+
+namespace tavelin::sim {
+
+// Frame numbers count from 1. "Sent" counts every frame the hand-held puts on
+// the line, resends included; "received" counts the well-formed frames for
+// one of its IDs. A fault fires once per number listed.
+struct FaultOptions {
+    std::set<int> corruptBccOfSent; // the frame goes out with a wrong check character
+    std::set<int> dropSent;         // the frame never reaches the line
+    std::set<int> noiseBeforeSent;  // line noise (with a stray STX) goes out just before the frame
+    std::set<int> repeatBlock;      // the n-th data frame (list entries, upload blocks) is sent again
+                                    // although the PC acknowledged it, as if the acknowledgement was lost
+    std::set<int> repeatHeader;     // the same for the n-th file header of an upload of all files
+    std::set<int> ignoreReceived;   // the frame is not acted on, as if it was lost on the line
+
+    bool wrongMode = false;       // every file command is answered "R"/"M"
+    int fullAfter = -1;           // after this many stored files an ID refuses more ("R"/"F"); <0: never
+    bool silentAfterLast = false; // no "A"/ACK after storing a downloaded file
+};
+
+struct SimConfig {
+    std::set<int> ids;                // the IDs answered, 1..128
+    std::filesystem::path storeRoot;  // storeRoot/"001", storeRoot/"002", ...; created if missing
+    std::int64_t freeSpace = 4'000'000; // bytes each ID can hold; the announced free figure is this less its files
+    FaultOptions faults;
+    int lineBaud = 0;                 // in-process line rate, 10 bits a byte both ways; 0 = instant
+    link::Millis resendAfter{1000};   // an unacknowledged frame is sent again after this
+    int maxResends = 30;              // then the hand-held gives the exchange up
+    int listEntriesPerFrame = 26;     // 19-character list entries in one frame (1..26)
+};
+
+struct Stats {
+    // what arrived
+    int framesReceived = 0;   // well-formed frames with a correct check character, any ID
+    int framesForOthers = 0;  // ... addressed to an ID this simulator does not answer
+    int framesIgnored = 0;    // ... dropped by FaultOptions::ignoreReceived
+    int unexpectedFrames = 0; // ... that fit no exchange in progress
+    int strayBytes = 0;       // bytes outside any frame
+    // violations by the PC
+    int layoutViolations = 0; // kind not A-Z, or ID / sequence / length not digits
+    int idViolations = 0;     // ID outside 001..128
+    int lengthViolations = 0; // more than 512 data bytes, or command arguments of the wrong length
+    int etxViolations = 0;    // no ETX after the data
+    int bccViolations = 0;    // wrong check character
+    int sequenceViolations = 0; // a download block out of order
+    // what was sent
+    int framesSent = 0;       // frames put on the line, resends included (dropped ones too)
+    int resends = 0;
+    int assumedAcks = 0;      // silence taken as a lost acknowledgement
+    // what happened to files
+    int filesStored = 0;
+    int filesRejected = 0;    // downloads refused or not completed
+    int filesOffered = 0;     // upload headers sent (first transmissions)
+    int filesSent = 0;        // uploads the PC took in full
+    int filesErased = 0;
+    int filesRenamed = 0;
+
+    int Violations() const
+    {
+        return layoutViolations + idViolations + lengthViolations + etxViolations + bccViolations +
+               sequenceViolations;
+    }
+};
+
+} // namespace tavelin::sim

@@ -1,0 +1,57 @@
+// A simulated hand-held terminal: it answers the PC's frames for a set of IDs,
+// each with a directory of files, and can inject line faults. The protocol
+// machine knows no transport: it is fed the bytes that arrive, hands out the
+// bytes to send, and names the moment it next wants to run (to send again a
+// frame the PC has not acknowledged). Attach() runs it in-process on a
+// MemoryPort and virtual time; the tavelin-hhtsim executable runs it on a
+// pseudo-terminal or a serial device.
+#pragma once
+
+#include "link/memory_port.h"
+#include "sim_config.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tavelin::sim {
+
+class Machine;
+
+class Simulator {
+public:
+    explicit Simulator(SimConfig config);
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // In-process: answers what the program writes to the port, on the port's
+    // virtual pump, with the configured line rate. The port must outlive the
+    // simulator's use of it.
+    void Attach(link::MemoryPort& port);
+
+    // Any transport: bytes arrived at `now`; run a due timer; take what to send.
+    void Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now);
+    void Tick(link::Clock::time_point now);
+    std::optional<link::Clock::time_point> NextDue() const;
+    link::Bytes TakeOutput();
+
+    // One line per exchange ("001 list: 130 files"), for the executable's log.
+    void SetLogger(std::function<void(const std::string&)> logger);
+
+    const Stats& GetStats() const;
+    std::filesystem::path StoreOf(int id) const;
+
+private:
+    void ScheduleTimer();
+    void Flush();
+
+    std::unique_ptr<Machine> machine_;
+    link::MemoryPort* port_ = nullptr;
+    std::optional<link::Clock::time_point> scheduled_;
+};
+
+} // namespace tavelin::sim
