@@ -56,6 +56,7 @@ struct Stats {
     // what was sent
     int framesSent = 0;       // frames put on the line, resends included (dropped ones too)
     int resends = 0;
+    int dataFramesSent = 0;   // list entry frames and upload blocks, first transmissions
     int assumedAcks = 0;      // silence taken as a lost acknowledgement
     // what happened to files
     int filesStored = 0;

@@ -1,0 +1,158 @@
+#include "byte_line.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tavelin::sim {
+
+namespace {
+
+// Nobody may be reading the terminal; past this much the oldest bytes go.
+constexpr std::size_t kMaxPending = 1 << 20;
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+bool MakeRaw(int fd, speed_t speed)
+{
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return false;
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+std::optional<speed_t> SpeedOf(int baud)
+{
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<ByteLine> ByteLine::OpenPty(std::string& error)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) {
+        error = SystemError("posix_openpt");
+        return nullptr;
+    }
+    const char* name = (grantpt(master) == 0 && unlockpt(master) == 0) ? ptsname(master) : nullptr;
+    const int slave = name != nullptr ? open(name, O_RDWR | O_NOCTTY) : -1;
+    if (slave < 0 || !MakeRaw(slave, B19200) || fcntl(master, F_SETFL, O_NONBLOCK) != 0) {
+        error = SystemError("pseudo-terminal");
+        if (slave >= 0)
+            close(slave);
+        close(master);
+        return nullptr;
+    }
+    return std::unique_ptr<ByteLine>(new ByteLine(master, slave, name));
+}
+
+std::unique_ptr<ByteLine> ByteLine::OpenDevice(const std::string& path, int baud, std::string& error)
+{
+    const auto speed = SpeedOf(baud);
+    if (!speed) {
+        error = "unsupported speed " + std::to_string(baud);
+        return nullptr;
+    }
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        error = SystemError(path);
+        return nullptr;
+    }
+    if (!MakeRaw(fd, *speed)) {
+        error = SystemError(path);
+        close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<ByteLine>(new ByteLine(fd, -1, path));
+}
+
+ByteLine::~ByteLine()
+{
+    if (keepOpen_ >= 0)
+        close(keepOpen_);
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+link::Bytes ByteLine::ReadAvailable()
+{
+    link::Bytes bytes;
+    std::uint8_t buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        if (n <= 0)
+            break; // EAGAIN: all read; EIO: the far end is closed for now
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return bytes;
+}
+
+void ByteLine::Write(const link::Bytes& bytes)
+{
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    if (pending_.size() > kMaxPending)
+        pending_.erase(pending_.begin(), pending_.end() - static_cast<std::ptrdiff_t>(kMaxPending));
+    FlushPending();
+}
+
+void ByteLine::FlushPending()
+{
+    while (!pending_.empty()) {
+        const ssize_t n = write(fd_, pending_.data(), pending_.size());
+        if (n <= 0)
+            return; // the line is full; poll says when it takes more
+        pending_.erase(pending_.begin(), pending_.begin() + n);
+    }
+}
+
+void LinePacer::Push(link::Bytes bytes, link::Clock::time_point now)
+{
+    if (bytes.empty())
+        return;
+    auto release = now;
+    if (baud_ > 0) {
+        const auto span = std::chrono::duration<double>(10.0 * double(bytes.size()) / baud_);
+        release = std::max(now, lineFree_) + std::chrono::duration_cast<link::Clock::duration>(span);
+        lineFree_ = release;
+    }
+    chunks_.emplace_back(release, std::move(bytes));
+}
+
+std::optional<std::pair<link::Clock::time_point, link::Bytes>> LinePacer::PopDue(link::Clock::time_point now)
+{
+    if (chunks_.empty() || chunks_.front().first > now)
+        return std::nullopt;
+    auto chunk = std::move(chunks_.front());
+    chunks_.pop_front();
+    return chunk;
+}
+
+std::optional<link::Clock::time_point> LinePacer::NextDue() const
+{
+    if (chunks_.empty())
+        return std::nullopt;
+    return chunks_.front().first;
+}
+
+} // namespace tavelin::sim

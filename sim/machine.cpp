@@ -1,0 +1,203 @@
+#include "machine.h"
+
+#include "link/frame.h"
+
+namespace tavelin::sim {
+
+namespace {
+
+// A few bytes of line noise ending in a stray STX, which a receiver must skip.
+const link::Bytes kNoise = {0x00, 0x55, 0xFF, 0x13, link::STX};
+
+std::string IdText(int id) { return Digits(id, 3); }
+
+// Data lengths of the commands; a download request grows with a size of
+// eight or more digits.
+bool LengthFits(char code, std::size_t length)
+{
+    switch (code) {
+    case 'P': case 'I': case 'F': case 'U': return length == 1;
+    case 'E': case 'S': return length == 13;
+    case 'N': return length == 25;
+    case 'W': return length == 4;
+    case 'D': case 'A': return length >= 20;
+    default: return true;
+    }
+}
+
+} // namespace
+
+Machine::Machine(SimConfig config) : config_(std::move(config))
+{
+    for (const int id : config_.ids) {
+        if (id < 1 || id > 128)
+            continue;
+        const std::string text = IdText(id);
+        units_.emplace(std::piecewise_construct, std::forward_as_tuple(text),
+                       std::forward_as_tuple(HhtUnit{id, text, HhtStore(config_.storeRoot / text), 0}));
+    }
+}
+
+std::filesystem::path Machine::StoreOf(int id) const { return config_.storeRoot / IdText(id); }
+
+void Machine::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now)
+{
+    now_ = now;
+    std::vector<ReceivedFrame> frames;
+    decoder_.Feed(bytes, stats_, frames);
+    for (const ReceivedFrame& frame : frames) {
+        if (frame.checkOk)
+            Dispatch(frame);
+    }
+}
+
+void Machine::Tick(link::Clock::time_point now)
+{
+    now_ = now;
+    if (!due_ || now < *due_)
+        return;
+    due_.reset();
+    if (exchange_) {
+        unit_ = &units_.at(exchangeId_);
+        exchange_->OnTimer();
+        EndIfOver();
+    }
+}
+
+void Machine::Dispatch(const ReceivedFrame& frame)
+{
+    const int id = std::stoi(frame.id);
+    if (id < 1 || id > 128) {
+        ++stats_.idViolations;
+        return;
+    }
+    const auto unit = units_.find(frame.id);
+    if (unit == units_.end()) {
+        ++stats_.framesForOthers;
+        return;
+    }
+    if (config_.faults.ignoreReceived.contains(++receivedForUs_)) {
+        ++stats_.framesIgnored;
+        Log("fault: received frame " + std::to_string(receivedForUs_) + " ignored");
+        return;
+    }
+    unit_ = &unit->second;
+    const bool ours = exchange_ && exchangeId_ == frame.id;
+    if (frame.kind == 'C' && !(ours && exchange_->TakesCommand(frame)))
+        return Command(frame);
+    lastCommand_.clear();
+    if (!ours || !exchange_->OnFrame(frame))
+        ++stats_.unexpectedFrames;
+    EndIfOver();
+}
+
+void Machine::Command(const ReceivedFrame& frame)
+{
+    exchange_.reset(); // a new command ends whatever was under way
+    Disarm();
+    const std::string text = frame.Text();
+    const char code = text.empty() ? '\0' : text[0];
+    if (!LengthFits(code, text.size()))
+        ++stats_.lengthViolations;
+    const std::string signature = frame.id + text;
+    const bool repeated = signature == lastCommand_;
+    lastCommand_.clear();
+    if (repeated && (code == 'E' || code == 'N')) {
+        ++stats_.resends;
+        output_.insert(output_.end(), lastReply_.begin(), lastReply_.end());
+        Log("repeated command answered again");
+        return;
+    }
+    if (code == 'P') {
+        Reply('A', link::ACK);
+        return Log("poll: answered");
+    }
+    if (code == 'I')
+        return Log("end of conversation");
+    if (config_.faults.wrongMode) {
+        Reply('R', 'M');
+        return Log(std::string("command ") + code + ": wrong mode");
+    }
+    switch (code) {
+    case 'F': return Begin(MakeListExchange(*this));
+    case 'D': case 'A': return Begin(MakeDownloadExchange(*this, frame));
+    case 'W': return Begin(MakeSetDownloadExchange(*this, frame));
+    case 'U': return Begin(MakeUploadAllExchange(*this));
+    case 'S': return Begin(MakeUploadOneExchange(*this, frame));
+    case 'E': case 'N': {
+        const std::size_t before = output_.size();
+        code == 'E' ? Erase(text) : Rename(text);
+        lastCommand_ = signature;
+        lastReply_.assign(output_.begin() + static_cast<std::ptrdiff_t>(before), output_.end());
+        return;
+    }
+    default:
+        Reply('R', '?');
+        return Log("unknown command \"" + text.substr(0, 1) + "\" refused");
+    }
+}
+
+void Machine::Erase(const std::string& text)
+{
+    const std::string name = NameField(text, 1, 12);
+    const bool done = unit_->store.Erase(name);
+    if (done)
+        ++stats_.filesErased;
+    Reply(done ? 'A' : 'R', done ? link::ACK : 'F');
+    Log("erase " + name + (done ? ": done" : ": no such file"));
+}
+
+void Machine::Rename(const std::string& text)
+{
+    const std::string from = NameField(text, 1, 12);
+    const std::string to = NameField(text, 13, 12);
+    const bool done = unit_->store.Rename(from, to);
+    if (done)
+        ++stats_.filesRenamed;
+    Reply(done ? 'A' : 'R', done ? link::ACK : 'F');
+    Log("rename " + from + " to " + to + (done ? ": done" : ": refused"));
+}
+
+void Machine::Reply(char kind, std::uint8_t byte) { SendByte(kind, 0, byte); }
+
+void Machine::Begin(std::unique_ptr<Exchange> exchange)
+{
+    exchange_ = std::move(exchange);
+    exchangeId_ = unit_->text;
+    exchange_->Start();
+    EndIfOver();
+}
+
+void Machine::EndIfOver()
+{
+    if (exchange_ && exchange_->Over()) {
+        exchange_.reset();
+        Disarm();
+    }
+}
+
+void Machine::Send(char kind, int digit, std::span<const std::uint8_t> data)
+{
+    const int number = ++stats_.framesSent;
+    const FaultOptions& faults = config_.faults;
+    if (faults.dropSent.contains(number))
+        return Log("fault: sent frame " + std::to_string(number) + " dropped");
+    link::Bytes frame = link::BuildFrame(kind, unit_->text, digit, data);
+    if (faults.noiseBeforeSent.contains(number)) {
+        output_.insert(output_.end(), kNoise.begin(), kNoise.end());
+        Log("fault: noise before sent frame " + std::to_string(number));
+    }
+    if (faults.corruptBccOfSent.contains(number)) {
+        frame.back() ^= 0x5A;
+        Log("fault: sent frame " + std::to_string(number) + " with a wrong check character");
+    }
+    output_.insert(output_.end(), frame.begin(), frame.end());
+}
+
+void Machine::Log(const std::string& line)
+{
+    if (logger_)
+        logger_((unit_ != nullptr ? unit_->text + " " : std::string()) + line);
+}
+
+} // namespace tavelin::sim

@@ -1,0 +1,172 @@
+// tavelin-hhtsim: a simulated hand-held on a pseudo-terminal or a serial
+// device. One thread sleeps in ppoll until bytes arrive, the line can take
+// more, the emulated line releases a chunk, or the protocol's timer is due.
+#include "byte_line.h"
+#include "cli_options.h"
+#include "simulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <iostream>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using tavelin::link::Clock;
+namespace sim = tavelin::sim;
+
+volatile std::sig_atomic_t gStop = 0;
+
+void OnSignal(int) { gStop = 1; }
+
+// Signals stay blocked except inside ppoll, so none slips in between the
+// check of the flag and the sleep.
+sigset_t BlockStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t block, previous;
+    sigemptyset(&block);
+    sigaddset(&block, SIGINT);
+    sigaddset(&block, SIGTERM);
+    sigprocmask(SIG_BLOCK, &block, &previous);
+    sigdelset(&previous, SIGINT);
+    sigdelset(&previous, SIGTERM);
+    return previous;
+}
+
+std::string TimeOfDay()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis));
+    return text;
+}
+
+// Replaces an old link of ours, but never a file that is not a link.
+bool MakeLink(const std::string& target, const std::string& link, std::string& error)
+{
+    struct stat info {};
+    if (lstat(link.c_str(), &info) == 0) {
+        if (!S_ISLNK(info.st_mode)) {
+            error = link + " exists and is not a symbolic link";
+            return false;
+        }
+        unlink(link.c_str());
+    }
+    if (symlink(target.c_str(), link.c_str()) != 0) {
+        error = link + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void RemoveLink(const std::string& target, const std::string& link)
+{
+    char buffer[4096];
+    const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
+    if (n > 0 && std::string(buffer, static_cast<std::size_t>(n)) == target)
+        unlink(link.c_str());
+}
+
+int Milliseconds(Clock::time_point from, std::optional<Clock::time_point> to)
+{
+    if (!to)
+        return -1;
+    const auto span = std::chrono::ceil<std::chrono::milliseconds>(*to - from).count();
+    return static_cast<int>(std::clamp<long long>(span, 0, 60'000));
+}
+
+int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, const sigset_t& waitMask)
+{
+    sim::LinePacer inbound(emulatedBaud), outbound(emulatedBaud);
+    while (!gStop) {
+        auto now = Clock::now();
+        while (auto chunk = inbound.PopDue(now))
+            simulator.Feed(chunk->second, chunk->first);
+        simulator.Tick(now);
+        outbound.Push(simulator.TakeOutput(), now);
+        while (auto chunk = outbound.PopDue(now))
+            line.Write(chunk->second);
+
+        auto wake = simulator.NextDue();
+        for (const auto due : {inbound.NextDue(), outbound.NextDue()}) {
+            if (due && (!wake || *due < *wake))
+                wake = due;
+        }
+        pollfd watch{line.Fd(), static_cast<short>(POLLIN | (line.HasPending() ? POLLOUT : 0)), 0};
+        const int ms = Milliseconds(now, wake);
+        timespec timeout{ms / 1000, (ms % 1000) * 1'000'000L};
+        const int ready = ppoll(&watch, 1, ms < 0 ? nullptr : &timeout, &waitMask);
+        if (ready < 0 && errno != EINTR) {
+            std::cerr << "tavelin-hhtsim: poll: " << std::strerror(errno) << '\n';
+            return 1;
+        }
+        if (ready > 0 && (watch.revents & POLLIN))
+            inbound.Push(line.ReadAvailable(), Clock::now());
+        if (ready > 0 && (watch.revents & POLLOUT))
+            line.FlushPending();
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    sim::CliOptions options;
+    std::string error;
+    if (!sim::ParseCli(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::cerr << "tavelin-hhtsim: " << error << "\n(see --help)\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << sim::HelpText();
+        return 0;
+    }
+    const sigset_t waitMask = BlockStopSignals();
+    const bool device = !options.devicePath.empty();
+    auto line = device ? sim::ByteLine::OpenDevice(options.devicePath, options.baud > 0 ? options.baud : 19200, error)
+                       : sim::ByteLine::OpenPty(error);
+    if (!line) {
+        std::cerr << "tavelin-hhtsim: " << error << '\n';
+        return 1;
+    }
+    if (!options.linkPath.empty() && !MakeLink(line->Path(), options.linkPath, error)) {
+        std::cerr << "tavelin-hhtsim: " << error << '\n';
+        return 1;
+    }
+    sim::Simulator simulator(options.config);
+    if (!options.quiet)
+        simulator.SetLogger([](const std::string& text) { std::cout << TimeOfDay() << ' ' << text << std::endl; });
+
+    std::cout << "tavelin-hhtsim: serving on " << line->Path();
+    if (!options.linkPath.empty())
+        std::cout << " (link " << options.linkPath << ")";
+    std::cout << std::endl;
+
+    const int rc = Serve(simulator, *line, device ? 0 : options.baud, waitMask);
+    if (!options.linkPath.empty())
+        RemoveLink(line->Path(), options.linkPath);
+    const sim::Stats& stats = simulator.GetStats();
+    if (!options.quiet)
+        std::cout << "tavelin-hhtsim: ended; " << stats.framesReceived << " frames received, " << stats.framesSent
+                  << " sent, " << stats.Violations() << " violations" << std::endl;
+    return rc;
+}

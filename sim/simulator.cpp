@@ -1,0 +1,55 @@
+#include "simulator.h"
+
+#include "machine.h"
+
+namespace tavelin::sim {
+
+Simulator::Simulator(SimConfig config) : machine_(std::make_unique<Machine>(std::move(config))) {}
+Simulator::~Simulator() = default;
+
+void Simulator::Attach(link::MemoryPort& port)
+{
+    port_ = &port;
+    if (machine_->Config().lineBaud > 0)
+        port.SetLineRate(machine_->Config().lineBaud);
+    port.SetPeerReceiver([this](const link::Bytes& bytes) {
+        machine_->Feed(bytes, port_->Pump().Now());
+        Flush();
+    });
+}
+
+void Simulator::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now) { machine_->Feed(bytes, now); }
+void Simulator::Tick(link::Clock::time_point now) { machine_->Tick(now); }
+std::optional<link::Clock::time_point> Simulator::NextDue() const { return machine_->NextDue(); }
+link::Bytes Simulator::TakeOutput() { return machine_->TakeOutput(); }
+void Simulator::SetLogger(std::function<void(const std::string&)> logger) { machine_->SetLogger(std::move(logger)); }
+const Stats& Simulator::GetStats() const { return machine_->GetStats(); }
+std::filesystem::path Simulator::StoreOf(int id) const { return machine_->StoreOf(id); }
+
+// Sends what the machine produced and makes sure the pump wakes it when its
+// timer falls due. The virtual pump cannot cancel an action, so a stale one
+// finds the due time changed and does nothing.
+void Simulator::Flush()
+{
+    if (const link::Bytes out = machine_->TakeOutput(); !out.empty())
+        port_->SendFromPeer(out);
+    ScheduleTimer();
+}
+
+void Simulator::ScheduleTimer()
+{
+    const auto due = machine_->NextDue();
+    if (!due || due == scheduled_)
+        return;
+    scheduled_ = due;
+    port_->Pump().Schedule(*due, [this, at = *due] {
+        if (scheduled_ == at)
+            scheduled_.reset();
+        if (machine_->NextDue() != at)
+            return;
+        machine_->Tick(at);
+        Flush();
+    });
+}
+
+} // namespace tavelin::sim
