@@ -51,35 +51,6 @@ protected:
     }
 };
 
-TEST_F(DownloadTest, SendsTheFileInNumberedBlocksAndClosesIt)
-{
-    struct Case {
-        std::size_t size;
-        const char* digits;
-    };
-    for (const Case c : {Case{0, ""}, Case{1, "0"}, Case{512, "0"}, Case{513, "01"}, Case{512 * 10 + 1, "01234567890"}}) {
-        SCOPED_TRACE(c.size);
-        hht.received.clear();
-        files.Put("DATA.TXT", Pattern(c.size));
-        AcceptAll();
-        EXPECT_EQ(Download("D", "DATA.TXT"), 0);
-        ASSERT_FALSE(hht.received.empty());
-        EXPECT_EQ(hht.received.front().data, "DDATA.TXT    " + std::string(7 - std::to_string(c.size).size(), '0') + std::to_string(c.size));
-        EXPECT_EQ(DataSent(), Pattern(c.size));
-        EXPECT_EQ(Digits(), c.digits);
-        EXPECT_TRUE(hht.received.back().Is('E', Ch(EOT)));
-        EXPECT_FALSE(progress.visible);
-    }
-}
-
-TEST_F(DownloadTest, ApplicationFilesGoUnderTheirOwnKindLetter)
-{
-    files.Put("AP.HEX", "x");
-    AcceptAll();
-    EXPECT_EQ(Download("A", "AP.HEX"), 0);
-    EXPECT_EQ(hht.received.front().data, "AAP.HEX      0000001");
-}
-
 TEST_F(DownloadTest, AnswersToTheRequest)
 {
     struct Case {

@@ -116,21 +116,6 @@ TEST_F(UploadAllTest, HeadersThatAreRefused)
     EXPECT_EQ(HistoryFile().at(4), "001, 0 ,.., 0 ,-5 ,ファイルＩ／Ｏエラー");
 }
 
-TEST_F(UploadAllTest, MoreThan129FilesInOneRun)
-{
-    for (int i = 0; i < 130; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "F%03d.DAT", i);
-        peer.files.push_back({name, std::string(1, char('a' + i % 26))});
-    }
-    EXPECT_EQ(UploadAll(1), 0);
-    EXPECT_EQ(files.Get("F128.DAT"), std::string(1, char('a' + 128 % 26)));
-    EXPECT_FALSE(files.Has("F129.DAT"));
-    EXPECT_EQ(history.lines.back(), "ID 001: F129.DAT : アップロード異常終了");
-    EXPECT_EQ(Requests('R'), std::vector<std::string>{"F"});
-    EXPECT_FALSE(work.Has("UPTMP.100"));
-}
-
 TEST_F(UploadAllTest, EndingsDuringTheData)
 {
     struct Case {

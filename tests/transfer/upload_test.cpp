@@ -10,20 +10,6 @@ using link::CAN;
 
 // ---- one named file
 
-TEST_F(UploadTest, AFileReachesItsTargetWhole)
-{
-    for (std::size_t size : {1u, 512u, 1300u, 5200u}) {
-        SCOPED_TRACE(size);
-        files.Put("F.DAT", "old contents");
-        peer.files.push_back({"F.DAT", Pattern(size)});
-        EXPECT_EQ(Upload("F.DAT", std::int64_t(size), 1), 0);
-        EXPECT_TRUE(files.Get("F.DAT") == Pattern(size));
-        EXPECT_FALSE(work.Has("DATA.TMP"));
-        EXPECT_FALSE(progress.visible);
-        EXPECT_EQ(hht.received.front().data, "SF.DAT       ");
-    }
-}
-
 TEST_F(UploadTest, AFileListedWithSizeZeroIsStoredEmptyWithoutAnAcknowledgement)
 {
     files.Put("Z.DAT", "old");
@@ -31,20 +17,6 @@ TEST_F(UploadTest, AFileListedWithSizeZeroIsStoredEmptyWithoutAnAcknowledgement)
     EXPECT_EQ(Upload("Z.DAT", 0, 1), 0);
     EXPECT_EQ(files.Get("Z.DAT"), "");
     EXPECT_TRUE(hht.Of('A').empty());
-}
-
-TEST_F(UploadTest, RepeatedAndLostBlocksAreTakenOnce)
-{
-    peer.files.push_back({"R.DAT", Pattern(2000)});
-    peer.repeatBlockAfterAck = 1;
-    EXPECT_EQ(Upload("R.DAT", 2000, 1), 0);
-    EXPECT_TRUE(files.Get("R.DAT") == Pattern(2000));
-
-    peer.files.push_back({"L.DAT", Pattern(2000)});
-    peer.dropBlock = 2;
-    EXPECT_EQ(Upload("L.DAT", 2000, 1), 0);
-    EXPECT_TRUE(files.Get("L.DAT") == Pattern(2000));
-    EXPECT_FALSE(hht.Of('A').empty());
 }
 
 TEST_F(UploadTest, ModesDecideWhatHappensToAnExistingFile)

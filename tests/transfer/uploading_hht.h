@@ -12,7 +12,6 @@ namespace tavelin::testing {
 using link::ACK;
 using link::CAN;
 using link::EOT;
-constexpr std::uint8_t ENQ = 0x05;
 
 inline std::string Pattern(std::size_t size, char seed = 0)
 {
@@ -38,9 +37,7 @@ public:
 
     std::deque<OfferedFile> files;
     int headerDigit = 3;           // digit of every header; 0 is allowed
-    int repeatBlockAfterAck = -1;  // send this block once more after its acknowledgement
     bool repeatHeader = false;     // the first acknowledgement of each header is lost
-    int dropBlock = -1;            // the first transmission of this block is lost
     std::size_t extraBytes = 0;    // sends this much more than it announces
     bool closes = true;            // ends the offer with "D"/EOT
     std::function<void(const PcFrame&)> observer;
@@ -53,12 +50,10 @@ public:
     {
         files.clear();
         headerDigit = 3;
-        repeatBlockAfterAck = dropBlock = -1;
         repeatHeader = false;
         extraBytes = 0;
         closes = true;
         observer = nullptr;
-        droppedOnce_ = dropped_ = false;
     }
 
 private:
@@ -77,9 +72,6 @@ private:
             NextHeader();
         } else if (f.Is('A', Ch(ACK))) {
             OnAck(f.digit);
-        } else if (f.Is('A', Ch(ENQ)) && dropped_) {
-            dropped_ = false;
-            SendBlock();
         } else if (f.kind == 'R') {
             NextHeader();
         }
@@ -120,10 +112,6 @@ private:
             line_.Send('E', 0, Ch(EOT));
             return;
         }
-        if (static_cast<int>(block_) == dropBlock && !droppedOnce_) {
-            droppedOnce_ = dropped_ = true;
-            return;
-        }
         line_.Send('D', static_cast<int>(block_ % 10), current_.content.substr(block_ * 512, 512));
     }
 
@@ -146,13 +134,6 @@ private:
             NextHeader();
             return;
         }
-        if (digit != static_cast<int>(block_ % 10))
-            return; // a late acknowledgement of a repeat
-        if (static_cast<int>(block_) == repeatBlockAfterAck) {
-            repeatBlockAfterAck = -1;
-            SendBlock(); // its acknowledgement moves on
-            return;
-        }
         ++block_;
         SendBlock();
     }
@@ -163,8 +144,6 @@ private:
     bool ended_ = false;
     bool inHeader_ = false;
     bool repeatHeaderAcked_ = false;
-    bool dropped_ = false;
-    bool droppedOnce_ = false;
     std::string headerText_;
 };
 

@@ -1,0 +1,187 @@
+// The engines against the simulated hand-held, in
+// process on virtual time: files arrive whole, faults on the line are
+// outlived, and the history tables' rows the hand-held can provoke appear.
+#include "engine_fixture.h"
+
+#include "sim/simulator.h"
+
+#include <memory>
+
+namespace tavelin::testing {
+namespace {
+
+inline std::string Pattern(std::size_t size, int seed = 0)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + i / 509 + seed) & 0xFF);
+    return bytes;
+}
+
+template <class Set>
+sim::FaultOptions Faults(Set set)
+{
+    sim::FaultOptions faults;
+    set(faults);
+    return faults;
+}
+
+class SimTest : public EngineTest {
+public:
+    void Start(sim::FaultOptions faults = {})
+    {
+        // An earlier simulator may still hold timers on the pump: let them run
+        // out before the next one takes the line, and keep it alive meanwhile.
+        pump.Advance(std::chrono::minutes(1));
+        sim::SimConfig config;
+        config.ids = {1};
+        config.storeRoot = store.Path();
+        config.faults = std::move(faults);
+        hands.push_back(std::make_unique<sim::Simulator>(config));
+        hand = hands.back().get();
+        hand->Attach(port);
+    }
+    std::string Stored(const std::string& name) const { return store.Get("001/" + name); }
+    void Offer(const std::string& name, const std::string& bytes) const
+    {
+        std::filesystem::create_directories(store.Path() / "001");
+        store.Put("001/" + name, bytes);
+    }
+    template <class F>
+    int Run(F engine)
+    {
+        const int result = engine();
+        Settle();
+        return result;
+    }
+    int Download(const std::string& name) { return Run([&] { return transfer::DownloadFile(link, "D", files.Text(), name, progress); }); }
+    int DownloadSet(std::vector<std::string> names)
+    {
+        return Run([&] { return transfer::DownloadFileSet(link, files.Text(), names, progress, Lines()); });
+    }
+    int UploadAll(int mode) { return Run([&] { return transfer::UploadAllFiles(link, files.Text(), progress, mode, upFiles, Lines()); }); }
+
+    TempDir store;
+    std::vector<std::unique_ptr<sim::Simulator>> hands;
+    sim::Simulator* hand = nullptr;
+    transfer::UpFileList upFiles;
+};
+
+TEST_F(SimTest, DownloadsArriveWholeDespiteLineFaults)
+{
+    struct Case {
+        const char* name;
+        std::size_t size;
+        sim::FaultOptions faults;
+    };
+    const std::vector<Case> cases = {
+        {"empty", 0, {}},
+        {"exactly one block", 512, {}},
+        {"eleven blocks: the digit wraps to 0", 512 * 10 + 7, {}},
+        {"corrupt acknowledgement", 2000, Faults([](sim::FaultOptions& f) { f.corruptBccOfSent = {2, 3}; })},
+        {"lost acknowledgement", 2000, Faults([](sim::FaultOptions& f) { f.dropSent = {3}; })},
+        {"noise before an acknowledgement", 2000, Faults([](sim::FaultOptions& f) { f.noiseBeforeSent = {2}; })},
+        {"a block lost on the line", 2000, Faults([](sim::FaultOptions& f) { f.ignoreReceived = {3}; })},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(c.faults);
+        files.Put("D.DAT", Pattern(c.size));
+        EXPECT_EQ(Download("D.DAT"), 0);
+        EXPECT_TRUE(Stored("D.DAT") == Pattern(c.size));
+        EXPECT_EQ(hand->GetStats().Violations(), 0);
+    }
+}
+
+TEST_F(SimTest, DownloadRefusals)
+{
+    files.Put("A.HEX", "ap");
+    Start(Faults([](sim::FaultOptions& f) { f.wrongMode = true; }));
+    EXPECT_EQ(Run([&] { return transfer::DownloadFile(link, "A", files.Text(), "A.HEX", progress); }), -4);
+    EXPECT_EQ(DownloadSet({"A.HEX"}), -4);
+    EXPECT_EQ(history.lines.back(), "ID 001:  : ＨＨＴモードエラー");
+
+    Start(Faults([](sim::FaultOptions& f) { f.silentAfterLast = true; })); // no word after the last block: still a success
+    EXPECT_EQ(Run([&] { return transfer::DownloadFile(link, "A", files.Text(), "A.HEX", progress); }), 0);
+    EXPECT_EQ(Stored("A.HEX"), "ap");
+}
+
+TEST_F(SimTest, AFileSetRecordsEachFile)
+{
+    files.Put("ONE.DAT", Pattern(1000));
+    files.Put("TWO.DAT", "");
+    files.Put("THREE.DAT", "3");
+    Start(Faults([](sim::FaultOptions& f) { f.fullAfter = 2; }));
+    EXPECT_EQ(DownloadSet({"ONE.DAT", "TWO.DAT", "THREE.DAT"}), 0);
+    EXPECT_EQ(history.lines, (std::vector<std::string>{"ID 001: ONE.DAT : ダウンロード正常終了",
+                                                        "ID 001: TWO.DAT : ダウンロード正常終了",
+                                                        "ID 001: THREE.DAT : ダウンロード数ＭＡＸ"}));
+    EXPECT_TRUE(Stored("ONE.DAT") == Pattern(1000));
+    EXPECT_EQ(HistoryFile().front(), "001, 0 ,ONE.DAT, 1000 , 0 ,正常終了");
+}
+
+TEST_F(SimTest, SingleUploadsTakeEveryBlockOnce)
+{
+    struct Case {
+        const char* name;
+        std::size_t size;
+        sim::FaultOptions faults;
+    };
+    const std::vector<Case> cases = {
+        {"plain", 5200, {}},
+        {"repeated block", 2000, Faults([](sim::FaultOptions& f) { f.repeatBlock = {2}; })},
+        {"corrupt block", 2000, Faults([](sim::FaultOptions& f) { f.corruptBccOfSent = {2}; })},
+        {"lost block", 2000, Faults([](sim::FaultOptions& f) { f.dropSent = {3}; })},
+        {"lost acknowledgement", 2000, Faults([](sim::FaultOptions& f) { f.ignoreReceived = {3}; })},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(c.faults);
+        Offer("U.DAT", Pattern(c.size, 5));
+        files.Put("U.DAT", "older");
+        EXPECT_EQ(Run([&] { return transfer::UploadFile(link, files.Text(), "U.DAT", std::int64_t(c.size), progress, 1); }), 0);
+        EXPECT_TRUE(files.Get("U.DAT") == Pattern(c.size, 5));
+        EXPECT_EQ(hand->GetStats().Violations(), 0);
+    }
+}
+
+TEST_F(SimTest, UploadAllStoresEveryOfferedFile)
+{
+    for (const sim::FaultOptions& faults :
+         {sim::FaultOptions{}, Faults([](sim::FaultOptions& f) { f.repeatBlock = {2}; f.repeatHeader = {1, 2}; }),
+          Faults([](sim::FaultOptions& f) { f.corruptBccOfSent = {3}; f.dropSent = {6}; })}) {
+        std::filesystem::remove_all(files.Path());
+        std::filesystem::create_directories(files.Path());
+        history.lines.clear();
+        Offer("A.DAT", Pattern(1500, 1));
+        Offer("EMPTY.DAT", "");
+        Offer("B.DAT", Pattern(512, 2));
+        Start(faults);
+        EXPECT_EQ(UploadAll(1), 0);
+        EXPECT_TRUE(files.Get("A.DAT") == Pattern(1500, 1));
+        EXPECT_TRUE(files.Get("B.DAT") == Pattern(512, 2));
+        EXPECT_TRUE(files.Has("EMPTY.DAT"));
+        EXPECT_EQ(history.lines.size(), 3u);
+        for (const std::string& line : history.lines)
+            EXPECT_TRUE(line.ends_with(" : アップロード正常終了")) << line;
+        EXPECT_FALSE(work.Has("UPTMP.00"));
+    }
+    Start(Faults([](sim::FaultOptions& f) { f.wrongMode = true; }));
+    EXPECT_EQ(UploadAll(1), -4);
+}
+
+TEST_F(SimTest, UploadAllOf130FilesKeeps129)
+{
+    for (int i = 0; i < 130; ++i)
+        Offer("F" + std::to_string(1000 + i) + ".DAT", std::to_string(i));
+    Start();
+    EXPECT_EQ(UploadAll(1), 0);
+    std::size_t stored = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(files.Path()))
+        stored += entry.is_regular_file();
+    EXPECT_EQ(stored, 129u);
+    EXPECT_TRUE(history.lines.back().ends_with(" : アップロード異常終了")) << history.lines.back();
+}
+
+} // namespace
+} // namespace tavelin::testing
