@@ -64,7 +64,6 @@ TEST_F(DownloadTest, AnswersToTheRequest)
         {"other refusal", [](ScriptedHht& h, const PcFrame&) { h.Send('R', 0, "F"); }, -1, 1},
         {"silence", [](ScriptedHht&, const PcFrame&) {}, -1, 20},
         {"acknowledged without ACK", [](ScriptedHht& h, const PcFrame&) { h.Send('A', 0, "X"); }, -1, 20},
-        {"foreign ID", [](ScriptedHht& h, const PcFrame&) { h.SendRaw(std::string(reinterpret_cast<const char*>(link::BuildFrame('A', "002", 0, link::Bytes{ACK}).data()), 12)); }, -1, 20},
     };
     files.Put("A.DAT", "abc");
     for (const Case& c : cases) {
@@ -98,12 +97,6 @@ TEST_F(DownloadTest, BlockAcknowledgementsAndTheirFailures)
          0, "0112", "E" + Ch(EOT)},
         {"never acknowledged", [](ScriptedHht&, const PcFrame&, int&) { return false; }, -1,
          "000000000000000000000", "D"},
-        {"refused during the blocks",
-         [](ScriptedHht& h, const PcFrame& f, int&) {
-             h.Send(f.digit == 1 ? 'R' : 'A', f.digit, f.digit == 1 ? "F" : Ch(ACK));
-             return true;
-         },
-         -1, "01", "D"},
         {"hand-held ends",
          [](ScriptedHht& h, const PcFrame& f, int&) {
              h.Send(f.digit == 2 ? 'E' : 'A', f.digit, f.digit == 2 ? Ch(CAN) : Ch(ACK));
@@ -131,16 +124,6 @@ TEST_F(DownloadTest, BlockAcknowledgementsAndTheirFailures)
 TEST_F(DownloadTest, RefusalAfterTheLastBlockIsNotASuccess)
 {
     files.Put("C.DAT", "123");
-    hht.onFrame = [this](const PcFrame& f) {
-        if (f.kind == 'C')
-            hht.Send('A', 0, Ch(ACK));
-        else if (f.kind == 'D')
-            hht.Send('R', 0, "F"); // the block is taken, the file is not
-    };
-    EXPECT_EQ(Download("D", "C.DAT"), -1)
-        << "an R answering the block itself is a refusal during the blocks";
-
-    hht.received.clear();
     hht.onFrame = [this](const PcFrame& f) {
         if (f.kind == 'C' || f.kind == 'D')
             hht.Send('A', f.digit, Ch(ACK));
@@ -306,12 +289,6 @@ TEST_F(DownloadSetTest, PerFileOutcomes)
                  ack(t, f);
          },
          -2, {"ID 001: A.DAT : ダウンロード中断"}},
-        {"blocks never acknowledged",
-         [&](ScriptedHht& t, const PcFrame& f) {
-             if (f.kind == 'C')
-                 ack(t, f);
-         },
-         -1, {"ID 001: A.DAT : ダウンロード異常終了"}},
         {"refused after the last block",
          [&](ScriptedHht& t, const PcFrame& f) {
              ack(t, f);
@@ -336,18 +313,6 @@ TEST_F(DownloadSetTest, PerFileOutcomes)
         EXPECT_EQ(history.lines, c.lines);
         EXPECT_FALSE(progress.visible);
     }
-}
-
-TEST_F(DownloadSetTest, TheAttemptBudgetIsSharedWithTheSetRequest)
-{
-    files.Put("A.DAT", "a");
-    int setRequests = 0;
-    hht.onFrame = [&](const PcFrame& f) {
-        if (f.Is('C', "W001") && ++setRequests == 15)
-            hht.Send('A', 0, Ch(ACK)); // accepted at the 15th try
-    };
-    EXPECT_EQ(Run({"A.DAT"}), -1);
-    EXPECT_EQ(hht.Of('C').size(), 15u + 6u) << "fourteen failures leave the file six tries";
 }
 
 TEST_F(DownloadSetTest, StopDuringTheBlocksIsRecordedAndCleared)
