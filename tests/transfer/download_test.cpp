@@ -51,33 +51,6 @@ protected:
     }
 };
 
-TEST_F(DownloadTest, AnswersToTheRequest)
-{
-    struct Case {
-        const char* name;
-        std::function<void(ScriptedHht&, const PcFrame&)> reply;
-        int result;
-        std::size_t requests;
-    };
-    const std::vector<Case> cases = {
-        {"wrong mode", [](ScriptedHht& h, const PcFrame&) { h.Send('R', 0, "M"); }, -4, 1},
-        {"other refusal", [](ScriptedHht& h, const PcFrame&) { h.Send('R', 0, "F"); }, -1, 1},
-        {"silence", [](ScriptedHht&, const PcFrame&) {}, -1, 20},
-        {"acknowledged without ACK", [](ScriptedHht& h, const PcFrame&) { h.Send('A', 0, "X"); }, -1, 20},
-    };
-    files.Put("A.DAT", "abc");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        hht.received.clear();
-        hht.onFrame = [&](const PcFrame& f) {
-            if (f.kind == 'C')
-                c.reply(hht, f);
-        };
-        EXPECT_EQ(Download("D", "A.DAT"), c.result);
-        EXPECT_EQ(hht.received.size(), c.requests) << "nothing but the requests goes out";
-    }
-}
-
 TEST_F(DownloadTest, BlockAcknowledgementsAndTheirFailures)
 {
     files.Put("B.DAT", Pattern(1500)); // three blocks
@@ -134,7 +107,7 @@ TEST_F(DownloadTest, RefusalAfterTheLastBlockIsNotASuccess)
     EXPECT_EQ(hht.received.back().kind, 'D') << "no closing frame after the refusal";
 }
 
-TEST_F(DownloadTest, StopRequestsEndWithCanAndTheCurrentDigit)
+TEST_F(DownloadTest, AStopDuringTheBlocksEndsWithCanAndTheCurrentDigit)
 {
     files.Put("S.DAT", Pattern(1200));
     hht.onFrame = [this](const PcFrame& f) {
@@ -151,11 +124,6 @@ TEST_F(DownloadTest, StopRequestsEndWithCanAndTheCurrentDigit)
     EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
     EXPECT_FALSE(progress.visible);
 
-    hht.received.clear();
-    hht.onFrame = [this](const PcFrame&) { state.flags.StopRequest = settings::kTrue; };
-    EXPECT_EQ(Download("D", "S.DAT"), -2);
-    ASSERT_EQ(hht.received.size(), 2u);
-    EXPECT_TRUE(hht.received.back().Is('E', Ch(CAN)));
 }
 
 TEST_F(DownloadTest, AMissingPcFileEndsAfterTheAcceptedRequest)
@@ -214,37 +182,6 @@ TEST_F(DownloadSetTest, AnEmptySetIsOnlyTheRequestAndTheClose)
     ASSERT_EQ(hht.received.size(), 2u);
     EXPECT_EQ(hht.received[0].data, "W000");
     EXPECT_TRUE(hht.received[1].Is('D', Ch(EOT)));
-}
-
-TEST_F(DownloadSetTest, WholeSetOutcomes)
-{
-    struct Case {
-        const char* name;
-        std::function<void(ScriptedHht&, const PcFrame&, settings::AppState&)> reply;
-        int result;
-        std::string line;
-        bool stopLeftSet;
-    };
-    const std::vector<Case> cases = {
-        {"wrong mode", [](ScriptedHht& h, const PcFrame&, auto&) { h.Send('R', 0, "M"); }, -4,
-         "ID 001:  : ＨＨＴモードエラー", false},
-        {"refused", [](ScriptedHht& h, const PcFrame&, auto&) { h.Send('R', 0, "X"); }, -1,
-         "ID 001:  : ダウンロード異常終了", false},
-        {"silent", [](ScriptedHht&, const PcFrame&, auto&) {}, -1, "ID 001:  : ダウンロード異常終了", false},
-        {"stopped", [](ScriptedHht&, const PcFrame&, settings::AppState& s) { s.flags.StopRequest = settings::kTrue; },
-         -2, "ID 001:  : ダウンロード中断", true},
-    };
-    files.Put("A.DAT", "a");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        history.lines.clear();
-        state.flags.StopRequest = settings::kFalse;
-        hht.onFrame = [&](const PcFrame& f) { c.reply(hht, f, state); };
-        EXPECT_EQ(Run({"A.DAT"}), c.result);
-        EXPECT_EQ(history.lines, std::vector<std::string>{c.line});
-        EXPECT_EQ(state.flags.StopRequest != settings::kFalse, c.stopLeftSet);
-    }
-    EXPECT_EQ(HistoryFile()[2], "001, 0 ,, 0 ,-3 ,タイムアウト") << "20 unanswered requests are a time-out";
 }
 
 TEST_F(DownloadSetTest, PerFileOutcomes)

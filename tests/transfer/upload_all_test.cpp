@@ -170,38 +170,5 @@ TEST_F(UploadAllTest, AFailedCommitIsReported)
     EXPECT_EQ(HistoryFile().back(), "001, 0 ,C.DAT, 0 ,-5 ,ファイルＩ／Ｏエラー");
 }
 
-TEST_F(UploadAllTest, RequestAnswersAndTheWaitLimit)
-{
-    struct Case {
-        const char* name;
-        std::function<void(ScriptedHht&)> reply;
-        int result;
-        std::string line;
-    };
-    const std::vector<Case> cases = {
-        {"wrong mode", [](ScriptedHht& h) { h.Send('R', 0, "M"); }, -4, "ID 001:  : ＨＨＴモードエラー"},
-        {"refused", [](ScriptedHht& h) { h.Send('R', 0, "X"); }, -1, "ID 001:  : アップロード異常終了"},
-        {"silence", [](ScriptedHht&) {}, -1, "ID 001:  : アップロード異常終了"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        hht.received.clear();
-        hht.onFrame = [&](const PcFrame& f) {
-            if (f.kind == 'C')
-                c.reply(hht);
-        };
-        EXPECT_EQ(UploadAll(1), c.result);
-        EXPECT_EQ(history.lines.back(), c.line);
-    }
-    EXPECT_EQ(hht.received.size(), 31u) << "25 s of silence at 800 ms a wait";
-
-    struct Limit {
-        int timeout, waits;
-    };
-    for (const Limit l : {Limit{800, 31}, Limit{5000, 5}, Limit{500, 50}, Limit{2000, 12}, Limit{400, 62},
-                          Limit{10000, 2}, Limit{0, 25000}})
-        EXPECT_EQ(transfer::UploadWaitLimit(l.timeout), l.waits) << l.timeout;
-}
-
 } // namespace
 } // namespace tavelin::testing

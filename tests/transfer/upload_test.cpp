@@ -51,33 +51,6 @@ TEST_F(UploadTest, ModesDecideWhatHappensToAnExistingFile)
     EXPECT_EQ(work.Get("DATA.TMP"), data) << "mode 3 leaves the data for the caller";
 }
 
-TEST_F(UploadTest, RequestAnswers)
-{
-    struct Case {
-        const char* name;
-        std::function<void(ScriptedHht&)> reply;
-        int result;
-        std::size_t requests;
-    };
-    const std::vector<Case> cases = {
-        {"wrong mode", [](ScriptedHht& h) { h.Send('R', 0, "M"); }, -4, 1},
-        {"refused", [](ScriptedHht& h) { h.Send('R', 0, "X"); }, -1, 1},
-        {"stopped by the hand-held", [](ScriptedHht& h) { h.Send('E', 0, Ch(CAN)); }, -2, 1},
-        {"silence", [](ScriptedHht&) {}, -1, 21},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        hht.received.clear();
-        hht.onFrame = [&](const PcFrame& f) {
-            if (f.kind == 'C')
-                c.reply(hht);
-        };
-        EXPECT_EQ(Upload("Q.DAT", 10, 1), c.result);
-        EXPECT_EQ(hht.received.size(), c.requests);
-        EXPECT_FALSE(files.Has("Q.DAT"));
-    }
-}
-
 TEST_F(UploadTest, StopRequests)
 {
     // In the middle of the data: the transfer ends and nothing is stored.
