@@ -123,7 +123,6 @@ TEST_F(DownloadTest, AStopDuringTheBlocksEndsWithCanAndTheCurrentDigit)
     EXPECT_EQ(hht.received.back().digit, 2);
     EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
     EXPECT_FALSE(progress.visible);
-
 }
 
 TEST_F(DownloadTest, AMissingPcFileEndsAfterTheAcceptedRequest)
