@@ -45,7 +45,6 @@ public:
         const link::Bytes bytes(data.begin(), data.end());
         port_.SendFromPeer(link::BuildFrame(kind, id_, digit, bytes));
     }
-    void SendRaw(std::string_view bytes) { port_.SendFromPeer(link::Bytes(bytes.begin(), bytes.end())); }
 
     // The frames the PC sent of one kind, in order.
     std::vector<PcFrame> Of(char kind) const
