@@ -150,6 +150,7 @@ bool RunAt(const std::string& program, int baud, const char* baudCode, std::size
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     const std::string program = argc > 1 ? argv[1] : TAVELIN_HHTSIM;
     const std::size_t bytes = argc > 2 ? std::stoul(argv[2]) : 1024 * 1024;
     bool ok = RunAt(program, 19200, "2", bytes);
