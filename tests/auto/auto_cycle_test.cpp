@@ -1,0 +1,325 @@
+// The automatic cycle in-process: the simulated hand-helds on the in-memory
+// port, virtual time, and a window stand-in that records what it is shown.
+#include "app/startup.h"
+#include "link/memory_port.h"
+#include "link/virtual_pump.h"
+#include "modes/auto_cycle.h"
+#include "settings/codepage.h"
+#include "simulator.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <sstream>
+
+namespace tavelin::modes {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class RecordingView final : public AutoView {
+public:
+    void SetMessage(std::string_view text) override { messages.emplace_back(text); }
+    void SetEndButtonCaption(std::string_view text) override { captions.emplace_back(text); }
+    settings::HistoryList* History() override { return &list; }
+    transfer::ProgressIndicator& Progress() override { return progress; }
+    void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
+    void RequestUnload() override { ++unloads; }
+
+    struct List final : settings::HistoryList {
+        int Count() const override { return int(lines.size()); }
+        void RemoveFirst() override { lines.pop_front(); }
+        void Add(const std::string& line) override { lines.push_back(line); }
+        void SelectLast() override {}
+        std::deque<std::string> lines;
+    } list;
+    transfer::NoProgress progress;
+    std::vector<std::string> messages, captions, boxes;
+    int unloads = 0;
+};
+
+class AutoCycleTest : public ::testing::Test {
+protected:
+    AutoCycleTest()
+    {
+        auto& s = state.settings;
+        s.WorkDir = work.Text();
+        s.BaudCode = "2";
+        s.ParityCode = "2";
+        s.DataBitsCode = "1";
+        s.StopBitsCode = "0";
+        s.ComPortCode = "0";
+        s.PortKindCode = "0";
+        s.PollTimeout = 50;
+        s.CommTimeout = 800;
+        s.PollInterval = 30;
+        s.UploadMode = 1;
+        s.HistoryMode = 2;
+        s.AutoPollCount = 1;
+        s.HhtIdOn.fill("0");
+        fs::create_directories(work.Path() / "down");
+        fs::create_directories(work.Path() / "up");
+        s.DownDir = Dir("down");
+        s.UpDir = Dir("up");
+    }
+
+    std::string Dir(const std::string& relative) const { return (work.Path() / relative).string() + "/"; }
+
+    void Enable(std::initializer_list<int> ids)
+    {
+        for (int id : ids)
+            state.settings.HhtIdOn[id - 1] = "1";
+        app::InitPollRange(state);
+    }
+
+    // Starts the simulator, then the run, and ticks it to its end.
+    bool Run(std::int16_t runMode, sim::SimConfig config, ManualSelection selection = {})
+    {
+        state.settings.RunMode = runMode;
+        config.storeRoot = work.Path() / "hht";
+        simulator = std::make_unique<sim::Simulator>(std::move(config));
+        simulator->Attach(port);
+        cycle = std::make_unique<AutoCycle>(link, view, std::move(selection));
+        const bool started = cycle->Start();
+        while (!cycle->Ended() && ticks < 100000) {
+            pump.Advance(30ms);
+            cycle->Tick();
+            ++ticks;
+        }
+        return started;
+    }
+
+    std::string Result() const
+    {
+        const std::string line = settings::Cp932ToUtf8(work.Get("RESULT.DAT"));
+        return line.size() > 18 ? line.substr(18) : line;
+    }
+    std::string History() const { return settings::Cp932ToUtf8(work.Get("HISTORY.DAT")); }
+    std::string Stored(int id, const std::string& name) const
+    {
+        return work.Get((fs::path("hht") / ("00" + std::to_string(id)) / name).string());
+    }
+
+    testing::TempDir work;
+    settings::AppState state;
+    link::VirtualPump pump;
+    link::MemoryPort port{pump};
+    link::Link link{port, pump, state};
+    RecordingView view;
+    std::unique_ptr<sim::Simulator> simulator;
+    std::unique_ptr<AutoCycle> cycle;
+    int ticks = 0;
+};
+
+std::string Pattern(std::size_t size)
+{
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        data[i] = char(i * 7 + (i >> 9));
+    return data;
+}
+
+TEST_F(AutoCycleTest, EveryAnsweringHandHeldIsServedEveryRound)
+{
+    work.Put("down/A.DAT", Pattern(1300));
+    work.Put("down/B.DAT", "b");
+    Enable({1, 2});
+    state.settings.AutoPollCount = 3;
+    ASSERT_TRUE(Run(2, {.ids = {1, 2}}));
+
+    EXPECT_EQ(Result(), " 0 , 6 ,正常終了\r\n");
+    EXPECT_EQ(Stored(1, "A.DAT"), Pattern(1300));
+    EXPECT_EQ(Stored(2, "B.DAT"), "b");
+    EXPECT_EQ(view.list.lines.size(), 12u);
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(view.messages.front(), "ハンディ［001］に接続しています");
+    EXPECT_NE(std::find(view.captions.begin(), view.captions.end(), "中　断"), view.captions.end());
+    EXPECT_EQ(view.captions.back(), "終　了");
+    EXPECT_EQ(port.Calls().front(), "CommPort 1");
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+TEST_F(AutoCycleTest, DisabledIdsCostNoTickAndSilentOnesNoHistory)
+{
+    work.Put("down/A.DAT", "a");
+    Enable({5, 9});
+    state.settings.AutoPollCount = 3;
+    Run(2, {.ids = {5}});
+    EXPECT_EQ(ticks, 6); // 005, 009 three times
+    EXPECT_EQ(Result(), " 0 , 3 ,正常終了\r\n");
+    EXPECT_EQ(History().find("009"), std::string::npos);
+    EXPECT_NE(History().find("005, 2 ,A.DAT, 1 , 0 ,正常終了"), std::string::npos);
+}
+
+TEST_F(AutoCycleTest, NoConfiguredIdEndsAtOnce)
+{
+    app::InitPollRange(state); // nothing enabled: -1 and 127
+    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_EQ(ticks, 0);
+    EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+    EXPECT_EQ(view.unloads, 1);
+}
+
+TEST_F(AutoCycleTest, EndButtonStopsOnlyTheTransferUnderWay)
+{
+    work.Put("down/BIG.DAT", Pattern(20000));
+    Enable({1, 2});
+    // The operator presses End while hand-held 001 is being served.
+    pump.ScheduleAfter(2s, [this] { state.flags.StopRequest = settings::kTrue; });
+    Run(2, {.ids = {1, 2}, .lineBaud = 19200});
+    EXPECT_NE(History().find("001, 2 ,BIG.DAT, 0 ,-2 ,中断"), std::string::npos) << History();
+    EXPECT_EQ(Stored(2, "BIG.DAT"), Pattern(20000));
+    EXPECT_EQ(Result(), " 0 , 2 ,正常終了\r\n");
+}
+
+TEST_F(AutoCycleTest, StopRequestFile)
+{
+    Enable({1});
+    state.settings.AutoPollCount = 0; // only a request ends this run
+    work.Put("ENDPRM.DAT", "2");
+    Run(2, {.ids = {1}});
+    EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(state.flags.QuitRequest, settings::kFalse);
+    EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
+}
+
+TEST_F(AutoCycleTest, TickDuringAnExchangeIsIgnored)
+{
+    work.Put("down/A.DAT", Pattern(5000));
+    Enable({1, 2});
+    std::string idDuringNestedTick;
+    pump.ScheduleAfter(200ms, [this, &idDuringNestedTick] {
+        ASSERT_TRUE(cycle->InTick());
+        cycle->Tick(); // a timer tick arriving while 001 is served
+        idDuringNestedTick = state.CurHhtId;
+    });
+    Run(2, {.ids = {1, 2}});
+    EXPECT_EQ(idDuringNestedTick, "001");
+    EXPECT_EQ(Stored(1, "A.DAT"), Pattern(5000));
+    EXPECT_EQ(Result(), " 0 , 2 ,正常終了\r\n");
+}
+
+TEST_F(AutoCycleTest, DirectoryOfMoreThan129FilesNamesTheRest)
+{
+    for (int i = 0; i < 131; ++i)
+        work.Put("down/F" + std::to_string(i) + ".DAT", "x");
+    Enable({1});
+    Run(2, {.ids = {1}});
+    int sent = 0, refused = 0;
+    std::istringstream history(History());
+    for (std::string line; std::getline(history, line);) {
+        sent += line.ends_with(" 0 ,正常終了\r");
+        refused += line.ends_with("-5 ,ファイルＩ／Ｏエラー\r");
+    }
+    EXPECT_EQ(sent, 129);
+    EXPECT_EQ(refused, 2);
+    EXPECT_EQ(simulator->GetStats().filesStored, 129);
+}
+
+TEST_F(AutoCycleTest, EmptyDownloadDirectoryCountsTheVisit)
+{
+    Enable({1});
+    Run(2, {.ids = {1}});
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_TRUE(view.list.lines.empty());
+}
+
+TEST_F(AutoCycleTest, ApplicationInstall)
+{
+    work.Put("PROG.hex", ":00000001FF\r\n");
+    state.settings.ApFile = work.Text() + "PROG.hex";
+    Enable({1});
+    Run(1, {.ids = {1}});
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(Stored(1, "PROG.HEX"), ":00000001FF\r\n"); // hand-helds keep names in capitals
+    EXPECT_EQ(view.list.lines.back(), "ID 001: PROG.hex :  ＡＰインストール正常終了");
+    EXPECT_NE(History().find("001, 1 ,PROG.hex, 13 , 0 ,正常終了"), std::string::npos);
+}
+
+TEST_F(AutoCycleTest, ApplicationFileProblemsEndTheRunWithCodeFour)
+{
+    work.Put("PROG.BIN", "x");
+    for (const std::string& apFile : {work.Text() + "PROG.BIN", work.Text() + "NONE.HEX", work.Text()}) {
+        state.settings.ApFile = apFile;
+        Enable({1});
+        cycle.reset();
+        ticks = 0;
+        Run(1, {.ids = {1}});
+        EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n") << apFile;
+    }
+}
+
+TEST_F(AutoCycleTest, WrongModeIsRecordedWithoutAName)
+{
+    work.Put("PROG.HEX", "x");
+    state.settings.ApFile = work.Text() + "PROG.HEX";
+    Enable({1});
+    sim::SimConfig config{.ids = {1}};
+    config.faults.wrongMode = true;
+    Run(1, config);
+    EXPECT_EQ(view.list.lines.back(), "ID 001:  :  ＨＨＴモードエラー");
+    EXPECT_NE(History().find("001, 1 ,, 0 ,-4 ,ＨＨＴモードエラー"), std::string::npos);
+}
+
+TEST_F(AutoCycleTest, UploadRunFetchesEveryFile)
+{
+    fs::create_directories(work.Path() / "hht/001");
+    work.Put("hht/001/ORD.DAT", Pattern(1100));
+    Enable({1});
+    Run(3, {.ids = {1}});
+    EXPECT_EQ(work.Get("up/ORD.DAT"), Pattern(1100));
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+
+    state.settings.UpDir = Dir("missing");
+    cycle.reset();
+    ticks = 0;
+    Run(3, {.ids = {1}});
+    EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n");
+}
+
+TEST_F(AutoCycleTest, CopyToAllFromTheManualWindow)
+{
+    work.Put("down/GOOD.DAT", "g");
+    Enable({1});
+    ManualSelection selection{Dir("down"), {"TOO-LONG-NAME.DAT", "GOOD.DAT"}, ""};
+    ASSERT_TRUE(Run(4, {.ids = {1}}, selection));
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"ファイル名［ TOO-LONG-NAME.DAT ］はＨＨＴで使用できません"});
+    EXPECT_EQ(Stored(1, "GOOD.DAT"), "g");
+    EXPECT_EQ(view.list.lines[0], "ID 001: TOO-LONG-NAME.DAT : ファイル名使用不可");
+    EXPECT_EQ(view.list.lines[1], "ID 001: GOOD.DAT :  ダウンロード正常終了");
+    EXPECT_FALSE(work.Has("RESULT.DAT")); // the manual window's runs leave no result line
+    EXPECT_TRUE(std::find(port.Calls().begin(), port.Calls().end(), "Open") == port.Calls().end());
+}
+
+TEST_F(AutoCycleTest, InstallOnAllRefusesAFileThatIsNoApplication)
+{
+    Enable({1});
+    Run(5, {.ids = {1}}, {Dir("down"), {}, "DATA.TXT"});
+    EXPECT_EQ(view.boxes, std::vector<std::string>{"ファイル［ DATA.TXT ］はアプリケーションファイルではありません"});
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_TRUE(cycle->Ended());
+}
+
+TEST_F(AutoCycleTest, UnloadClosesThePortAndReportsTheRun)
+{
+    Enable({1});
+    state.settings.AutoPollCount = 0;
+    state.settings.RunMode = 2;
+    simulator = std::make_unique<sim::Simulator>(sim::SimConfig{.ids = {1}, .storeRoot = work.Path() / "hht"});
+    simulator->Attach(port);
+    cycle = std::make_unique<AutoCycle>(link, view);
+    ASSERT_TRUE(cycle->Start());
+    for (int i = 0; i < 3; ++i)
+        cycle->Tick();
+    cycle->Unload();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(state.flags.StopRequest, settings::kTrue);
+    EXPECT_EQ(Result(), " 0 , 3 ,正常終了\r\n");
+}
+
+} // namespace
+} // namespace tavelin::modes

@@ -1,0 +1,216 @@
+// Batch runs of the real program against the simulated hand-held over a
+// pseudo-terminal: what a warehouse's nightly job does, minus the hardware.
+#include "settings/codepage.h"
+#include "temp_dir.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tavelin {
+namespace {
+
+namespace fs = std::filesystem;
+
+class EndToEnd : public ::testing::Test {
+protected:
+    EndToEnd()
+    {
+        fs::permissions(runtime.Path(), fs::perms::owner_all);
+        fs::create_directories(work.Path() / "down");
+        fs::create_directories(work.Path() / "up");
+        fs::create_directories(work.Path() / "hht");
+    }
+    ~EndToEnd() override { StopSimulator(); }
+
+    void StartSimulator(const QStringList& options)
+    {
+        link = (work.Path() / "ttyHHT").string();
+        QStringList arguments{"--dir", Path("hht"), "--link", QString::fromStdString(link), "--quiet"};
+        simulator.start(TAVELIN_SIMULATOR, arguments + options);
+        ASSERT_TRUE(simulator.waitForStarted());
+        for (int i = 0; i < 100 && !fs::exists(link); ++i)
+            QThread::msleep(20);
+        ASSERT_TRUE(fs::exists(link)) << simulator.readAllStandardError().toStdString();
+    }
+
+    void StopSimulator()
+    {
+        if (simulator.state() == QProcess::NotRunning)
+            return;
+        simulator.terminate();
+        if (!simulator.waitForFinished(5000))
+            simulator.kill();
+    }
+
+    struct Run {
+        int exitCode = -1;
+        std::string out;
+        std::string err;
+    };
+
+    Run Tavelin(const QStringList& arguments, const std::string& comPath = {})
+    {
+        QProcess process;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+        env.insert("TAVELIN_COM1", QString::fromStdString(comPath.empty() ? link : comPath));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+        process.start(TAVELIN_PROGRAM, arguments);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+
+    QString Path(const std::string& relative) const { return QString::fromStdString((work.Path() / relative).string()); }
+    std::string Dir(const std::string& relative) const { return (work.Path() / relative).string() + "/"; }
+
+    void Params(const std::string& ids, const std::string& apFile, const std::string& downDir, const std::string& upMode,
+                const std::string& history, int rounds, const std::string& rsprm = "2210005008000")
+    {
+        work.Put("RSPRM.DAT", rsprm + "\r\n");
+        work.Put("HHTPRM.DAT", ids + "\r\n");
+        work.Put("DIRPRM.DAT", settings::Utf8ToCp932(apFile + "\r\n" + downDir + "\r\n" + Dir("up") + "\r\n" + upMode +
+                                                     "\r\n" + history + "\r\n" + std::to_string(rounds) + "\r\n"));
+    }
+
+    std::string Result() const
+    {
+        const std::string line = settings::Cp932ToUtf8(work.Get("RESULT.DAT"));
+        return line.size() > 18 ? line.substr(18) : line;
+    }
+    std::string History() const { return settings::Cp932ToUtf8(work.Get("HISTORY.DAT")); }
+
+    static std::string Bytes(std::size_t size, unsigned seed)
+    {
+        std::string data(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            data[i] = char((i * 131 + seed * 7 + (i >> 8)) & 0xFF);
+        return data;
+    }
+
+    testing::TempDir work;
+    testing::TempDir runtime;
+    QProcess simulator;
+    std::string link;
+};
+
+TEST_F(EndToEnd, DownloadDirectoryToEveryHandHeldByteExact)
+{
+    const std::string big = Bytes(5000, 1);
+    const std::string small = Bytes(511, 2);
+    work.Put("down/BIG.BIN", big);
+    work.Put("down/SMALL.DAT", small);
+    StartSimulator({"--ids", "1-3"});
+    Params("1,3", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+
+    const auto run = Tavelin({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Result(), " 0 , 3 ,正常終了\r\n");
+    for (const char* id : {"001", "002", "003"}) {
+        EXPECT_EQ(work.Get(std::string("hht/") + id + "/BIG.BIN"), big) << id;
+        EXPECT_EQ(work.Get(std::string("hht/") + id + "/SMALL.DAT"), small) << id;
+    }
+    const std::string history = History();
+    EXPECT_NE(history.find("001, 2 ,BIG.BIN, 5000 , 0 ,正常終了\r\n"), std::string::npos) << history;
+    EXPECT_NE(history.find("003, 2 ,SMALL.DAT, 511 , 0 ,正常終了\r\n"), std::string::npos) << history;
+    // Each history line also reaches standard output for the batch log.
+    EXPECT_NE(run.out.find("ID 002: BIG.BIN"), std::string::npos) << run.out;
+}
+
+TEST_F(EndToEnd, DownloadSingleFileAndAbsentIdsCostNoHistory)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    StartSimulator({"--ids", "2"});
+    Params("1,3", "", Dir("down") + "ONE.TXT", "OVER", "NEWHISTORY", 2);
+    const auto run = Tavelin({"/down", "/icon"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Result(), " 0 , 2 ,正常終了\r\n"); // ID 2 served in each of two rounds
+    EXPECT_EQ(work.Get("hht/002/ONE.TXT"), "hello\r\n");
+    EXPECT_EQ(History(), "002, 2 ,ONE.TXT, 7 , 0 ,正常終了\r\n002, 2 ,ONE.TXT, 7 , 0 ,正常終了\r\n");
+}
+
+TEST_F(EndToEnd, ApplicationInstallChecksTheName)
+{
+    work.Put("PROG.hex", ":00000001FF\r\n");
+    work.Put("PROG.BIN", "x");
+    StartSimulator({"--ids", "1"});
+    Params("1,1", Path("PROG.hex").toStdString(), Dir("down"), "OVER", "NEWHISTORY", 1);
+    auto run = Tavelin({"/APIN"});
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << run.err;
+    EXPECT_EQ(work.Get("hht/001/PROG.HEX"), ":00000001FF\r\n");
+    EXPECT_NE(History().find("001, 1 ,PROG.hex, 13 , 0 ,正常終了"), std::string::npos) << History();
+
+    Params("1,1", Path("PROG.BIN").toStdString(), Dir("down"), "OVER", "NEWHISTORY", 1);
+    Tavelin({"/APIN"});
+    EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n");
+}
+
+TEST_F(EndToEnd, UploadAllInTheThreeModes)
+{
+    fs::create_directories(work.Path() / "hht/001");
+    const struct {
+        const char* mode;
+        const char* expectA;
+    } rows[] = {{"OVER", "new-a"}, {"ADD", "old-anew-a"}, {"NON", "old-a"}};
+    for (const auto& row : rows) {
+        fs::remove_all(work.Path() / "up");
+        fs::create_directories(work.Path() / "up");
+        work.Put("up/A.DAT", "old-a");
+        work.Put("hht/001/A.DAT", "new-a");
+        work.Put("hht/001/B.DAT", Bytes(1100, 3));
+        StartSimulator({"--ids", "1"});
+        Params("1,1", "", Dir("down"), row.mode, "NEWHISTORY", 1);
+        const auto run = Tavelin({"/UP"});
+        StopSimulator();
+        EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << row.mode << run.err;
+        EXPECT_EQ(work.Get("up/A.DAT"), row.expectA) << row.mode;
+        EXPECT_EQ(work.Get("up/B.DAT"), Bytes(1100, 3)) << row.mode;
+    }
+}
+
+TEST_F(EndToEnd, StopRequestFileBetweenVisitsEndsTheRun)
+{
+    StartSimulator({"--ids", "1"});
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0); // no round limit
+    work.Put("ENDPRM.DAT", "2");
+    const auto run = Tavelin({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+}
+
+TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)
+{
+    work.Put("down/X.DAT", "x");
+    StartSimulator({"--ids", "1"});
+    const struct {
+        std::string downDir;
+        std::string comPath;
+        const char* result;
+    } rows[] = {
+        {Dir("down"), Dir("nothing-here") + "tty", "-1 , 1 ,ＣＯＭポートエラー\r\n"},
+        {Dir("missing-dir"), "", "-1 , 4 ,データパラメータエラー\r\n"},
+        {Dir("down") + "NOFILE.DAT", "", "-1 , 4 ,データパラメータエラー\r\n"},
+    };
+    for (const auto& row : rows) {
+        Params("1,1", "", row.downDir, "OVER", "NEWHISTORY", 1);
+        Tavelin({"/DOWN"}, row.comPath);
+        EXPECT_EQ(Result(), row.result) << row.downDir;
+    }
+    // A communication code out of range is refused before the port is touched.
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1, "2310005008000");
+    Tavelin({"/DOWN"});
+    EXPECT_EQ(Result(), "-1 , 2 ,通信条件パラメータエラー\r\n");
+}
+
+} // namespace
+} // namespace tavelin
