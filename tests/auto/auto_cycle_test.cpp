@@ -323,3 +323,43 @@ TEST_F(AutoCycleTest, UnloadClosesThePortAndReportsTheRun)
 
 } // namespace
 } // namespace tavelin::modes
+
+namespace tavelin::modes {
+namespace {
+
+TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
+{
+    Enable({1});
+    state.settings.BaudCode = "9"; // a speed code without a meaning
+    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_EQ(Result(), "-1 , 2 ,通信条件パラメータエラー\r\n");
+    EXPECT_EQ(view.unloads, 1);
+
+    // An irlink adapter that never echoes its speed code.
+    state.settings.BaudCode = "2";
+    state.settings.PortKindCode = "3";
+    cycle.reset();
+    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_EQ(Result(), "-1 , 5 ,ＩＲＬＩＮＫ接続エラー\r\n");
+    EXPECT_FALSE(port.IsOpen());
+
+    port.FailNextOpen({link::OpenError::NotFound, "No such file or directory"});
+    state.settings.PortKindCode = "0";
+    cycle.reset();
+    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+}
+
+TEST_F(AutoCycleTest, StopRequestFileDuringATransferStopsItAndTheRun)
+{
+    work.Put("down/BIG.DAT", Pattern(20000));
+    Enable({1, 2});
+    pump.ScheduleAfter(2s, [this] { work.Put("ENDPRM.DAT", "1"); });
+    Run(2, {.ids = {1, 2}, .lineBaud = 19200});
+    EXPECT_EQ(History(), "001, 2 ,BIG.DAT, 0 ,-2 ,中断\r\n");
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_FALSE(fs::exists(work.Path() / "hht/002/BIG.DAT"));
+}
+
+} // namespace
+} // namespace tavelin::modes

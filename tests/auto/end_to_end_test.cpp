@@ -178,6 +178,35 @@ TEST_F(EndToEnd, UploadAllInTheThreeModes)
     }
 }
 
+TEST_F(EndToEnd, LineFaultsNeverCostAByte)
+{
+    const std::string data = Bytes(6000, 4);
+    const struct {
+        const char* option;
+        const char* number;
+    } faults[] = {{"--corrupt-bcc", "4"}, {"--drop", "5"},   {"--noise", "3"},
+                  {"--ignore", "6"},      {"--repeat-block", "2"}, {"--repeat-header", "1"}};
+    for (const auto& fault : faults) {
+        fs::remove_all(work.Path() / "hht");
+        fs::remove_all(work.Path() / "up");
+        fs::create_directories(work.Path() / "up");
+        fs::create_directories(work.Path() / "hht/001");
+        work.Put("down/DATA.BIN", data);
+        work.Put("hht/001/ORDERS.DAT", data);
+        // A fresh simulator for each run, so the fault hits each of them.
+        Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+        StartSimulator({"--ids", "1", "--resend-ms", "300", fault.option, fault.number});
+        Tavelin({"/DOWN"});
+        StopSimulator();
+        EXPECT_EQ(work.Get("hht/001/DATA.BIN"), data) << fault.option;
+        StartSimulator({"--ids", "1", "--resend-ms", "300", fault.option, fault.number});
+        Tavelin({"/UP"});
+        StopSimulator();
+        EXPECT_EQ(work.Get("up/ORDERS.DAT"), data) << fault.option << "\n" << History();
+        EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << fault.option;
+    }
+}
+
 TEST_F(EndToEnd, StopRequestFileBetweenVisitsEndsTheRun)
 {
     StartSimulator({"--ids", "1"});
