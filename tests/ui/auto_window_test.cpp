@@ -1,0 +1,99 @@
+// The automatic window with real Qt timers, its port the in-memory one with a
+// simulated hand-held on virtual time.
+#include "link/memory_port.h"
+#include "link/virtual_pump.h"
+#include "settings/codepage.h"
+#include "simulator.h"
+#include "temp_dir.h"
+#include "ui/auto_window.h"
+
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+
+class AutoWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Rig {
+        testing::TempDir work;
+        settings::AppState state;
+        link::VirtualPump pump;
+        link::MemoryPort port{pump};
+        link::Link link{port, pump, state};
+        std::unique_ptr<sim::Simulator> simulator;
+
+        explicit Rig(int lineBaud)
+        {
+            auto& s = state.settings;
+            s.WorkDir = work.Text();
+            s.RunMode = 2;
+            s.BaudCode = "2";
+            s.ParityCode = "2";
+            s.DataBitsCode = "1";
+            s.StopBitsCode = "0";
+            s.ComPortCode = "0";
+            s.PortKindCode = "0";
+            s.PollTimeout = 50;
+            s.CommTimeout = 800;
+            s.PollInterval = 10;
+            s.HistoryMode = 2;
+            s.AutoPollCount = 1;
+            s.HhtIdOn.fill("0");
+            s.HhtIdOn[0] = s.HhtIdOn[1] = "1";
+            state.FirstPollId = 0;
+            state.LastPollId = 1;
+            std::filesystem::create_directories(work.Path() / "down");
+            s.DownDir = work.Text() + "down/";
+            work.Put("down/BIG.DAT", std::string(20000, 'x'));
+            simulator = std::make_unique<sim::Simulator>(
+                sim::SimConfig{.ids = {1, 2}, .storeRoot = work.Path() / "hht", .lineBaud = lineBaud});
+            simulator->Attach(port);
+        }
+        std::string Result() const { return settings::Cp932ToUtf8(work.Get("RESULT.DAT")); }
+    };
+
+private slots:
+    void runEndsAndClosesTheWindow()
+    {
+        Rig rig(0);
+        ui::AutoWindow window(rig.link, "caption");
+        QSignalSpy closed(&window, &ui::AutoWindow::Closed);
+        window.show();
+        QVERIFY(closed.wait(5000));
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.HistoryWidget()->count(), 2);
+        QVERIFY(window.HistoryWidget()->currentRow() == 1);
+        QVERIFY(rig.Result().find(" 0 , 2 ,正常終了") != std::string::npos);
+        QVERIFY(!rig.port.IsOpen());
+    }
+
+    void closingDuringATransferStopsItFirst()
+    {
+        Rig rig(19200); // the file takes about ten seconds of virtual line time
+        ui::AutoWindow window(rig.link, "caption");
+        QSignalSpy closed(&window, &ui::AutoWindow::Closed);
+        rig.pump.ScheduleAfter(2s, [&] {
+            QVERIFY(window.Cycle().InTick());
+            window.close(); // the operator closes the window mid-transfer
+            QVERIFY(window.isVisible());
+            QCOMPARE(rig.state.flags.StopRequest, settings::kTrue);
+        });
+        window.show();
+        QVERIFY(closed.wait(5000));
+        QVERIFY(!window.isVisible());
+        QVERIFY(!rig.port.IsOpen());
+        const auto lines = window.HistoryWidget()->findItems("BIG.DAT", Qt::MatchContains);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines.front()->text().contains(QString::fromUtf8("中断")));
+        QVERIFY(!std::filesystem::exists(rig.work.Path() / "hht/001/BIG.DAT"));
+    }
+};
+
+QTEST_MAIN(AutoWindowTest)
+#include "auto_window_test.moc"
