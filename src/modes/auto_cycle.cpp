@@ -26,7 +26,7 @@ constexpr std::size_t kMaxDownloadNames = 129;
 
 std::string IdText(int index)
 {
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%03d", index + 1);
     return text;
 }

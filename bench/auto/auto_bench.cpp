@@ -1,0 +1,170 @@
+// Figures of batch runs of the real program (printed, never asserted):
+//  1. CPU used while it polls IDs that never answer, for 10 s;
+//  2. the time of one round over 128 absent IDs against the ideal
+//     128 x (PollTimeout + PollInterval);
+//  3. /DOWN line efficiency of a 1 MB file at an emulated 115,200 bit/s.
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Usage {
+    double wall = 0, cpu = 0;
+};
+
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir, const std::string& com1)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
+        setenv("TAVELIN_COM1", com1.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+Usage Wait(pid_t pid, Clock::time_point started)
+{
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return {std::chrono::duration<double>(Clock::now() - started).count(), cpu};
+}
+
+// CPU seconds a running process has used so far.
+double CpuSoFar(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            utime = std::stoull(field);
+        if (i == 15)
+            stime = std::stoull(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+void Put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+void Params(const fs::path& dir, const std::string& rsprm, const std::string& ids, int rounds)
+{
+    Put(dir / "RSPRM.DAT", rsprm + "\r\n");
+    Put(dir / "HHTPRM.DAT", ids + "\r\n");
+    Put(dir / "DIRPRM.DAT", (dir / "AP.HEX").string() + "\r\n" + (dir / "down").string() + "/\r\n" +
+                                (dir / "up").string() + "/\r\nOVER\r\nNEWHISTORY\r\n" + std::to_string(rounds) + "\r\n");
+}
+
+// A pseudo-terminal nobody answers on: the IDs polled through it are absent.
+std::string SilentLine(int& master)
+{
+    int slave = -1;
+    char name[256];
+    openpty(&master, &slave, name, nullptr, nullptr);
+    close(slave);
+    return name;
+}
+
+} // namespace
+
+int main()
+{
+    const fs::path work = fs::temp_directory_path() / ("tavelin-auto-bench-" + std::to_string(getpid()));
+    fs::create_directories(work / "down");
+    fs::create_directories(work / "up");
+    fs::create_directories(work / "hht");
+    int master = -1;
+    const std::string silent = SilentLine(master);
+    // Keep the master drained so the program's writes never block.
+    std::thread drain([master] {
+        char buffer[4096];
+        while (read(master, buffer, sizeof buffer) > 0) {
+        }
+    });
+    drain.detach();
+
+    // 1. Idle polling: IDs 1-10, nobody answers, no round limit, stopped after 10 s.
+    Params(work, "2210005008000", "1,10", 0);
+    auto started = Clock::now();
+    pid_t pid = Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, silent);
+    std::this_thread::sleep_for(std::chrono::seconds(2)); // past the start-up
+    const double before = CpuSoFar(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double during = CpuSoFar(pid) - before;
+    Put(work / "ENDPRM.DAT", "2");
+    Usage idle = Wait(pid, started);
+    fs::remove(work / "ENDPRM.DAT");
+    std::printf("idle polling: %.2f s of CPU in 10 s = %.2f %% of one core (target < 1 %%); whole run %.2f s CPU "
+                "in %.1f s, start-up included\n",
+                during, 10.0 * during, idle.cpu, idle.wall);
+
+    // 2. One round over 128 absent IDs.
+    Params(work, "2210005008000", "1,128", 1);
+    started = Clock::now();
+    Usage round = Wait(Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, silent), started);
+    const double ideal = 128 * (0.050 + 0.030);
+    std::printf("round of 128 absent IDs: %.2f s (whole run, start-up included); ideal %.2f s; ratio %.2f\n",
+                round.wall, ideal, round.wall / ideal);
+
+    // 3. /DOWN of 1 MB at an emulated 115,200 bit/s.
+    const std::size_t size = 1 << 20;
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        data[i] = char(i * 31 + (i >> 11));
+    Put(work / "down" / "BIG.BIN", data);
+    const std::string link = (work / "ttyHHT").string();
+    const pid_t simulator = Spawn({TAVELIN_HHTSIM, "--ids", "1", "--dir", (work / "hht").string(), "--link", link,
+                                   "--baud", "115200", "--quiet"},
+                                  work, "");
+    for (int i = 0; i < 100 && !fs::exists(link); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Params(work, "5210005008000", "1,1", 1);
+    started = Clock::now();
+    Usage down = Wait(Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, link), started);
+    kill(simulator, SIGTERM);
+    waitpid(simulator, nullptr, 0);
+    std::ifstream stored(work / "hht" / "001" / "BIG.BIN", std::ios::binary);
+    const std::string got((std::istreambuf_iterator<char>(stored)), std::istreambuf_iterator<char>());
+    const double efficiency = double(size) / (down.wall * 115200 / 10);
+    std::printf("/DOWN 1 MB at 115200 bit/s: %.2f s, efficiency %.3f (target >= 0.93; whole run, start-up and poll "
+                "included), CPU %.2f s (%.1f %%), file %s\n",
+                down.wall, efficiency, down.cpu, 100.0 * down.cpu / down.wall, got == data ? "byte-exact" : "DIFFERS");
+
+    close(master);
+    fs::remove_all(work);
+    return 0;
+}
