@@ -315,7 +315,7 @@ void AutoCycle::OperationDown()
     // rather than dropped without a word.
     if (names.size() > kMaxDownloadNames) {
         for (std::size_t i = kMaxDownloadNames; i < names.size(); ++i)
-            settings::WriteHistory(link_.state, view_.History(), names[i], 0, -5, texts::kDownloadCountMax);
+            settings::WriteHistory(link_.state, view_.History(), names[i], 0, -5, texts::kDownloadMax);
         names.resize(kMaxDownloadNames);
     }
     TransferWithStopCaption([&] {
@@ -338,7 +338,7 @@ void AutoCycle::OperationCopyToAll()
 {
     for (const std::string& name : selection_.selectedNames) {
         if (!link::IsHhtFileName(name)) {
-            settings::WriteHistory(link_.state, view_.History(), name, 0, -5, texts::kFileNameUnusable);
+            settings::WriteHistory(link_.state, view_.History(), name, 0, -5, texts::kNameNotUsable);
             view_.ShowMessageBox(std::string(texts::kNameNotForHhtPrefix) + name + std::string(texts::kNameNotForHhtSuffix));
             continue;
         }

@@ -30,6 +30,25 @@ inline constexpr std::string_view kMsgBadHhtId = "ハンディIDが正しくあ�
 inline constexpr std::string_view kMsgDataParamFileError = "データパラメータファイルにエラーがあります";
 inline constexpr std::string_view kMsgBaudRateOutOfRange = "通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ設定値が範囲外です。";
 
+// Transfer engines: history list texts and message lines
+inline constexpr std::string_view kDownloadOk = "ダウンロード正常終了";
+inline constexpr std::string_view kDownloadFailed = "ダウンロード異常終了";
+inline constexpr std::string_view kDownloadStopped = "ダウンロード中断";
+inline constexpr std::string_view kDownloadMax = "ダウンロード数ＭＡＸ";
+inline constexpr std::string_view kModeError = "ＨＨＴモードエラー";
+inline constexpr std::string_view kNameNotUsable = "ファイル名使用不可";
+
+inline constexpr std::string_view kUploadOk = "アップロード正常終了";
+inline constexpr std::string_view kUploadFailed = "アップロード異常終了";
+inline constexpr std::string_view kUploadStopped = "アップロード中断";
+inline constexpr std::string_view kProtectedFile = "システム OR 読み取り専用ファイル";
+inline constexpr std::string_view kSameNameExists = "同名ファイルがあります";
+inline constexpr std::string_view kCommitFailed = "ＴＭＰファイルからの変更に失敗しました";
+
+inline constexpr std::string_view kDownloadingSuffix = " をダウンロードしています";
+inline constexpr std::string_view kUploadingSuffix = " をアップロードしています";
+
+
 // Automatic window
 inline constexpr std::string_view kButtonEnd = "終　了";
 inline constexpr std::string_view kButtonStop = "中　断";
@@ -44,8 +63,6 @@ inline constexpr std::string_view kHhtModeErrorListText = " ＨＨＴモード�
 inline constexpr std::string_view kDownloadOkListText = " ダウンロード正常終了";
 inline constexpr std::string_view kDownloadStoppedListText = " ダウンロード中断";
 inline constexpr std::string_view kDownloadFailedListText = " ダウンロード異常終了";
-inline constexpr std::string_view kFileNameUnusable = "ファイル名使用不可";
-inline constexpr std::string_view kDownloadCountMax = "ダウンロード数ＭＡＸ";
 inline constexpr std::string_view kNameNotForHhtPrefix = "ファイル名［ ";
 inline constexpr std::string_view kNameNotForHhtSuffix = " ］はＨＨＴで使用できません";
 inline constexpr std::string_view kNotApFilePrefix = "ファイル［ ";

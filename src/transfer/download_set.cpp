@@ -1,5 +1,5 @@
 #include "block_sender.h"
-#include "engine_texts.h"
+#include "settings/texts.h"
 #include "engines.h"
 #include "exchange.h"
 #include "frame_fields.h"

@@ -1,5 +1,5 @@
 #include "commit.h"
-#include "engine_texts.h"
+#include "settings/texts.h"
 #include "engines.h"
 #include "exchange.h"
 #include "frame_fields.h"
