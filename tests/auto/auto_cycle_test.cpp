@@ -114,6 +114,15 @@ protected:
     int ticks = 0;
 };
 
+// Simulated hand-helds answering `ids`, on a line of `baud` bit/s (0: instant).
+sim::SimConfig Hhts(std::set<int> ids, int baud = 0)
+{
+    sim::SimConfig config;
+    config.ids = std::move(ids);
+    config.lineBaud = baud;
+    return config;
+}
+
 std::string Pattern(std::size_t size)
 {
     std::string data(size, '\0');
@@ -128,7 +137,7 @@ TEST_F(AutoCycleTest, EveryAnsweringHandHeldIsServedEveryRound)
     work.Put("down/B.DAT", "b");
     Enable({1, 2});
     state.settings.AutoPollCount = 3;
-    ASSERT_TRUE(Run(2, {.ids = {1, 2}}));
+    ASSERT_TRUE(Run(2, Hhts({1, 2})));
 
     EXPECT_EQ(Result(), " 0 , 6 ,正常終了\r\n");
     EXPECT_EQ(Stored(1, "A.DAT"), Pattern(1300));
@@ -147,7 +156,7 @@ TEST_F(AutoCycleTest, DisabledIdsCostNoTickAndSilentOnesNoHistory)
     work.Put("down/A.DAT", "a");
     Enable({5, 9});
     state.settings.AutoPollCount = 3;
-    Run(2, {.ids = {5}});
+    Run(2, Hhts({5}));
     EXPECT_EQ(ticks, 6); // 005, 009 three times
     EXPECT_EQ(Result(), " 0 , 3 ,正常終了\r\n");
     EXPECT_EQ(History().find("009"), std::string::npos);
@@ -157,7 +166,7 @@ TEST_F(AutoCycleTest, DisabledIdsCostNoTickAndSilentOnesNoHistory)
 TEST_F(AutoCycleTest, NoConfiguredIdEndsAtOnce)
 {
     app::InitPollRange(state); // nothing enabled: -1 and 127
-    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_FALSE(Run(2, Hhts({1})));
     EXPECT_EQ(ticks, 0);
     EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
     EXPECT_EQ(view.unloads, 1);
@@ -169,7 +178,7 @@ TEST_F(AutoCycleTest, EndButtonStopsOnlyTheTransferUnderWay)
     Enable({1, 2});
     // The operator presses End while hand-held 001 is being served.
     pump.ScheduleAfter(2s, [this] { state.flags.StopRequest = settings::kTrue; });
-    Run(2, {.ids = {1, 2}, .lineBaud = 19200});
+    Run(2, Hhts({1, 2}, 19200));
     EXPECT_NE(History().find("001, 2 ,BIG.DAT, 0 ,-2 ,中断"), std::string::npos) << History();
     EXPECT_EQ(Stored(2, "BIG.DAT"), Pattern(20000));
     EXPECT_EQ(Result(), " 0 , 2 ,正常終了\r\n");
@@ -180,7 +189,7 @@ TEST_F(AutoCycleTest, StopRequestFile)
     Enable({1});
     state.settings.AutoPollCount = 0; // only a request ends this run
     work.Put("ENDPRM.DAT", "2");
-    Run(2, {.ids = {1}});
+    Run(2, Hhts({1}));
     EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(state.flags.QuitRequest, settings::kFalse);
@@ -197,7 +206,7 @@ TEST_F(AutoCycleTest, TickDuringAnExchangeIsIgnored)
         cycle->Tick(); // a timer tick arriving while 001 is served
         idDuringNestedTick = state.CurHhtId;
     });
-    Run(2, {.ids = {1, 2}});
+    Run(2, Hhts({1, 2}));
     EXPECT_EQ(idDuringNestedTick, "001");
     EXPECT_EQ(Stored(1, "A.DAT"), Pattern(5000));
     EXPECT_EQ(Result(), " 0 , 2 ,正常終了\r\n");
@@ -208,7 +217,7 @@ TEST_F(AutoCycleTest, DirectoryOfMoreThan129FilesNamesTheRest)
     for (int i = 0; i < 131; ++i)
         work.Put("down/F" + std::to_string(i) + ".DAT", "x");
     Enable({1});
-    Run(2, {.ids = {1}});
+    Run(2, Hhts({1}));
     int sent = 0, refused = 0;
     std::istringstream history(History());
     for (std::string line; std::getline(history, line);) {
@@ -223,7 +232,7 @@ TEST_F(AutoCycleTest, DirectoryOfMoreThan129FilesNamesTheRest)
 TEST_F(AutoCycleTest, EmptyDownloadDirectoryCountsTheVisit)
 {
     Enable({1});
-    Run(2, {.ids = {1}});
+    Run(2, Hhts({1}));
     EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
     EXPECT_TRUE(view.list.lines.empty());
 }
@@ -233,7 +242,7 @@ TEST_F(AutoCycleTest, ApplicationInstall)
     work.Put("PROG.hex", ":00000001FF\r\n");
     state.settings.ApFile = work.Text() + "PROG.hex";
     Enable({1});
-    Run(1, {.ids = {1}});
+    Run(1, Hhts({1}));
     EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
     EXPECT_EQ(Stored(1, "PROG.HEX"), ":00000001FF\r\n"); // hand-helds keep names in capitals
     EXPECT_EQ(view.list.lines.back(), "ID 001: PROG.hex :  ＡＰインストール正常終了");
@@ -248,7 +257,7 @@ TEST_F(AutoCycleTest, ApplicationFileProblemsEndTheRunWithCodeFour)
         Enable({1});
         cycle.reset();
         ticks = 0;
-        Run(1, {.ids = {1}});
+        Run(1, Hhts({1}));
         EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n") << apFile;
     }
 }
@@ -258,7 +267,7 @@ TEST_F(AutoCycleTest, WrongModeIsRecordedWithoutAName)
     work.Put("PROG.HEX", "x");
     state.settings.ApFile = work.Text() + "PROG.HEX";
     Enable({1});
-    sim::SimConfig config{.ids = {1}};
+    sim::SimConfig config = Hhts({1});
     config.faults.wrongMode = true;
     Run(1, config);
     EXPECT_EQ(view.list.lines.back(), "ID 001:  :  ＨＨＴモードエラー");
@@ -270,14 +279,14 @@ TEST_F(AutoCycleTest, UploadRunFetchesEveryFile)
     fs::create_directories(work.Path() / "hht/001");
     work.Put("hht/001/ORD.DAT", Pattern(1100));
     Enable({1});
-    Run(3, {.ids = {1}});
+    Run(3, Hhts({1}));
     EXPECT_EQ(work.Get("up/ORD.DAT"), Pattern(1100));
     EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
 
     state.settings.UpDir = Dir("missing");
     cycle.reset();
     ticks = 0;
-    Run(3, {.ids = {1}});
+    Run(3, Hhts({1}));
     EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n");
 }
 
@@ -286,7 +295,7 @@ TEST_F(AutoCycleTest, CopyToAllFromTheManualWindow)
     work.Put("down/GOOD.DAT", "g");
     Enable({1});
     ManualSelection selection{Dir("down"), {"TOO-LONG-NAME.DAT", "GOOD.DAT"}, ""};
-    ASSERT_TRUE(Run(4, {.ids = {1}}, selection));
+    ASSERT_TRUE(Run(4, Hhts({1}), selection));
     EXPECT_EQ(view.boxes, std::vector<std::string>{"ファイル名［ TOO-LONG-NAME.DAT ］はＨＨＴで使用できません"});
     EXPECT_EQ(Stored(1, "GOOD.DAT"), "g");
     EXPECT_EQ(view.list.lines[0], "ID 001: TOO-LONG-NAME.DAT : ファイル名使用不可");
@@ -298,7 +307,7 @@ TEST_F(AutoCycleTest, CopyToAllFromTheManualWindow)
 TEST_F(AutoCycleTest, InstallOnAllRefusesAFileThatIsNoApplication)
 {
     Enable({1});
-    Run(5, {.ids = {1}}, {Dir("down"), {}, "DATA.TXT"});
+    Run(5, Hhts({1}), {Dir("down"), {}, "DATA.TXT"});
     EXPECT_EQ(view.boxes, std::vector<std::string>{"ファイル［ DATA.TXT ］はアプリケーションファイルではありません"});
     EXPECT_EQ(view.unloads, 1);
     EXPECT_TRUE(cycle->Ended());
@@ -309,7 +318,9 @@ TEST_F(AutoCycleTest, UnloadClosesThePortAndReportsTheRun)
     Enable({1});
     state.settings.AutoPollCount = 0;
     state.settings.RunMode = 2;
-    simulator = std::make_unique<sim::Simulator>(sim::SimConfig{.ids = {1}, .storeRoot = work.Path() / "hht"});
+    sim::SimConfig config = Hhts({1});
+    config.storeRoot = work.Path() / "hht";
+    simulator = std::make_unique<sim::Simulator>(std::move(config));
     simulator->Attach(port);
     cycle = std::make_unique<AutoCycle>(link, view);
     ASSERT_TRUE(cycle->Start());
@@ -331,7 +342,7 @@ TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
 {
     Enable({1});
     state.settings.BaudCode = "9"; // a speed code without a meaning
-    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_FALSE(Run(2, Hhts({1})));
     EXPECT_EQ(Result(), "-1 , 2 ,通信条件パラメータエラー\r\n");
     EXPECT_EQ(view.unloads, 1);
 
@@ -339,14 +350,14 @@ TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
     state.settings.BaudCode = "2";
     state.settings.PortKindCode = "3";
     cycle.reset();
-    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_FALSE(Run(2, Hhts({1})));
     EXPECT_EQ(Result(), "-1 , 5 ,ＩＲＬＩＮＫ接続エラー\r\n");
     EXPECT_FALSE(port.IsOpen());
 
     port.FailNextOpen({link::OpenError::NotFound, "No such file or directory"});
     state.settings.PortKindCode = "0";
     cycle.reset();
-    EXPECT_FALSE(Run(2, {.ids = {1}}));
+    EXPECT_FALSE(Run(2, Hhts({1})));
     EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
 }
 
@@ -355,7 +366,7 @@ TEST_F(AutoCycleTest, StopRequestFileDuringATransferStopsItAndTheRun)
     work.Put("down/BIG.DAT", Pattern(20000));
     Enable({1, 2});
     pump.ScheduleAfter(2s, [this] { work.Put("ENDPRM.DAT", "1"); });
-    Run(2, {.ids = {1, 2}, .lineBaud = 19200});
+    Run(2, Hhts({1, 2}, 19200));
     EXPECT_EQ(History(), "001, 2 ,BIG.DAT, 0 ,-2 ,中断\r\n");
     EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
     EXPECT_FALSE(fs::exists(work.Path() / "hht/002/BIG.DAT"));

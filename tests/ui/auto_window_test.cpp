@@ -51,8 +51,11 @@ private:
             std::filesystem::create_directories(work.Path() / "down");
             s.DownDir = work.Text() + "down/";
             work.Put("down/BIG.DAT", std::string(20000, 'x'));
-            simulator = std::make_unique<sim::Simulator>(
-                sim::SimConfig{.ids = {1, 2}, .storeRoot = work.Path() / "hht", .lineBaud = lineBaud});
+            sim::SimConfig config;
+            config.ids = {1, 2};
+            config.storeRoot = work.Path() / "hht";
+            config.lineBaud = lineBaud;
+            simulator = std::make_unique<sim::Simulator>(std::move(config));
             simulator->Attach(port);
         }
         std::string Result() const { return settings::Cp932ToUtf8(work.Get("RESULT.DAT")); }
