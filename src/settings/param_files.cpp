@@ -60,7 +60,9 @@ struct RsReader {
     }
 };
 
-void SetRsDefaults(Settings& s)
+} // namespace
+
+void ApplyCommDefaults(Settings& s)
 {
     s.BaudCode = "2";
     s.ParityCode = "2";
@@ -71,6 +73,8 @@ void SetRsDefaults(Settings& s)
     s.CommTimeout = 800;
     s.PortKindCode = "0";
 }
+
+namespace {
 
 // --- HHTPRM.DAT
 
@@ -141,7 +145,7 @@ RsPrmOutcome ReadRsPrm(Settings& s)
 {
     auto text = ReadTextFile(s.WorkDir + "RSPRM.DAT");
     if (!text) {
-        SetRsDefaults(s);
+        ApplyCommDefaults(s);
         return {};
     }
     RsReader reader{CharReader(std::move(*text))};

@@ -18,6 +18,10 @@ struct RsPrmOutcome {
 };
 RsPrmOutcome ReadRsPrm(Settings& settings);
 
+// The communication settings of a missing RSPRM.DAT: 19200 baud, no parity,
+// 8 data bits, 1 stop bit, COM1, 50 ms and 800 ms, RS-232C cable.
+void ApplyCommDefaults(Settings& settings);
+
 // Called once for each failed check of an ID pair; returns true to read on
 // (manual mode) or false to stop at once (automatic mode).
 using IdErrorHandler = std::function<bool()>;

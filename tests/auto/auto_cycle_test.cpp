@@ -5,6 +5,7 @@
 #include "link/virtual_pump.h"
 #include "modes/auto_cycle.h"
 #include "settings/codepage.h"
+#include "settings/param_files.h"
 #include "simulator.h"
 #include "temp_dir.h"
 
@@ -47,14 +48,7 @@ protected:
     {
         auto& s = state.settings;
         s.WorkDir = work.Text();
-        s.BaudCode = "2";
-        s.ParityCode = "2";
-        s.DataBitsCode = "1";
-        s.StopBitsCode = "0";
-        s.ComPortCode = "0";
-        s.PortKindCode = "0";
-        s.PollTimeout = 50;
-        s.CommTimeout = 800;
+        settings::ApplyCommDefaults(s);
         s.PollInterval = 30;
         s.UploadMode = 1;
         s.HistoryMode = 2;

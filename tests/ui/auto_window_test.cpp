@@ -3,6 +3,7 @@
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/codepage.h"
+#include "settings/param_files.h"
 #include "simulator.h"
 #include "temp_dir.h"
 #include "ui/auto_window.h"
@@ -33,14 +34,7 @@ private:
             auto& s = state.settings;
             s.WorkDir = work.Text();
             s.RunMode = 2;
-            s.BaudCode = "2";
-            s.ParityCode = "2";
-            s.DataBitsCode = "1";
-            s.StopBitsCode = "0";
-            s.ComPortCode = "0";
-            s.PortKindCode = "0";
-            s.PollTimeout = 50;
-            s.CommTimeout = 800;
+            settings::ApplyCommDefaults(s);
             s.PollInterval = 10;
             s.HistoryMode = 2;
             s.AutoPollCount = 1;
