@@ -49,7 +49,7 @@ protected:
         std::replace(name.begin(), name.end(), '/', '_'); // parameterised names
         root = std::filesystem::temp_directory_path() / "tavelin-sim-tests" / name;
         std::filesystem::remove_all(root);
-        state.settings.BaudCode = "6"; // 19200: keeps the receive limit short
+        state.settings.BaudCode = "2"; // 19200: keeps the receive limit short
         config.ids = {1, 2, 3, 7};
         config.storeRoot = root;
     }
