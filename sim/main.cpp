@@ -118,6 +118,11 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, cons
             std::cerr << "tavelin-hhtsim: poll: " << std::strerror(errno) << '\n';
             return 1;
         }
+        // A device that went away reports this on every poll: stop rather than spin.
+        if (ready > 0 && ((watch.revents & (POLLERR | POLLNVAL)) || (watch.revents & (POLLHUP | POLLIN)) == POLLHUP)) {
+            std::cerr << "tavelin-hhtsim: the line was closed\n";
+            return 1;
+        }
         if (ready > 0 && (watch.revents & POLLIN))
             inbound.Push(line.ReadAvailable(), Clock::now());
         if (ready > 0 && (watch.revents & POLLOUT))
