@@ -4,6 +4,7 @@
 
 #include "modes/hht_files.h"
 #include "sim/simulator.h"
+#include "sim_faults.h"
 
 #include <memory>
 
@@ -27,14 +28,6 @@ std::string Entry(const std::string& field, std::int64_t size)
     char entry[32];
     std::snprintf(entry, sizeof entry, "%-12s%07lld", field.c_str(), static_cast<long long>(size));
     return entry;
-}
-
-template <class Set>
-sim::FaultOptions Faults(Set set)
-{
-    sim::FaultOptions faults;
-    set(faults);
-    return faults;
 }
 
 class HhtFilesTest : public EngineTest {

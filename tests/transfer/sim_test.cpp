@@ -4,6 +4,7 @@
 #include "engine_fixture.h"
 
 #include "sim/simulator.h"
+#include "sim_faults.h"
 
 #include <memory>
 
@@ -16,14 +17,6 @@ inline std::string Pattern(std::size_t size, int seed = 0)
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 31 + i / 509 + seed) & 0xFF);
     return bytes;
-}
-
-template <class Set>
-sim::FaultOptions Faults(Set set)
-{
-    sim::FaultOptions faults;
-    set(faults);
-    return faults;
 }
 
 class SimTest : public EngineTest {
