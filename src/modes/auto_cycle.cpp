@@ -78,20 +78,15 @@ void ReportPortError(const settings::Settings& s, const std::string& reason)
 
 } // namespace
 
-std::vector<std::string> ListDownloadNames(const std::string& directory, std::size_t limit, bool& truncated)
+std::vector<std::string> ListDownloadNames(const std::string& directory)
 {
     std::vector<std::string> names;
-    truncated = false;
     std::error_code error;
     for (std::filesystem::directory_iterator it(settings::FsPath(directory), error), end; !error && it != end;
          it.increment(error)) {
         std::error_code typeError;
         if (!it->is_regular_file(typeError))
             continue;
-        if (names.size() == limit) {
-            truncated = true;
-            break;
-        }
         const auto u8 = it->path().filename().u8string();
         names.emplace_back(u8.begin(), u8.end());
     }
@@ -298,8 +293,7 @@ void AutoCycle::OperationDown()
             return;
         }
         directory = downDir;
-        bool truncated = false;
-        names = ListDownloadNames(downDir, std::size_t(-1), truncated);
+        names = ListDownloadNames(downDir);
     } else {
         if (!FileExists(downDir)) {
             Fail(4);

@@ -86,7 +86,7 @@ private:
 };
 
 // Names of the normal files of a directory, in the order the platform lists
-// them, at most `limit`; directories and other non-files are skipped.
-std::vector<std::string> ListDownloadNames(const std::string& directory, std::size_t limit, bool& truncated);
+// them; directories and other non-files are skipped.
+std::vector<std::string> ListDownloadNames(const std::string& directory);
 
 } // namespace tavelin::modes
