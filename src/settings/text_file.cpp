@@ -3,10 +3,50 @@
 #include "codepage.h"
 #include "paths.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace tavelin::settings {
+
+namespace {
+
+std::string LinesAsCp932(const std::vector<std::string>& lines)
+{
+    std::string bytes;
+    for (const auto& line : lines)
+        bytes += Utf8ToCp932(line) + "\r\n";
+    return bytes;
+}
+
+// Written and on the disk, not only in a buffer, before the file is renamed.
+bool WriteDurably(const std::filesystem::path& path, const std::string& bytes)
+{
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"wb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+#endif
+    if (!file)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+#ifdef _WIN32
+    ok = ok && _commit(_fileno(file)) == 0;
+#else
+    ok = ok && fsync(fileno(file)) == 0;
+#endif
+    return std::fclose(file) == 0 && ok;
+}
+
+} // namespace
 
 std::optional<std::string> ReadTextFile(std::string_view utf8Path)
 {
@@ -25,12 +65,27 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
     std::ofstream file(FsPath(utf8Path), flags);
     if (!file)
         return false;
-    std::string bytes;
-    for (const auto& line : lines)
-        bytes += Utf8ToCp932(line) + "\r\n";
+    const std::string bytes = LinesAsCp932(lines);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
     return !file.fail();
+}
+
+
+bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
+{
+    const std::filesystem::path target = FsPath(utf8Path);
+    std::filesystem::path temp = target;
+    temp += ".new";
+    std::error_code error;
+    if (!WriteDurably(temp, LinesAsCp932(lines))) {
+        std::filesystem::remove(temp, error);
+        return false;
+    }
+    std::filesystem::rename(temp, target, error);
+    if (error)
+        std::filesystem::remove(temp, error);
+    return !error;
 }
 
 std::optional<std::string> CharReader::Read(std::size_t count)

@@ -19,6 +19,11 @@ enum class WriteMode { Replace, Append };
 // could not be opened or written.
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode);
 
+// Replaces the file whole: the lines go to a temporary file beside it, which
+// is flushed to the disk and then renamed over the file. A failure leaves the
+// old file as it was.
+bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
+
 // Takes characters (not bytes: a double-byte character counts once) as they
 // stand, line ends included.
 class CharReader {
