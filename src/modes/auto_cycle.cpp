@@ -103,7 +103,6 @@ bool AutoCycle::OwnsPort() const { return link_.state.settings.RunMode >= 1 && l
 bool AutoCycle::Start()
 {
     auto& state = link_.state;
-    state.flags.HhtListPending = kTrue;
     if (OwnsPort()) {
         std::string reason;
         switch (link::OpenHhtPort(link_, &reason)) {

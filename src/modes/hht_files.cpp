@@ -1,6 +1,7 @@
 #include "hht_files.h"
 
 #include "settings/codepage.h"
+#include "transfer/exchange.h"
 #include "transfer/frame_fields.h"
 
 namespace tavelin::modes {
@@ -50,6 +51,15 @@ void TakeEntries(std::string_view data, HhtFileTable& table)
 // A number as the free-space box shows it: a blank in place of a plus sign.
 std::string SignedText(std::int64_t value) { return (value >= 0 ? " " : "") + std::to_string(value); }
 
+// The window is closing: the list exchange ends the way the hand-held
+// understands, and whoever asked learns that it stopped.
+int StopListing(link::Link& link)
+{
+    transfer::SendChar(link, "E", 0, link::CAN);
+    transfer::ClearStop(link);
+    return -2;
+}
+
 // Shared by erase and rename: send until a valid answer comes.
 int SendFileCommand(link::Link& link, const std::string& data)
 {
@@ -63,6 +73,10 @@ int SendFileCommand(link::Link& link, const std::string& data)
             return FirstDataChar(reply) == static_cast<char>(link::ACK) ? 0 : -1;
         if (rc == 0 && FrameKind(reply) == 'R')
             return FirstDataChar(reply) == 'M' ? -4 : -1;
+        if (transfer::StopRequested(link)) {
+            transfer::ClearStop(link);
+            return -2;
+        }
         if (++tries >= kMaxTries)
             return -1;
     }
@@ -80,6 +94,8 @@ int GetHhtFileList(link::Link& link, HhtFileTable& table, FileListView& list, Te
         link.port.DiscardInput();
         link::SendFrame(link, "C", 0, "F");
         const int rc = link::RecvFrame(link, frame);
+        if (transfer::StopRequested(link))
+            return StopListing(link);
         if (rc == 0 && FrameKind(frame) == 'D') {
             fresh.HhtFreeBytes = transfer::FrameNumber(Field(FrameData(frame), 3, kSizeField));
             break;
@@ -90,7 +106,10 @@ int GetHhtFileList(link::Link& link, HhtFileTable& table, FileListView& list, Te
     Acknowledge(link, 0);
     int lastDigit = -1;
     for (;;) {
-        if (link::RecvFrame(link, frame) != 0) {
+        const int rc = link::RecvFrame(link, frame);
+        if (transfer::StopRequested(link))
+            return StopListing(link);
+        if (rc != 0) {
             if (++tries >= kMaxTries)
                 return -3;
             continue;

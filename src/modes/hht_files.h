@@ -42,11 +42,13 @@ public:
 };
 
 // 0 list read, table and views replaced; -1 refused or no valid header after
-// 20 tries; -3 too many failed receives while the entries came. On failure
-// the table and the views keep what they held.
+// 20 tries; -2 stopped by StopRequest (the hand-held is sent "E"/CAN); -3 too
+// many failed receives while the entries came. On failure the table and the
+// views keep what they held.
 int GetHhtFileList(link::Link& link, HhtFileTable& table, FileListView& list, TextView& freeSpace);
 
-// 0 done; -1 failed, refused or unanswered; -4 the hand-held is in the wrong mode.
+// 0 done; -1 failed, refused or unanswered; -2 stopped by StopRequest after a
+// try that got no answer; -4 the hand-held is in the wrong mode.
 int DeleteHhtFile(link::Link& link, std::string_view name);
 int RenameHhtFile(link::Link& link, std::string_view oldName, std::string_view newName);
 

@@ -50,8 +50,6 @@ struct SharedFlags {
     Flag StopRequest = kFalse;
     Flag QuitRequest = kFalse;
     Flag RxTimedOut = kFalse;
-    Flag ManualLinkOn = kFalse;
-    Flag HhtListPending = kFalse;
 };
 
 struct AppState {
@@ -60,7 +58,6 @@ struct AppState {
     std::string CurHhtId = "001";
     std::int16_t FirstPollId = 0;
     std::int16_t LastPollId = 0;
-    std::string ManualOp = "P";
 };
 
 } // namespace tavelin::settings

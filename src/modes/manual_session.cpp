@@ -1,0 +1,450 @@
+#include "manual_session.h"
+
+#include "link/commands.h"
+#include "link/port_names.h"
+#include "pc_files.h"
+#include "settings/numeric.h"
+#include "settings/paths.h"
+#include "settings/tav_inf.h"
+#include "settings/texts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tavelin::modes {
+
+namespace texts = tavelin::texts;
+
+namespace {
+
+constexpr int kTimeOutsBeforeError = 5; // the sixth in a row shows the error
+constexpr auto kDrainLimit = std::chrono::seconds(5);
+
+// The three-digit ID of a number; frames carry exactly three digits, so a
+// value that cannot have them gives "000", which no hand-held answers.
+std::string IdText(double value)
+{
+    const long long id = std::llround(value);
+    if (id < 0 || id > 999)
+        return "000";
+    char text[8];
+    std::snprintf(text, sizeof text, "%03lld", id);
+    return text;
+}
+
+bool IsValidId(double value) { return value >= 1 && value <= settings::kMaxHhtId; }
+
+} // namespace
+
+std::string DeleteQuestion(std::string_view name)
+{
+    return std::string(name) + "\r\n" + std::string(texts::kAskDelete);
+}
+
+std::string_view RenameSideText(RenameSide side)
+{
+    return side == RenameSide::Hht ? texts::kRenameHhtSide : texts::kRenamePcSide;
+}
+
+std::optional<std::string> NewNameRefusal(RenameSide side, std::string_view name)
+{
+    if (side == RenameSide::Pc || link::IsHhtFileName(name))
+        return std::nullopt;
+    return std::string(texts::kRenameNotForHhtPrefix) + std::string(name) + std::string(texts::kRenameNotForHhtSuffix);
+}
+
+ManualSession::ManualSession(link::Link& link, ManualView& view, ManualDialogs& dialogs)
+    : link_(link), view_(view), dialogs_(dialogs)
+{
+}
+
+std::string ManualSession::Load(const std::string& currentDirectory)
+{
+    const auto memory = settings::ReadTavInf(link_.state.settings.WorkDir);
+    if (!memory)
+        return currentDirectory;
+    view_.SetIdText(memory->hhtId);
+    return StartDirectory(memory->directory, currentDirectory);
+}
+
+void ManualSession::Initialise()
+{
+    view_.SetStartCaption(texts::kButtonStart);
+    ManualLinkOn_ = false;
+    ManualOp_ = 'P';
+    HhtListPending_ = true;
+    link_.state.CurHhtId = IdText(settings::NumericValue(view_.IdText()));
+    view_.SetOperationsEnabled(false);
+    PollErrCount_ = 0;
+}
+
+// --- Deferral while a polling tick waits for the hand-held
+
+bool ManualSession::DeferDuringTick(Deferred action)
+{
+    if (!inTick_)
+        return false;
+    if (std::find(deferred_.begin(), deferred_.end(), action) == deferred_.end())
+        deferred_.push_back(action);
+    return true;
+}
+
+void ManualSession::RunDeferred()
+{
+    while (!deferred_.empty() && !inTick_ && !stopping_) {
+        const Deferred action = deferred_.front();
+        deferred_.erase(deferred_.begin());
+        switch (action) {
+        case Deferred::Start: StartClicked(); break;
+        case Deferred::CheckId: CheckHhtId(); break;
+        case Deferred::Dir: DirClicked(); break;
+        case Deferred::Del: DeleteClicked(); break;
+        case Deferred::Ren: RenameClicked(); break;
+        }
+    }
+    deferred_.clear();
+}
+
+// --- Connection
+
+void ManualSession::StartClicked()
+{
+    if (stopping_ || DeferDuringTick(Deferred::Start))
+        return;
+    if (ManualOp_ != 'P')
+        return; // closing the port under a running operation would cut it off
+    if (ManualLinkOn_)
+        Disconnect();
+    else
+        Connect();
+}
+
+void ManualSession::Connect()
+{
+    view_.SetStartEnabled(false);
+    view_.SetPolling(false);
+    std::string reason;
+    const auto result = link::OpenHhtPort(link_, &reason);
+    if (result != link::PortSetupResult::Ok) {
+        ShowOpenFailure(result, reason);
+        ManualLinkOn_ = false;
+        ShowDisconnected();
+        view_.SetStartEnabled(true);
+        return;
+    }
+    HhtListPending_ = true;
+    ManualLinkOn_ = true;
+    view_.SetStartCaption(texts::kButtonStop);
+    view_.SetSettingsMenuEnabled(false);
+    view_.SetOperationsEnabled(true);
+    view_.HhtList().Clear();
+    view_.SetConnectionMessage(texts::kHhtConnecting, MessageColour::Black);
+    CheckHhtId();
+    view_.SetPolling(true);
+    view_.SetStartEnabled(true);
+}
+
+void ManualSession::ShowOpenFailure(link::PortSetupResult result, const std::string& reason)
+{
+    switch (result) {
+    case link::PortSetupResult::BadBaud: dialogs_.ShowMessage(texts::kMsgBadBaud); break;
+    case link::PortSetupResult::BadParity: dialogs_.ShowMessage(texts::kMsgBadParity); break;
+    case link::PortSetupResult::BadDataBits: dialogs_.ShowMessage(texts::kMsgBadDataBits); break;
+    case link::PortSetupResult::BadStopBits: dialogs_.ShowMessage(texts::kMsgBadStopBits); break;
+    case link::PortSetupResult::AdapterError: dialogs_.ShowMessage(texts::kMsgIrlinkUnreachable); break;
+    case link::PortSetupResult::PortError: {
+        const int number = std::atoi(link_.state.settings.ComPortCode.c_str()) + 1;
+        const std::string details = "COM" + std::to_string(number) + " (" + link::PortDeviceName(number) +
+                                    "): " + (reason.empty() ? "cannot be opened" : reason);
+        std::fprintf(stderr, "tavelin: %s\n", details.c_str());
+        dialogs_.ShowMessage(texts::kMsgComPortUnusable, details);
+        break;
+    }
+    case link::PortSetupResult::Ok: break;
+    }
+}
+
+void ManualSession::Disconnect()
+{
+    view_.SetStartEnabled(false);
+    view_.SetPolling(false);
+    ManualLinkOn_ = false;
+    HhtListPending_ = true;
+    auto& port = link_.port;
+    if (port.CtsHolding()) // what is still queued goes out before the close
+        link_.pump.RunUntil(link_.pump.Now() + kDrainLimit, [&] { return port.OutBufferCount() == 0; });
+    if (port.IsOpen()) {
+        port.Close();
+        link::WaitSec(link_.pump, 0.1);
+    }
+    ShowDisconnected();
+    view_.SetStartEnabled(true);
+}
+
+void ManualSession::ShowDisconnected()
+{
+    view_.SetSettingsMenuEnabled(true);
+    view_.SetOperationsEnabled(false);
+    view_.SetStartCaption(texts::kButtonStart);
+    ClearHhtPane();
+    view_.SetConnectionMessage("", MessageColour::Black);
+}
+
+void ManualSession::ClearHhtPane()
+{
+    view_.HhtList().Clear();
+    view_.FreeSpace().SetText("");
+}
+
+// --- Polling
+
+void ManualSession::Tick()
+{
+    if (inTick_ || stopping_ || !ManualLinkOn_ || ManualOp_ != 'P')
+        return;
+    inTick_ = true;
+    link_.state.flags.StopRequest = settings::kFalse; // a stop left over from a closed window
+    const int result = link::ConnectHht(link_);
+    if (result == link::kOk) {
+        PollErrCount_ = 0;
+        if (HhtListPending_) {
+            ReadHhtList();
+            link::EndSession(link_);
+            view_.SetConnectionMessage("", MessageColour::Black);
+            HhtListPending_ = false;
+        }
+    } else if (result == link::kTimedOut && ++PollErrCount_ > kTimeOutsBeforeError) {
+        HhtListPending_ = true;
+        ClearHhtPane();
+        view_.SetConnectionMessage(texts::kHhtConnectError, MessageColour::Red);
+        PollErrCount_ = 0;
+    }
+    inTick_ = false;
+    RunDeferred();
+}
+
+int ManualSession::ReadHhtList()
+{
+    return GetHhtFileList(link_, table_, view_.HhtList(), view_.FreeSpace());
+}
+
+// --- The ID box
+
+void ManualSession::CheckHhtId()
+{
+    if (stopping_ || DeferDuringTick(Deferred::CheckId))
+        return;
+    auto& current = link_.state.CurHhtId;
+    const double value = settings::NumericValue(view_.IdText());
+    if (!IsValidId(value) || (ManualOp_ != 'P' && IdText(value) != current)) {
+        view_.SetIdText(current); // invalid, or an operation is talking to the current one
+        return;
+    }
+    const std::string chosen = IdText(value);
+    if (chosen == current)
+        return; // the text stays as typed
+    current = chosen;
+    view_.SetIdText(current);
+    HhtListPending_ = true;
+    ClearHhtPane();
+    if (ManualLinkOn_)
+        view_.SetConnectionMessage(texts::kHhtConnecting, MessageColour::Black);
+}
+
+// --- File commands
+
+void ManualSession::BeginOperation(char letter, OpButton button)
+{
+    view_.SetOperationEnabled(button, false);
+    ManualOp_ = letter;
+    link_.state.flags.StopRequest = settings::kFalse;
+}
+
+void ManualSession::EndOperation(OpButton button)
+{
+    ManualOp_ = 'P';
+    view_.SetOperationEnabled(button, true);
+}
+
+void ManualSession::DirClicked()
+{
+    if (stopping_ || DeferDuringTick(Deferred::Dir))
+        return;
+    if (ManualOp_ != 'P' || HhtListPending_)
+        return;
+    BeginOperation('F', OpButton::Dir);
+    ReadHhtList();
+    if (!stopping_)
+        link::WaitSec(link_.pump, 0.2);
+    EndOperation(OpButton::Dir);
+}
+
+void ManualSession::DeleteClicked()
+{
+    if (stopping_ || DeferDuringTick(Deferred::Del))
+        return;
+    if (ManualOp_ != 'P')
+        return;
+    BeginOperation('E', OpButton::Del);
+    int count = 0;
+    // Hand-held files win when both lists have a selection.
+    if (!DeleteHhtFiles(view_.SelectedHhtFiles(), count))
+        return;
+    if (count == 0) {
+        if (!DeletePcFiles(view_.SelectedPcFiles(), count))
+            return;
+        if (count == 0) {
+            dialogs_.ShowMessage(texts::kMsgNothingSelected);
+            EndOperation(OpButton::Del);
+            return;
+        }
+        view_.RefreshPcFiles();
+    }
+    RefreshAfterDelete();
+    EndOperation(OpButton::Del);
+}
+
+bool ManualSession::DeleteHhtFiles(const std::vector<std::string>& names, int& count)
+{
+    DelAnswer answer = DelAnswer::DeleteThis;
+    for (const std::string& name : names) {
+        if (HhtListPending_ || stopping_) {
+            EndOperation(OpButton::Del);
+            return false;
+        }
+        if (answer == DelAnswer::DeleteThis)
+            answer = dialogs_.AskDelete(name);
+        if (answer == DelAnswer::Cancel) {
+            RefreshAfterDelete(); // what was deleted before the cancel disappears from the list
+            EndOperation(OpButton::Del);
+            return false;
+        }
+        const int result = DeleteHhtFile(link_, name);
+        if (stopping_)
+            continue; // the next round of the loop ends the operation
+        if (result == -4)
+            dialogs_.ShowMessage(texts::kMsgHhtWrongMode);
+        else if (result != 0)
+            dialogs_.ShowMessage(texts::kMsgHhtDeleteFailed);
+        ++count;
+    }
+    if (stopping_) {
+        EndOperation(OpButton::Del);
+        return false;
+    }
+    return true;
+}
+
+bool ManualSession::DeletePcFiles(const std::vector<std::string>& names, int& count)
+{
+    const std::string directory = settings::WithTrailingSeparator(view_.PcDirectory());
+    DelAnswer answer = DelAnswer::DeleteThis;
+    for (const std::string& name : names) {
+        if (answer == DelAnswer::DeleteThis)
+            answer = dialogs_.AskDelete(name);
+        if (answer == DelAnswer::Cancel || stopping_) {
+            EndOperation(OpButton::Del);
+            view_.RefreshPcFiles();
+            return false;
+        }
+        if (!DeletePcFile(directory, name))
+            dialogs_.ShowMessage(texts::kMsgPcDeleteFailed);
+        ++count; // a file that could not be deleted was still selected
+    }
+    return true;
+}
+
+void ManualSession::RefreshAfterDelete()
+{
+    if (!HhtListPending_ && !stopping_) {
+        link::WaitSec(link_.pump, 0.02);
+        ManualOp_ = 'F';
+        ReadHhtList();
+    }
+    if (!stopping_)
+        link::WaitSec(link_.pump, 0.2);
+}
+
+void ManualSession::RenameClicked()
+{
+    if (stopping_ || DeferDuringTick(Deferred::Ren))
+        return;
+    if (ManualOp_ != 'P')
+        return;
+    BeginOperation('N', OpButton::Ren);
+    const auto hhtNames = view_.SelectedHhtFiles();
+    const auto pcNames = hhtNames.empty() ? view_.SelectedPcFiles() : std::vector<std::string>{};
+    if (hhtNames.empty() && pcNames.empty()) {
+        dialogs_.ShowMessage(texts::kMsgNothingSelected);
+        EndOperation(OpButton::Ren);
+        return;
+    }
+    if (!hhtNames.empty())
+        RenameHhtFiles(hhtNames);
+    else
+        RenamePcFiles(pcNames);
+    if (!HhtListPending_ && !stopping_)
+        ReadHhtList();
+    if (!stopping_)
+        link::WaitSec(link_.pump, 0.2);
+    view_.RefreshPcFiles();
+    EndOperation(OpButton::Ren);
+}
+
+void ManualSession::RenameHhtFiles(const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        if (HhtListPending_ || stopping_)
+            return;
+        const auto newName = dialogs_.AskNewName(RenameSide::Hht, name);
+        if (!newName)
+            return;
+        const int result = RenameHhtFile(link_, name, *newName);
+        if (stopping_)
+            return;
+        if (result == -4)
+            dialogs_.ShowMessage(texts::kMsgHhtWrongMode);
+        else if (result != 0)
+            dialogs_.ShowMessage(texts::kMsgRenameFailed);
+    }
+}
+
+void ManualSession::RenamePcFiles(const std::vector<std::string>& names)
+{
+    const std::string directory = settings::WithTrailingSeparator(view_.PcDirectory());
+    for (const std::string& name : names) {
+        const auto newName = dialogs_.AskNewName(RenameSide::Pc, name);
+        if (!newName || stopping_)
+            return;
+        if (*newName != name && !RenamePcFile(directory, name, *newName))
+            dialogs_.ShowMessage(texts::kMsgRenameFailed);
+    }
+}
+
+// --- Closing
+
+void ManualSession::RequestStop()
+{
+    stopping_ = true;
+    deferred_.clear();
+    if (Busy())
+        link_.state.flags.StopRequest = settings::kTrue;
+}
+
+void ManualSession::Unload()
+{
+    stopping_ = true;
+    view_.SetPolling(false);
+    auto& port = link_.port;
+    if (port.IsOpen()) {
+        if (port.CtsHolding())
+            link_.pump.RunUntil(link_.pump.Now() + kDrainLimit, [&] { return port.OutBufferCount() == 0; });
+        port.Close();
+    }
+    ManualLinkOn_ = false;
+    settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+}
+
+} // namespace tavelin::modes

@@ -1,0 +1,141 @@
+// The manual window's logic: connecting to and leaving the hand-held chosen
+// by ID, the polling tick that keeps contact and reads its file list, and the
+// file commands on both panes (re-read, delete, rename). The window supplies
+// its controls through ManualView and asks the operator through
+// ManualDialogs; its timers, buttons and ID box call the members named after
+// them. Exclusion rests on ManualOp: 'P' while nothing runs.
+//
+// Beyond the plain sequence of the window:
+// - A click or an ID change that arrives while a polling tick waits for the
+//   hand-held is remembered and carried out when the tick is over, so no two
+//   exchanges ever share the line.
+// - Connect/disconnect is ignored while an operation runs, and the ID box
+//   cannot re-address the hand-held then (it shows the current ID again).
+// - Closing during an exchange asks it to stop (Busy() tells when it is
+//   over); loops then end without further questions or messages.
+#pragma once
+
+#include "hht_files.h"
+#include "link/frame.h"
+#include "link/port_setup.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavelin::modes {
+
+enum class MessageColour { Black, Red };
+
+// The operation buttons that disable themselves while they run.
+enum class OpButton { Dir, Del, Ren };
+
+class ManualView {
+public:
+    virtual ~ManualView() = default;
+    virtual void SetStartCaption(std::string_view text) = 0;
+    virtual void SetStartEnabled(bool enabled) = 0;
+    virtual void SetOperationsEnabled(bool enabled) = 0; // the seven hand-held operation buttons
+    virtual void SetOperationEnabled(OpButton button, bool enabled) = 0;
+    virtual void SetSettingsMenuEnabled(bool enabled) = 0;
+    virtual void SetPolling(bool on) = 0; // the polling timer
+    virtual void SetConnectionMessage(std::string_view text, MessageColour colour) = 0;
+    virtual FileListView& HhtList() = 0;
+    virtual TextView& FreeSpace() = 0;
+    virtual std::string IdText() = 0;
+    virtual void SetIdText(std::string_view text) = 0;
+    virtual std::vector<std::string> SelectedHhtFiles() = 0; // item texts in list order
+    virtual std::vector<std::string> SelectedPcFiles() = 0;
+    virtual std::string PcDirectory() = 0; // the directory shown, as a full path
+    virtual void RefreshPcFiles() = 0;     // lists the PC directory's files again
+};
+
+enum class DelAnswer { DeleteThis = 0, DeleteAll = 1, Cancel = -1 };
+enum class RenameSide { Hht = 0, Pc = 1 };
+
+// The operator's answers. A dialog closed by its window frame answers Cancel
+// or nothing.
+class ManualDialogs {
+public:
+    virtual ~ManualDialogs() = default;
+    virtual DelAnswer AskDelete(std::string_view name) = 0;
+    // The new name, or nothing when cancelled. The dialog keeps asking while
+    // NewNameRefusal() has an objection.
+    virtual std::optional<std::string> AskNewName(RenameSide side, std::string_view name) = 0;
+    // A box with only OK; details (the system's words) where the box can show them.
+    virtual void ShowMessage(std::string_view text, std::string_view details = {}) = 0;
+};
+
+// The delete question for one file, and the rename dialog's line per side.
+std::string DeleteQuestion(std::string_view name);
+std::string_view RenameSideText(RenameSide side);
+// The message that keeps the rename dialog open, or nothing when the name will do.
+std::optional<std::string> NewNameRefusal(RenameSide side, std::string_view name);
+
+class ManualSession {
+public:
+    ManualSession(link::Link& link, ManualView& view, ManualDialogs& dialogs);
+
+    // Window load: restores the ID box from TAV0001.INF and returns the PC
+    // directory to show (the remembered one while it exists).
+    std::string Load(const std::string& currentDirectory);
+    void Initialise(); // the one-shot timer after load
+
+    void StartClicked(); // connect or disconnect
+    void Tick();         // the polling timer
+    void CheckHhtId();   // click, Enter or leaving the ID box
+    void DirClicked();
+    void DeleteClicked();
+    void RenameClicked();
+
+    // Closing: while Busy(), RequestStop() asks the exchange under way to stop
+    // and the window closes once Busy() is false; Unload() then drains and
+    // closes the port and writes TAV0001.INF.
+    bool Busy() const { return inTick_ || ManualOp_ != 'P'; }
+    void RequestStop();
+    void Unload();
+
+    // After something outside this session has talked to the hand-held.
+    void MarkListPending() { HhtListPending_ = true; }
+
+    bool ManualLinkOn() const { return ManualLinkOn_; }
+    bool HhtListPending() const { return HhtListPending_; }
+    char ManualOp() const { return ManualOp_; }
+    int PollErrCount() const { return PollErrCount_; }
+    const HhtFileTable& Table() const { return table_; }
+
+private:
+    enum class Deferred { Start, CheckId, Dir, Del, Ren };
+    bool DeferDuringTick(Deferred action);
+    void RunDeferred();
+
+    void Connect();
+    void Disconnect();
+    void ShowDisconnected();
+    void ShowOpenFailure(link::PortSetupResult result, const std::string& reason);
+    void ClearHhtPane();
+    int ReadHhtList();
+    void BeginOperation(char letter, OpButton button);
+    void EndOperation(OpButton button);
+
+    bool DeleteHhtFiles(const std::vector<std::string>& names, int& count); // false: ended here
+    bool DeletePcFiles(const std::vector<std::string>& names, int& count);
+    void RenameHhtFiles(const std::vector<std::string>& names);
+    void RenamePcFiles(const std::vector<std::string>& names);
+    void RefreshAfterDelete();
+
+    link::Link& link_;
+    ManualView& view_;
+    ManualDialogs& dialogs_;
+    HhtFileTable table_;
+    bool ManualLinkOn_ = false;
+    bool HhtListPending_ = true;
+    char ManualOp_ = 'P';
+    int PollErrCount_ = 0;
+    bool inTick_ = false;
+    bool stopping_ = false;
+    std::vector<Deferred> deferred_;
+};
+
+} // namespace tavelin::modes

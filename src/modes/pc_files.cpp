@@ -1,0 +1,100 @@
+#include "pc_files.h"
+
+#include "settings/paths.h"
+#include "transfer/pc_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <stdio.h>
+#else
+#include <fcntl.h>
+#endif
+
+namespace tavelin::modes {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+bool IsPlainNewName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    return name.find('/') == std::string::npos && name.find(settings::kDirSeparator) == std::string::npos;
+}
+
+// One step that fails when the target exists, so a file that appears between
+// a look and the rename is not replaced either.
+bool RenameNoReplace(const fs::path& from, const fs::path& to)
+{
+#ifdef _WIN32
+    return _wrename(from.c_str(), to.c_str()) == 0; // never replaces on Windows
+#else
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the flag: look first, then rename.
+    std::error_code error;
+    if (fs::exists(fs::symlink_status(to, error)) && !fs::equivalent(from, to, error))
+        return false;
+    fs::rename(from, to, error);
+    return !error;
+#endif
+}
+
+} // namespace
+
+std::vector<std::string> ListPcFiles(const std::string& directory)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(settings::FsPath(directory), error), end; !error && it != end; it.increment(error)) {
+        if (!transfer::PlainFileExists(it->path()))
+            continue;
+        const auto u8 = it->path().filename().u8string();
+        names.emplace_back(u8.begin(), u8.end());
+    }
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::string& a, const std::string& b) { return Lowered(a) < Lowered(b); });
+    return names;
+}
+
+bool DeletePcFile(const std::string& directory, const std::string& name)
+{
+    std::error_code error;
+    const fs::path path = settings::FsPath(settings::WithTrailingSeparator(directory) + name);
+    if (fs::is_directory(fs::symlink_status(path, error)))
+        return false;
+    return fs::remove(path, error);
+}
+
+bool RenamePcFile(const std::string& directory, const std::string& oldName, const std::string& newName)
+{
+    if (!IsPlainNewName(newName))
+        return false;
+    const std::string dir = settings::WithTrailingSeparator(directory);
+    return RenameNoReplace(settings::FsPath(dir + oldName), settings::FsPath(dir + newName));
+}
+
+std::string StartDirectory(const std::string& remembered, const std::string& currentDirectory)
+{
+    std::error_code error;
+    if (!remembered.empty() && fs::is_directory(settings::FsPath(remembered), error))
+        return remembered;
+    return currentDirectory;
+}
+
+} // namespace tavelin::modes

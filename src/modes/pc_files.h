@@ -1,0 +1,28 @@
+// The PC pane's files: the plain files a directory shows, and deleting and
+// renaming one of them. Hidden files (dot files here, hidden or system files
+// on Windows) and directories are never listed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavelin::modes {
+
+// Names of the directory's plain files, sorted without regard to case; empty
+// when the directory cannot be read.
+std::vector<std::string> ListPcFiles(const std::string& directory);
+
+// False when the file could not be deleted.
+bool DeletePcFile(const std::string& directory, const std::string& name);
+
+// Renames within the directory and never replaces another file: a new name
+// that exists already, that is empty, "." or "..", or that holds a directory
+// separator fails and changes nothing. A change of letter case alone on a
+// file system that ignores case is a rename of the same file and works.
+bool RenamePcFile(const std::string& directory, const std::string& oldName, const std::string& newName);
+
+// The directory the PC pane opens with: the remembered one while it exists,
+// else the current directory.
+std::string StartDirectory(const std::string& remembered, const std::string& currentDirectory);
+
+} // namespace tavelin::modes
