@@ -1,6 +1,5 @@
 // The program: one copy per user, the start-up sequence on a 10 ms timer
 // once the event loop runs, then the mode window it chose.
-#include "mode_placeholder.h"
 #include "qt_message_box.h"
 #include "single_instance.h"
 #include "startup.h"
@@ -11,9 +10,12 @@
 #include "settings/app_state.h"
 #include "settings/paths.h"
 #include "ui/auto_window.h"
+#include "ui/manual_window.h"
+#include "ui/program_icon.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QTimer>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -80,6 +82,20 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// Japanese captions and file names read best in a CJK face; where one is
+// installed it becomes the face of every window.
+void UseCjkFont()
+{
+    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            QFont font = QApplication::font();
+            font.setFamily(QString::fromLatin1(family));
+            QApplication::setFont(font);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -108,6 +124,10 @@ int main(int argc, char** argv)
     link::QtSerialPort port(pump);
     link::Link link{port, pump, state};
     std::unique_ptr<ui::AutoWindow> autoWindow;
+    std::unique_ptr<ui::ManualWindow> manualWindow;
+    QApplication::setWindowIcon(ui::ProgramIcon());
+    if (screen)
+        UseCjkFont();
     int status = kExitOk;
 
     // StartTimer: the start-up runs once the event loop is up.
@@ -126,11 +146,15 @@ int main(int argc, char** argv)
                 autoWindow->show();
             return; // the program ends when the window closes
         } else {
-            app::ShowModeWindowPlaceholder(mode, app::WindowCaption(mode), false);
+            manualWindow = std::make_unique<ui::ManualWindow>(link, QString::fromStdString(app::WindowCaption(mode)));
+            QObject::connect(manualWindow.get(), &ui::ManualWindow::Closed, [] { QApplication::exit(kExitOk); });
+            manualWindow->show();
+            return;
         }
         QApplication::exit(status);
     });
     QApplication::exec();
     autoWindow.reset();
+    manualWindow.reset();
     return status;
 }

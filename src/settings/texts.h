@@ -77,4 +77,64 @@ inline constexpr std::string_view kCaptionAutoDownload = "＜オート　ダウ�
 inline constexpr std::string_view kCaptionAutoUpload = "＜オート　アップロード＞";
 inline constexpr std::string_view kCaptionManual = "＜マニュアルモード＞";
 
+// Manual window
+inline constexpr std::string_view kButtonStart = "開　始";
+inline constexpr std::string_view kButtonHhtDir = "HHT Dir";
+inline constexpr std::string_view kButtonCopyToAll = "全コピー";
+inline constexpr std::string_view kButtonInstallOnAll = "全インストール";
+inline constexpr std::string_view kButtonInstall = "インストール";
+inline constexpr std::string_view kButtonCopy = "コピー";
+inline constexpr std::string_view kButtonDelete = "削除";
+inline constexpr std::string_view kButtonRename = "名前変更";
+inline constexpr std::string_view kFrameHandyTerminal = "HANDY TERMINAL";
+inline constexpr std::string_view kFrameHostPc = "HOST PC";
+inline constexpr std::string_view kLabelFree = "Free";
+inline constexpr std::string_view kLabelHandyId = "HandyID";
+inline constexpr std::string_view kMenuSettings = "設定...";
+inline constexpr std::string_view kMenuVersion = "ﾊﾞｰｼﾞｮﾝ情報...";
+inline constexpr std::string_view kHhtConnecting = "ハンディ接続中･･･";
+inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラー";
+inline constexpr std::string_view kMsgBadBaud = "指定されたボーレイトは無効です";
+inline constexpr std::string_view kMsgBadParity = "指定されたパリティは無効です";
+inline constexpr std::string_view kMsgBadDataBits = "指定されたデータ長は無効です";
+inline constexpr std::string_view kMsgBadStopBits = "指定されたストップビットは無効です";
+inline constexpr std::string_view kMsgComPortUnusable = "指定されたＣＯＭポートは使用できません";
+inline constexpr std::string_view kMsgIrlinkUnreachable = "irlinkと接続できません";
+// Placeholder for the operations whose dialogs are still to come.
+inline constexpr std::string_view kMsgNotYetAvailable = "この機能はこの版ではまだ使用できません";
+
+// Hand-held files: delete and rename
+inline constexpr std::string_view kAskDelete = "削除してもよろしいですか？";
+inline constexpr std::string_view kMsgHhtWrongMode = "ＨＨＴのモードが違います";
+inline constexpr std::string_view kMsgHhtDeleteFailed = "ファイル削除に失敗しました";
+inline constexpr std::string_view kMsgPcDeleteFailed = "ファイルの削除に失敗しました";
+inline constexpr std::string_view kMsgRenameFailed = "ファイル名の変更に失敗しました";
+inline constexpr std::string_view kMsgNothingSelected = "選択ファイルがありません";
+inline constexpr std::string_view kRenameNotForHhtPrefix = "ファイル名[ ";
+inline constexpr std::string_view kRenameNotForHhtSuffix = " ]はＨＨＴで使用できません";
+inline constexpr std::string_view kRenameHhtSide = "ハンディ側のファイル名を変更します";
+inline constexpr std::string_view kRenamePcSide = "ＰＣ側のファイル名を変更します";
+inline constexpr std::string_view kCaptionDelete = "ファイル削除";
+inline constexpr std::string_view kButtonDeleteAll = "すべて削除";
+inline constexpr std::string_view kButtonCancel = "キャンセル";
+inline constexpr std::string_view kCaptionRename = "ファイル名変更";
+
+// Version dialog
+inline constexpr std::string_view kCaptionVersion = "バージョン情報";
+inline constexpr std::string_view kVersion = "Ver1.17";
+inline constexpr std::string_view kButtonOk = "OK";
+
+// Names that screen readers and automation give the controls without a
+// caption of their own (the captioned ones are named by their caption).
+inline constexpr std::string_view kA11yDrive = "PC drive";
+inline constexpr std::string_view kA11yDirectory = "PC directory";
+inline constexpr std::string_view kA11yPcFiles = "PC files";
+inline constexpr std::string_view kA11yHhtFiles = "Hand-held files";
+inline constexpr std::string_view kA11yConnection = "Connection message";
+inline constexpr std::string_view kA11yFreeBytes = "Free bytes on the hand-held";
+inline constexpr std::string_view kA11yHhtId = "Hand-held ID";
+inline constexpr std::string_view kA11yDeleteMessage = "File to delete";
+inline constexpr std::string_view kA11yNewName = "New file name";
+inline constexpr std::string_view kA11yIcon = "Program icon";
+
 } // namespace tavelin::texts

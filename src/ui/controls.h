@@ -1,0 +1,27 @@
+// Small helpers every window uses: the catalogue's UTF-8 texts as QStrings,
+// naming a control for tests, screen readers and automation, and the
+// program's message box (only an OK button, no icon).
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <string_view>
+
+namespace tavelin::ui {
+
+inline QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// objectName and accessible description: the control's name in the window's
+// table (BtnStart, LbHHTFile ...); accessible name: what a person calls it.
+inline void Name(QWidget* control, const char* tableName, const QString& accessibleName)
+{
+    control->setObjectName(QString::fromLatin1(tableName));
+    control->setAccessibleName(accessibleName);
+    control->setAccessibleDescription(QString::fromLatin1(tableName));
+}
+
+// Modal; `details` (the system's words) go behind the box's details button.
+void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details = {});
+
+} // namespace tavelin::ui

@@ -1,0 +1,336 @@
+#include "manual_window.h"
+
+#include "controls.h"
+#include "pc_pane.h"
+#include "program_icon.h"
+#include "settings/paths.h"
+#include "settings/texts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tavelin::ui {
+
+using modes::OpButton;
+
+namespace {
+
+constexpr int kHhtIdCount = 128;
+
+QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
+{
+    auto* button = new QPushButton(Q(caption), parent);
+    Name(button, tableName, Q(caption));
+    return button;
+}
+
+QLineEdit* ReadOnlyLine(QWidget* parent, const char* tableName, std::string_view accessibleName)
+{
+    auto* line = new QLineEdit(parent);
+    Name(line, tableName, Q(accessibleName));
+    line->setReadOnly(true);
+    line->setFocusPolicy(Qt::ClickFocus);
+    return line;
+}
+
+} // namespace
+
+void QtHhtFileList::Clear() { list_->clear(); }
+
+void QtHhtFileList::AddItem(const std::string& text, std::int64_t itemData)
+{
+    auto* item = new QTreeWidgetItem(list_);
+    item->setText(0, QString::fromStdString(text));
+    item->setData(0, Qt::UserRole, QVariant::fromValue<qint64>(itemData));
+    item->setText(1, QLocale().toString(qint64(itemData)));
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void QtLineText::SetText(std::string_view text) { line_->setText(Q(text)); }
+
+ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
+    : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(this),
+      session_(link, *this, dialogs_)
+{
+    setObjectName(QStringLiteral("F_Manual"));
+    setWindowTitle(caption);
+    setWindowIcon(ProgramIcon());
+    BuildControls();
+    BuildMenus();
+    hhtList_ = QtHhtFileList(LbHHTFile);
+    freeSpace_ = QtLineText(TxtHHTFree);
+
+    // Form_Load
+    Centre();
+    Timer2.setInterval(link_.state.settings.PollInterval);
+    const std::string directory = session_.Load(settings::CurrentDirectory());
+    pcPane_->SetDirectory(QString::fromStdString(directory));
+
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(10);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Run([this] { session_.Initialise(); }); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { Run([this] { session_.Tick(); }); });
+    Timer1.start();
+}
+
+ManualWindow::~ManualWindow() = default;
+
+void ManualWindow::BuildControls()
+{
+    Frame1 = new QGroupBox(Q(texts::kFrameHostPc), this);
+    Name(Frame1, "Frame1", Frame1->title());
+    pcPane_ = new PcPane(Frame1);
+    auto* pcLayout = new QVBoxLayout(Frame1);
+    pcLayout->addWidget(pcPane_);
+
+    auto* panes = new QSplitter(Qt::Horizontal, this);
+    panes->setObjectName(QStringLiteral("Panes"));
+    panes->setChildrenCollapsible(false);
+    panes->addWidget(Frame1);
+    panes->addWidget(BuildHhtPane());
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(panes, 1);
+    layout->addWidget(BuildButtons());
+    setCentralWidget(central);
+
+    // Focusing one list clears the other's selection: one side at a time.
+    pcPane_->FileList()->installEventFilter(this);
+    LbHHTFile->installEventFilter(this);
+
+    setTabOrder(CbHHTID, BtnStart);
+    setTabOrder(BtnStart, LbHHTFile);
+    BtnStart->setFocus();
+}
+
+QWidget* ManualWindow::BuildHhtPane()
+{
+    Frame2 = new QGroupBox(Q(texts::kFrameHandyTerminal), this);
+    Name(Frame2, "Frame2", Frame2->title());
+    Label1 = new QLabel(Q(texts::kLabelHandyId), Frame2);
+    Name(Label1, "Label1", Label1->text());
+    CbHHTID = new QComboBox(Frame2);
+    Name(CbHHTID, "CbHHTID", Q(texts::kA11yHhtId));
+    CbHHTID->setEditable(true);
+    CbHHTID->setInsertPolicy(QComboBox::NoInsert);
+    for (int id = 1; id <= kHhtIdCount; ++id)
+        CbHHTID->addItem(QStringLiteral("%1").arg(id, 3, 10, QLatin1Char('0')));
+    CbHHTID->setEditText(QStringLiteral("001"));
+    Label1->setBuddy(CbHHTID);
+    BtnStart = Button(Frame2, texts::kButtonStart, "BtnStart");
+    TxtHHTMsg = ReadOnlyLine(Frame2, "TxtHHTMsg", texts::kA11yConnection);
+    Label2 = new QLabel(Q(texts::kLabelFree), Frame2);
+    Name(Label2, "Label2", Label2->text());
+    TxtHHTFree = ReadOnlyLine(Frame2, "TxtHHTFree", texts::kA11yFreeBytes);
+    TxtHHTFree->setAlignment(Qt::AlignRight);
+    Label2->setBuddy(TxtHHTFree);
+    LbHHTFile = new QTreeWidget(Frame2);
+    Name(LbHHTFile, "LbHHTFile", Q(texts::kA11yHhtFiles));
+    LbHHTFile->setColumnCount(2);
+    LbHHTFile->setHeaderHidden(true);
+    LbHHTFile->setRootIsDecorated(false);
+    LbHHTFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    LbHHTFile->header()->setStretchLastSection(false);
+    LbHHTFile->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    LbHHTFile->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
+    auto* grid = new QGridLayout(Frame2);
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(CbHHTID, 0, 1);
+    grid->addWidget(BtnStart, 0, 2);
+    grid->addWidget(TxtHHTMsg, 1, 0, 1, 3);
+    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(TxtHHTFree, 2, 1, 1, 2);
+    grid->addWidget(LbHHTFile, 3, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(3, 1);
+
+    connect(BtnStart, &QPushButton::clicked, this, [this] { Run([this] { session_.StartClicked(); }); });
+    connect(CbHHTID, &QComboBox::activated, this, [this] { Run([this] { session_.CheckHhtId(); }); });
+    connect(CbHHTID->lineEdit(), &QLineEdit::returnPressed, this, [this] { Run([this] { session_.CheckHhtId(); }); });
+    CbHHTID->installEventFilter(this);
+    CbHHTID->lineEdit()->installEventFilter(this);
+    return Frame2;
+}
+
+QWidget* ManualWindow::BuildButtons()
+{
+    auto* row = new QWidget(this);
+    BtnCopy = Button(row, texts::kButtonCopy, "BtnCopy");
+    BtnDel = Button(row, texts::kButtonDelete, "BtnDel");
+    BtnRen = Button(row, texts::kButtonRename, "BtnRen");
+    BtnDir = Button(row, texts::kButtonHhtDir, "BtnDir");
+    BtnInst = Button(row, texts::kButtonInstall, "BtnInst");
+    BtnADown = Button(row, texts::kButtonCopyToAll, "BtnADown");
+    BtnAInst = Button(row, texts::kButtonInstallOnAll, "BtnAInst");
+    BtnEnd = Button(row, texts::kButtonEnd, "BtnEnd");
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton* button : {BtnCopy, BtnDel, BtnRen, BtnDir, BtnInst, BtnADown, BtnAInst})
+        layout->addWidget(button);
+    layout->addStretch(1);
+    layout->addWidget(BtnEnd);
+
+    connect(BtnDir, &QPushButton::clicked, this, [this] { Run([this] { session_.DirClicked(); }); });
+    connect(BtnDel, &QPushButton::clicked, this, [this] { Run([this] { session_.DeleteClicked(); }); });
+    connect(BtnRen, &QPushButton::clicked, this, [this] { Run([this] { session_.RenameClicked(); }); });
+    for (QPushButton* button : {BtnCopy, BtnInst, BtnADown, BtnAInst})
+        connect(button, &QPushButton::clicked, this, &ManualWindow::NotYetAvailable);
+    connect(BtnEnd, &QPushButton::clicked, this, &QWidget::close);
+    return row;
+}
+
+void ManualWindow::BuildMenus()
+{
+    Mn_Set = menuBar()->addAction(Q(texts::kMenuSettings));
+    Mn_Ver = menuBar()->addAction(Q(texts::kMenuVersion));
+    Mn_Set->setObjectName(QStringLiteral("Mn_Set"));
+    Mn_Ver->setObjectName(QStringLiteral("Mn_Ver"));
+    Mn_Set->setStatusTip(QStringLiteral("Mn_Set"));
+    Mn_Ver->setStatusTip(QStringLiteral("Mn_Ver"));
+    connect(Mn_Set, &QAction::triggered, this, &ManualWindow::NotYetAvailable);
+    connect(Mn_Ver, &QAction::triggered, this, [this] {
+        VersionDialog dialog(this);
+        dialog.exec();
+    });
+}
+
+void ManualWindow::Centre()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(std::min(area.width(), std::max(sizeHint().width(), area.width() * 3 / 5)),
+               std::min(area.height(), std::max(sizeHint().height(), area.height() * 3 / 5)));
+        move(area.center() - rect().center());
+    }
+}
+
+void ManualWindow::NotYetAvailable() { ShowOkBox(this, texts::kMsgNotYetAvailable); }
+
+template <typename Step> void ManualWindow::Run(Step step)
+{
+    if (unloaded_)
+        return;
+    step();
+    if (closePending_ && !session_.Busy())
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+// --- modes::ManualView
+
+void ManualWindow::SetStartCaption(std::string_view text)
+{
+    BtnStart->setText(Q(text));
+    BtnStart->setAccessibleName(BtnStart->text());
+}
+
+void ManualWindow::SetStartEnabled(bool enabled) { BtnStart->setEnabled(enabled); }
+
+void ManualWindow::SetOperationsEnabled(bool enabled)
+{
+    for (QPushButton* button : {BtnAInst, BtnADown, BtnInst, BtnDir, BtnCopy, BtnDel, BtnRen})
+        button->setEnabled(enabled);
+}
+
+void ManualWindow::SetOperationEnabled(OpButton button, bool enabled)
+{
+    switch (button) {
+    case OpButton::Dir: BtnDir->setEnabled(enabled); break;
+    case OpButton::Del: BtnDel->setEnabled(enabled); break;
+    case OpButton::Ren: BtnRen->setEnabled(enabled); break;
+    }
+}
+
+void ManualWindow::SetSettingsMenuEnabled(bool enabled) { Mn_Set->setEnabled(enabled); }
+
+void ManualWindow::SetPolling(bool on)
+{
+    if (on)
+        Timer2.start();
+    else
+        Timer2.stop();
+}
+
+void ManualWindow::SetConnectionMessage(std::string_view text, modes::MessageColour colour)
+{
+    QPalette palette = TxtHHTMsg->palette();
+    palette.setColor(QPalette::Text, colour == modes::MessageColour::Red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    TxtHHTMsg->setPalette(palette);
+    TxtHHTMsg->setText(Q(text));
+}
+
+std::string ManualWindow::IdText() { return CbHHTID->currentText().toStdString(); }
+
+void ManualWindow::SetIdText(std::string_view text) { CbHHTID->setEditText(Q(text)); }
+
+std::vector<std::string> ManualWindow::SelectedHhtFiles()
+{
+    std::vector<std::string> names;
+    for (int row = 0; row < LbHHTFile->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = LbHHTFile->topLevelItem(row);
+        if (item->isSelected())
+            names.push_back(item->text(0).toStdString());
+    }
+    return names;
+}
+
+std::vector<std::string> ManualWindow::SelectedPcFiles() { return pcPane_->SelectedFiles(); }
+
+std::string ManualWindow::PcDirectory() { return QDir::toNativeSeparators(pcPane_->Directory()).toStdString(); }
+
+void ManualWindow::RefreshPcFiles() { pcPane_->RefreshFiles(); }
+
+// --- Events
+
+bool ManualWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == pcPane_->FileList())
+            LbHHTFile->clearSelection();
+        else if (watched == LbHHTFile)
+            pcPane_->FileList()->clearSelection();
+    } else if (event->type() == QEvent::FocusOut && (watched == CbHHTID || watched == CbHHTID->lineEdit())) {
+        // Opening the drop-down list is no leaving of the box.
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && !CbHHTID->hasFocus())
+            Run([this] { session_.CheckHhtId(); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void ManualWindow::closeEvent(QCloseEvent* event)
+{
+    if (session_.Busy()) {
+        // An exchange is under way: ask it to stop, and close once it has.
+        session_.RequestStop();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (!unloaded_) {
+        unloaded_ = true;
+        Timer1.stop();
+        Timer2.stop();
+        session_.Unload();
+    }
+    event->accept();
+    emit Closed();
+}
+
+} // namespace tavelin::ui
