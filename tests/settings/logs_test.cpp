@@ -1,6 +1,7 @@
 #include "settings/end_param.h"
 #include "settings/history.h"
 #include "settings/result_log.h"
+#include "settings/tav_inf.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,24 @@ TEST_F(Logs, ResultLineIsByteExactInCodePage932)
 
     WriteResult(state.settings, 0, 12, when); // a second result replaces the first
     EXPECT_EQ(dir.Get("RESULT.DAT"), "26/01/02,03:04:05, 0 , 12 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+}
+
+TEST_F(Logs, ManualMemoryRoundTripsInCodePage932AndIsReplacedWhole)
+{
+    EXPECT_FALSE(ReadTavInf(dir.Text()));
+    dir.Put("TAV0001.INF", "old contents that are much longer than the new ones\r\nline two\r\nline three\r\n");
+    ASSERT_TRUE(WriteTavInf(dir.Text(), {"7", "/data/\xE6\xAD\xA3\xE5\xB8\xB8"})); // "/data/正常"
+    EXPECT_EQ(dir.Get("TAV0001.INF"), "7\r\n/data/\x90\xB3\x8F\xED\r\n");
+    EXPECT_FALSE(dir.Has("TAV0001.INF.new"));
+    const auto memory = ReadTavInf(dir.Text());
+    ASSERT_TRUE(memory);
+    EXPECT_EQ(memory->hhtId, "7");
+    EXPECT_EQ(memory->directory, "/data/\xE6\xAD\xA3\xE5\xB8\xB8");
+
+    dir.Put("TAV0001.INF", "12"); // one line, no line end
+    EXPECT_EQ(ReadTavInf(dir.Text())->hhtId, "12");
+    EXPECT_EQ(ReadTavInf(dir.Text())->directory, "");
+    EXPECT_FALSE(WriteTavInf(dir.Text() + "missing/", {"1", "/"}));
 }
 
 TEST_F(Logs, ResultTextsByCode)

@@ -1,0 +1,494 @@
+// The manual window's logic in-process: the simulated hand-helds on the
+// in-memory port, virtual time, a window stand-in that records what it shows
+// and dialogs answered from a script.
+#include "link/memory_port.h"
+#include "link/virtual_pump.h"
+#include "modes/manual_session.h"
+#include "modes/pc_files.h"
+#include "settings/codepage.h"
+#include "settings/param_files.h"
+#include "settings/paths.h"
+#include "settings/tav_inf.h"
+#include "sim/simulator.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+
+namespace tavelin::modes {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Items = std::vector<std::pair<std::string, std::int64_t>>;
+
+class RecordingWindow final : public ManualView, public FileListView, public TextView {
+public:
+    void SetStartCaption(std::string_view text) override { startCaption = text; }
+    void SetStartEnabled(bool enabled) override { startEnabled = enabled; }
+    void SetOperationsEnabled(bool enabled) override { operationsEnabled = enabled; }
+    void SetOperationEnabled(OpButton, bool enabled) override { lastButtonEnabled = enabled; }
+    void SetSettingsMenuEnabled(bool enabled) override { menuEnabled = enabled; }
+    void SetPolling(bool on) override { polling = on; }
+    void SetConnectionMessage(std::string_view text, MessageColour c) override { message = text, colour = c; }
+    FileListView& HhtList() override { return *this; }
+    TextView& FreeSpace() override { return *this; }
+    std::string IdText() override { return idText; }
+    void SetIdText(std::string_view text) override { idText = text; }
+    std::vector<std::string> SelectedHhtFiles() override { return selectedHht; }
+    std::vector<std::string> SelectedPcFiles() override { return selectedPc; }
+    std::string PcDirectory() override { return pcDirectory; }
+    void RefreshPcFiles() override { ++pcRefreshes; }
+    // the hand-held list and the free-space box
+    void Clear() override { items.clear(); }
+    void AddItem(const std::string& text, std::int64_t size) override { items.emplace_back(text, size); }
+    void SetText(std::string_view text) override { freeText = text; }
+
+    std::string startCaption, message, idText = "001", pcDirectory, freeText;
+    MessageColour colour = MessageColour::Black;
+    bool startEnabled = true, operationsEnabled = true, lastButtonEnabled = true, menuEnabled = true, polling = false;
+    std::vector<std::string> selectedHht, selectedPc;
+    Items items;
+    int pcRefreshes = 0;
+};
+
+class ScriptedDialogs final : public ManualDialogs {
+public:
+    DelAnswer AskDelete(std::string_view name) override
+    {
+        asked.emplace_back(name);
+        if (whileAsking)
+            whileAsking();
+        const DelAnswer answer = deletes.empty() ? DelAnswer::Cancel : deletes.front();
+        if (!deletes.empty())
+            deletes.pop_front();
+        return answer;
+    }
+    std::optional<std::string> AskNewName(RenameSide, std::string_view name) override
+    {
+        asked.emplace_back(name);
+        const auto answer = names.empty() ? std::nullopt : names.front();
+        if (!names.empty())
+            names.pop_front();
+        return answer;
+    }
+    void ShowMessage(std::string_view text, std::string_view why) override
+    {
+        messages.emplace_back(text);
+        details.emplace_back(why);
+    }
+
+    std::deque<DelAnswer> deletes;
+    std::deque<std::optional<std::string>> names;
+    std::vector<std::string> asked, messages, details;
+    std::function<void()> whileAsking;
+};
+
+class ManualSessionTest : public ::testing::Test {
+protected:
+    ManualSessionTest()
+    {
+        auto& s = state.settings;
+        s.WorkDir = work.Text();
+        settings::ApplyCommDefaults(s);
+        s.PollInterval = 30;
+        fs::create_directories(work.Path() / "pc");
+        window.pcDirectory = (work.Path() / "pc").string();
+    }
+
+    void StartHandHelds(sim::SimConfig config = {})
+    {
+        if (config.ids.empty())
+            config.ids = {1, 2};
+        config.storeRoot = work.Path() / "hht";
+        simulator = std::make_unique<sim::Simulator>(std::move(config));
+        simulator->Attach(port);
+    }
+    void Silence() { port.SetPeerReceiver([](const link::Bytes&) {}); }
+    void Answer() { simulator->Attach(port); }
+
+    void PutOnHht(int id, const std::string& name, std::size_t size)
+    {
+        const fs::path dir = work.Path() / "hht" / ("00" + std::to_string(id));
+        fs::create_directories(dir);
+        work.Put((dir / name).lexically_relative(work.Path()).string(), std::string(size, 'h'));
+    }
+    bool OnHht(int id, const std::string& name) const { return work.Has("hht/00" + std::to_string(id) + "/" + name); }
+
+    void Connect()
+    {
+        session.Initialise();
+        session.StartClicked();
+    }
+    void Poll(int ticks = 1)
+    {
+        for (int i = 0; i < ticks; ++i) {
+            pump.Advance(30ms);
+            session.Tick();
+        }
+    }
+    // Connected to ID 1 with its list shown.
+    void ConnectAndList()
+    {
+        StartHandHelds();
+        Connect();
+        Poll();
+        ASSERT_FALSE(session.HhtListPending());
+    }
+
+    testing::TempDir work;
+    settings::AppState state;
+    link::VirtualPump pump;
+    link::MemoryPort port{pump};
+    link::Link link{port, pump, state};
+    RecordingWindow window;
+    ScriptedDialogs dialogs;
+    ManualSession session{link, window, dialogs};
+    std::unique_ptr<sim::Simulator> simulator;
+};
+
+// --- Connection and polling
+
+TEST_F(ManualSessionTest, ConnectingThenTheFirstPollReadsListAndFreeSpaceOnce)
+{
+    PutOnHht(1, "A.TXT", 5);
+    PutOnHht(1, "B.DAT", 1234);
+    StartHandHelds();
+    Connect();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(window.startCaption, "中　断");
+    EXPECT_TRUE(window.operationsEnabled && window.polling && window.startEnabled);
+    EXPECT_FALSE(window.menuEnabled);
+    EXPECT_EQ(window.message, "ハンディ接続中･･･");
+    EXPECT_TRUE(session.HhtListPending());
+
+    Poll();
+    EXPECT_EQ(window.items, (Items{{"A.TXT", 5}, {"B.DAT", 1234}}));
+    EXPECT_EQ(window.freeText, " " + std::to_string(4'000'000 - 1239));
+    EXPECT_EQ(window.message, "");
+    EXPECT_FALSE(session.HhtListPending());
+
+    PutOnHht(1, "C.DAT", 1);
+    Poll(3); // contact kept: the list is not read again
+    EXPECT_EQ(window.items.size(), 2u);
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+TEST_F(ManualSessionTest, TheIdBoxTakesOnlyValidIdsAndANewIdIsListedAfresh)
+{
+    PutOnHht(2, "TWO.DAT", 2);
+    ConnectAndList();
+    for (const char* bad : {"0", "129", "abc", ""}) {
+        window.idText = bad;
+        session.CheckHhtId();
+        EXPECT_EQ(window.idText, "001") << bad;
+        EXPECT_FALSE(session.HhtListPending()) << bad;
+    }
+    window.idText = "2";
+    session.CheckHhtId();
+    EXPECT_EQ(state.CurHhtId, "002");
+    EXPECT_EQ(window.idText, "002");
+    EXPECT_TRUE(window.items.empty());
+    EXPECT_EQ(window.freeText, "");
+    EXPECT_EQ(window.message, "ハンディ接続中･･･");
+    Poll();
+    EXPECT_EQ(window.items, (Items{{"TWO.DAT", 2}}));
+}
+
+TEST_F(ManualSessionTest, RememberedStateIsRestoredAndAnUnchangedIdKeepsItsText)
+{
+    const std::string here = settings::CurrentDirectory();
+    EXPECT_EQ(session.Load(here), here); // no file: nothing changes
+    EXPECT_EQ(window.idText, "001");
+
+    ASSERT_TRUE(settings::WriteTavInf(work.Text(), {"7", window.pcDirectory}));
+    EXPECT_EQ(session.Load(here), window.pcDirectory);
+    EXPECT_EQ(window.idText, "7");
+    session.Initialise();
+    EXPECT_EQ(state.CurHhtId, "007");
+    session.CheckHhtId();
+    EXPECT_EQ(window.idText, "7");
+
+    ASSERT_TRUE(settings::WriteTavInf(work.Text(), {"3", (work.Path() / "gone").string()}));
+    EXPECT_EQ(session.Load(here), here);
+}
+
+TEST_F(ManualSessionTest, SixTimeOutsInARowShowTheErrorAndTheNextAnswerRecovers)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    Silence();
+    Poll(5);
+    Answer();
+    Poll();
+    EXPECT_EQ(session.PollErrCount(), 0);
+    EXPECT_EQ(window.message, "");
+    EXPECT_EQ(window.items.size(), 1u);
+
+    Silence();
+    Poll(5);
+    EXPECT_EQ(window.items.size(), 1u); // five are not enough
+    Poll();
+    EXPECT_EQ(window.message, "ハンディ接続エラー");
+    EXPECT_EQ(window.colour, MessageColour::Red);
+    EXPECT_TRUE(window.items.empty());
+    EXPECT_TRUE(session.HhtListPending());
+    EXPECT_TRUE(window.polling);
+
+    Answer();
+    Poll();
+    EXPECT_EQ(window.message, "");
+    EXPECT_EQ(window.items, (Items{{"A.TXT", 5}}));
+}
+
+TEST_F(ManualSessionTest, DisconnectClosesThePortAndEmptiesThePane)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    session.StartClicked();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(session.ManualLinkOn());
+    EXPECT_EQ(window.startCaption, "開　始");
+    EXPECT_FALSE(window.operationsEnabled || window.polling);
+    EXPECT_TRUE(window.menuEnabled && window.startEnabled);
+    EXPECT_TRUE(window.items.empty());
+    EXPECT_EQ(window.freeText + window.message, "");
+}
+
+TEST_F(ManualSessionTest, APortThatCannotBeOpenedNamesTheProblemAndStaysDisconnected)
+{
+    struct Case {
+        void (*set)(settings::Settings&, link::MemoryPort&);
+        const char* message;
+    };
+    const Case cases[] = {
+        {[](settings::Settings& s, link::MemoryPort&) { s.BaudCode = "6"; }, "指定されたボーレイトは無効です"},
+        {[](settings::Settings& s, link::MemoryPort&) { s.ParityCode = "3"; }, "指定されたパリティは無効です"},
+        {[](settings::Settings& s, link::MemoryPort&) { s.DataBitsCode = "2"; }, "指定されたデータ長は無効です"},
+        {[](settings::Settings& s, link::MemoryPort&) { s.StopBitsCode = "x"; }, "指定されたストップビットは無効です"},
+        {[](settings::Settings&, link::MemoryPort& p) { p.FailNextOpen({link::OpenError::InUse, "device busy"}); },
+         "指定されたＣＯＭポートは使用できません"},
+        {[](settings::Settings& s, link::MemoryPort&) { s.PortKindCode = "3", s.BaudCode = "0"; }, "irlinkと接続できません"},
+    };
+    for (const Case& c : cases) {
+        settings::ApplyCommDefaults(state.settings);
+        c.set(state.settings, port);
+        dialogs.messages.clear();
+        Connect();
+        EXPECT_EQ(dialogs.messages, std::vector<std::string>{c.message});
+        EXPECT_FALSE(port.IsOpen() || session.ManualLinkOn() || window.polling) << c.message;
+        EXPECT_TRUE(window.startEnabled && window.menuEnabled) << c.message;
+        EXPECT_EQ(window.startCaption, "開　始");
+    }
+    EXPECT_EQ(std::count_if(dialogs.details.begin(), dialogs.details.end(),
+                            [](const std::string& d) { return d.find("device busy") != std::string::npos; }),
+              1);
+}
+
+// --- Exclusion
+
+TEST_F(ManualSessionTest, WhileAnOperationRunsStartAndTheIdBoxChangeNothing)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    window.selectedHht = {"A.TXT"};
+    dialogs.deletes = {DelAnswer::Cancel};
+    dialogs.whileAsking = [&] {
+        EXPECT_EQ(session.ManualOp(), 'E');
+        session.StartClicked();
+        window.idText = "5";
+        session.CheckHhtId();
+        session.Tick();
+    };
+    session.DeleteClicked();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(window.idText, "001");
+    EXPECT_EQ(state.CurHhtId, "001");
+    EXPECT_EQ(session.ManualOp(), 'P');
+    EXPECT_TRUE(window.lastButtonEnabled);
+}
+
+TEST_F(ManualSessionTest, AClickDuringAPollWaitsUntilThePollIsOver)
+{
+    PutOnHht(1, "A.TXT", 5);
+    StartHandHelds();
+    Connect();
+    pump.ScheduleAfter(31ms, [&] { // inside the first poll's exchange
+        window.idText = "2";
+        session.CheckHhtId();
+        EXPECT_EQ(state.CurHhtId, "001");
+        session.StartClicked();
+        EXPECT_TRUE(port.IsOpen());
+    });
+    Poll();
+    EXPECT_EQ(state.CurHhtId, "002");
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+// --- Delete
+
+TEST_F(ManualSessionTest, DeleteAllAsksOnceAndTheListIsReadAgain)
+{
+    for (const char* name : {"A.TXT", "B.TXT", "C.TXT"})
+        PutOnHht(1, name, 3);
+    ConnectAndList();
+    window.selectedHht = {"A.TXT", "B.TXT"};
+    dialogs.deletes = {DelAnswer::DeleteAll};
+    session.DeleteClicked();
+    EXPECT_EQ(dialogs.asked, std::vector<std::string>{"A.TXT"});
+    EXPECT_FALSE(OnHht(1, "A.TXT") || OnHht(1, "B.TXT"));
+    EXPECT_EQ(window.items, (Items{{"C.TXT", 3}}));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(session.ManualOp(), 'P');
+}
+
+TEST_F(ManualSessionTest, CancelAtTheSecondQuestionKeepsTheRestAndShowsTheDeletion)
+{
+    for (const char* name : {"A.TXT", "B.TXT"})
+        PutOnHht(1, name, 3);
+    ConnectAndList();
+    window.selectedHht = {"A.TXT", "B.TXT"};
+    window.selectedPc = {"NEVER.TXT"}; // the hand-held's selection wins
+    dialogs.deletes = {DelAnswer::DeleteThis, DelAnswer::Cancel};
+    session.DeleteClicked();
+    EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"A.TXT", "B.TXT"}));
+    EXPECT_EQ(window.items, (Items{{"B.TXT", 3}}));
+    EXPECT_EQ(session.ManualOp(), 'P');
+}
+
+TEST_F(ManualSessionTest, FileCommandsReportWrongModeAndRefusal)
+{
+    sim::SimConfig wrongMode;
+    wrongMode.faults.wrongMode = true;
+    StartHandHelds(wrongMode);
+    Connect();
+    Poll();
+    window.selectedHht = {"A.TXT"};
+    dialogs.deletes = {DelAnswer::DeleteThis};
+    dialogs.names = {"B.TXT"};
+    session.DeleteClicked();
+    session.RenameClicked();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"ＨＨＴのモードが違います", "ＨＨＴのモードが違います"}));
+
+    StartHandHelds(); // files that do not exist: refused
+    dialogs.messages.clear();
+    dialogs.deletes = {DelAnswer::DeleteThis};
+    dialogs.names = {"B.TXT"};
+    session.DeleteClicked();
+    session.RenameClicked();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"ファイル削除に失敗しました", "ファイル名の変更に失敗しました"}));
+}
+
+TEST_F(ManualSessionTest, PcFilesAreDeletedAfterTheQuestionAndNothingSelectedIsSaid)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    work.Put("pc/X.TXT", "x");
+    work.Put("pc/Y.TXT", "y");
+    window.selectedPc = {"X.TXT", "GONE.TXT", "Y.TXT"};
+    dialogs.deletes = {DelAnswer::DeleteThis, DelAnswer::DeleteThis, DelAnswer::Cancel};
+    session.DeleteClicked();
+    EXPECT_FALSE(work.Has("pc/X.TXT"));
+    EXPECT_TRUE(work.Has("pc/Y.TXT"));
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"ファイルの削除に失敗しました"});
+    EXPECT_GE(window.pcRefreshes, 1);
+
+    window.selectedPc.clear();
+    dialogs.messages.clear();
+    session.DeleteClicked();
+    session.RenameClicked();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"選択ファイルがありません", "選択ファイルがありません"}));
+    EXPECT_EQ(session.ManualOp(), 'P');
+}
+
+// --- Rename
+
+TEST_F(ManualSessionTest, RenameOnTheHandHeldAndThePcNeverReplacesAFile)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    window.selectedHht = {"A.TXT"};
+    dialogs.names = {"Z.TXT"};
+    session.RenameClicked();
+    EXPECT_TRUE(OnHht(1, "Z.TXT"));
+    EXPECT_EQ(window.items, (Items{{"Z.TXT", 5}}));
+
+    window.selectedHht.clear();
+    work.Put("pc/P.TXT", "p");
+    work.Put("pc/Q.TXT", "q");
+    window.selectedPc = {"P.TXT", "Q.TXT"};
+    dialogs.names = {"R.TXT", "R.TXT"}; // the second name is taken by then
+    session.RenameClicked();
+    EXPECT_EQ(work.Get("pc/R.TXT"), "p");
+    EXPECT_EQ(work.Get("pc/Q.TXT"), "q");
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"ファイル名の変更に失敗しました"});
+
+    dialogs.messages.clear();
+    window.selectedPc = {"R.TXT", "R.TXT"};
+    dialogs.names = {"sub/X.TXT", "R.TXT"}; // a separator; unchanged
+    session.RenameClicked();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"ファイル名の変更に失敗しました"});
+    EXPECT_EQ(work.Get("pc/R.TXT"), "p");
+}
+
+TEST(RenameDialogRule, HandHeldNamesMustFitTheHandHeldPcNamesAreFree)
+{
+    EXPECT_EQ(NewNameRefusal(RenameSide::Hht, "TOOLONGNAME.TXT"), "ファイル名[ TOOLONGNAME.TXT ]はＨＨＴで使用できません");
+    EXPECT_EQ(NewNameRefusal(RenameSide::Hht, "OK.TXT"), std::nullopt);
+    EXPECT_EQ(NewNameRefusal(RenameSide::Pc, "a long name.text"), std::nullopt);
+}
+
+// --- Closing
+
+TEST_F(ManualSessionTest, ClosingDuringAListReadStopsItThenClosesAndRemembers)
+{
+    for (int i = 0; i < 120; ++i)
+        PutOnHht(1, "F" + std::to_string(i) + ".DAT", 10);
+    sim::SimConfig slow;
+    slow.lineBaud = 4800; // the whole list takes about six seconds
+    StartHandHelds(slow);
+    Connect();
+    const auto start = pump.Now();
+    pump.ScheduleAfter(500ms, [&] {
+        ASSERT_TRUE(session.Busy());
+        session.RequestStop();
+    });
+    Poll();
+    EXPECT_FALSE(session.Busy());
+    EXPECT_LT(pump.Now() - start, 3s);
+    EXPECT_TRUE(window.items.empty());
+    session.Unload();
+    EXPECT_FALSE(port.IsOpen());
+    const auto memory = settings::ReadTavInf(work.Text());
+    ASSERT_TRUE(memory);
+    EXPECT_EQ(memory->hhtId, "001");
+    EXPECT_EQ(memory->directory, window.pcDirectory);
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+// --- The PC pane's files
+
+TEST(PcFiles, ListsPlainVisibleFilesSortedAndRenamesOnlyToFreeNames)
+{
+    testing::TempDir dir;
+    dir.Put("b.txt", "b");
+    dir.Put("A.TXT", "a");
+    dir.Put(".hidden", "h");
+    fs::create_directories(dir.Path() / "sub");
+    EXPECT_EQ(ListPcFiles(dir.Text()), (std::vector<std::string>{"A.TXT", "b.txt"}));
+    EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "b.txt"));
+    EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "sub"));
+    EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", ".."));
+    EXPECT_TRUE(RenamePcFile(dir.Text(), "A.TXT", "c.txt"));
+    EXPECT_EQ(dir.Get("c.txt"), "a");
+    EXPECT_EQ(dir.Get("b.txt"), "b");
+    EXPECT_FALSE(DeletePcFile(dir.Text(), "sub"));
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "sub"));
+}
+
+} // namespace
+} // namespace tavelin::modes
