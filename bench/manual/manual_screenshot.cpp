@@ -1,0 +1,129 @@
+// Takes the README's picture of the manual window: a simulated hand-held
+// with a few warehouse files, the window in a scratch directory of PC files,
+// connected, its hand-held list shown. Needs a display (scripts/screenshot.sh
+// runs it under Xvfb).
+//
+//   manual_screenshot OUTPUT.png
+#include "manual_rig.h"
+
+#include "link/qt/qt_event_pump.h"
+#include "link/qt/qt_serial_port.h"
+#include "ui/manual_window.h"
+#include "ui/program_icon.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+using namespace tavelin;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The program's choice of face: a CJK one for the Japanese captions.
+bool UseCjkFont()
+{
+    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            QFont font = QApplication::font();
+            font.setFamily(QString::fromLatin1(family));
+            QApplication::setFont(font);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: manual_screenshot OUTPUT.png\n");
+        return 2;
+    }
+    const fs::path output = fs::absolute(argv[1]);
+    if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "manual_screenshot: needs a display (scripts/screenshot.sh starts Xvfb)\n");
+        return 2;
+    }
+
+    // The PC directory sits a few levels down among sibling directories: the
+    // directory tree, centred on it, shows them rather than whatever else the
+    // temporary directory holds. The hand-held's store is hidden from the tree.
+    benchrig::ScratchDir scratch("tavelin-shot");
+    benchrig::EnsureRuntimeDir(scratch);
+    const fs::path site = scratch.Path() / "srv" / "warehouse" / "tavelin";
+    const fs::path work = site / "data";
+    const fs::path store = scratch.Path() / ".hht";
+    for (const char* sibling : {"archive", "backup", "config", "data", "export", "import", "logs", "reports", "returns",
+                                "shipping", "stock"})
+        fs::create_directories(site / sibling);
+    fs::create_directories(store / "001");
+    const std::pair<const char*, std::size_t> hhtFiles[] = {
+        {"ITEMS.DAT", 48210}, {"STOCK.CSV", 12877}, {"ORDERS.TXT", 3456},  {"APP.HEX", 131072},
+        {"PRICES.DAT", 20480}, {"LOCATION.CSV", 7312}, {"COUNT412.DAT", 9150}, {"SHIP.LOG", 1864},
+    };
+    for (const auto& [name, size] : hhtFiles)
+        benchrig::PutFile(store / "001" / name, size, "ITEM");
+    const std::pair<const char*, std::size_t> pcFiles[] = {
+        {"MASTER.DAT", 52300}, {"PRICES.DAT", 20480}, {"ORDERS.TXT", 4120}, {"APP.HEX", 131072}, {"STORES.CSV", 2210},
+    };
+    for (const auto& [name, size] : pcFiles)
+        benchrig::PutFile(work / name, size, "PC");
+
+    const fs::path line = store / "tty";
+    benchrig::SimulatedHht simulator(TAVELIN_HHTSIM, {"--ids", "1-3", "--dir", store.string(), "--quiet"}, line);
+    if (!simulator.WaitForLink(5000)) {
+        std::fprintf(stderr, "manual_screenshot: the simulator did not start\n");
+        return 1;
+    }
+    setenv("TAVELIN_COM1", line.c_str(), 1);
+    fs::current_path(work);
+
+    QApplication application(argc, argv);
+    QApplication::setWindowIcon(ui::ProgramIcon());
+    if (!UseCjkFont())
+        std::fprintf(stderr, "manual_screenshot: no CJK font found; the captions will not render\n");
+    settings::AppState state;
+    link::QtEventPump pump;
+    link::QtSerialPort port(pump);
+    link::Link link{port, pump, state};
+    if (!benchrig::StartLikeManualMode(state))
+        return 1;
+
+    ui::ManualWindow window(link, QString::fromStdString(app::WindowCaption(0)));
+    window.resize(900, 600);
+    window.show();
+    benchrig::Pause(300);
+    auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
+    auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+    start->click();
+    const bool shown = benchrig::WaitFor(
+        [&] { return window.Session().ManualLinkOn() && !window.Session().HhtListPending(); }, 10000);
+    if (!shown || list->topLevelItemCount() == 0) {
+        std::fprintf(stderr, "manual_screenshot: the hand-held list did not arrive\n");
+        return 1;
+    }
+    list->setCurrentItem(list->topLevelItem(0));
+    list->setFocus();
+    benchrig::Pause(1500); // the directory tree fills in the background
+
+    const QPixmap picture = window.grab();
+    bool closed = false;
+    QObject::connect(&window, &ui::ManualWindow::Closed, [&] { closed = true; });
+    window.close();
+    benchrig::WaitFor([&] { return closed; }, 10000);
+    if (!picture.save(QString::fromStdString(output.string()), "PNG", 9)) {
+        std::fprintf(stderr, "manual_screenshot: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    std::printf("%s: %dx%d\n", output.c_str(), picture.width(), picture.height());
+    return 0;
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Takes the README's picture of the manual window (docs/manual-window.png):
+# builds build/bench/manual_screenshot if needed and runs it under Xvfb, where
+# it connects the window to a simulated hand-held and saves the window.
+# As root it installs Xvfb when missing; otherwise it prints the command.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+out=${1:-docs/manual-window.png}
+
+if ! command -v xvfb-run >/dev/null; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Xvfb is missing. Run as root:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends xvfb xauth" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y --no-install-recommends xvfb xauth
+fi
+
+if [ -f build/build.ninja ]; then
+  cmake --build build --target manual_screenshot
+else
+  bash scripts/build.sh build
+fi
+
+mkdir -p "$(dirname "$out")"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out"
