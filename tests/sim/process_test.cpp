@@ -6,20 +6,14 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "modes/hht_files.h"
+#include "sim_process.h"
 
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -37,70 +31,6 @@ struct Text final : modes::TextView {
     std::string text;
 };
 
-// The simulator as a child process whose standard output the test reads.
-class SimProcess {
-public:
-    explicit SimProcess(const std::vector<std::string>& args)
-    {
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<char*> argv{const_cast<char*>(TAVELIN_HHTSIM_PATH)};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, TAVELIN_HHTSIM_PATH, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        out_ = out[0];
-    }
-    ~SimProcess()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0)
-            close(out_);
-    }
-
-    // What the child has written so far, waiting at most timeoutMs for a line.
-    std::string ReadLine(int timeoutMs)
-    {
-        std::string text;
-        while (text.find('\n') == std::string::npos) {
-            pollfd watch{out_, POLLIN, 0};
-            char buffer[512];
-            if (poll(&watch, 1, timeoutMs) <= 0)
-                break;
-            const ssize_t n = read(out_, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        return text;
-    }
-
-    // Exit status after SIGTERM, or -1.
-    int Terminate()
-    {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        const pid_t done = waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
-
 TEST(SimProcess, ServesAPseudoTerminalThatTheLinkLayerPollsAndLists)
 {
     const fs::path dir = fs::temp_directory_path() / ("tavelin-hhtsim-process-" + std::to_string(getpid()));
@@ -110,7 +40,7 @@ TEST(SimProcess, ServesAPseudoTerminalThatTheLinkLayerPollsAndLists)
     std::ofstream(dir / "001" / "DATA.DAT") << std::string(1234, 'd');
     const fs::path linkPath = dir / "hht";
 
-    SimProcess sim({"--ids", "1-3", "--dir", dir.string(), "--link", linkPath.string()});
+    tavelin::testing::SimProcess sim(TAVELIN_HHTSIM_PATH, {"--ids", "1-3", "--dir", dir.string(), "--link", linkPath.string()});
     const std::string banner = sim.ReadLine(5000);
     ASSERT_NE(banner.find("serving on"), std::string::npos) << banner;
     ASSERT_TRUE(fs::is_symlink(linkPath));

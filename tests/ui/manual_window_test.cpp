@@ -1,0 +1,143 @@
+// The operator's window with the real Qt serial port, over a pseudo-terminal
+// to the simulated hand-held executable: connect, see the list, close while a
+// list is being read. And the two small dialogs' own rules.
+#include "link/qt/qt_event_pump.h"
+#include "link/qt/qt_serial_port.h"
+#include "settings/codepage.h"
+#include "settings/param_files.h"
+#include "settings/tav_inf.h"
+#include "sim_process.h"
+#include "temp_dir.h"
+#include "ui/manual_dialogs.h"
+#include "ui/manual_window.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+using namespace tavelin;
+
+namespace {
+
+// The first visible top-level widget of a class, once a modal loop shows it.
+template <typename T> T* ShownWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+class ManualWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void connectsListsAndClosesMidList()
+    {
+        tavelin::testing::TempDir work;
+        std::filesystem::create_directories(work.Path() / "hht/001");
+        for (int i = 0; i < 100; ++i)
+            work.Put("hht/001/F" + std::to_string(i) + ".DAT", std::string(std::size_t(i), 'd'));
+        const std::string linkPath = (work.Path() / "hht.link").string();
+        // 100 entries take about two seconds on a 9,600 bit/s line.
+        tavelin::testing::SimProcess sim(TAVELIN_SIMULATOR, {"--ids", "1", "--dir", (work.Path() / "hht").string(),
+                                                             "--link", linkPath, "--baud", "9600"});
+        QVERIFY(sim.ReadLine(5000).find("serving on") != std::string::npos);
+        qputenv("TAVELIN_COM1", QByteArray::fromStdString(linkPath));
+
+        settings::AppState state;
+        state.settings.WorkDir = work.Text();
+        settings::ApplyCommDefaults(state.settings);
+        state.settings.BaudCode = "1"; // 9600
+        state.settings.PollInterval = 30;
+        link::QtEventPump pump;
+        link::QtSerialPort port(pump);
+        link::Link link{port, pump, state};
+        ui::ManualWindow window(link, QStringLiteral("caption"));
+        QSignalSpy closed(&window, &ui::ManualWindow::Closed);
+        window.show();
+
+        auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
+        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+        auto* dir = window.findChild<QPushButton*>(QStringLiteral("BtnDir"));
+        QVERIFY(start && list && dir);
+        QCOMPARE(start->accessibleDescription(), QStringLiteral("BtnStart"));
+        QVERIFY(!start->accessibleName().isEmpty());
+        QTRY_VERIFY(!dir->isEnabled() && start->text() == QString::fromUtf8("開　始")); // initialised
+        QTest::mouseClick(start, Qt::LeftButton);
+        QVERIFY(port.IsOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 100, 10000);
+        const auto seven = list->findItems(QStringLiteral("F7.DAT"), Qt::MatchExactly);
+        QCOMPARE(seven.size(), 1);
+        QCOMPARE(seven.front()->data(0, Qt::UserRole).toLongLong(), 7);
+
+        // Re-read the list and close the window a little way into it.
+        QElapsedTimer sinceClose;
+        QTimer::singleShot(400, &window, [&] {
+            QVERIFY(window.Session().Busy());
+            sinceClose.start();
+            window.close();
+            QVERIFY(window.isVisible()); // not before the exchange has stopped
+        });
+        QTest::mouseClick(dir, Qt::LeftButton);
+        QVERIFY(closed.wait(5000));
+        QVERIFY(sinceClose.elapsed() < 1500);
+        QVERIFY(!window.isVisible());
+        QVERIFY(!port.IsOpen());
+        const auto memory = settings::ReadTavInf(work.Text());
+        QVERIFY(memory && memory->hhtId == "001");
+        std::string log;
+        for (std::string more; log.find("ended by the PC") == std::string::npos && !(more = sim.ReadLine(1000)).empty();)
+            log += more;
+        QVERIFY2(log.find("list: ended by the PC") != std::string::npos, log.c_str()); // the hand-held was told
+        qunsetenv("TAVELIN_COM1");
+    }
+
+    void deleteDialogClosedByItsFrameIsACancel()
+    {
+        ui::QtManualDialogs dialogs(nullptr);
+        QTimer::singleShot(0, [] {
+            auto* dialog = ShownWindow<ui::DeleteDialog>();
+            QVERIFY(dialog);
+            dialog->close();
+        });
+        QCOMPARE(dialogs.AskDelete("A.TXT"), modes::DelAnswer::Cancel);
+    }
+
+    void renameDialogKeepsAskingForAUsableHandHeldName()
+    {
+        ui::QtManualDialogs dialogs(nullptr);
+        bool refused = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = ShownWindow<ui::RenameDialog>();
+            QVERIFY(dialog);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("TxtFName"));
+            auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("BtnRen"));
+            name->setText(QStringLiteral("TOOLONGNAME.TXT"));
+            QTimer::singleShot(0, [&] { // the refusal's box
+                auto* box = ShownWindow<QMessageBox>();
+                QVERIFY(box);
+                refused = box->text().contains(QStringLiteral("TOOLONGNAME.TXT"));
+                box->accept();
+            });
+            ok->click();
+            QVERIFY(dialog->isVisible());
+            name->setText(QStringLiteral("NEW.TXT"));
+            ok->click();
+        });
+        QCOMPARE(dialogs.AskNewName(modes::RenameSide::Hht, "OLD.TXT"), std::optional<std::string>("NEW.TXT"));
+        QVERIFY(refused);
+    }
+};
+
+QTEST_MAIN(ManualWindowTest)
+#include "manual_window_test.moc"
