@@ -268,24 +268,33 @@ void ManualSession::EndOperation(OpButton button)
     view_.SetOperationEnabled(button, true);
 }
 
+bool ManualSession::MayStart(Deferred action)
+{
+    if (stopping_ || DeferDuringTick(action))
+        return false;
+    return ManualOp_ == 'P';
+}
+
+// The short pauses between the steps of an operation; none once closing.
+void ManualSession::Pause(double seconds)
+{
+    if (!stopping_)
+        link::WaitSec(link_.pump, seconds);
+}
+
 void ManualSession::DirClicked()
 {
-    if (stopping_ || DeferDuringTick(Deferred::Dir))
-        return;
-    if (ManualOp_ != 'P' || HhtListPending_)
+    if (!MayStart(Deferred::Dir) || HhtListPending_)
         return;
     BeginOperation('F', OpButton::Dir);
     ReadHhtList();
-    if (!stopping_)
-        link::WaitSec(link_.pump, 0.2);
+    Pause(0.2);
     EndOperation(OpButton::Dir);
 }
 
 void ManualSession::DeleteClicked()
 {
-    if (stopping_ || DeferDuringTick(Deferred::Del))
-        return;
-    if (ManualOp_ != 'P')
+    if (!MayStart(Deferred::Del))
         return;
     BeginOperation('E', OpButton::Del);
     int count = 0;
@@ -359,19 +368,16 @@ bool ManualSession::DeletePcFiles(const std::vector<std::string>& names, int& co
 void ManualSession::RefreshAfterDelete()
 {
     if (!HhtListPending_ && !stopping_) {
-        link::WaitSec(link_.pump, 0.02);
+        Pause(0.02);
         ManualOp_ = 'F';
         ReadHhtList();
     }
-    if (!stopping_)
-        link::WaitSec(link_.pump, 0.2);
+    Pause(0.2);
 }
 
 void ManualSession::RenameClicked()
 {
-    if (stopping_ || DeferDuringTick(Deferred::Ren))
-        return;
-    if (ManualOp_ != 'P')
+    if (!MayStart(Deferred::Ren))
         return;
     BeginOperation('N', OpButton::Ren);
     const auto hhtNames = view_.SelectedHhtFiles();
@@ -387,8 +393,7 @@ void ManualSession::RenameClicked()
         RenamePcFiles(pcNames);
     if (!HhtListPending_ && !stopping_)
         ReadHhtList();
-    if (!stopping_)
-        link::WaitSec(link_.pump, 0.2);
+    Pause(0.2);
     view_.RefreshPcFiles();
     EndOperation(OpButton::Ren);
 }

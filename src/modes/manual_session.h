@@ -108,6 +108,8 @@ public:
 private:
     enum class Deferred { Start, CheckId, Dir, Del, Ren };
     bool DeferDuringTick(Deferred action);
+    bool MayStart(Deferred action); // a file command may begin now
+    void Pause(double seconds);
     void RunDeferred();
 
     void Connect();
