@@ -7,6 +7,10 @@
 //     for comparison, that of the window before it connects.
 // The window is the real one on the offscreen platform, with the settings
 // the program's start-up makes in a directory without parameter files.
+// Its directory tree watches the directories it shows, the temporary
+// directory among them: files that other programs make and remove there
+// cost the window CPU too, connected or not. The figure taken before
+// connecting shows that share; TMPDIR=/some/quiet/dir leaves it out.
 #include "manual_rig.h"
 
 #include "link/qt/qt_event_pump.h"
@@ -163,8 +167,8 @@ int main(int argc, char** argv)
                 "time-out %d ms\n",
                 kFiles, kBaud, int(state.settings.PollInterval), int(state.settings.PollTimeout));
     const CpuShare disconnected = MeasureIdle(kDisconnectedSeconds);
-    std::printf("idle, not connected: %.2f s of CPU in %.1f s = %.2f %% of one core\n", disconnected.cpu,
-                disconnected.wall, disconnected.Percent());
+    std::printf("idle, not connected: %.2f s of CPU in %.1f s = %.2f %% of one core (the window in %s)\n",
+                disconnected.cpu, disconnected.wall, disconnected.Percent(), work.c_str());
 
     std::vector<double> times;
     for (int round = 1; round <= kConnects; ++round) {
