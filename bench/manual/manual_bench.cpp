@@ -140,6 +140,7 @@ int main(int argc, char** argv)
         std::printf("BtnStart or LbHHTFile not found\n");
         return 1;
     }
+    benchrig::DismissMessageBoxes(&window);
     window.show();
     benchrig::Pause(1000); // past the window's one-shot initialisation and the directory tree's first listing
 

@@ -7,10 +7,12 @@
 #include "settings/app_state.h"
 #include "settings/paths.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLabel>
 #include <QTimer>
+#include <QWidget>
 
 #include <csignal>
 #include <cstdio>
@@ -180,6 +182,24 @@ inline bool StartLikeManualMode(settings::AppState& state)
     StderrMessages messages;
     app::Startup startup(state, messages);
     return startup.Run("", settings::CurrentDirectory()).end == app::StartupEnd::ShowManual;
+}
+
+// Nobody answers a message box here: each one is reported and closed, so
+// that a failure (the port cannot be opened, say) ends the run instead of
+// waiting for ever.
+inline void DismissMessageBoxes(QObject* owner)
+{
+    auto* timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            QString text;
+            for (const QLabel* label : box->findChildren<QLabel*>())
+                text += label->text() + QLatin1Char(' ');
+            std::fprintf(stderr, "message box closed: %s\n", qPrintable(text.trimmed()));
+            box->close();
+        }
+    });
+    timer->start(500);
 }
 
 // Runs the event loop until done() or until timeoutMs have passed; done()

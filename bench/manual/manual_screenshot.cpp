@@ -100,6 +100,7 @@ int main(int argc, char** argv)
 
     ui::ManualWindow window(link, QString::fromStdString(app::WindowCaption(0)));
     window.resize(900, 600);
+    benchrig::DismissMessageBoxes(&window);
     window.show();
     benchrig::Pause(300);
     auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
