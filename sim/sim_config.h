@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <string>
 
 namespace tavelin::sim {
 
@@ -22,6 +24,10 @@ struct FaultOptions {
                                     // although the PC acknowledged it, as if the acknowledgement was lost
     std::set<int> repeatHeader;     // the same for the n-th file header of an upload of all files
     std::set<int> ignoreReceived;   // the frame is not acted on, as if it was lost on the line
+
+    // Upload of all files: the header names a stored file (upper case) by these
+    // bytes instead, for names a PC cannot hold (invalid code page 932, say).
+    std::map<std::string, std::string> offeredNames;
 
     bool wrongMode = false;       // every file command is answered "R"/"M"
     int fullAfter = -1;           // after this many stored files an ID refuses more ("R"/"F"); <0: never

@@ -138,6 +138,13 @@ private:
 
     const StoredFile& Current() const { return files_[index_]; }
 
+    std::string OfferedName() const
+    {
+        const auto& aliases = ctx_.Config().faults.offeredNames;
+        const auto alias = aliases.find(Current().name);
+        return alias == aliases.end() ? Current().name : alias->second;
+    }
+
     void NextFile()
     {
         for (; index_ < files_.size(); ++index_) {
@@ -145,7 +152,7 @@ private:
             if (!data)
                 continue; // gone since the count was sent
             blocks_ = std::make_unique<BlockSender>(ctx_, std::move(*data));
-            const std::string header = Padded(Current().name, 12) + Digits(Current().size, 7);
+            const std::string header = Padded(OfferedName(), 12) + Digits(Current().size, 7);
             headerOrdinal_ = ++ctx_.Counters().filesOffered;
             headerRepeated_ = false;
             state_ = State::Header;
