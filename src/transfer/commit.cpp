@@ -5,7 +5,15 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace tavelin::transfer {
 
@@ -46,6 +54,60 @@ bool CopyStream(std::istream& in, std::ostream& out)
     return in.eof() && !in.bad();
 }
 
+// The directory entry of a rename reaches the disk too; a file system that
+// cannot say so is no reason to fail the commit.
+void FlushDirectory(const fs::path& directory)
+{
+#ifndef _WIN32
+    const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    (void)directory;
+#endif
+}
+
+// What an append may have to undo: the target's length and whether it ended
+// in the end-of-file mark that the append overwrites.
+struct TargetBefore {
+    bool existed = false;
+    std::uintmax_t length = 0;
+    bool endMark = false;
+};
+
+TargetBefore Measure(const fs::path& target)
+{
+    TargetBefore before;
+    std::error_code error;
+    before.existed = fs::is_regular_file(target, error);
+    if (!before.existed)
+        return before;
+    before.length = fs::file_size(target, error);
+    std::ifstream in(target, std::ios::binary);
+    char last = 0;
+    before.endMark = before.length > 0 && in.seekg(static_cast<std::streamoff>(before.length) - 1) && in.get(last) && last == kCtrlZ;
+    return before;
+}
+
+// Puts the target back as it was before a failed append.
+void Restore(const fs::path& target, const TargetBefore& before)
+{
+    std::error_code error;
+    if (!before.existed) {
+        fs::remove(target, error);
+        return;
+    }
+    fs::resize_file(target, before.length, error);
+    if (before.endMark) {
+        std::fstream out(target, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(before.length) - 1);
+        out.put(kCtrlZ);
+    }
+    FlushToDisk(target);
+}
+
 bool CopyFileTo(const fs::path& from, const fs::path& to)
 {
     std::ifstream in(from, std::ios::binary);
@@ -53,10 +115,30 @@ bool CopyFileTo(const fs::path& from, const fs::path& to)
     if (!in || !out || !CopyStream(in, out))
         return false;
     out.close();
-    return !out.fail();
+    return !out.fail() && FlushToDisk(to);
 }
 
 } // namespace
+
+bool FlushToDisk(const fs::path& path)
+{
+#ifdef _WIN32
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
+#endif
+}
 
 fs::path DataTempPath(const std::string& workDir) { return settings::FsPath(workDir + "DATA.TMP"); }
 
@@ -69,10 +151,16 @@ fs::path UpTempPath(const std::string& workDir, int index)
 
 bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
 {
+    // Data first, then the name: a crash never leaves a target naming
+    // bytes that were still only in memory.
+    if (!FlushToDisk(temp))
+        return false;
     std::error_code error;
     fs::rename(temp, target, error);
-    if (!error)
+    if (!error) {
+        FlushDirectory(target.parent_path());
         return true;
+    }
     // Another volume: a rename cannot cross it, so copy beside the target and
     // rename there, which is again a single step.
     fs::path staging = target;
@@ -86,6 +174,7 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
         fs::remove(staging, error);
         return false;
     }
+    FlushDirectory(target.parent_path());
     fs::remove(temp, error);
     return true;
 }
@@ -95,16 +184,25 @@ bool AppendTemp(const fs::path& temp, const fs::path& target)
     std::ifstream in(temp, std::ios::binary);
     if (!in)
         return false;
-    if (!fs::exists(target))
+    const TargetBefore before = Measure(target);
+    if (!before.existed)
         std::ofstream(target, std::ios::binary).close();
-    std::fstream out(target, std::ios::binary | std::ios::in | std::ios::out);
-    if (!out)
-        return false;
-    PositionForAppend(out);
-    if (!CopyStream(in, out))
-        return false;
-    out.close();
-    return !out.fail();
+    bool appended = false;
+    {
+        std::fstream out(target, std::ios::binary | std::ios::in | std::ios::out);
+        if (out) {
+            PositionForAppend(out);
+            appended = CopyStream(in, out);
+            out.close();
+            appended = appended && !out.fail();
+        }
+    }
+    if (appended && FlushToDisk(target))
+        return true;
+    // A half-written append (a full disk, say) would leave old data with a
+    // torn tail under the target's name: undo it.
+    Restore(target, before);
+    return false;
 }
 
 } // namespace tavelin::transfer

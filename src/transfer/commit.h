@@ -12,14 +12,20 @@ std::filesystem::path DataTempPath(const std::string& workDir);
 // WorkDir + "UPTMP.00", "UPTMP.01" ... ("UPTMP.100" from index 100 on).
 std::filesystem::path UpTempPath(const std::string& workDir, int index);
 
+// Writes what the system still holds of the file to the disk. False when
+// that cannot be done.
+bool FlushToDisk(const std::filesystem::path& path);
+
 // The target takes the temporary file's place in one step, so that at every
-// moment one of the two complete files exists. Works across volumes by
-// staging a copy beside the target. False when the target was not replaced.
+// moment one of the two complete files exists, and the data is on the disk
+// before the name moves. Works across volumes by staging a copy beside the
+// target. False when the target was not replaced.
 bool ReplaceWithTemp(const std::filesystem::path& temp, const std::filesystem::path& target);
 
 // Appends the temporary file to the target (created when missing); a final
 // Ctrl-Z of the target is overwritten by the first appended byte. False when
-// a read or write failed.
+// a read or write failed, and then the target is as it was before (a target
+// the append created is removed).
 bool AppendTemp(const std::filesystem::path& temp, const std::filesystem::path& target);
 
 } // namespace tavelin::transfer
