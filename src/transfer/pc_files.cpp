@@ -1,5 +1,7 @@
 #include "pc_files.h"
 
+#include "settings/paths.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -55,6 +57,23 @@ bool IsSafePcFileName(std::string_view utf8Name)
     if (std::any_of(utf8Name.begin(), utf8Name.end(), [](char c) { return IsForbiddenChar(static_cast<unsigned char>(c)); }))
         return false;
     return !IsReservedDeviceName(utf8Name);
+}
+
+bool IsProgramFileName(std::string_view utf8Name)
+{
+    std::string name(utf8Name);
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    static constexpr std::array<std::string_view, 9> kOwn = {
+        "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "ENDPRM.DAT", "RESULT.DAT",
+        "HISTORY.DAT", "TAV0001.INF", "TAV0001.INF.NEW", "DATA.TMP"};
+    return std::find(kOwn.begin(), kOwn.end(), name) != kOwn.end() || name.starts_with("UPTMP.");
+}
+
+bool IsSameDirectory(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    const bool same = fs::equivalent(settings::FsPath(a), settings::FsPath(b), error);
+    return !error && same;
 }
 
 bool PlainFileExists(const fs::path& path)

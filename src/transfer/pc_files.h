@@ -14,6 +14,14 @@ namespace tavelin::transfer {
 // (CON, NUL, COM1, LPT1 ... with or without an extension).
 bool IsSafePcFileName(std::string_view utf8Name);
 
+// The program's own files, which a hand-held must never replace in the work
+// directory: the parameter files, the logs, the remembered window state and
+// the temporary files of the transfers. Any letter case.
+bool IsProgramFileName(std::string_view utf8Name);
+
+// True when both texts name the same existing directory.
+bool IsSameDirectory(const std::string& a, const std::string& b);
+
 // A file that a directory search with no attribute filter would show: it
 // exists, is no directory and is neither hidden nor a system file.
 bool PlainFileExists(const std::filesystem::path& path);

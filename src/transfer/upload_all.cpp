@@ -5,6 +5,7 @@
 #include "frame_fields.h"
 #include "pc_files.h"
 
+#include "settings/codepage.h"
 #include "settings/paths.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ class AllUploadRun {
 public:
     AllUploadRun(link::Link& link, const std::string& directory, ProgressIndicator& progress, int mode,
                  UpFileList& upFiles, AutoWindowLines lines)
-        : link_(link), directory_(directory), progress_(progress), mode_(mode), upFiles_(upFiles), lines_(lines),
+        : link_(link), directory_(settings::WithTrailingSeparator(directory)), progress_(progress), mode_(mode), upFiles_(upFiles), lines_(lines),
           waitLimit_(UploadWaitLimit(link.state.settings.CommTimeout))
     {
     }
@@ -53,7 +54,7 @@ public:
         progress_.SetValue(0);
         while (NextHeader()) {
         }
-        return CommitAll();
+        return Finish();
     }
 
 private:
@@ -127,11 +128,12 @@ private:
         const std::string_view data = FrameData(frame);
         const std::string_view field = data.substr(0, kNameField);
         const std::string name = UnpaddedName(field);
+        const std::string_view raw = field.substr(0, field.find(' '));
         if (index_ >= kUpFileCapacity) // no slot left in this run's table
             return Refuse('F', Printable(name), -1, texts::kUploadFailed, false);
         if (field.find(' ') == std::string_view::npos && field.size() < kNameField)
             return Refuse('F', "", -1, texts::kUploadFailed, true);
-        if (!IsSafePcFileName(name))
+        if (!IsUsableName(name, raw))
             return Refuse('F', Printable(name), -5, texts::kNameNotUsable, true);
         const std::filesystem::path target = settings::FsPath(directory_ + name);
         if (IsProtectedPcFile(target))
@@ -157,7 +159,7 @@ private:
             return true;
         }
         total_ = 0;
-        const std::filesystem::path temp = UpTempPath(link_.state.settings.WorkDir, index_);
+        const std::filesystem::path temp = TempPath();
         RemoveQuietly(temp);
         out_.open(temp, std::ios::binary | std::ios::trunc);
         if (!out_) {
@@ -170,6 +172,16 @@ private:
         SendChar(link_, "A", headerDigit_, link::ACK);
         waits_ = 0;
         return FirstBlock();
+    }
+
+    // A name must stand for exactly the bytes the hand-held sent (two names
+    // that do not convert must not meet in one PC file), and must not replace
+    // one of the program's own files.
+    bool IsUsableName(const std::string& name, std::string_view raw) const
+    {
+        if (!IsSafePcFileName(name) || settings::Utf8ToCp932(name) != raw)
+            return false;
+        return !IsProgramFileName(name) || !IsSameDirectory(directory_, link_.state.settings.WorkDir);
     }
 
     bool Refuse(char reason, const std::string& name, std::int16_t code, std::string_view text, bool advance)
@@ -204,8 +216,8 @@ private:
                 }
             }
             if (++waits_ >= waitLimit_) {
+                DropTemp();
                 History("", 0, -3, texts::kUploadFailed);
-                out_.close();
                 return End(-1);
             }
         }
@@ -232,7 +244,7 @@ private:
             } else if (kind == 'E') {
                 return EndOfFile(data);
             } else if (kind == 'R') {
-                out_.close();
+                DropTemp();
                 History(upFiles_[index_].name, 0, -1, texts::kUploadFailed);
                 ++index_;
                 progress_.SetValue(0);
@@ -259,7 +271,7 @@ private:
         const UpFileEntry& entry = upFiles_[index_];
         const auto n = static_cast<std::int64_t>(data.size());
         if (total_ + n > entry.size || !out_.write(reinterpret_cast<const char*>(data.data()), n)) {
-            out_.close();
+            DropTemp(); // on a full disk the failure line needs the room
             SendChar(link_, "R", digit, 'F');
             History(entry.name, 0, -5, texts::kUploadFailed);
             return false;
@@ -275,24 +287,28 @@ private:
     {
         const UpFileEntry& entry = upFiles_[index_];
         if (!data.empty() && data.front() == link::CAN) {
-            out_.close();
+            DropTemp();
             History(entry.name, 0, -2, texts::kUploadStopped);
             return End(-2);
         }
         if (total_ != entry.size) {
-            out_.close();
+            DropTemp();
             History(entry.name, 0, -3, texts::kUploadFailed);
             return End(-1);
         }
         out_.close();
-        if (out_.fail()) { // the last bytes never reached the disk
+        const bool written = !out_.fail(); // the last bytes reached the disk
+        // The hand-held is told the file was taken only once it stands under
+        // its name, so a crash after the acknowledgement loses nothing.
+        const bool committed = written && CommitOne(TempPath(), entry);
+        DropTemp();
+        if (!committed) {
             SendChar(link_, "R", 0, 'F');
-            History(entry.name, 0, -5, texts::kUploadFailed);
+            History(entry.name, 0, -5, written ? texts::kCommitFailed : texts::kUploadFailed);
             return End(-1);
         }
         SendChar(link_, "A", 0, link::ACK);
         History(entry.name, entry.size, 0, texts::kUploadOk);
-        complete_.set(index_);
         ++index_;
         waits_ = 1;
         return true;
@@ -302,7 +318,7 @@ private:
     // and the next header takes the same slot.
     bool GiveUpOnFile()
     {
-        out_.close();
+        DropTemp();
         if (total_ == upFiles_[index_].size) {
             progress_.SetVisible(false);
             return true;
@@ -315,26 +331,27 @@ private:
     {
         SendChar(link_, "E", digit, link::CAN);
         ClearStop(link_);
-        out_.close();
+        DropTemp();
         History(upFiles_[index_].name, 0, -2, texts::kUploadStopped);
         return End(-2);
     }
 
-    // ---- the end of the exchange: complete files reach their targets
-    int CommitAll()
+    // ---- the end of the exchange: every complete file reached its target
+    // when it came; what is left of a file under way goes.
+    int Finish()
     {
         progress_.SetVisible(false);
-        const std::string& workDir = link_.state.settings.WorkDir;
-        for (int k = 0; k < index_; ++k) {
-            link_.pump.YieldOnce();
-            const std::filesystem::path temp = UpTempPath(workDir, k);
-            if (complete_.test(k) && !CommitOne(temp, upFiles_[k]))
-                History(upFiles_[k].name, 0, -5, texts::kCommitFailed);
-            RemoveQuietly(temp);
-        }
-        if (index_ < kUpFileCapacity) // the file under way when the exchange ended
-            RemoveQuietly(UpTempPath(workDir, index_));
+        DropTemp();
         return result_;
+    }
+
+    std::filesystem::path TempPath() const { return UpTempPath(link_.state.settings.WorkDir, index_); }
+
+    void DropTemp()
+    {
+        out_.close();
+        if (index_ < kUpFileCapacity)
+            RemoveQuietly(TempPath());
     }
 
     bool CommitOne(const std::filesystem::path& temp, const UpFileEntry& entry)
@@ -367,7 +384,7 @@ private:
     }
 
     link::Link& link_;
-    const std::string& directory_;
+    const std::string directory_; // always a directory, whatever the caller's text ended in
     ProgressIndicator& progress_;
     const int mode_;
     UpFileList& upFiles_;
@@ -379,7 +396,6 @@ private:
     int index_ = 0;       // slot of the next file
     int result_ = 0;
     std::bitset<kUpFileCapacity> filled_;
-    std::bitset<kUpFileCapacity> complete_;
     std::string headerFrame_;
     int headerDigit_ = 0;
     std::ofstream out_;

@@ -135,8 +135,10 @@ bool Commit(const std::filesystem::path& temp, const std::filesystem::path& targ
 int UploadFile(link::Link& link, const std::string& directory, const std::string& fileName, std::int64_t size,
                ProgressIndicator& progress, int mode)
 {
-    if (!IsSafePcFileName(fileName))
-        return -1;
+    const std::string targetDir = settings::WithTrailingSeparator(directory);
+    if (!IsSafePcFileName(fileName) ||
+        (IsProgramFileName(fileName) && IsSameDirectory(targetDir, link.state.settings.WorkDir)))
+        return -1; // the program's own files are not the hand-held's to replace
     link.port.SetInTimeout(link.state.settings.CommTimeout);
     ClearStop(link);
     std::string header;
@@ -164,7 +166,7 @@ int UploadFile(link::Link& link, const std::string& directory, const std::string
     out.close();
     if (out.fail())
         return -1; // the data never fully reached the disk
-    return Commit(temp, settings::FsPath(directory + fileName), mode) ? 0 : -1;
+    return Commit(temp, settings::FsPath(targetDir + fileName), mode) ? 0 : -1;
 }
 
 } // namespace tavelin::transfer

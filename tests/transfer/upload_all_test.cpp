@@ -165,9 +165,12 @@ TEST_F(UploadAllTest, AFailedCommitIsReported)
         if (f.Is('A', Ch(ACK)) && f.digit == 1) // the target turns into a directory meanwhile
             std::filesystem::create_directories(files.Path() / "C.DAT" / "inside");
     };
-    EXPECT_EQ(UploadAll(1), 0);
-    EXPECT_EQ(history.lines.back(), "ID 001: C.DAT : ＴＭＰファイルからの変更に失敗しました");
+    // The hand-held is refused the file instead of being told it was taken,
+    // and the history says only what happened.
+    EXPECT_EQ(UploadAll(1), -1);
+    EXPECT_EQ(history.lines, std::vector<std::string>{"ID 001: C.DAT : ＴＭＰファイルからの変更に失敗しました"});
     EXPECT_EQ(HistoryFile().back(), "001, 0 ,C.DAT, 0 ,-5 ,ファイルＩ／Ｏエラー");
+    EXPECT_EQ(hht.Of('R').size(), 1u);
 }
 
 } // namespace
