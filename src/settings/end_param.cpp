@@ -1,8 +1,6 @@
 #include "end_param.h"
 
-#include "paths.h"
-
-#include <fstream>
+#include "text_file.h"
 
 namespace tavelin::settings {
 
@@ -11,15 +9,12 @@ std::int16_t ReadEndParam(AppState& state)
     const auto mode = state.settings.RunMode;
     if (mode < 1 || mode > 3)
         return 0;
-    // The normal case, no file, costs one look-up and no open.
-    std::error_code error;
-    const auto path = FsPath(state.settings.WorkDir + "ENDPRM.DAT");
-    if (!std::filesystem::exists(path, error))
+    // The normal case, no file, costs one look-up and no open. Only a
+    // regular file is read: a FIFO here would stop the run until written.
+    const auto bytes = ReadFileBytes(state.settings.WorkDir + "ENDPRM.DAT", 1);
+    if (!bytes || bytes->empty())
         return 0;
-    std::ifstream file(path, std::ios::binary);
-    char first = 0;
-    if (!file || !file.get(first))
-        return 0;
+    const char first = bytes->front();
     if (first == '1') {
         state.flags.StopRequest = kTrue;
         return -2;

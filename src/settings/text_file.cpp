@@ -3,15 +3,20 @@
 #include "codepage.h"
 #include "paths.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
+#include <sys/stat.h>
 #else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -46,17 +51,100 @@ bool WriteDurably(const std::filesystem::path& path, const std::string& bytes)
     return std::fclose(file) == 0 && ok;
 }
 
+#ifdef _WIN32
+// What the path names is checked before the open (a device is never opened)
+// and again on the open file, which is the one read.
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return std::nullopt;
+    std::optional<std::string> bytes;
+    struct _stat64 info;
+    if (_fstat64(_fileno(file), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG) {
+        bytes.emplace();
+        char buffer[8192];
+        while (bytes->size() < limit) {
+            const std::size_t n = std::fread(buffer, 1, std::min(sizeof buffer, limit - bytes->size()), file);
+            bytes->append(buffer, n);
+            if (n == 0)
+                break;
+        }
+        if (std::ferror(file))
+            bytes.reset();
+    }
+    std::fclose(file);
+    return bytes;
+}
+#else
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// What the path names is checked before the open (a device is never opened)
+// and again on the open file, which is the one read. The open does not wait:
+// a FIFO swapped in between would otherwise wait there for a writer.
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info;
+    if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    std::string bytes;
+    char buffer[8192];
+    while (bytes.size() < limit) {
+        const ssize_t n = read(file.get(), buffer, std::min(sizeof buffer, limit - bytes.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+#endif
+
 } // namespace
+
+std::optional<std::string> ReadFileBytes(std::string_view utf8Path, std::size_t limit)
+{
+    try {
+        return ReadRegularFile(FsPath(utf8Path), limit);
+    } catch (const std::exception&) { // out of memory, or a path the system cannot take
+        return std::nullopt;
+    }
+}
 
 std::optional<std::string> ReadTextFile(std::string_view utf8Path)
 {
-    std::ifstream file(FsPath(utf8Path), std::ios::binary);
-    if (!file)
+    try {
+        const auto bytes = ReadFileBytes(utf8Path);
+        if (!bytes)
+            return std::nullopt;
+        return Cp932ToUtf8(*bytes);
+    } catch (const std::exception&) {
         return std::nullopt;
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return std::nullopt;
-    return Cp932ToUtf8(bytes);
+    }
 }
 
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode)

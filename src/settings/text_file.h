@@ -3,6 +3,7 @@
 // fixed-count characters, delimited fields and whole lines.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,7 +11,14 @@
 
 namespace tavelin::settings {
 
-// The whole file as UTF-8, or nothing when it cannot be opened.
+// The bytes of a regular file as they stand, at most `limit` of them, or
+// nothing when it cannot be opened or read. Only a regular file is opened: a
+// directory, a FIFO or a device counts as a file that cannot be opened, since
+// reading one would fail, wait for a writer or take bytes from hardware.
+std::optional<std::string> ReadFileBytes(std::string_view utf8Path, std::size_t limit = static_cast<std::size_t>(-1));
+
+// The whole file as UTF-8, or nothing when it cannot be opened (as above).
+// Never throws.
 std::optional<std::string> ReadTextFile(std::string_view utf8Path);
 
 enum class WriteMode { Replace, Append };

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace tavelin {
 namespace {
@@ -125,6 +126,27 @@ TEST_F(Program, LockOfACrashedRunIsTakenOver)
 
     PutGoodFiles();
     EXPECT_EQ(Start({"/DOWN"}).exitCode, 0);
+}
+
+TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
+{
+    // Each stands in for a missing file: the defaults lead to COM1, which is
+    // not there, so each run must end and leave that result.
+    for (const char* name : {"RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT"}) {
+        for (const bool fifo : {false, true}) {
+            PutGoodFiles();
+            std::filesystem::remove(work.Path() / name);
+            if (fifo)
+                ASSERT_EQ(mkfifo((work.Path() / name).c_str(), 0600), 0);
+            else
+                std::filesystem::create_directory(work.Path() / name);
+            std::filesystem::remove(work.Path() / "RESULT.DAT");
+            const auto run = Start({"/DOWN"});
+            EXPECT_EQ(run.exitCode, 0) << name << " fifo " << fifo << "\n" << run.standardError;
+            EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << name << " fifo " << fifo;
+            std::filesystem::remove(work.Path() / name);
+        }
+    }
 }
 
 TEST_F(Program, HistoryIsDeletedAtTheStartOfABatchRun)

@@ -1,3 +1,4 @@
+#include "no_wait.h"
 #include "settings/end_param.h"
 #include "settings/history.h"
 #include "settings/result_log.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <sys/stat.h>
 
 namespace tavelin::settings {
 namespace {
@@ -143,6 +145,19 @@ TEST_F(Logs, StopRequestFile)
         EXPECT_EQ(fresh.flags.StopRequest, row.stop);
         EXPECT_EQ(fresh.flags.QuitRequest, row.quit);
     }
+}
+
+TEST_F(Logs, StopRequestIsReadOnlyFromARegularFile)
+{
+    state.settings.RunMode = 3;
+    const auto path = dir.Path() / "ENDPRM.DAT";
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(ReadEndParam(state), 0);
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); // once a wait, for good, for a writer
+    EXPECT_EQ(testing::WithoutWaitingOn(path, [&] { return ReadEndParam(state); }), 0);
+    EXPECT_EQ(state.flags.StopRequest, kFalse);
+    EXPECT_EQ(state.flags.QuitRequest, kFalse);
 }
 
 TEST_F(Logs, StopRequestSetsTheFlagsAgainAtEveryCall)

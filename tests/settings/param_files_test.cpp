@@ -1,7 +1,11 @@
+#include "no_wait.h"
 #include "settings/param_files.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
 
 namespace tavelin::settings {
 namespace {
@@ -215,6 +219,41 @@ TEST_F(ParamFiles, DirectoriesMissingFileAndShortFile)
     EXPECT_EQ(fresh.UploadMode, 2);
     EXPECT_EQ(fresh.HistoryMode, 2); // a last line without its line end still counts
     EXPECT_EQ(fresh.AutoPollCount, 0);
+}
+
+// --- all three
+
+TEST_F(ParamFiles, OnlyRegularFilesAreRead)
+{
+    const struct {
+        const char* name;
+        bool (*read)(Settings&); // whether the file was opened
+    } files[] = {
+        {"RSPRM.DAT", [](Settings& x) { return ReadRsPrm(x).opened; }},
+        {"HHTPRM.DAT", [](Settings& x) { return ReadHhtPrm(x, [] { return true; }).opened; }},
+        {"DIRPRM.DAT", [](Settings& x) { return ReadDirPrm(x).opened; }},
+    };
+    const auto other = dir.Path() / "other";
+    std::filesystem::create_directory(other);
+    for (const auto& file : files) {
+        const auto path = dir.Path() / file.name;
+        std::filesystem::create_directory(path); // once an uncaught exception
+        EXPECT_FALSE(file.read(s)) << file.name;
+        std::filesystem::remove(path);
+
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); // once a wait for a writer that never comes
+        EXPECT_FALSE(testing::WithoutWaitingOn(path, [&] { return file.read(s); })) << file.name;
+        std::filesystem::remove(path);
+
+        std::filesystem::create_symlink("/dev/null", path); // a device is no file either
+        EXPECT_FALSE(file.read(s)) << file.name;
+        std::filesystem::remove(path);
+
+        // A link to a regular file is read as before.
+        std::ofstream(other / file.name) << "1";
+        std::filesystem::create_symlink(other / file.name, path);
+        EXPECT_TRUE(file.read(s)) << file.name;
+    }
 }
 
 // --- writers
