@@ -34,7 +34,8 @@ void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view f
         for (int i = 0; i < kLinesTrimmed && list->Count() > 0; ++i)
             list->RemoveFirst();
     }
-    list->Add("ID " + state.CurHhtId + ": " + std::string(fileName) + " : " + std::string(listText));
+    list->Add(
+        WithoutControlCharacters("ID " + state.CurHhtId + ": " + std::string(fileName) + " : " + std::string(listText)));
     list->SelectLast();
 }
 
@@ -45,8 +46,9 @@ void WriteHistory(const AppState& state, HistoryList* list, std::string_view fil
     const Settings& s = state.settings;
     if (s.HistoryMode == 3)
         return;
-    const std::string line = state.CurHhtId + "," + PrintStyle(s.RunMode) + "," + std::string(fileName) + "," +
-                             PrintStyle(count) + "," + PrintStyle(result) + "," + std::string(HistoryText(result));
+    const std::string line =
+        WithoutControlCharacters(state.CurHhtId + "," + PrintStyle(s.RunMode) + "," + std::string(fileName) + "," +
+                                 PrintStyle(count) + "," + PrintStyle(result) + "," + std::string(HistoryText(result)));
     WriteTextLines(s.WorkDir + "HISTORY.DAT", {line}, WriteMode::Append);
 }
 

@@ -1,5 +1,6 @@
 // The transfer history: one line per file on screen (the automatic window's
-// history list, reached through HistoryList) and in HISTORY.DAT.
+// history list, reached through HistoryList) and in HISTORY.DAT. Control
+// characters in a line become "?", so every line stays one line.
 // Write failures are silent: a history that cannot be written never stops a run.
 #pragma once
 

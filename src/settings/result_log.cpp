@@ -22,8 +22,8 @@ std::string_view ResultText(std::int16_t isError, std::int16_t code)
 
 std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime& when)
 {
-    return FormatDate(when) + "," + FormatTime(when) + "," + PrintStyle(isError) + "," + PrintStyle(code) + "," +
-           std::string(ResultText(isError, code));
+    return WithoutControlCharacters(FormatDate(when) + "," + FormatTime(when) + "," + PrintStyle(isError) + "," +
+                                    PrintStyle(code) + "," + std::string(ResultText(isError, code)));
 }
 
 void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code)

@@ -15,7 +15,7 @@ namespace tavelin::settings {
 // codes 1..6, empty otherwise.
 std::string_view ResultText(std::int16_t isError, std::int16_t code);
 
-// The line as written, without its CR LF.
+// The line as written, without its CR LF (control characters as "?").
 std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime& when);
 
 void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code);

@@ -147,6 +147,28 @@ std::optional<std::string> ReadTextFile(std::string_view utf8Path)
     }
 }
 
+std::string WithoutControlCharacters(std::string_view utf8)
+{
+    const auto byte = [&](std::size_t i) { return i < utf8.size() ? static_cast<unsigned char>(utf8[i]) : 0; };
+    std::string text;
+    text.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = byte(i);
+        if (c < 0x20 || c == 0x7F) {
+            text += '?';
+        } else if (c == 0xC2 && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F) { // U+0080..U+009F, NEL among them
+            text += '?';
+            i += 1;
+        } else if (c == 0xE2 && byte(i + 1) == 0x80 && (byte(i + 2) == 0xA8 || byte(i + 2) == 0xA9)) { // U+2028, U+2029
+            text += '?';
+            i += 2;
+        } else {
+            text += utf8[i];
+        }
+    }
+    return text;
+}
+
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode)
 {
     const auto flags = std::ios::binary | (mode == WriteMode::Append ? std::ios::app : std::ios::trunc);

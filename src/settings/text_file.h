@@ -21,6 +21,11 @@ std::optional<std::string> ReadFileBytes(std::string_view utf8Path, std::size_t 
 // Never throws.
 std::optional<std::string> ReadTextFile(std::string_view utf8Path);
 
+// The text with each control character (C0, DEL, C1) and each Unicode line or
+// paragraph separator replaced by "?": a log line built from names that come
+// from outside (a PC file name may hold CR LF) stays one line.
+std::string WithoutControlCharacters(std::string_view utf8);
+
 enum class WriteMode { Replace, Append };
 
 // Writes each line followed by CR LF, in code page 932. False when the file

@@ -7,6 +7,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ protected:
     struct Run {
         int exitCode = -1;
         std::string standardError;
+        std::string standardOutput;
     };
 
     Run Start(const QStringList& arguments) const
@@ -34,13 +36,15 @@ protected:
         env.remove("QT_QPA_PLATFORM");
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
         // No test reaches a real serial device by accident.
-        env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
+        const std::string port = comPath.empty() ? (work.Path() / "no-such-port").string() : comPath;
+        env.insert("TAVELIN_COM1", QString::fromStdString(port));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(work.Path().string()));
         process.start(TAVELIN_PROGRAM, arguments);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(20000));
-        return {process.exitCode(), process.readAllStandardError().toStdString()};
+        return {process.exitCode(), process.readAllStandardError().toStdString(),
+                process.readAllStandardOutput().toStdString()};
     }
 
     // RESULT.DAT without its date and time stamps.
@@ -48,6 +52,14 @@ protected:
     {
         const std::string line = settings::Cp932ToUtf8(work.Get("RESULT.DAT"));
         return line.size() > 18 ? line.substr(18) : line;
+    }
+
+    static std::size_t Count(const std::string& text, const std::string& part)
+    {
+        std::size_t count = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+            ++count;
+        return count;
     }
 
     void PutGoodFiles() const
@@ -59,6 +71,7 @@ protected:
 
     testing::TempDir work;
     testing::TempDir runtime;
+    std::string comPath; // the serial device of TAVELIN_COM1; none when empty
 };
 
 TEST_F(Program, StartupFailuresInBatchRunsLeaveTheirResultCode)
@@ -160,6 +173,55 @@ TEST_F(Program, HistoryIsDeletedAtTheStartOfABatchRun)
     EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
     EXPECT_NE(run.standardError.find("no-such-port"), std::string::npos) << run.standardError;
 }
+
+#ifdef TAVELIN_SIMULATOR
+// Runs that reach a hand-held: only they write history lines.
+class ProgramWithHandHeld : public Program {
+protected:
+    ProgramWithHandHeld()
+    {
+        std::filesystem::create_directories(work.Path() / "down");
+        std::filesystem::create_directories(work.Path() / "hht");
+        comPath = (work.Path() / "ttyHHT").string();
+        const QString hht = QString::fromStdString((work.Path() / "hht").string());
+        simulator.start(TAVELIN_SIMULATOR, {"--ids", "1", "--dir", hht, "--link", QString::fromStdString(comPath), "--quiet"});
+        EXPECT_TRUE(simulator.waitForStarted());
+        for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
+            QThread::msleep(20);
+        EXPECT_TRUE(std::filesystem::exists(comPath));
+        work.Put("RSPRM.DAT", "2210005008000\r\n");
+        work.Put("HHTPRM.DAT", "1,1\r\n");
+        work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+    }
+    ~ProgramWithHandHeld() override
+    {
+        simulator.terminate();
+        if (!simulator.waitForFinished(5000))
+            simulator.kill();
+    }
+    std::string History() const { return settings::Cp932ToUtf8(work.Get("HISTORY.DAT")); }
+
+    QProcess simulator;
+};
+
+TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
+{
+    work.Put("down/GOOD.TXT", "data");
+    work.Put("down/A\r\n001, 2 ,FORGED.TXT, 4 , 0 ,正常終了", "data");
+    const auto run = Start({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    const std::string history = History();
+    EXPECT_EQ(Count(history, "\r\n"), 2u) << history;
+    EXPECT_EQ(Count(history, "\n"), 2u) << history;
+    EXPECT_NE(history.find("001, 2 ,GOOD.TXT, 4 , 0 ,正常終了\r\n"), std::string::npos) << history;
+    EXPECT_NE(history.find("001, 2 ,A??001, 2 ,FORGED.TXT, 4 , 0 ,正常終了, 0 ,-5 ,ファイルＩ／Ｏエラー\r\n"),
+              std::string::npos)
+        << history;
+    // The batch log on standard output gets the same single line.
+    EXPECT_NE(run.standardOutput.find("ID 001: A??001, 2 ,FORGED.TXT"), std::string::npos) << run.standardOutput;
+    EXPECT_EQ(run.standardOutput.find("\n001, 2 ,FORGED"), std::string::npos) << run.standardOutput;
+}
+#endif
 
 TEST_F(Program, ManualModeNeedsADisplay)
 {

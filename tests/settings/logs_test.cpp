@@ -3,6 +3,7 @@
 #include "settings/history.h"
 #include "settings/result_log.h"
 #include "settings/tav_inf.h"
+#include "settings/text_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,22 @@ public:
     std::deque<std::string> lines;
     int selected = -1;
 };
+
+TEST_F(Logs, LogLinesNeverHoldLineBreaksOrOtherControlCharacters)
+{
+    EXPECT_EQ(WithoutControlCharacters(std::string("A\r\nB\tC\x7F") + '\0' + "D\x1B"), "A??B?C??D?");
+    EXPECT_EQ(WithoutControlCharacters("\xC2\x80|\xC2\x85|\xC2\x9F|\xE2\x80\xA8|\xE2\x80\xA9"), "?|?|?|?|?");
+    // Their printable neighbours, Japanese text and bytes cut short stay as they are.
+    for (const std::string kept : {"\xC2\xA0\xC2\xA9", "\xE2\x80\xA7\xE2\x80\x94", "正常終了ﾎﾞｰﾚｰﾄ", "A\xC2", "A\xE2\x80"})
+        EXPECT_EQ(WithoutControlCharacters(kept), kept);
+
+    // A file name cannot add a line of its own, neither to the file nor to the list.
+    RecordingList list;
+    WriteHistory(state, &list, "A\r\n007, 2 ,FORGED.TXT", 1, 0, "ok\n");
+    EXPECT_EQ(dir.Get("HISTORY.DAT"), "007, 2 ,A??007, 2 ,FORGED.TXT, 1 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+    ASSERT_EQ(list.lines.size(), 1u);
+    EXPECT_EQ(list.lines[0], "ID 007: A??007, 2 ,FORGED.TXT : ok?");
+}
 
 TEST_F(Logs, HistoryLineOnScreenAndInFile)
 {
