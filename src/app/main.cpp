@@ -8,6 +8,7 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "settings/app_state.h"
+#include "settings/log_failures.h"
 #include "settings/paths.h"
 #include "ui/auto_window.h"
 #include "ui/manual_window.h"
@@ -32,7 +33,13 @@ namespace {
 
 using namespace tavelin;
 
-enum ExitStatus { kExitOk = 0, kExitStartupFailed = 1, kExitNoDisplay = 2, kExitAlreadyRunning = 3 };
+enum ExitStatus {
+    kExitOk = 0,
+    kExitStartupFailed = 1,
+    kExitNoDisplay = 2,
+    kExitAlreadyRunning = 3,
+    kExitLogNotWritten = 5, // RESULT.DAT or HISTORY.DAT does not hold what the run wrote
+};
 
 std::string CommandLine(int argc, char** argv)
 {
@@ -96,6 +103,25 @@ void UseCjkFont()
     }
 }
 
+// A caller reads the outcome from RESULT.DAT and HISTORY.DAT: when either
+// misses what the run wrote, a status of 0 or 1 would vouch for old lines.
+int ReportLogWriteFailures(int status, const std::string& workDir)
+{
+    const auto failures = settings::LogWriteFailuresSoFar();
+    if (!failures.Any())
+        return status;
+    if (failures.result)
+        std::fprintf(stderr, "tavelin: %sRESULT.DAT could not be written; it does not hold this run's outcome\n",
+                     workDir.c_str());
+    if (failures.historyLines > 0)
+        std::fprintf(stderr, "tavelin: %d line(s) could not be written to %sHISTORY.DAT\n", failures.historyLines,
+                     workDir.c_str());
+    if (failures.historyKept)
+        std::fprintf(stderr, "tavelin: %sHISTORY.DAT of earlier runs could be neither removed nor emptied\n",
+                     workDir.c_str());
+    return kExitLogNotWritten;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,5 +182,5 @@ int main(int argc, char** argv)
     QApplication::exec();
     autoWindow.reset();
     manualWindow.reset();
-    return status;
+    return ReportLogWriteFailures(status, state.settings.WorkDir);
 }

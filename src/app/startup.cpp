@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "platform.h"
+#include "settings/history.h"
 #include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/result_log.h"
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 
 namespace tavelin::app {
 
@@ -100,10 +100,8 @@ StartupResult Startup::Run(std::string_view commandLine, const std::string& work
 
     if (!ReadCommParams() || !ReadHhtIds() || !ReadDirParams())
         return result;
-    if (Automatic() && s.HistoryMode == 1) {
-        std::error_code ignored;
-        std::filesystem::remove(settings::FsPath(s.WorkDir + "HISTORY.DAT"), ignored);
-    }
+    if (Automatic() && s.HistoryMode == 1)
+        settings::ClearHistory(s);
     InitPollRange(state_);
     if (!PFile_Check(s.RunMode))
         return result;

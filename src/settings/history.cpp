@@ -1,8 +1,13 @@
 #include "history.h"
 
+#include "log_failures.h"
 #include "numeric.h"
+#include "paths.h"
 #include "text_file.h"
 #include "texts.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace tavelin::settings {
 
@@ -49,7 +54,22 @@ void WriteHistory(const AppState& state, HistoryList* list, std::string_view fil
     const std::string line =
         WithoutControlCharacters(state.CurHhtId + "," + PrintStyle(s.RunMode) + "," + std::string(fileName) + "," +
                                  PrintStyle(count) + "," + PrintStyle(result) + "," + std::string(HistoryText(result)));
-    WriteTextLines(s.WorkDir + "HISTORY.DAT", {line}, WriteMode::Append);
+    if (!WriteTextLines(s.WorkDir + "HISTORY.DAT", {line}, WriteMode::Append))
+        NoteHistoryLineLost();
+}
+
+void ClearHistory(const Settings& settings)
+{
+    const std::string utf8Path = settings.WorkDir + "HISTORY.DAT";
+    const std::filesystem::path path = FsPath(utf8Path);
+    std::error_code error;
+    const auto type = std::filesystem::symlink_status(path, error).type();
+    if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::directory)
+        return;
+    if (std::filesystem::remove(path, error) || !error)
+        return;
+    if (!WriteTextLines(utf8Path, {}, WriteMode::Replace))
+        NoteHistoryKept();
 }
 
 } // namespace tavelin::settings

@@ -1,7 +1,8 @@
 // The transfer history: one line per file on screen (the automatic window's
 // history list, reached through HistoryList) and in HISTORY.DAT. Control
 // characters in a line become "?", so every line stays one line.
-// Write failures are silent: a history that cannot be written never stops a run.
+// A history that cannot be written never stops a run: its failures are kept
+// in the record of log_failures.h for the program's exit status.
 #pragma once
 
 #include "app_state.h"
@@ -30,6 +31,12 @@ void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view f
 // ID, run mode, file name, count, result, text of the result.
 void WriteHistory(const AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
                   std::int16_t result, std::string_view listText);
+
+// The start of a NEWHISTORY run: HISTORY.DAT of earlier runs is removed, or
+// emptied where it cannot be removed (a read-only directory); when neither
+// works its old lines would pass for this run's, which counts as a failure.
+// A directory of that name is left alone (and no line can be written).
+void ClearHistory(const Settings& settings);
 
 // The HISTORY.DAT text of a transfer result ("" outside -5..0).
 std::string_view HistoryText(std::int16_t result);

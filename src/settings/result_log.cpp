@@ -1,5 +1,6 @@
 #include "result_log.h"
 
+#include "log_failures.h"
 #include "text_file.h"
 #include "texts.h"
 
@@ -26,14 +27,17 @@ std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime&
                                     PrintStyle(code) + "," + std::string(ResultText(isError, code)));
 }
 
-void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code)
+bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code)
 {
-    WriteResult(settings, isError, code, NowLocal());
+    return WriteResult(settings, isError, code, NowLocal());
 }
 
-void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when)
+bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when)
 {
-    WriteTextLines(settings.WorkDir + "RESULT.DAT", {ResultLine(isError, code, when)}, WriteMode::Replace);
+    const bool written =
+        WriteTextLines(settings.WorkDir + "RESULT.DAT", {ResultLine(isError, code, when)}, WriteMode::Replace);
+    NoteResultWrite(written);
+    return written;
 }
 
 } // namespace tavelin::settings

@@ -1,5 +1,6 @@
 // RESULT.DAT: the outcome of a run, one line, rewritten each time, for the
-// program that started the run. Write failures are silent.
+// program that started the run. A failed write is kept in the record of
+// log_failures.h for the program's exit status; nothing is shown here.
 #pragma once
 
 #include "app_state.h"
@@ -18,7 +19,8 @@ std::string_view ResultText(std::int16_t isError, std::int16_t code);
 // The line as written, without its CR LF (control characters as "?").
 std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime& when);
 
-void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code);
-void WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when);
+// False when RESULT.DAT could not be written.
+bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code);
+bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when);
 
 } // namespace tavelin::settings

@@ -162,6 +162,19 @@ TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
     }
 }
 
+TEST_F(Program, ResultThatCannotBeWrittenIsSaidAndEndsWithStatusFive)
+{
+    // A directory in its place: unwritable even for root.
+    std::filesystem::create_directory(work.Path() / "RESULT.DAT");
+    for (const char* rsprm : {"2210005008000", "2210005008009"}) { // a run, and a start-up check that fails
+        PutGoodFiles();
+        work.Put("RSPRM.DAT", rsprm);
+        const auto run = Start({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 5) << rsprm;
+        EXPECT_EQ(Count(run.standardError, "RESULT.DAT could not be written"), 1u) << run.standardError;
+    }
+}
+
 TEST_F(Program, HistoryIsDeletedAtTheStartOfABatchRun)
 {
     PutGoodFiles();
@@ -220,6 +233,21 @@ TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
     // The batch log on standard output gets the same single line.
     EXPECT_NE(run.standardOutput.find("ID 001: A??001, 2 ,FORGED.TXT"), std::string::npos) << run.standardOutput;
     EXPECT_EQ(run.standardOutput.find("\n001, 2 ,FORGED"), std::string::npos) << run.standardOutput;
+}
+
+TEST_F(ProgramWithHandHeld, HistoryThatCannotBeWrittenIsSaidOnceAndEndsWithStatusFive)
+{
+    work.Put("down/ONE.TXT", "1");
+    work.Put("down/TWO.TXT", "22");
+    std::filesystem::create_directory(work.Path() / "HISTORY.DAT"); // unwritable even for root, and never removed
+    const auto run = Start({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_EQ(Count(run.standardError, "HISTORY.DAT"), 1u) << run.standardError;
+    EXPECT_NE(run.standardError.find("2 line(s) could not be written"), std::string::npos) << run.standardError;
+    EXPECT_TRUE(std::filesystem::is_directory(work.Path() / "HISTORY.DAT"));
+    // The run itself went well, and says so where it is asked.
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(work.Get("hht/001/TWO.TXT"), "22");
 }
 #endif
 

@@ -1,6 +1,7 @@
 #include "no_wait.h"
 #include "settings/end_param.h"
 #include "settings/history.h"
+#include "settings/log_failures.h"
 #include "settings/result_log.h"
 #include "settings/tav_inf.h"
 #include "settings/text_file.h"
@@ -10,6 +11,7 @@
 
 #include <deque>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavelin::settings {
 namespace {
@@ -22,6 +24,7 @@ protected:
         state.settings.RunMode = 2;
         state.settings.HistoryMode = 2;
         state.CurHhtId = "007";
+        ForgetLogWriteFailures();
     }
     testing::TempDir dir;
     AppState state;
@@ -73,6 +76,61 @@ TEST_F(Logs, WriteFailuresAreSilent)
     WriteResult(state.settings, -1, 1);
     WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
     EXPECT_FALSE(dir.Has("no"));
+}
+
+TEST_F(Logs, WriteFailuresAreRecordedForTheExitStatus)
+{
+    // Directories in their places: unwritable even for root.
+    std::filesystem::create_directory(dir.Path() / "RESULT.DAT");
+    std::filesystem::create_directory(dir.Path() / "HISTORY.DAT");
+    EXPECT_FALSE(WriteResult(state.settings, 0, 1));
+    WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
+    WriteHistory(state, nullptr, "B.TXT", 1, 0, "x");
+    state.settings.HistoryMode = 3; // no file asked for: nothing failed
+    WriteHistory(state, nullptr, "C.TXT", 1, 0, "x");
+    auto failures = LogWriteFailuresSoFar();
+    EXPECT_TRUE(failures.result);
+    EXPECT_EQ(failures.historyLines, 2);
+    EXPECT_FALSE(failures.historyKept);
+
+    // RESULT.DAT holds one outcome: once the latest is written, all is well there.
+    std::filesystem::remove(dir.Path() / "RESULT.DAT");
+    EXPECT_TRUE(WriteResult(state.settings, 0, 1));
+    failures = LogWriteFailuresSoFar();
+    EXPECT_FALSE(failures.result);
+    EXPECT_EQ(failures.historyLines, 2);
+    EXPECT_TRUE(failures.Any());
+}
+
+TEST_F(Logs, NewHistoryRemovesTheOldFileButNoDirectory)
+{
+    dir.Put("HISTORY.DAT", "old\r\n");
+    ClearHistory(state.settings);
+    EXPECT_FALSE(dir.Has("HISTORY.DAT"));
+    ClearHistory(state.settings); // nothing there: nothing to do
+
+    std::filesystem::create_directory(dir.Path() / "HISTORY.DAT");
+    ClearHistory(state.settings);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "HISTORY.DAT"));
+    EXPECT_FALSE(LogWriteFailuresSoFar().Any()); // only the lines that cannot go there will count
+}
+
+TEST_F(Logs, NewHistoryEmptiesAnOldFileItCannotRemove)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may remove from a read-only directory, so the case cannot be made";
+    dir.Put("HISTORY.DAT", "old\r\n");
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ClearHistory(state.settings);
+    EXPECT_EQ(dir.Get("HISTORY.DAT"), "");
+    EXPECT_FALSE(LogWriteFailuresSoFar().Any());
+
+    dir.Put("HISTORY.DAT", "old\r\n");
+    std::filesystem::permissions(dir.Path() / "HISTORY.DAT", std::filesystem::perms::owner_read);
+    ClearHistory(state.settings); // now neither the directory nor the file may be written
+    EXPECT_EQ(dir.Get("HISTORY.DAT"), "old\r\n");
+    EXPECT_TRUE(LogWriteFailuresSoFar().historyKept);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
 }
 
 class RecordingList : public HistoryList {
