@@ -128,8 +128,21 @@ int main(int argc, char** argv)
 {
     const std::string commandLine = CommandLine(argc, argv);
     app::SingleInstance instance;
-    if (!instance.Acquire())
+    switch (instance.Acquire()) {
+    case app::InstanceLock::Acquired:
+        break;
+    case app::InstanceLock::HeldElsewhere:
+        if (const long long owner = app::SingleInstance::RecordedOwner())
+            std::fprintf(stderr, "tavelin: another copy is already running (process %lld); this one ends\n", owner);
+        else
+            std::fprintf(stderr, "tavelin: another copy is already running; this one ends\n");
         return kExitAlreadyRunning;
+    case app::InstanceLock::Unusable:
+        // Refusing here would stop every run until somebody mends the file.
+        std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); running without the one-copy check\n",
+                     qPrintable(app::SingleInstance::LockPath()), instance.Problem().c_str());
+        break;
+    }
 
     const bool screen = ScreenAvailable();
     const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;

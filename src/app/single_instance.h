@@ -1,18 +1,34 @@
-// One running copy per user. The lock is a file that records its owner's
-// process, so a crashed run never leaves the program locked out.
+// One running copy per user. The lock is a lock the system holds on an open
+// file for as long as the process lives, so neither a crash nor a lock file
+// left empty or garbled can keep the program locked out; the file records
+// its owner's process only for the message of a second copy.
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
-#include <memory>
+#include <string>
 
 namespace tavelin::app {
 
+enum class InstanceLock {
+    Acquired,      // this is the only copy
+    HeldElsewhere, // another copy of the program runs
+    Unusable,      // the lock file cannot be opened or locked: nobody can tell
+};
+
 class SingleInstance {
 public:
-    // False when another copy of the program holds the lock.
-    bool Acquire();
+    SingleInstance() = default;
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    InstanceLock Acquire();
+
+    // After HeldElsewhere: the process the lock file names, 0 when it names none.
+    static long long RecordedOwner();
+    // After Unusable: why, for a diagnostic.
+    const std::string& Problem() const { return problem_; }
 
     // The per-user place of the lock: $XDG_RUNTIME_DIR where set, else the
     // temporary directory with the user's id in the name; on Windows the
@@ -20,7 +36,12 @@ public:
     static QString LockPath();
 
 private:
-    std::unique_ptr<QLockFile> lock_;
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+    std::string problem_;
 };
 
 } // namespace tavelin::app

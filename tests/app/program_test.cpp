@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavelin {
 namespace {
@@ -104,14 +105,17 @@ TEST_F(Program, OutOfRangeMessageGoesToStandardErrorWithoutADisplay)
     EXPECT_NE(run.standardError.find("通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙの設定値が範囲外です。"), std::string::npos) << run.standardError;
 }
 
-TEST_F(Program, SecondInstanceEndsSilentlyBeforeReadingAnyFile)
+TEST_F(Program, SecondInstanceSaysSoAndEndsBeforeReadingAnyFile)
 {
     QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
     ASSERT_TRUE(held.tryLock(0));
     work.Put("RSPRM.DAT", "bad");
     const auto run = Start({"/DOWN"});
     EXPECT_EQ(run.exitCode, 3);
-    EXPECT_TRUE(run.standardError.empty()) << run.standardError;
+    // The holder's lock file names this test's process first.
+    EXPECT_NE(run.standardError.find("another copy is already running (process " + std::to_string(getpid()) + ")"),
+              std::string::npos)
+        << run.standardError;
     EXPECT_FALSE(work.Has("RESULT.DAT"));
 
     held.unlock(); // once the first copy is gone, the next one runs
@@ -139,6 +143,25 @@ TEST_F(Program, LockOfACrashedRunIsTakenOver)
 
     PutGoodFiles();
     EXPECT_EQ(Start({"/DOWN"}).exitCode, 0);
+}
+
+TEST_F(Program, LockFileLeftEmptyOrGarbledOrUnusableNeverBlocksARun)
+{
+    PutGoodFiles();
+    for (const std::string content : {"", "\xFF\xFEgarbage", "0\n", "not a pid\nx\ny\n"}) {
+        runtime.Put("tavelin.lock", content);
+        const auto run = Start({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+        EXPECT_EQ(run.standardError.find("lock file"), std::string::npos) << run.standardError;
+    }
+
+    // A lock that cannot be used at all is said, and the run goes on.
+    std::filesystem::remove(runtime.Path() / "tavelin.lock");
+    std::filesystem::create_directory(runtime.Path() / "tavelin.lock");
+    const auto run = Start({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.standardError.find("cannot use the lock file"), std::string::npos) << run.standardError;
+    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
 }
 
 TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
