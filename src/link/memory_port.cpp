@@ -19,7 +19,15 @@ OpenResult MemoryPort::Open()
     calls_.push_back("Open");
     OpenResult result = std::exchange(nextOpen_, OpenResult{});
     open_ = result.Ok();
+    lost_ = false;
     return result;
+}
+
+void MemoryPort::Vanish()
+{
+    lost_ = true;
+    open_ = false;
+    input_.clear();
 }
 
 void MemoryPort::Close()
@@ -40,8 +48,10 @@ Clock::duration MemoryPort::LineTime(std::size_t bytes) const
 
 ReadResult MemoryPort::Read(std::size_t count, Bytes& out)
 {
+    if (lost_)
+        return ReadResult::TimedOut;
     const auto deadline = pump_.Now() + Millis(inTimeout_);
-    if (!pump_.RunUntil(deadline, [&] { return input_.size() >= count; }))
+    if (!pump_.RunUntil(deadline, [&] { return lost_ || input_.size() >= count; }) || lost_)
         return ReadResult::TimedOut;
     out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(count));
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(count));
@@ -50,6 +60,8 @@ ReadResult MemoryPort::Read(std::size_t count, Bytes& out)
 
 void MemoryPort::Write(std::span<const std::uint8_t> bytes)
 {
+    if (lost_)
+        return;
     written_.insert(written_.end(), bytes.begin(), bytes.end());
     outLineFreeAt_ = std::max(outLineFreeAt_, pump_.Now()) + LineTime(bytes.size());
     Bytes copy(bytes.begin(), bytes.end());
@@ -71,7 +83,10 @@ void MemoryPort::SendFromPeer(std::span<const std::uint8_t> bytes)
 {
     inLineFreeAt_ = std::max(inLineFreeAt_, pump_.Now()) + LineTime(bytes.size());
     Bytes copy(bytes.begin(), bytes.end());
-    pump_.Schedule(inLineFreeAt_, [this, copy = std::move(copy)] { input_.insert(input_.end(), copy.begin(), copy.end()); });
+    pump_.Schedule(inLineFreeAt_, [this, copy = std::move(copy)] {
+        if (!lost_)
+            input_.insert(input_.end(), copy.begin(), copy.end());
+    });
 }
 
 } // namespace tavelin::link

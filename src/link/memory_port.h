@@ -36,6 +36,7 @@ public:
     void Write(std::span<const std::uint8_t> bytes) override;
     bool CtsHolding() override { return cts_; }
     std::size_t OutBufferCount() override;
+    bool Lost() const override { return lost_; }
 
     // --- the far side and the test's controls
     using Receiver = std::function<void(const Bytes&)>;
@@ -44,6 +45,9 @@ public:
     void SetLineRate(int baud) { baud_ = baud; }             // 0: instant
     void SetCts(bool holding) { cts_ = holding; }
     void FailNextOpen(OpenResult result) { nextOpen_ = std::move(result); }
+    // The device goes away: the port is closed, what had arrived is gone, and
+    // nothing more passes either way until the program opens it again.
+    void Vanish();
 
     const std::vector<std::string>& Calls() const { return calls_; } // "Open", "DTR 1", "Settings 9600,n,8,1"...
     const Bytes& Written() const { return written_; }                // everything the program wrote
@@ -66,6 +70,7 @@ private:
     int baud_ = 0;
     bool open_ = false;
     bool cts_ = true;
+    bool lost_ = false;
     Clock::time_point outLineFreeAt_{};
     Clock::time_point inLineFreeAt_{};
 };

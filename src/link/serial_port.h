@@ -2,6 +2,9 @@
 // control used by the link procedures, and nothing else. A read waits at most
 // InTimeout milliseconds (through the event pump, never spinning) and reports
 // a time-out as its result; the bytes of a timed-out read are never used.
+// A device that goes away while open (a USB adapter pulled, the far end of a
+// pseudo-terminal closed) leaves the port closed and Lost(): every read then
+// fails at once, so the callers' retries cost no time, and the run can end.
 #pragma once
 
 #include <cstddef>
@@ -48,6 +51,9 @@ public:
 
     virtual bool CtsHolding() = 0;
     virtual std::size_t OutBufferCount() = 0;
+
+    // True from the moment the open device went away until the next Open.
+    virtual bool Lost() const { return false; }
 };
 
 } // namespace tavelin::link

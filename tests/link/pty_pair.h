@@ -43,6 +43,13 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     bool Ok() const { return !slaveName_.empty(); }
+    // The far side goes away: every open end of the slave is hung up.
+    void CloseMaster()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
     int MasterFd() const { return master_; }
     const std::string& SlaveName() const { return slaveName_; }
 

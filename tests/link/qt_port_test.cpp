@@ -10,6 +10,9 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
+
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +93,50 @@ TEST_F(QtPortTest, SilenceTimesOut)
     EXPECT_GE(took, 200);
     EXPECT_LT(took, 1000);
     EXPECT_EQ(frame, "untouched");
+}
+
+double CpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The far side closing under a waiting receive: the port notices at once,
+// closes itself, and from then on every read fails without waiting or
+// burning the processor.
+TEST_F(QtPortTest, FarSideClosingEndsTheWaitWithoutSpinning)
+{
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    port.SetInTimeout(3000);
+    QTimer::singleShot(100, [this] { pty.CloseMaster(); });
+    const auto start = Clock::now();
+    const double cpuBefore = CpuSeconds();
+    std::string frame;
+    EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
+    EXPECT_LT(Clock::now() - start, Millis(1000));
+    EXPECT_TRUE(port.Lost());
+    EXPECT_FALSE(port.IsOpen());
+
+    const auto again = Clock::now();
+    EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
+    EXPECT_EQ(ConnectHht(link), kTimedOut);
+    EXPECT_LT(Clock::now() - again, Millis(100));
+    WaitSec(pump, 0.3); // nothing left to wake the event loop
+    EXPECT_LT(CpuSeconds() - cpuBefore, 0.1);
+
+    // A quiet line that stays is no loss.
+    PtyPair other(2);
+    ASSERT_TRUE(other.Ok());
+    state.settings.ComPortCode = "1";
+    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    EXPECT_FALSE(port.Lost());
+    port.SetInTimeout(200);
+    EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
+    EXPECT_FALSE(port.Lost());
+    EXPECT_TRUE(port.IsOpen());
 }
 
 TEST_F(QtPortTest, LineStatesAPseudoTerminalLacksAreIgnored)

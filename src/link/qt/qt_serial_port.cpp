@@ -2,6 +2,10 @@
 
 #include "link/port_names.h"
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace tavelin::link {
 
 namespace {
@@ -30,6 +34,36 @@ OpenError ToOpenError(QSerialPort::SerialPortError error)
 
 } // namespace
 
+QtSerialPort::QtSerialPort(EventPump& pump) : pump_(pump)
+{
+    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) { OnError(error); });
+}
+
+// A device pulled out is a ResourceError. A pseudo-terminal whose far end
+// closed only fails its reads (they return nothing, over and over), so a
+// failed read or write counts as the device gone when the line has hung up.
+// Closing here is what stops the read notifier from firing without end.
+void QtSerialPort::OnError(QSerialPort::SerialPortError error)
+{
+    if (!port_.isOpen() || lost_)
+        return;
+    const bool failedIo = error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+    if (error != QSerialPort::ResourceError && !(failedIo && HungUp()))
+        return;
+    lost_ = true;
+    port_.close();
+}
+
+bool QtSerialPort::HungUp()
+{
+#ifdef Q_OS_UNIX
+    pollfd watch{static_cast<int>(port_.handle()), POLLIN, 0};
+    return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLNVAL)) != 0;
+#else
+    return true; // elsewhere a device that goes away is a ResourceError anyway
+#endif
+}
+
 void QtSerialPort::Apply(const LineSettings& line)
 {
     port_.setBaudRate(line.baud);
@@ -56,6 +90,7 @@ OpenResult QtSerialPort::Open()
         return {OpenError::InUse, "the port is already open"};
     if (!settings_)
         return {OpenError::BadSettings, "no usable line settings"};
+    lost_ = false;
     port_.setPortName(QString::fromStdString(PortDeviceName(commPort_)));
     if (!port_.open(QIODevice::ReadWrite)) {
         OpenResult result{ToOpenError(port_.error()), port_.errorString().toStdString()};
@@ -102,8 +137,8 @@ void QtSerialPort::DiscardInput()
 ReadResult QtSerialPort::Read(std::size_t count, Bytes& out)
 {
     const auto deadline = pump_.Now() + Millis(inTimeout_);
-    const auto enough = [&] { return static_cast<std::size_t>(port_.bytesAvailable()) >= count; };
-    if (!port_.isOpen() || !pump_.RunUntil(deadline, enough))
+    const auto enough = [&] { return lost_ || static_cast<std::size_t>(port_.bytesAvailable()) >= count; };
+    if (!port_.isOpen() || !pump_.RunUntil(deadline, enough) || lost_)
         return ReadResult::TimedOut;
     out.resize(count);
     const auto got = port_.read(reinterpret_cast<char*>(out.data()), static_cast<qint64>(count));

@@ -1,7 +1,9 @@
 // The real serial port, on Qt SerialPort. A read waits in the event pump until
 // its bytes have arrived or InTimeout passes; line states a device does not
-// have (a pseudo-terminal has no DTR or RTS) are ignored, and only a failure
-// to open is reported, with the operating system's reason.
+// have (a pseudo-terminal has no DTR or RTS) are ignored. A failure to open is
+// reported with the operating system's reason; a device that goes away while
+// open is closed at once (its notifier would otherwise fire without end) and
+// reported through Lost().
 #pragma once
 
 #include "link/event_pump.h"
@@ -16,7 +18,7 @@ namespace tavelin::link {
 
 class QtSerialPort final : public SerialPort {
 public:
-    explicit QtSerialPort(EventPump& pump) : pump_(pump) {}
+    explicit QtSerialPort(EventPump& pump);
 
     void SetCommPort(int number) override { commPort_ = number; }
     void SetSettings(const std::string& text) override;
@@ -33,15 +35,19 @@ public:
     void Write(std::span<const std::uint8_t> bytes) override;
     bool CtsHolding() override;
     std::size_t OutBufferCount() override;
+    bool Lost() const override { return lost_; }
 
 private:
     void Apply(const LineSettings& line);
+    void OnError(QSerialPort::SerialPortError error);
+    bool HungUp();
 
     EventPump& pump_;
     QSerialPort port_;
     std::optional<LineSettings> settings_;
     int commPort_ = 1;
     int inTimeout_ = 1000;
+    bool lost_ = false;
 };
 
 } // namespace tavelin::link
