@@ -3,6 +3,7 @@
 
 #include "line_settings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tavelin::link {
@@ -89,11 +90,11 @@ std::string FrameChar(std::string_view frame, int position)
     return std::string(1, frame[static_cast<std::size_t>(position - 1)]);
 }
 
-Millis ReceiveLimit(const Link& link)
+Millis ReceiveLimit(const Link& link, std::size_t dataLength)
 {
     const long long baud = BaudForCode(link.state.settings.BaudCode).value_or(4800);
-    const long long longestFrame = kMaxFrameData + kFrameOverhead;
-    return Millis(link.port.InTimeout()) + Millis(longestFrame * 10 * 1000 / baud + 1);
+    const auto frame = static_cast<long long>(std::min(dataLength, kMaxFrameData) + kFrameOverhead);
+    return Millis(link.port.InTimeout()) + Millis(frame * 10 * 1000 / baud + 1);
 }
 
 } // namespace tavelin::link

@@ -7,13 +7,14 @@
 // or ID is wrong (it is still delivered); -3 no frame within the time allowed.
 //
 // Every receive is bounded: it gives up with -3 once no frame has completed
-// within ReceiveLimit(), even while bytes keep arriving that never make a
-// frame (noise, a babbling device), so the Stop button always takes effect.
-// The limit is the port's InTimeout plus the line time of the longest frame
-// the length field can announce (9999 data bytes + 12) at the configured speed
-// (the slowest speed, 4800 bit/s, when the speed code is unknown). A read that
-// is already waiting when the limit passes still ends at its own InTimeout, so
-// a receive ends at most one InTimeout after the limit.
+// within its allowance, even while bytes keep arriving that never make a
+// frame (noise, a babbling device), so the Stop button always takes effect
+// and the callers' counts of failed waits add up to the time they promise.
+// The allowance is the port's InTimeout plus the line time, at the configured
+// speed (4800 bit/s, the slowest, when the speed code is unknown), of the
+// frame under way: of an empty frame while no header has arrived, and of the
+// frame a header announces once it has. No read waits past the allowance;
+// bytes of a frame already under way that are in the buffer are still taken.
 #pragma once
 
 #include "event_pump.h"
@@ -72,7 +73,8 @@ std::uint8_t CalcBccBin(std::span<const std::uint8_t> bytes);
 // when the data is longer than kMaxFrameData.
 Bytes BuildFrame(char kind, std::string_view hhtId, int sequence, std::span<const std::uint8_t> data);
 
-// How long one receive may take on this link before it reports -3.
-Millis ReceiveLimit(const Link& link);
+// How long one receive may take on this link before it reports -3, while a
+// frame of dataLength data bytes is under way (0: before any header).
+Millis ReceiveLimit(const Link& link, std::size_t dataLength = 0);
 
 } // namespace tavelin::link

@@ -5,6 +5,7 @@
 #include "settings/end_param.h"
 
 #include <algorithm>
+#include <climits>
 #include <deque>
 
 namespace tavelin::link {
@@ -31,17 +32,26 @@ std::size_t DataLength(const Bytes& body)
 
 class FrameReceiver {
 public:
-    explicit FrameReceiver(Link& link) : link_(link), limit_(link.pump.Now() + ReceiveLimit(link)) {}
+    explicit FrameReceiver(Link& link)
+        : link_(link), start_(link.pump.Now()), huntLimit_(start_ + ReceiveLimit(link)), limit_(huntLimit_)
+    {
+    }
 
     // kOk or kFailed with the whole frame in `frame`, or kTimedOut.
     int Receive(Bytes& frame);
 
 private:
     bool HuntByte(std::uint8_t& byte);
-    bool Take(std::size_t count, Bytes& out);
+    bool NextByte(std::uint8_t& byte, bool hunting);
+    bool Take(std::size_t count, Bytes& out, bool hunting = false);
+    ReadResult ReadWithinLimit(std::size_t count, Bytes& out, bool hunting);
     int TimedOut();
 
     Link& link_;
+    const Clock::time_point start_;
+    // No header yet: InTimeout and an empty frame's line time from the start.
+    const Clock::time_point huntLimit_;
+    // That, or the same with the line time of the frame whose header came.
     Clock::time_point limit_;
     // Bytes already read that belong to the stream again: a rejected header
     // is hunted over once more, so a real frame hiding in it is not lost.
@@ -54,14 +64,23 @@ int FrameReceiver::TimedOut()
     return kTimedOut;
 }
 
+// One byte of the hunt for STX. Once the limit has passed the hunt ends,
+// however many bytes are waiting: endless noise must not keep it going.
+bool FrameReceiver::HuntByte(std::uint8_t& byte)
+{
+    if (link_.pump.Now() >= limit_)
+        return false;
+    return NextByte(byte, true);
+}
+
 // One byte of the hunt or of the header: the receiver lets events run first
 // when nothing is buffered, and looks at the stop-request file after each.
-bool FrameReceiver::HuntByte(std::uint8_t& byte)
+bool FrameReceiver::NextByte(std::uint8_t& byte, bool hunting)
 {
     if (pending_.empty() && link_.port.InBufferCount() == 0)
         link_.pump.YieldOnce();
     Bytes one;
-    const bool ok = Take(1, one);
+    const bool ok = Take(1, one, hunting);
     settings::ReadEndParam(link_.state);
     if (!ok)
         return false;
@@ -70,8 +89,8 @@ bool FrameReceiver::HuntByte(std::uint8_t& byte)
 }
 
 // Takes `count` bytes of the stream, pending ones first. False on a read
-// time-out (which raises RxTimedOut) or once the receive's limit has passed.
-bool FrameReceiver::Take(std::size_t count, Bytes& out)
+// time-out (which raises RxTimedOut).
+bool FrameReceiver::Take(std::size_t count, Bytes& out, bool hunting)
 {
     out.clear();
     while (!pending_.empty() && out.size() < count) {
@@ -80,20 +99,37 @@ bool FrameReceiver::Take(std::size_t count, Bytes& out)
     }
     if (out.size() == count)
         return true;
-    if (link_.pump.Now() >= limit_)
-        return false;
     Bytes rest;
-    if (link_.port.Read(count - out.size(), rest) == ReadResult::TimedOut) {
+    if (ReadWithinLimit(count - out.size(), rest, hunting) == ReadResult::TimedOut) {
         link_.state.flags.RxTimedOut = settings::kTrue;
         return false;
     }
     out.insert(out.end(), rest.begin(), rest.end());
-    return out.size() == count && link_.pump.Now() < limit_;
+    return out.size() == count;
+}
+
+// A port read waits InTimeout; here it waits no later than the limit, so that
+// a receive never outlasts its allowance. A read in the hunt still waits no
+// longer than InTimeout; one inside a frame may wait for the rest of it, which
+// at a low speed can take longer than InTimeout. After the limit a read takes
+// only what has already arrived.
+ReadResult FrameReceiver::ReadWithinLimit(std::size_t count, Bytes& out, bool hunting)
+{
+    SerialPort& port = link_.port;
+    const int inTimeout = port.InTimeout();
+    long long wait = std::chrono::ceil<Millis>(limit_ - link_.pump.Now()).count();
+    if (hunting)
+        wait = std::min<long long>(wait, inTimeout);
+    port.SetInTimeout(static_cast<int>(std::clamp<long long>(wait, 0, INT_MAX)));
+    const ReadResult result = port.Read(count, out);
+    port.SetInTimeout(inTimeout);
+    return result;
 }
 
 int FrameReceiver::Receive(Bytes& frame)
 {
     for (;;) { // restart point
+        limit_ = huntLimit_;
         WaitSec(link_.pump, 0.002);
         Bytes body;
         for (bool accepted = false; !accepted;) {
@@ -102,7 +138,7 @@ int FrameReceiver::Receive(Bytes& frame)
                 return TimedOut();
             if (byte != STX)
                 continue;
-            if (!Take(kHeaderBody - 1, body) || !HuntByte(byte))
+            if (!Take(kHeaderBody - 1, body) || !NextByte(byte, false))
                 return TimedOut();
             body.push_back(byte);
             accepted = IsHeader(body);
@@ -110,6 +146,7 @@ int FrameReceiver::Receive(Bytes& frame)
                 pending_.insert(pending_.begin(), body.begin(), body.end());
         }
         const std::size_t length = DataLength(body);
+        limit_ = start_ + ReceiveLimit(link_, length);
         Bytes rest; // data, ETX, check character
         if (!Take(length + 2, rest))
             return TimedOut();
