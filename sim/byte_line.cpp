@@ -95,6 +95,16 @@ ByteLine::~ByteLine()
         close(fd_);
 }
 
+void ByteLine::Close()
+{
+    for (int* fd : {&fd_, &keepOpen_}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+    pending_.clear();
+}
+
 link::Bytes ByteLine::ReadAvailable()
 {
     link::Bytes bytes;

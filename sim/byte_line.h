@@ -31,6 +31,9 @@ public:
     void Write(const link::Bytes& bytes);
     void FlushPending();
     bool HasPending() const { return !pending_.empty(); }
+    // Closes both ends this side holds: a PC on the pseudo-terminal finds its
+    // device hung up, as when an adapter is pulled.
+    void Close();
 
 private:
     ByteLine(int fd, int keepOpen, std::string path) : fd_(fd), keepOpen_(keepOpen), path_(std::move(path)) {}

@@ -115,6 +115,12 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
             ok = frameSet(faults.repeatHeader);
         } else if (arg == "--ignore") {
             ok = frameSet(faults.ignoreReceived);
+        } else if (arg == "--noise-after-header") {
+            ok = frameSet(faults.noiseAfterHeader);
+        } else if (arg == "--trickle-after-header") {
+            ok = frameSet(faults.trickleAfterHeader);
+        } else if (arg == "--close-after") {
+            ok = integer(1, kFrameNumberMax, faults.closeAfterReceived);
         } else {
             error = "unknown option " + arg;
             return false;
@@ -179,6 +185,14 @@ Faults (N: frame numbers counted from 1, as a list like 3 or 2,5-7):
                         again although it was acknowledged
   --repeat-header N     the same for the N-th file header of an upload of all
   --ignore N            do not act on the N-th frame received for our IDs
+  --noise-after-header N   after the N-th file header of an upload of all,
+                        stop listening and send endless line noise (bytes
+                        that never form a frame header) until a new command
+                        or the PC's stop
+  --trickle-after-header N the same with one byte every 900 ms
+  --close-after N       close the line when the N-th frame arrives, without
+                        acting on it: the pseudo-terminal goes away under the
+                        PC (a device is only closed); then wait for SIGTERM
 Sent frames are counted with resends; received ones are the well-formed
 frames with a correct check character addressed to one of our IDs.
 

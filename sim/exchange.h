@@ -29,6 +29,7 @@ class ExchangeContext {
 public:
     virtual ~ExchangeContext() = default;
     virtual void Send(char kind, int digit, std::span<const std::uint8_t> data) = 0;
+    virtual void SendNoise(std::span<const std::uint8_t> bytes) = 0; // bytes outside any frame
     virtual void Arm(link::Clock::duration after) = 0;
     virtual void Disarm() = 0;
     virtual void Log(const std::string& line) = 0; // the ID is put in front

@@ -43,10 +43,12 @@ std::filesystem::path Machine::StoreOf(int id) const { return config_.storeRoot 
 void Machine::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now)
 {
     now_ = now;
+    if (lineClosed_)
+        return;
     std::vector<ReceivedFrame> frames;
     decoder_.Feed(bytes, stats_, frames);
     for (const ReceivedFrame& frame : frames) {
-        if (frame.checkOk)
+        if (frame.checkOk && !lineClosed_)
             Dispatch(frame);
     }
 }
@@ -76,7 +78,16 @@ void Machine::Dispatch(const ReceivedFrame& frame)
         ++stats_.framesForOthers;
         return;
     }
-    if (config_.faults.ignoreReceived.contains(++receivedForUs_)) {
+    if (config_.faults.closeAfterReceived == ++receivedForUs_) {
+        unit_ = &unit->second;
+        Log("fault: line closed at received frame " + std::to_string(receivedForUs_));
+        lineClosed_ = true;
+        exchange_.reset();
+        Disarm();
+        output_.clear();
+        return;
+    }
+    if (config_.faults.ignoreReceived.contains(receivedForUs_)) {
         ++stats_.framesIgnored;
         Log("fault: received frame " + std::to_string(receivedForUs_) + " ignored");
         return;

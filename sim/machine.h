@@ -24,10 +24,14 @@ public:
     link::Bytes TakeOutput() { return std::exchange(output_, {}); }
     void SetLogger(std::function<void(const std::string&)> logger) { logger_ = std::move(logger); }
     const Stats& GetStats() const { return stats_; }
+    // After FaultOptions::closeAfterReceived: the transport closes its end of
+    // the line, and the machine neither takes nor sends anything more.
+    bool LineClosed() const { return lineClosed_; }
     std::filesystem::path StoreOf(int id) const;
 
     // ExchangeContext
     void Send(char kind, int digit, std::span<const std::uint8_t> data) override;
+    void SendNoise(std::span<const std::uint8_t> bytes) override { output_.insert(output_.end(), bytes.begin(), bytes.end()); }
     void Arm(link::Clock::duration after) override { due_ = now_ + after; }
     void Disarm() override { due_.reset(); }
     void Log(const std::string& line) override;
@@ -55,6 +59,7 @@ private:
     std::unique_ptr<Exchange> exchange_;
     std::string exchangeId_;
     int receivedForUs_ = 0;
+    bool lineClosed_ = false;
     // An erase or rename whose answer was lost comes again unchanged; the
     // answer is repeated rather than the command done twice.
     std::string lastCommand_;

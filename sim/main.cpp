@@ -100,6 +100,12 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, cons
         auto now = Clock::now();
         while (auto chunk = inbound.PopDue(now))
             simulator.Feed(chunk->second, chunk->first);
+        if (simulator.LineClosed()) {
+            line.Close();
+            while (!gStop)
+                ppoll(nullptr, 0, nullptr, &waitMask);
+            return 0;
+        }
         simulator.Tick(now);
         outbound.Push(simulator.TakeOutput(), now);
         while (auto chunk = outbound.PopDue(now))
@@ -157,6 +163,7 @@ int main(int argc, char** argv)
         std::cerr << "tavelin-hhtsim: " << error << '\n';
         return 1;
     }
+    options.config.lineBaud = device ? (options.baud > 0 ? options.baud : 19200) : options.baud;
     sim::Simulator simulator(options.config);
     if (!options.quiet)
         simulator.SetLogger([](const std::string& text) { std::cout << TimeOfDay() << ' ' << text << std::endl; });

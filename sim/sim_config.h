@@ -24,6 +24,14 @@ struct FaultOptions {
                                     // although the PC acknowledged it, as if the acknowledgement was lost
     std::set<int> repeatHeader;     // the same for the n-th file header of an upload of all files
     std::set<int> ignoreReceived;   // the frame is not acted on, as if it was lost on the line
+    // Upload of all files: after sending the n-th file header the hand-held
+    // stops listening and babbles until a new command or the PC's stop, with
+    // bytes that never form a frame header: endless line noise, or one byte
+    // every 900 ms.
+    std::set<int> noiseAfterHeader;
+    std::set<int> trickleAfterHeader;
+    int closeAfterReceived = -1;    // the line is closed when this received frame arrives
+                                    // (it is not acted on); <0: never
 
     // Upload of all files: the header names a stored file (upper case) by these
     // bytes instead, for names a PC cannot hold (invalid code page 932, say).
@@ -40,6 +48,7 @@ struct SimConfig {
     std::int64_t freeSpace = 4'000'000; // bytes each ID can hold; the announced free figure is this less its files
     FaultOptions faults;
     int lineBaud = 0;                 // in-process line rate, 10 bits a byte both ways; 0 = instant
+                                      // (the executable sets it only to pace its line noise)
     link::Millis resendAfter{1000};   // an unacknowledged frame is sent again after this
     int maxResends = 30;              // then the hand-held gives the exchange up
     int listEntriesPerFrame = 26;     // 19-character list entries in one frame (1..26)

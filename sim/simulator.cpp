@@ -13,7 +13,11 @@ void Simulator::Attach(link::MemoryPort& port)
     if (machine_->Config().lineBaud > 0)
         port.SetLineRate(machine_->Config().lineBaud);
     port.SetPeerReceiver([this](const link::Bytes& bytes) {
+        if (machine_->LineClosed())
+            return;
         machine_->Feed(bytes, port_->Pump().Now());
+        if (machine_->LineClosed())
+            return port_->Vanish();
         Flush();
     });
 }
@@ -22,6 +26,7 @@ void Simulator::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_poin
 void Simulator::Tick(link::Clock::time_point now) { machine_->Tick(now); }
 std::optional<link::Clock::time_point> Simulator::NextDue() const { return machine_->NextDue(); }
 link::Bytes Simulator::TakeOutput() { return machine_->TakeOutput(); }
+bool Simulator::LineClosed() const { return machine_->LineClosed(); }
 void Simulator::SetLogger(std::function<void(const std::string&)> logger) { machine_->SetLogger(std::move(logger)); }
 const Stats& Simulator::GetStats() const { return machine_->GetStats(); }
 std::filesystem::path Simulator::StoreOf(int id) const { return machine_->StoreOf(id); }

@@ -38,6 +38,9 @@ public:
     void Tick(link::Clock::time_point now);
     std::optional<link::Clock::time_point> NextDue() const;
     link::Bytes TakeOutput();
+    // FaultOptions::closeAfterReceived has come: the transport closes its end
+    // (in-process, the port vanishes) and the machine is silent from now on.
+    bool LineClosed() const;
 
     // One line per exchange ("001 list: 130 files"), for the executable's log.
     void SetLogger(std::function<void(const std::string&)> logger);

@@ -12,6 +12,10 @@
 // The PC acknowledges the end frame of each file in an upload of all files.
 // An "A"/ENQ then asks for the end frame again; silence over three resend
 // times is taken as a lost acknowledgement and the next header follows.
+//
+// A babbling hand-held (FaultOptions::noiseAfterHeader, trickleAfterHeader)
+// stops listening after its header: only a new command or the PC's stop
+// ends the babble.
 #include "exchange.h"
 
 #include "link/frame.h"
@@ -24,6 +28,23 @@ namespace {
 
 constexpr std::size_t kBlock = 512;
 constexpr int kEndFrameTries = 3;
+
+// Line noise that never forms a frame: its STX is always followed by a byte
+// that cannot be a frame kind, and a burst may follow a burst.
+const link::Bytes kBabble = {0x00, 0x55, 0xFF, 0x13, link::STX, 'x', 0x80, 0x7F};
+// A burst every 5 ms keeps a 19,200 bit/s line nearly full (1,600 of 1,920
+// bytes a second); a slower line is kept full, and no fuller, so that the
+// noise never piles up ahead of what the hand-held says later.
+constexpr auto kNoiseEvery = std::chrono::milliseconds(5);
+constexpr auto kTrickleEvery = std::chrono::milliseconds(900);
+
+link::Clock::duration NoiseEvery(int lineBaud)
+{
+    if (lineBaud <= 0)
+        return kNoiseEvery;
+    const auto lineTime = std::chrono::duration<double>(10.0 * double(kBabble.size()) / lineBaud);
+    return std::max<link::Clock::duration>(kNoiseEvery, std::chrono::ceil<link::Clock::duration>(lineTime));
+}
 
 // The blocks of one file, each waiting for its acknowledgement.
 class BlockSender {
@@ -118,12 +139,15 @@ public:
         case State::Header: return HeaderAnswer(frame);
         case State::Blocks: return BlockAnswer(frame);
         case State::EndOfFile: return EndAnswer(frame);
+        case State::Babbling: Stop(frame); return true; // deaf to all but the PC's stop
         }
         return false;
     }
 
     void OnTimer() override
     {
+        if (state_ == State::Babbling)
+            return Babble();
         if (state_ == State::EndOfFile && ++endTries_ >= kEndFrameTries) {
             ++ctx_.Counters().assumedAcks;
             return FileTaken();
@@ -134,7 +158,7 @@ public:
     }
 
 private:
-    enum class State { Header, Blocks, EndOfFile };
+    enum class State { Header, Blocks, EndOfFile, Babbling };
 
     const StoredFile& Current() const { return files_[index_]; }
 
@@ -157,10 +181,34 @@ private:
             headerRepeated_ = false;
             state_ = State::Header;
             pending_.Send(ctx_, 'D', static_cast<int>(index_ % 9) + 1, link::Bytes(header.begin(), header.end()));
+            StartBabbleIfAsked();
             return;
         }
         ctx_.SendByte('D', 0, link::EOT); // not acknowledged
         End("upload all: " + std::to_string(files_.size()) + " files offered, " + std::to_string(taken_) + " taken");
+    }
+
+    void StartBabbleIfAsked()
+    {
+        const FaultOptions& faults = ctx_.Config().faults;
+        const bool noise = faults.noiseAfterHeader.contains(headerOrdinal_);
+        if (!noise && !faults.trickleAfterHeader.contains(headerOrdinal_))
+            return;
+        ctx_.Log("fault: " + std::string(noise ? "line noise" : "a byte every 900 ms") + " after header " +
+                 std::to_string(headerOrdinal_));
+        state_ = State::Babbling;
+        babbleChunk_ = noise ? kBabble.size() : 1;
+        babbleEvery_ = noise ? NoiseEvery(ctx_.Config().lineBaud) : link::Clock::duration(kTrickleEvery);
+        ctx_.Arm(babbleEvery_);
+    }
+
+    void Babble()
+    {
+        link::Bytes bytes;
+        for (std::size_t i = 0; i < babbleChunk_; ++i)
+            bytes.push_back(kBabble[babbleAt_++ % kBabble.size()]);
+        ctx_.SendNoise(bytes);
+        ctx_.Arm(babbleEvery_);
     }
 
     bool HeaderAnswer(const ReceivedFrame& frame)
@@ -263,6 +311,9 @@ private:
     int headerOrdinal_ = 0;
     bool headerRepeated_ = false;
     int endTries_ = 0;
+    std::size_t babbleChunk_ = 0;
+    std::size_t babbleAt_ = 0;
+    link::Clock::duration babbleEvery_{};
 };
 
 // The PC acknowledges neither the end frame nor an empty file's only frame;

@@ -1,4 +1,5 @@
 // Each injected fault once, as the PC sees it.
+#include "cli_options.h"
 #include "sim_fixture.h"
 
 namespace tavelin::sim::testing {
@@ -94,6 +95,80 @@ TEST_F(SimTest, LineRateDelaysBothDirections)
     ASSERT_TRUE(Recv().Is('A', 0, kAck));
     // 13 bytes each way at 960 bytes a second
     EXPECT_GE(pump.Now() - before, std::chrono::microseconds(2 * 13'000'000 / 960));
+}
+
+// After the first header of an upload of all files the hand-held babbles:
+// bytes keep coming, never a frame, and only a new command quiets it.
+struct Babble {
+    const char* what;
+    std::set<int> FaultOptions::*fault;
+    std::size_t least, most; // bytes in three seconds
+};
+
+class BabbleTest : public SimTest, public ::testing::WithParamInterface<Babble> {};
+
+TEST_P(BabbleTest, NeverFormsAFrameAndEndsWithTheNextCommand)
+{
+    (config.faults.*GetParam().fault) = {1};
+    Start();
+    Seed(1, "A.DAT", "a");
+    Send('C', 0, "U");
+    ASSERT_TRUE(Recv().Is('D', 0, "001"));
+    const Answer header = Recv();
+    ASSERT_EQ(header.kind, 'D');
+    Send('A', header.digit, kAck); // not heard
+
+    pump.Advance(std::chrono::seconds(3));
+    Bytes heard;
+    ASSERT_EQ(port.Read(port.InBufferCount(), heard), ReadResult::Ok);
+    EXPECT_GE(heard.size(), GetParam().least);
+    EXPECT_LE(heard.size(), GetParam().most);
+    for (std::size_t i = 0; i + 1 < heard.size(); ++i)
+        EXPECT_FALSE(heard[i] == STX && heard[i + 1] >= 'A' && heard[i + 1] <= 'Z') << "a header could begin at " << i;
+    EXPECT_EQ(Recv(2000).rc, -3);
+
+    Send('C', 0, "P");
+    EXPECT_TRUE(Recv().Is('A', 0, kAck));
+    pump.Advance(std::chrono::seconds(3));
+    EXPECT_EQ(port.InBufferCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BabbleTest,
+    ::testing::Values(Babble{"Noise", &FaultOptions::noiseAfterHeader, 4000, 5000},
+                      Babble{"Trickle", &FaultOptions::trickleAfterHeader, 3, 4}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(SimTest, ClosingTheLineTakesThePortAwayAtTheChosenFrame)
+{
+    config.faults.closeAfterReceived = 2;
+    Start();
+    Send('C', 0, "P");
+    EXPECT_TRUE(Recv().Is('A', 0, kAck));
+    EXPECT_FALSE(port.Lost());
+    Send('C', 0, "P"); // not answered: the line closes as it arrives
+    EXPECT_EQ(Recv().rc, -3);
+    EXPECT_TRUE(port.Lost());
+    EXPECT_TRUE(sim->LineClosed());
+    EXPECT_EQ(stats().framesSent, 1);
+}
+
+TEST(SimCommandLine, BabbleAndCloseOptions)
+{
+    CliOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseCli({"--ids", "1", "--dir", "d", "--noise-after-header", "2,4", "--trickle-after-header", "1",
+                          "--close-after", "7"},
+                         options, error))
+        << error;
+    EXPECT_EQ(options.config.faults.noiseAfterHeader, (std::set<int>{2, 4}));
+    EXPECT_EQ(options.config.faults.trickleAfterHeader, (std::set<int>{1}));
+    EXPECT_EQ(options.config.faults.closeAfterReceived, 7);
+    for (const char* bad : {"0", "-1", "x", ""}) {
+        CliOptions other;
+        EXPECT_FALSE(ParseCli({"--ids", "1", "--dir", "d", "--close-after", bad}, other, error)) << bad;
+    }
+    EXPECT_NE(HelpText().find("--close-after N"), std::string::npos);
 }
 
 } // namespace
