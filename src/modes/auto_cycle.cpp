@@ -150,7 +150,9 @@ void AutoCycle::Tick()
         EndRun();
     } else {
         Visit();
-        if (!ended_ && !Advance())
+        if (!ended_ && link_.port.Lost())
+            PortLost();
+        else if (!ended_ && !Advance())
             EndRun();
     }
     inTick_ = false;
@@ -212,6 +214,19 @@ void AutoCycle::Fail(std::int16_t resultCode)
     settings::WriteResult(link_.state.settings, -1, resultCode);
     view_.RequestUnload();
     link_.state.flags.StopRequest = kFalse;
+}
+
+// Every read fails at once on a lost port, so going on would only report
+// each hand-held as failed, round after round.
+void AutoCycle::PortLost()
+{
+    ReportPortError(link_.state.settings, "the device went away");
+    if (OwnsPort()) {
+        Fail(1);
+        return;
+    }
+    view_.ShowMessageBox(texts::kMsgComPortUnusable);
+    EndRun();
 }
 
 void AutoCycle::Unload()

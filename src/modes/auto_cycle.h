@@ -2,6 +2,8 @@
 // the configured hand-held IDs one per tick, serves each one that answers
 // with the run's operation, and ends the run after AutoPollCount rounds or
 // on a stop or quit request, leaving the outcome in RESULT.DAT (modes 1-3).
+// A port whose device goes away ends the run at the visit that finds it, as
+// a port that cannot be opened does (code 1).
 // The window supplies its controls through AutoView and drives Start (its
 // first timer), Tick (its polling timer) and Unload (its closing).
 #pragma once
@@ -61,6 +63,7 @@ private:
     bool Advance(); // false when the run is complete
     void EndRun();
     void Fail(std::int16_t resultCode);
+    void PortLost();
     bool OwnsPort() const;
 
     void InstallApplication(const std::string& directory, const std::string& name, bool fromManualWindow);

@@ -355,6 +355,47 @@ TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
     EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
 }
 
+// The hand-held's line goes away in the middle of the first visit's
+// exchange (its third frame): the run ends at that visit, for good, even
+// without a round limit. The runs of the manual window leave no result line
+// but say so in a message box.
+class PortLossTest : public AutoCycleTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PortLossTest, DeviceGoneEndsTheRunWithThePortError)
+{
+    const int mode = GetParam();
+    work.Put("down/A.DAT", Pattern(3000));
+    fs::create_directories(work.Path() / "hht/001");
+    work.Put("hht/001/ORD.DAT", Pattern(3000));
+    Enable({1, 2});
+    state.settings.AutoPollCount = 0;
+    sim::SimConfig config = Hhts({1, 2}, 19200);
+    config.faults.closeAfterReceived = 3;
+    ::testing::internal::CaptureStderr();
+    Run(mode, config, mode == 4 ? ManualSelection{Dir("down"), {"A.DAT"}, ""} : ManualSelection{});
+    const std::string err = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_TRUE(cycle->Ended());
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_LT(pump.Now().time_since_epoch(), 5s);
+    EXPECT_NE(err.find("the device went away"), std::string::npos) << err;
+    if (mode == 4) {
+        EXPECT_FALSE(work.Has("RESULT.DAT"));
+        EXPECT_EQ(view.boxes, std::vector<std::string>{"指定されたＣＯＭポートは使用できません"});
+    } else {
+        EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+        EXPECT_TRUE(view.boxes.empty());
+    }
+}
+
+std::string ModeName(const ::testing::TestParamInfo<int>& info)
+{
+    return info.param == 2 ? "Down" : info.param == 3 ? "Up" : "CopyToAll";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, PortLossTest, ::testing::Values(2, 3, 4), ModeName);
+
 TEST_F(AutoCycleTest, StopRequestFileDuringATransferStopsItAndTheRun)
 {
     work.Put("down/BIG.DAT", Pattern(20000));

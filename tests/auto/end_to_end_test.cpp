@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+
+#include <sys/resource.h>
 
 namespace tavelin {
 namespace {
@@ -215,6 +219,41 @@ TEST_F(EndToEnd, StopRequestFileBetweenVisitsEndsTheRun)
     const auto run = Tavelin({"/DOWN"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+}
+
+// Processor time of the children that have ended so far.
+double ChildrenCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The line goes away under a run without a round limit, in the middle of the
+// first exchange: the run ends by itself at once with the port error, and
+// spends next to no processor time doing so.
+TEST_F(EndToEnd, DeviceGoneEndsTheRunWithThePortError)
+{
+    work.Put("down/DATA.BIN", Bytes(6000, 5));
+    fs::create_directories(work.Path() / "hht/001");
+    work.Put("hht/001/ORDERS.DAT", Bytes(6000, 6));
+    for (const char* operation : {"/DOWN", "/UP"}) {
+        StartSimulator({"--ids", "1", "--close-after", "3"});
+        Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0);
+        const double cpuBefore = ChildrenCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        const auto run = Tavelin({operation});
+        const auto took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double cpu = ChildrenCpuSeconds() - cpuBefore;
+        StopSimulator();
+        std::cout << "[ figures  ] " << operation << ": " << took << " s, " << cpu << " s of processor time, exit "
+                  << run.exitCode << "\n";
+        EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << operation << "\n" << run.err;
+        EXPECT_NE(run.err.find("the device went away"), std::string::npos) << run.err;
+        EXPECT_LT(took, 5.0) << operation;
+        EXPECT_LT(cpu, 1.0) << operation;
+    }
 }
 
 TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)
