@@ -3,6 +3,7 @@
 // outlived, and the history tables' rows the hand-held can provoke appear.
 #include "engine_fixture.h"
 
+#include "link/commands.h"
 #include "sim/simulator.h"
 #include "sim_faults.h"
 
@@ -21,7 +22,7 @@ inline std::string Pattern(std::size_t size, int seed = 0)
 
 class SimTest : public EngineTest {
 public:
-    void Start(sim::FaultOptions faults = {})
+    void Start(sim::FaultOptions faults = {}, int lineBaud = 0)
     {
         // An earlier simulator may still hold timers on the pump: let them run
         // out before the next one takes the line, and keep it alive meanwhile.
@@ -30,6 +31,7 @@ public:
         config.ids = {1};
         config.storeRoot = store.Path();
         config.faults = std::move(faults);
+        config.lineBaud = lineBaud;
         hands.push_back(std::make_unique<sim::Simulator>(config));
         hand = hands.back().get();
         hand->Attach(port);
@@ -174,6 +176,61 @@ TEST_F(SimTest, UploadAllOf130FilesKeeps129)
         stored += entry.is_regular_file();
     EXPECT_EQ(stored, 129u);
     EXPECT_TRUE(history.lines.back().ends_with(" : アップロード異常終了")) << history.lines.back();
+}
+
+// A hand-held that babbles instead of sending its first block holds the
+// upload of all files no longer than the silence budget (about 25 s of failed
+// waits) and a little line time, at any speed; the file before it is kept.
+TEST_F(SimTest, UploadAllEndsWithinTheSilenceBudgetWhateverTheHandHeldBabbles)
+{
+    using namespace std::chrono;
+    struct Case {
+        const char* name;
+        const char* baudCode;
+        int baud;
+        sim::FaultOptions faults;
+    };
+    const std::vector<Case> cases = {
+        {"noise, 19200", "2", 19200, Faults([](sim::FaultOptions& f) { f.noiseAfterHeader = {2}; })},
+        {"trickle, 19200", "2", 19200, Faults([](sim::FaultOptions& f) { f.trickleAfterHeader = {2}; })},
+        {"noise, 4800", "0", 4800, Faults([](sim::FaultOptions& f) { f.noiseAfterHeader = {2}; })},
+        {"trickle, 4800", "0", 4800, Faults([](sim::FaultOptions& f) { f.trickleAfterHeader = {2}; })},
+    };
+    // Longer than the trickle's 900 ms, so that every byte arrives in time to
+    // keep a wait alive if anything let it.
+    state.settings.CommTimeout = 1000;
+    state.settings.PollTimeout = 500;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(files.Path());
+        std::filesystem::create_directories(files.Path());
+        std::filesystem::remove_all(store.Path());
+        history.lines.clear();
+        // One block: its frame reaches the PC within one wait even at 4800 bit/s.
+        Offer("A.DAT", Pattern(300, 1));
+        Offer("B.DAT", Pattern(700, 2));
+        state.settings.BaudCode = c.baudCode;
+        Start(c.faults, c.baud);
+
+        // The babble begins as the second header goes out.
+        link::Clock::time_point babbleFrom{};
+        hand->SetLogger([&](const std::string& line) {
+            if (line.find("fault: ") != std::string::npos)
+                babbleFrom = pump.Now();
+        });
+        EXPECT_EQ(transfer::UploadAllFiles(link, files.Text(), progress, 1, upFiles, Lines()), -1);
+        const auto babbled = duration_cast<milliseconds>(pump.Now() - babbleFrom);
+        Settle();
+        std::cout << "[ figures  ] " << c.name << ": " << babbled.count() << " ms from the babble to the end\n";
+        EXPECT_GE(babbled, milliseconds(24'000));
+        EXPECT_LE(babbled, milliseconds(26'000));
+        EXPECT_TRUE(files.Get("A.DAT") == Pattern(300, 1));
+        EXPECT_FALSE(files.Has("B.DAT"));
+        ASSERT_EQ(history.lines.size(), 2u);
+        EXPECT_TRUE(history.lines.back().ends_with(" : アップロード異常終了")) << history.lines.back();
+        // A new command ends the babble, and the hand-held is heard again.
+        EXPECT_EQ(link::ConnectHht(link), link::kOk);
+    }
 }
 
 } // namespace
