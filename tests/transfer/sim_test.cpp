@@ -233,5 +233,22 @@ TEST_F(SimTest, UploadAllEndsWithinTheSilenceBudgetWhateverTheHandHeldBabbles)
     }
 }
 
+// The shorter allowance cuts no frame short: on a 19,200 bit/s line an upload
+// of all files takes about its line time, with no failed wait and no resend.
+TEST_F(SimTest, UploadAllOnAQuietLineTakesItsLineTime)
+{
+    state.settings.CommTimeout = 1000;
+    state.settings.BaudCode = "2";
+    Offer("A.DAT", Pattern(300, 1));
+    Offer("B.DAT", Pattern(1500, 2));
+    Start({}, 19200);
+    const auto start = pump.Now();
+    EXPECT_EQ(transfer::UploadAllFiles(link, files.Text(), progress, 1, upFiles, Lines()), 0);
+    EXPECT_LT(pump.Now() - start, std::chrono::milliseconds(1500)); // about 2,200 bytes both ways
+    EXPECT_TRUE(files.Get("A.DAT") == Pattern(300, 1));
+    EXPECT_TRUE(files.Get("B.DAT") == Pattern(1500, 2));
+    EXPECT_EQ(hand->GetStats().resends, 0);
+}
+
 } // namespace
 } // namespace tavelin::testing
