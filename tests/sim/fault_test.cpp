@@ -1,5 +1,4 @@
 // Each injected fault once, as the PC sees it.
-#include "cli_options.h"
 #include "sim_fixture.h"
 
 namespace tavelin::sim::testing {
@@ -138,38 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Babble{"Noise", &FaultOptions::noiseAfterHeader, 4000, 5000},
                       Babble{"Trickle", &FaultOptions::trickleAfterHeader, 3, 4}),
     [](const auto& info) { return std::string(info.param.what); });
-
-TEST_F(SimTest, ClosingTheLineTakesThePortAwayAtTheChosenFrame)
-{
-    config.faults.closeAfterReceived = 2;
-    Start();
-    Send('C', 0, "P");
-    EXPECT_TRUE(Recv().Is('A', 0, kAck));
-    EXPECT_FALSE(port.Lost());
-    Send('C', 0, "P"); // not answered: the line closes as it arrives
-    EXPECT_EQ(Recv().rc, -3);
-    EXPECT_TRUE(port.Lost());
-    EXPECT_TRUE(sim->LineClosed());
-    EXPECT_EQ(stats().framesSent, 1);
-}
-
-TEST(SimCommandLine, BabbleAndCloseOptions)
-{
-    CliOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseCli({"--ids", "1", "--dir", "d", "--noise-after-header", "2,4", "--trickle-after-header", "1",
-                          "--close-after", "7"},
-                         options, error))
-        << error;
-    EXPECT_EQ(options.config.faults.noiseAfterHeader, (std::set<int>{2, 4}));
-    EXPECT_EQ(options.config.faults.trickleAfterHeader, (std::set<int>{1}));
-    EXPECT_EQ(options.config.faults.closeAfterReceived, 7);
-    for (const char* bad : {"0", "-1", "x", ""}) {
-        CliOptions other;
-        EXPECT_FALSE(ParseCli({"--ids", "1", "--dir", "d", "--close-after", bad}, other, error)) << bad;
-    }
-    EXPECT_NE(HelpText().find("--close-after N"), std::string::npos);
-}
 
 } // namespace
 } // namespace tavelin::sim::testing
