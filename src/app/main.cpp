@@ -8,7 +8,6 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "settings/app_state.h"
-#include "settings/log_failures.h"
 #include "settings/paths.h"
 #include "ui/auto_window.h"
 #include "ui/manual_window.h"
@@ -105,9 +104,10 @@ void UseCjkFont()
 
 // A caller reads the outcome from RESULT.DAT and HISTORY.DAT: when either
 // misses what the run wrote, a status of 0 or 1 would vouch for old lines.
-int ReportLogWriteFailures(int status, const std::string& workDir)
+int ReportLogWriteFailures(int status, const settings::AppState& state)
 {
-    const auto failures = settings::LogWriteFailuresSoFar();
+    const auto& failures = state.logFailures;
+    const std::string& workDir = state.settings.WorkDir;
     if (!failures.Any())
         return status;
     if (failures.result)
@@ -195,5 +195,5 @@ int main(int argc, char** argv)
     QApplication::exec();
     autoWindow.reset();
     manualWindow.reset();
-    return ReportLogWriteFailures(status, state.settings.WorkDir);
+    return ReportLogWriteFailures(status, state);
 }

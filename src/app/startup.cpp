@@ -101,7 +101,7 @@ StartupResult Startup::Run(std::string_view commandLine, const std::string& work
     if (!ReadCommParams() || !ReadHhtIds() || !ReadDirParams())
         return result;
     if (Automatic() && s.HistoryMode == 1)
-        settings::ClearHistory(s);
+        settings::ClearHistory(state_);
     InitPollRange(state_);
     if (!PFile_Check(s.RunMode))
         return result;
@@ -113,13 +113,13 @@ bool Startup::ReadCommParams()
 {
     const auto outcome = settings::ReadRsPrm(state_.settings);
     if (outcome.checkFailed) {
-        WriteResult(state_.settings, -1, 2);
+        WriteResult(state_, -1, 2);
         messages_.Show(texts::kMsgCommParamOutOfRange);
         return false;
     }
     if (outcome.readFailed) {
         if (Automatic()) {
-            WriteResult(state_.settings, -1, 2);
+            WriteResult(state_, -1, 2);
             return false;
         }
         messages_.Show(texts::kMsgCommParamFileError);
@@ -137,7 +137,7 @@ bool Startup::ReadHhtIds()
         return true;
     });
     if (automatic && outcome.failedChecks > 0) {
-        WriteResult(state_.settings, -1, 3);
+        WriteResult(state_, -1, 3);
         return false;
     }
     return true;
@@ -149,7 +149,7 @@ bool Startup::ReadDirParams()
     if (!outcome.readFailed)
         return true;
     if (Automatic()) {
-        WriteResult(state_.settings, -1, 4);
+        WriteResult(state_, -1, 4);
         return false;
     }
     messages_.Show(texts::kMsgDataParamFileError);
@@ -161,7 +161,7 @@ bool Startup::PFile_Check(std::int16_t runMode)
     const auto& s = state_.settings;
     if (s.BaudCode.size() != 1 || ForbiddenBaudCodes(s.PortKindCode, runMode).find(s.BaudCode[0]) == std::string::npos)
         return true;
-    WriteResult(s, -1, 6);
+    WriteResult(state_, -1, 6);
     messages_.Show(texts::kMsgBaudRateOutOfRange);
     return false;
 }

@@ -203,7 +203,7 @@ void AutoCycle::EndRun()
         return;
     ended_ = true;
     if (OwnsPort())
-        settings::WriteResult(link_.state.settings, 0, servedCount_);
+        settings::WriteResult(link_.state, 0, servedCount_);
     view_.RequestUnload();
     link_.state.flags.StopRequest = kFalse;
 }
@@ -211,7 +211,7 @@ void AutoCycle::EndRun()
 void AutoCycle::Fail(std::int16_t resultCode)
 {
     ended_ = true;
-    settings::WriteResult(link_.state.settings, -1, resultCode);
+    settings::WriteResult(link_.state, -1, resultCode);
     view_.RequestUnload();
     link_.state.flags.StopRequest = kFalse;
 }

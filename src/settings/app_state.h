@@ -3,6 +3,8 @@
 // and hands it by reference to whoever needs it; a test makes a fresh one.
 #pragma once
 
+#include "log_failures.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -58,6 +60,7 @@ struct AppState {
     std::string CurHhtId = "001";
     std::int16_t FirstPollId = 0;
     std::int16_t LastPollId = 0;
+    LogWriteFailures logFailures;
 };
 
 } // namespace tavelin::settings

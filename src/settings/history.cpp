@@ -1,6 +1,5 @@
 #include "history.h"
 
-#include "log_failures.h"
 #include "numeric.h"
 #include "paths.h"
 #include "text_file.h"
@@ -44,7 +43,7 @@ void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view f
     list->SelectLast();
 }
 
-void WriteHistory(const AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
+void WriteHistory(AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
                   std::int16_t result, std::string_view listText)
 {
     AddHistoryLine(state, list, fileName, listText);
@@ -55,12 +54,12 @@ void WriteHistory(const AppState& state, HistoryList* list, std::string_view fil
         WithoutControlCharacters(state.CurHhtId + "," + PrintStyle(s.RunMode) + "," + std::string(fileName) + "," +
                                  PrintStyle(count) + "," + PrintStyle(result) + "," + std::string(HistoryText(result)));
     if (!WriteTextLines(s.WorkDir + "HISTORY.DAT", {line}, WriteMode::Append))
-        NoteHistoryLineLost();
+        ++state.logFailures.historyLines;
 }
 
-void ClearHistory(const Settings& settings)
+void ClearHistory(AppState& state)
 {
-    const std::string utf8Path = settings.WorkDir + "HISTORY.DAT";
+    const std::string utf8Path = state.settings.WorkDir + "HISTORY.DAT";
     const std::filesystem::path path = FsPath(utf8Path);
     std::error_code error;
     const auto type = std::filesystem::symlink_status(path, error).type();
@@ -69,7 +68,7 @@ void ClearHistory(const Settings& settings)
     if (std::filesystem::remove(path, error) || !error)
         return;
     if (!WriteTextLines(utf8Path, {}, WriteMode::Replace))
-        NoteHistoryKept();
+        state.logFailures.historyKept = true;
 }
 
 } // namespace tavelin::settings

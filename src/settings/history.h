@@ -2,7 +2,7 @@
 // history list, reached through HistoryList) and in HISTORY.DAT. Control
 // characters in a line become "?", so every line stays one line.
 // A history that cannot be written never stops a run: its failures are kept
-// in the record of log_failures.h for the program's exit status.
+// in state.logFailures for the program's exit status.
 #pragma once
 
 #include "app_state.h"
@@ -29,14 +29,14 @@ void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view f
 
 // AddHistoryLine, then (unless HistoryMode is 3) one line appended to HISTORY.DAT:
 // ID, run mode, file name, count, result, text of the result.
-void WriteHistory(const AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
+void WriteHistory(AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
                   std::int16_t result, std::string_view listText);
 
 // The start of a NEWHISTORY run: HISTORY.DAT of earlier runs is removed, or
 // emptied where it cannot be removed (a read-only directory); when neither
 // works its old lines would pass for this run's, which counts as a failure.
 // A directory of that name is left alone (and no line can be written).
-void ClearHistory(const Settings& settings);
+void ClearHistory(AppState& state);
 
 // The HISTORY.DAT text of a transfer result ("" outside -5..0).
 std::string_view HistoryText(std::int16_t result);

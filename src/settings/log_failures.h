@@ -1,7 +1,7 @@
-// Writes of RESULT.DAT and HISTORY.DAT that failed in this process. A run
-// goes on when its logs cannot be written, but it must not end as if they
-// had been: the program reads this record at its end, says what failed and
-// ends with a status of its own. The writers fill it in.
+// Writes of RESULT.DAT and HISTORY.DAT that failed during a run. A run goes
+// on when its logs cannot be written, but it must not end as if they had
+// been: the program reads this record (kept in AppState) at its end, says
+// what failed and ends with a status of its own. The writers fill it in.
 #pragma once
 
 namespace tavelin::settings {
@@ -12,13 +12,5 @@ struct LogWriteFailures {
     bool historyKept = false; // a HISTORY.DAT of earlier runs could be neither removed nor emptied
     bool Any() const { return result || historyLines > 0 || historyKept; }
 };
-
-LogWriteFailures LogWriteFailuresSoFar();
-void ForgetLogWriteFailures(); // a clean record, as at the start of the process
-
-// For the writers.
-void NoteResultWrite(bool written);
-void NoteHistoryLineLost();
-void NoteHistoryKept();
 
 } // namespace tavelin::settings

@@ -1,6 +1,5 @@
 #include "result_log.h"
 
-#include "log_failures.h"
 #include "text_file.h"
 #include "texts.h"
 
@@ -27,16 +26,16 @@ std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime&
                                     PrintStyle(code) + "," + std::string(ResultText(isError, code)));
 }
 
-bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code)
+bool WriteResult(AppState& state, std::int16_t isError, std::int16_t code)
 {
-    return WriteResult(settings, isError, code, NowLocal());
+    return WriteResult(state, isError, code, NowLocal());
 }
 
-bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when)
+bool WriteResult(AppState& state, std::int16_t isError, std::int16_t code, const LocalTime& when)
 {
     const bool written =
-        WriteTextLines(settings.WorkDir + "RESULT.DAT", {ResultLine(isError, code, when)}, WriteMode::Replace);
-    NoteResultWrite(written);
+        WriteTextLines(state.settings.WorkDir + "RESULT.DAT", {ResultLine(isError, code, when)}, WriteMode::Replace);
+    state.logFailures.result = !written;
     return written;
 }
 

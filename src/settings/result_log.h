@@ -1,6 +1,6 @@
 // RESULT.DAT: the outcome of a run, one line, rewritten each time, for the
-// program that started the run. A failed write is kept in the record of
-// log_failures.h for the program's exit status; nothing is shown here.
+// program that started the run. A failed write is kept in
+// state.logFailures for the program's exit status; nothing is shown here.
 #pragma once
 
 #include "app_state.h"
@@ -20,7 +20,7 @@ std::string_view ResultText(std::int16_t isError, std::int16_t code);
 std::string ResultLine(std::int16_t isError, std::int16_t code, const LocalTime& when);
 
 // False when RESULT.DAT could not be written.
-bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code);
-bool WriteResult(const Settings& settings, std::int16_t isError, std::int16_t code, const LocalTime& when);
+bool WriteResult(AppState& state, std::int16_t isError, std::int16_t code);
+bool WriteResult(AppState& state, std::int16_t isError, std::int16_t code, const LocalTime& when);
 
 } // namespace tavelin::settings

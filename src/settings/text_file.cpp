@@ -171,6 +171,11 @@ std::string WithoutControlCharacters(std::string_view utf8)
 
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode)
 {
+    // A FIFO or device in the file's place would hold the run at the open.
+    std::error_code error;
+    const auto type = std::filesystem::status(FsPath(utf8Path), error).type();
+    if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
+        return false;
     const auto flags = std::ios::binary | (mode == WriteMode::Append ? std::ios::app : std::ios::trunc);
     std::ofstream file(FsPath(utf8Path), flags);
     if (!file)
@@ -180,7 +185,6 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
     file.close();
     return !file.fail();
 }
-
 
 bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
 {

@@ -1,13 +1,16 @@
 #include "no_wait.h"
 #include "settings/end_param.h"
 #include "settings/history.h"
-#include "settings/log_failures.h"
 #include "settings/result_log.h"
 #include "settings/tav_inf.h"
 #include "settings/text_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <future>
+#include <unistd.h>
 
 #include <deque>
 #include <sys/stat.h>
@@ -24,7 +27,6 @@ protected:
         state.settings.RunMode = 2;
         state.settings.HistoryMode = 2;
         state.CurHhtId = "007";
-        ForgetLogWriteFailures();
     }
     testing::TempDir dir;
     AppState state;
@@ -33,12 +35,12 @@ protected:
 TEST_F(Logs, ResultLineIsByteExactInCodePage932)
 {
     const LocalTime when{2026, 1, 2, 3, 4, 5};
-    WriteResult(state.settings, -1, 3, when);
+    WriteResult(state, -1, 3, when);
     EXPECT_EQ(dir.Get("RESULT.DAT"),
               "26/01/02,03:04:05,-1 , 3 ,\x82\x67\x82\x67\x82\x73\x83\x41\x83\x68\x83\x8C\x83\x58\x83\x70\x83\x89\x83\x81"
               "\x81\x5B\x83\x5E\x83\x47\x83\x89\x81\x5B\r\n");
 
-    WriteResult(state.settings, 0, 12, when); // a second result replaces the first
+    WriteResult(state, 0, 12, when); // a second result replaces the first
     EXPECT_EQ(dir.Get("RESULT.DAT"), "26/01/02,03:04:05, 0 , 12 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
 }
 
@@ -73,7 +75,7 @@ TEST_F(Logs, ResultTextsByCode)
 TEST_F(Logs, WriteFailuresAreSilent)
 {
     state.settings.WorkDir = dir.Text() + "no/such/dir/";
-    WriteResult(state.settings, -1, 1);
+    WriteResult(state, -1, 1);
     WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
     EXPECT_FALSE(dir.Has("no"));
 }
@@ -83,20 +85,20 @@ TEST_F(Logs, WriteFailuresAreRecordedForTheExitStatus)
     // Directories in their places: unwritable even for root.
     std::filesystem::create_directory(dir.Path() / "RESULT.DAT");
     std::filesystem::create_directory(dir.Path() / "HISTORY.DAT");
-    EXPECT_FALSE(WriteResult(state.settings, 0, 1));
+    EXPECT_FALSE(WriteResult(state, 0, 1));
     WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
     WriteHistory(state, nullptr, "B.TXT", 1, 0, "x");
     state.settings.HistoryMode = 3; // no file asked for: nothing failed
     WriteHistory(state, nullptr, "C.TXT", 1, 0, "x");
-    auto failures = LogWriteFailuresSoFar();
+    auto failures = state.logFailures;
     EXPECT_TRUE(failures.result);
     EXPECT_EQ(failures.historyLines, 2);
     EXPECT_FALSE(failures.historyKept);
 
     // RESULT.DAT holds one outcome: once the latest is written, all is well there.
     std::filesystem::remove(dir.Path() / "RESULT.DAT");
-    EXPECT_TRUE(WriteResult(state.settings, 0, 1));
-    failures = LogWriteFailuresSoFar();
+    EXPECT_TRUE(WriteResult(state, 0, 1));
+    failures = state.logFailures;
     EXPECT_FALSE(failures.result);
     EXPECT_EQ(failures.historyLines, 2);
     EXPECT_TRUE(failures.Any());
@@ -105,14 +107,14 @@ TEST_F(Logs, WriteFailuresAreRecordedForTheExitStatus)
 TEST_F(Logs, NewHistoryRemovesTheOldFileButNoDirectory)
 {
     dir.Put("HISTORY.DAT", "old\r\n");
-    ClearHistory(state.settings);
+    ClearHistory(state);
     EXPECT_FALSE(dir.Has("HISTORY.DAT"));
-    ClearHistory(state.settings); // nothing there: nothing to do
+    ClearHistory(state); // nothing there: nothing to do
 
     std::filesystem::create_directory(dir.Path() / "HISTORY.DAT");
-    ClearHistory(state.settings);
+    ClearHistory(state);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "HISTORY.DAT"));
-    EXPECT_FALSE(LogWriteFailuresSoFar().Any()); // only the lines that cannot go there will count
+    EXPECT_FALSE(state.logFailures.Any()); // only the lines that cannot go there will count
 }
 
 TEST_F(Logs, NewHistoryEmptiesAnOldFileItCannotRemove)
@@ -121,15 +123,15 @@ TEST_F(Logs, NewHistoryEmptiesAnOldFileItCannotRemove)
         GTEST_SKIP() << "root may remove from a read-only directory, so the case cannot be made";
     dir.Put("HISTORY.DAT", "old\r\n");
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    ClearHistory(state.settings);
+    ClearHistory(state);
     EXPECT_EQ(dir.Get("HISTORY.DAT"), "");
-    EXPECT_FALSE(LogWriteFailuresSoFar().Any());
+    EXPECT_FALSE(state.logFailures.Any());
 
     dir.Put("HISTORY.DAT", "old\r\n");
     std::filesystem::permissions(dir.Path() / "HISTORY.DAT", std::filesystem::perms::owner_read);
-    ClearHistory(state.settings); // now neither the directory nor the file may be written
+    ClearHistory(state); // now neither the directory nor the file may be written
     EXPECT_EQ(dir.Get("HISTORY.DAT"), "old\r\n");
-    EXPECT_TRUE(LogWriteFailuresSoFar().historyKept);
+    EXPECT_TRUE(state.logFailures.historyKept);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
 }
 
@@ -233,6 +235,27 @@ TEST_F(Logs, StopRequestIsReadOnlyFromARegularFile)
     EXPECT_EQ(testing::WithoutWaitingOn(path, [&] { return ReadEndParam(state); }), 0);
     EXPECT_EQ(state.flags.StopRequest, kFalse);
     EXPECT_EQ(state.flags.QuitRequest, kFalse);
+}
+
+TEST_F(Logs, AFifoInPlaceOfALogIsAFailureNotAWait)
+{
+    for (const char* name : {"RESULT.DAT", "HISTORY.DAT"}) {
+        const auto path = dir.Path() / name;
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        auto written = std::async(std::launch::async, [&] {
+            return std::string(name) == "RESULT.DAT" ? WriteResult(state, 0, 1)
+                                                     : (WriteHistory(state, nullptr, "A.TXT", 1, 0, "x"), false);
+        });
+        if (written.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            ADD_FAILURE() << "waited on " << name;
+            const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK); // lets the writer go on
+            written.wait();
+            close(reader);
+        }
+        EXPECT_FALSE(written.get()) << name;
+    }
+    EXPECT_TRUE(state.logFailures.result);
+    EXPECT_EQ(state.logFailures.historyLines, 1);
 }
 
 TEST_F(Logs, StopRequestSetsTheFlagsAgainAtEveryCall)
