@@ -208,11 +208,12 @@ private:
                 if (IsHeaderAgain(header, data)) {
                     link_.port.DiscardInput();
                     SendChar(link_, "A", digit, link::ACK);
-                } else if (digit != headerDigit_ || headerDigit_ == 0) {
+                } else if (digit == 0) {
+                    // The first block. Any other digit is a stale frame, which
+                    // counts as a failed wait: it must not keep the wait alive.
                     waits_ = 0;
                     last_ = -1;
-                    if (digit == 0)
-                        return DataLoop(FrameKind(header), digit, data);
+                    return DataLoop(FrameKind(header), digit, data);
                 }
             }
             if (++waits_ >= waitLimit_) {
