@@ -154,16 +154,19 @@ void ManualSession::ShowOpenFailure(link::PortSetupResult result, const std::str
     case link::PortSetupResult::BadDataBits: dialogs_.ShowMessage(texts::kMsgBadDataBits); break;
     case link::PortSetupResult::BadStopBits: dialogs_.ShowMessage(texts::kMsgBadStopBits); break;
     case link::PortSetupResult::AdapterError: dialogs_.ShowMessage(texts::kMsgIrlinkUnreachable); break;
-    case link::PortSetupResult::PortError: {
-        const int number = std::atoi(link_.state.settings.ComPortCode.c_str()) + 1;
-        const std::string details = "COM" + std::to_string(number) + " (" + link::PortDeviceName(number) +
-                                    "): " + (reason.empty() ? "cannot be opened" : reason);
-        std::fprintf(stderr, "tavelin: %s\n", details.c_str());
-        dialogs_.ShowMessage(texts::kMsgComPortUnusable, details);
-        break;
-    }
+    case link::PortSetupResult::PortError: ReportPortFailure(reason.empty() ? "cannot be opened" : reason); break;
     case link::PortSetupResult::Ok: break;
     }
+}
+
+// The box says what the operator can act on; the device and the system's
+// words go to standard error and behind the box's details.
+void ManualSession::ReportPortFailure(const std::string& reason)
+{
+    const int number = std::atoi(link_.state.settings.ComPortCode.c_str()) + 1;
+    const std::string details = "COM" + std::to_string(number) + " (" + link::PortDeviceName(number) + "): " + reason;
+    std::fprintf(stderr, "tavelin: %s\n", details.c_str());
+    dialogs_.ShowMessage(texts::kMsgComPortUnusable, details);
 }
 
 void ManualSession::Disconnect()
@@ -207,6 +210,13 @@ void ManualSession::Tick()
     inTick_ = true;
     link_.state.flags.StopRequest = settings::kFalse; // a stop left over from a closed window
     const int result = link::ConnectHht(link_);
+    if (link_.port.Lost()) { // the device went away: polling on would only ever time out
+        inTick_ = false;
+        deferred_.clear();
+        Disconnect();
+        ReportPortFailure("the device went away");
+        return;
+    }
     if (result == link::kOk) {
         PollErrCount_ = 0;
         if (HhtListPending_) {

@@ -13,6 +13,8 @@
 //   cannot re-address the hand-held then (it shows the current ID again).
 // - Closing during an exchange asks it to stop (Busy() tells when it is
 //   over); loops then end without further questions or messages.
+// - A port whose device goes away (an adapter pulled) disconnects with the
+//   port's message instead of polling a line that is no longer there.
 #pragma once
 
 #include "hht_files.h"
@@ -116,6 +118,7 @@ private:
     void Disconnect();
     void ShowDisconnected();
     void ShowOpenFailure(link::PortSetupResult result, const std::string& reason);
+    void ReportPortFailure(const std::string& reason);
     void ClearHhtPane();
     int ReadHhtList();
     void BeginOperation(char letter, OpButton button);

@@ -288,6 +288,19 @@ TEST_F(ManualSessionTest, APortThatCannotBeOpenedNamesTheProblemAndStaysDisconne
               1);
 }
 
+TEST_F(ManualSessionTest, ADeviceThatGoesAwayDisconnectsWithThePortsMessage)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    port.Vanish();
+    Poll();
+    EXPECT_FALSE(session.ManualLinkOn() || window.polling);
+    EXPECT_EQ(window.startCaption, "開　始");
+    EXPECT_TRUE(window.items.empty());
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"指定されたＣＯＭポートは使用できません"});
+    EXPECT_NE(dialogs.details.back().find("went away"), std::string::npos);
+}
+
 // --- Exclusion
 
 TEST_F(ManualSessionTest, WhileAnOperationRunsStartAndTheIdBoxChangeNothing)
