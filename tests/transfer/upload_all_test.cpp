@@ -158,6 +158,27 @@ TEST_F(UploadAllTest, EndingsDuringTheData)
     }
 }
 
+TEST_F(UploadAllTest, StaleBlocksBeforeTheFirstDoNotKeepTheWaitAlive)
+{
+    const auto start = pump.Now();
+    std::function<void()> stale = [&] { // a block of another file, every half second, for minutes
+        hht.Send('D', 5, "x");
+        if (pump.Now() - start < std::chrono::minutes(5))
+            pump.ScheduleAfter(std::chrono::milliseconds(500), stale);
+    };
+    hht.onFrame = [&](const PcFrame& f) {
+        if (f.Is('C', "U")) {
+            hht.Send('D', 0, "001");
+            hht.Send('D', 3, "A.DAT       0000100");
+        } else if (f.Is('A', Ch(ACK)) && f.digit == 3) {
+            stale();
+        }
+    };
+    EXPECT_EQ(UploadAll(1), -1);
+    EXPECT_LT(pump.Now() - start, std::chrono::seconds(40)); // the silence budget, not the babble, decides
+    EXPECT_FALSE(files.Has("A.DAT"));
+}
+
 TEST_F(UploadAllTest, AFailedCommitIsReported)
 {
     peer.files = {{"C.DAT", Pattern(1000)}};
