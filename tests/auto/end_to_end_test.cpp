@@ -32,10 +32,13 @@ protected:
     }
     ~EndToEnd() override { StopSimulator(); }
 
-    void StartSimulator(const QStringList& options)
+    // quiet: no log of the exchanges on the simulator's standard output.
+    void StartSimulator(const QStringList& options, bool quiet = true)
     {
         link = (work.Path() / "ttyHHT").string();
-        QStringList arguments{"--dir", Path("hht"), "--link", QString::fromStdString(link), "--quiet"};
+        QStringList arguments{"--dir", Path("hht"), "--link", QString::fromStdString(link)};
+        if (quiet)
+            arguments << "--quiet";
         simulator.start(TAVELIN_SIMULATOR, arguments + options);
         ASSERT_TRUE(simulator.waitForStarted());
         for (int i = 0; i < 100 && !fs::exists(link); ++i)
@@ -180,6 +183,42 @@ TEST_F(EndToEnd, UploadAllInTheThreeModes)
         EXPECT_EQ(work.Get("up/A.DAT"), row.expectA) << row.mode;
         EXPECT_EQ(work.Get("up/B.DAT"), Bytes(1100, 3)) << row.mode;
     }
+}
+
+TEST_F(EndToEnd, AFileTheHandHeldWasToldWasTakenSurvivesAKill)
+{
+    fs::create_directories(work.Path() / "hht/001");
+    work.Put("hht/001/A.DAT", Bytes(3000, 7));
+    work.Put("hht/001/B.DAT", Bytes(20000, 8)); // about ten seconds on the line
+    StartSimulator({"--ids", "1", "--baud", "19200"}, false);
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+
+    QProcess run;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+    env.insert("TAVELIN_COM1", QString::fromStdString(link));
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+    run.start(TAVELIN_PROGRAM, {"/UP"});
+    std::string log;
+    while (log.find("A.DAT (3000 bytes): taken") == std::string::npos && simulator.waitForReadyRead(10000))
+        log += simulator.readAllStandardOutput().toStdString();
+    run.kill(); // as a power cut would, the moment the hand-held believes A.DAT delivered
+    run.waitForFinished();
+    ASSERT_NE(log.find("A.DAT (3000 bytes): taken"), std::string::npos) << log;
+    EXPECT_EQ(work.Get("up/A.DAT"), Bytes(3000, 7));
+    EXPECT_FALSE(work.Has("up/B.DAT"));
+
+    StopSimulator();
+    StartSimulator({"--ids", "1"}); // a full line speed for the run after
+    const auto again = Tavelin({"/UP"}); // it finds nothing in its way
+    StopSimulator();
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << again.err;
+    EXPECT_EQ(work.Get("up/A.DAT"), Bytes(3000, 7));
+    EXPECT_EQ(work.Get("up/B.DAT"), Bytes(20000, 8));
+    EXPECT_FALSE(work.Has("UPTMP.00") || work.Has("UPTMP.01"));
 }
 
 TEST_F(EndToEnd, LineFaultsNeverCostAByte)
