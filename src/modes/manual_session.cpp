@@ -43,6 +43,11 @@ std::string DeleteQuestion(std::string_view name)
     return std::string(name) + "\r\n" + std::string(texts::kAskDelete);
 }
 
+std::string_view AutoRunCaption(std::int16_t runMode)
+{
+    return runMode == 5 ? texts::kCaptionInstallOnAll : texts::kCaptionCopyToAll;
+}
+
 std::string_view RenameSideText(RenameSide side)
 {
     return side == RenameSide::Hht ? texts::kRenameHhtSide : texts::kRenamePcSide;
@@ -102,6 +107,12 @@ void ManualSession::RunDeferred()
         case Deferred::Dir: DirClicked(); break;
         case Deferred::Del: DeleteClicked(); break;
         case Deferred::Ren: RenameClicked(); break;
+        case Deferred::Copy: CopyClicked(); break;
+        case Deferred::DropHht: DropOnHht(); break;
+        case Deferred::DropPc: DropOnPc(); break;
+        case Deferred::Inst: InstallClicked(); break;
+        case Deferred::ADown: CopyToAllClicked(); break;
+        case Deferred::AInst: InstallOnAllClicked(); break;
         }
     }
     deferred_.clear();
@@ -309,7 +320,10 @@ void ManualSession::DeleteClicked()
     BeginOperation('E', OpButton::Del);
     int count = 0;
     // Hand-held files win when both lists have a selection.
-    if (!DeleteHhtFiles(view_.SelectedHhtFiles(), count))
+    std::vector<std::string> hhtNames;
+    for (const HhtFileEntry& entry : view_.SelectedHhtFiles())
+        hhtNames.push_back(entry.Name);
+    if (!DeleteHhtFiles(hhtNames, count))
         return;
     if (count == 0) {
         if (!DeletePcFiles(view_.SelectedPcFiles(), count))
@@ -390,7 +404,9 @@ void ManualSession::RenameClicked()
     if (!MayStart(Deferred::Ren))
         return;
     BeginOperation('N', OpButton::Ren);
-    const auto hhtNames = view_.SelectedHhtFiles();
+    std::vector<std::string> hhtNames;
+    for (const HhtFileEntry& entry : view_.SelectedHhtFiles())
+        hhtNames.push_back(entry.Name);
     const auto pcNames = hhtNames.empty() ? view_.SelectedPcFiles() : std::vector<std::string>{};
     if (hhtNames.empty() && pcNames.empty()) {
         dialogs_.ShowMessage(texts::kMsgNothingSelected);
@@ -436,6 +452,122 @@ void ManualSession::RenamePcFiles(const std::vector<std::string>& names)
         if (*newName != name && !RenamePcFile(directory, name, *newName))
             dialogs_.ShowMessage(texts::kMsgRenameFailed);
     }
+}
+
+// --- Transfers
+
+TransferJob ManualSession::Job(TransferKind kind) const
+{
+    TransferJob job{kind, view_.PcDirectory(), {}, {}};
+    if (kind == TransferKind::Upload)
+        job.hhtFiles = view_.SelectedHhtFiles();
+    else
+        job.pcNames = view_.SelectedPcFiles();
+    return job;
+}
+
+// The progress dialog of a download, then the hand-held's list as it now is.
+void ManualSession::Download()
+{
+    dialogs_.RunTransfer(Job(TransferKind::Download));
+    if (!HhtListPending_ && !stopping_)
+        ReadHhtList();
+}
+
+void ManualSession::Upload()
+{
+    dialogs_.RunTransfer(Job(TransferKind::Upload));
+    view_.RefreshPcFiles();
+}
+
+void ManualSession::CopyClicked()
+{
+    if (!MayStart(Deferred::Copy) || HhtListPending_)
+        return;
+    BeginOperation('U', OpButton::Copy);
+    if (!view_.SelectedPcFiles().empty()) {
+        Download();
+    } else if (!view_.SelectedHhtFiles().empty()) {
+        Upload();
+    } else {
+        dialogs_.ShowMessage(texts::kMsgNothingSelected);
+        EndOperation(OpButton::Copy);
+        return;
+    }
+    if (!HhtListPending_ && !stopping_)
+        link::EndSession(link_);
+    EndOperation(OpButton::Copy);
+}
+
+void ManualSession::DropOnHht()
+{
+    if (!MayStart(Deferred::DropHht) || HhtListPending_)
+        return;
+    ManualOp_ = 'U'; // a drop disables no button
+    link_.state.flags.StopRequest = settings::kFalse;
+    Download();
+    if (!HhtListPending_ && !stopping_)
+        link::EndSession(link_);
+    ManualOp_ = 'P';
+}
+
+void ManualSession::DropOnPc()
+{
+    if (!MayStart(Deferred::DropPc) || HhtListPending_)
+        return;
+    ManualOp_ = 'U';
+    link_.state.flags.StopRequest = settings::kFalse;
+    Upload();
+    if (!HhtListPending_ && !stopping_)
+        link::EndSession(link_);
+    ManualOp_ = 'P';
+}
+
+void ManualSession::InstallClicked()
+{
+    if (!MayStart(Deferred::Inst) || HhtListPending_)
+        return;
+    const auto selected = view_.SelectedPcFiles();
+    if (selected.size() != 1) {
+        dialogs_.ShowMessage(selected.empty() ? texts::kMsgNothingSelected : texts::kMsgSeveralSelected);
+        return;
+    }
+    BeginOperation('A', OpButton::Inst);
+    dialogs_.RunTransfer(Job(TransferKind::Install));
+    EndOperation(OpButton::Inst);
+}
+
+void ManualSession::CopyToAllClicked() { RunOnAll(4, OpButton::ADown); }
+
+void ManualSession::InstallOnAllClicked() { RunOnAll(5, OpButton::AInst); }
+
+// Copy or install to every configured hand-held: the automatic window runs
+// one pass on this window's port, with no history written. It would share
+// the port with a running operation, so it waits its turn like the others.
+void ManualSession::RunOnAll(std::int16_t runMode, OpButton button)
+{
+    if (!MayStart(runMode == 4 ? Deferred::ADown : Deferred::AInst) || !ManualLinkOn_)
+        return;
+    const auto selected = view_.SelectedPcFiles();
+    if (selected.empty() || (runMode == 5 && selected.size() > 1)) {
+        dialogs_.ShowMessage(selected.empty() ? texts::kMsgNothingSelected : texts::kMsgSeveralSelected);
+        return;
+    }
+    BeginOperation('D', button);
+    auto& s = link_.state.settings;
+    const auto savedRounds = s.AutoPollCount;
+    const auto savedHistory = s.HistoryMode;
+    s.AutoPollCount = 1;
+    s.HistoryMode = 3;
+    s.RunMode = runMode;
+    dialogs_.RunAutoCycle(runMode, {settings::WithTrailingSeparator(view_.PcDirectory()), selected, selected.front()});
+    s.AutoPollCount = savedRounds;
+    s.HistoryMode = savedHistory;
+    link_.state.CurHhtId = IdText(settings::NumericValue(view_.IdText()));
+    HhtListPending_ = true; // other hand-helds were visited: read this one's list afresh
+    if (runMode == 4 && !stopping_)
+        link::EndSession(link_);
+    EndOperation(button);
 }
 
 // --- Closing

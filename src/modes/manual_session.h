@@ -1,6 +1,8 @@
 // The manual window's logic: connecting to and leaving the hand-held chosen
-// by ID, the polling tick that keeps contact and reads its file list, and the
-// file commands on both panes (re-read, delete, rename). The window supplies
+// by ID, the polling tick that keeps contact and reads its file list, the
+// file commands on both panes (re-read, delete, rename), and the transfers
+// (copy by button or drop, install, copy and install to all), which run in
+// modal windows that ManualDialogs opens. The window supplies
 // its controls through ManualView and asks the operator through
 // ManualDialogs; its timers, buttons and ID box call the members named after
 // them. Exclusion rests on ManualOp: 'P' while nothing runs.
@@ -17,7 +19,9 @@
 //   port's message instead of polling a line that is no longer there.
 #pragma once
 
+#include "auto_cycle.h"
 #include "hht_files.h"
+#include "manual_transfers.h"
 #include "link/frame.h"
 #include "link/port_setup.h"
 
@@ -31,7 +35,7 @@ namespace tavelin::modes {
 enum class MessageColour { Black, Red };
 
 // The operation buttons that disable themselves while they run.
-enum class OpButton { Dir, Del, Ren };
+enum class OpButton { Dir, Del, Ren, Copy, Inst, ADown, AInst };
 
 class ManualView {
 public:
@@ -47,7 +51,7 @@ public:
     virtual TextView& FreeSpace() = 0;
     virtual std::string IdText() = 0;
     virtual void SetIdText(std::string_view text) = 0;
-    virtual std::vector<std::string> SelectedHhtFiles() = 0; // item texts in list order
+    virtual std::vector<HhtFileEntry> SelectedHhtFiles() = 0; // item texts and item data (sizes), in list order
     virtual std::vector<std::string> SelectedPcFiles() = 0;
     virtual std::string PcDirectory() = 0; // the directory shown, as a full path
     virtual void RefreshPcFiles() = 0;     // lists the PC directory's files again
@@ -67,7 +71,16 @@ public:
     virtual std::optional<std::string> AskNewName(RenameSide side, std::string_view name) = 0;
     // A box with only OK; details (the system's words) where the box can show them.
     virtual void ShowMessage(std::string_view text, std::string_view details = {}) = 0;
+    // The progress dialog of the job, modal: it runs RunTransferJob on the
+    // open port and closes when that returns.
+    virtual void RunTransfer(const TransferJob& job) = 0;
+    // The automatic window, modal, on the open port: run mode 4 (copy to all)
+    // or 5 (install on all) over the configured IDs; returns when it closes.
+    virtual void RunAutoCycle(std::int16_t runMode, const ManualSelection& selection) = 0;
 };
+
+// The automatic window's caption for run mode 4 or 5.
+std::string_view AutoRunCaption(std::int16_t runMode);
 
 // The delete question for one file, and the rename dialog's line per side.
 std::string DeleteQuestion(std::string_view name);
@@ -90,6 +103,12 @@ public:
     void DirClicked();
     void DeleteClicked();
     void RenameClicked();
+    void CopyClicked();        // PC files selected: download them; else hand-held files: upload them
+    void DropOnHht();          // PC files dropped on the hand-held list
+    void DropOnPc();           // hand-held files dropped on the PC list
+    void InstallClicked();     // one selected PC application file to the connected hand-held
+    void CopyToAllClicked();   // the selected PC files to every configured hand-held
+    void InstallOnAllClicked();
 
     // Closing: while Busy(), RequestStop() asks the exchange under way to stop
     // and the window closes once Busy() is false; Unload() then drains and
@@ -108,7 +127,7 @@ public:
     const HhtFileTable& Table() const { return table_; }
 
 private:
-    enum class Deferred { Start, CheckId, Dir, Del, Ren };
+    enum class Deferred { Start, CheckId, Dir, Del, Ren, Copy, DropHht, DropPc, Inst, ADown, AInst };
     bool DeferDuringTick(Deferred action);
     bool MayStart(Deferred action); // a file command may begin now
     void Pause(double seconds);
@@ -129,6 +148,10 @@ private:
     void RenameHhtFiles(const std::vector<std::string>& names);
     void RenamePcFiles(const std::vector<std::string>& names);
     void RefreshAfterDelete();
+    TransferJob Job(TransferKind kind) const;
+    void Download();
+    void Upload();
+    void RunOnAll(std::int16_t runMode, OpButton button);
 
     link::Link& link_;
     ManualView& view_;

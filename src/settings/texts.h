@@ -119,6 +119,25 @@ inline constexpr std::string_view kButtonDeleteAll = "すべて削除";
 inline constexpr std::string_view kButtonCancel = "キャンセル";
 inline constexpr std::string_view kCaptionRename = "ファイル名変更";
 
+// Manual transfers: progress dialogs, the overwrite question, copy and install to all
+inline constexpr std::string_view kCaptionDownload = "ダウンロード";
+inline constexpr std::string_view kCaptionUpload = "アップロード";
+inline constexpr std::string_view kCaptionApInstall = "ＡＰインストール";
+inline constexpr std::string_view kHandyIdLabel = "HandyID：";
+inline constexpr std::string_view kMsgDownloadFailed = "ダウンロードに失敗しました";
+inline constexpr std::string_view kMsgUploadFailed = "アップロードに失敗しました";
+inline constexpr std::string_view kMsgApDownloadFailed = "アプリケーションファイルのダウンロードに失敗しました";
+inline constexpr std::string_view kProtectedPcFilePrefix = "[";
+inline constexpr std::string_view kProtectedPcFileMiddle = "]はパソコン側に同名の";
+inline constexpr std::string_view kProtectedPcFileSuffix = "システム OR 読み取り専用ファイルがあります";
+inline constexpr std::string_view kSameNameExistsOnPc = "同名ファイルが存在します";
+inline constexpr std::string_view kMsgSeveralSelected = "選択ファイルが複数あります";
+inline constexpr std::string_view kCaptionUploadQuestion = "アップロード　ファイル";
+inline constexpr std::string_view kButtonOverwrite = "上書き";
+inline constexpr std::string_view kButtonAppend = "追加";
+inline constexpr std::string_view kCaptionCopyToAll = "マニュアルモード　＜全コピー＞";
+inline constexpr std::string_view kCaptionInstallOnAll = "マニュアルモード　＜全インストール＞";
+
 // Version dialog
 inline constexpr std::string_view kCaptionVersion = "バージョン情報";
 inline constexpr std::string_view kVersion = "Ver1.17";

@@ -1,0 +1,157 @@
+#include "manual_transfers.h"
+
+#include "link/commands.h"
+#include "settings/paths.h"
+#include "settings/texts.h"
+#include "transfer/pc_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace tavelin::modes {
+
+namespace texts = tavelin::texts;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string MessageLine(const link::Link& link, std::string_view name)
+{
+    return std::string(texts::kHandyIdLabel) + link.state.CurHhtId + "\r\n" + std::string(name);
+}
+
+// What an upload must not replace: the engine's own rule (read-only, hidden,
+// system, no regular file) and, here, a file this user may not write.
+bool IsProtected(const fs::path& path)
+{
+    if (transfer::IsProtectedPcFile(path))
+        return true;
+#ifndef _WIN32
+    return ::access(path.c_str(), W_OK) != 0;
+#else
+    return false;
+#endif
+}
+
+bool Exists(const fs::path& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+// How a loop goes on after one file: false ends it (a stop, or the hand-held
+// in the wrong mode); other failures are said and the loop goes on.
+bool GoOn(TransferView& view, int result, std::string_view failure)
+{
+    if (result == -2)
+        return false;
+    if (result == -4) {
+        view.ShowMessage(texts::kMsgHhtWrongMode);
+        return false;
+    }
+    if (result != 0)
+        view.ShowMessage(failure);
+    return true;
+}
+
+void Downloads(link::Link& link, TransferView& view, const std::string& directory, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        if (!link::IsHhtFileName(name)) {
+            view.ShowMessage(std::string(texts::kNameNotForHhtPrefix) + name + std::string(texts::kNameNotForHhtSuffix));
+            continue;
+        }
+        view.SetMessage(MessageLine(link, name));
+        const int result = transfer::DownloadFile(link, "D", directory, name, view.Progress());
+        view.Progress().SetValue(0);
+        if (!GoOn(view, result, texts::kMsgDownloadFailed))
+            return;
+        link::WaitSec(link.pump, 0.05);
+    }
+}
+
+// 1 overwrite, 2 append, 3 leave the PC file as it is.
+int ModeFor(TransferView& view, const std::string& directory, const std::string& name, std::int16_t& uploadMode)
+{
+    if (!transfer::IsSafePcFileName(name))
+        return 1; // never looked up as a path: the engine refuses the name
+    const fs::path target = settings::FsPath(directory + name);
+    if (!Exists(target))
+        return 1;
+    if (IsProtected(target)) {
+        view.ShowMessage(std::string(texts::kProtectedPcFilePrefix) + name + std::string(texts::kProtectedPcFileMiddle) +
+                         "\r\n\r\n" + std::string(texts::kProtectedPcFileSuffix));
+        return 3;
+    }
+    uploadMode = static_cast<std::int16_t>(view.AskExistingFile(name));
+    return uploadMode;
+}
+
+void Uploads(link::Link& link, TransferView& view, const std::string& directory, const std::vector<HhtFileEntry>& files,
+             std::int16_t& uploadMode)
+{
+    for (const HhtFileEntry& file : files) {
+        view.SetMessage(MessageLine(link, file.Name));
+        const int mode = ModeFor(view, directory, file.Name, uploadMode);
+        if (mode == 3)
+            continue;
+        const int result = transfer::UploadFile(link, directory, file.Name, file.Size, view.Progress(), mode);
+        view.Progress().SetValue(0);
+        if (!GoOn(view, result, texts::kMsgUploadFailed))
+            return;
+    }
+}
+
+void Install(link::Link& link, TransferView& view, const std::string& directory, const std::string& name)
+{
+    if (!IsApplicationFile(name)) {
+        view.ShowMessage(std::string(texts::kNotApFilePrefix) + name + std::string(texts::kNotApFileSuffix));
+        return;
+    }
+    view.SetMessage(MessageLine(link, name));
+    const int result = transfer::DownloadFile(link, "A", directory, name, view.Progress());
+    view.Progress().SetValue(0);
+    GoOn(view, result, texts::kMsgApDownloadFailed);
+}
+
+} // namespace
+
+std::string_view TransferCaption(TransferKind kind)
+{
+    switch (kind) {
+    case TransferKind::Download: return texts::kCaptionDownload;
+    case TransferKind::Upload: return texts::kCaptionUpload;
+    case TransferKind::Install: return texts::kCaptionApInstall;
+    }
+    return texts::kCaptionDownload;
+}
+
+bool IsApplicationFile(std::string_view name)
+{
+    if (!link::IsHhtFileName(name) || name.size() < 4)
+        return false;
+    std::string tail(name.substr(name.size() - 4));
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return tail == ".HEX";
+}
+
+void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job, std::int16_t& uploadMode)
+{
+    const std::string directory = settings::WithTrailingSeparator(job.directory);
+    switch (job.kind) {
+    case TransferKind::Download: Downloads(link, view, directory, job.pcNames); break;
+    case TransferKind::Upload: Uploads(link, view, directory, job.hhtFiles, uploadMode); break;
+    case TransferKind::Install:
+        if (!job.pcNames.empty())
+            Install(link, view, directory, job.pcNames.front());
+        break;
+    }
+}
+
+} // namespace tavelin::modes

@@ -1,0 +1,276 @@
+// The manual window's transfers in-process: the progress dialogs' loops and
+// the automatic window's pass over every configured hand-held, run on the
+// simulated hand-helds as the window would run them.
+#include "manual_fixture.h"
+
+#include "settings/codepage.h"
+
+namespace tavelin::modes {
+namespace {
+
+using namespace manual_test;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class RecordingTransferView final : public TransferView {
+public:
+    void SetMessage(std::string_view text) override
+    {
+        lines.emplace_back(text);
+        if (onMessage)
+            onMessage(lines.back());
+    }
+    transfer::ProgressIndicator& Progress() override { return progress; }
+    void ShowMessage(std::string_view text) override { boxes.emplace_back(text); }
+    int AskExistingFile(std::string_view name) override
+    {
+        asked.emplace_back(name);
+        const int answer = answers.empty() ? 3 : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
+
+    transfer::NoProgress progress;
+    std::vector<std::string> lines, boxes, asked;
+    std::deque<int> answers;
+    std::function<void(const std::string&)> onMessage;
+};
+
+class RecordingAutoView final : public AutoView {
+public:
+    void SetMessage(std::string_view) override {}
+    void SetEndButtonCaption(std::string_view) override {}
+    settings::HistoryList* History() override { return &list; }
+    transfer::ProgressIndicator& Progress() override { return progress; }
+    void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
+    void RequestUnload() override {}
+
+    struct List final : settings::HistoryList {
+        int Count() const override { return int(lines.size()); }
+        void RemoveFirst() override { lines.erase(lines.begin()); }
+        void Add(const std::string& line) override { lines.push_back(line); }
+        void SelectLast() override {}
+        std::vector<std::string> lines;
+    } list;
+    transfer::NoProgress progress;
+    std::vector<std::string> boxes;
+};
+
+class ManualTransfersTest : public ManualSessionTest {
+protected:
+    ManualTransfersTest()
+    {
+        dialogs.runTransfer = [this](const TransferJob& job) {
+            RunTransferJob(link, transferView, job, state.settings.UploadMode);
+        };
+        dialogs.runAutoCycle = [this](std::int16_t runMode, const ManualSelection& selection) {
+            EXPECT_EQ(state.settings.RunMode, runMode);
+            EXPECT_EQ(state.settings.AutoPollCount, 1);
+            EXPECT_EQ(state.settings.HistoryMode, 3);
+            AutoCycle cycle(link, autoView, selection);
+            cycle.Start();
+            while (!cycle.Ended()) {
+                pump.Advance(30ms);
+                cycle.Tick();
+            }
+            cycle.Unload();
+        };
+    }
+    void OnPc(const std::string& name, const std::string& bytes) const { work.Put("pc/" + name, bytes); }
+    std::string Stored(int id, const std::string& name) const { return work.Get("hht/00" + std::to_string(id) + "/" + name); }
+
+    RecordingTransferView transferView;
+    RecordingAutoView autoView;
+};
+
+std::string Bytes(std::size_t size, int seed)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 11 + seed) & 0xFF);
+    return bytes;
+}
+
+TEST_F(ManualTransfersTest, CopyDownloadsThePcSelectionOrElseUploadsTheHandHelds)
+{
+    PutOnHht(1, "X.DAT", 1300);
+    PutOnHht(1, "Z.DAT", 0);
+    ConnectAndList();
+    OnPc("A.TXT", Bytes(2000, 1));
+    OnPc("EMPTY.TXT", "");
+    window.selectedPc = {"A.TXT", "EMPTY.TXT"};
+    window.selectedHht = {"X.DAT"}; // the PC selection goes first
+    session.CopyClicked();
+    EXPECT_EQ(Stored(1, "A.TXT"), Bytes(2000, 1));
+    EXPECT_TRUE(work.Has("hht/001/EMPTY.TXT"));
+    EXPECT_EQ(window.items.size(), 4u); // the list was read again
+    EXPECT_EQ(transferView.lines.front(), "HandyID：001\r\nA.TXT");
+
+    window.selectedPc.clear();
+    window.selectedHht = {"X.DAT", "Z.DAT"};
+    session.CopyClicked();
+    EXPECT_EQ(work.Get("pc/X.DAT"), std::string(1300, 'h'));
+    EXPECT_TRUE(work.Has("pc/Z.DAT"));
+    EXPECT_TRUE(transferView.boxes.empty());
+    EXPECT_GE(window.pcRefreshes, 1);
+
+    window.selectedHht.clear();
+    session.CopyClicked();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"選択ファイルがありません"});
+    EXPECT_EQ(session.ManualOp(), 'P');
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+TEST_F(ManualTransfersTest, AnExistingPcFileIsOverwrittenAppendedOrLeftAsTheOperatorSays)
+{
+    PutOnHht(1, "X.DAT", 3);
+    ConnectAndList();
+    window.selectedHht = {"X.DAT"};
+    const struct {
+        int answer;
+        std::string after;
+    } rows[] = {{1, "hhh"}, {2, "hhhhhh"}, {3, "hhhhhh"}};
+    OnPc("X.DAT", "old");
+    for (const auto& row : rows) {
+        transferView.answers = {row.answer};
+        session.CopyClicked();
+        EXPECT_EQ(work.Get("pc/X.DAT"), row.after) << row.answer;
+        EXPECT_EQ(state.settings.UploadMode, row.answer);
+    }
+    EXPECT_EQ(transferView.asked, (std::vector<std::string>{"X.DAT", "X.DAT", "X.DAT"}));
+
+    fs::permissions(work.Path() / "pc/X.DAT", fs::perms::owner_read); // read-only: never offered
+    transferView.answers = {1};
+    session.CopyClicked();
+    EXPECT_EQ(transferView.asked.size(), 3u);
+    EXPECT_EQ(transferView.boxes,
+              std::vector<std::string>{"[X.DAT]はパソコン側に同名の\r\n\r\nシステム OR 読み取り専用ファイルがあります"});
+    EXPECT_EQ(work.Get("pc/X.DAT"), "hhhhhh");
+    fs::permissions(work.Path() / "pc/X.DAT", fs::perms::owner_all);
+}
+
+TEST_F(ManualTransfersTest, AStopDuringTheSecondFileLeavesTheThirdAndSaysNothing)
+{
+    for (const char* name : {"A.DAT", "B.DAT", "C.DAT"})
+        OnPc(name, Bytes(6000, 2));
+    sim::SimConfig line;
+    line.lineBaud = 19200; // each file takes about three seconds
+    StartHandHelds(line);
+    Connect();
+    Poll();
+    transferView.onMessage = [&](const std::string& text) {
+        if (text.ends_with("B.DAT"))
+            pump.ScheduleAfter(1s, [&] { state.flags.StopRequest = settings::kTrue; });
+    };
+    window.selectedPc = {"A.DAT", "B.DAT", "C.DAT"};
+    session.CopyClicked();
+    EXPECT_TRUE(OnHht(1, "A.DAT"));
+    EXPECT_FALSE(OnHht(1, "B.DAT") || OnHht(1, "C.DAT"));
+    EXPECT_EQ(transferView.lines.size(), 2u);
+    EXPECT_TRUE(transferView.boxes.empty());
+    EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
+}
+
+TEST_F(ManualTransfersTest, WrongModeEndsTheLoopWithItsMessage)
+{
+    OnPc("A.DAT", "a");
+    OnPc("B.DAT", "b");
+    sim::SimConfig wrongMode;
+    wrongMode.faults.wrongMode = true;
+    StartHandHelds(wrongMode);
+    Connect();
+    Poll();
+    window.selectedPc = {"A.DAT", "B.DAT"};
+    session.CopyClicked();
+    EXPECT_EQ(transferView.boxes, std::vector<std::string>{"ＨＨＴのモードが違います"});
+    EXPECT_EQ(transferView.lines.size(), 1u);
+}
+
+TEST_F(ManualTransfersTest, InstallTakesExactlyOneApplicationFile)
+{
+    ConnectAndList();
+    OnPc("PROG.hex", Bytes(900, 3));
+    OnPc("PROG.HEXX", "x");
+    window.selectedPc = {"PROG.hex"};
+    session.InstallClicked();
+    EXPECT_EQ(Stored(1, "PROG.HEX"), Bytes(900, 3)); // the hand-held keeps upper-case names
+    window.selectedPc = {"PROG.HEXX"};
+    session.InstallClicked();
+    EXPECT_EQ(transferView.boxes, std::vector<std::string>{"ファイル［ PROG.HEXX ］はアプリケーションファイルではありません"});
+
+    window.selectedPc = {"PROG.hex", "PROG.HEXX"};
+    session.InstallClicked();
+    session.InstallOnAllClicked();
+    window.selectedPc.clear();
+    session.InstallClicked();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"選択ファイルが複数あります", "選択ファイルが複数あります",
+                                                          "選択ファイルがありません"}));
+    EXPECT_EQ(dialogs.jobs.size(), 2u); // no dialog for the refused ones
+}
+
+TEST_F(ManualTransfersTest, CopyToAllVisitsEveryConfiguredHandHeldAndRestoresTheWindowsSettings)
+{
+    OnPc("A.DAT", Bytes(700, 4));
+    OnPc("B.DAT", Bytes(1, 5));
+    auto& s = state.settings;
+    s.HhtIdOn.fill("0");
+    s.HhtIdOn[0] = s.HhtIdOn[1] = s.HhtIdOn[2] = "1";
+    state.FirstPollId = 0;
+    state.LastPollId = 2;
+    s.AutoPollCount = 7;
+    s.HistoryMode = 2;
+    sim::SimConfig three;
+    three.ids = {1, 2, 3};
+    StartHandHelds(three);
+    Connect();
+    Poll();
+    window.selectedPc = {"A.DAT", "B.DAT"};
+    session.CopyToAllClicked();
+    for (int id : {1, 2, 3}) {
+        EXPECT_EQ(Stored(id, "A.DAT"), Bytes(700, 4)) << id;
+        EXPECT_EQ(Stored(id, "B.DAT"), Bytes(1, 5)) << id;
+    }
+    EXPECT_EQ(autoView.list.lines.size(), 6u);
+    EXPECT_FALSE(work.Has("HISTORY.DAT"));
+    EXPECT_EQ(s.AutoPollCount, 7);
+    EXPECT_EQ(s.HistoryMode, 2);
+    EXPECT_EQ(state.CurHhtId, "001");
+    EXPECT_TRUE(session.HhtListPending());
+    EXPECT_EQ(session.ManualOp(), 'P');
+    Poll(); // polling goes on with the ID of the box
+    EXPECT_FALSE(session.HhtListPending());
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+TEST_F(ManualTransfersTest, NothingStartsOnAPortInUseOrBeforeTheListIsRead)
+{
+    OnPc("A.DAT", "a");
+    StartHandHelds();
+    Connect(); // the list is not read yet
+    window.selectedPc = {"A.DAT"};
+    session.DropOnHht();
+    session.CopyClicked();
+    session.InstallClicked();
+    EXPECT_TRUE(dialogs.jobs.empty());
+
+    Poll();
+    bool autoRan = false;
+    dialogs.runAutoCycle = [&](std::int16_t, const ManualSelection&) { autoRan = true; };
+    window.selectedHht = {};
+    dialogs.deletes = {DelAnswer::Cancel};
+    dialogs.whileAsking = [&] { // an operation is waiting for the operator
+        session.CopyToAllClicked();
+        session.InstallOnAllClicked();
+        session.DropOnHht();
+    };
+    session.DeleteClicked();
+    EXPECT_FALSE(autoRan);
+    EXPECT_TRUE(dialogs.jobs.empty());
+
+    session.DropOnHht(); // now it may
+    EXPECT_TRUE(OnHht(1, "A.DAT"));
+}
+
+} // namespace
+} // namespace tavelin::modes
