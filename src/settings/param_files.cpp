@@ -3,10 +3,14 @@
 #include "numeric.h"
 #include "text_file.h"
 
+#include "paths.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace tavelin::settings {
 
@@ -139,6 +143,26 @@ std::string PaddedNumber(int value, int digits)
     return text;
 }
 
+// The next batch run must find either the old file or the new one whole, so
+// each file is replaced by a rename. A link is followed, so a parameter file
+// shared through a link stays shared; a device or FIFO in its place (or at
+// the link's end) is never replaced.
+bool ReplaceParamFile(const Settings& s, const char* name, const std::vector<std::string>& lines)
+{
+    std::error_code error;
+    std::filesystem::path path = FsPath(s.WorkDir + name);
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+        path = std::filesystem::weakly_canonical(path, error);
+        if (error)
+            return false;
+    }
+    const auto type = std::filesystem::status(path, error).type();
+    if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
+        return false;
+    const auto u8 = path.u8string();
+    return WriteTextLinesAtomically(std::string(u8.begin(), u8.end()), lines);
+}
+
 } // namespace
 
 RsPrmOutcome ReadRsPrm(Settings& s)
@@ -219,7 +243,7 @@ bool WriteRsPrm(const Settings& s)
 {
     const std::string line = s.BaudCode + s.ParityCode + s.DataBitsCode + s.StopBitsCode + s.ComPortCode +
                              PaddedNumber(s.PollTimeout, 3) + PaddedNumber(s.CommTimeout, 4) + s.PortKindCode;
-    return WriteTextLines(s.WorkDir + "RSPRM.DAT", {line}, WriteMode::Replace);
+    return ReplaceParamFile(s, "RSPRM.DAT", {line});
 }
 
 bool WriteHhtPrm(const Settings& s)
@@ -229,15 +253,14 @@ bool WriteHhtPrm(const Settings& s)
         if (!s.HhtIdRange[i].IdFrom.empty())
             lines.push_back(s.HhtIdRange[i].IdFrom + "," + s.HhtIdRange[i].IdTo);
     }
-    return WriteTextLines(s.WorkDir + "HHTPRM.DAT", lines, WriteMode::Replace);
+    return ReplaceParamFile(s, "HHTPRM.DAT", lines);
 }
 
 bool WriteDirPrm(const Settings& s)
 {
-    return WriteTextLines(s.WorkDir + "DIRPRM.DAT",
-                          {s.ApFile, s.DownDir, s.UpDir, UploadModeWord(s.UploadMode),
-                           HistoryModeWord(s.HistoryMode), std::to_string(s.AutoPollCount)},
-                          WriteMode::Replace);
+    return ReplaceParamFile(s, "DIRPRM.DAT",
+                            {s.ApFile, s.DownDir, s.UpDir, UploadModeWord(s.UploadMode),
+                             HistoryModeWord(s.HistoryMode), std::to_string(s.AutoPollCount)});
 }
 
 const char* UploadModeWord(int uploadMode)

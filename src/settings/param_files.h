@@ -2,7 +2,8 @@
 // RSPRM.DAT (communication), HHTPRM.DAT (hand-held ID ranges) and DIRPRM.DAT
 // (paths and modes). Readers fill the settings record and report what went
 // wrong, so the start-up can choose its message and result code; writers
-// rewrite a file from the record (used by the settings dialog).
+// rewrite a file from the record (used by the settings dialog), each through
+// a temporary file and a rename, so a failed write leaves the old file whole.
 #pragma once
 
 #include "app_state.h"
@@ -38,6 +39,7 @@ struct DirPrmOutcome {
 };
 DirPrmOutcome ReadDirPrm(Settings& settings);
 
+// False when the file could not be replaced; it then holds what it held.
 bool WriteRsPrm(const Settings& settings);
 bool WriteHhtPrm(const Settings& settings);
 bool WriteDirPrm(const Settings& settings);
