@@ -156,4 +156,86 @@ inline constexpr std::string_view kA11yDeleteMessage = "File to delete";
 inline constexpr std::string_view kA11yNewName = "New file name";
 inline constexpr std::string_view kA11yIcon = "Program icon";
 
+// Settings dialog (F_Set)
+inline constexpr std::string_view kCaptionSettings = "設定";
+inline constexpr std::string_view kTabComm = "通信条件";
+inline constexpr std::string_view kTabPolling = "ポーリング";
+inline constexpr std::string_view kTabDataFiles = "データファイル";
+inline constexpr std::string_view kButtonOkWide = "ＯＫ";
+inline constexpr std::string_view kFrameBaud = "ボーレイト";
+inline constexpr std::string_view kBaud4800 = "４８００";
+inline constexpr std::string_view kBaud9600 = "９６００";
+inline constexpr std::string_view kBaud19200 = "１９２００";
+inline constexpr std::string_view kBaud38400 = "３８４００";
+inline constexpr std::string_view kBaud115K = "１１５．２Ｋ";
+inline constexpr std::string_view kFrameParity = "パリティ";
+inline constexpr std::string_view kParityEven = "EVEN";
+inline constexpr std::string_view kParityOdd = "ODD";
+inline constexpr std::string_view kParityNone = "NON";
+inline constexpr std::string_view kFrameDataBits = "データ長";
+inline constexpr std::string_view kDataBits7 = "７ビット";
+inline constexpr std::string_view kDataBits8 = "８ビット";
+inline constexpr std::string_view kFrameStopBits = "ストップビット";
+inline constexpr std::string_view kStopBits1 = "１ビット";
+inline constexpr std::string_view kStopBits2 = "２ビット";
+inline constexpr std::string_view kFrameComPort = "ＣＯＭポート";
+inline constexpr std::string_view kCom1 = "ＣＯＭ１";
+inline constexpr std::string_view kCom2 = "ＣＯＭ２";
+inline constexpr std::string_view kCom3 = "ＣＯＭ３";
+inline constexpr std::string_view kCom4 = "ＣＯＭ４";
+inline constexpr std::string_view kFramePortKind = "外部接続";
+inline constexpr std::string_view kPortRs232c = "RS-232C";
+inline constexpr std::string_view kPortOptical = "光通信ﾕﾆｯﾄ";
+inline constexpr std::string_view kPortJetEye = "JetEye PC";
+inline constexpr std::string_view kPortIrlink = "irlink";
+inline constexpr std::string_view kFrameCommTimeout = "通信TimeOut";
+inline constexpr std::string_view kFramePollTimeout = "ポーリングTimeOut";
+inline constexpr std::string_view kLabelMsec = "msec";
+inline constexpr std::string_view kPollingRangePrompt = "ポーリングを行うハンディIDの範囲を指定してください";
+inline constexpr std::string_view kIdRangeTilde = "～";
+inline constexpr std::string_view kLabelApFile = "アプリケーション　ファイル名";
+inline constexpr std::string_view kLabelDownDir = "ダウンロード用　ディレクトリ";
+inline constexpr std::string_view kLabelUpDir = "アップロード用　ディレクトリ";
+inline constexpr std::string_view kButtonBrowse = "参照...";
+inline constexpr std::string_view kFrameSameName = "受信ファイルが同名";
+inline constexpr std::string_view kUpOver = "上書き";
+inline constexpr std::string_view kUpAdd = "追加";
+inline constexpr std::string_view kUpNon = "取り込まない";
+inline constexpr std::string_view kFrameHistory = "履歴ファイル";
+inline constexpr std::string_view kHisNew = "新規作成";
+inline constexpr std::string_view kHisAdd = "追加作成";
+inline constexpr std::string_view kHisNon = "作成しない";
+inline constexpr std::string_view kFramePollCount = "ポーリング回数";
+inline constexpr std::string_view kMsgBadUpDir = "アップロードディレクトリ名が正しくありません";
+inline constexpr std::string_view kMsgBadCommTimeout = "通信TimeOutの値が正しくありません";
+inline constexpr std::string_view kMsgBadPollTimeout = "ポーリングTimeOutの値が正しくありません";
+inline constexpr std::string_view kMsgBadPollCount = "オートモード・ポーリング回数が正しくありません";
+// kMsgBadHhtId (above) when an ID row is wrong
+inline constexpr std::string_view kMsgNoHhtId = "ハンディIDが指定されていません";
+inline constexpr std::string_view kMsgBaudNotGiven = "ボーレートが指定されていません";
+// A path that the parameter file cannot hold as typed (a character outside
+// code page 932 or a line end) would come back from it as another path.
+inline constexpr std::string_view kMsgPathNotStorable = "ファイル名・ディレクトリ名に使用できない文字があります";
+// The serial devices beside the COM port group, and each COM button's device.
+inline constexpr std::string_view kSerialPortsPrefix = "このPCのシリアルポート：";
+inline constexpr std::string_view kSerialPortsNone = "このPCにはシリアルポートが見つかりません";
+inline constexpr std::string_view kComDevicePrefix = "開くデバイス：";
+inline constexpr std::string_view kComDeviceMissing = "（見つかりません）";
+
+// Directory chooser (F_Dir)
+inline constexpr std::string_view kCaptionDirChooser = "ディレクトリ参照";
+inline constexpr std::string_view kPromptApDir = "アプリケーションディレクトリを選択してください";
+inline constexpr std::string_view kPromptDownDir = "ダウンロードディレクトリを選択してください";
+inline constexpr std::string_view kPromptUpDir = "アップロードディレクトリを選択してください";
+
+// Names for screen readers and automation in the settings dialog and the
+// directory chooser.
+inline constexpr std::string_view kA11yIdFrom = "First hand-held ID of range ";
+inline constexpr std::string_view kA11yIdTo = "Last hand-held ID of range ";
+inline constexpr std::string_view kA11ySettingsTabs = "Settings pages";
+inline constexpr std::string_view kA11ySerialPorts = "Serial ports of this PC";
+inline constexpr std::string_view kA11yChooserPrompt = "What to choose";
+inline constexpr std::string_view kA11yChooserDrive = "Drive";
+inline constexpr std::string_view kA11yChooserDirectory = "Directories";
+
 } // namespace tavelin::texts
