@@ -1,0 +1,304 @@
+#include "transfer_dialog.h"
+
+#include "anim_pictures.h"
+#include "controls.h"
+#include "settings/texts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tavelin::ui {
+
+namespace {
+
+// Names for the controls without a caption of their own, and the figures
+// line under the bar.
+constexpr std::string_view kA11yTransferMessage = "Transfer message";
+constexpr std::string_view kA11yTransferProgress = "Transfer progress";
+constexpr std::string_view kA11yTransferFigures = "Bytes done, rate and time left";
+constexpr std::string_view kA11yAnimation = "Transfer animation";
+constexpr std::string_view kA11yUploadQuestion = "File that exists on the PC";
+constexpr std::string_view kFiguresBytes = "%1 / %2 バイト";
+constexpr std::string_view kFiguresRate = "%1/秒";
+constexpr std::string_view kFiguresLeft = "残り %1";
+constexpr std::string_view kFiguresGap = "　　";
+
+// A measured rate needs this much of a file behind it to mean anything.
+constexpr qint64 kRateSettleMs = 500;
+
+QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
+{
+    auto* button = new QPushButton(Q(caption), parent);
+    Name(button, tableName, Q(caption));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QPlainTextEdit* MessageText(QWidget* parent, std::string_view accessibleName, int lines)
+{
+    auto* text = new QPlainTextEdit(parent);
+    Name(text, "TxtMsg", Q(accessibleName));
+    text->setReadOnly(true);
+    text->setFocusPolicy(Qt::ClickFocus);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    const int margins = 2 * (text->frameWidth() + int(std::ceil(text->document()->documentMargin())));
+    text->setFixedHeight(text->fontMetrics().lineSpacing() * lines + margins);
+    return text;
+}
+
+QString Lines(std::string_view text) { return Q(text).replace(QLatin1String("\r\n"), QLatin1String("\n")); }
+
+QString Duration(double seconds)
+{
+    const qint64 whole = qint64(std::ceil(seconds));
+    const qint64 h = whole / 3600, m = whole / 60 % 60, s = whole % 60;
+    return h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'))
+                 : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+// --- F_UploadFile
+
+UploadFileDialog::UploadFileDialog(std::string_view name, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("F_UploadFile"));
+    setWindowTitle(Q(texts::kCaptionUploadQuestion));
+    TxtMsg = MessageText(this, kA11yUploadQuestion, 2);
+    TxtMsg->setPlainText(Lines(std::string(name) + "\r\n" + std::string(texts::kSameNameExistsOnPc)));
+    BtnOver = Button(this, texts::kButtonOverwrite, "BtnOver");
+    BtnAppend = Button(this, texts::kButtonAppend, "BtnAppend");
+    BtnCancel = Button(this, texts::kButtonCancel, "BtnCancel");
+    // Enter keeps the PC's file: replacing it is a click away.
+    BtnCancel->setDefault(true);
+    connect(BtnOver, &QPushButton::clicked, this, [this] { Choose(1); });
+    connect(BtnAppend, &QPushButton::clicked, this, [this] { Choose(2); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { Choose(3); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* button : {BtnOver, BtnAppend, BtnCancel})
+        buttons->addWidget(button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(TxtMsg);
+    layout->addLayout(buttons);
+    BtnCancel->setFocus();
+}
+
+void UploadFileDialog::Choose(int answer)
+{
+    answer_ = answer;
+    accept();
+}
+
+// --- The engines' progress
+
+void LatchedProgress::Restart()
+{
+    startValue_ = value_;
+    sinceStart_.start();
+}
+
+void LatchedProgress::SetMax(std::int64_t value)
+{
+    max_ = value;
+    Restart(); // a new file
+}
+
+void LatchedProgress::SetValue(std::int64_t value)
+{
+    value_ = value;
+    if (value < startValue_ || !sinceStart_.isValid())
+        Restart();
+}
+
+double LatchedProgress::Rate() const
+{
+    if (!sinceStart_.isValid())
+        return -1;
+    const qint64 ms = sinceStart_.elapsed();
+    if (ms < kRateSettleMs || value_ <= startValue_)
+        return -1;
+    return double(value_ - startValue_) * 1000.0 / double(ms);
+}
+
+// --- F_DownDlg, F_UpDlg, F_APInst
+
+TransferDialog::TransferDialog(link::Link& link, modes::TransferJob job, QWidget* parent)
+    : QDialog(parent), link_(link), job_(std::move(job)), bar_(nullptr)
+{
+    switch (job_.kind) {
+    case modes::TransferKind::Download: setObjectName(QStringLiteral("F_DownDlg")); break;
+    case modes::TransferKind::Upload: setObjectName(QStringLiteral("F_UpDlg")); break;
+    case modes::TransferKind::Install: setObjectName(QStringLiteral("F_APInst")); break;
+    }
+    setWindowTitle(Q(modes::TransferCaption(job_.kind)));
+    BuildControls(job_.kind);
+    bar_ = QtProgress(PBar);
+
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(10);
+    TimerPic.setInterval(1000);
+    TimerBar.setInterval(kRefreshMs);
+    connect(&Timer1, &QTimer::timeout, this, &TransferDialog::Timer1_Timer);
+    connect(&TimerPic, &QTimer::timeout, this, &TransferDialog::TimerPic_Timer);
+    connect(&TimerBar, &QTimer::timeout, this, &TransferDialog::TimerBar_Timer);
+    connect(BtnStop, &QPushButton::clicked, this, &TransferDialog::BtnStop_Click);
+}
+
+void TransferDialog::BuildControls(modes::TransferKind kind)
+{
+    const Direction direction = kind == modes::TransferKind::Upload ? Direction::Upload : Direction::Download;
+    Pictures = new QStackedWidget(this);
+    Pictures->setObjectName(QStringLiteral("Pictures"));
+    Image1 = new QLabel(Pictures);
+    Image2 = new QLabel(Pictures);
+    Name(Image1, "Image1", Q(kA11yAnimation));
+    Name(Image2, "Image2", Q(kA11yAnimation));
+    Image1->setPixmap(AnimationPicture(direction, 1));
+    Image2->setPixmap(AnimationPicture(direction, 2));
+    Pictures->addWidget(Image1);
+    Pictures->addWidget(Image2);
+    Pictures->setCurrentWidget(Image1);
+
+    TxtMsg = MessageText(this, kA11yTransferMessage, 2);
+    PBar = new QProgressBar(this);
+    Name(PBar, "PBar", Q(kA11yTransferProgress));
+    LblFigures = new QLabel(this);
+    Name(LblFigures, "LblFigures", Q(kA11yTransferFigures));
+    LblFigures->setAlignment(Qt::AlignCenter);
+    // Wide enough for a large file, so the dialog does not grow as figures change.
+    const QString widest = Q(kFiguresBytes).arg(QLocale().toString(qint64(999999999)), QLocale().toString(qint64(999999999))) +
+                           Q(kFiguresGap) + Q(kFiguresRate).arg(QStringLiteral("999.9 KB")) + Q(kFiguresGap) +
+                           Q(kFiguresLeft).arg(QStringLiteral("99:59:59"));
+    LblFigures->setMinimumWidth(LblFigures->fontMetrics().horizontalAdvance(widest));
+    for (QWidget* shownWhileSending : {static_cast<QWidget*>(PBar), static_cast<QWidget*>(LblFigures)}) {
+        QSizePolicy policy = shownWhileSending->sizePolicy();
+        policy.setRetainSizeWhenHidden(true); // no jumping layout between files
+        shownWhileSending->setSizePolicy(policy);
+        shownWhileSending->hide();
+    }
+    BtnStop = Button(this, texts::kButtonStop, "BtnStop");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Pictures, 0, Qt::AlignHCenter);
+    layout->addWidget(TxtMsg);
+    layout->addWidget(PBar);
+    layout->addWidget(LblFigures);
+    layout->addWidget(BtnStop, 0, Qt::AlignHCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TransferDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (started_)
+        return;
+    started_ = true;
+    Timer1.start();
+    TimerPic.start();
+}
+
+void TransferDialog::Timer1_Timer()
+{
+    if (stopAsked_) { // stopped before it began
+        QDialog::reject();
+        return;
+    }
+    running_ = true;
+    TimerBar.start();
+    modes::RunTransferJob(link_, *this, job_, link_.state.settings.UploadMode);
+    running_ = false;
+    TimerBar.stop();
+    TimerPic.stop();
+    // A stop that came after the last file's engine had returned was for
+    // this job alone: the window's next exchange must not end at once.
+    if (stopAsked_)
+        link_.state.flags.StopRequest = settings::kFalse;
+    done(stopAsked_ ? Rejected : Accepted);
+}
+
+void TransferDialog::TimerPic_Timer()
+{
+    Pictures->setCurrentWidget(Pictures->currentWidget() == Image1 ? Image2 : Image1);
+}
+
+void TransferDialog::BtnStop_Click()
+{
+    stopAsked_ = true;
+    if (running_)
+        link_.state.flags.StopRequest = settings::kTrue;
+}
+
+void TransferDialog::reject()
+{
+    BtnStop_Click();
+    if (!running_) {
+        Timer1.stop();
+        QDialog::reject();
+    }
+    // else the dialog closes when the loop has returned
+}
+
+// Applies what the engines reported since the last tick. QProgressBar paints
+// at once inside setValue and setRange when the change is large enough; with
+// its updates held it is only marked for the next paint, like every other
+// control here.
+void TransferDialog::TimerBar_Timer()
+{
+    const bool visible = progress_.Visible();
+    PBar->setHidden(!visible);
+    LblFigures->setHidden(!visible);
+    if (!visible)
+        return;
+    const Shown now{progress_.Min(), progress_.Max(), progress_.Value()};
+    if (now != shown_) {
+        PBar->setUpdatesEnabled(false);
+        bar_.SetMax(now.max);
+        bar_.SetMin(now.min);
+        bar_.SetValue(now.value);
+        PBar->setUpdatesEnabled(true);
+        shown_ = now;
+    }
+    const QString figures = Figures();
+    if (LblFigures->text() != figures)
+        LblFigures->setText(figures);
+}
+
+QString TransferDialog::Figures() const
+{
+    const QLocale locale;
+    const std::int64_t done = progress_.Value() - progress_.Min();
+    const std::int64_t total = progress_.Max() - progress_.Min();
+    QString text = Q(kFiguresBytes).arg(locale.toString(qint64(done)), locale.toString(qint64(total)));
+    const double rate = progress_.Rate();
+    if (rate > 0) {
+        text += Q(kFiguresGap) +
+                Q(kFiguresRate).arg(locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat));
+        text += Q(kFiguresGap) + Q(kFiguresLeft).arg(Duration(double(std::max<std::int64_t>(total - done, 0)) / rate));
+    }
+    return text;
+}
+
+// --- modes::TransferView
+
+void TransferDialog::SetMessage(std::string_view text) { TxtMsg->setPlainText(Lines(text)); }
+
+void TransferDialog::ShowMessage(std::string_view text) { ShowOkBox(this, text); }
+
+int TransferDialog::AskExistingFile(std::string_view name)
+{
+    UploadFileDialog question(name, this);
+    question.exec();
+    return question.Answer();
+}
+
+} // namespace tavelin::ui

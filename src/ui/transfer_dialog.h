@@ -1,0 +1,123 @@
+// The manual window's progress dialogs, one per kind of job: F_DownDlg
+// (download), F_UpDlg (upload), F_APInst (install). Once shown, a dialog runs
+// its job's loop on the open port and closes itself when the loop returns;
+// 中断, Escape and the window frame ask the loop to stop, and never close
+// the dialog while it runs. Below the bar it shows the bytes done of the
+// file's size, the rate and the time left. Bar and figures are refreshed
+// from a timer, never by the engine's calls, so a fast line never waits for
+// painting. Also F_UploadFile, the question an upload asks when the PC
+// already has a file of that name.
+#pragma once
+
+#include "modes/manual_transfers.h"
+#include "qt_progress.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+
+namespace tavelin::ui {
+
+// F_UploadFile: 1 overwrite, 2 append, 3 leave the PC's file (also when closed
+// by the window frame or Escape).
+class UploadFileDialog final : public QDialog {
+    Q_OBJECT
+public:
+    UploadFileDialog(std::string_view name, QWidget* parent);
+    int Answer() const { return answer_; }
+
+private:
+    void Choose(int answer);
+
+    QPlainTextEdit* TxtMsg = nullptr;
+    QPushButton* BtnOver = nullptr;
+    QPushButton* BtnAppend = nullptr;
+    QPushButton* BtnCancel = nullptr;
+    int answer_ = 3;
+};
+
+// The engines' progress as they report it, kept until the dialog's timer
+// shows it: a report costs a few stores and a clock read.
+class LatchedProgress final : public transfer::ProgressIndicator {
+public:
+    void SetMin(std::int64_t value) override { min_ = value; }
+    void SetMax(std::int64_t value) override;
+    void SetValue(std::int64_t value) override;
+    void SetVisible(bool visible) override { visible_ = visible; }
+
+    std::int64_t Min() const { return min_; }
+    std::int64_t Max() const { return max_; }
+    std::int64_t Value() const { return value_; }
+    bool Visible() const { return visible_; }
+    // Bytes a second since the file began; negative until there is a measure.
+    double Rate() const;
+
+private:
+    void Restart();
+
+    std::int64_t min_ = 0, max_ = 0, value_ = 0, startValue_ = 0;
+    bool visible_ = false;
+    QElapsedTimer sinceStart_;
+};
+
+class TransferDialog final : public QDialog, public modes::TransferView {
+    Q_OBJECT
+public:
+    static constexpr int kRefreshMs = 50;
+
+    TransferDialog(link::Link& link, modes::TransferJob job, QWidget* parent);
+
+    // modes::TransferView
+    void SetMessage(std::string_view text) override;
+    transfer::ProgressIndicator& Progress() override { return progress_; }
+    void ShowMessage(std::string_view text) override;
+    int AskExistingFile(std::string_view name) override;
+
+    bool Running() const { return running_; }
+
+public slots:
+    void reject() override; // Escape and the window frame
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls(modes::TransferKind kind);
+    void Timer1_Timer();
+    void TimerPic_Timer();
+    void TimerBar_Timer();
+    void BtnStop_Click();
+    QString Figures() const;
+
+    link::Link& link_;
+    modes::TransferJob job_;
+    QStackedWidget* Pictures = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QPlainTextEdit* TxtMsg = nullptr;
+    QProgressBar* PBar = nullptr;
+    QLabel* LblFigures = nullptr;
+    QPushButton* BtnStop = nullptr;
+    QTimer Timer1;
+    QTimer TimerPic;
+    QTimer TimerBar;
+
+    struct Shown {
+        std::int64_t min = 0, max = -1, value = -1;
+        bool operator==(const Shown&) const = default;
+    };
+    LatchedProgress progress_;
+    QtProgress bar_;
+    Shown shown_;
+    bool started_ = false;
+    bool running_ = false;
+    bool stopAsked_ = false;
+};
+
+} // namespace tavelin::ui
