@@ -25,6 +25,7 @@ AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSe
     : QWidget(parent), link_(link), history_(nullptr, true), progress_(nullptr),
       cycle_(link, *this, std::move(selection))
 {
+    setObjectName(QStringLiteral("F_Auto"));
     setWindowTitle(caption);
     BuildControls();
     history_ = QtHistoryList(LbHistory, true);

@@ -1,9 +1,12 @@
 #include "manual_dialogs.h"
 
+#include "auto_window.h"
 #include "controls.h"
 #include "program_icon.h"
 #include "settings/texts.h"
+#include "transfer_dialog.h"
 
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -139,5 +142,26 @@ std::optional<std::string> QtManualDialogs::AskNewName(modes::RenameSide side, s
 }
 
 void QtManualDialogs::ShowMessage(std::string_view text, std::string_view details) { ShowOkBox(parent_, text, details); }
+
+void QtManualDialogs::RunTransfer(const modes::TransferJob& job)
+{
+    TransferDialog dialog(link_, job, parent_);
+    dialog.exec();
+}
+
+void QtManualDialogs::RunAutoCycle(std::int16_t runMode, const modes::ManualSelection& selection)
+{
+    AutoWindow window(link_, Q(modes::AutoRunCaption(runMode)), selection);
+    window.setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    bool closed = false;
+    QObject::connect(&window, &AutoWindow::Closed, &loop, [&] {
+        closed = true;
+        loop.quit();
+    });
+    window.show();
+    if (!closed)
+        loop.exec(QEventLoop::DialogExec);
+}
 
 } // namespace tavelin::ui

@@ -1,7 +1,9 @@
 // The small modal dialogs of the manual window: F_Del (confirm a deletion),
 // F_Ren (a new file name), F_Ver (the version), and the adapter through
-// which the manual session asks the operator. A dialog closed by its window
-// frame or Escape answers Cancel.
+// which the manual session asks the operator and opens its transfer windows
+// (the progress dialogs of transfer_dialog.h, and the automatic window for
+// copy and install to all). A dialog closed by its window frame or Escape
+// answers Cancel.
 #pragma once
 
 #include "modes/manual_session.h"
@@ -60,12 +62,17 @@ private:
 
 class QtManualDialogs final : public modes::ManualDialogs {
 public:
-    explicit QtManualDialogs(QWidget* parent) : parent_(parent) {}
+    QtManualDialogs(link::Link& link, QWidget* parent) : link_(link), parent_(parent) {}
     modes::DelAnswer AskDelete(std::string_view name) override;
     std::optional<std::string> AskNewName(modes::RenameSide side, std::string_view name) override;
     void ShowMessage(std::string_view text, std::string_view details) override;
+    void RunTransfer(const modes::TransferJob& job) override;
+    // The automatic window is a top-level window of its own, modal to the
+    // whole program; the run uses the port the manual window holds open.
+    void RunAutoCycle(std::int16_t runMode, const modes::ManualSelection& selection) override;
 
 private:
+    link::Link& link_;
     QWidget* parent_;
 };
 

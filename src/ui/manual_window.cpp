@@ -1,6 +1,7 @@
 #include "manual_window.h"
 
 #include "controls.h"
+#include "file_drag.h"
 #include "pc_pane.h"
 #include "program_icon.h"
 #include "settings/paths.h"
@@ -65,7 +66,7 @@ void QtHhtFileList::AddItem(const std::string& text, std::int64_t itemData)
 void QtLineText::SetText(std::string_view text) { line_->setText(Q(text)); }
 
 ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
-    : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(this),
+    : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(link, this),
       session_(link, *this, dialogs_)
 {
     setObjectName(QStringLiteral("F_Manual"));
@@ -115,6 +116,10 @@ void ManualWindow::BuildControls()
     pcPane_->FileList()->installEventFilter(this);
     LbHHTFile->installEventFilter(this);
 
+    new FileDropTarget(LbHHTFile, pcPane_->FileList()->objectName(),
+                       [this] { Run([this] { session_.DropOnHht(); }); });
+    new FileDropTarget(pcPane_->FileList(), LbHHTFile->objectName(), [this] { Run([this] { session_.DropOnPc(); }); });
+
     setTabOrder(CbHHTID, BtnStart);
     setTabOrder(BtnStart, LbHHTFile);
     BtnStart->setFocus();
@@ -141,7 +146,7 @@ QWidget* ManualWindow::BuildHhtPane()
     TxtHHTFree = ReadOnlyLine(Frame2, "TxtHHTFree", texts::kA11yFreeBytes);
     TxtHHTFree->setAlignment(Qt::AlignRight);
     Label2->setBuddy(TxtHHTFree);
-    LbHHTFile = new QTreeWidget(Frame2);
+    LbHHTFile = new HhtFileTree(Frame2);
     Name(LbHHTFile, "LbHHTFile", Q(texts::kA11yHhtFiles));
     LbHHTFile->setColumnCount(2);
     LbHHTFile->setHeaderHidden(true);
@@ -191,8 +196,10 @@ QWidget* ManualWindow::BuildButtons()
     connect(BtnDir, &QPushButton::clicked, this, [this] { Run([this] { session_.DirClicked(); }); });
     connect(BtnDel, &QPushButton::clicked, this, [this] { Run([this] { session_.DeleteClicked(); }); });
     connect(BtnRen, &QPushButton::clicked, this, [this] { Run([this] { session_.RenameClicked(); }); });
-    for (QPushButton* button : {BtnCopy, BtnInst, BtnADown, BtnAInst})
-        connect(button, &QPushButton::clicked, this, &ManualWindow::NotYetAvailable);
+    connect(BtnCopy, &QPushButton::clicked, this, [this] { Run([this] { session_.CopyClicked(); }); });
+    connect(BtnInst, &QPushButton::clicked, this, [this] { Run([this] { session_.InstallClicked(); }); });
+    connect(BtnADown, &QPushButton::clicked, this, [this] { Run([this] { session_.CopyToAllClicked(); }); });
+    connect(BtnAInst, &QPushButton::clicked, this, [this] { Run([this] { session_.InstallOnAllClicked(); }); });
     connect(BtnEnd, &QPushButton::clicked, this, &QWidget::close);
     return row;
 }
@@ -255,6 +262,10 @@ void ManualWindow::SetOperationEnabled(OpButton button, bool enabled)
     case OpButton::Dir: BtnDir->setEnabled(enabled); break;
     case OpButton::Del: BtnDel->setEnabled(enabled); break;
     case OpButton::Ren: BtnRen->setEnabled(enabled); break;
+    case OpButton::Copy: BtnCopy->setEnabled(enabled); break;
+    case OpButton::Inst: BtnInst->setEnabled(enabled); break;
+    case OpButton::ADown: BtnADown->setEnabled(enabled); break;
+    case OpButton::AInst: BtnAInst->setEnabled(enabled); break;
     }
 }
 
@@ -280,15 +291,15 @@ std::string ManualWindow::IdText() { return CbHHTID->currentText().toStdString()
 
 void ManualWindow::SetIdText(std::string_view text) { CbHHTID->setEditText(Q(text)); }
 
-std::vector<std::string> ManualWindow::SelectedHhtFiles()
+std::vector<modes::HhtFileEntry> ManualWindow::SelectedHhtFiles()
 {
-    std::vector<std::string> names;
+    std::vector<modes::HhtFileEntry> files;
     for (int row = 0; row < LbHHTFile->topLevelItemCount(); ++row) {
         const QTreeWidgetItem* item = LbHHTFile->topLevelItem(row);
         if (item->isSelected())
-            names.push_back(item->text(0).toStdString());
+            files.push_back({item->text(0).toStdString(), item->data(0, Qt::UserRole).toLongLong()});
     }
-    return names;
+    return files;
 }
 
 std::vector<std::string> ManualWindow::SelectedPcFiles() { return pcPane_->SelectedFiles(); }

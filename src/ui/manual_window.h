@@ -2,7 +2,8 @@
 // connected hand-held on the right ("HANDY TERMINAL"), the operation buttons
 // and the menus. It owns nothing of the logic: its timers, buttons and ID box
 // drive modes::ManualSession, and its controls serve as the session's
-// ManualView. Every control carries its table name as object name and
+// ManualView. Files dragged from one list to the other are copied that way
+// (file_drag.h). Every control carries its table name as object name and
 // accessible description.
 #pragma once
 
@@ -63,7 +64,7 @@ public:
     modes::TextView& FreeSpace() override { return freeSpace_; }
     std::string IdText() override;
     void SetIdText(std::string_view text) override;
-    std::vector<std::string> SelectedHhtFiles() override;
+    std::vector<modes::HhtFileEntry> SelectedHhtFiles() override;
     std::vector<std::string> SelectedPcFiles() override;
     std::string PcDirectory() override;
     void RefreshPcFiles() override;

@@ -1,6 +1,7 @@
 #include "pc_pane.h"
 
 #include "controls.h"
+#include "file_drag.h"
 #include "modes/pc_files.h"
 #include "settings/texts.h"
 
@@ -75,7 +76,7 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
     for (int column = 1; column < model_->columnCount(); ++column)
         FcDir->hideColumn(column);
     FcDir->setHeaderHidden(true);
-    FcFile = new QListWidget(this);
+    FcFile = new PcFileList(this);
     Name(FcFile, "FcFile", Q(texts::kA11yPcFiles));
     FcFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
 

@@ -1,7 +1,8 @@
 // The PC side of the manual window (FcDrive, FcDir, FcFile): the drives (on
 // Linux the mounted file systems a user can browse, root first; on Windows
 // the drive letters), the directory tree without hidden directories, and the
-// plain files of the chosen directory, several of which can be selected.
+// plain files of the chosen directory, several of which can be selected
+// and dragged to the hand-held list.
 #pragma once
 
 #include <QDeadlineTimer>
