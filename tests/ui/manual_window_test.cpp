@@ -1,6 +1,7 @@
 // The operator's window with the real Qt serial port, over a pseudo-terminal
 // to the simulated hand-held executable: connect, see the list, close while a
-// list is being read. And the two small dialogs' own rules.
+// list is being read. And the small dialogs' own rules.
+#include "link/memory_port.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "settings/codepage.h"
@@ -10,6 +11,7 @@
 #include "temp_dir.h"
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
+#include "ui/transfer_dialog.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -34,6 +36,14 @@ template <typename T> T* ShownWindow()
             return found;
     return nullptr;
 }
+
+// The dialogs alone: a link that nothing uses.
+struct IdleLink {
+    settings::AppState state;
+    link::VirtualPump pump;
+    link::MemoryPort port{pump};
+    link::Link link{port, pump, state};
+};
 
 } // namespace
 
@@ -104,7 +114,8 @@ private slots:
 
     void deleteDialogClosedByItsFrameIsACancel()
     {
-        ui::QtManualDialogs dialogs(nullptr);
+        IdleLink idle;
+        ui::QtManualDialogs dialogs(idle.link, nullptr);
         QTimer::singleShot(0, [] {
             auto* dialog = ShownWindow<ui::DeleteDialog>();
             QVERIFY(dialog);
@@ -113,9 +124,22 @@ private slots:
         QCOMPARE(dialogs.AskDelete("A.TXT"), modes::DelAnswer::Cancel);
     }
 
+    void uploadQuestionClosedByItsFrameLeavesThePcFile()
+    {
+        ui::UploadFileDialog question("UP.DAT", nullptr);
+        QTimer::singleShot(0, [&] { question.close(); });
+        question.exec();
+        QCOMPARE(question.Answer(), 3);
+        ui::UploadFileDialog escaped("UP.DAT", nullptr);
+        QTimer::singleShot(0, [&] { QTest::keyClick(&escaped, Qt::Key_Escape); });
+        escaped.exec();
+        QCOMPARE(escaped.Answer(), 3);
+    }
+
     void renameDialogKeepsAskingForAUsableHandHeldName()
     {
-        ui::QtManualDialogs dialogs(nullptr);
+        IdleLink idle;
+        ui::QtManualDialogs dialogs(idle.link, nullptr);
         bool refused = false;
         QTimer::singleShot(0, [&] {
             auto* dialog = ShownWindow<ui::RenameDialog>();
