@@ -220,6 +220,7 @@ inline constexpr std::string_view kMsgPathNotStorable = "ファイル名・デ�
 inline constexpr std::string_view kSerialPortsPrefix = "このPCのシリアルポート：";
 inline constexpr std::string_view kSerialPortsNone = "このPCにはシリアルポートが見つかりません";
 inline constexpr std::string_view kComDevicePrefix = "開くデバイス：";
+inline constexpr std::string_view kComDeviceFound = "（あり）";
 inline constexpr std::string_view kComDeviceMissing = "（見つかりません）";
 
 // Directory chooser (F_Dir)

@@ -1,0 +1,442 @@
+#include "settings_dialog.h"
+
+#include "controls.h"
+#include "dir_dialog.h"
+#include "link/port_names.h"
+#include "settings/texts.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSerialPortInfo>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace tavelin::ui {
+
+namespace {
+
+struct Option {
+    std::string_view caption;
+    const char* tableName;
+    const char* code;
+};
+
+// A frame of option buttons laid out in a column, `beside` (if any) to its
+// right. The accessible name of each button carries the frame's caption,
+// which a screen reader would otherwise not say with it.
+QGroupBox* OptionFrame(QWidget* parent, std::string_view caption, std::initializer_list<Option> options, OptionGroup& out,
+                       QWidget* beside = nullptr)
+{
+    auto* frame = new QGroupBox(Q(caption), parent);
+    auto* column = new QVBoxLayout;
+    out.group = new QButtonGroup(frame);
+    for (const Option& option : options) {
+        auto* button = new QRadioButton(Q(option.caption), frame);
+        Name(button, option.tableName, Q(caption) + QLatin1Char(' ') + Q(option.caption));
+        out.group->addButton(button, int(out.buttons.size()));
+        out.buttons.push_back(button);
+        out.codes.emplace_back(option.code);
+        column->addWidget(button);
+    }
+    column->addStretch(1);
+    auto* row = new QHBoxLayout(frame);
+    row->addLayout(column);
+    if (beside) {
+        row->addSpacing(frame->fontMetrics().averageCharWidth() * 2);
+        row->addWidget(beside, 1);
+    }
+    return frame;
+}
+
+QLineEdit* Box(QWidget* parent, const char* tableName, const QString& accessibleName, int characters)
+{
+    auto* box = new QLineEdit(parent);
+    Name(box, tableName, accessibleName);
+    // As wide as what it holds, in the dialog's own font; a short number
+    // does not need a long box.
+    const int width = box->fontMetrics().horizontalAdvance(QString(characters + 3, QLatin1Char('0')));
+    box->setMinimumWidth(width);
+    if (characters <= 5)
+        box->setMaximumWidth(width);
+    return box;
+}
+
+QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName, const QString& accessibleName)
+{
+    auto* button = new QPushButton(Q(caption), parent);
+    Name(button, tableName, accessibleName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A time-out frame: the box and "msec" after it.
+QGroupBox* TimeoutFrame(QWidget* parent, std::string_view caption, QLineEdit*& box, const char* tableName)
+{
+    auto* frame = new QGroupBox(Q(caption), parent);
+    box = Box(frame, tableName, Q(caption) + QStringLiteral(" (msec)"), 4);
+    auto* unit = new QLabel(Q(texts::kLabelMsec), frame);
+    unit->setBuddy(box);
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(box);
+    row->addWidget(unit);
+    row->addStretch(1);
+    return frame;
+}
+
+// The device COMn opens and whether the system has it, for its tooltip.
+QString ComDeviceTip(int commPort)
+{
+    const std::string device = link::PortDeviceName(commPort);
+    QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device);
+#ifdef Q_OS_WIN
+    bool exists = false;
+    const QString name = QStringLiteral("COM%1").arg(commPort);
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        exists = exists || info.portName().compare(name, Qt::CaseInsensitive) == 0;
+#else
+    const std::string variable = "TAVELIN_COM" + std::to_string(commPort);
+    if (const char* set = std::getenv(variable.c_str()); set && *set)
+        tip += QStringLiteral(" (%1)").arg(QString::fromStdString(variable));
+    std::error_code error;
+    const bool exists = std::filesystem::exists(std::filesystem::path(device), error);
+#endif
+    return tip + QLatin1Char('\n') + Q(exists ? texts::kComDeviceFound : texts::kComDeviceMissing);
+}
+
+QString SerialPortsText()
+{
+    QStringList names;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        names << info.portName();
+#else
+        names << info.systemLocation();
+#endif
+    }
+    names.sort();
+    if (names.isEmpty())
+        return Q(texts::kSerialPortsNone);
+    return Q(texts::kSerialPortsPrefix) + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+void OptionGroup::Select(const std::string& code)
+{
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == code) {
+            buttons[i]->setChecked(true);
+            return;
+        }
+    }
+}
+
+std::string OptionGroup::Selected() const
+{
+    const int id = group->checkedId();
+    return id >= 0 ? codes[std::size_t(id)] : std::string();
+}
+
+void CentreOnScreen(QWidget* dialog)
+{
+    const QScreen* screen = dialog->screen() ? dialog->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    dialog->move(area.center() - dialog->rect().center());
+}
+
+SettingsDialog::SettingsDialog(settings::AppState& state, QWidget* parent) : QDialog(parent), state_(state)
+{
+    setObjectName(QStringLiteral("F_Set"));
+    setWindowTitle(Q(texts::kCaptionSettings));
+    STabSet = new QTabWidget(this);
+    Name(STabSet, "STabSet", Q(texts::kA11ySettingsTabs));
+    STabSet->addTab(BuildCommPage(), Q(texts::kTabComm));
+    STabSet->addTab(BuildPollingPage(), Q(texts::kTabPolling));
+    STabSet->addTab(BuildDataPage(), Q(texts::kTabDataFiles));
+
+    BtnOk = Button(this, texts::kButtonOkWide, "BtnOk", Q(texts::kButtonOkWide));
+    BtnCancel = Button(this, texts::kButtonCancel, "BtnCancel", Q(texts::kButtonCancel));
+    BtnOk->setDefault(true);
+    connect(BtnOk, &QPushButton::clicked, this, &SettingsDialog::BtnOk_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BtnOk);
+    buttons->addWidget(BtnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(STabSet);
+    layout->addLayout(buttons);
+    Form_Load();
+}
+
+QWidget* SettingsDialog::BuildCommPage()
+{
+    auto* page = new QWidget;
+    QGroupBox* baud = OptionFrame(page, texts::kFrameBaud,
+                                  {{texts::kBaud4800, "OBtB48", "0"},
+                                   {texts::kBaud9600, "OBtB96", "1"},
+                                   {texts::kBaud19200, "OBtB192", "2"},
+                                   {texts::kBaud38400, "OBtB384", "3"},
+                                   {texts::kBaud115K, "OBtB115K", "5"}},
+                                  baud_);
+    QGroupBox* parity = OptionFrame(page, texts::kFrameParity,
+                                    {{texts::kParityEven, "OBtPEve", "0"},
+                                     {texts::kParityOdd, "OBtPOdd", "1"},
+                                     {texts::kParityNone, "OBtPNon", "2"}},
+                                    parity_);
+    QGroupBox* dataBits = OptionFrame(page, texts::kFrameDataBits,
+                                      {{texts::kDataBits7, "OBtD7", "0"}, {texts::kDataBits8, "OBtD8", "1"}}, dataBits_);
+    QGroupBox* stopBits = OptionFrame(page, texts::kFrameStopBits,
+                                      {{texts::kStopBits1, "OBtS1", "0"}, {texts::kStopBits2, "OBtS2", "1"}}, stopBits_);
+    // The system's serial devices beside the COM buttons, so the operator
+    // sees which ones this PC has.
+    serialPorts_ = new QLabel(SerialPortsText(), page);
+    serialPorts_->setObjectName(QStringLiteral("SerialPorts"));
+    serialPorts_->setAccessibleName(Q(texts::kA11ySerialPorts));
+    serialPorts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    serialPorts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QGroupBox* com = OptionFrame(page, texts::kFrameComPort,
+                                 {{texts::kCom1, "OBtCom1", "0"},
+                                  {texts::kCom2, "OBtCom2", "1"},
+                                  {texts::kCom3, "OBtCom3", "2"},
+                                  {texts::kCom4, "OBtCom4", "3"}},
+                                 comPort_, serialPorts_);
+    for (std::size_t i = 0; i < comPort_.buttons.size(); ++i)
+        comPort_.buttons[i]->setToolTip(ComDeviceTip(int(i) + 1));
+
+    QGroupBox* portKind = OptionFrame(page, texts::kFramePortKind,
+                                      {{texts::kPortRs232c, "OBtO232C", "0"},
+                                       {texts::kPortOptical, "OBtOOPT", "1"},
+                                       {texts::kPortJetEye, "OBtOJET", "2"},
+                                       {texts::kPortIrlink, "OBtOIRL", "3"}},
+                                      portKind_);
+    QGroupBox* commTimeout = TimeoutFrame(page, texts::kFrameCommTimeout, TxtRSTOut, "TxtRSTOut");
+    QGroupBox* pollTimeout = TimeoutFrame(page, texts::kFramePollTimeout, TxtPTOut, "TxtPTOut");
+
+    connect(baud_.group, &QButtonGroup::idClicked, this, &SettingsDialog::Baud_Click);
+    connect(baud_.group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            Baud_Click(id);
+    });
+    connect(portKind_.group, &QButtonGroup::idClicked, this, &SettingsDialog::PortKind_Click);
+    connect(portKind_.group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            PortKind_Click(id);
+    });
+
+    auto* timeouts = new QVBoxLayout;
+    timeouts->addWidget(commTimeout);
+    timeouts->addWidget(pollTimeout);
+    timeouts->addStretch(1);
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(baud, 0, 0);
+    grid->addWidget(parity, 0, 1);
+    grid->addWidget(dataBits, 0, 2);
+    grid->addWidget(stopBits, 0, 3);
+    grid->addWidget(com, 1, 0, 1, 2);
+    grid->addWidget(portKind, 1, 2);
+    grid->addLayout(timeouts, 1, 3);
+    grid->setRowStretch(2, 1);
+    return page;
+}
+
+QWidget* SettingsDialog::BuildPollingPage()
+{
+    auto* page = new QWidget;
+    auto* prompt = new QLabel(Q(texts::kPollingRangePrompt), page);
+    prompt->setWordWrap(true);
+    auto* rows = new QGridLayout;
+    for (int i = 0; i < settings::kIdRows; ++i) {
+        const QByteArray from = "TxtIDS" + QByteArray::number(i);
+        const QByteArray to = "TxtIDE" + QByteArray::number(i);
+        auto* label = new QLabel(Q(texts::kLabelHandyId), page);
+        TxtIDS.push_back(Box(page, from.constData(), Q(texts::kA11yIdFrom) + QString::number(i + 1), 3));
+        TxtIDE.push_back(Box(page, to.constData(), Q(texts::kA11yIdTo) + QString::number(i + 1), 3));
+        label->setBuddy(TxtIDS.back());
+        rows->addWidget(label, i, 0);
+        rows->addWidget(TxtIDS.back(), i, 1);
+        rows->addWidget(new QLabel(Q(texts::kIdRangeTilde), page), i, 2);
+        rows->addWidget(TxtIDE.back(), i, 3);
+    }
+    rows->setColumnStretch(4, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(prompt);
+    layout->addLayout(rows);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* SettingsDialog::BuildDataPage()
+{
+    auto* page = new QWidget;
+    auto* paths = new QGridLayout;
+    const struct {
+        std::string_view caption;
+        QLineEdit*& box;
+        const char* boxName;
+        QPushButton*& button;
+        const char* buttonName;
+        settings::DirTarget target;
+    } rows[] = {
+        {texts::kLabelApFile, TxtDirAP, "TxtDirAP", BtnDirA, "BtnDirA", settings::DirTarget::ApFile},
+        {texts::kLabelDownDir, TxtDirDown, "TxtDirDown", BtnDirD, "BtnDirD", settings::DirTarget::DownDir},
+        {texts::kLabelUpDir, TxtDirUp, "TxtDirUp", BtnDirU, "BtnDirU", settings::DirTarget::UpDir},
+    };
+    int line = 0;
+    for (const auto& row : rows) {
+        auto* label = new QLabel(Q(row.caption), page);
+        row.box = Box(page, row.boxName, Q(row.caption), 40);
+        label->setBuddy(row.box);
+        row.button = Button(page, texts::kButtonBrowse, row.buttonName, Q(row.caption) + QLatin1Char(' ') + Q(texts::kButtonBrowse));
+        paths->addWidget(label, line++, 0, 1, 2);
+        paths->addWidget(row.box, line, 0);
+        paths->addWidget(row.button, line++, 1);
+        QLineEdit* box = row.box;
+        const settings::DirTarget target = row.target;
+        connect(row.button, &QPushButton::clicked, this, [this, target, box] { ChooseInto(target, box); });
+    }
+    paths->setColumnStretch(0, 1);
+
+    QGroupBox* sameName = OptionFrame(page, texts::kFrameSameName,
+                                      {{texts::kUpOver, "OBtUpOver", "1"},
+                                       {texts::kUpAdd, "OBtUpAdd", "2"},
+                                       {texts::kUpNon, "OBtUpNon", "3"}},
+                                      uploadMode_);
+    QGroupBox* history = OptionFrame(page, texts::kFrameHistory,
+                                     {{texts::kHisNew, "OBtHisNew", "1"},
+                                      {texts::kHisAdd, "OBtHisAdd", "2"},
+                                      {texts::kHisNon, "OBtHisNon", "3"}},
+                                     historyMode_);
+    auto* count = new QGroupBox(Q(texts::kFramePollCount), page);
+    TxtRetry = Box(count, "TxtRetry", Q(texts::kFramePollCount), 2);
+    auto* countColumn = new QVBoxLayout(count);
+    countColumn->addWidget(TxtRetry);
+    countColumn->addStretch(1);
+
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(sameName);
+    frames->addWidget(history);
+    frames->addWidget(count);
+    frames->addStretch(1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(paths);
+    layout->addLayout(frames);
+    layout->addStretch(1);
+    return page;
+}
+
+void SettingsDialog::Form_Load()
+{
+    const settings::SettingsForm form = settings::FormFromSettings(state_.settings);
+    baud_.Select(form.baudCode); // its click puts in the default time-out, replaced below
+    parity_.Select(form.parityCode);
+    dataBits_.Select(form.dataBitsCode);
+    stopBits_.Select(form.stopBitsCode);
+    comPort_.Select(form.comPortCode);
+    TxtPTOut->setText(Q(form.pollTimeout));
+    TxtRSTOut->setText(Q(form.commTimeout));
+    for (int i = 0; i < settings::kIdRows; ++i) {
+        TxtIDS[i]->setText(Q(form.idFrom[i]));
+        TxtIDE[i]->setText(Q(form.idTo[i]));
+    }
+    TxtDirAP->setText(Q(form.apFile));
+    TxtDirDown->setText(Q(form.downDir));
+    TxtDirUp->setText(Q(form.upDir));
+    TxtRetry->setText(Q(form.retry));
+    uploadMode_.Select(std::to_string(form.uploadMode));
+    historyMode_.Select(std::to_string(form.historyMode));
+    portKind_.Select(form.portKindCode); // last: its click enables the baud buttons it allows
+}
+
+settings::SettingsForm SettingsDialog::Form() const
+{
+    settings::SettingsForm form;
+    form.baudCode = baud_.Selected();
+    form.parityCode = parity_.Selected();
+    form.dataBitsCode = dataBits_.Selected();
+    form.stopBitsCode = stopBits_.Selected();
+    form.comPortCode = comPort_.Selected();
+    form.portKindCode = portKind_.Selected();
+    form.commTimeout = TxtRSTOut->text().toStdString();
+    form.pollTimeout = TxtPTOut->text().toStdString();
+    for (int i = 0; i < settings::kIdRows; ++i) {
+        form.idFrom[i] = TxtIDS[i]->text().toStdString();
+        form.idTo[i] = TxtIDE[i]->text().toStdString();
+    }
+    form.apFile = TxtDirAP->text().toStdString();
+    form.downDir = TxtDirDown->text().toStdString();
+    form.upDir = TxtDirUp->text().toStdString();
+    form.retry = TxtRetry->text().toStdString();
+    const std::string upload = uploadMode_.Selected();
+    const std::string history = historyMode_.Selected();
+    form.uploadMode = upload.empty() ? 0 : upload[0] - '0';
+    form.historyMode = history.empty() ? 0 : history[0] - '0';
+    return form;
+}
+
+void SettingsDialog::BtnOk_Click()
+{
+    settings::SettingsForm form = Form();
+    const settings::OkOutcome outcome = settings::ApplySettingsForm(form, state_);
+    TxtRSTOut->setText(Q(form.commTimeout)); // raised for the slow rates
+    if (outcome.end != settings::OkEnd::Refused)
+        saved_ = true;
+    if (!outcome.message.empty()) {
+        ShowOkBox(this, outcome.message);
+        return; // stays open
+    }
+    accept();
+}
+
+void SettingsDialog::Baud_Click(int index)
+{
+    TxtRSTOut->setText(Q(settings::DefaultCommTimeout(baud_.codes[std::size_t(index)])));
+}
+
+void SettingsDialog::PortKind_Click(int index)
+{
+    const auto enabled = settings::BaudButtonsFor(portKind_.codes[std::size_t(index)]);
+    for (std::size_t i = 0; i < enabled.size(); ++i) {
+        if (enabled[i])
+            baud_.buttons[i]->setEnabled(*enabled[i]); // a disabled button keeps its selection
+    }
+}
+
+void SettingsDialog::ChooseInto(settings::DirTarget target, QLineEdit* box)
+{
+    if (const auto chosen = ChooseDirectory(this, target, box->text()))
+        box->setText(*chosen);
+}
+
+void SettingsDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!centred_) {
+        centred_ = true;
+        CentreOnScreen(this);
+    }
+}
+
+bool ShowSettingsDialog(QWidget* parent, settings::AppState& state)
+{
+    SettingsDialog dialog(state, parent);
+    dialog.exec();
+    return dialog.Saved();
+}
+
+} // namespace tavelin::ui

@@ -1,0 +1,88 @@
+// F_Set, the settings dialog: three pages (communication, polling IDs, data
+// files) over the settings record, OK and Cancel below them. It copies its
+// controls into a settings::SettingsForm and leaves every decision to
+// settings::ApplySettingsForm; closing it by its window frame or Escape is
+// Cancel. Each COM button's tooltip names the device it opens, and a line
+// beside the COM buttons lists the serial devices the system has.
+#pragma once
+
+#include "settings/app_state.h"
+#include "settings/settings_form.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace tavelin::ui {
+
+// Option buttons of one frame, each standing for a code.
+struct OptionGroup {
+    QButtonGroup* group = nullptr;
+    std::vector<QRadioButton*> buttons;
+    std::vector<std::string> codes;
+
+    void Select(const std::string& code); // a code without a button selects nothing
+    std::string Selected() const;         // empty when none is selected
+};
+
+class SettingsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    SettingsDialog(settings::AppState& state, QWidget* parent);
+
+    // True once OK has updated the record, also when the dialog stayed open
+    // after that for the baud rate.
+    bool Saved() const { return saved_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* BuildCommPage();
+    QWidget* BuildPollingPage();
+    QWidget* BuildDataPage();
+    void Form_Load();
+    settings::SettingsForm Form() const;
+    void BtnOk_Click();
+    void Baud_Click(int index);     // OBtB48_Click ... OBtB115K_Click
+    void PortKind_Click(int index); // OBtO232C_Click ... OBtOIRL_Click
+    void ChooseInto(settings::DirTarget target, QLineEdit* box);
+
+    settings::AppState& state_;
+    bool saved_ = false;
+    bool centred_ = false;
+
+    QTabWidget* STabSet = nullptr;
+    OptionGroup baud_, parity_, dataBits_, stopBits_, comPort_, portKind_, uploadMode_, historyMode_;
+    QLabel* serialPorts_ = nullptr;
+    QLineEdit* TxtRSTOut = nullptr;
+    QLineEdit* TxtPTOut = nullptr;
+    std::vector<QLineEdit*> TxtIDS;
+    std::vector<QLineEdit*> TxtIDE;
+    QLineEdit* TxtDirAP = nullptr;
+    QLineEdit* TxtDirDown = nullptr;
+    QLineEdit* TxtDirUp = nullptr;
+    QPushButton* BtnDirA = nullptr;
+    QPushButton* BtnDirD = nullptr;
+    QPushButton* BtnDirU = nullptr;
+    QLineEdit* TxtRetry = nullptr;
+    QPushButton* BtnOk = nullptr;
+    QPushButton* BtnCancel = nullptr;
+};
+
+// Opens F_Set modally over `parent`; true when OK saved new settings into
+// the record (and the parameter files).
+bool ShowSettingsDialog(QWidget* parent, settings::AppState& state);
+
+// Centres a dialog on the screen it is shown on.
+void CentreOnScreen(QWidget* dialog);
+
+} // namespace tavelin::ui

@@ -1,0 +1,318 @@
+// The settings dialog and its directory chooser on the offscreen platform:
+// what they show, OK and its messages, the files written, Cancel by the
+// window frame, and the dialog opened from the manual window's menu.
+#include "link/qt/qt_event_pump.h"
+#include "link/qt/qt_serial_port.h"
+#include "settings/param_files.h"
+#include "temp_dir.h"
+#include "ui/dir_dialog.h"
+#include "ui/manual_window.h"
+#include "ui/settings_dialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStorageInfo>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <filesystem>
+#include <functional>
+
+using namespace tavelin;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The first visible top-level widget of a class, once a modal loop shows it.
+template <typename T> T* ShownWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
+            return found;
+    return nullptr;
+}
+
+// Runs `step` once the modal loop about to start has shown its window. A
+// step that failed half-way closes that window, so the test ends.
+void WhenShown(std::function<void()> step)
+{
+    QTimer::singleShot(0, [step = std::move(step)] {
+        step();
+        if (QTest::currentTestFailed())
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+    });
+}
+
+// Clicks `button`, which opens a message box; answers it and returns its text.
+QString ClickForMessage(QAbstractButton* button)
+{
+    QString text;
+    WhenShown([&] {
+        if (auto* box = ShownWindow<QMessageBox>()) {
+            text = box->text();
+            box->accept();
+        }
+    });
+    button->click();
+    return text;
+}
+
+template <typename T> T* Control(QWidget* dialog, const char* name)
+{
+    auto* control = dialog->findChild<T*>(QString::fromLatin1(name));
+    if (!control)
+        qWarning("no control %s", name);
+    return control;
+}
+
+struct Work {
+    testing::TempDir dir;
+    settings::AppState state;
+
+    Work()
+    {
+        auto& s = state.settings;
+        s.WorkDir = dir.Text();
+        settings::ApplyCommDefaults(s);
+        s.CommTimeout = 1500;
+        s.PortKindCode = "2"; // JetEye PC: 4800 and 38400 off
+        s.HhtIdRange[0] = {"1", "3"};
+        s.HhtIdOn.fill("0");
+        s.HhtIdOn[0] = s.HhtIdOn[1] = s.HhtIdOn[2] = "1";
+        s.ApFile = dir.Text() + "AP.HEX";
+        s.DownDir = s.UpDir = dir.Text();
+        s.UploadMode = 2;
+        s.HistoryMode = 1;
+        s.AutoPollCount = 4;
+    }
+};
+
+} // namespace
+
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheRecordNamesItsControlsAndSavesABaudRate()
+    {
+        Work work;
+        fs::create_directory(work.dir.Path() / "dev");
+        work.dir.Put("dev/com1", "");
+        qputenv("TAVELIN_COM1", QByteArray::fromStdString((work.dir.Path() / "dev/com1").string()));
+        qputenv("TAVELIN_COM2", QByteArray::fromStdString((work.dir.Path() / "dev/none").string()));
+        bool checked = false;
+        WhenShown([&] {
+            auto* dialog = ShownWindow<ui::SettingsDialog>();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), U("設定"));
+            auto* tabs = Control<QTabWidget>(dialog, "STabSet");
+            QVERIFY(tabs && tabs->count() == 3);
+            QCOMPARE(tabs->tabText(0), U("通信条件"));
+            QCOMPARE(tabs->tabText(2), U("データファイル"));
+            for (const char* name :
+                 {"OBtB48", "OBtB96", "OBtB192", "OBtB384", "OBtB115K", "OBtPEve", "OBtPOdd", "OBtPNon", "OBtD7", "OBtD8",
+                  "OBtS1", "OBtS2", "OBtCom1", "OBtCom2", "OBtCom3", "OBtCom4", "OBtO232C", "OBtOOPT", "OBtOJET", "OBtOIRL",
+                  "TxtRSTOut", "TxtPTOut", "TxtIDS0", "TxtIDE0", "TxtIDS4", "TxtIDE4", "TxtDirAP", "TxtDirDown", "TxtDirUp",
+                  "BtnDirA", "BtnDirD", "BtnDirU", "OBtUpOver", "OBtUpAdd", "OBtUpNon", "OBtHisNew", "OBtHisAdd",
+                  "OBtHisNon", "TxtRetry", "BtnOk", "BtnCancel"}) {
+                auto* control = Control<QWidget>(dialog, name);
+                QVERIFY(control);
+                QCOMPARE(control->accessibleDescription(), QString::fromLatin1(name));
+                QVERIFY2(!control->accessibleName().isEmpty(), name);
+            }
+            auto* b48 = Control<QRadioButton>(dialog, "OBtB48");
+            auto* b96 = Control<QRadioButton>(dialog, "OBtB96");
+            auto* b192 = Control<QRadioButton>(dialog, "OBtB192");
+            auto* timeout = Control<QLineEdit>(dialog, "TxtRSTOut");
+            QCOMPARE(b48->text(), U("４８００"));
+            QVERIFY(b192->isChecked());
+            QCOMPARE(timeout->text(), QStringLiteral("1500")); // the record's, not the 19200 default
+            QVERIFY(!b48->isEnabled() && b96->isEnabled()); // the port kind set them, last
+            QVERIFY(!Control<QRadioButton>(dialog, "OBtB384")->isEnabled());
+            QVERIFY(Control<QRadioButton>(dialog, "OBtOJET")->isChecked());
+            QVERIFY(Control<QRadioButton>(dialog, "OBtUpAdd")->isChecked());
+            QCOMPARE(Control<QLineEdit>(dialog, "TxtIDE0")->text(), QStringLiteral("3"));
+            QCOMPARE(Control<QLineEdit>(dialog, "TxtIDS1")->text(), QString());
+            QCOMPARE(Control<QLineEdit>(dialog, "TxtRetry")->text(), QStringLiteral("4"));
+            const QString com1 = Control<QRadioButton>(dialog, "OBtCom1")->toolTip();
+            const QString com2 = Control<QRadioButton>(dialog, "OBtCom2")->toolTip();
+            QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
+            QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
+            QVERIFY(!Control<QWidget>(dialog, "SerialPorts")->accessibleName().isEmpty());
+
+            QTest::mouseClick(b96, Qt::LeftButton);
+            QCOMPARE(timeout->text(), QStringLiteral("1000"));
+            Control<QPushButton>(dialog, "BtnOk")->click();
+            QVERIFY(!dialog->isVisible());
+            checked = true;
+        });
+        QVERIFY(ui::ShowSettingsDialog(nullptr, work.state));
+        QVERIFY(checked);
+        QCOMPARE(work.dir.Get("RSPRM.DAT"), std::string("1210005010002\r\n"));
+        QCOMPARE(work.state.settings.CommTimeout, std::int16_t(1000));
+        qunsetenv("TAVELIN_COM1");
+        qunsetenv("TAVELIN_COM2");
+    }
+
+    void aBaudRateThePortKindCannotCarryIsSavedAndTheDialogStaysOpen()
+    {
+        Work work;
+        work.state.settings.PortKindCode = "0";
+        QString message;
+        bool stayedOpen = false;
+        WhenShown([&] {
+            auto* dialog = ShownWindow<ui::SettingsDialog>();
+            QVERIFY(dialog);
+            auto* b48 = Control<QRadioButton>(dialog, "OBtB48");
+            QTest::mouseClick(b48, Qt::LeftButton);
+            QCOMPARE(Control<QLineEdit>(dialog, "TxtRSTOut")->text(), QStringLiteral("2000"));
+            QTest::mouseClick(Control<QRadioButton>(dialog, "OBtOJET"), Qt::LeftButton);
+            QVERIFY(!b48->isEnabled() && b48->isChecked()); // disabled, still selected
+            message = ClickForMessage(Control<QPushButton>(dialog, "BtnOk"));
+            stayedOpen = dialog->isVisible();
+            dialog->close(); // by the frame: the save stands
+        });
+        QVERIFY(ui::ShowSettingsDialog(nullptr, work.state));
+        QCOMPARE(message, U("ボーレートが指定されていません"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(work.dir.Get("RSPRM.DAT"), std::string("0210005020002\r\n"));
+        QVERIFY(work.dir.Has("HHTPRM.DAT") && work.dir.Has("DIRPRM.DAT"));
+    }
+
+    void aRefusalKeepsTheDialogOpenAndClosingByTheFrameChangesNothing()
+    {
+        Work work;
+        QString message;
+        WhenShown([&] {
+            auto* dialog = ShownWindow<ui::SettingsDialog>();
+            QVERIFY(dialog);
+            QTest::mouseClick(Control<QRadioButton>(dialog, "OBtB96"), Qt::LeftButton);
+            Control<QLineEdit>(dialog, "TxtRSTOut")->setText(QStringLiteral("700"));
+            Control<QLineEdit>(dialog, "TxtPTOut")->setText(QStringLiteral("301"));
+            message = ClickForMessage(Control<QPushButton>(dialog, "BtnOk"));
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(Control<QLineEdit>(dialog, "TxtRSTOut")->text(), QStringLiteral("800")); // raised before the refusal
+            dialog->close();
+        });
+        const settings::Settings before = work.state.settings;
+        QVERIFY(!ui::ShowSettingsDialog(nullptr, work.state));
+        QCOMPARE(message, U("ポーリングTimeOutの値が正しくありません"));
+        QCOMPARE(work.state.settings.BaudCode, before.BaudCode);
+        QCOMPARE(work.state.settings.CommTimeout, before.CommTimeout);
+        QVERIFY(!work.dir.Has("RSPRM.DAT") && !work.dir.Has("HHTPRM.DAT") && !work.dir.Has("DIRPRM.DAT"));
+    }
+
+    void theChooserFillsItsBoxWithADirectoryEndingInOneSeparator()
+    {
+        Work work;
+        fs::create_directories(work.dir.Path() / "DATA/SUB");
+        const QString data = QString::fromStdString((work.dir.Path() / "DATA").string());
+        QStringList boxTexts;
+        WhenShown([&] {
+            auto* dialog = ShownWindow<ui::SettingsDialog>();
+            QVERIFY(dialog);
+            auto* box = Control<QLineEdit>(dialog, "TxtDirAP");
+            auto* browse = Control<QPushButton>(dialog, "BtnDirA");
+            box->setText(data + QStringLiteral("/AP.HEX"));
+
+            // Opens at the file's directory; a subdirectory is taken.
+            WhenShown([&] {
+                auto* chooser = ShownWindow<ui::DirDialog>();
+                QVERIFY(chooser);
+                QCOMPARE(chooser->windowTitle(), U("ディレクトリ参照"));
+                QCOMPARE(Control<QLineEdit>(chooser, "TxtMsg")->text(), U("アプリケーションディレクトリを選択してください"));
+                auto* tree = Control<QTreeView>(chooser, "FcDir");
+                auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+                QTRY_COMPARE(model->filePath(tree->currentIndex()), data);
+                QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentData().toString(),
+                         QStorageInfo(data).rootPath());
+                tree->setCurrentIndex(model->index(data + QStringLiteral("/SUB")));
+                Control<QPushButton>(chooser, "BtnOk")->click();
+            });
+            browse->click();
+            boxTexts << box->text();
+
+            // The root gets no second separator.
+            WhenShown([&] {
+                auto* chooser = ShownWindow<ui::DirDialog>();
+                QVERIFY(chooser);
+                auto* tree = Control<QTreeView>(chooser, "FcDir");
+                tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(QStringLiteral("/")));
+                QTest::keyClick(tree, Qt::Key_Return); // Enter takes the highlighted directory
+            });
+            browse->click();
+            boxTexts << box->text();
+
+            // Closed by its frame: the box keeps its text.
+            WhenShown([&] {
+                auto* chooser = ShownWindow<ui::DirDialog>();
+                QVERIFY(chooser);
+                chooser->close();
+            });
+            Control<QPushButton>(dialog, "BtnDirU")->click();
+            boxTexts << Control<QLineEdit>(dialog, "TxtDirUp")->text();
+            dialog->close();
+        });
+        QVERIFY(!ui::ShowSettingsDialog(nullptr, work.state));
+        QCOMPARE(boxTexts, (QStringList{data + QStringLiteral("/SUB/"), QStringLiteral("/"),
+                                        QString::fromStdString(work.dir.Text())}));
+        QCOMPARE(work.state.settings.ApFile, work.dir.Text() + "AP.HEX"); // nothing applied before OK
+    }
+
+    void theChooserOpensAtTheCurrentDirectoryWhenTheBoxDirectoryIsGone()
+    {
+        ui::DirDialog chooser(settings::DirTarget::DownDir, QStringLiteral("/no/such/dir/X.DAT"), nullptr);
+        QCOMPARE(chooser.Directory(), QDir::currentPath());
+        QCOMPARE(chooser.findChild<QLineEdit*>(QStringLiteral("TxtMsg"))->text(), U("ダウンロードディレクトリを選択してください"));
+    }
+
+    // Last: needs the manual window's menu to open the dialog.
+    void theManualWindowMenuOpensTheDialog()
+    {
+        Work work;
+        work.state.settings.PortKindCode = "0";
+        work.state.settings.PollInterval = 30;
+        link::QtEventPump pump;
+        link::QtSerialPort port(pump);
+        link::Link link{port, pump, work.state};
+        ui::ManualWindow window(link, QStringLiteral("caption"));
+        window.show();
+        auto* menu = window.findChild<QAction*>(QStringLiteral("Mn_Set"));
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->isEnabled());
+        bool opened = false;
+        bool placeholder = false;
+        WhenShown([&] {
+            if (auto* box = ShownWindow<QMessageBox>()) { // the menu before it was wired
+                placeholder = true;
+                box->accept();
+                return;
+            }
+            auto* dialog = ShownWindow<ui::SettingsDialog>();
+            QVERIFY(dialog);
+            opened = true;
+            QTest::mouseClick(Control<QRadioButton>(dialog, "OBtB384"), Qt::LeftButton);
+            Control<QPushButton>(dialog, "BtnOk")->click();
+        });
+        menu->trigger();
+        window.close();
+        if (placeholder)
+            QSKIP("the settings menu does not open the settings dialog yet");
+        QVERIFY(opened);
+        QCOMPARE(work.dir.Get("RSPRM.DAT"), std::string("3210005005000\r\n"));
+    }
+};
+
+QTEST_MAIN(SettingsDialogTest)
+#include "settings_dialog_test.moc"
