@@ -100,8 +100,6 @@ inline constexpr std::string_view kMsgBadDataBits = "指定されたデータ長
 inline constexpr std::string_view kMsgBadStopBits = "指定されたストップビットは無効です";
 inline constexpr std::string_view kMsgComPortUnusable = "指定されたＣＯＭポートは使用できません";
 inline constexpr std::string_view kMsgIrlinkUnreachable = "irlinkと接続できません";
-// Placeholder for the operations whose dialogs are still to come.
-inline constexpr std::string_view kMsgNotYetAvailable = "この機能はこの版ではまだ使用できません";
 
 // Hand-held files: delete and rename
 inline constexpr std::string_view kAskDelete = "削除してもよろしいですか？";

@@ -4,6 +4,7 @@
 #include "file_drag.h"
 #include "pc_pane.h"
 #include "program_icon.h"
+#include "settings_dialog.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
 
@@ -212,7 +213,7 @@ void ManualWindow::BuildMenus()
     Mn_Ver->setObjectName(QStringLiteral("Mn_Ver"));
     Mn_Set->setStatusTip(QStringLiteral("Mn_Set"));
     Mn_Ver->setStatusTip(QStringLiteral("Mn_Ver"));
-    connect(Mn_Set, &QAction::triggered, this, &ManualWindow::NotYetAvailable);
+    connect(Mn_Set, &QAction::triggered, this, [this] { ShowSettingsDialog(this, link_.state); });
     connect(Mn_Ver, &QAction::triggered, this, [this] {
         VersionDialog dialog(this);
         dialog.exec();
@@ -228,8 +229,6 @@ void ManualWindow::Centre()
         move(area.center() - rect().center());
     }
 }
-
-void ManualWindow::NotYetAvailable() { ShowOkBox(this, texts::kMsgNotYetAvailable); }
 
 template <typename Step> void ManualWindow::Run(Step step)
 {

@@ -84,7 +84,6 @@ private:
     QWidget* BuildButtons();
     void BuildMenus();
     void Centre();
-    void NotYetAvailable();
     // Runs a session step, then closes if a close waited for it.
     template <typename Step> void Run(Step step);
 
