@@ -72,21 +72,6 @@ std::string WindowCaption(std::int16_t runMode)
     return caption + std::string(texts::kVersionSuffix);
 }
 
-void InitPollRange(settings::AppState& state)
-{
-    int first = 0;
-    int last = settings::kMaxHhtId;
-    for (int i = 1; i <= settings::kMaxHhtId; ++i) {
-        if (state.settings.HhtIdOn[i - 1] == "1") {
-            if (first == 0)
-                first = i;
-            last = i;
-        }
-    }
-    state.FirstPollId = static_cast<std::int16_t>(first - 1);
-    state.LastPollId = static_cast<std::int16_t>(last - 1);
-}
-
 StartupResult Startup::Run(std::string_view commandLine, const std::string& workDir)
 {
     auto& s = state_.settings;

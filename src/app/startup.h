@@ -6,6 +6,7 @@
 
 #include "message_box.h"
 #include "settings/app_state.h"
+#include "settings/param_files.h"
 
 #include <cstdint>
 #include <string>
@@ -20,9 +21,7 @@ bool HasIconSwitch(std::string_view commandLine);
 // The caption of the mode window of a run mode.
 std::string WindowCaption(std::int16_t runMode);
 
-// FirstPollId and LastPollId: 0-based indexes of the lowest and highest
-// configured ID (-1 and 127 when none is configured).
-void InitPollRange(settings::AppState& state);
+using settings::InitPollRange;
 
 enum class StartupEnd {
     ShowAutomatic, // show the automatic window for RunMode 1..3

@@ -281,4 +281,19 @@ const char* HistoryModeWord(int historyMode)
     }
 }
 
+void InitPollRange(AppState& state)
+{
+    int first = 0;
+    int last = kMaxHhtId;
+    for (int id = 1; id <= kMaxHhtId; ++id) {
+        if (state.settings.HhtIdOn[id - 1] == "1") {
+            if (first == 0)
+                first = id;
+            last = id;
+        }
+    }
+    state.FirstPollId = static_cast<std::int16_t>(first - 1);
+    state.LastPollId = static_cast<std::int16_t>(last - 1);
+}
+
 } // namespace tavelin::settings

@@ -40,6 +40,10 @@ struct DirPrmOutcome {
 DirPrmOutcome ReadDirPrm(Settings& settings);
 
 // False when the file could not be replaced; it then holds what it held.
+// FirstPollId and LastPollId: 0-based indexes of the lowest and highest
+// configured ID (-1 and 127 when none is configured).
+void InitPollRange(AppState& state);
+
 bool WriteRsPrm(const Settings& settings);
 bool WriteHhtPrm(const Settings& settings);
 bool WriteDirPrm(const Settings& settings);

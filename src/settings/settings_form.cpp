@@ -118,23 +118,6 @@ void UpdateRecord(const SettingsForm& form, Settings& s)
     SetCode(s.PortKindCode, form.portKindCode);
 }
 
-// Copy to all and install on all poll from the lowest to the highest
-// configured ID: after a change of the ranges they must follow the new ones.
-void UpdatePollRange(AppState& state)
-{
-    int first = 0;
-    int last = kMaxHhtId;
-    for (int id = 1; id <= kMaxHhtId; ++id) {
-        if (state.settings.HhtIdOn[id - 1] == "1") {
-            if (first == 0)
-                first = id;
-            last = id;
-        }
-    }
-    state.FirstPollId = static_cast<std::int16_t>(first - 1);
-    state.LastPollId = static_cast<std::int16_t>(last - 1);
-}
-
 bool BaudClashesWithPortKind(const Settings& s)
 {
     const std::string& kind = s.PortKindCode;
@@ -214,7 +197,7 @@ OkOutcome ApplySettingsForm(SettingsForm& form, AppState& state)
     }
     Settings& s = state.settings;
     UpdateRecord(form, s);
-    UpdatePollRange(state);
+    InitPollRange(state); // copy and install to all follow the new ranges
     outcome.rsPrmFailed = !WriteRsPrm(s);
     outcome.hhtPrmFailed = !WriteHhtPrm(s);
     outcome.dirPrmFailed = !WriteDirPrm(s);
