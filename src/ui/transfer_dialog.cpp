@@ -49,8 +49,11 @@ QPlainTextEdit* MessageText(QWidget* parent, std::string_view accessibleName, in
     text->setReadOnly(true);
     text->setFocusPolicy(Qt::ClickFocus);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Glyphs from a fallback font can make a line taller than the font says:
+    // half a line to spare.
     const int margins = 2 * (text->frameWidth() + int(std::ceil(text->document()->documentMargin())));
-    text->setFixedHeight(text->fontMetrics().lineSpacing() * lines + margins);
+    text->setFixedHeight(text->fontMetrics().lineSpacing() * (2 * lines + 1) / 2 + margins);
     return text;
 }
 
