@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -186,12 +187,12 @@ inline bool StartLikeManualMode(settings::AppState& state)
 
 // Nobody answers a message box here: each one is reported and closed, so
 // that a failure (the port cannot be opened, say) ends the run instead of
-// waiting for ever.
+// waiting for ever. Other modal windows (a progress dialog) are left alone.
 inline void DismissMessageBoxes(QObject* owner)
 {
     auto* timer = new QTimer(owner);
     QObject::connect(timer, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             QString text;
             for (const QLabel* label : box->findChildren<QLabel*>())
                 text += label->text() + QLatin1Char(' ');
