@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Takes the README's picture of the manual window (docs/manual-window.png):
-# builds build/bench/manual_screenshot if needed and runs it under Xvfb, where
-# it connects the window to a simulated hand-held and saves the window.
+# Takes the README's pictures of the manual window: docs/manual-window.png
+# (connected, the hand-held's list shown) and docs/manual-download.png (a
+# download in progress, its dialog over the window). Builds
+# build/bench/manual_screenshot if needed and runs it under Xvfb, where it
+# connects the window to a simulated hand-held and saves the pictures.
+#
+#   scripts/screenshot.sh [WINDOW.png [DOWNLOAD.png]]
 # As root it installs Xvfb when missing; otherwise it prints the command.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 out=${1:-docs/manual-window.png}
+download=${2:-docs/manual-download.png}
 
 if ! command -v xvfb-run >/dev/null; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -25,6 +30,6 @@ else
   bash scripts/build.sh build
 fi
 
-mkdir -p "$(dirname "$out")"
+mkdir -p "$(dirname "$out")" "$(dirname "$download")"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out"
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out" "$download"

@@ -1,19 +1,25 @@
-// Takes the README's picture of the manual window: a simulated hand-held
+// Takes the README's pictures of the manual window: a simulated hand-held
 // with a few warehouse files, the window in a scratch directory of PC files,
-// connected, its hand-held list shown. Needs a display (scripts/screenshot.sh
-// runs it under Xvfb).
+// connected, its hand-held list shown; then, when asked, a download of one
+// PC file with its progress dialog over the window. The emulated 19,200
+// bit/s line makes the download last a few seconds. Needs a display
+// (scripts/screenshot.sh runs it under Xvfb).
 //
-//   manual_screenshot OUTPUT.png
+//   manual_screenshot OUTPUT.png [DOWNLOAD.png]
 #include "manual_rig.h"
 
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "ui/manual_window.h"
 #include "ui/program_icon.h"
+#include "ui/transfer_dialog.h"
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -40,15 +46,71 @@ bool UseCjkFont()
     return false;
 }
 
+// The window with the dialog drawn over it where it stands, framed: there is
+// no window manager under Xvfb to draw either frame.
+QPixmap Composite(QWidget& window, QWidget& dialog)
+{
+    QPixmap picture = window.grab();
+    const QPixmap over = dialog.grab();
+    const QPoint at = dialog.geometry().topLeft() - window.geometry().topLeft();
+    QPainter painter(&picture);
+    painter.fillRect(QRect(at + QPoint(4, 4), over.deviceIndependentSize().toSize()), QColor(0, 0, 0, 60)); // shadow
+    painter.drawPixmap(at, over);
+    painter.setPen(QColor(90, 90, 90));
+    painter.drawRect(QRect(at, over.deviceIndependentSize().toSize()).adjusted(0, 0, -1, -1));
+    return picture;
+}
+
+bool Save(const QPixmap& picture, const fs::path& output)
+{
+    if (!picture.save(QString::fromStdString(output.string()), "PNG", 9)) {
+        std::fprintf(stderr, "manual_screenshot: cannot write %s\n", output.c_str());
+        return false;
+    }
+    std::printf("%s: %dx%d\n", output.c_str(), picture.width(), picture.height());
+    return true;
+}
+
+// Selects the PC file, clicks Copy and takes the picture once the dialog's
+// bar has passed `share` of the file; the download then runs to its end.
+QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double share)
+{
+    auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+    auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+    auto* copy = window.findChild<QPushButton*>(QStringLiteral("BtnCopy"));
+    const auto items = pcList->findItems(name, Qt::MatchExactly);
+    if (items.isEmpty())
+        return {};
+    hhtList->clearSelection();
+    pcList->setFocus();
+    pcList->setCurrentItem(items.front());
+    QPixmap picture;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<ui::TransferDialog*>(top);
+            auto* bar = dialog && dialog->isVisible() ? dialog->findChild<QProgressBar*>(QStringLiteral("PBar")) : nullptr;
+            if (bar && bar->isVisible() && bar->maximum() > 0 && bar->value() >= bar->maximum() * share) {
+                picture = Composite(window, *dialog);
+                watch.stop();
+            }
+        }
+    });
+    watch.start(100);
+    copy->click(); // returns when the dialog has closed
+    return picture;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: manual_screenshot OUTPUT.png\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: manual_screenshot OUTPUT.png [DOWNLOAD.png]\n");
         return 2;
     }
     const fs::path output = fs::absolute(argv[1]);
+    const fs::path downloadOutput = argc == 3 ? fs::absolute(argv[2]) : fs::path();
     if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "manual_screenshot: needs a display (scripts/screenshot.sh starts Xvfb)\n");
         return 2;
@@ -73,13 +135,14 @@ int main(int argc, char** argv)
     for (const auto& [name, size] : hhtFiles)
         benchrig::PutFile(store / "001" / name, size, "ITEM");
     const std::pair<const char*, std::size_t> pcFiles[] = {
-        {"MASTER.DAT", 52300}, {"PRICES.DAT", 20480}, {"ORDERS.TXT", 4120}, {"APP.HEX", 131072}, {"STORES.CSV", 2210},
+        {"MASTER.DAT", 26300}, {"PRICES.DAT", 20480}, {"ORDERS.TXT", 4120}, {"APP.HEX", 131072}, {"STORES.CSV", 2210},
     };
     for (const auto& [name, size] : pcFiles)
         benchrig::PutFile(work / name, size, "PC");
 
     const fs::path line = store / "tty";
-    benchrig::SimulatedHht simulator(TAVELIN_HHTSIM, {"--ids", "1-3", "--dir", store.string(), "--quiet"}, line);
+    benchrig::SimulatedHht simulator(
+        TAVELIN_HHTSIM, {"--ids", "1-3", "--dir", store.string(), "--baud", "19200", "--quiet"}, line);
     if (!simulator.WaitForLink(5000)) {
         std::fprintf(stderr, "manual_screenshot: the simulator did not start\n");
         return 1;
@@ -117,14 +180,19 @@ int main(int argc, char** argv)
     benchrig::Pause(1500); // the directory tree fills in the background
 
     const QPixmap picture = window.grab();
+    QPixmap download;
+    if (!downloadOutput.empty()) {
+        download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4);
+        if (download.isNull())
+            std::fprintf(stderr, "manual_screenshot: the download's progress dialog did not show\n");
+    }
     bool closed = false;
     QObject::connect(&window, &ui::ManualWindow::Closed, [&] { closed = true; });
     window.close();
     benchrig::WaitFor([&] { return closed; }, 10000);
-    if (!picture.save(QString::fromStdString(output.string()), "PNG", 9)) {
-        std::fprintf(stderr, "manual_screenshot: cannot write %s\n", output.c_str());
+    if (!Save(picture, output))
         return 1;
-    }
-    std::printf("%s: %dx%d\n", output.c_str(), picture.width(), picture.height());
+    if (!downloadOutput.empty() && (download.isNull() || !Save(download, downloadOutput)))
+        return 1;
     return 0;
 }
