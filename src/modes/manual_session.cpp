@@ -83,6 +83,7 @@ void ManualSession::Initialise()
     link_.state.CurHhtId = IdText(settings::NumericValue(view_.IdText()));
     view_.SetOperationsEnabled(false);
     PollErrCount_ = 0;
+    initialised_ = true;
 }
 
 // --- Deferral while a polling tick waits for the hand-held
@@ -122,8 +123,8 @@ void ManualSession::RunDeferred()
 
 void ManualSession::StartClicked()
 {
-    if (stopping_ || DeferDuringTick(Deferred::Start))
-        return;
+    if (!initialised_ || stopping_ || DeferDuringTick(Deferred::Start))
+        return; // before the initialisation a connection would be undone by it
     if (ManualOp_ != 'P')
         return; // closing the port under a running operation would cut it off
     if (ManualLinkOn_)
@@ -291,7 +292,7 @@ void ManualSession::EndOperation(OpButton button)
 
 bool ManualSession::MayStart(Deferred action)
 {
-    if (stopping_ || DeferDuringTick(action))
+    if (!initialised_ || stopping_ || DeferDuringTick(action))
         return false;
     return ManualOp_ == 'P';
 }

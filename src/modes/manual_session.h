@@ -163,6 +163,7 @@ private:
     int PollErrCount_ = 0;
     bool inTick_ = false;
     bool stopping_ = false;
+    bool initialised_ = false;
     std::vector<Deferred> deferred_;
 };
 

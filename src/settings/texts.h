@@ -136,6 +136,18 @@ inline constexpr std::string_view kButtonAppend = "追加";
 inline constexpr std::string_view kCaptionCopyToAll = "マニュアルモード　＜全コピー＞";
 inline constexpr std::string_view kCaptionInstallOnAll = "マニュアルモード　＜全インストール＞";
 
+// Progress dialogs: the figures under the bar (%1, %2 filled in) and the
+// names screen readers give their controls
+inline constexpr std::string_view kA11yTransferMessage = "Transfer message";
+inline constexpr std::string_view kA11yTransferProgress = "Transfer progress";
+inline constexpr std::string_view kA11yTransferFigures = "Bytes done, rate and time left";
+inline constexpr std::string_view kA11yAnimation = "Transfer animation";
+inline constexpr std::string_view kA11yUploadQuestion = "File that exists on the PC";
+inline constexpr std::string_view kFiguresBytes = "%1 / %2 バイト";
+inline constexpr std::string_view kFiguresRate = "%1/秒";
+inline constexpr std::string_view kFiguresLeft = "残り %1";
+inline constexpr std::string_view kFiguresGap = "　　";
+
 // Version dialog
 inline constexpr std::string_view kCaptionVersion = "バージョン情報";
 inline constexpr std::string_view kVersion = "Ver1.17";

@@ -21,15 +21,6 @@ namespace {
 
 // Names for the controls without a caption of their own, and the figures
 // line under the bar.
-constexpr std::string_view kA11yTransferMessage = "Transfer message";
-constexpr std::string_view kA11yTransferProgress = "Transfer progress";
-constexpr std::string_view kA11yTransferFigures = "Bytes done, rate and time left";
-constexpr std::string_view kA11yAnimation = "Transfer animation";
-constexpr std::string_view kA11yUploadQuestion = "File that exists on the PC";
-constexpr std::string_view kFiguresBytes = "%1 / %2 バイト";
-constexpr std::string_view kFiguresRate = "%1/秒";
-constexpr std::string_view kFiguresLeft = "残り %1";
-constexpr std::string_view kFiguresGap = "　　";
 
 // A measured rate needs this much of a file behind it to mean anything.
 constexpr qint64 kRateSettleMs = 500;
@@ -75,7 +66,7 @@ UploadFileDialog::UploadFileDialog(std::string_view name, QWidget* parent) : QDi
 {
     setObjectName(QStringLiteral("F_UploadFile"));
     setWindowTitle(Q(texts::kCaptionUploadQuestion));
-    TxtMsg = MessageText(this, kA11yUploadQuestion, 2);
+    TxtMsg = MessageText(this, texts::kA11yUploadQuestion, 2);
     TxtMsg->setPlainText(Lines(std::string(name) + "\r\n" + std::string(texts::kSameNameExistsOnPc)));
     BtnOver = Button(this, texts::kButtonOverwrite, "BtnOver");
     BtnAppend = Button(this, texts::kButtonAppend, "BtnAppend");
@@ -164,24 +155,24 @@ void TransferDialog::BuildControls(modes::TransferKind kind)
     Pictures->setObjectName(QStringLiteral("Pictures"));
     Image1 = new QLabel(Pictures);
     Image2 = new QLabel(Pictures);
-    Name(Image1, "Image1", Q(kA11yAnimation));
-    Name(Image2, "Image2", Q(kA11yAnimation));
+    Name(Image1, "Image1", Q(texts::kA11yAnimation));
+    Name(Image2, "Image2", Q(texts::kA11yAnimation));
     Image1->setPixmap(AnimationPicture(direction, 1));
     Image2->setPixmap(AnimationPicture(direction, 2));
     Pictures->addWidget(Image1);
     Pictures->addWidget(Image2);
     Pictures->setCurrentWidget(Image1);
 
-    TxtMsg = MessageText(this, kA11yTransferMessage, 2);
+    TxtMsg = MessageText(this, texts::kA11yTransferMessage, 2);
     PBar = new QProgressBar(this);
-    Name(PBar, "PBar", Q(kA11yTransferProgress));
+    Name(PBar, "PBar", Q(texts::kA11yTransferProgress));
     LblFigures = new QLabel(this);
-    Name(LblFigures, "LblFigures", Q(kA11yTransferFigures));
+    Name(LblFigures, "LblFigures", Q(texts::kA11yTransferFigures));
     LblFigures->setAlignment(Qt::AlignCenter);
     // Wide enough for a large file, so the dialog does not grow as figures change.
-    const QString widest = Q(kFiguresBytes).arg(QLocale().toString(qint64(999999999)), QLocale().toString(qint64(999999999))) +
-                           Q(kFiguresGap) + Q(kFiguresRate).arg(QStringLiteral("999.9 KB")) + Q(kFiguresGap) +
-                           Q(kFiguresLeft).arg(QStringLiteral("99:59:59"));
+    const QString widest = Q(texts::kFiguresBytes).arg(QLocale().toString(qint64(999999999)), QLocale().toString(qint64(999999999))) +
+                           Q(texts::kFiguresGap) + Q(texts::kFiguresRate).arg(QStringLiteral("999.9 KB")) + Q(texts::kFiguresGap) +
+                           Q(texts::kFiguresLeft).arg(QStringLiteral("99:59:59"));
     LblFigures->setMinimumWidth(LblFigures->fontMetrics().horizontalAdvance(widest));
     for (QWidget* shownWhileSending : {static_cast<QWidget*>(PBar), static_cast<QWidget*>(LblFigures)}) {
         QSizePolicy policy = shownWhileSending->sizePolicy();
@@ -281,12 +272,12 @@ QString TransferDialog::Figures() const
     const QLocale locale;
     const std::int64_t done = progress_.Value() - progress_.Min();
     const std::int64_t total = progress_.Max() - progress_.Min();
-    QString text = Q(kFiguresBytes).arg(locale.toString(qint64(done)), locale.toString(qint64(total)));
+    QString text = Q(texts::kFiguresBytes).arg(locale.toString(qint64(done)), locale.toString(qint64(total)));
     const double rate = progress_.Rate();
     if (rate > 0) {
-        text += Q(kFiguresGap) +
-                Q(kFiguresRate).arg(locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat));
-        text += Q(kFiguresGap) + Q(kFiguresLeft).arg(Duration(double(std::max<std::int64_t>(total - done, 0)) / rate));
+        text += Q(texts::kFiguresGap) +
+                Q(texts::kFiguresRate).arg(locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat));
+        text += Q(texts::kFiguresGap) + Q(texts::kFiguresLeft).arg(Duration(double(std::max<std::int64_t>(total - done, 0)) / rate));
     }
     return text;
 }

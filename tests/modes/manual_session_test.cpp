@@ -110,6 +110,15 @@ TEST_F(ManualSessionTest, SixTimeOutsInARowShowTheErrorAndTheNextAnswerRecovers)
     EXPECT_EQ(window.items, (Items{{"A.TXT", 5}}));
 }
 
+TEST_F(ManualSessionTest, StartBeforeTheInitialisationDoesNothing)
+{
+    StartHandHelds();
+    session.StartClicked(); // the window's first timer has not run yet
+    EXPECT_FALSE(port.IsOpen());
+    Connect();
+    EXPECT_TRUE(port.IsOpen() && session.ManualLinkOn());
+}
+
 TEST_F(ManualSessionTest, DisconnectClosesThePortAndEmptiesThePane)
 {
     PutOnHht(1, "A.TXT", 5);
