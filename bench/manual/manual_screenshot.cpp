@@ -10,12 +10,12 @@
 
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
+#include "ui/controls.h"
 #include "ui/manual_window.h"
 #include "ui/program_icon.h"
 #include "ui/transfer_dialog.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
@@ -31,20 +31,6 @@ using namespace tavelin;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The program's choice of face: a CJK one for the Japanese captions.
-bool UseCjkFont()
-{
-    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-            QFont font = QApplication::font();
-            font.setFamily(QString::fromLatin1(family));
-            QApplication::setFont(font);
-            return true;
-        }
-    }
-    return false;
-}
 
 // The window with the dialog drawn over it where it stands, framed: there is
 // no window manager under Xvfb to draw either frame.
@@ -152,7 +138,7 @@ int main(int argc, char** argv)
 
     QApplication application(argc, argv);
     QApplication::setWindowIcon(ui::ProgramIcon());
-    if (!UseCjkFont())
+    if (!ui::UseCjkFont())
         std::fprintf(stderr, "manual_screenshot: no CJK font found; the captions will not render\n");
     settings::AppState state;
     link::QtEventPump pump;

@@ -10,12 +10,12 @@
 #include "settings/app_state.h"
 #include "settings/paths.h"
 #include "ui/auto_window.h"
+#include "ui/controls.h"
 #include "ui/manual_window.h"
 #include "ui/program_icon.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QTimer>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -88,20 +88,6 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
-// Japanese captions and file names read best in a CJK face; where one is
-// installed it becomes the face of every window.
-void UseCjkFont()
-{
-    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-            QFont font = QApplication::font();
-            font.setFamily(QString::fromLatin1(family));
-            QApplication::setFont(font);
-            return;
-        }
-    }
-}
-
 // A caller reads the outcome from RESULT.DAT and HISTORY.DAT: when either
 // misses what the run wrote, a status of 0 or 1 would vouch for old lines.
 int ReportLogWriteFailures(int status, const settings::AppState& state)
@@ -166,7 +152,7 @@ int main(int argc, char** argv)
     std::unique_ptr<ui::ManualWindow> manualWindow;
     QApplication::setWindowIcon(ui::ProgramIcon());
     if (screen)
-        UseCjkFont();
+        ui::UseCjkFont();
     int status = kExitOk;
 
     // StartTimer: the start-up runs once the event loop is up.

@@ -2,9 +2,24 @@
 
 #include "settings/texts.h"
 
+#include <QApplication>
+#include <QFontDatabase>
 #include <QMessageBox>
 
 namespace tavelin::ui {
+
+bool UseCjkFont()
+{
+    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
+            QFont font = QApplication::font();
+            font.setFamily(QString::fromLatin1(family));
+            QApplication::setFont(font);
+            return true;
+        }
+    }
+    return false;
+}
 
 void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details)
 {

@@ -21,6 +21,10 @@ inline void Name(QWidget* control, const char* tableName, const QString& accessi
     control->setAccessibleDescription(QString::fromLatin1(tableName));
 }
 
+// Japanese captions and file names read best in a CJK face; where one is
+// installed it becomes the face of every window. False when none is.
+bool UseCjkFont();
+
 // Modal; `details` (the system's words) go behind the box's details button.
 void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details = {});
 

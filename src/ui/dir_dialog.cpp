@@ -1,6 +1,7 @@
 #include "dir_dialog.h"
 
 #include "controls.h"
+#include "drives.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
 #include "settings_dialog.h"
@@ -24,42 +25,6 @@
 namespace tavelin::ui {
 
 namespace {
-
-QStringList DriveRoots()
-{
-    QStringList roots;
-#ifdef Q_OS_WIN
-    for (const QFileInfo& drive : QDir::drives())
-        roots << drive.absolutePath();
-#else
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QFileInfo root(volume.rootPath());
-        if (volume.isValid() && volume.isReady() && root.isDir() && root.isReadable() && !roots.contains(volume.rootPath()))
-            roots << volume.rootPath();
-    }
-    roots.sort(); // "/" first
-#endif
-    return roots;
-}
-
-// The drive a directory lies on: its drive letter, or on Linux the mount
-// point of its file system.
-QString DriveOf(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return QDir::fromNativeSeparators(path).left(3);
-#else
-    return QStorageInfo(path).rootPath();
-#endif
-}
-
-// Empty when the directory can be read, else the system's words for why not.
-QString WhyUnreadable(const QString& path)
-{
-    std::error_code error;
-    std::filesystem::directory_iterator probe(settings::FsPath(path.toStdString()), error);
-    return error ? QString::fromLocal8Bit(error.message()) : QString();
-}
 
 QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
 {

@@ -1,6 +1,7 @@
 #include "pc_pane.h"
 
 #include "controls.h"
+#include "drives.h"
 #include "file_drag.h"
 #include "modes/pc_files.h"
 #include "settings/texts.h"
@@ -26,40 +27,6 @@ namespace {
 // How long the tree keeps a newly chosen directory in view while its
 // listing arrives in the background.
 constexpr int kFollowMs = 2000;
-
-QStringList DriveRoots()
-{
-    QStringList roots;
-#ifdef Q_OS_WIN
-    for (const QFileInfo& drive : QDir::drives())
-        roots << drive.absolutePath();
-#else
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QFileInfo root(volume.rootPath());
-        if (volume.isValid() && volume.isReady() && root.isDir() && root.isReadable() && !roots.contains(volume.rootPath()))
-            roots << volume.rootPath();
-    }
-    roots.sort(); // "/" first
-#endif
-    return roots;
-}
-
-QString DriveOf(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return QDir::fromNativeSeparators(path).left(3);
-#else
-    return QStorageInfo(path).rootPath();
-#endif
-}
-
-// Empty when the directory can be read, else the system's words for why not.
-QString WhyUnreadable(const QString& path)
-{
-    std::error_code error;
-    std::filesystem::directory_iterator probe(std::filesystem::path(path.toStdString()), error);
-    return error ? QString::fromLocal8Bit(error.message()) : QString();
-}
 
 } // namespace
 

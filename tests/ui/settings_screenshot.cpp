@@ -5,10 +5,10 @@
 //
 //   settings_screenshot OUTPUT_DIRECTORY
 #include "settings/param_files.h"
+#include "ui/controls.h"
 #include "ui/settings_dialog.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -17,24 +17,6 @@
 
 using namespace tavelin;
 
-namespace {
-
-// The program's choice of face: a CJK one for the Japanese captions.
-bool UseCjkFont()
-{
-    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-            QFont font = QApplication::font();
-            font.setFamily(QString::fromLatin1(family));
-            QApplication::setFont(font);
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -42,7 +24,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: settings_screenshot OUTPUT_DIRECTORY\n");
         return 2;
     }
-    if (!UseCjkFont())
+    if (!ui::UseCjkFont())
         std::fprintf(stderr, "settings_screenshot: no CJK font installed; the captions may not show\n");
     const QString output = QString::fromLocal8Bit(argv[1]);
 

@@ -1,0 +1,47 @@
+#include "drives.h"
+
+#include "settings/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+
+#include <filesystem>
+#include <system_error>
+
+namespace tavelin::ui {
+
+QStringList DriveRoots()
+{
+    QStringList roots;
+#ifdef Q_OS_WIN
+    for (const QFileInfo& drive : QDir::drives())
+        roots << drive.absolutePath();
+#else
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QFileInfo root(volume.rootPath());
+        if (volume.isValid() && volume.isReady() && root.isDir() && root.isReadable() && !roots.contains(volume.rootPath()))
+            roots << volume.rootPath();
+    }
+    roots.sort(); // "/" first
+#endif
+    return roots;
+}
+
+QString DriveOf(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(path).left(3);
+#else
+    return QStorageInfo(path).rootPath();
+#endif
+}
+
+QString WhyUnreadable(const QString& path)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator probe(settings::FsPath(path.toStdString()), error);
+    return error ? QString::fromLocal8Bit(error.message()) : QString();
+}
+
+} // namespace tavelin::ui
