@@ -1,6 +1,16 @@
 #include "port_names.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace tavelin::link {
 
@@ -15,6 +25,91 @@ std::string PortDeviceName(int commPort)
         return path;
     return "/dev/ttyS" + std::to_string(commPort - 1);
 #endif
+}
+
+std::vector<std::string> SystemSerialDevices()
+{
+    std::vector<std::string> devices;
+#ifndef _WIN32
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::directory_iterator it("/sys/class/tty", error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code ignored;
+        if (!fs::exists(it->path() / "device", ignored))
+            continue; // virtual consoles and pseudo-terminals
+        // A PC names four ttyS whether or not a UART is fitted; type 0 is none.
+        if (name.rfind("ttyS", 0) == 0) {
+            std::ifstream typeFile(it->path() / "type");
+            int type = 0;
+            if (!(typeFile >> type) || type == 0)
+                continue;
+        }
+        if (fs::exists("/dev/" + name, ignored))
+            devices.push_back("/dev/" + name);
+    }
+    std::sort(devices.begin(), devices.end());
+#endif
+    return devices;
+}
+
+std::string DeviceGroup(const std::string& device)
+{
+#ifndef _WIN32
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0)
+        return "";
+    // getgrgid's record is enough here: one thread, read at once.
+    if (const group* owner = ::getgrgid(info.st_gid))
+        return owner->gr_name;
+    return std::to_string(info.st_gid);
+#else
+    (void)device;
+    return "";
+#endif
+}
+
+OpenError TellDeniedApart(const std::string& device)
+{
+#ifndef _WIN32
+    if (::access(device.c_str(), R_OK | W_OK) == 0)
+        return OpenError::InUse;
+#else
+    (void)device;
+#endif
+    return OpenError::NoPermission;
+}
+
+std::string PortOpenFailureText(OpenError error, int commPort, const std::string& device,
+                                const std::string& systemWords, const std::vector<std::string>& systemDevices)
+{
+    const std::string variable = "TAVELIN_COM" + std::to_string(commPort);
+    switch (error) {
+    case OpenError::NotFound: {
+        std::string text = "no such device";
+        if (systemDevices.empty()) {
+            text += "; the system has no serial device";
+        } else {
+            text += "; the system's serial devices are ";
+            for (std::size_t i = 0; i < systemDevices.size(); ++i)
+                text += (i > 0 ? ", " : "") + systemDevices[i];
+        }
+        return text + " (" + variable + " names the device COM" + std::to_string(commPort) + " opens)";
+    }
+    case OpenError::NoPermission: {
+        const std::string group = DeviceGroup(device);
+        if (group.empty())
+            return "permission denied: this user may not read and write the device";
+        return "permission denied: the device belongs to group " + group + "; add the user to it (usermod -aG " +
+               group + " USER) and log in again";
+    }
+    case OpenError::InUse:
+        return "in use by another program; end that program or choose another port";
+    case OpenError::None: return "";
+    case OpenError::BadSettings:
+    case OpenError::Other: break;
+    }
+    return systemWords.empty() ? "cannot be opened" : "cannot be opened: " + systemWords;
 }
 
 } // namespace tavelin::link

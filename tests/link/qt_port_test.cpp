@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +159,66 @@ TEST_F(QtPortTest, MissingDeviceReportsTheReason)
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.Open().error, OpenError::NotFound);
     ::unsetenv("TAVELIN_COM4");
+}
+
+// Each way an open fails gets its own sentence: a missing device with the
+// system's devices, a port held by another program as in use (Qt calls it a
+// permission error), and a refused permission with the device's group.
+TEST_F(QtPortTest, OpenFailuresAreToldApart)
+{
+    ::setenv("TAVELIN_COM4", "/nonexistent/tty-for-test", 1);
+    state.settings.ComPortCode = "3";
+    std::string reason;
+    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
+    EXPECT_EQ(reason.rfind("no such device; the system", 0), 0u) << reason;
+    EXPECT_NE(reason.find("(TAVELIN_COM4 names the device COM4 opens)"), std::string::npos) << reason;
+    ::unsetenv("TAVELIN_COM4");
+
+    // Another program (here another port object) holds the pseudo-terminal.
+    ASSERT_TRUE(pty.Ok());
+    state.settings.ComPortCode = "0";
+    ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+    QtSerialPort other{pump};
+    other.SetCommPort(1);
+    other.SetSettings("19200,N,8,1");
+    const OpenResult second = other.Open();
+    EXPECT_EQ(second.error, OpenError::InUse) << second.reason;
+    EXPECT_EQ(second.reason, "in use by another program; end that program or choose another port");
+    EXPECT_FALSE(other.IsOpen());
+    port.Close();
+    EXPECT_TRUE(other.Open().Ok()); // free again once the holder lets go
+    other.Close();
+}
+
+TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
+{
+    char path[] = "/tmp/tavelin-port-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const std::string group = DeviceGroup(path);
+    EXPECT_FALSE(group.empty());
+    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}),
+              "permission denied: the device belongs to group " + group + "; add the user to it (usermod -aG " +
+                  group + " USER) and log in again");
+    // A device this user may read and write cannot have refused for permission.
+    EXPECT_EQ(TellDeniedApart(path), OpenError::InUse);
+    ::chmod(path, 0);
+    EXPECT_EQ(TellDeniedApart(path), ::geteuid() == 0 ? OpenError::InUse : OpenError::NoPermission);
+    ::unlink(path);
+    EXPECT_EQ(DeviceGroup(path), "");
+    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 1, path, "", {}),
+              "permission denied: this user may not read and write the device");
+
+    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 2, "/dev/ttyUSB9", "x", {"/dev/ttyS0", "/dev/ttyUSB0"}),
+              "no such device; the system's serial devices are /dev/ttyS0, /dev/ttyUSB0 (TAVELIN_COM2 names the "
+              "device COM2 opens)");
+    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 1, "/dev/ttyS0", "x", {}),
+              "no such device; the system has no serial device (TAVELIN_COM1 names the device COM1 opens)");
+    EXPECT_EQ(PortOpenFailureText(OpenError::Other, 1, "/dev/ttyS0", "Input/output error", {}),
+              "cannot be opened: Input/output error");
+    for (const auto& device : SystemSerialDevices())
+        EXPECT_EQ(device.rfind("/dev/tty", 0), 0u) << device;
 }
 
 TEST(LineText, SettingsAndDeviceNames)

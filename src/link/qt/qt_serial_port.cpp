@@ -91,11 +91,18 @@ OpenResult QtSerialPort::Open()
     if (!settings_)
         return {OpenError::BadSettings, "no usable line settings"};
     lost_ = false;
-    port_.setPortName(QString::fromStdString(PortDeviceName(commPort_)));
+    const std::string device = PortDeviceName(commPort_);
+    port_.setPortName(QString::fromStdString(device));
     if (!port_.open(QIODevice::ReadWrite)) {
-        OpenResult result{ToOpenError(port_.error()), port_.errorString().toStdString()};
+        OpenError error = ToOpenError(port_.error());
+        if (error == OpenError::NoPermission)
+            error = TellDeniedApart(device);
+        const std::string systemWords = port_.errorString().toStdString();
         port_.clearError();
-        return result;
+        std::vector<std::string> devices;
+        if (error == OpenError::NotFound)
+            devices = SystemSerialDevices();
+        return {error, PortOpenFailureText(error, commPort_, device, systemWords, devices)};
     }
     Apply(*settings_);
     return {};
