@@ -168,6 +168,7 @@ Hand-held:
                      after 30 resends the exchange is given up
   --quiet            no log lines
   --help             this text
+  --version          the version of the program it goes with
 
 Files: the regular files of an ID's directory whose names, upper-cased, are
 8.3 names (at most 7 digits of size). Names match without regard to case.

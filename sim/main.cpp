@@ -5,6 +5,8 @@
 #include "cli_options.h"
 #include "simulator.h"
 
+#include "settings/texts.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <csignal>
 #include <ctime>
 #include <iostream>
+#include <string_view>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,6 +144,13 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, cons
 
 int main(int argc, char** argv)
 {
+    // The simulator goes with the program of the same build.
+    if (std::find(argv + 1, argv + argc, std::string_view("--version")) != argv + argc) {
+        std::string_view version = tavelin::texts::kVersionSuffix;
+        version.remove_prefix(std::min(version.find_first_not_of(' '), version.size()));
+        std::cout << "tavelin-hhtsim (" << tavelin::texts::kProductTitle << ' ' << version << ")\n";
+        return 0;
+    }
     sim::CliOptions options;
     std::string error;
     if (!sim::ParseCli(std::vector<std::string>(argv + 1, argv + argc), options, error)) {

@@ -1,5 +1,7 @@
 // The program: one copy per user, the start-up sequence on a 10 ms timer
-// once the event loop runs, then the mode window it chose.
+// once the event loop runs, then the mode window it chose. SIGINT, SIGTERM
+// and SIGHUP reach the event loop through a self-pipe and quit the run as
+// ENDPRM.DAT "2" does (in manual mode: close the window).
 #include "qt_message_box.h"
 #include "single_instance.h"
 #include "startup.h"
@@ -9,6 +11,7 @@
 #include "link/qt/qt_serial_port.h"
 #include "settings/app_state.h"
 #include "settings/paths.h"
+#include "settings/texts.h"
 #include "ui/auto_window.h"
 #include "ui/controls.h"
 #include "ui/manual_window.h"
@@ -16,17 +19,24 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <QtGlobal>
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 #include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#define TAVELIN_STOP_SIGNALS 1
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -34,11 +44,132 @@ using namespace tavelin;
 
 enum ExitStatus {
     kExitOk = 0,
-    kExitStartupFailed = 1,
+    kExitStartupFailed = 1, // also a run that ended with an error code in RESULT.DAT
     kExitNoDisplay = 2,
     kExitAlreadyRunning = 3,
+    kExitSignal = 4,        // a signal ended the run or closed the manual window
     kExitLogNotWritten = 5, // RESULT.DAT or HISTORY.DAT does not hold what the run wrote
 };
+
+constexpr const char* kHelpText = R"(Usage: tavelin [/APIN | /DOWN | /UP] [/ICON]
+       tavelin --help | --version
+
+Moves files between this PC and hand-held terminals over a serial line.
+
+  /APIN      batch run: install the application file on each hand-held polled
+  /DOWN      batch run: send the download files to each hand-held polled
+  /UP        batch run: fetch each polled hand-held's files into the upload
+             directory
+  /ICON      with one of the above: start the run's window minimised
+  (none)     the operator's window (manual mode; needs a display)
+  --help     this text
+  --version  the program's version and the Qt it was built with
+Switches may be written in any case and anywhere on the command line.
+
+Files in the current directory (code page 932 text, CR LF line ends):
+  RSPRM.DAT    read: line settings, port, adapter, time-outs
+  HHTPRM.DAT   read: the hand-held IDs to poll
+  DIRPRM.DAT   read: application file, directories, modes, rounds
+  RESULT.DAT   written by a batch run: its outcome, one line
+  HISTORY.DAT  written by a batch run: one line per file
+  ENDPRM.DAT   read during a batch run: "1" stops it, "2" quits it
+  TAV0001.INF  written when the manual window closes
+
+Environment:
+  TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens
+                              (default /dev/ttyS0../dev/ttyS3)
+  TAVELIN_TRACE=FILE          write a trace of the frames to FILE
+  DISPLAY, WAYLAND_DISPLAY    without either, a batch run shows no window
+                              and writes its messages to standard error
+
+Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or send
+SIGINT (Ctrl+C), SIGTERM or SIGHUP. A signal quits as "2" does: the transfer
+under way is stopped (the hand-held is told), RESULT.DAT is written, and the
+program ends with status 4. A second signal ends it at once. In manual mode a
+signal closes the window as its close button does.
+
+Exit status:
+  0  the run ended normally (RESULT.DAT holds its normal end), or the manual
+     window was closed
+  1  RESULT.DAT holds an error: a start-up check or the run failed
+  2  manual mode without a display
+  3  another copy is already running
+  4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
+     the manual window
+  5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
+     the run asked; standard error says which
+)";
+
+// --help and --version answer before anything else: no lock, no file.
+bool AnswerInformationSwitch(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help") {
+            std::fputs(kHelpText, stdout);
+            return true;
+        }
+        if (arg == "--version") {
+            std::string_view version = texts::kVersionSuffix;
+            version.remove_prefix(std::min(version.find_first_not_of(' '), version.size()));
+            std::printf("%s %s\nQt %s\n", std::string(texts::kProductTitle).c_str(), std::string(version).c_str(),
+                        QT_VERSION_STR);
+            return true;
+        }
+    }
+    return false;
+}
+
+#ifdef TAVELIN_STOP_SIGNALS
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The write end of the self-pipe: all that a signal handler may touch.
+int stopSignalPipe = -1;
+
+extern "C" void OnStopSignal(int)
+{
+    const int savedErrno = errno;
+    // The next signal takes its default action: one that ends the program
+    // at once, whatever the quit under way is waiting for.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    for (const int number : kStopSignals)
+        sigaction(number, &fallback, nullptr);
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(stopSignalPipe, &byte, 1);
+    errno = savedErrno;
+}
+
+// The read end of the self-pipe, or -1 when the signals cannot be caught
+// (they then keep their default action).
+int CatchStopSignals()
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return -1;
+    stopSignalPipe = ends[1];
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int number : kStopSignals)
+        sigaddset(&action.sa_mask, number);
+    action.sa_flags = SA_RESTART;
+    for (const int number : kStopSignals)
+        sigaction(number, &action, nullptr);
+    return ends[0];
+}
+
+void DrainStopSignals(int readEnd)
+{
+    char bytes[16];
+    while (read(readEnd, bytes, sizeof bytes) > 0) {
+    }
+}
+#else
+int CatchStopSignals() { return -1; }
+void DrainStopSignals(int) {}
+#endif
 
 std::string CommandLine(int argc, char** argv)
 {
@@ -112,6 +243,8 @@ int ReportLogWriteFailures(int status, const settings::AppState& state)
 
 int main(int argc, char** argv)
 {
+    if (AnswerInformationSwitch(argc, argv))
+        return kExitOk;
     const std::string commandLine = CommandLine(argc, argv);
     app::SingleInstance instance;
     switch (instance.Acquire()) {
@@ -148,12 +281,35 @@ int main(int argc, char** argv)
     link::QtEventPump pump;
     link::QtSerialPort port(pump);
     link::Link link{port, pump, state};
+    const auto trace = link::Tracer::FromEnvironment(); // TAVELIN_TRACE: every frame, for a line's troubles
+    link.trace = trace.get();
     std::unique_ptr<ui::AutoWindow> autoWindow;
     std::unique_ptr<ui::ManualWindow> manualWindow;
     QApplication::setWindowIcon(ui::ProgramIcon());
     if (screen)
         ui::UseCjkFont();
     int status = kExitOk;
+    bool signalled = false;
+
+    // What a signal asks for depends on what is showing when the event loop
+    // sees it; one that comes before the start-up is applied to its window.
+    const auto quitOnSignal = [&] {
+        if (autoWindow)
+            autoWindow->RequestQuit();
+        else if (manualWindow)
+            manualWindow->close();
+    };
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (const int signalPipe = CatchStopSignals(); signalPipe >= 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe, QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [&, signalPipe] {
+            DrainStopSignals(signalPipe);
+            if (signalled)
+                return;
+            signalled = true;
+            quitOnSignal();
+        });
+    }
 
     // StartTimer: the start-up runs once the event loop is up.
     QTimer::singleShot(10, [&] {
@@ -164,21 +320,32 @@ int main(int argc, char** argv)
             status = kExitStartupFailed;
         } else if (result.end == app::StartupEnd::ShowAutomatic) {
             autoWindow = std::make_unique<ui::AutoWindow>(link, QString::fromStdString(app::WindowCaption(mode)));
-            QObject::connect(autoWindow.get(), &ui::AutoWindow::Closed, [] { QApplication::exit(kExitOk); });
+            QObject::connect(autoWindow.get(), &ui::AutoWindow::Closed, [&] {
+                status = autoWindow->Cycle().Failed() ? kExitStartupFailed : signalled ? kExitSignal : kExitOk;
+                QApplication::exit(status);
+            });
             if (result.minimised)
                 autoWindow->showMinimized();
             else
                 autoWindow->show();
+            if (signalled)
+                quitOnSignal();
             return; // the program ends when the window closes
         } else {
             manualWindow = std::make_unique<ui::ManualWindow>(link, QString::fromStdString(app::WindowCaption(mode)));
-            QObject::connect(manualWindow.get(), &ui::ManualWindow::Closed, [] { QApplication::exit(kExitOk); });
+            QObject::connect(manualWindow.get(), &ui::ManualWindow::Closed, [&] {
+                status = signalled ? kExitSignal : kExitOk;
+                QApplication::exit(status);
+            });
             manualWindow->show();
+            if (signalled)
+                QTimer::singleShot(0, manualWindow.get(), [&] { manualWindow->close(); });
             return;
         }
         QApplication::exit(status);
     });
     QApplication::exec();
+    signalNotifier.reset();
     autoWindow.reset();
     manualWindow.reset();
     return ReportLogWriteFailures(status, state);

@@ -76,6 +76,50 @@ void ReportPortError(const settings::Settings& s, const std::string& reason)
                  reason.empty() ? "cannot be opened" : reason.c_str());
 }
 
+// "1-3,7" for the IDs switched on in the polling range.
+std::string PolledIds(const settings::AppState& state)
+{
+    std::string text;
+    const auto& on = state.settings.HhtIdOn;
+    int runStart = -1;
+    const int last = std::min<int>(state.LastPollId, settings::kMaxHhtId - 1);
+    for (int index = std::max<int>(state.FirstPollId, 0); index <= last + 1; ++index) {
+        const bool polled = index <= last && on[index] == "1";
+        if (polled && runStart < 0)
+            runStart = index;
+        if (!polled && runStart >= 0) {
+            text += (text.empty() ? "" : ",") + std::to_string(runStart + 1);
+            if (index - 1 > runStart)
+                text += "-" + std::to_string(index);
+            runStart = -1;
+        }
+    }
+    return text.empty() ? "none" : text;
+}
+
+// An unattended run says once what it is about to do, so a batch log shows
+// which device it really talks to and how to end it.
+void ReportRunStart(const settings::AppState& state)
+{
+    const auto& s = state.settings;
+    static constexpr const char* kModes[] = {"", "/APIN", "/DOWN", "/UP"};
+    const int number = std::atoi(s.ComPortCode.c_str()) + 1;
+    const std::string device = link::PortDeviceName(number);
+    std::string opened = device;
+    std::error_code error;
+    const auto real = std::filesystem::canonical(settings::FsPath(device), error);
+    if (!error && real.string() != device)
+        opened += " -> " + real.string();
+    const auto line = link::BuildSettingsString(s);
+    const std::string rounds =
+        s.AutoPollCount > 0 ? std::to_string(s.AutoPollCount) + " round(s)" : std::string("rounds until stopped");
+    std::fprintf(stderr,
+                 "tavelin: %s run on COM%d (%s), %s; polling IDs %s, %s; to stop, write 1 (stop) or 2 (quit) "
+                 "into %sENDPRM.DAT or send SIGINT/SIGTERM (Ctrl+C)\n",
+                 kModes[s.RunMode], number, opened.c_str(), line ? line->c_str() : "?", PolledIds(state).c_str(),
+                 rounds.c_str(), s.WorkDir.c_str());
+}
+
 } // namespace
 
 std::vector<std::string> ListDownloadNames(const std::string& directory)
@@ -108,6 +152,7 @@ bool AutoCycle::Start()
         switch (link::OpenHhtPort(link_, &reason)) {
         case link::PortSetupResult::Ok:
             portOpenedHere_ = true;
+            ReportRunStart(state);
             break;
         case link::PortSetupResult::PortError:
             ReportPortError(link_.state.settings, reason);
@@ -121,8 +166,8 @@ bool AutoCycle::Start()
             return false;
         }
     }
-    state.flags.QuitRequest = kFalse;
-    state.flags.StopRequest = kFalse;
+    state.flags.QuitRequest = quitRequested_ ? kTrue : kFalse;
+    state.flags.StopRequest = quitRequested_ ? kTrue : kFalse;
     servedCount_ = 0;
     pollRound_ = 0;
     pollIndex_ = state.FirstPollId;
@@ -208,9 +253,17 @@ void AutoCycle::EndRun()
     link_.state.flags.StopRequest = kFalse;
 }
 
+void AutoCycle::RequestQuit()
+{
+    quitRequested_ = true;
+    link_.state.flags.QuitRequest = kTrue;
+    link_.state.flags.StopRequest = kTrue;
+}
+
 void AutoCycle::Fail(std::int16_t resultCode)
 {
     ended_ = true;
+    failed_ = true;
     settings::WriteResult(link_.state, -1, resultCode);
     view_.RequestUnload();
     link_.state.flags.StopRequest = kFalse;

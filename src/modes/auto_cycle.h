@@ -58,6 +58,14 @@ public:
 
     std::int16_t ServedCount() const { return servedCount_; }
 
+    // True when the run ended with an error code in RESULT.DAT.
+    bool Failed() const { return failed_; }
+
+    // A quit as ENDPRM.DAT "2" asks for it: the transfer under way stops and
+    // the run ends at the next tick. Kept across Start, which clears the
+    // request flags, so a quit that comes before the first tick is not lost.
+    void RequestQuit();
+
 private:
     void Visit();
     bool Advance(); // false when the run is complete
@@ -85,6 +93,8 @@ private:
     bool ended_ = false;
     bool started_ = false;
     bool portOpenedHere_ = false;
+    bool failed_ = false;
+    bool quitRequested_ = false;
     transfer::UpFileList upFiles_{};
 };
 

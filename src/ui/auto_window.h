@@ -37,6 +37,10 @@ public:
     QListWidget* HistoryWidget() const { return LbHistory; }
     const modes::AutoCycle& Cycle() const { return cycle_; }
 
+    // A quit from outside (a signal): as ENDPRM.DAT "2", the transfer under
+    // way stops, the run's RESULT.DAT line is written and the window closes.
+    void RequestQuit() { cycle_.RequestQuit(); }
+
 signals:
     void Closed(); // the window has unloaded; the run is over
 

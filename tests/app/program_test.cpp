@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,7 +143,8 @@ TEST_F(Program, LockOfACrashedRunIsTakenOver)
     runtime.Put("tavelin.lock", content);
 
     PutGoodFiles();
-    EXPECT_EQ(Start({"/DOWN"}).exitCode, 0);
+    EXPECT_EQ(Start({"/DOWN"}).exitCode, 1); // it ran: the port error of the missing device
+    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
 }
 
 TEST_F(Program, LockFileLeftEmptyOrGarbledOrUnusableNeverBlocksARun)
@@ -151,7 +153,7 @@ TEST_F(Program, LockFileLeftEmptyOrGarbledOrUnusableNeverBlocksARun)
     for (const std::string content : {"", "\xFF\xFEgarbage", "0\n", "not a pid\nx\ny\n"}) {
         runtime.Put("tavelin.lock", content);
         const auto run = Start({"/DOWN"});
-        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+        EXPECT_EQ(run.exitCode, 1) << run.standardError; // ran, and met the missing device
         EXPECT_EQ(run.standardError.find("lock file"), std::string::npos) << run.standardError;
     }
 
@@ -159,7 +161,7 @@ TEST_F(Program, LockFileLeftEmptyOrGarbledOrUnusableNeverBlocksARun)
     std::filesystem::remove(runtime.Path() / "tavelin.lock");
     std::filesystem::create_directory(runtime.Path() / "tavelin.lock");
     const auto run = Start({"/DOWN"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.standardError.find("cannot use the lock file"), std::string::npos) << run.standardError;
     EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
 }
@@ -178,7 +180,7 @@ TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
                 std::filesystem::create_directory(work.Path() / name);
             std::filesystem::remove(work.Path() / "RESULT.DAT");
             const auto run = Start({"/DOWN"});
-            EXPECT_EQ(run.exitCode, 0) << name << " fifo " << fifo << "\n" << run.standardError;
+            EXPECT_EQ(run.exitCode, 1) << name << " fifo " << fifo << "\n" << run.standardError;
             EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << name << " fifo " << fifo;
             std::filesystem::remove(work.Path() / name);
         }
@@ -203,7 +205,7 @@ TEST_F(Program, HistoryIsDeletedAtTheStartOfABatchRun)
     PutGoodFiles();
     work.Put("HISTORY.DAT", "001, 2 ,OLD.TXT, 1 , 0 ,x\r\n");
     const auto run = Start({"/DOWN"});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_FALSE(work.Has("HISTORY.DAT"));
     // The run itself then fails on the port that is not there.
     EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
@@ -246,6 +248,13 @@ TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
     work.Put("down/A\r\n001, 2 ,FORGED.TXT, 4 , 0 ,正常終了", "data");
     const auto run = Start({"/DOWN"});
     EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    // The start line says what the run does and how to end it; standard output stays for history lines.
+    EXPECT_NE(run.standardError.find("tavelin: /DOWN run on COM1 (" + comPath + " -> /dev/pts/"), std::string::npos)
+        << run.standardError;
+    EXPECT_NE(run.standardError.find("polling IDs 1, 1 round(s); to stop, write 1 (stop) or 2 (quit) into "),
+              std::string::npos)
+        << run.standardError;
+    EXPECT_EQ(run.standardOutput.find("tavelin:"), std::string::npos) << run.standardOutput;
     const std::string history = History();
     EXPECT_EQ(Count(history, "\r\n"), 2u) << history;
     EXPECT_EQ(Count(history, "\n"), 2u) << history;
@@ -273,6 +282,66 @@ TEST_F(ProgramWithHandHeld, HistoryThatCannotBeWrittenIsSaidOnceAndEndsWithStatu
     EXPECT_EQ(work.Get("hht/001/TWO.TXT"), "22");
 }
 #endif
+
+// --help and --version answer and end: they take no lock (one is held here,
+// which would end a run with status 3), read and write nothing, even beside
+// a run switch.
+TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
+{
+    PutGoodFiles();
+    work.Put("ENDPRM.DAT", "2");
+    const auto listing = [](const std::filesystem::path& dir) {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            files[entry.path().filename().string()] =
+                std::to_string(std::filesystem::last_write_time(entry.path()).time_since_epoch().count());
+        return files;
+    };
+    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    ASSERT_TRUE(held.tryLock(0));
+    const auto workBefore = listing(work.Path());
+    const auto runtimeBefore = listing(runtime.Path());
+
+    for (const QStringList& arguments : {QStringList{"--help"}, QStringList{"/DOWN", "--help"}}) {
+        const auto run = Start(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+        EXPECT_EQ(run.standardError, "");
+        for (const char* part : {"/APIN", "/DOWN", "/UP", "/ICON", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "RESULT.DAT",
+                                 "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
+                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  "})
+            EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
+    }
+    for (const QStringList& arguments : {QStringList{"--version"}, QStringList{"/UP", "--version"}}) {
+        const auto run = Start(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+        EXPECT_EQ(run.standardOutput.rfind("Tavelin Ver1.17\nQt " QT_VERSION_STR "\n", 0), 0u) << run.standardOutput;
+    }
+    EXPECT_EQ(listing(work.Path()), workBefore);
+    EXPECT_EQ(listing(runtime.Path()), runtimeBefore);
+#ifdef TAVELIN_SIMULATOR
+    QProcess simulator;
+    simulator.start(TAVELIN_SIMULATOR, {"--version"});
+    ASSERT_TRUE(simulator.waitForFinished(5000));
+    EXPECT_EQ(simulator.exitCode(), 0);
+    EXPECT_EQ(simulator.readAllStandardOutput().toStdString(), "tavelin-hhtsim (Tavelin Ver1.17)\n");
+#endif
+}
+
+// A COM name whose device is missing: the result code stays, standard error
+// names the device and what the system has instead.
+TEST_F(Program, MissingDeviceIsNamedWithTheSystemsSerialDevices)
+{
+    PutGoodFiles();
+    const auto run = Start({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    const std::string device = (work.Path() / "no-such-port").string();
+    EXPECT_NE(run.standardError.find("COM1 (" + device + "): no such device; the system"), std::string::npos)
+        << run.standardError;
+    EXPECT_NE(run.standardError.find("TAVELIN_COM1 names the device COM1 opens"), std::string::npos)
+        << run.standardError;
+    EXPECT_EQ(run.standardOutput, "");
+}
 
 TEST_F(Program, ManualModeNeedsADisplay)
 {

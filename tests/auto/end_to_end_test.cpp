@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 
 #include <sys/resource.h>
 
@@ -258,6 +259,136 @@ TEST_F(EndToEnd, StopRequestFileBetweenVisitsEndsTheRun)
     const auto run = Tavelin({"/DOWN"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+}
+
+// A quit asked mid-transfer, by SIGTERM or by ENDPRM.DAT "2": both must leave
+// the same files behind, the hand-held told of the stop, the target of the
+// file cut short as it was, and the same RESULT.DAT line. Only the exit status
+// tells a signal (4) from the file (0).
+class QuitMidTransfer : public EndToEnd {
+protected:
+    enum class How { Signal, EndParam };
+    struct Outcome {
+        int exitCode = -1;
+        QProcess::ExitStatus exitStatus = QProcess::CrashExit;
+        std::string result;
+        std::string simulatorLog;
+        std::string err;
+        std::set<std::string> workFiles;
+        std::set<std::string> hhtFiles;
+    };
+
+    static std::set<std::string> Names(const fs::path& directory)
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(directory))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    Outcome Quit(const char* operation, How how)
+    {
+        for (const char* dir : {"hht", "up", "down"})
+            fs::remove_all(work.Path() / dir);
+        for (const char* name : {"RESULT.DAT", "HISTORY.DAT", "ENDPRM.DAT"})
+            fs::remove(work.Path() / name);
+        fs::create_directories(work.Path() / "hht/001");
+        fs::create_directories(work.Path() / "up");
+        fs::create_directories(work.Path() / "down");
+        work.Put("hht/001/A.DAT", Bytes(3000, 1));
+        work.Put("hht/001/B.DAT", Bytes(20000, 2)); // about ten seconds on the line
+        work.Put("hht/001/BIG.BIN", "the hand-held's older BIG.BIN");
+        work.Put("up/B.DAT", "the PC's older B.DAT");
+        work.Put("down/BIG.BIN", Bytes(20000, 3));
+        StartSimulator({"--ids", "1", "--baud", "19200"}, false);
+        Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0);
+
+        QProcess run;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+        env.insert("TAVELIN_COM1", QString::fromStdString(link));
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+        run.start(TAVELIN_PROGRAM, {operation});
+        // /UP: B.DAT is on the line once A.DAT is taken; /DOWN: BIG.BIN right after the poll.
+        const std::string cue = std::string(operation) == "/UP" ? "A.DAT (3000 bytes): taken" : "poll: answered";
+        std::string log;
+        while (log.find(cue) == std::string::npos && simulator.waitForReadyRead(10000))
+            log += simulator.readAllStandardOutput().toStdString();
+        EXPECT_NE(log.find(cue), std::string::npos) << log;
+        QThread::msleep(1500); // well into the 20,000 bytes
+        if (how == How::Signal)
+            run.terminate();
+        else
+            work.Put("ENDPRM.DAT", "2");
+        EXPECT_TRUE(run.waitForFinished(20000));
+        while (log.find("stopped by the PC") == std::string::npos && simulator.waitForReadyRead(3000))
+            log += simulator.readAllStandardOutput().toStdString();
+        StopSimulator();
+        log += simulator.readAllStandardOutput().toStdString();
+        fs::remove(work.Path() / "ENDPRM.DAT");
+        Outcome outcome{run.exitCode(), run.exitStatus(), Result(), log, run.readAllStandardError().toStdString(),
+                        Names(work.Path()), Names(work.Path() / "hht/001")};
+        return outcome;
+    }
+};
+
+TEST_F(QuitMidTransfer, SignalStopsTheTransferAsEndParamQuitDoes)
+{
+    for (const char* operation : {"/UP", "/DOWN"}) {
+        const Outcome byFile = Quit(operation, How::EndParam);
+        const Outcome bySignal = Quit(operation, How::Signal);
+        EXPECT_EQ(bySignal.exitStatus, QProcess::NormalExit) << operation;
+        EXPECT_EQ(bySignal.exitCode, 4) << operation << "\n" << bySignal.err;
+        EXPECT_EQ(byFile.exitCode, 0) << operation << "\n" << byFile.err;
+        EXPECT_NE(bySignal.simulatorLog.find("stopped by the PC"), std::string::npos) << operation << "\n"
+                                                                                         << bySignal.simulatorLog;
+        EXPECT_NE(byFile.simulatorLog.find("stopped by the PC"), std::string::npos) << operation;
+        EXPECT_EQ(bySignal.result, " 0 , 1 ,正常終了\r\n") << operation;
+        EXPECT_EQ(bySignal.result, byFile.result) << operation;
+        EXPECT_EQ(bySignal.workFiles, byFile.workFiles) << operation;
+        EXPECT_EQ(bySignal.hhtFiles, byFile.hhtFiles) << operation;
+        // The files the stopped transfer was to replace are as they were.
+        EXPECT_EQ(work.Get("up/B.DAT"), "the PC's older B.DAT") << operation;
+        EXPECT_EQ(work.Get("hht/001/BIG.BIN"), "the hand-held's older BIG.BIN") << operation;
+        if (std::string(operation) == "/UP") {
+            EXPECT_EQ(work.Get("up/A.DAT"), Bytes(3000, 1)); // taken before the quit
+            EXPECT_EQ(work.Get("hht/001/B.DAT"), Bytes(20000, 2));
+        }
+        // Standard output carries history lines only; the start line and the rest go to standard error.
+        EXPECT_NE(bySignal.err.find(std::string(operation) + " run on COM1 (" + link), std::string::npos)
+            << bySignal.err;
+    }
+}
+
+// A second signal does not wait for the stop: the program ends at once.
+TEST_F(QuitMidTransfer, SecondSignalEndsTheProgramAtOnce)
+{
+    fs::create_directories(work.Path() / "hht/001");
+    work.Put("hht/001/B.DAT", Bytes(20000, 2));
+    StartSimulator({"--ids", "1", "--baud", "19200"}, false);
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0);
+    QProcess run;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+    env.insert("TAVELIN_COM1", QString::fromStdString(link));
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+    run.start(TAVELIN_PROGRAM, {"/UP"});
+    std::string log;
+    while (log.find("poll: answered") == std::string::npos && simulator.waitForReadyRead(10000))
+        log += simulator.readAllStandardOutput().toStdString();
+    QThread::msleep(500);
+    run.terminate();
+    QThread::msleep(10); // two signals at once would merge into one
+    run.terminate();
+    ASSERT_TRUE(run.waitForFinished(5000));
+    EXPECT_EQ(run.exitStatus(), QProcess::CrashExit); // ended by the signal itself
+    EXPECT_FALSE(work.Has("up/B.DAT"));
 }
 
 // Processor time of the children that have ended so far.
