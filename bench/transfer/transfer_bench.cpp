@@ -3,6 +3,8 @@
 // the simulated hand-held with line-rate emulation, at 19,200 and 115,200
 // bit/s. Prints the line efficiency (payload bytes over the line's byte rate
 // at 10 bits a byte) and the CPU the process used. Figures, not assertions.
+// With TAVELIN_TRACE set, the link writes its frame trace there, as the
+// program does: run it with and without to see what the trace costs.
 //
 //   transfer_bench [path of tavelin-hhtsim] [bytes]
 #include "link/commands.h"
@@ -128,6 +130,8 @@ bool RunAt(const std::string& program, int baud, const char* baudCode, std::size
     state.CurHhtId = "001";
     link::QtSerialPort port(pump);
     link::Link line{port, pump, state};
+    const auto trace = link::Tracer::FromEnvironment();
+    line.trace = trace.get();
     std::string reason;
     if (link::OpenHhtPort(line, &reason) != link::PortSetupResult::Ok || link::ConnectHht(line) != 0) {
         std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());
@@ -153,6 +157,8 @@ int main(int argc, char** argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     const std::string program = argc > 1 ? argv[1] : TAVELIN_HHTSIM;
     const std::size_t bytes = argc > 2 ? std::stoul(argv[2]) : 1024 * 1024;
+    if (const char* trace = std::getenv("TAVELIN_TRACE"); trace && *trace)
+        std::printf("frame trace to %s\n", trace);
     bool ok = RunAt(program, 19200, "2", bytes);
     ok = RunAt(program, 115200, "5", bytes) && ok;
     return ok ? 0 : 1;

@@ -44,6 +44,10 @@ void SendAndDrain(Link& link, const Bytes& frame)
 {
     if (frame.empty())
         return;
+    if (link.trace) {
+        link.trace->WatchPort(link.pump.Now(), link.port);
+        link.trace->Sent(link.pump.Now(), frame);
+    }
     link.port.Write(frame);
     if (!link.port.CtsHolding())
         return;

@@ -20,6 +20,7 @@
 #include "event_pump.h"
 #include "serial_port.h"
 #include "settings/app_state.h"
+#include "trace.h"
 
 #include <cstdint>
 #include <span>
@@ -33,6 +34,7 @@ struct Link {
     SerialPort& port;
     EventPump& pump;
     settings::AppState& state; // CurHhtId, flags, PollTimeout/CommTimeout, BaudCode, RunMode
+    Tracer* trace = nullptr;   // the frame trace, when one was asked for
 };
 
 constexpr std::uint8_t STX = 0x02, ETX = 0x03, EOT = 0x04, ACK = 0x06, CAN = 0x18;

@@ -56,10 +56,17 @@ private:
     // Bytes already read that belong to the stream again: a rejected header
     // is hunted over once more, so a real frame hiding in it is not lost.
     std::deque<std::uint8_t> pending_;
+    // Bytes were passed over before the frame: noise, or a damaged frame.
+    bool skipped_ = false;
 };
 
 int FrameReceiver::TimedOut()
 {
+    if (Tracer* trace = link_.trace) {
+        const auto now = link_.pump.Now();
+        trace->WatchPort(now, link_.port);
+        trace->TimedOut(now, std::chrono::duration_cast<Millis>(now - start_).count());
+    }
     link_.state.flags.RxTimedOut = settings::kFalse;
     return kTimedOut;
 }
@@ -136,22 +143,28 @@ int FrameReceiver::Receive(Bytes& frame)
             std::uint8_t byte = 0;
             if (!HuntByte(byte))
                 return TimedOut();
-            if (byte != STX)
+            if (byte != STX) {
+                skipped_ = true;
                 continue;
+            }
             if (!Take(kHeaderBody - 1, body) || !NextByte(byte, false))
                 return TimedOut();
             body.push_back(byte);
             accepted = IsHeader(body);
-            if (!accepted) // hunt again from the byte after this STX
+            if (!accepted) { // hunt again from the byte after this STX
                 pending_.insert(pending_.begin(), body.begin(), body.end());
+                skipped_ = true;
+            }
         }
         const std::size_t length = DataLength(body);
         limit_ = start_ + ReceiveLimit(link_, length);
         Bytes rest; // data, ETX, check character
         if (!Take(length + 2, rest))
             return TimedOut();
-        if (rest[length] != ETX)
+        if (rest[length] != ETX) {
+            skipped_ = true;
             continue; // not a frame after all: hunt afresh
+        }
 
         frame.clear();
         frame.reserve(kFrameOverhead + length);
@@ -161,6 +174,15 @@ int FrameReceiver::Receive(Bytes& frame)
         const bool bccOk = CalcBccBin(std::span(frame).subspan(1, frame.size() - 2)) == frame.back();
         const bool idOk = std::equal(body.begin() + 1, body.begin() + 4, link_.state.CurHhtId.begin(),
                                      link_.state.CurHhtId.end());
+        if (Tracer* trace = link_.trace) {
+            const auto now = link_.pump.Now();
+            trace->WatchPort(now, link_.port);
+            trace->Received(now, frame,
+                            !bccOk ? TraceResult::BadCheck
+                            : !idOk ? TraceResult::WrongId
+                            : skipped_ ? TraceResult::Resynchronised
+                                       : TraceResult::Ok);
+        }
         return bccOk && idOk ? kOk : kFailed;
     }
 }

@@ -1,0 +1,60 @@
+// A frame trace for diagnosing a line: one text line per frame sent or
+// received (time, direction, kind, ID, sequence digit, length, result and the
+// first 32 data bytes in hex and as text), per receive that timed out and per
+// change of the port's state. The program makes one when TAVELIN_TRACE names
+// a file and hangs it on the Link; without one the link pays a null test.
+//
+// Lines are collected in a stdio buffer and written out when it fills, at
+// most a second after the last write, and when the tracer goes, so a busy
+// line costs no system call per frame.
+#pragma once
+
+#include "event_pump.h"
+#include "serial_port.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tavelin::link {
+
+enum class TraceResult { Ok, BadCheck, WrongId, Resynchronised };
+
+class Tracer {
+public:
+    // Appends to `path`; null when it cannot be opened (reason in *error).
+    static std::unique_ptr<Tracer> Open(const std::string& path, std::string* error = nullptr);
+    // From TAVELIN_TRACE: null when unset, empty or unusable (said on stderr).
+    static std::unique_ptr<Tracer> FromEnvironment();
+
+    ~Tracer();
+    Tracer(const Tracer&) = delete;
+    Tracer& operator=(const Tracer&) = delete;
+
+    // frame: STX through the check character.
+    void Sent(Clock::time_point now, std::span<const std::uint8_t> frame);
+    void Received(Clock::time_point now, std::span<const std::uint8_t> frame, TraceResult result);
+    void TimedOut(Clock::time_point now, long long waitedMs);
+    // Logs a line when the port's state differs from the last one seen.
+    void WatchPort(Clock::time_point now, const SerialPort& port);
+    void Flush();
+
+private:
+    explicit Tracer(std::FILE* file);
+    void Begin(Clock::time_point now);
+    void End(Clock::time_point now);
+    void Frame(Clock::time_point now, const char* direction, std::span<const std::uint8_t> frame,
+               const char* result);
+
+    std::FILE* file_;
+    std::unique_ptr<char[]> buffer_;
+    bool started_ = false;
+    Clock::time_point origin_{}, lastFlush_{};
+    int portState_ = -1; // unknown until first seen
+    std::string line_;
+};
+
+} // namespace tavelin::link
