@@ -2,7 +2,8 @@
 #   make demo   installs what is missing, builds, runs the program as a batch job
 #   make test   installs what is missing, builds, runs every test
 # make sanitize runs the tests in an AddressSanitizer + UBSan build (build-asan/).
-.PHONY: demo test build sanitize setup
+# make package builds the Debian package build/tavelin_*.deb.
+.PHONY: demo test build sanitize setup package
 
 setup:
 	@bash scripts/setup.sh
@@ -15,6 +16,9 @@ demo: build
 
 test: build
 	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+package: build
+	cd build && cpack -G DEB
 
 sanitize: setup
 	@bash scripts/build.sh build-asan -DTAVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo

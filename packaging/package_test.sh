@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build tree given, unpacks it into a
+# scratch directory (nothing is installed) and checks what it holds runs.
+#   package_test.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1 version=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 \
+  || { cat "$scratch/cpack.log"; exit 1; }
+deb=$(ls "$scratch"/out/*.deb)
+echo "package: $(basename "$deb")"
+dpkg-deb -f "$deb" Depends Recommends
+dpkg-deb -f "$deb" Depends | grep -q libqt6serialport6 || { echo "no Qt SerialPort in Depends"; exit 1; }
+
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+for file in usr/bin/tavelin usr/bin/tavelin-hhtsim usr/share/applications/tavelin.desktop \
+            usr/share/icons/hicolor/256x256/apps/tavelin.png usr/share/man/man1/tavelin.1; do
+  [ -s "$root/$file" ] || { echo "missing from the package: $file"; exit 1; }
+done
+[ -x "$root/usr/bin/tavelin" ] || { echo "tavelin is not executable"; exit 1; }
+grep -q '^Exec=tavelin' "$root/usr/share/applications/tavelin.desktop"
+grep -q "Tavelin $version" "$root/usr/share/man/man1/tavelin.1"
+head -c 8 "$root/usr/share/icons/hicolor/256x256/apps/tavelin.png" | grep -q PNG
+
+"$root/usr/bin/tavelin-hhtsim" --help | grep -q -- --device
+# The program as packaged finds its libraries and says its version.
+(cd "$scratch" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$root/usr/bin/tavelin" --version) | grep -q "$version"
+echo "package contents: ok"
