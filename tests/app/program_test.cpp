@@ -343,6 +343,44 @@ TEST_F(Program, MissingDeviceIsNamedWithTheSystemsSerialDevices)
     EXPECT_EQ(run.standardOutput, "");
 }
 
+// The manual window on a display of its own: a signal closes it as its close
+// button does (TAV0001.INF written), and the status says a signal ended it.
+TEST_F(Program, SignalClosesTheManualWindowAsItsCloseButtonDoes)
+{
+    if (!std::filesystem::exists("/usr/bin/Xvfb"))
+        GTEST_SKIP() << "no Xvfb";
+    const int number = 200 + int(getpid() % 700);
+    const QString display = ":" + QString::number(number);
+    QProcess server;
+    server.start("/usr/bin/Xvfb", {display, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
+        QThread::msleep(50);
+    if (!std::filesystem::exists(socket))
+        GTEST_SKIP() << "Xvfb did not start on " << display.toStdString();
+
+    PutGoodFiles();
+    QProcess program;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("DISPLAY", display);
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+    env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+    program.start(TAVELIN_PROGRAM, {});
+    EXPECT_FALSE(program.waitForFinished(1500)); // the window is up and waits for its operator
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 4) << program.readAllStandardError().toStdString();
+    EXPECT_TRUE(work.Has("TAV0001.INF"));
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
 TEST_F(Program, ManualModeNeedsADisplay)
 {
     PutGoodFiles();
