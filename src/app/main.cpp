@@ -281,6 +281,8 @@ int main(int argc, char** argv)
     link::QtEventPump pump;
     link::QtSerialPort port(pump);
     link::Link link{port, pump, state};
+    const auto trace = link::Tracer::FromEnvironment(); // TAVELIN_TRACE: every frame, for a line's troubles
+    link.trace = trace.get();
     std::unique_ptr<ui::AutoWindow> autoWindow;
     std::unique_ptr<ui::ManualWindow> manualWindow;
     QApplication::setWindowIcon(ui::ProgramIcon());
