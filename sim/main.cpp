@@ -158,7 +158,17 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.help) {
-        std::cout << sim::HelpText();
+        // One write: a reader that stops at the line it wants (grep -q) must
+        // not leave a second write to die of SIGPIPE.
+        const std::string help = sim::HelpText();
+        for (std::size_t done = 0; done < help.size();) {
+            const ssize_t written = ::write(STDOUT_FILENO, help.data() + done, help.size() - done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return 1;
+            done += std::size_t(written);
+        }
         return 0;
     }
     const sigset_t waitMask = BlockStopSignals();
