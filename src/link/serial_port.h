@@ -21,7 +21,7 @@ enum class OpenError { None, NotFound, NoPermission, InUse, BadSettings, Other }
 
 struct OpenResult {
     OpenError error = OpenError::None;
-    std::string reason; // the operating system's words, for standard error
+    std::string reason; // what went wrong and what to do, in one sentence, for standard error and message details
     bool Ok() const { return error == OpenError::None; }
 };
 

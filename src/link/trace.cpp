@@ -3,6 +3,7 @@
 
 #include "frame.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
