@@ -62,9 +62,9 @@ protected:
         std::string err;
     };
 
-    Run Tavelin(const QStringList& arguments, const std::string& comPath = {})
+    // Starts the program in the work directory as a batch job would, without a display.
+    void StartTavelin(QProcess& process, const QStringList& arguments, const std::string& comPath = {})
     {
-        QProcess process;
         auto env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
@@ -74,6 +74,21 @@ protected:
         process.setWorkingDirectory(QString::fromStdString(work.Path().string()));
         process.start(TAVELIN_PROGRAM, arguments);
         process.closeWriteChannel();
+    }
+
+    // The simulator's log (started with quiet = false) up to the line holding cue.
+    std::string LogUntil(const std::string& cue, int waitMs = 10000)
+    {
+        std::string log;
+        while (log.find(cue) == std::string::npos && simulator.waitForReadyRead(waitMs))
+            log += simulator.readAllStandardOutput().toStdString();
+        return log;
+    }
+
+    Run Tavelin(const QStringList& arguments, const std::string& comPath = {})
+    {
+        QProcess process;
+        StartTavelin(process, arguments, comPath);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitCode(), process.readAllStandardOutput().toStdString(),
                 process.readAllStandardError().toStdString()};
@@ -195,17 +210,8 @@ TEST_F(EndToEnd, AFileTheHandHeldWasToldWasTakenSurvivesAKill)
     Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
 
     QProcess run;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-    env.insert("TAVELIN_COM1", QString::fromStdString(link));
-    run.setProcessEnvironment(env);
-    run.setWorkingDirectory(QString::fromStdString(work.Path().string()));
-    run.start(TAVELIN_PROGRAM, {"/UP"});
-    std::string log;
-    while (log.find("A.DAT (3000 bytes): taken") == std::string::npos && simulator.waitForReadyRead(10000))
-        log += simulator.readAllStandardOutput().toStdString();
+    StartTavelin(run, {"/UP"});
+    const std::string log = LogUntil("A.DAT (3000 bytes): taken");
     run.kill(); // as a power cut would, the moment the hand-held believes A.DAT delivered
     run.waitForFinished();
     ASSERT_NE(log.find("A.DAT (3000 bytes): taken"), std::string::npos) << log;
@@ -304,19 +310,10 @@ protected:
         Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0);
 
         QProcess run;
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-        env.insert("TAVELIN_COM1", QString::fromStdString(link));
-        run.setProcessEnvironment(env);
-        run.setWorkingDirectory(QString::fromStdString(work.Path().string()));
-        run.start(TAVELIN_PROGRAM, {operation});
+        StartTavelin(run, {operation});
         // /UP: B.DAT is on the line once A.DAT is taken; /DOWN: BIG.BIN right after the poll.
         const std::string cue = std::string(operation) == "/UP" ? "A.DAT (3000 bytes): taken" : "poll: answered";
-        std::string log;
-        while (log.find(cue) == std::string::npos && simulator.waitForReadyRead(10000))
-            log += simulator.readAllStandardOutput().toStdString();
+        std::string log = LogUntil(cue);
         EXPECT_NE(log.find(cue), std::string::npos) << log;
         QThread::msleep(1500); // well into the 20,000 bytes
         if (how == How::Signal)
@@ -324,8 +321,7 @@ protected:
         else
             work.Put("ENDPRM.DAT", "2");
         EXPECT_TRUE(run.waitForFinished(20000));
-        while (log.find("stopped by the PC") == std::string::npos && simulator.waitForReadyRead(3000))
-            log += simulator.readAllStandardOutput().toStdString();
+        log += LogUntil("stopped by the PC", 3000);
         StopSimulator();
         log += simulator.readAllStandardOutput().toStdString();
         fs::remove(work.Path() / "ENDPRM.DAT");
@@ -371,17 +367,8 @@ TEST_F(QuitMidTransfer, SecondSignalEndsTheProgramAtOnce)
     StartSimulator({"--ids", "1", "--baud", "19200"}, false);
     Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0);
     QProcess run;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-    env.insert("TAVELIN_COM1", QString::fromStdString(link));
-    run.setProcessEnvironment(env);
-    run.setWorkingDirectory(QString::fromStdString(work.Path().string()));
-    run.start(TAVELIN_PROGRAM, {"/UP"});
-    std::string log;
-    while (log.find("poll: answered") == std::string::npos && simulator.waitForReadyRead(10000))
-        log += simulator.readAllStandardOutput().toStdString();
+    StartTavelin(run, {"/UP"});
+    const std::string log = LogUntil("poll: answered");
     QThread::msleep(500);
     run.terminate();
     QThread::msleep(10); // two signals at once would merge into one
