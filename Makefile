@@ -22,4 +22,4 @@ package: build
 
 sanitize: setup
 	@bash scripts/build.sh build-asan -DTAVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j 2
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j 2
