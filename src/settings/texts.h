@@ -142,6 +142,7 @@ inline constexpr std::string_view kA11yTransferMessage = "Transfer message";
 inline constexpr std::string_view kA11yTransferProgress = "Transfer progress";
 inline constexpr std::string_view kA11yTransferFigures = "Bytes done, rate and time left";
 inline constexpr std::string_view kA11yAnimation = "Transfer animation";
+inline constexpr std::string_view kA11yHistory = "Transfer history";
 inline constexpr std::string_view kA11yUploadQuestion = "File that exists on the PC";
 inline constexpr std::string_view kFiguresBytes = "%1 / %2 バイト";
 inline constexpr std::string_view kFiguresRate = "%1/秒";

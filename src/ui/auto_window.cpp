@@ -1,25 +1,24 @@
 #include "auto_window.h"
 
 #include "anim_pictures.h"
+#include "controls.h"
 #include "settings/texts.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
-namespace tavelin::ui {
+#include <algorithm>
 
-namespace {
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-} // namespace
+namespace tavelin::ui {
 
 AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSelection selection, QWidget* parent)
     : QWidget(parent), link_(link), history_(nullptr, true), progress_(nullptr),
@@ -53,21 +52,31 @@ void AutoWindow::BuildControls()
     const bool upload = link_.state.settings.RunMode == 3;
     const Direction direction = upload ? Direction::Upload : Direction::Download;
     Pictures = new QStackedWidget(this);
+    Pictures->setObjectName(QStringLiteral("Pictures"));
     ImageFirst = new QLabel(Pictures);
     ImageSecond = new QLabel(Pictures);
+    Name(ImageFirst, upload ? "ImageU1" : "ImageD1", Q(texts::kA11yAnimation));
+    Name(ImageSecond, upload ? "ImageU2" : "ImageD2", Q(texts::kA11yAnimation));
     ImageFirst->setPixmap(AnimationPicture(direction, 1));
     ImageSecond->setPixmap(AnimationPicture(direction, 2));
     Pictures->addWidget(ImageFirst);
     Pictures->addWidget(ImageSecond);
-    Pictures->setFixedHeight(ImageFirst->pixmap().height());
+    Pictures->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     TxtMsg = new QPlainTextEdit(this);
+    Name(TxtMsg, "TxtMsg", Q(texts::kA11yTransferMessage));
     TxtMsg->setReadOnly(true);
-    TxtMsg->setFixedHeight(TxtMsg->fontMetrics().lineSpacing() * 3 + 12);
+    // Three lines of text in the window's own font, whatever its size.
+    const QMargins margins = TxtMsg->contentsMargins();
+    TxtMsg->setFixedHeight(TxtMsg->fontMetrics().lineSpacing() * 3 + int(TxtMsg->document()->documentMargin()) * 2 +
+                           margins.top() + margins.bottom());
     LbHistory = new QListWidget(this);
+    Name(LbHistory, "LbHistory", Q(texts::kA11yHistory));
     PBar = new QProgressBar(this);
+    Name(PBar, "PBar", Q(texts::kA11yTransferProgress));
     PBar->setVisible(false);
     BtnEnd = new QPushButton(Q(texts::kButtonEnd), this);
+    Name(BtnEnd, "BtnEnd", Q(texts::kButtonEnd));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Pictures, 0, Qt::AlignHCenter);
@@ -75,7 +84,9 @@ void AutoWindow::BuildControls()
     layout->addWidget(PBar);
     layout->addWidget(LbHistory, 1);
     layout->addWidget(BtnEnd, 0, Qt::AlignHCenter);
-    resize(520, 420);
+    // Room for a history of a dozen lines, sized by the font rather than in pixels.
+    const QFontMetrics metrics = fontMetrics();
+    resize(std::max(sizeHint().width(), metrics.averageCharWidth() * 64), sizeHint().height() + metrics.lineSpacing() * 8);
 }
 
 void AutoWindow::Centre()
@@ -109,12 +120,15 @@ void AutoWindow::BtnEnd_Click() { link_.state.flags.StopRequest = settings::kTru
 
 void AutoWindow::SetMessage(std::string_view text) { TxtMsg->setPlainText(Q(text)); }
 
-void AutoWindow::SetEndButtonCaption(std::string_view text) { BtnEnd->setText(Q(text)); }
+void AutoWindow::SetEndButtonCaption(std::string_view text)
+{
+    BtnEnd->setText(Q(text));
+    BtnEnd->setAccessibleName(BtnEnd->text());
+}
 
 void AutoWindow::ShowMessageBox(std::string_view text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Q(texts::kProductTitle), Q(text), QMessageBox::Ok, this);
-    box.exec();
+    ShowOkBox(this, text);
 }
 
 void AutoWindow::RequestUnload()

@@ -206,8 +206,7 @@ QWidget* SettingsDialog::BuildCommPage()
     // The system's serial devices beside the COM buttons, so the operator
     // sees which ones this PC has.
     serialPorts_ = new QLabel(SerialPortsText(), page);
-    serialPorts_->setObjectName(QStringLiteral("SerialPorts"));
-    serialPorts_->setAccessibleName(Q(texts::kA11ySerialPorts));
+    Name(serialPorts_, "SerialPorts", Q(texts::kA11ySerialPorts));
     serialPorts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     serialPorts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QGroupBox* com = OptionFrame(page, texts::kFrameComPort,
