@@ -5,8 +5,17 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tavelin::ui {
+
+QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName, const QString& accessibleName)
+{
+    auto* button = new QPushButton(Q(caption), parent);
+    Name(button, tableName, accessibleName.isEmpty() ? Q(caption) : accessibleName);
+    button->setAutoDefault(false);
+    return button;
+}
 
 bool UseCjkFont()
 {

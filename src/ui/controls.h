@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+class QPushButton;
+
 #include <string_view>
 
 namespace tavelin::ui {
@@ -20,6 +22,11 @@ inline void Name(QWidget* control, const char* tableName, const QString& accessi
     control->setAccessibleName(accessibleName);
     control->setAccessibleDescription(QString::fromLatin1(tableName));
 }
+
+// A push button named by its caption (or accessibleName when given). It never
+// becomes a dialog's default on focus: only the button chosen as default is.
+QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName,
+                    const QString& accessibleName = {});
 
 // Japanese captions and file names read best in a CJK face; where one is
 // installed it becomes the face of every window. False when none is.

@@ -24,18 +24,6 @@
 
 namespace tavelin::ui {
 
-namespace {
-
-QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
-{
-    auto* button = new QPushButton(Q(caption), parent);
-    Name(button, tableName, Q(caption));
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 DirDialog::DirDialog(settings::DirTarget target, const QString& boxText, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("F_Dir"));
@@ -71,7 +59,7 @@ DirDialog::DirDialog(settings::DirTarget target, const QString& boxText, QWidget
     const int em = fontMetrics().averageCharWidth();
     resize(std::max(sizeHint().width(), em * 60), std::max(sizeHint().height(), fontMetrics().lineSpacing() * 24));
 
-    FillDrives();
+    FillDriveList(FcDrive);
     Form_Load(target, boxText);
     connect(FcDrive, &QComboBox::activated, this, &DirDialog::FcDrive_Change);
     connect(FcDir->selectionModel(), &QItemSelectionModel::currentChanged, this, &DirDialog::FcDir_Change);
@@ -94,27 +82,8 @@ void DirDialog::Form_Load(settings::DirTarget target, const QString& boxText)
     // A network path names no drive: the list shows the current one.
     const bool network = settings::IsNetworkPath(boxText.toStdString());
     driveRoot_ = DriveOf(network ? QString::fromStdString(current) : directory_);
-    SelectDrive(driveRoot_);
+    SelectDrive(FcDrive, driveRoot_);
     ShowInTree(directory_);
-}
-
-void DirDialog::FillDrives()
-{
-    const QSignalBlocker quiet(FcDrive);
-    FcDrive->clear();
-    for (const QString& root : DriveRoots())
-        FcDrive->addItem(QDir::toNativeSeparators(root), root);
-}
-
-void DirDialog::SelectDrive(const QString& root)
-{
-    const QSignalBlocker quiet(FcDrive);
-    int index = FcDrive->findData(root);
-    if (index < 0) {
-        FcDrive->addItem(QDir::toNativeSeparators(root), root);
-        index = FcDrive->count() - 1;
-    }
-    FcDrive->setCurrentIndex(index);
 }
 
 void DirDialog::ShowInTree(const QString& path)
@@ -137,7 +106,7 @@ void DirDialog::FcDrive_Change(int index)
     const QString root = FcDrive->itemData(index).toString();
     const QString why = WhyUnreadable(root);
     if (!why.isEmpty()) {
-        SelectDrive(driveRoot_); // both lists stay as they were
+        SelectDrive(FcDrive, driveRoot_); // both lists stay as they were
         ShowOkBox(this, why.toStdString());
         return;
     }
@@ -153,7 +122,7 @@ void DirDialog::FcDir_Change()
         return;
     directory_ = model_->filePath(current);
     driveRoot_ = DriveOf(directory_);
-    SelectDrive(driveRoot_);
+    SelectDrive(FcDrive, driveRoot_);
 }
 
 void DirDialog::BtnOk_Click()

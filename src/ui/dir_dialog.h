@@ -35,8 +35,6 @@ protected:
 
 private:
     void Form_Load(settings::DirTarget target, const QString& boxText);
-    void FillDrives();
-    void SelectDrive(const QString& root);
     void ShowInTree(const QString& path);
     void FcDrive_Change(int index);
     void FcDir_Change();

@@ -2,8 +2,10 @@
 
 #include "settings/paths.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalBlocker>
 #include <QStorageInfo>
 
 #include <filesystem>
@@ -35,6 +37,25 @@ QString DriveOf(const QString& path)
 #else
     return QStorageInfo(path).rootPath();
 #endif
+}
+
+void FillDriveList(QComboBox* list)
+{
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (const QString& root : DriveRoots())
+        list->addItem(QDir::toNativeSeparators(root), root);
+}
+
+void SelectDrive(QComboBox* list, const QString& root)
+{
+    const QSignalBlocker quiet(list);
+    int index = list->findData(root);
+    if (index < 0) {
+        list->addItem(QDir::toNativeSeparators(root), root);
+        index = list->count() - 1;
+    }
+    list->setCurrentIndex(index);
 }
 
 QString WhyUnreadable(const QString& path)

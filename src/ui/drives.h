@@ -6,10 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+class QComboBox;
+
 namespace tavelin::ui {
 
 QStringList DriveRoots();
 QString DriveOf(const QString& path);
+
+// A drive list: every drive, each item's data its root; and the choice of
+// one (added when the list did not have it). Neither emits the list's signals.
+void FillDriveList(QComboBox* list);
+void SelectDrive(QComboBox* list, const QString& root);
 
 // Empty when the directory can be read, else the system's words for why not.
 QString WhyUnreadable(const QString& path);

@@ -18,14 +18,6 @@ namespace tavelin::ui {
 
 namespace {
 
-QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
-{
-    auto* button = new QPushButton(Q(caption), parent);
-    Name(button, tableName, Q(caption));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
 {
     auto* row = new QHBoxLayout;

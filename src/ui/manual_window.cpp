@@ -35,13 +35,6 @@ namespace {
 
 constexpr int kHhtIdCount = 128;
 
-QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
-{
-    auto* button = new QPushButton(Q(caption), parent);
-    Name(button, tableName, Q(caption));
-    return button;
-}
-
 QLineEdit* ReadOnlyLine(QWidget* parent, const char* tableName, std::string_view accessibleName)
 {
     auto* line = new QLineEdit(parent);

@@ -53,7 +53,7 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
     layout->addWidget(FcDir, 3);
     layout->addWidget(FcFile, 2);
 
-    FillDrives();
+    FillDriveList(FcDrive);
     connect(FcDrive, &QComboBox::activated, this, &PcPane::FcDrive_Change);
     connect(FcDir->selectionModel(), &QItemSelectionModel::currentChanged, this, &PcPane::FcDir_Change);
     // The tree fills itself in the background: show the directory once it is there.
@@ -78,25 +78,6 @@ void PcPane::ScrollToDirectoryLater()
         scrollPending_ = false;
         FcDir->scrollTo(model_->index(directory_), QAbstractItemView::PositionAtCenter);
     });
-}
-
-void PcPane::FillDrives()
-{
-    const QSignalBlocker quiet(FcDrive);
-    FcDrive->clear();
-    for (const QString& root : DriveRoots())
-        FcDrive->addItem(QDir::toNativeSeparators(root), root);
-}
-
-void PcPane::SelectDrive(const QString& root)
-{
-    const QSignalBlocker quiet(FcDrive);
-    int index = FcDrive->findData(root);
-    if (index < 0) {
-        FcDrive->addItem(QDir::toNativeSeparators(root), root);
-        index = FcDrive->count() - 1;
-    }
-    FcDrive->setCurrentIndex(index);
 }
 
 void PcPane::ShowInTree(const QString& path)
@@ -125,7 +106,7 @@ void PcPane::showEvent(QShowEvent* event)
 void PcPane::SetDirectory(const QString& path)
 {
     directory_ = QDir::cleanPath(QDir(path).absolutePath());
-    SelectDrive(DriveOf(directory_));
+    SelectDrive(FcDrive, DriveOf(directory_));
     ShowInTree(directory_);
     RefreshFiles();
 }
@@ -149,7 +130,7 @@ void PcPane::FcDir_Change()
     if (showingInTree_ || !current.isValid())
         return;
     directory_ = model_->filePath(current);
-    SelectDrive(DriveOf(directory_));
+    SelectDrive(FcDrive, DriveOf(directory_));
     RefreshFiles();
 }
 

@@ -38,8 +38,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FillDrives();
-    void SelectDrive(const QString& root);
     void ShowInTree(const QString& path);
     void ScrollToDirectoryLater();
     void FcDrive_Change(int index);

@@ -73,14 +73,6 @@ QLineEdit* Box(QWidget* parent, const char* tableName, const QString& accessible
     return box;
 }
 
-QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName, const QString& accessibleName)
-{
-    auto* button = new QPushButton(Q(caption), parent);
-    Name(button, tableName, accessibleName);
-    button->setAutoDefault(false);
-    return button;
-}
-
 // A time-out frame: the box and "msec" after it.
 QGroupBox* TimeoutFrame(QWidget* parent, std::string_view caption, QLineEdit*& box, const char* tableName)
 {

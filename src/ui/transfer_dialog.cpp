@@ -25,14 +25,6 @@ namespace {
 // A measured rate needs this much of a file behind it to mean anything.
 constexpr qint64 kRateSettleMs = 500;
 
-QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName)
-{
-    auto* button = new QPushButton(Q(caption), parent);
-    Name(button, tableName, Q(caption));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QPlainTextEdit* MessageText(QWidget* parent, std::string_view accessibleName, int lines)
 {
     auto* text = new QPlainTextEdit(parent);
