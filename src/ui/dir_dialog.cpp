@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>

@@ -11,7 +11,6 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QListWidget>
-#include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
