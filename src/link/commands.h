@@ -22,4 +22,7 @@ void EndSession(Link& link);
 // " * + , / : ; < = > ? |. Further dots belong to the extension.
 bool IsHhtFileName(std::string_view utf8Name);
 
+// An application file: a hand-held file name ending in ".HEX" in any case.
+bool IsApplicationFile(std::string_view utf8Name);
+
 } // namespace tavelin::link

@@ -5,6 +5,8 @@
 #include "settings/codepage.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 
 namespace tavelin::link {
 
@@ -31,6 +33,15 @@ bool IsHhtFileName(std::string_view utf8Name)
         return false;
     }
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return IsNameByte(static_cast<unsigned char>(c)); });
+}
+
+bool IsApplicationFile(std::string_view name)
+{
+    if (!IsHhtFileName(name) || name.size() < 4)
+        return false;
+    std::string tail(name.substr(name.size() - 4));
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return tail == ".HEX";
 }
 
 } // namespace tavelin::link

@@ -31,15 +31,6 @@ std::string IdText(int index)
     return text;
 }
 
-bool EndsWithHex(const std::string& name)
-{
-    if (name.size() < 4)
-        return false;
-    std::string tail = name.substr(name.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return tail == ".HEX";
-}
-
 bool FileExists(const std::string& path)
 {
     std::error_code error;
@@ -342,7 +333,7 @@ void AutoCycle::OperationApIn()
         return;
     }
     const auto [directory, name] = SplitPath(apFile);
-    if (!link::IsHhtFileName(name) || !EndsWithHex(name)) {
+    if (!link::IsApplicationFile(name)) {
         Fail(4);
         return;
     }
@@ -423,7 +414,7 @@ void AutoCycle::OperationCopyToAll()
 void AutoCycle::OperationInstallOnAll()
 {
     const std::string& name = selection_.currentName;
-    if (!link::IsHhtFileName(name) || !EndsWithHex(name)) {
+    if (!link::IsApplicationFile(name)) {
         view_.ShowMessageBox(std::string(texts::kNotApFilePrefix) + name + std::string(texts::kNotApFileSuffix));
         ended_ = true;
         view_.RequestUnload();

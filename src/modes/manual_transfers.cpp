@@ -5,8 +5,6 @@
 #include "settings/texts.h"
 #include "transfer/pc_files.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -110,7 +108,7 @@ void Uploads(link::Link& link, TransferView& view, const std::string& directory,
 
 void Install(link::Link& link, TransferView& view, const std::string& directory, const std::string& name)
 {
-    if (!IsApplicationFile(name)) {
+    if (!link::IsApplicationFile(name)) {
         view.ShowMessage(std::string(texts::kNotApFilePrefix) + name + std::string(texts::kNotApFileSuffix));
         return;
     }
@@ -130,15 +128,6 @@ std::string_view TransferCaption(TransferKind kind)
     case TransferKind::Install: return texts::kCaptionApInstall;
     }
     return texts::kCaptionDownload;
-}
-
-bool IsApplicationFile(std::string_view name)
-{
-    if (!link::IsHhtFileName(name) || name.size() < 4)
-        return false;
-    std::string tail(name.substr(name.size() - 4));
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return tail == ".HEX";
 }
 
 void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job, std::int16_t& uploadMode)

@@ -43,7 +43,4 @@ std::string_view TransferCaption(TransferKind kind);
 // overwrite question sets (and which keeps the last answer afterwards).
 void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job, std::int16_t& uploadMode);
 
-// An application file: a hand-held file name ending in ".HEX" in any case.
-bool IsApplicationFile(std::string_view name);
-
 } // namespace tavelin::modes
