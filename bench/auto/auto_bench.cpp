@@ -3,6 +3,8 @@
 //  2. the time of one round over 128 absent IDs against the ideal
 //     128 x (PollTimeout + PollInterval);
 //  3. /DOWN line efficiency of a 1 MB file at an emulated 115,200 bit/s.
+#include "common/process_cpu.h"
+
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
@@ -63,22 +65,6 @@ Usage Wait(pid_t pid, Clock::time_point started)
 }
 
 // CPU seconds a running process has used so far.
-double CpuSoFar(pid_t pid)
-{
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14)
-            utime = std::stoull(field);
-        if (i == 15)
-            stime = std::stoull(field);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
-
 void Put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 void Params(const fs::path& dir, const std::string& rsprm, const std::string& ids, int rounds)
@@ -122,9 +108,9 @@ int main()
     auto started = Clock::now();
     pid_t pid = Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, silent);
     std::this_thread::sleep_for(std::chrono::seconds(2)); // past the start-up
-    const double before = CpuSoFar(pid);
+    const double before = tavelin::bench::ProcessCpuSeconds(pid);
     std::this_thread::sleep_for(std::chrono::seconds(10));
-    const double during = CpuSoFar(pid) - before;
+    const double during = tavelin::bench::ProcessCpuSeconds(pid) - before;
     Put(work / "ENDPRM.DAT", "2");
     Usage idle = Wait(pid, started);
     fs::remove(work / "ENDPRM.DAT");

@@ -84,20 +84,13 @@ std::string LastLogLine(const fs::path& log)
     return last;
 }
 
-// The offscreen platform's note about what it cannot do for a window is no figure.
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.contains(QLatin1String("does not support propagateSizeHints")))
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietOffscreenNotes);
+    qInstallMessageHandler(benchrig::QuietOffscreenNotes);
 
     benchrig::ScratchDir scratch("tavelin-manual-bench");
     const fs::path work = scratch.Path() / "pc";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/startup.h"
+#include "common/process_cpu.h"
 #include "settings/app_state.h"
 #include "settings/paths.h"
 
@@ -124,24 +125,7 @@ public:
     }
 
     // CPU seconds the simulator has used so far.
-    double CpuSeconds() const
-    {
-        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-        const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        const auto close = text.rfind(')');
-        if (close == std::string::npos)
-            return 0;
-        std::istringstream fields(text.substr(close + 2));
-        std::string field;
-        unsigned long long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i == 14)
-                utime = std::stoull(field);
-            if (i == 15)
-                stime = std::stoull(field);
-        }
-        return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-    }
+    double CpuSeconds() const { return bench::ProcessCpuSeconds(pid_); }
 
     // Ends the simulator (it removes its link) and reaps it.
     void Stop()
@@ -228,6 +212,13 @@ inline void Pause(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// The offscreen platform's note about what it cannot do for a window is no figure.
+inline void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (!message.contains(QLatin1String("does not support propagateSizeHints")))
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
 } // namespace tavelin::benchrig

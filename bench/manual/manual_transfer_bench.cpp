@@ -81,19 +81,13 @@ void Report(const char* what, std::size_t bytes, const Figure& f, bool arrived)
                 arrived ? "" : "; the file did NOT arrive intact");
 }
 
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.contains(QLatin1String("does not support propagateSizeHints")))
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietOffscreenNotes);
+    qInstallMessageHandler(benchrig::QuietOffscreenNotes);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const std::size_t bytes = argc > 1 ? std::stoul(argv[1]) : 1024 * 1024;
 
