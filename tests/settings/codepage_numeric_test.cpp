@@ -37,6 +37,40 @@ TEST(CodePage, InvalidBytesBecomeReplacementCharactersAndNeverStop)
     EXPECT_EQ(Utf8ToCp932("x\xC3"), "x?");                // truncated UTF-8
 }
 
+// Linux and Windows convert through different system tables and rules; the
+// files and hand-held names they exchange must read the same on both.
+TEST(CodePage, BadInputGivesOneReplacementPerBadByteOnEverySystem)
+{
+    const std::string r = "\xEF\xBF\xBD";
+    const struct {
+        std::string cp932, utf8;
+    } decoded[] = {
+        {"\x81\xFF", r + r},               // bad trail: read again, bad too
+        {"\x81\x7F" "A", r + "\x7F" "A"},   // 7F is never a trail byte
+        {"\x85\x40", r + "@"},             // a well-formed pair the table lacks
+        {"\x80\xA0\xFD\xFE\xFF", r + r + r + r + r}, // single bytes with no character
+        {"\xFF\x81\x45", r + "\xE3\x83\xBB"}, // a bad byte, then the real "・" 81 45
+        {"\x83\x5C\xB1", "\xE3\x82\xBD\xEF\xBD\xB1"}, // "ソｱ": a 5C trail is no backslash
+    };
+    for (const auto& row : decoded)
+        EXPECT_EQ(Cp932ToUtf8(row.cp932), row.utf8);
+
+    const struct {
+        std::string utf8, cp932;
+    } encoded[] = {
+        {"\xC3\xA9", "?"},                       // é: no best fit to "e"
+        {"\xC0\x80" "a", "?a"},                  // overlong NUL
+        {"\xED\xA0\x80" "a", "?a"},             // a surrogate
+        {"\x80\x80" "a", "?a"},                  // stray continuation bytes: one "?"
+        {"\xE3\x81" "a", "?a"},                  // truncated before an ASCII byte
+        {"\xEF\xA3\xB1", "?"},                  // U+F8F1 would be FD, which reads back as U+FFFD
+        {"\xE3\x80\x9C\xEF\xBD\x9E", "\x81\x60\x81\x60"}, // both wave dashes
+        {"\xC2\xA5", "\x5C"},                    // the yen sign of JIS is byte 5C
+    };
+    for (const auto& row : encoded)
+        EXPECT_EQ(Utf8ToCp932(row.utf8), row.cp932);
+}
+
 TEST(Numeric, ValueOfTheNumberAtTheStart)
 {
     const struct {
