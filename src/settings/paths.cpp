@@ -6,7 +6,7 @@ namespace tavelin::settings {
 
 std::string WithTrailingSeparator(std::string directory)
 {
-    if (directory.empty() || directory.back() != kDirSeparator)
+    if (directory.empty() || !IsDirSeparator(directory.back()))
         directory += kDirSeparator;
     return directory;
 }

@@ -14,7 +14,18 @@ constexpr char kDirSeparator = '\\';
 constexpr char kDirSeparator = '/';
 #endif
 
-// The text with the separator appended when it does not already end in one.
+// Windows takes "/" as a separator too, and people type it.
+constexpr bool IsDirSeparator(char c)
+{
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+// The text with the separator appended when it does not already end in one
+// (on Windows "C:\DATA/" already does).
 std::string WithTrailingSeparator(std::string directory);
 
 // A file-system path from a UTF-8 text.

@@ -126,15 +126,6 @@ bool BaudClashesWithPortKind(const Settings& s)
            (kind == "3" && baud == "0");
 }
 
-bool IsSeparator(char c)
-{
-#ifdef _WIN32
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
-
 } // namespace
 
 std::string DefaultCommTimeout(std::string_view baudCode)
@@ -225,7 +216,7 @@ bool IsNetworkPath(std::string_view text) { return text.size() >= 2 && text[0] =
 std::string ChooserStartDirectory(std::string_view boxText, const std::string& currentDirectory)
 {
     std::size_t cut = boxText.size();
-    while (cut > 0 && !IsSeparator(boxText[cut - 1]))
+    while (cut > 0 && !IsDirSeparator(boxText[cut - 1]))
         --cut;
     if (cut == 0)
         return currentDirectory;
@@ -233,7 +224,9 @@ std::string ChooserStartDirectory(std::string_view boxText, const std::string& c
         const std::string directory(boxText.substr(0, cut));
         std::filesystem::path path = FsPath(directory);
         std::string text = directory;
-        if (path.is_relative()) {
+        // "\DATA\" on Windows has no drive yet is no relative path: it is
+        // the root of the current drive, as typed.
+        if (!path.has_root_directory() && !path.has_root_name()) {
             path = FsPath(currentDirectory) / path;
             text = WithTrailingSeparator(currentDirectory) + directory;
         }

@@ -3,17 +3,26 @@
 // it leaves, and where the directory chooser opens.
 #include "settings/codepage.h"
 #include "settings/param_files.h"
+#include "settings/paths.h"
 #include "settings/settings_form.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tavelin::settings {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The upload directory must end in the platform's own separator.
+std::string NativeSeparators(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', kDirSeparator);
+    return path;
+}
 
 class SettingsFormTest : public ::testing::Test {
 protected:
@@ -121,7 +130,7 @@ TEST_F(SettingsFormTest, ChecksRefuseInTheirOrderWithTheirMessages)
     form.apFile = "/data/\xF0\x9F\x93\xA6/AP.HEX"; // a character code page 932 lacks
 
     ExpectRefused("アップロードディレクトリ名が正しくありません", "upload directory");
-    form.upDir += "/";
+    form.upDir += kDirSeparator;
     ExpectRefused("通信TimeOutの値が正しくありません", "communication time-out");
     EXPECT_EQ(form.commTimeout, "400");
     form.commTimeout = "500";
@@ -218,7 +227,7 @@ TEST_F(SettingsFormTest, OkUpdatesTheRecordAndWritesTheFilesTheNextRunReads)
     form.idTo = {"20", "99", "6 ", "", "128"};
     form.apFile = "/アプリ/AP.HEX";
     form.downDir = "/down/ONE.DAT";
-    form.upDir = "/受信/";
+    form.upDir = NativeSeparators("/受信/");
     form.uploadMode = 2;
     form.historyMode = 3;
     form.retry = "12";
@@ -228,7 +237,7 @@ TEST_F(SettingsFormTest, OkUpdatesTheRecordAndWritesTheFilesTheNextRunReads)
 
     EXPECT_EQ(dir.Get("RSPRM.DAT"), "1001212012003\r\n");
     EXPECT_EQ(dir.Get("HHTPRM.DAT"), "10,20\r\n 5,6 \r\n128,128\r\n"); // the texts as typed
-    EXPECT_EQ(dir.Get("DIRPRM.DAT"), Utf8ToCp932("/アプリ/AP.HEX") + "\r\n/down/ONE.DAT\r\n" + Utf8ToCp932("/受信/") +
+    EXPECT_EQ(dir.Get("DIRPRM.DAT"), Utf8ToCp932("/アプリ/AP.HEX") + "\r\n/down/ONE.DAT\r\n" + Utf8ToCp932(NativeSeparators("/受信/")) +
                                          "\r\nADD\r\nNONHISTORY\r\n12\r\n");
 
     const Settings& s = state.settings;
@@ -319,6 +328,7 @@ TEST_F(SettingsFormTest, AFileThatCannotBeReplacedKeepsItsOldContent)
     EXPECT_FALSE(dir.Has("HHTPRM.DAT.new"));
 }
 
+#ifndef _WIN32 // links need a privilege there, and there is no /dev/null
 TEST_F(SettingsFormTest, LinkedParameterFilesStayLinkedAndDevicesAreNeverReplaced)
 {
     const fs::path shared = dir.Path() / "shared";
@@ -334,6 +344,7 @@ TEST_F(SettingsFormTest, LinkedParameterFilesStayLinkedAndDevicesAreNeverReplace
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "HHTPRM.DAT"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
+#endif
 
 // --- the directory chooser
 
@@ -351,10 +362,38 @@ TEST(DirectoryChooser, OpensAtTheBoxDirectoryOrTheCurrentOne)
     EXPECT_EQ(ChooserStartDirectory("", current), current);
     EXPECT_EQ(ChooserStartDirectory("DATA/AP.HEX", current), current + "DATA/");
     EXPECT_EQ(ChooserStartDirectory("\\\\server\\share\\AP.HEX", current), current);
+#ifdef _WIN32
+    // Drive letters and "\" as Windows writes them, "/" as people type it.
+    EXPECT_EQ(ChooserStartDirectory(current + "DATA\\AP.HEX", current), current + "DATA\\");
+    EXPECT_EQ(ChooserStartDirectory("DATA\\AP.HEX", current), current + "DATA\\");
+    EXPECT_EQ(ChooserStartDirectory("\\AP.HEX", current), "\\"); // the current drive's root, not a subdirectory
+    const std::string drive = current.substr(0, 3);               // "C:\"
+    ASSERT_EQ(drive[1], ':');
+    EXPECT_EQ(ChooserStartDirectory(drive + "AP.HEX", current), drive);
+    EXPECT_EQ(ChooserStartDirectory(drive + "GONE\\AP.HEX", current), current);
+#endif
 
     EXPECT_EQ(DirPrompt(DirTarget::UpDir), "アップロードディレクトリを選択してください");
     EXPECT_TRUE(IsNetworkPath("\\\\server\\share\\"));
     EXPECT_FALSE(IsNetworkPath("\\data\\"));
+}
+
+TEST(DirectoryText, TheSeparatorIsAppendedOnlyWhenMissing)
+{
+    const std::string sep(1, kDirSeparator);
+    EXPECT_EQ(WithTrailingSeparator("data"), "data" + sep);
+    EXPECT_EQ(WithTrailingSeparator("data" + sep), "data" + sep);
+    EXPECT_EQ(WithTrailingSeparator(""), sep);
+    EXPECT_EQ(CurrentDirectory().back(), kDirSeparator);
+#ifdef _WIN32
+    EXPECT_EQ(WithTrailingSeparator("C:\\DATA"), "C:\\DATA\\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\"), "C:\\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\DATA/"), "C:\\DATA/"); // never "C:\DATA/\"
+    EXPECT_EQ(WithTrailingSeparator("\\\\server\\share"), "\\\\server\\share\\");
+    EXPECT_EQ(CurrentDirectory()[1], ':'); // a drive letter, not a path of the host system
+#else
+    EXPECT_EQ(WithTrailingSeparator("data\\"), "data\\/"); // a backslash is a character of the name
+#endif
 }
 
 } // namespace
