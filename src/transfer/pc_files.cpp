@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -40,6 +41,21 @@ bool IsForbiddenChar(unsigned char c)
 
 #ifdef _WIN32
 DWORD Attributes(const fs::path& path) { return GetFileAttributesW(path.c_str()); }
+
+// The volume and file index of what the path names, a directory too.
+std::optional<std::array<DWORD, 3>> FileIdentity(const fs::path& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known)
+        return std::nullopt;
+    return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
 #else
 bool IsHiddenName(const fs::path& path)
 {
@@ -71,9 +87,17 @@ bool IsProgramFileName(std::string_view utf8Name)
 
 bool IsSameDirectory(const std::string& a, const std::string& b)
 {
+#ifdef _WIN32
+    // The library's equivalent() goes by what the C runtime's stat() says,
+    // and that refuses "C:\WORK\" with its trailing separator, the form the
+    // program keeps directories in: the work directory was not itself.
+    const auto first = FileIdentity(settings::FsPath(a));
+    return first && first == FileIdentity(settings::FsPath(b));
+#else
     std::error_code error;
     const bool same = fs::equivalent(settings::FsPath(a), settings::FsPath(b), error);
     return !error && same;
+#endif
 }
 
 bool PlainFileExists(const fs::path& path)

@@ -1,6 +1,7 @@
 // Upload-all against a scripted hand-held: every file offered ends in its
 // target or in a history line saying why not, and nothing leaves the upload
 // directory or outgrows what the hand-held announced.
+#include "file_attributes.h"
 #include "uploading_hht.h"
 
 namespace tavelin::testing {
@@ -79,7 +80,7 @@ TEST_F(UploadAllTest, HeadersThatAreRefused)
         std::int64_t announced;
         std::string line;
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"RO.DAT", 3, "ID 001: RO.DAT : システム OR 読み取り専用ファイル"},
         {"NEG.DAT", -1, "ID 001: NEG.DAT : アップロード異常終了"},
         {"..", 3, "ID 001: .. : ファイル名使用不可"},
@@ -90,6 +91,18 @@ TEST_F(UploadAllTest, HeadersThatAreRefused)
         {"A\x01.DAT", 3, "ID 001: A?.DAT : ファイル名使用不可"},
         {"sub", 3, "ID 001: sub : システム OR 読み取り専用ファイル"},
     };
+    // Hidden files are another program's business: dot files here, the
+    // hidden and system attributes on Windows.
+#ifdef _WIN32
+    for (const auto& [name, attribute] : {std::pair{"HID.DAT", FILE_ATTRIBUTE_HIDDEN}, std::pair{"SYS.DAT", FILE_ATTRIBUTE_SYSTEM}}) {
+        files.Put(name, "read only");
+        ASSERT_TRUE(SetAttributes(files.Path() / name, attribute));
+        cases.push_back({name, 3, "ID 001: " + std::string(name) + " : システム OR 読み取り専用ファイル"});
+    }
+#else
+    files.Put(".HID.DAT", "read only");
+    cases.push_back({".HID.DAT", 3, "ID 001: .HID.DAT : システム OR 読み取り専用ファイル"});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         history.lines.clear();
@@ -100,7 +113,11 @@ TEST_F(UploadAllTest, HeadersThatAreRefused)
         EXPECT_EQ(history.lines.front(), c.line);
         EXPECT_EQ(files.Get("OK.DAT"), "ok");
     }
-    EXPECT_EQ(files.Get("RO.DAT"), "read only");
+    for (const Case& c : cases) {
+        if (c.name != "sub" && c.line.ends_with("読み取り専用ファイル")) {
+            EXPECT_EQ(files.Get(c.name), "read only") << c.name;
+        }
+    }
     EXPECT_FALSE(std::filesystem::exists(files.Path().parent_path() / "ESC.DAT"));
     EXPECT_EQ(HistoryFile().at(4), "001, 0 ,.., 0 ,-5 ,ファイルＩ／Ｏエラー");
 }
