@@ -74,10 +74,13 @@ OpenError TellDeniedApart(const std::string& device)
 #ifndef _WIN32
     if (::access(device.c_str(), R_OK | W_OK) == 0)
         return OpenError::InUse;
-#else
-    (void)device;
-#endif
     return OpenError::NoPermission;
+#else
+    // A COM port has no per-user rights: Windows refuses a port that
+    // another program holds open with "access denied".
+    (void)device;
+    return OpenError::InUse;
+#endif
 }
 
 std::string PortOpenFailureText(OpenError error, int commPort, const std::string& device,

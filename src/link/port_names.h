@@ -22,7 +22,8 @@ std::string DeviceGroup(const std::string& device);
 
 // Qt reports a port locked by another program (its lock file, or TIOCEXCL
 // refusing with EBUSY) as a permission error. A device this user may read
-// and write cannot have refused for permission, so it is in use.
+// and write cannot have refused for permission, so it is in use. On Windows
+// a refused COM port is always one in use.
 OpenError TellDeniedApart(const std::string& device);
 
 // What went wrong opening `device` of COM`commPort` and what to do about it,

@@ -1,3 +1,4 @@
+#include "app/platform.h"
 #include "app/startup.h"
 #include "settings/codepage.h"
 #include "temp_dir.h"
@@ -105,6 +106,9 @@ TEST_F(StartupTest, NoParameterFilesStartsManualModeWithDefaults)
     EXPECT_FALSE(result.minimised);
     const auto& s = state.settings;
     EXPECT_EQ(s.WorkDir, dir.Text());
+    // Every Windows the program runs on answers the version query as NT,
+    // and the NT interval is what the timers are tuned for.
+    EXPECT_EQ(GetPlatformId(), kPlatformWin32Nt);
     EXPECT_EQ(s.PollInterval, 30);
     EXPECT_EQ(s.BaudCode, "2");
     EXPECT_EQ(s.ComPortCode, "0");

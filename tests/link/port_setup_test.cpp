@@ -1,6 +1,7 @@
 // Opening the port and setting the adapters, against the recording port.
 #include "link_fixture.h"
 
+#include "link/port_names.h"
 #include "link/port_setup.h"
 
 #include <vector>
@@ -170,6 +171,26 @@ TEST_F(OpenTest, IrlinkFailures)
         EXPECT_TRUE(fresh.Written().empty());
     }
 }
+
+#ifdef _WIN32
+// The device namespace form opens COM10 and above too, which the bare name
+// cannot; the variables that stand in for devices elsewhere do not apply.
+TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
+{
+    _putenv_s("TAVELIN_COM1", "C:\\elsewhere");
+    EXPECT_EQ(PortDeviceName(1), "\\\\.\\COM1");
+    EXPECT_EQ(PortDeviceName(4), "\\\\.\\COM4");
+    EXPECT_EQ(PortDeviceName(12), "\\\\.\\COM12");
+    _putenv_s("TAVELIN_COM1", "");
+
+    EXPECT_TRUE(SystemSerialDevices().empty());
+    EXPECT_EQ(TellDeniedApart(PortDeviceName(1)), OpenError::InUse);
+    EXPECT_EQ(PortOpenFailureText(OpenError::InUse, 1, PortDeviceName(1), "", {}),
+              "in use by another program; end that program or choose another port");
+    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, PortDeviceName(2), "", {}),
+              "permission denied: this user may not read and write the device");
+}
+#endif
 
 TEST_F(OpenTest, BabblingIrlinkIsGivenUpOn)
 {
