@@ -60,7 +60,10 @@ protected:
         s.UpDir = Dir("up");
     }
 
-    std::string Dir(const std::string& relative) const { return (work.Path() / relative).string() + "/"; }
+    std::string Dir(const std::string& relative) const
+    {
+        return (work.Path() / relative).string() + char(fs::path::preferred_separator);
+    }
 
     void Enable(std::initializer_list<int> ids)
     {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace tavelin::settings {
 namespace {
@@ -240,7 +242,7 @@ TEST_F(ParamFiles, OnlyRegularFilesAreRead)
         std::filesystem::create_directory(path); // once an uncaught exception
         EXPECT_FALSE(file.read(s)) << file.name;
         std::filesystem::remove(path);
-
+#ifndef _WIN32 // no FIFOs, and links need a privilege there
         ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); // once a wait for a writer that never comes
         EXPECT_FALSE(testing::WithoutWaitingOn(path, [&] { return file.read(s); })) << file.name;
         std::filesystem::remove(path);
@@ -253,6 +255,7 @@ TEST_F(ParamFiles, OnlyRegularFilesAreRead)
         std::ofstream(other / file.name) << "1";
         std::filesystem::create_symlink(other / file.name, path);
         EXPECT_TRUE(file.read(s)) << file.name;
+#endif
     }
 }
 

@@ -28,7 +28,7 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
     // The directory as the program keeps it: ending in the separator.
-    std::string Text() const { return path_.string() + "/"; }
+    std::string Text() const { return path_.string() + char(std::filesystem::path::preferred_separator); }
 
     void Put(const std::string& name, const std::string& bytes) const
     {
