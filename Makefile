@@ -3,7 +3,8 @@
 #   make test   installs what is missing, builds, runs every test
 # make sanitize runs the tests in an AddressSanitizer + UBSan build (build-asan/).
 # make package builds the Debian package build/tavelin_*.deb.
-.PHONY: demo test build sanitize setup package
+# make test-windows cross-builds the core for Windows (build-win/) and runs its tests under Wine.
+.PHONY: demo test build sanitize setup package test-windows
 
 setup:
 	@bash scripts/setup.sh
@@ -23,3 +24,6 @@ package: build
 sanitize: setup
 	@bash scripts/build.sh build-asan -DTAVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j 2
+
+test-windows:
+	@bash scripts/test-windows.sh

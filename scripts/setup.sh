@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages the build needs, when any is missing (or the
+# packages named as arguments instead, for another build).
 # As root it installs them without a prompt; otherwise it prints the command.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev fonts-noto-cjk)
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for package in "${packages[@]}"; do
