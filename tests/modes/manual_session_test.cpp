@@ -386,6 +386,8 @@ TEST(PcFiles, ListsPlainVisibleFilesSortedAndRenamesOnlyToFreeNames)
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", ".."));
     EXPECT_TRUE(RenamePcFile(dir.Text(), "A.TXT", "c.txt"));
     EXPECT_EQ(dir.Get("c.txt"), "a");
+    EXPECT_TRUE(RenamePcFile(dir.Text(), "c.txt", "C.txt")); // the case alone, where the system ignores it too
+    EXPECT_EQ(dir.Get("C.txt"), "a");
     EXPECT_EQ(dir.Get("b.txt"), "b");
     EXPECT_FALSE(DeletePcFile(dir.Text(), "sub"));
     EXPECT_TRUE(fs::is_directory(dir.Path() / "sub"));
