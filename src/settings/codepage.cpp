@@ -14,7 +14,6 @@ namespace tavelin::settings {
 namespace {
 
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
-[[maybe_unused]] constexpr wchar_t kReplacement = 0xFFFD;
 
 #ifndef _WIN32
 // One iconv conversion; an unconvertible or invalid input unit is replaced
@@ -57,11 +56,13 @@ std::string Convert(std::string_view input, const char* to, const char* from, st
     return output;
 }
 #else
-// The system converts whole texts its own way: an invalid sequence of any
-// length becomes one "・", and single bytes that iconv refuses (0x80, 0xA0,
-// 0xFD-0xFF) become private-use characters. So the text is split into units
-// here, by the same rule as iconv's, and only a unit of two well-formed bytes
-// is left to the system, strictly.
+// The system's own rules differ from iconv's: it may turn a bad pair into
+// one character (U+FFFD, or "・" on some versions), and it gives the single
+// bytes 80, A0 and FD-FF characters of their own. So the text is split into
+// units here, by iconv's rule, and only a well-formed pair is left to the
+// system, strictly.
+
+constexpr wchar_t kReplacement = 0xFFFD;
 
 // 1 or 2 when a well-formed unit starts at `i`; 0 when its byte is bad.
 std::size_t Cp932UnitLength(std::string_view in, std::size_t i)
