@@ -1,6 +1,8 @@
 #include "byte_line.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -140,29 +142,52 @@ void LinePacer::Push(link::Bytes bytes, link::Clock::time_point now)
 {
     if (bytes.empty())
         return;
-    auto release = now;
-    if (baud_ > 0) {
-        const auto span = std::chrono::duration<double>(10.0 * double(bytes.size()) / baud_);
-        release = std::max(now, lineFree_) + std::chrono::duration_cast<link::Clock::duration>(span);
-        lineFree_ = release;
-    }
-    chunks_.emplace_back(release, std::move(bytes));
+    Chunk chunk{baud_ > 0 ? std::max(now, lineFree_) : now, std::move(bytes)};
+    lineFree_ = DueAfter(chunk, chunk.bytes.size());
+    chunks_.push_back(std::move(chunk));
+}
+
+link::Clock::time_point LinePacer::DueAfter(const Chunk& chunk, std::size_t count) const
+{
+    if (baud_ <= 0)
+        return chunk.start;
+    // Whole nanoseconds from an exact integer product: no drift over a long transfer.
+    const auto nanos = static_cast<std::int64_t>(count) * 10'000'000'000LL / baud_;
+    return chunk.start + std::chrono::duration_cast<link::Clock::duration>(std::chrono::nanoseconds(nanos));
+}
+
+std::size_t LinePacer::DueCount(const Chunk& chunk, link::Clock::time_point now) const
+{
+    if (now >= DueAfter(chunk, chunk.bytes.size()))
+        return chunk.bytes.size();
+    if (now <= chunk.start)
+        return 0;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - chunk.start).count();
+    return static_cast<std::size_t>(elapsed * baud_ / 10'000'000'000LL);
 }
 
 std::optional<std::pair<link::Clock::time_point, link::Bytes>> LinePacer::PopDue(link::Clock::time_point now)
 {
-    if (chunks_.empty() || chunks_.front().first > now)
+    if (chunks_.empty())
         return std::nullopt;
-    auto chunk = std::move(chunks_.front());
-    chunks_.pop_front();
-    return chunk;
+    Chunk& front = chunks_.front();
+    const std::size_t due = DueCount(front, now);
+    if (due <= front.released)
+        return std::nullopt;
+    const auto first = front.bytes.begin() + static_cast<std::ptrdiff_t>(front.released);
+    std::pair<link::Clock::time_point, link::Bytes> part{DueAfter(front, due),
+                                                         link::Bytes(first, front.bytes.begin() + static_cast<std::ptrdiff_t>(due))};
+    front.released = due;
+    if (due == front.bytes.size())
+        chunks_.pop_front();
+    return part;
 }
 
 std::optional<link::Clock::time_point> LinePacer::NextDue() const
 {
     if (chunks_.empty())
         return std::nullopt;
-    return chunks_.front().first;
+    return DueAfter(chunks_.front(), chunks_.front().bytes.size());
 }
 
 } // namespace tavelin::sim

@@ -44,20 +44,34 @@ private:
     link::Bytes pending_;
 };
 
-// Bytes in flight on an emulated line: each chunk is released when the line
-// has had time to carry it.
+// Bytes in flight on an emulated line. Each byte is due once the line has
+// carried it: 10 bits after the byte before it, or after it was handed over
+// when the line was idle. A chunk is released byte by byte as its bytes fall
+// due, so a reader sees what a UART would hold at that moment.
 class LinePacer {
 public:
     explicit LinePacer(int baud) : baud_(baud) {}
     void Push(link::Bytes bytes, link::Clock::time_point now);
-    // The next chunk whose time has come, if any.
+    // The bytes of the front chunk due by now, with the moment the last of
+    // them arrived; nothing when none is due.
     std::optional<std::pair<link::Clock::time_point, link::Bytes>> PopDue(link::Clock::time_point now);
+    // When the front chunk's last byte is due. Readers take whole frames, so
+    // a wake-up for every byte would buy nothing.
     std::optional<link::Clock::time_point> NextDue() const;
 
 private:
+    struct Chunk {
+        link::Clock::time_point start; // when its first bit went on the line
+        link::Bytes bytes;
+        std::size_t released = 0;
+    };
+    // The moment the line has carried `count` bytes of the chunk.
+    link::Clock::time_point DueAfter(const Chunk& chunk, std::size_t count) const;
+    std::size_t DueCount(const Chunk& chunk, link::Clock::time_point now) const;
+
     int baud_;
     link::Clock::time_point lineFree_{};
-    std::deque<std::pair<link::Clock::time_point, link::Bytes>> chunks_;
+    std::deque<Chunk> chunks_;
 };
 
 } // namespace tavelin::sim

@@ -15,7 +15,11 @@
 #include <ctime>
 #include <iostream>
 #include <string_view>
+#include <optional>
 #include <poll.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,16 +92,32 @@ void RemoveLink(const std::string& target, const std::string& link)
         unlink(link.c_str());
 }
 
-int Milliseconds(Clock::time_point from, std::optional<Clock::time_point> to)
+// The wait until `to`, to the nanosecond; nothing to wait for when there is
+// no `to`. Rounding up to whole milliseconds would add up to a millisecond to
+// every frame of the emulated line, and the program would be measured slower
+// than it is.
+std::optional<timespec> WaitUntil(Clock::time_point from, std::optional<Clock::time_point> to)
 {
     if (!to)
-        return -1;
-    const auto span = std::chrono::ceil<std::chrono::milliseconds>(*to - from).count();
-    return static_cast<int>(std::clamp<long long>(span, 0, 60'000));
+        return std::nullopt;
+    using std::chrono::nanoseconds;
+    const auto span = std::clamp<nanoseconds>(std::chrono::ceil<nanoseconds>(*to - from), nanoseconds::zero(),
+                                              std::chrono::minutes(1));
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(span);
+    return timespec{static_cast<time_t>(seconds.count()), static_cast<long>((span - seconds).count())};
+}
+
+// The kernel may otherwise stretch each wait by its default slack of 50 µs.
+void TightenTimerSlack()
+{
+#ifdef __linux__
+    prctl(PR_SET_TIMERSLACK, 1000UL, 0UL, 0UL, 0UL);
+#endif
 }
 
 int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, const sigset_t& waitMask)
 {
+    TightenTimerSlack();
     sim::LinePacer inbound(emulatedBaud), outbound(emulatedBaud);
     while (!gStop) {
         auto now = Clock::now();
@@ -120,9 +140,8 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, cons
                 wake = due;
         }
         pollfd watch{line.Fd(), static_cast<short>(POLLIN | (line.HasPending() ? POLLOUT : 0)), 0};
-        const int ms = Milliseconds(now, wake);
-        timespec timeout{ms / 1000, (ms % 1000) * 1'000'000L};
-        const int ready = ppoll(&watch, 1, ms < 0 ? nullptr : &timeout, &waitMask);
+        const auto timeout = WaitUntil(now, wake);
+        const int ready = ppoll(&watch, 1, timeout ? &*timeout : nullptr, &waitMask);
         if (ready < 0 && errno != EINTR) {
             std::cerr << "tavelin-hhtsim: poll: " << std::strerror(errno) << '\n';
             return 1;
