@@ -1,14 +1,24 @@
-// Throughput of the transfer engines on a real serial backend: a 1 MB
-// download and a 1 MB upload through the Qt port over a pseudo-terminal to
-// the simulated hand-held with line-rate emulation, at 19,200 and 115,200
-// bit/s. Prints the line efficiency (payload bytes over the line's byte rate
-// at 10 bits a byte) and the CPU the process used. Figures, not assertions.
+// Throughput of the transfer engines on a real serial backend: downloads and
+// uploads through the Qt port over a pseudo-terminal to the simulated
+// hand-held with line-rate emulation. Each transfer is measured twice in the
+// same run: by the program's engines, and by a bare peer that exchanges the
+// same frames with plain system calls. The bare figure is what the line and
+// the simulator allow; the ratio of the two is the program's own share, the
+// figure to watch. Efficiency counts payload bytes over the line's byte rate
+// at 10 bits a byte. CPU is the process's own during the engine's transfer.
+// Figures, not assertions.
+//
 // With TAVELIN_TRACE set, the link writes its frame trace there, as the
 // program does: run it with and without to see what the trace costs.
 //
-//   transfer_bench [path of tavelin-hhtsim] [bytes]
+//   transfer_bench [--sim PATH] [--speeds 19200,115200] [--sizes 20480,1048576]
+//
+// The defaults take about forty minutes, most of it the 1 MB transfers at
+// 19,200 bit/s.
+#include "common/bare_peer.h"
+
 #include "link/commands.h"
-#include "link/frame.h"
+#include "link/line_settings.h"
 #include "link/port_setup.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
@@ -26,7 +36,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #ifndef TAVELIN_HHTSIM
 #define TAVELIN_HHTSIM "tavelin-hhtsim"
@@ -79,7 +91,7 @@ private:
 };
 
 struct Figure {
-    int result = 0;
+    bool ok = false;
     double seconds = 0, cpu = 0;
 };
 
@@ -89,42 +101,41 @@ Figure Measure(Transfer transfer)
     const double cpuBefore = CpuSeconds();
     const auto before = link::Clock::now();
     Figure f;
-    f.result = transfer();
+    f.ok = transfer();
     f.seconds = std::chrono::duration<double>(link::Clock::now() - before).count();
     f.cpu = CpuSeconds() - cpuBefore;
     return f;
 }
 
-void Report(const char* what, int baud, std::size_t bytes, const Figure& f)
+struct Case {
+    int baud = 0;
+    std::string baudCode;
+    std::size_t bytes = 0;
+};
+
+void Report(const char* direction, const Case& c, const Figure& program, const Figure& bare)
 {
-    const double efficiency = double(bytes) / (f.seconds * baud / 10.0);
-    std::printf("%-8s %6d bit/s: result %d, %.2f s, efficiency %.3f, CPU %.3f s (%.2f %% of the transfer)\n", what,
-                baud, f.result, f.seconds, efficiency, f.cpu, 100.0 * f.cpu / f.seconds);
+    const double lineBytesPerSecond = c.baud / 10.0;
+    const double efficiency = double(c.bytes) / (program.seconds * lineBytesPerSecond);
+    const double bareEfficiency = double(c.bytes) / (bare.seconds * lineBytesPerSecond);
+    std::printf("%-8s %6d bit/s %8zu bytes: program %.4f%s, bare %.4f%s, ratio %.4f; %.2f s, CPU %.3f s (%.2f %%)\n",
+                direction, c.baud, c.bytes, efficiency, program.ok ? "" : " FAILED", bareEfficiency,
+                bare.ok ? "" : " FAILED", efficiency / bareEfficiency, program.seconds, program.cpu,
+                100.0 * program.cpu / program.seconds);
 }
 
-bool RunAt(const std::string& program, int baud, const char* baudCode, std::size_t bytes)
+struct Pair {
+    Figure download, upload;
+};
+
+// The program's engines on the Qt port.
+Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
 {
-    const fs::path root = fs::temp_directory_path() / ("tavelin-bench-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    for (const char* dir : {"store/001", "pc", "work"})
-        fs::create_directories(root / dir);
-    WriteRandomFile(root / "pc" / "DOWN.DAT", bytes);
-    WriteRandomFile(root / "store" / "001" / "UP.DAT", bytes);
-    const fs::path tty = root / "tty";
-
-    Simulator sim(program, root / "store", tty, baud);
     link::QtEventPump pump;
-    for (int i = 0; i < 500 && !fs::exists(tty); ++i)
-        link::WaitSec(pump, 0.01);
-    if (!sim.Started() || !fs::exists(tty)) {
-        std::fprintf(stderr, "the simulator did not start: %s\n", program.c_str());
-        return false;
-    }
     ::setenv("TAVELIN_COM1", tty.c_str(), 1);
-
     settings::AppState state;
     auto& s = state.settings;
-    s.BaudCode = baudCode, s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
+    s.BaudCode = c.baudCode, s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
     s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 1000, s.CommTimeout = 800;
     s.WorkDir = (root / "work").string() + "/";
     state.CurHhtId = "001";
@@ -135,18 +146,75 @@ bool RunAt(const std::string& program, int baud, const char* baudCode, std::size
     std::string reason;
     if (link::OpenHhtPort(line, &reason) != link::PortSetupResult::Ok || link::ConnectHht(line) != 0) {
         std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());
-        return false;
+        return {};
     }
     transfer::NoProgress progress;
     const std::string pc = (root / "pc").string() + "/";
-    Report("download", baud, bytes,
-           Measure([&] { return transfer::DownloadFile(line, "D", pc, "DOWN.DAT", progress); }));
-    Report("upload", baud, bytes,
-           Measure([&] { return transfer::UploadFile(line, pc, "UP.DAT", std::int64_t(bytes), progress, 1); }));
+    Pair pair;
+    pair.download = Measure([&] { return transfer::DownloadFile(line, "D", pc, "DOWN.DAT", progress) == 0; });
+    pair.upload = Measure(
+        [&] { return transfer::UploadFile(line, pc, "UP.DAT", std::int64_t(c.bytes), progress, 1) == 0; });
     link::EndSession(line);
     port.Close();
+    return pair;
+}
+
+// The same frames from the bare peer.
+Pair BareTransfers(const Case& c, const fs::path& tty)
+{
+    bench::BarePeer peer(tty.string());
+    if (!peer.Open() || !peer.Connect()) {
+        std::fprintf(stderr, "the bare peer found no hand-held on %s\n", tty.c_str());
+        return {};
+    }
+    Pair pair;
+    pair.download = Measure([&] { return peer.Download("DOWN.DAT", std::int64_t(c.bytes)); });
+    pair.upload = Measure([&] { return peer.Upload("UP.DAT") == std::int64_t(c.bytes); });
+    return pair;
+}
+
+bool Run(const std::string& program, const Case& c)
+{
+    const fs::path root = fs::temp_directory_path() / ("tavelin-bench-" + std::to_string(::getpid()));
     fs::remove_all(root);
-    return true;
+    for (const char* dir : {"store/001", "pc", "work"})
+        fs::create_directories(root / dir);
+    WriteRandomFile(root / "pc" / "DOWN.DAT", c.bytes);
+    WriteRandomFile(root / "store" / "001" / "UP.DAT", c.bytes);
+    const fs::path tty = root / "tty";
+
+    Simulator sim(program, root / "store", tty, c.baud);
+    for (int i = 0; i < 500 && !fs::exists(tty); ++i)
+        ::usleep(10'000);
+    if (!sim.Started() || !fs::exists(tty)) {
+        std::fprintf(stderr, "the simulator did not start: %s\n", program.c_str());
+        return false;
+    }
+    const Pair engines = ProgramTransfers(root, c, tty);
+    const Pair bare = BareTransfers(c, tty);
+    Report("download", c, engines.download, bare.download);
+    Report("upload", c, engines.upload, bare.upload);
+    fs::remove_all(root);
+    return engines.download.ok && engines.upload.ok && bare.download.ok && bare.upload.ok;
+}
+
+std::vector<std::size_t> Numbers(const std::string& list)
+{
+    std::vector<std::size_t> numbers;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, ',');)
+        numbers.push_back(std::stoul(item));
+    return numbers;
+}
+
+// The parameter file's code for a speed; empty when it has none.
+std::string BaudCode(std::size_t baud)
+{
+    for (char code = '0'; code <= '9'; ++code) {
+        if (link::BaudForCode(std::string(1, code)) == int(baud))
+            return std::string(1, code);
+    }
+    return "";
 }
 
 } // namespace
@@ -155,11 +223,22 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
-    const std::string program = argc > 1 ? argv[1] : TAVELIN_HHTSIM;
-    const std::size_t bytes = argc > 2 ? std::stoul(argv[2]) : 1024 * 1024;
+    std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        (option == "--sim" ? program : option == "--speeds" ? speeds : sizes) = argv[i + 1];
+    }
     if (const char* trace = std::getenv("TAVELIN_TRACE"); trace && *trace)
         std::printf("frame trace to %s\n", trace);
-    bool ok = RunAt(program, 19200, "2", bytes);
-    ok = RunAt(program, 115200, "5", bytes) && ok;
+    bool ok = true;
+    for (const std::size_t baud : Numbers(speeds)) {
+        const std::string code = BaudCode(baud);
+        if (code.empty()) {
+            std::fprintf(stderr, "no baud code for %zu bit/s\n", baud);
+            return 2;
+        }
+        for (const std::size_t bytes : Numbers(sizes))
+            ok = Run(program, {int(baud), code, bytes}) && ok;
+    }
     return ok ? 0 : 1;
 }
