@@ -151,7 +151,7 @@ int main(int argc, char** argv)
     dialog({modes::TransferKind::Download, shown.string(), {}, {}});
 
     std::printf("%zu bytes each way at %d bit/s, tavelin-hhtsim over a pseudo-terminal, progress refreshed every %d ms\n",
-                bytes, kBaud, ui::TransferDialog::kRefreshMs);
+                bytes, kBaud, ui::kProgressRefreshMs);
     Figure f = run([&] { transfer::DownloadFile(link, "D", directPc, "DOWN.DAT", none); });
     Report("download, engine alone", bytes, f, Get(hhtDown) == data);
     fs::remove(hhtDown);

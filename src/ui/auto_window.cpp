@@ -8,12 +8,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,14 +19,14 @@
 namespace tavelin::ui {
 
 AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSelection selection, QWidget* parent)
-    : QWidget(parent), link_(link), history_(nullptr, true), progress_(nullptr),
-      cycle_(link, *this, std::move(selection))
+    : QWidget(parent), link_(link), history_(nullptr, true),
+      progress_([this](bool visible) { ProgressShown(visible); }), bar_(nullptr), cycle_(link, *this, std::move(selection))
 {
     setObjectName(QStringLiteral("F_Auto"));
     setWindowTitle(caption);
     BuildControls();
     history_ = QtHistoryList(LbHistory, true);
-    progress_ = QtProgress(PBar);
+    bar_ = ProgressBarPainter(PBar);
 
     // Form_Load
     Centre();
@@ -39,9 +37,11 @@ AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSe
     Timer1.setSingleShot(true);
     Timer1.setInterval(50);
     TimerPic.setInterval(1000);
+    TimerBar.setInterval(kProgressRefreshMs);
     connect(&Timer1, &QTimer::timeout, this, &AutoWindow::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &AutoWindow::Timer2_Timer);
     connect(&TimerPic, &QTimer::timeout, this, &AutoWindow::TimerPic_Timer);
+    connect(&TimerBar, &QTimer::timeout, this, &AutoWindow::TimerBar_Timer);
     connect(BtnEnd, &QPushButton::clicked, this, &AutoWindow::BtnEnd_Click);
     Timer1.start();
     TimerPic.start();
@@ -63,13 +63,8 @@ void AutoWindow::BuildControls()
     Pictures->addWidget(ImageSecond);
     Pictures->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    TxtMsg = new QPlainTextEdit(this);
+    TxtMsg = new StatusText(3, this);
     Name(TxtMsg, "TxtMsg", Q(texts::kA11yTransferMessage));
-    TxtMsg->setReadOnly(true);
-    // Three lines of text in the window's own font, whatever its size.
-    const QMargins margins = TxtMsg->contentsMargins();
-    TxtMsg->setFixedHeight(TxtMsg->fontMetrics().lineSpacing() * 3 + int(TxtMsg->document()->documentMargin()) * 2 +
-                           margins.top() + margins.bottom());
     LbHistory = new QListWidget(this);
     Name(LbHistory, "LbHistory", Q(texts::kA11yHistory));
     PBar = new QProgressBar(this);
@@ -116,9 +111,21 @@ void AutoWindow::TimerPic_Timer()
     AnimFrame = AnimFrame == 1 ? 2 : 1;
 }
 
+// Polling needs no bar: the timer runs only while a transfer shows one.
+void AutoWindow::ProgressShown(bool visible)
+{
+    bar_.Show(progress_);
+    if (visible)
+        TimerBar.start();
+    else
+        TimerBar.stop();
+}
+
+void AutoWindow::TimerBar_Timer() { bar_.Show(progress_); }
+
 void AutoWindow::BtnEnd_Click() { link_.state.flags.StopRequest = settings::kTrue; }
 
-void AutoWindow::SetMessage(std::string_view text) { TxtMsg->setPlainText(Q(text)); }
+void AutoWindow::SetMessage(std::string_view text) { TxtMsg->SetText(Q(text)); }
 
 void AutoWindow::SetEndButtonCaption(std::string_view text)
 {
@@ -152,6 +159,7 @@ void AutoWindow::closeEvent(QCloseEvent* event)
         Timer1.stop();
         Timer2.stop();
         TimerPic.stop();
+        TimerBar.stop();
         cycle_.Unload();
     }
     event->accept();

@@ -7,13 +7,13 @@
 #include "modes/auto_cycle.h"
 #include "qt_history_list.h"
 #include "qt_progress.h"
+#include "status_text.h"
 
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
 class QListWidget;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStackedWidget;
@@ -51,12 +51,14 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void TimerPic_Timer();
+    void TimerBar_Timer();
+    void ProgressShown(bool visible);
     void BtnEnd_Click();
     void BuildControls();
     void Centre();
 
     link::Link& link_;
-    QPlainTextEdit* TxtMsg = nullptr;
+    StatusText* TxtMsg = nullptr;
     QListWidget* LbHistory = nullptr;
     QProgressBar* PBar = nullptr;
     QPushButton* BtnEnd = nullptr;
@@ -66,10 +68,12 @@ private:
     QTimer Timer1;
     QTimer Timer2;
     QTimer TimerPic;
+    QTimer TimerBar; // shows the engines' progress while a bar shows
     int AnimFrame = 1;
 
     QtHistoryList history_;
-    QtProgress progress_;
+    LatchedProgress progress_;
+    ProgressBarPainter bar_;
     modes::AutoCycle cycle_;
     bool closePending_ = false;
     bool unloaded_ = false;

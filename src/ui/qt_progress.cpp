@@ -1,34 +1,76 @@
 #include "qt_progress.h"
 
+#include <QProgressBar>
+
 #include <limits>
 
 namespace tavelin::ui {
 
-void QtProgress::SetMin(std::int64_t value)
+namespace {
+
+// A measured rate needs this much of a file behind it to mean anything.
+constexpr qint64 kRateSettleMs = 500;
+
+} // namespace
+
+void LatchedProgress::Restart()
 {
-    if (bar_)
-        bar_->setMinimum(Scaled(value));
+    startValue_ = value_;
+    sinceStart_.start();
 }
 
-void QtProgress::SetMax(std::int64_t value)
+void LatchedProgress::SetMax(std::int64_t value)
 {
+    max_ = value;
+    Restart(); // a new file
+}
+
+void LatchedProgress::SetValue(std::int64_t value)
+{
+    value_ = value;
+    if (value < startValue_ || !sinceStart_.isValid())
+        Restart();
+}
+
+void LatchedProgress::SetVisible(bool visible)
+{
+    const bool changed = visible != visible_;
+    visible_ = visible;
+    if (changed && onVisible_)
+        onVisible_(visible);
+}
+
+double LatchedProgress::Rate() const
+{
+    if (!sinceStart_.isValid())
+        return -1;
+    const qint64 ms = sinceStart_.elapsed();
+    if (ms < kRateSettleMs || value_ <= startValue_)
+        return -1;
+    return double(value_ - startValue_) * 1000.0 / double(ms);
+}
+
+// QProgressBar paints at once inside setValue and setRange when the change is
+// large enough; with its updates held it is only marked for the next paint,
+// like every other control.
+bool ProgressBarPainter::Show(const LatchedProgress& progress)
+{
+    const bool visible = progress.Visible();
+    bar_->setHidden(!visible);
+    if (!visible)
+        return false;
+    const Shown now{progress.Min(), progress.Max(), progress.Value()};
+    if (now == shown_)
+        return true;
     shift_ = 0;
-    while ((value >> shift_) > std::numeric_limits<int>::max())
+    while ((now.max >> shift_) > std::numeric_limits<int>::max())
         ++shift_;
-    if (bar_)
-        bar_->setMaximum(Scaled(value));
-}
-
-void QtProgress::SetValue(std::int64_t value)
-{
-    if (bar_)
-        bar_->setValue(Scaled(value));
-}
-
-void QtProgress::SetVisible(bool visible)
-{
-    if (bar_)
-        bar_->setVisible(visible);
+    bar_->setUpdatesEnabled(false);
+    bar_->setRange(Scaled(now.min), Scaled(now.max));
+    bar_->setValue(Scaled(now.value));
+    bar_->setUpdatesEnabled(true);
+    shown_ = now;
+    return true;
 }
 
 } // namespace tavelin::ui

@@ -1,25 +1,68 @@
-// A progress bar as the transfer engines drive it. File sizes may pass the
-// range of the bar's int, so large values are scaled down together.
+// The engines' progress on a window's bar. The engines only report into a
+// LatchedProgress (a few stores and a clock read); a window's timer shows it
+// a few times a second through a ProgressBarPainter, so the bar repaints
+// while the next frame is on the line rather than between two frames.
 #pragma once
 
 #include "transfer/engines.h"
 
-#include <QProgressBar>
+#include <QElapsedTimer>
+
+#include <functional>
+
+class QProgressBar;
 
 namespace tavelin::ui {
 
-class QtProgress final : public transfer::ProgressIndicator {
+// How often a window shows the latched progress: often enough to look smooth.
+constexpr int kProgressRefreshMs = 100;
+
+class LatchedProgress final : public transfer::ProgressIndicator {
 public:
-    explicit QtProgress(QProgressBar* bar) : bar_(bar) {}
-    void SetMin(std::int64_t value) override;
+    // onVisible hears each change of visibility as it is reported, for a
+    // window that runs its refresh timer only while a bar shows.
+    explicit LatchedProgress(std::function<void(bool)> onVisible = {}) : onVisible_(std::move(onVisible)) {}
+
+    void SetMin(std::int64_t value) override { min_ = value; }
     void SetMax(std::int64_t value) override;
     void SetValue(std::int64_t value) override;
     void SetVisible(bool visible) override;
 
+    std::int64_t Min() const { return min_; }
+    std::int64_t Max() const { return max_; }
+    std::int64_t Value() const { return value_; }
+    bool Visible() const { return visible_; }
+    // Bytes a second since the file began; negative until there is a measure.
+    double Rate() const;
+
 private:
+    void Restart();
+
+    std::function<void(bool)> onVisible_;
+    std::int64_t min_ = 0, max_ = 0, value_ = 0, startValue_ = 0;
+    bool visible_ = false;
+    QElapsedTimer sinceStart_;
+};
+
+// Puts a LatchedProgress on a bar, touching it only when something changed.
+// File sizes may pass the range of the bar's int, so large values are scaled
+// down together.
+class ProgressBarPainter {
+public:
+    explicit ProgressBarPainter(QProgressBar* bar) : bar_(bar) {}
+    // Shows or hides the bar as reported; true when it shows.
+    bool Show(const LatchedProgress& progress);
+
+private:
+    struct Shown {
+        std::int64_t min = 0, max = -1, value = -1;
+        bool operator==(const Shown&) const = default;
+    };
     int Scaled(std::int64_t value) const { return int(value >> shift_); }
+
     QProgressBar* bar_;
     int shift_ = 0;
+    Shown shown_;
 };
 
 } // namespace tavelin::ui

@@ -22,9 +22,6 @@ namespace {
 // Names for the controls without a caption of their own, and the figures
 // line under the bar.
 
-// A measured rate needs this much of a file behind it to mean anything.
-constexpr qint64 kRateSettleMs = 500;
-
 QPlainTextEdit* MessageText(QWidget* parent, std::string_view accessibleName, int lines)
 {
     auto* text = new QPlainTextEdit(parent);
@@ -85,37 +82,6 @@ void UploadFileDialog::Choose(int answer)
     accept();
 }
 
-// --- The engines' progress
-
-void LatchedProgress::Restart()
-{
-    startValue_ = value_;
-    sinceStart_.start();
-}
-
-void LatchedProgress::SetMax(std::int64_t value)
-{
-    max_ = value;
-    Restart(); // a new file
-}
-
-void LatchedProgress::SetValue(std::int64_t value)
-{
-    value_ = value;
-    if (value < startValue_ || !sinceStart_.isValid())
-        Restart();
-}
-
-double LatchedProgress::Rate() const
-{
-    if (!sinceStart_.isValid())
-        return -1;
-    const qint64 ms = sinceStart_.elapsed();
-    if (ms < kRateSettleMs || value_ <= startValue_)
-        return -1;
-    return double(value_ - startValue_) * 1000.0 / double(ms);
-}
-
 // --- F_DownDlg, F_UpDlg, F_APInst
 
 TransferDialog::TransferDialog(link::Link& link, modes::TransferJob job, QWidget* parent)
@@ -128,12 +94,12 @@ TransferDialog::TransferDialog(link::Link& link, modes::TransferJob job, QWidget
     }
     setWindowTitle(Q(modes::TransferCaption(job_.kind)));
     BuildControls(job_.kind);
-    bar_ = QtProgress(PBar);
+    bar_ = ProgressBarPainter(PBar);
 
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     TimerPic.setInterval(1000);
-    TimerBar.setInterval(kRefreshMs);
+    TimerBar.setInterval(kProgressRefreshMs);
     connect(&Timer1, &QTimer::timeout, this, &TransferDialog::Timer1_Timer);
     connect(&TimerPic, &QTimer::timeout, this, &TransferDialog::TimerPic_Timer);
     connect(&TimerBar, &QTimer::timeout, this, &TransferDialog::TimerBar_Timer);
@@ -234,26 +200,13 @@ void TransferDialog::reject()
     // else the dialog closes when the loop has returned
 }
 
-// Applies what the engines reported since the last tick. QProgressBar paints
-// at once inside setValue and setRange when the change is large enough; with
-// its updates held it is only marked for the next paint, like every other
-// control here.
+// Shows what the engines reported since the last tick.
 void TransferDialog::TimerBar_Timer()
 {
-    const bool visible = progress_.Visible();
-    PBar->setHidden(!visible);
+    const bool visible = bar_.Show(progress_);
     LblFigures->setHidden(!visible);
     if (!visible)
         return;
-    const Shown now{progress_.Min(), progress_.Max(), progress_.Value()};
-    if (now != shown_) {
-        PBar->setUpdatesEnabled(false);
-        bar_.SetMax(now.max);
-        bar_.SetMin(now.min);
-        bar_.SetValue(now.value);
-        PBar->setUpdatesEnabled(true);
-        shown_ = now;
-    }
     const QString figures = Figures();
     if (LblFigures->text() != figures)
         LblFigures->setText(figures);

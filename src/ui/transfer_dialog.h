@@ -13,7 +13,6 @@
 #include "qt_progress.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QTimer>
 
 class QLabel;
@@ -42,35 +41,9 @@ private:
     int answer_ = 3;
 };
 
-// The engines' progress as they report it, kept until the dialog's timer
-// shows it: a report costs a few stores and a clock read.
-class LatchedProgress final : public transfer::ProgressIndicator {
-public:
-    void SetMin(std::int64_t value) override { min_ = value; }
-    void SetMax(std::int64_t value) override;
-    void SetValue(std::int64_t value) override;
-    void SetVisible(bool visible) override { visible_ = visible; }
-
-    std::int64_t Min() const { return min_; }
-    std::int64_t Max() const { return max_; }
-    std::int64_t Value() const { return value_; }
-    bool Visible() const { return visible_; }
-    // Bytes a second since the file began; negative until there is a measure.
-    double Rate() const;
-
-private:
-    void Restart();
-
-    std::int64_t min_ = 0, max_ = 0, value_ = 0, startValue_ = 0;
-    bool visible_ = false;
-    QElapsedTimer sinceStart_;
-};
-
 class TransferDialog final : public QDialog, public modes::TransferView {
     Q_OBJECT
 public:
-    static constexpr int kRefreshMs = 50;
-
     TransferDialog(link::Link& link, modes::TransferJob job, QWidget* parent);
 
     // modes::TransferView
@@ -108,13 +81,8 @@ private:
     QTimer TimerPic;
     QTimer TimerBar;
 
-    struct Shown {
-        std::int64_t min = 0, max = -1, value = -1;
-        bool operator==(const Shown&) const = default;
-    };
     LatchedProgress progress_;
-    QtProgress bar_;
-    Shown shown_;
+    ProgressBarPainter bar_;
     bool started_ = false;
     bool running_ = false;
     bool stopAsked_ = false;

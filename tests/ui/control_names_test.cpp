@@ -41,7 +41,7 @@ bool IsControl(const QWidget* widget)
     return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QComboBox*>(widget) ||
            qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QProgressBar*>(widget) ||
-           qobject_cast<const QTabWidget*>(widget);
+           qobject_cast<const QTabWidget*>(widget) || widget->inherits("tavelin::ui::StatusText");
 }
 
 QStringList Unnamed(const QWidget& window)
