@@ -91,6 +91,7 @@ OpenResult QtSerialPort::Open()
     if (!settings_)
         return {OpenError::BadSettings, "no usable line settings"};
     lost_ = false;
+    noModemLines_ = false;
     const std::string device = PortDeviceName(commPort_);
     port_.setPortName(QString::fromStdString(device));
     if (!port_.open(QIODevice::ReadWrite)) {
@@ -117,16 +118,12 @@ void QtSerialPort::Close()
 
 void QtSerialPort::SetDtr(bool on)
 {
-    if (port_.isOpen())
-        port_.setDataTerminalReady(on);
-    port_.clearError();
+    OnModemLines([&] { port_.setDataTerminalReady(on); });
 }
 
 void QtSerialPort::SetRts(bool on)
 {
-    if (port_.isOpen())
-        port_.setRequestToSend(on);
-    port_.clearError();
+    OnModemLines([&] { port_.setRequestToSend(on); });
 }
 
 std::size_t QtSerialPort::InBufferCount()
@@ -167,11 +164,9 @@ void QtSerialPort::Write(std::span<const std::uint8_t> bytes)
 
 bool QtSerialPort::CtsHolding()
 {
-    if (!port_.isOpen())
-        return false;
-    const bool holding = port_.pinoutSignals().testFlag(QSerialPort::ClearToSendSignal);
-    port_.clearError();
-    return holding;
+    bool holding = false;
+    OnModemLines([&] { holding = port_.pinoutSignals().testFlag(QSerialPort::ClearToSendSignal); });
+    return holding && !noModemLines_;
 }
 
 std::size_t QtSerialPort::OutBufferCount()

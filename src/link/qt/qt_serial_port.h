@@ -41,6 +41,10 @@ private:
     void Apply(const LineSettings& line);
     void OnError(QSerialPort::SerialPortError error);
     bool HungUp();
+    // Runs a modem-line call unless the device has shown it has no lines;
+    // false when the call failed.
+    template <class Call>
+    bool OnModemLines(Call call);
 
     EventPump& pump_;
     QSerialPort port_;
@@ -48,6 +52,21 @@ private:
     int commPort_ = 1;
     int inTimeout_ = 1000;
     bool lost_ = false;
+    // A pseudo-terminal has no modem lines, and asking costs a failed ioctl
+    // and a formatted error every frame: once is enough for an open port.
+    bool noModemLines_ = false;
 };
+
+template <class Call>
+bool QtSerialPort::OnModemLines(Call call)
+{
+    if (!port_.isOpen() || noModemLines_)
+        return false;
+    port_.clearError();
+    call();
+    noModemLines_ = port_.error() != QSerialPort::NoError;
+    port_.clearError();
+    return !noModemLines_;
+}
 
 } // namespace tavelin::link
