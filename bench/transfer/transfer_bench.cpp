@@ -1,8 +1,9 @@
 // Throughput of the transfer engines on a real serial backend: downloads and
 // uploads through the Qt port over a pseudo-terminal to the simulated
 // hand-held with line-rate emulation. Each transfer is measured twice in the
-// same run: by the program's engines, and by a bare peer that exchanges the
-// same frames with plain system calls. The bare figure is what the line and
+// same run: by the program's engines, driving a progress bar as the
+// automatic window does (shown offscreen unless a display is named), and by
+// a bare peer that exchanges the same frames with plain system calls. The bare figure is what the line and
 // the simulator allow; the ratio of the two is the program's own share, the
 // figure to watch. Efficiency counts payload bytes over the line's byte rate
 // at 10 bits a byte. CPU is the process's own during the engine's transfer.
@@ -23,8 +24,11 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "transfer/engines.h"
+#include "ui/qt_progress.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QProgressBar>
+#include <QTimer>
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -128,6 +132,31 @@ struct Pair {
     Figure download, upload;
 };
 
+// The automatic window's bar: the engines latch their progress, a timer shows it.
+class WindowProgress {
+public:
+    WindowProgress()
+        : progress_([this](bool visible) {
+              painter_.Show(progress_);
+              if (visible)
+                  refresh_.start();
+              else
+                  refresh_.stop();
+          })
+    {
+        bar_.show();
+        refresh_.setInterval(ui::kProgressRefreshMs);
+        QObject::connect(&refresh_, &QTimer::timeout, [this] { painter_.Show(progress_); });
+    }
+    transfer::ProgressIndicator& Indicator() { return progress_; }
+
+private:
+    QProgressBar bar_;
+    ui::ProgressBarPainter painter_{&bar_};
+    QTimer refresh_;
+    ui::LatchedProgress progress_;
+};
+
 // The program's engines on the Qt port.
 Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
 {
@@ -148,7 +177,8 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
         std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());
         return {};
     }
-    transfer::NoProgress progress;
+    WindowProgress window;
+    transfer::ProgressIndicator& progress = window.Indicator();
     const std::string pc = (root / "pc").string() + "/";
     Pair pair;
     pair.download = Measure([&] { return transfer::DownloadFile(line, "D", pc, "DOWN.DAT", progress) == 0; });
@@ -221,7 +251,9 @@ std::string BaudCode(std::size_t baud)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576";
     for (int i = 1; i + 1 < argc; i += 2) {

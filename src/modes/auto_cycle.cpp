@@ -53,10 +53,9 @@ std::int32_t FileLength(const std::string& path)
 // Splits at the last separator into the directory (with the separator) and the name.
 std::pair<std::string, std::string> SplitPath(const std::string& path)
 {
-    const auto cut = path.find_last_of(settings::kDirSeparator);
-    if (cut == std::string::npos)
-        return {"", path};
-    return {path.substr(0, cut + 1), path.substr(cut + 1)};
+    const auto last = std::find_if(path.rbegin(), path.rend(), settings::IsDirSeparator);
+    const auto cut = static_cast<std::size_t>(path.rend() - last); // 0 when there is no separator
+    return {path.substr(0, cut), path.substr(cut)};
 }
 
 // The result file names the failure; standard error also says why.
@@ -345,7 +344,7 @@ void AutoCycle::OperationDown()
     const std::string& downDir = link_.state.settings.DownDir;
     std::vector<std::string> names;
     std::string directory;
-    if (!downDir.empty() && downDir.back() == settings::kDirSeparator) {
+    if (!downDir.empty() && settings::IsDirSeparator(downDir.back())) {
         if (!DirectoryExists(downDir)) {
             Fail(4);
             return;

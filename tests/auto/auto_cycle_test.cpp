@@ -246,6 +246,23 @@ TEST_F(AutoCycleTest, ApplicationInstall)
     EXPECT_NE(History().find("001, 1 ,PROG.hex, 13 , 0 ,正常終了"), std::string::npos);
 }
 
+// People type "/" on Windows too, where it separates a path as "\\" does.
+TEST_F(AutoCycleTest, ForwardSlashesSeparateDirectoryAndName)
+{
+    work.Put("PROG.hex", ":00000001FF\r\n");
+    work.Put("down/ITEM.DAT", "item");
+    state.settings.ApFile = work.Path().generic_string() + "/PROG.hex";
+    state.settings.DownDir = (work.Path() / "down").generic_string() + "/";
+    Enable({1});
+    Run(1, Hhts({1}));
+    EXPECT_EQ(Stored(1, "PROG.HEX"), ":00000001FF\r\n");
+    cycle.reset();
+    ticks = 0;
+    Run(2, Hhts({1}));
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(Stored(1, "ITEM.DAT"), "item");
+}
+
 TEST_F(AutoCycleTest, ApplicationFileProblemsEndTheRunWithCodeFour)
 {
     work.Put("PROG.BIN", "x");
