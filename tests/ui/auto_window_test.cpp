@@ -9,6 +9,7 @@
 #include "ui/auto_window.h"
 
 #include <QListWidget>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -77,6 +78,9 @@ private slots:
         QSignalSpy closed(&window, &ui::AutoWindow::Closed);
         rig.pump.ScheduleAfter(2s, [&] {
             QVERIFY(window.Cycle().InTick());
+            // The bar shows as the engine starts; its value follows from a timer.
+            QVERIFY(!window.findChild<QProgressBar*>(QStringLiteral("PBar"))->isHidden());
+            QVERIFY(window.findChild<ui::StatusText*>(QStringLiteral("TxtMsg"))->Text().contains("BIG.DAT"));
             window.close(); // the operator closes the window mid-transfer
             QVERIFY(window.isVisible());
             QCOMPARE(rig.state.flags.StopRequest, settings::kTrue);
@@ -84,6 +88,7 @@ private slots:
         window.show();
         QVERIFY(closed.wait(5000));
         QVERIFY(!window.isVisible());
+        QVERIFY(window.findChild<QProgressBar*>(QStringLiteral("PBar"))->isHidden());
         QVERIFY(!rig.port.IsOpen());
         const auto lines = window.HistoryWidget()->findItems("BIG.DAT", Qt::MatchContains);
         QCOMPARE(lines.size(), 1);
