@@ -83,8 +83,8 @@ void StatusText::paintEvent(QPaintEvent* event)
     sincePaint_.start();
     QPainter painter(this);
     const int margin = fontMetrics().averageCharWidth() / 2 + 1;
-    painter.drawText(contentsRect().adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     text_);
+    painter.drawText(contentsRect().adjusted(margin, margin / 2, -margin, 0),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text_);
 }
 
 } // namespace tavelin::ui
