@@ -32,15 +32,9 @@ DirDialog::DirDialog(settings::DirTarget target, const QString& boxText, QWidget
     TxtMsg->setReadOnly(true);
     FcDrive = new QComboBox(this);
     Name(FcDrive, "FcDrive", Q(texts::kA11yChooserDrive));
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot); // no hidden directories
-    model_->setRootPath(QDir::rootPath());
-    FcDir = new QTreeView(this);
+    FcDir = DirectoryTree(this);
     Name(FcDir, "FcDir", Q(texts::kA11yChooserDirectory));
-    FcDir->setModel(model_);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        FcDir->hideColumn(column);
-    FcDir->setHeaderHidden(true);
+    model_ = static_cast<QFileSystemModel*>(FcDir->model());
     BtnOk = Button(this, texts::kButtonOkWide, "BtnOk");
     BtnCancel = Button(this, texts::kButtonCancel, "BtnCancel");
     BtnOk->setDefault(true);

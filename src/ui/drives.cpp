@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTreeView>
 
 #include <filesystem>
 #include <system_error>
@@ -63,6 +65,19 @@ QString WhyUnreadable(const QString& path)
     std::error_code error;
     std::filesystem::directory_iterator probe(settings::FsPath(path.toStdString()), error);
     return error ? QString::fromLocal8Bit(error.message()) : QString();
+}
+
+QTreeView* DirectoryTree(QWidget* parent)
+{
+    auto* tree = new QTreeView(parent);
+    auto* model = new QFileSystemModel(tree);
+    model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+    model->setRootPath(QDir::rootPath());
+    tree->setModel(model);
+    for (int column = 1; column < model->columnCount(); ++column)
+        tree->hideColumn(column);
+    tree->setHeaderHidden(true);
+    return tree;
 }
 
 } // namespace tavelin::ui

@@ -7,6 +7,8 @@
 #include <QStringList>
 
 class QComboBox;
+class QTreeView;
+class QWidget;
 
 namespace tavelin::ui {
 
@@ -17,6 +19,10 @@ QString DriveOf(const QString& path);
 // one (added when the list did not have it). Neither emits the list's signals.
 void FillDriveList(QComboBox* list);
 void SelectDrive(QComboBox* list, const QString& root);
+
+// A tree of the file system's directories, hidden ones left out, showing
+// names only; its QFileSystemModel is its own child.
+QTreeView* DirectoryTree(QWidget* parent);
 
 // Empty when the directory can be read, else the system's words for why not.
 QString WhyUnreadable(const QString& path);

@@ -33,15 +33,9 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
 {
     FcDrive = new QComboBox(this);
     Name(FcDrive, "FcDrive", Q(texts::kA11yDrive));
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot); // no hidden directories
-    model_->setRootPath(QDir::rootPath());
-    FcDir = new QTreeView(this);
+    FcDir = ui::DirectoryTree(this);
     Name(FcDir, "FcDir", Q(texts::kA11yDirectory));
-    FcDir->setModel(model_);
-    for (int column = 1; column < model_->columnCount(); ++column)
-        FcDir->hideColumn(column);
-    FcDir->setHeaderHidden(true);
+    model_ = static_cast<QFileSystemModel*>(FcDir->model());
     FcFile = new PcFileList(this);
     Name(FcFile, "FcFile", Q(texts::kA11yPcFiles));
     FcFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
