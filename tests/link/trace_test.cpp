@@ -1,11 +1,9 @@
 // The frame trace: a download to the simulated hand-held, in process on
 // virtual time, leaves one line per frame with its fields, and the line's
 // faults show as their own results.
-#include "engine_fixture.h"
+#include "sim_engine_fixture.h"
 
 #include "link/trace.h"
-#include "sim/simulator.h"
-#include "sim_faults.h"
 
 #include <fstream>
 #include <memory>
@@ -15,7 +13,7 @@
 namespace tavelin::testing {
 namespace {
 
-class TraceTest : public EngineTest {
+class TraceTest : public SimEngineTest {
 public:
     TraceTest()
     {
@@ -25,15 +23,6 @@ public:
 
     std::filesystem::path TracePath() const { return work.Path() / "trace.txt"; }
 
-    void Start(sim::FaultOptions faults = {})
-    {
-        sim::SimConfig config;
-        config.ids = {1};
-        config.storeRoot = store.Path();
-        config.faults = std::move(faults);
-        hand = std::make_unique<sim::Simulator>(config);
-        hand->Attach(port);
-    }
 
     int Download(const std::string& name)
     {
@@ -64,8 +53,6 @@ public:
     }
 
     std::unique_ptr<link::Tracer> tracer;
-    TempDir store;
-    std::unique_ptr<sim::Simulator> hand;
 };
 
 TEST_F(TraceTest, ADownloadShowsEveryFrameWithItsFields)

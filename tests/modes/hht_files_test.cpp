@@ -1,10 +1,8 @@
 // The hand-held file commands against a scripted and a simulated hand-held: what reaches the
 // list and the free-space box, and how erase and rename read the answers.
-#include "engine_fixture.h"
+#include "sim_engine_fixture.h"
 
 #include "modes/hht_files.h"
-#include "sim/simulator.h"
-#include "sim_faults.h"
 
 #include <memory>
 
@@ -30,7 +28,7 @@ std::string Entry(const std::string& field, std::int64_t size)
     return entry;
 }
 
-class HhtFilesTest : public EngineTest {
+class HhtFilesTest : public SimEngineTest {
 public:
     // Answers "F" with the header, then one entry frame per acknowledgement.
     void ServeList(std::vector<std::string> frames, std::int64_t freeBytes)
@@ -54,25 +52,9 @@ public:
     }
     int List() { return modes::GetHhtFileList(link, table, view, view); }
 
-    void Start(sim::FaultOptions faults = {})
-    {
-        // An earlier simulator may still hold timers on the pump: let them run
-        // out before the next one takes the line, and keep it alive meanwhile.
-        pump.Advance(std::chrono::minutes(1));
-        sim::SimConfig config;
-        config.ids = {1};
-        config.storeRoot = store.Path();
-        config.faults = std::move(faults);
-        hands.push_back(std::make_unique<sim::Simulator>(config));
-        hand = hands.back().get();
-        hand->Attach(port);
-    }
 
     modes::HhtFileTable table;
     RecordingList view;
-    TempDir store;
-    std::vector<std::unique_ptr<sim::Simulator>> hands;
-    sim::Simulator* hand = nullptr;
 };
 
 TEST_F(HhtFilesTest, EntriesReachTheListWithTheirSizes)

@@ -1,11 +1,9 @@
 // The engines against the simulated hand-held, in
 // process on virtual time: files arrive whole, faults on the line are
 // outlived, and the history tables' rows the hand-held can provoke appear.
-#include "engine_fixture.h"
+#include "sim_engine_fixture.h"
 
 #include "link/commands.h"
-#include "sim/simulator.h"
-#include "sim_faults.h"
 
 #include <memory>
 
@@ -20,28 +18,9 @@ inline std::string Pattern(std::size_t size, int seed = 0)
     return bytes;
 }
 
-class SimTest : public EngineTest {
+class SimTest : public SimEngineTest {
 public:
-    void Start(sim::FaultOptions faults = {}, int lineBaud = 0)
-    {
-        // An earlier simulator may still hold timers on the pump: let them run
-        // out before the next one takes the line, and keep it alive meanwhile.
-        pump.Advance(std::chrono::minutes(1));
-        sim::SimConfig config;
-        config.ids = {1};
-        config.storeRoot = store.Path();
-        config.faults = std::move(faults);
-        config.lineBaud = lineBaud;
-        hands.push_back(std::make_unique<sim::Simulator>(config));
-        hand = hands.back().get();
-        hand->Attach(port);
-    }
     std::string Stored(const std::string& name) const { return store.Get("001/" + name); }
-    void Offer(const std::string& name, const std::string& bytes) const
-    {
-        std::filesystem::create_directories(store.Path() / "001");
-        store.Put("001/" + name, bytes);
-    }
     template <class F>
     int Run(F engine)
     {
@@ -56,9 +35,6 @@ public:
     }
     int UploadAll(int mode) { return Run([&] { return transfer::UploadAllFiles(link, files.Text(), progress, mode, upFiles, Lines()); }); }
 
-    TempDir store;
-    std::vector<std::unique_ptr<sim::Simulator>> hands;
-    sim::Simulator* hand = nullptr;
     transfer::UpFileList upFiles;
 };
 

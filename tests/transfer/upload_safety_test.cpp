@@ -3,10 +3,8 @@
 // hand-held hears it was taken, names that cannot be held exactly or that
 // belong to the program are refused, a failed append leaves the target as it
 // was, and a name offered twice in NON mode keeps the first file.
-#include "engine_fixture.h"
+#include "sim_engine_fixture.h"
 
-#include "sim/simulator.h"
-#include "sim_faults.h"
 
 #include <csignal>
 #include <memory>
@@ -25,22 +23,12 @@ std::string Bytes(std::size_t size, int seed)
     return bytes;
 }
 
-class UploadSafetyTest : public EngineTest {
+class UploadSafetyTest : public SimEngineTest {
 public:
     void Start(sim::FaultOptions faults = {})
     {
-        sim::SimConfig config;
-        config.ids = {1};
-        config.storeRoot = store.Path();
-        config.faults = std::move(faults);
-        hand = std::make_unique<sim::Simulator>(config);
-        hand->Attach(port);
+        SimEngineTest::Start(std::move(faults));
         hand->SetLogger([this](const std::string& line) { OnHandHeldLog(line); });
-    }
-    void Offer(const std::string& name, const std::string& bytes) const
-    {
-        std::filesystem::create_directories(store.Path() / "001");
-        store.Put("001/" + name, bytes);
     }
     int UploadAll(const std::string& directory, int mode)
     {
@@ -50,8 +38,6 @@ public:
     }
 
     std::function<void(const std::string&)> OnHandHeldLog = [](const std::string&) {};
-    TempDir store;
-    std::unique_ptr<sim::Simulator> hand;
     transfer::UpFileList upFiles;
 };
 
