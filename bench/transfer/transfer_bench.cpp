@@ -28,7 +28,6 @@
 
 #include <QApplication>
 #include <QProgressBar>
-#include <QTimer>
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -132,31 +131,6 @@ struct Pair {
     Figure download, upload;
 };
 
-// The automatic window's bar: the engines latch their progress, a timer shows it.
-class WindowProgress {
-public:
-    WindowProgress()
-        : progress_([this](bool visible) {
-              painter_.Show(progress_);
-              if (visible)
-                  refresh_.start();
-              else
-                  refresh_.stop();
-          })
-    {
-        bar_.show();
-        refresh_.setInterval(ui::kProgressRefreshMs);
-        QObject::connect(&refresh_, &QTimer::timeout, [this] { painter_.Show(progress_); });
-    }
-    transfer::ProgressIndicator& Indicator() { return progress_; }
-
-private:
-    QProgressBar bar_;
-    ui::ProgressBarPainter painter_{&bar_};
-    QTimer refresh_;
-    ui::LatchedProgress progress_;
-};
-
 // The program's engines on the Qt port.
 Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
 {
@@ -177,8 +151,10 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
         std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());
         return {};
     }
-    WindowProgress window;
-    transfer::ProgressIndicator& progress = window.Indicator();
+    QProgressBar bar; // as the automatic window shows it
+    bar.show();
+    ui::ProgressBarFeed feed(&bar);
+    transfer::ProgressIndicator& progress = feed.Indicator();
     const std::string pc = (root / "pc").string() + "/";
     Pair pair;
     pair.download = Measure([&] { return transfer::DownloadFile(line, "D", pc, "DOWN.DAT", progress) == 0; });

@@ -19,14 +19,13 @@
 namespace tavelin::ui {
 
 AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSelection selection, QWidget* parent)
-    : QWidget(parent), link_(link), history_(nullptr, true),
-      progress_([this](bool visible) { ProgressShown(visible); }), bar_(nullptr), cycle_(link, *this, std::move(selection))
+    : QWidget(parent), link_(link), history_(nullptr, true), cycle_(link, *this, std::move(selection))
 {
     setObjectName(QStringLiteral("F_Auto"));
     setWindowTitle(caption);
     BuildControls();
     history_ = QtHistoryList(LbHistory, true);
-    bar_ = ProgressBarPainter(PBar);
+    progress_ = std::make_unique<ProgressBarFeed>(PBar);
 
     // Form_Load
     Centre();
@@ -37,11 +36,9 @@ AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSe
     Timer1.setSingleShot(true);
     Timer1.setInterval(50);
     TimerPic.setInterval(1000);
-    TimerBar.setInterval(kProgressRefreshMs);
     connect(&Timer1, &QTimer::timeout, this, &AutoWindow::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &AutoWindow::Timer2_Timer);
     connect(&TimerPic, &QTimer::timeout, this, &AutoWindow::TimerPic_Timer);
-    connect(&TimerBar, &QTimer::timeout, this, &AutoWindow::TimerBar_Timer);
     connect(BtnEnd, &QPushButton::clicked, this, &AutoWindow::BtnEnd_Click);
     Timer1.start();
     TimerPic.start();
@@ -111,18 +108,6 @@ void AutoWindow::TimerPic_Timer()
     AnimFrame = AnimFrame == 1 ? 2 : 1;
 }
 
-// Polling needs no bar: the timer runs only while a transfer shows one.
-void AutoWindow::ProgressShown(bool visible)
-{
-    bar_.Show(progress_);
-    if (visible)
-        TimerBar.start();
-    else
-        TimerBar.stop();
-}
-
-void AutoWindow::TimerBar_Timer() { bar_.Show(progress_); }
-
 void AutoWindow::BtnEnd_Click() { link_.state.flags.StopRequest = settings::kTrue; }
 
 void AutoWindow::SetMessage(std::string_view text) { TxtMsg->SetText(Q(text)); }
@@ -159,7 +144,7 @@ void AutoWindow::closeEvent(QCloseEvent* event)
         Timer1.stop();
         Timer2.stop();
         TimerPic.stop();
-        TimerBar.stop();
+        progress_->Stop();
         cycle_.Unload();
     }
     event->accept();

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -30,7 +32,7 @@ public:
     void SetMessage(std::string_view text) override;
     void SetEndButtonCaption(std::string_view text) override;
     settings::HistoryList* History() override { return &history_; }
-    transfer::ProgressIndicator& Progress() override { return progress_; }
+    transfer::ProgressIndicator& Progress() override { return progress_->Indicator(); }
     void ShowMessageBox(std::string_view text) override;
     void RequestUnload() override;
 
@@ -51,8 +53,6 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void TimerPic_Timer();
-    void TimerBar_Timer();
-    void ProgressShown(bool visible);
     void BtnEnd_Click();
     void BuildControls();
     void Centre();
@@ -68,12 +68,10 @@ private:
     QTimer Timer1;
     QTimer Timer2;
     QTimer TimerPic;
-    QTimer TimerBar; // shows the engines' progress while a bar shows
     int AnimFrame = 1;
 
     QtHistoryList history_;
-    LatchedProgress progress_;
-    ProgressBarPainter bar_;
+    std::unique_ptr<ProgressBarFeed> progress_; // on PBar
     modes::AutoCycle cycle_;
     bool closePending_ = false;
     bool unloaded_ = false;

@@ -73,4 +73,24 @@ bool ProgressBarPainter::Show(const LatchedProgress& progress)
     return true;
 }
 
+ProgressBarFeed::ProgressBarFeed(QProgressBar* bar, std::function<void(bool)> refreshed)
+    : painter_(bar), refreshed_(std::move(refreshed)), progress_([this](bool visible) {
+          Refresh();
+          if (visible)
+              timer_.start();
+          else
+              timer_.stop();
+      })
+{
+    timer_.setInterval(kProgressRefreshMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Refresh(); });
+}
+
+void ProgressBarFeed::Refresh()
+{
+    const bool visible = painter_.Show(progress_);
+    if (refreshed_)
+        refreshed_(visible);
+}
+
 } // namespace tavelin::ui

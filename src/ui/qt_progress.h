@@ -1,12 +1,13 @@
 // The engines' progress on a window's bar. The engines only report into a
-// LatchedProgress (a few stores and a clock read); a window's timer shows it
-// a few times a second through a ProgressBarPainter, so the bar repaints
-// while the next frame is on the line rather than between two frames.
+// LatchedProgress (a few stores and a clock read); a ProgressBarFeed shows it
+// a few times a second, so the bar repaints while the next frame is on the
+// line rather than between two frames.
 #pragma once
 
 #include "transfer/engines.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <functional>
 
@@ -22,6 +23,8 @@ public:
     // onVisible hears each change of visibility as it is reported, for a
     // window that runs its refresh timer only while a bar shows.
     explicit LatchedProgress(std::function<void(bool)> onVisible = {}) : onVisible_(std::move(onVisible)) {}
+    LatchedProgress(const LatchedProgress&) = delete;
+    LatchedProgress& operator=(const LatchedProgress&) = delete;
 
     void SetMin(std::int64_t value) override { min_ = value; }
     void SetMax(std::int64_t value) override;
@@ -63,6 +66,27 @@ private:
     QProgressBar* bar_;
     int shift_ = 0;
     Shown shown_;
+};
+
+// The engines' progress on a bar: they report into Indicator(); the bar
+// shows or hides as they say, and while it shows a timer puts their latest
+// report on it every kProgressRefreshMs. Polling between transfers costs no
+// timer. `refreshed` runs after each showing, for what goes with the bar.
+class ProgressBarFeed {
+public:
+    explicit ProgressBarFeed(QProgressBar* bar, std::function<void(bool visible)> refreshed = {});
+
+    transfer::ProgressIndicator& Indicator() { return progress_; }
+    const LatchedProgress& Latched() const { return progress_; }
+    void Stop() { timer_.stop(); }
+
+private:
+    void Refresh();
+
+    ProgressBarPainter painter_;
+    std::function<void(bool)> refreshed_;
+    QTimer timer_;
+    LatchedProgress progress_;
 };
 
 } // namespace tavelin::ui

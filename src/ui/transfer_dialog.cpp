@@ -85,7 +85,7 @@ void UploadFileDialog::Choose(int answer)
 // --- F_DownDlg, F_UpDlg, F_APInst
 
 TransferDialog::TransferDialog(link::Link& link, modes::TransferJob job, QWidget* parent)
-    : QDialog(parent), link_(link), job_(std::move(job)), bar_(nullptr)
+    : QDialog(parent), link_(link), job_(std::move(job))
 {
     switch (job_.kind) {
     case modes::TransferKind::Download: setObjectName(QStringLiteral("F_DownDlg")); break;
@@ -94,15 +94,13 @@ TransferDialog::TransferDialog(link::Link& link, modes::TransferJob job, QWidget
     }
     setWindowTitle(Q(modes::TransferCaption(job_.kind)));
     BuildControls(job_.kind);
-    bar_ = ProgressBarPainter(PBar);
+    progress_ = std::make_unique<ProgressBarFeed>(PBar, [this](bool visible) { ShowFigures(visible); });
 
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     TimerPic.setInterval(1000);
-    TimerBar.setInterval(kProgressRefreshMs);
     connect(&Timer1, &QTimer::timeout, this, &TransferDialog::Timer1_Timer);
     connect(&TimerPic, &QTimer::timeout, this, &TransferDialog::TimerPic_Timer);
-    connect(&TimerBar, &QTimer::timeout, this, &TransferDialog::TimerBar_Timer);
     connect(BtnStop, &QPushButton::clicked, this, &TransferDialog::BtnStop_Click);
 }
 
@@ -166,10 +164,9 @@ void TransferDialog::Timer1_Timer()
         return;
     }
     running_ = true;
-    TimerBar.start();
     modes::RunTransferJob(link_, *this, job_, link_.state.settings.UploadMode);
     running_ = false;
-    TimerBar.stop();
+    progress_->Stop();
     TimerPic.stop();
     // A stop that came after the last file's engine had returned was for
     // this job alone: the window's next exchange must not end at once.
@@ -200,10 +197,9 @@ void TransferDialog::reject()
     // else the dialog closes when the loop has returned
 }
 
-// Shows what the engines reported since the last tick.
-void TransferDialog::TimerBar_Timer()
+// The figures under the bar, as the bar has just been shown.
+void TransferDialog::ShowFigures(bool visible)
 {
-    const bool visible = bar_.Show(progress_);
     LblFigures->setHidden(!visible);
     if (!visible)
         return;
@@ -215,10 +211,11 @@ void TransferDialog::TimerBar_Timer()
 QString TransferDialog::Figures() const
 {
     const QLocale locale;
-    const std::int64_t done = progress_.Value() - progress_.Min();
-    const std::int64_t total = progress_.Max() - progress_.Min();
+    const LatchedProgress& progress = progress_->Latched();
+    const std::int64_t done = progress.Value() - progress.Min();
+    const std::int64_t total = progress.Max() - progress.Min();
     QString text = Q(texts::kFiguresBytes).arg(locale.toString(qint64(done)), locale.toString(qint64(total)));
-    const double rate = progress_.Rate();
+    const double rate = progress.Rate();
     if (rate > 0) {
         text += Q(texts::kFiguresGap) +
                 Q(texts::kFiguresRate).arg(locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat));

@@ -15,6 +15,8 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <memory>
+
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -48,7 +50,7 @@ public:
 
     // modes::TransferView
     void SetMessage(std::string_view text) override;
-    transfer::ProgressIndicator& Progress() override { return progress_; }
+    transfer::ProgressIndicator& Progress() override { return progress_->Indicator(); }
     void ShowMessage(std::string_view text) override;
     int AskExistingFile(std::string_view name) override;
 
@@ -64,7 +66,7 @@ private:
     void BuildControls(modes::TransferKind kind);
     void Timer1_Timer();
     void TimerPic_Timer();
-    void TimerBar_Timer();
+    void ShowFigures(bool visible);
     void BtnStop_Click();
     QString Figures() const;
 
@@ -79,10 +81,8 @@ private:
     QPushButton* BtnStop = nullptr;
     QTimer Timer1;
     QTimer TimerPic;
-    QTimer TimerBar;
 
-    LatchedProgress progress_;
-    ProgressBarPainter bar_;
+    std::unique_ptr<ProgressBarFeed> progress_; // on PBar, with LblFigures
     bool started_ = false;
     bool running_ = false;
     bool stopAsked_ = false;

@@ -165,8 +165,8 @@ void QtSerialPort::Write(std::span<const std::uint8_t> bytes)
 bool QtSerialPort::CtsHolding()
 {
     bool holding = false;
-    OnModemLines([&] { holding = port_.pinoutSignals().testFlag(QSerialPort::ClearToSendSignal); });
-    return holding && !noModemLines_;
+    const bool asked = OnModemLines([&] { holding = port_.pinoutSignals().testFlag(QSerialPort::ClearToSendSignal); });
+    return asked && holding;
 }
 
 std::size_t QtSerialPort::OutBufferCount()
