@@ -2,6 +2,8 @@
 
 #include "machine.h"
 
+#include <utility>
+
 namespace tavelin::sim {
 
 Simulator::Simulator(SimConfig config) : machine_(std::make_unique<Machine>(std::move(config))) {}
@@ -15,11 +17,40 @@ void Simulator::Attach(link::MemoryPort& port)
     port.SetPeerReceiver([this](const link::Bytes& bytes) {
         if (machine_->LineClosed())
             return;
+        if (Paused()) {
+            held_.insert(held_.end(), bytes.begin(), bytes.end());
+            return;
+        }
         machine_->Feed(bytes, port_->Pump().Now());
         if (machine_->LineClosed())
             return port_->Vanish();
         Flush();
     });
+}
+
+void Simulator::Pause(link::Clock::duration length)
+{
+    const auto until = port_->Pump().Now() + length;
+    pausedUntil_ = until;
+    port_->Pump().Schedule(until, [this, until] {
+        if (pausedUntil_ == until)
+            Resume();
+    });
+}
+
+bool Simulator::Paused() const { return pausedUntil_ && port_->Pump().Now() < *pausedUntil_; }
+
+void Simulator::Resume()
+{
+    pausedUntil_.reset();
+    const link::Bytes held = std::exchange(held_, {});
+    const auto now = port_->Pump().Now();
+    machine_->Tick(now);
+    if (!held.empty())
+        machine_->Feed(held, now);
+    if (machine_->LineClosed())
+        return port_->Vanish();
+    Flush();
 }
 
 void Simulator::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now) { machine_->Feed(bytes, now); }
@@ -50,8 +81,8 @@ void Simulator::ScheduleTimer()
     port_->Pump().Schedule(*due, [this, at = *due] {
         if (scheduled_ == at)
             scheduled_.reset();
-        if (machine_->NextDue() != at)
-            return;
+        if (machine_->NextDue() != at || Paused())
+            return; // a pause ends with the timers that fell due in it
         machine_->Tick(at);
         Flush();
     });

@@ -33,6 +33,11 @@ public:
     // simulator's use of it.
     void Attach(link::MemoryPort& port);
 
+    // In-process: the hand-held stops reading for a while, as one busy with
+    // something else. What the program sends meanwhile waits on the line and
+    // is answered, in order, when the pause is over; its own timers wait too.
+    void Pause(link::Clock::duration length);
+
     // Any transport: bytes arrived at `now`; run a due timer; take what to send.
     void Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now);
     void Tick(link::Clock::time_point now);
@@ -51,10 +56,14 @@ public:
 private:
     void ScheduleTimer();
     void Flush();
+    bool Paused() const;
+    void Resume();
 
     std::unique_ptr<Machine> machine_;
     link::MemoryPort* port_ = nullptr;
     std::optional<link::Clock::time_point> scheduled_;
+    std::optional<link::Clock::time_point> pausedUntil_;
+    link::Bytes held_; // what arrived during the pause
 };
 
 } // namespace tavelin::sim
