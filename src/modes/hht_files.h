@@ -25,6 +25,7 @@ struct HhtFileTable {
     std::array<HhtFileEntry, kHhtFileCapacity> HhtFiles{};
     int Count = 0;
     std::int64_t HhtFreeBytes = 0;
+    bool Truncated = false; // the hand-held's list went on past the table
 };
 
 // The hand-held pane's list: item text the name, item data the size.
@@ -43,8 +44,12 @@ public:
 
 // 0 list read, table and views replaced; -1 refused or no valid header after
 // 20 tries; -2 stopped by StopRequest (the hand-held is sent "E"/CAN); -3 too
-// many failed receives while the entries came. On failure the table and the
-// views keep what they held.
+// many failed receives (or repeated frames) while the entries came. On
+// failure the table and the views keep what they held.
+//
+// A list longer than the table is cut there: the hand-held is sent "E"/CAN,
+// the result is 0 and the table says Truncated. Late answers to earlier
+// commands and list headers sent again never become entries.
 int GetHhtFileList(link::Link& link, HhtFileTable& table, FileListView& list, TextView& freeSpace);
 
 // 0 done; -1 failed, refused or unanswered; -2 stopped by StopRequest after a

@@ -123,6 +123,8 @@ void ManualSession::RunDeferred()
 
 void ManualSession::StartClicked()
 {
+    if (readingList_) // 中断 ends a list that would not end by itself
+        link_.state.flags.StopRequest = settings::kTrue;
     if (!initialised_ || stopping_ || DeferDuringTick(Deferred::Start))
         return; // before the initialisation a connection would be undone by it
     if (ManualOp_ != 'P')
@@ -231,10 +233,9 @@ void ManualSession::Tick()
     }
     if (result == link::kOk) {
         PollErrCount_ = 0;
-        if (HhtListPending_) {
+        if (HhtListPending_ || listUnread_) {
             ReadHhtList();
             link::EndSession(link_);
-            view_.SetConnectionMessage("", MessageColour::Black);
             HhtListPending_ = false;
         }
     } else if (result == link::kTimedOut && ++PollErrCount_ > kTimeOutsBeforeError) {
@@ -247,9 +248,20 @@ void ManualSession::Tick()
     RunDeferred();
 }
 
-int ManualSession::ReadHhtList()
+// The message line says when the list shown is not the hand-held's whole
+// list; one that could not be read is read again at the next polling tick.
+void ManualSession::ReadHhtList()
 {
-    return GetHhtFileList(link_, table_, view_.HhtList(), view_.FreeSpace());
+    readingList_ = true;
+    const int result = GetHhtFileList(link_, table_, view_.HhtList(), view_.FreeSpace());
+    readingList_ = false;
+    listUnread_ = result != 0 && result != -2;
+    if (result == 0)
+        view_.SetConnectionMessage(table_.Truncated ? texts::kHhtListTruncated : "", MessageColour::Black);
+    else if (result == -2)
+        view_.SetConnectionMessage(texts::kHhtListStopped, MessageColour::Black);
+    else
+        view_.SetConnectionMessage(texts::kHhtListUnread, MessageColour::Red);
 }
 
 // --- The ID box

@@ -11,6 +11,9 @@
 // - A click or an ID change that arrives while a polling tick waits for the
 //   hand-held is remembered and carried out when the tick is over, so no two
 //   exchanges ever share the line.
+// - A list reading that fails says so on the message line and is tried again
+//   at the next tick; 中断 stops a list reading (and, in a polling tick,
+//   disconnects once the tick is over).
 // - Connect/disconnect is ignored while an operation runs, and the ID box
 //   cannot re-address the hand-held then (it shows the current ID again).
 // - Closing during an exchange asks it to stop (Busy() tells when it is
@@ -139,7 +142,7 @@ private:
     void ShowOpenFailure(link::PortSetupResult result, const std::string& reason);
     void ReportPortFailure(const std::string& reason);
     void ClearHhtPane();
-    int ReadHhtList();
+    void ReadHhtList();
     void BeginOperation(char letter, OpButton button);
     void EndOperation(OpButton button);
 
@@ -162,6 +165,8 @@ private:
     char ManualOp_ = 'P';
     int PollErrCount_ = 0;
     bool inTick_ = false;
+    bool readingList_ = false;
+    bool listUnread_ = false; // the last reading failed: the next tick tries again
     bool stopping_ = false;
     bool initialised_ = false;
     std::vector<Deferred> deferred_;

@@ -94,6 +94,10 @@ inline constexpr std::string_view kMenuSettings = "設定...";
 inline constexpr std::string_view kMenuVersion = "ﾊﾞｰｼﾞｮﾝ情報...";
 inline constexpr std::string_view kHhtConnecting = "ハンディ接続中･･･";
 inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラー";
+// The message line after a list reading that did not give the whole list.
+inline constexpr std::string_view kHhtListUnread = "ファイル一覧を読み込めませんでした";
+inline constexpr std::string_view kHhtListStopped = "ファイル一覧の読み込みを中断しました";
+inline constexpr std::string_view kHhtListTruncated = "ファイルが多すぎます（先頭の129件だけを表示しています）";
 inline constexpr std::string_view kMsgBadBaud = "指定されたボーレイトは無効です";
 inline constexpr std::string_view kMsgBadParity = "指定されたパリティは無効です";
 inline constexpr std::string_view kMsgBadDataBits = "指定されたデータ長は無効です";

@@ -118,6 +118,73 @@ TEST_F(HhtFilesTest, FailedListsKeepThePreviousContents)
     EXPECT_EQ(hht.Of('C').size(), 1u) << "the header came at once: the 20 tries went to the entries";
 }
 
+// A hand-held that was busy answers what queued up meanwhile: late answers
+// to polls, and its header again. Neither is an entry, and the real first
+// entry frame counts although a header carried its digit.
+TEST_F(HhtFilesTest, LateAnswersAndRepeatedHeadersNeverBecomeEntries)
+{
+    // Entry frames numbered from 0, like the header; the header goes out
+    // twice, as when the hand-held missed its acknowledgement.
+    const std::vector<std::string> frames = {"0030000500", Entry("A.DAT", 1) + Entry("B.DAT", 2), Entry("C.DAT", 3)};
+    hht.onFrame = [&, next = std::size_t(0)](const PcFrame& f) mutable {
+        if (f.Is('C', "F")) {
+            for (int late = 0; late < 30; ++late)
+                hht.Send('A', 0, Ch(ACK)); // answers to polls sent long ago
+            hht.Send('D', 0, "0030000500");
+        } else if (f.kind == 'A' && next < frames.size()) {
+            hht.Send('D', next == 0 ? 0 : int(next - 1), frames[next]);
+            ++next;
+        } else if (f.kind == 'A' && next == frames.size()) {
+            hht.Send('E', 0, Ch(EOT));
+            ++next;
+        }
+    };
+    EXPECT_EQ(List(), 0);
+    EXPECT_EQ(view.items, (std::vector<std::pair<std::string, std::int64_t>>{{"A.DAT", 1}, {"B.DAT", 2}, {"C.DAT", 3}}));
+    EXPECT_EQ(view.text, " 500");
+    EXPECT_EQ(hht.Of('C').size(), 1u) << "a late answer is no reason to ask again";
+    EXPECT_FALSE(table.Truncated);
+}
+
+TEST_F(HhtFilesTest, AListWithoutEndStopsAtTheTableAndTheHandHeldIsTold)
+{
+    struct Case {
+        const char* name;
+        std::function<std::string(int)> frame; // the n-th entry frame
+        std::function<int(int)> digit;
+        int result;
+        std::size_t items;
+    };
+    const std::vector<Case> cases = {
+        {"one entry a frame", [](int n) { return Entry("F" + std::to_string(n) + ".DAT", n); },
+         [](int n) { return (n + 1) % 10; }, 0, 129},
+        {"empty frames", [](int) { return std::string(); }, [](int n) { return (n + 1) % 10; }, 0, 0},
+        {"the same frame again and again", [](int) { return Entry("SAME.DAT", 1); }, [](int) { return 1; }, -3, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hht.received.clear();
+        view.items = {{"BEFORE", 1}};
+        hht.onFrame = [&, n = 0](const PcFrame& f) mutable {
+            if (f.Is('C', "F"))
+                hht.Send('D', 0, "9990000100");
+            else if (f.kind == 'A' && n < 100'000) {
+                hht.Send('D', c.digit(n), c.frame(n));
+                ++n;
+            }
+        };
+        EXPECT_EQ(List(), c.result);
+        Settle();
+        if (c.result == 0) {
+            EXPECT_EQ(view.items.size(), c.items);
+            EXPECT_TRUE(table.Truncated);
+            ASSERT_FALSE(hht.Of('E').empty());
+            EXPECT_EQ(hht.Of('E').back().data, Ch(link::CAN));
+        }
+        EXPECT_LE(hht.Of('A').size(), 200u);
+    }
+}
+
 TEST_F(HhtFilesTest, EraseAndRenameAnswers)
 {
     struct Case {

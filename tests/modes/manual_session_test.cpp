@@ -2,6 +2,7 @@
 // in-memory port, virtual time, a window stand-in that records what it shows
 // and dialogs answered from a script.
 #include "file_attributes.h"
+#include "engine_fixture.h"
 #include "manual_fixture.h"
 
 #include "modes/pc_files.h"
@@ -329,6 +330,133 @@ TEST(RenameDialogRule, HandHeldNamesMustFitTheHandHeldPcNamesAreFree)
     EXPECT_EQ(NewNameRefusal(RenameSide::Hht, "TOOLONGNAME.TXT"), "ファイル名[ TOOLONGNAME.TXT ]はＨＨＴで使用できません");
     EXPECT_EQ(NewNameRefusal(RenameSide::Hht, "OK.TXT"), std::nullopt);
     EXPECT_EQ(NewNameRefusal(RenameSide::Pc, "a long name.text"), std::nullopt);
+}
+
+// --- Reading the list
+
+// A hand-held that stops answering for a while answers the polls and list
+// requests that queued up meanwhile, all at once, when it goes on. The list
+// read after that shows exactly its files.
+TEST_F(ManualSessionTest, AfterTheHandHeldPausedTheListHoldsExactlyItsFiles)
+{
+    const Items files = {{"A.TXT", 5}, {"B.DAT", 1234}, {"C.DAT", 7}};
+    for (const auto& [name, size] : files)
+        PutOnHht(1, name, std::size_t(size));
+    sim::SimConfig config;
+    config.lineBaud = 19200;
+    StartHandHelds(config);
+    Connect();
+    Poll();
+    ASSERT_EQ(window.items, files);
+    const std::string free = window.freeText;
+    for (const auto pause : {500ms, 1000ms, 2000ms}) {
+        SCOPED_TRACE(pause.count());
+        // Polls queue up while it pauses; the list is read when it answers again.
+        simulator->Pause(pause);
+        const auto over = pump.Now() + pause;
+        while (pump.Now() < over)
+            Poll();
+        window.items.clear();
+        session.DirClicked(); // the list as it is read now, whether or not the polls lost contact
+        for (int tick = 0; tick < 20 && session.HhtListPending(); ++tick)
+            Poll();
+        EXPECT_EQ(window.items, files);
+        EXPECT_EQ(window.freeText, free);
+        EXPECT_EQ(window.message, "");
+
+        // The list is asked for while it pauses: the request goes out again.
+        simulator->Pause(pause);
+        window.items.clear();
+        session.DirClicked();
+        EXPECT_EQ(window.items, files);
+        EXPECT_EQ(window.message, "");
+    }
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+TEST_F(ManualSessionTest, AListThatCannotBeReadIsSaidAndReadAgainAtTheNextTick)
+{
+    PutOnHht(1, "A.TXT", 5);
+    sim::SimConfig refusing;
+    refusing.faults.wrongMode = true; // polls are answered, the list is refused
+    StartHandHelds(refusing);
+    Connect();
+    Poll();
+    EXPECT_EQ(window.message, "ファイル一覧を読み込めませんでした");
+    EXPECT_EQ(window.colour, MessageColour::Red);
+    EXPECT_TRUE(window.items.empty());
+
+    StartHandHelds(); // the same hand-held, willing again
+    Poll();
+    EXPECT_EQ(window.items, (Items{{"A.TXT", 5}}));
+    EXPECT_EQ(window.message, "");
+    EXPECT_FALSE(session.HhtListPending());
+}
+
+// A hand-held whose list never ends: one entry a frame, for ever.
+class EndlessListTest : public ManualSessionTest {
+protected:
+    void Serve(std::function<void(int)> atFrame = {})
+    {
+        hht = std::make_unique<testing::ScriptedHht>(port, "001");
+        hht->onFrame = [this, atFrame, n = 0](const testing::PcFrame& f) mutable {
+            if (f.Is('C', "P"))
+                hht->Send('A', 0, testing::Ch(link::ACK));
+            else if (f.Is('C', "F"))
+                hht->Send('D', 0, "9990001000");
+            else if (f.kind == 'A' && n < 100'000) {
+                char entry[32];
+                std::snprintf(entry, sizeof entry, "F%06d.DAT %07d", n, n);
+                hht->Send('D', (n + 1) % 10, entry);
+                if (atFrame)
+                    atFrame(n + 1);
+                ++n;
+            }
+        };
+    }
+    std::unique_ptr<testing::ScriptedHht> hht;
+};
+
+TEST_F(EndlessListTest, StopsAtWhatTheTableHoldsAndSaysSo)
+{
+    Serve();
+    Connect();
+    Poll();
+    EXPECT_EQ(window.items.size(), 129u);
+    EXPECT_EQ(window.items.back().first, "F000128.DAT");
+    EXPECT_EQ(window.message, "ファイルが多すぎます（先頭の129件だけを表示しています）");
+    EXPECT_FALSE(session.HhtListPending());
+    pump.Advance(1s);
+    ASSERT_FALSE(hht->Of('E').empty());
+    EXPECT_EQ(hht->Of('E').front().data, testing::Ch(link::CAN));
+}
+
+TEST_F(EndlessListTest, StopEndsTheListAtOnce)
+{
+    Serve([this](int frames) {
+        if (frames == 10)
+            session.StartClicked(); // 中断, pressed while the list comes in
+    });
+    Connect();
+    Poll();
+    EXPECT_LT(hht->Of('A').size(), 15u);
+    ASSERT_FALSE(hht->Of('E').empty());
+    EXPECT_EQ(hht->Of('E').front().data, testing::Ch(link::CAN));
+    EXPECT_FALSE(session.ManualLinkOn()) << "the stop was the operator's 中断: the window disconnects";
+
+    // The same from the HHT Dir button: the list stops, the link stays.
+    Serve();
+    Connect();
+    Poll();
+    Serve([this](int frames) {
+        if (frames == 10)
+            session.StartClicked();
+    });
+    session.DirClicked();
+    EXPECT_LT(hht->Of('A').size(), 15u);
+    EXPECT_EQ(window.message, "ファイル一覧の読み込みを中断しました");
+    EXPECT_TRUE(session.ManualLinkOn());
+    EXPECT_EQ(session.ManualOp(), 'P');
 }
 
 // --- Closing
