@@ -129,6 +129,9 @@ QWidget* ManualWindow::BuildHhtPane()
     Name(CbHHTID, "CbHHTID", Q(texts::kA11yHhtId));
     CbHHTID->setEditable(true);
     CbHHTID->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is the ID: an inline completion would turn "1" into
+    // "100" and address a hand-held nobody chose. The list still offers IDs.
+    CbHHTID->setCompleter(nullptr);
     for (int id = 1; id <= kHhtIdCount; ++id)
         CbHHTID->addItem(QStringLiteral("%1").arg(id, 3, 10, QLatin1Char('0')));
     CbHHTID->setEditText(QStringLiteral("001"));

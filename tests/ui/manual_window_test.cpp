@@ -13,6 +13,7 @@
 #include "ui/manual_window.h"
 #include "ui/transfer_dialog.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -110,6 +111,34 @@ private slots:
             log += more;
         QVERIFY2(log.find("list: ended by the PC") != std::string::npos, log.c_str()); // the hand-held was told
         qunsetenv("TAVELIN_COM1");
+    }
+
+    // What is typed is the ID: the box never completes it to another one.
+    void idBoxTakesTheTypedIdAsItStands()
+    {
+        tavelin::testing::TempDir work;
+        IdleLink idle;
+        idle.state.settings.WorkDir = work.Text();
+        settings::ApplyCommDefaults(idle.state.settings);
+        ui::ManualWindow window(idle.link, QStringLiteral("caption"));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* box = window.findChild<QComboBox*>(QStringLiteral("CbHHTID"));
+        QVERIFY(box && box->lineEdit());
+        const struct {
+            const char* typed;
+            const char* id;
+        } rows[] = {{"2", "002"}, {"1", "001"}, {"12", "012"}, {"01", "001"}, {"128", "128"}};
+        for (const auto& row : rows) {
+            box->lineEdit()->setFocus();
+            box->lineEdit()->selectAll();
+            QTest::keyClicks(box->lineEdit(), QString::fromLatin1(row.typed));
+            QCOMPARE(box->currentText(), QString::fromLatin1(row.typed));
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+            QTRY_COMPARE(idle.state.CurHhtId, std::string(row.id));
+            QCOMPARE(box->currentText(), QString::fromLatin1(row.id));
+        }
     }
 
     void deleteDialogClosedByItsFrameIsACancel()
