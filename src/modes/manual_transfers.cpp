@@ -8,10 +8,6 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace tavelin::modes {
 
 namespace texts = tavelin::texts;
@@ -22,19 +18,6 @@ namespace {
 std::string MessageLine(const link::Link& link, std::string_view name)
 {
     return std::string(texts::kHandyIdLabel) + link.state.CurHhtId + "\r\n" + std::string(name);
-}
-
-// What an upload must not replace: the engine's own rule (read-only, hidden,
-// system, no regular file) and, here, a file this user may not write.
-bool IsProtected(const fs::path& path)
-{
-    if (transfer::IsProtectedPcFile(path))
-        return true;
-#ifndef _WIN32
-    return ::access(path.c_str(), W_OK) != 0;
-#else
-    return false;
-#endif
 }
 
 bool Exists(const fs::path& path)
@@ -82,7 +65,7 @@ int ModeFor(TransferView& view, const std::string& directory, const std::string&
     const fs::path target = settings::FsPath(directory + name);
     if (!Exists(target))
         return 1;
-    if (IsProtected(target)) {
+    if (transfer::IsProtectedPcFile(target)) {
         view.ShowMessage(std::string(texts::kProtectedPcFilePrefix) + name + std::string(texts::kProtectedPcFileMiddle) +
                          "\r\n\r\n" + std::string(texts::kProtectedPcFileSuffix));
         return 3;

@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace tavelin::transfer {
@@ -125,7 +127,10 @@ bool IsProtectedPcFile(const fs::path& path)
         return false;
     if (!fs::is_regular_file(status))
         return true;
-    const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+    // Read-only for its owner, or for this user (another's file, a
+    // read-only mount): the program may not write it either way.
+    const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none ||
+                          ::access(path.c_str(), W_OK) != 0;
     return readOnly || IsHiddenName(path);
 #endif
 }

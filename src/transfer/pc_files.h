@@ -26,8 +26,9 @@ bool IsSameDirectory(const std::string& a, const std::string& b);
 // exists, is no directory and is neither hidden nor a system file.
 bool PlainFileExists(const std::filesystem::path& path);
 
-// Something exists there that the engines must not replace: a read-only,
-// hidden or system file, or anything that is not a regular file.
+// Something exists there that the program must not replace: a read-only,
+// hidden or system file, one this user may not write, or anything that is
+// not a regular file. The one rule for uploads, batch and manual alike.
 bool IsProtectedPcFile(const std::filesystem::path& path);
 
 // Removes the file if present; failures are of no interest to the caller.
