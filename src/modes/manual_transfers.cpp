@@ -58,7 +58,7 @@ void Downloads(link::Link& link, TransferView& view, const std::string& director
 }
 
 // 1 overwrite, 2 append, 3 leave the PC file as it is.
-int ModeFor(TransferView& view, const std::string& directory, const std::string& name, std::int16_t& uploadMode)
+int ModeFor(TransferView& view, const std::string& directory, const std::string& name)
 {
     if (!transfer::IsSafePcFileName(name))
         return 1; // never looked up as a path: the engine refuses the name
@@ -70,16 +70,14 @@ int ModeFor(TransferView& view, const std::string& directory, const std::string&
                          "\r\n\r\n" + std::string(texts::kProtectedPcFileSuffix));
         return 3;
     }
-    uploadMode = static_cast<std::int16_t>(view.AskExistingFile(name));
-    return uploadMode;
+    return view.AskExistingFile(name);
 }
 
-void Uploads(link::Link& link, TransferView& view, const std::string& directory, const std::vector<HhtFileEntry>& files,
-             std::int16_t& uploadMode)
+void Uploads(link::Link& link, TransferView& view, const std::string& directory, const std::vector<HhtFileEntry>& files)
 {
     for (const HhtFileEntry& file : files) {
         view.SetMessage(MessageLine(link, file.Name));
-        const int mode = ModeFor(view, directory, file.Name, uploadMode);
+        const int mode = ModeFor(view, directory, file.Name);
         if (mode == 3)
             continue;
         const int result = transfer::UploadFile(link, directory, file.Name, file.Size, view.Progress(), mode);
@@ -113,12 +111,12 @@ std::string_view TransferCaption(TransferKind kind)
     return texts::kCaptionDownload;
 }
 
-void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job, std::int16_t& uploadMode)
+void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job)
 {
     const std::string directory = settings::WithTrailingSeparator(job.directory);
     switch (job.kind) {
     case TransferKind::Download: Downloads(link, view, directory, job.pcNames); break;
-    case TransferKind::Upload: Uploads(link, view, directory, job.hhtFiles, uploadMode); break;
+    case TransferKind::Upload: Uploads(link, view, directory, job.hhtFiles); break;
     case TransferKind::Install:
         if (!job.pcNames.empty())
             Install(link, view, directory, job.pcNames.front());

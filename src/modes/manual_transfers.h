@@ -39,8 +39,9 @@ struct TransferJob {
 // The dialog's caption for a kind of job.
 std::string_view TransferCaption(TransferKind kind);
 
-// Runs the job's loop. uploadMode is the program's UploadMode, which the
-// overwrite question sets (and which keeps the last answer afterwards).
-void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job, std::int16_t& uploadMode);
+// Runs the job's loop. The overwrite question's answer holds for the file
+// it was asked about; the configured UploadMode (what /UP does and what the
+// settings dialog writes) is never changed by it.
+void RunTransferJob(link::Link& link, TransferView& view, const TransferJob& job);
 
 } // namespace tavelin::modes

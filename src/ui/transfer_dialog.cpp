@@ -164,7 +164,7 @@ void TransferDialog::Timer1_Timer()
         return;
     }
     running_ = true;
-    modes::RunTransferJob(link_, *this, job_, link_.state.settings.UploadMode);
+    modes::RunTransferJob(link_, *this, job_);
     running_ = false;
     progress_->Stop();
     TimerPic.stop();

@@ -62,7 +62,7 @@ protected:
     ManualTransfersTest()
     {
         dialogs.runTransfer = [this](const TransferJob& job) {
-            RunTransferJob(link, transferView, job, state.settings.UploadMode);
+            RunTransferJob(link, transferView, job);
         };
         dialogs.runAutoCycle = [this](std::int16_t runMode, const ManualSelection& selection) {
             EXPECT_EQ(state.settings.RunMode, runMode);
@@ -132,11 +132,12 @@ TEST_F(ManualTransfersTest, AnExistingPcFileIsOverwrittenAppendedOrLeftAsTheOper
         std::string after;
     } rows[] = {{1, "hhh"}, {2, "hhhhhh"}, {3, "hhhhhh"}};
     OnPc("X.DAT", "old");
+    state.settings.UploadMode = 3;
     for (const auto& row : rows) {
         transferView.answers = {row.answer};
         session.CopyClicked();
         EXPECT_EQ(work.Get("pc/X.DAT"), row.after) << row.answer;
-        EXPECT_EQ(state.settings.UploadMode, row.answer);
+        EXPECT_EQ(state.settings.UploadMode, 3) << "the answer is for that copy only, not the site's setting";
     }
     EXPECT_EQ(transferView.asked, (std::vector<std::string>{"X.DAT", "X.DAT", "X.DAT"}));
 
@@ -148,6 +149,40 @@ TEST_F(ManualTransfersTest, AnExistingPcFileIsOverwrittenAppendedOrLeftAsTheOper
               std::vector<std::string>{"[X.DAT]はパソコン側に同名の\r\n\r\nシステム OR 読み取り専用ファイルがあります"});
     EXPECT_EQ(work.Get("pc/X.DAT"), "hhhhhh");
     fs::permissions(work.Path() / "pc/X.DAT", fs::perms::owner_all);
+}
+
+TEST_F(ManualTransfersTest, ARefusedUploadSaysWhy)
+{
+    PutOnHht(1, "RSPRM.DAT", 3);
+    PutOnHht(1, "BIG.DAT", 3000);
+    ConnectAndList();
+    const std::string pcDirectory = window.pcDirectory;
+    window.pcDirectory = work.Text(); // where the program's own files are
+    window.selectedHht = {"RSPRM.DAT"};
+    session.CopyClicked();
+    EXPECT_EQ(transferView.boxes, std::vector<std::string>{"アップロードに失敗しました\r\nファイル名使用不可"});
+    window.pcDirectory = pcDirectory;
+#ifndef _WIN32
+    transferView.boxes.clear();
+    window.selectedHht = {"BIG.DAT"};
+    {
+        testing::FileSizeLimit full(1000); // the received data does not fit
+        session.CopyClicked();
+    }
+    EXPECT_EQ(transferView.boxes, std::vector<std::string>{"アップロードに失敗しました\r\nファイルＩ／Ｏエラー"});
+    EXPECT_FALSE(work.Has("pc/BIG.DAT"));
+
+    transferView.boxes.clear();
+    OnPc("BIG.DAT", std::string(2000, 'o'));
+    transferView.answers = {2};
+    {
+        testing::FileSizeLimit full(4000); // fits as a temporary file, not appended
+        session.CopyClicked();
+    }
+    EXPECT_EQ(transferView.boxes,
+              std::vector<std::string>{"アップロードに失敗しました\r\nＴＭＰファイルからの変更に失敗しました"});
+    EXPECT_EQ(work.Get("pc/BIG.DAT"), std::string(2000, 'o'));
+#endif
 }
 
 TEST_F(ManualTransfersTest, AStopDuringTheSecondFileLeavesTheThirdAndSaysNothing)

@@ -231,7 +231,7 @@ private slots:
         QVERIFY(DragAndDrop(ui.hhtList, ui.pcList));
         QTRY_VERIFY(ui.Idle() && rig.Stats().filesSent == 2);
         QCOMPARE(Rig::Get(rig.pc / "UP.DAT"), "old," + up);
-        QCOMPARE(rig.state.settings.UploadMode, std::int16_t(2)); // the answer is kept
+        QCOMPARE(rig.state.settings.UploadMode, std::int16_t(1)); // the answer was for that copy only
         QCOMPARE(shown, (QStringList{QStringLiteral("F_UpDlg"), QStringLiteral("F_UpDlg"), QStringLiteral("F_UploadFile")}));
     }
 
