@@ -57,6 +57,20 @@ void Downloads(link::Link& link, TransferView& view, const std::string& director
     }
 }
 
+// The failure box says what on the PC's side stood in the way, in the
+// words the upload history uses.
+std::string UploadFailure(transfer::PcSideFailure why)
+{
+    std::string_view reason;
+    switch (why) {
+    case transfer::PcSideFailure::None: return std::string(texts::kMsgUploadFailed);
+    case transfer::PcSideFailure::NameNotUsable: reason = texts::kNameNotUsable; break;
+    case transfer::PcSideFailure::FileIo: reason = texts::kHistoryFileIo; break;
+    case transfer::PcSideFailure::Commit: reason = texts::kCommitFailed; break;
+    }
+    return std::string(texts::kMsgUploadFailed) + "\r\n" + std::string(reason);
+}
+
 // 1 overwrite, 2 append, 3 leave the PC file as it is.
 int ModeFor(TransferView& view, const std::string& directory, const std::string& name)
 {
@@ -80,9 +94,10 @@ void Uploads(link::Link& link, TransferView& view, const std::string& directory,
         const int mode = ModeFor(view, directory, file.Name);
         if (mode == 3)
             continue;
-        const int result = transfer::UploadFile(link, directory, file.Name, file.Size, view.Progress(), mode);
+        transfer::PcSideFailure why = transfer::PcSideFailure::None;
+        const int result = transfer::UploadFile(link, directory, file.Name, file.Size, view.Progress(), mode, &why);
         view.Progress().SetValue(0);
-        if (!GoOn(view, result, texts::kMsgUploadFailed))
+        if (!GoOn(view, result, UploadFailure(why)))
             return;
     }
 }

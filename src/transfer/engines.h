@@ -71,10 +71,19 @@ int DownloadFile(link::Link& link, std::string_view kind, const std::string& dir
 int DownloadFileSet(link::Link& link, const std::string& directory, std::span<const std::string> names,
                     ProgressIndicator& progress, AutoWindowLines lines);
 
+// Why an upload failed on the PC's side, for a message that says so.
+enum class PcSideFailure {
+    None,          // nothing on the PC's side: the line or the hand-held
+    NameNotUsable, // the name cannot be a file here, or would replace the program's own
+    FileIo,        // the temporary file could not be written (a full disk, say)
+    Commit,        // the data came, but could not reach the target (kept in DATA.TMP)
+};
+
 // Fetches the hand-held's file fileName (size as its list announced) into
-// directory; mode 1 overwrite, 2 append, 3 leave the data in DATA.TMP.
+// directory; mode 1 overwrite, 2 append, 3 leave the data in DATA.TMP. On
+// -1, *why (when given) says whether the PC's side was the cause.
 int UploadFile(link::Link& link, const std::string& directory, const std::string& fileName, std::int64_t size,
-               ProgressIndicator& progress, int mode);
+               ProgressIndicator& progress, int mode, PcSideFailure* why = nullptr);
 
 // Takes every file the hand-held offers into temporary files, then moves the
 // complete ones into directory by mode (1 overwrite, 2 append, 3 keep existing).

@@ -58,6 +58,8 @@ public:
         }
     }
 
+    bool DiskFailed() const { return diskFailed_; }
+
 private:
     // Writes one block. More data than the hand-held announced is refused
     // rather than written: a confused or hostile peer must not fill the disk.
@@ -65,6 +67,7 @@ private:
     {
         const auto n = static_cast<std::int64_t>(data.size());
         if (total_ + n > size_ || !out_.write(reinterpret_cast<const char*>(data.data()), n)) {
+            diskFailed_ = !out_;
             SendChar(link_, "R", digit, 'F');
             return false;
         }
@@ -90,6 +93,7 @@ private:
     ProgressIndicator& progress_;
     std::int64_t total_ = 0;
     int last_ = -1;
+    bool diskFailed_ = false;
 };
 
 // 0 when the first block has come (header and data hold it), else the result.
@@ -133,12 +137,17 @@ bool Commit(const std::filesystem::path& temp, const std::filesystem::path& targ
 } // namespace
 
 int UploadFile(link::Link& link, const std::string& directory, const std::string& fileName, std::int64_t size,
-               ProgressIndicator& progress, int mode)
+               ProgressIndicator& progress, int mode, PcSideFailure* why)
 {
+    PcSideFailure ignored;
+    PcSideFailure& failure = why != nullptr ? *why : ignored;
+    failure = PcSideFailure::None;
     const std::string targetDir = settings::WithTrailingSeparator(directory);
     if (!IsSafePcFileName(fileName) ||
-        (IsProgramFileName(fileName) && IsSameDirectory(targetDir, link.state.settings.WorkDir)))
+        (IsProgramFileName(fileName) && IsSameDirectory(targetDir, link.state.settings.WorkDir))) {
+        failure = PcSideFailure::NameNotUsable;
         return -1; // the program's own files are not the hand-held's to replace
+    }
     link.port.SetInTimeout(link.state.settings.CommTimeout);
     ClearStop(link);
     std::string header;
@@ -154,19 +163,29 @@ int UploadFile(link::Link& link, const std::string& directory, const std::string
         progress.SetMax(size);
         if (!out) {
             SendChar(link, "R", 0, 'F');
+            failure = PcSideFailure::FileIo;
             return -1;
         }
         progress.SetValue(0);
         progress.SetVisible(true);
-        const DataEnd end = SingleUpload(link, out, size, progress).Run(FrameDigit(header), data);
+        SingleUpload upload(link, out, size, progress);
+        const DataEnd end = upload.Run(FrameDigit(header), data);
         progress.SetVisible(false);
+        if (upload.DiskFailed())
+            failure = PcSideFailure::FileIo;
         if (end != DataEnd::Complete)
             return end == DataEnd::Stopped ? -2 : -1;
     }
     out.close();
-    if (out.fail())
+    if (out.fail()) {
+        failure = PcSideFailure::FileIo;
         return -1; // the data never fully reached the disk
-    return Commit(temp, settings::FsPath(targetDir + fileName), mode) ? 0 : -1;
+    }
+    if (!Commit(temp, settings::FsPath(targetDir + fileName), mode)) {
+        failure = PcSideFailure::Commit;
+        return -1;
+    }
+    return 0;
 }
 
 } // namespace tavelin::transfer

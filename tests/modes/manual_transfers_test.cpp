@@ -1,6 +1,7 @@
 // The manual window's transfers in-process: the progress dialogs' loops and
 // the automatic window's pass over every configured hand-held, run on the
 // simulated hand-helds as the window would run them.
+#include "file_size_limit.h"
 #include "manual_fixture.h"
 
 #include "settings/codepage.h"
@@ -151,6 +152,7 @@ TEST_F(ManualTransfersTest, AnExistingPcFileIsOverwrittenAppendedOrLeftAsTheOper
     fs::permissions(work.Path() / "pc/X.DAT", fs::perms::owner_all);
 }
 
+// A refused upload names what on the PC's side stood in the way.
 TEST_F(ManualTransfersTest, ARefusedUploadSaysWhy)
 {
     PutOnHht(1, "RSPRM.DAT", 3);

@@ -3,14 +3,10 @@
 // hand-held hears it was taken, names that cannot be held exactly or that
 // belong to the program are refused, a failed append leaves the target as it
 // was, and a name offered twice in NON mode keeps the first file.
+#include "file_size_limit.h"
 #include "sim_engine_fixture.h"
 
-
-#include <csignal>
 #include <memory>
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
 namespace tavelin::testing {
 namespace {
@@ -113,28 +109,6 @@ TEST_F(UploadSafetyTest, ANameOfferedTwiceInNonModeKeepsTheFirstFile)
 }
 
 #ifndef _WIN32 // Windows has no file-size limit to stand in for a full disk
-// The file-size limit stands in for a full disk: writes past it fail.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous_);
-        rlimit limit = previous_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
-
 TEST_F(UploadSafetyTest, AnAppendThatDoesNotFitLeavesTheTargetAsItWas)
 {
     const std::string old = Bytes(3999, 3) + "\x1A";

@@ -1,0 +1,36 @@
+// The file-size limit stands in for a full disk: writes past it fail (with
+// SIGXFSZ ignored) until the object goes. Not on Windows, which has no such
+// limit.
+#pragma once
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+
+namespace tavelin::testing {
+
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+} // namespace tavelin::testing
+#endif
