@@ -28,7 +28,7 @@ DirDialog::DirDialog(settings::DirTarget target, const QString& boxText, QWidget
     setObjectName(QStringLiteral("F_Dir"));
     setWindowTitle(Q(texts::kCaptionDirChooser));
     TxtMsg = new QLineEdit(this);
-    Name(TxtMsg, "TxtMsg", Q(texts::kA11yChooserPrompt));
+    NameByText(TxtMsg, "TxtMsg", Q(texts::kA11yChooserPrompt));
     TxtMsg->setReadOnly(true);
     FcDrive = new QComboBox(this);
     Name(FcDrive, "FcDrive", Q(texts::kA11yChooserDrive));

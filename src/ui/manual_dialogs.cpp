@@ -34,7 +34,7 @@ DeleteDialog::DeleteDialog(std::string_view name, QWidget* parent) : QDialog(par
     setObjectName(QStringLiteral("F_Del"));
     setWindowTitle(Q(texts::kCaptionDelete));
     TxtMsg = new QPlainTextEdit(this);
-    Name(TxtMsg, "TxtMsg", Q(texts::kA11yDeleteMessage));
+    NameByText(TxtMsg, "TxtMsg", Q(texts::kA11yDeleteMessage));
     TxtMsg->setReadOnly(true);
     TxtMsg->setPlainText(Q(modes::DeleteQuestion(name)).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     TxtMsg->setMaximumHeight(TxtMsg->fontMetrics().lineSpacing() * 4);

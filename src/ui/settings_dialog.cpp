@@ -198,7 +198,7 @@ QWidget* SettingsDialog::BuildCommPage()
     // The system's serial devices beside the COM buttons, so the operator
     // sees which ones this PC has.
     serialPorts_ = new QLabel(SerialPortsText(), page);
-    Name(serialPorts_, "SerialPorts", Q(texts::kA11ySerialPorts));
+    NameByText(serialPorts_, "SerialPorts", Q(texts::kA11ySerialPorts));
     serialPorts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     serialPorts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QGroupBox* com = OptionFrame(page, texts::kFrameComPort,
