@@ -28,13 +28,6 @@ std::string Lowered(std::string text)
     return text;
 }
 
-bool IsPlainNewName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    return name.find('/') == std::string::npos && name.find(settings::kDirSeparator) == std::string::npos;
-}
-
 // One step that fails when the target exists, so a file that appears between
 // a look and the rename is not replaced either.
 bool RenameNoReplace(const fs::path& from, const fs::path& to)
@@ -83,7 +76,7 @@ bool DeletePcFile(const std::string& directory, const std::string& name)
 
 bool RenamePcFile(const std::string& directory, const std::string& oldName, const std::string& newName)
 {
-    if (!IsPlainNewName(newName))
+    if (!transfer::IsSafePcFileName(newName))
         return false;
     const std::string dir = settings::WithTrailingSeparator(directory);
     return RenameNoReplace(settings::FsPath(dir + oldName), settings::FsPath(dir + newName));

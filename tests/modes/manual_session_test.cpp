@@ -384,6 +384,12 @@ TEST(PcFiles, ListsPlainVisibleFilesSortedAndRenamesOnlyToFreeNames)
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "b.txt"));
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "sub"));
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", ".."));
+    // The rule a hand-held's name must pass on an upload holds for the operator too.
+    for (const char* unsafe : {"TAB\tNAME.TXT", "LINE\nEND.TXT", "ESC\x1b.TXT", "DEL\x7f.TXT", "WHAT?.TXT",
+                               "A<B>.TXT", "C:X.TXT", "NUL", "com1.txt", "back\\slash.txt"}) {
+        EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", unsafe)) << unsafe;
+        EXPECT_EQ(dir.Get("A.TXT"), "a") << unsafe;
+    }
     EXPECT_TRUE(RenamePcFile(dir.Text(), "A.TXT", "c.txt"));
     EXPECT_EQ(dir.Get("c.txt"), "a");
     EXPECT_TRUE(RenamePcFile(dir.Text(), "c.txt", "C.txt")); // the case alone, where the system ignores it too
