@@ -172,13 +172,11 @@ void ManualSession::ShowOpenFailure(link::PortSetupResult result, const std::str
 }
 
 // The box says what the operator can act on; the device and the system's
-// words go to standard error and behind the box's details.
+// words go with it as its details (the window also logs them).
 void ManualSession::ReportPortFailure(const std::string& reason)
 {
     const int number = std::atoi(link_.state.settings.ComPortCode.c_str()) + 1;
-    const std::string details = "COM" + std::to_string(number) + " (" + link::PortDeviceName(number) + "): " + reason;
-    std::fprintf(stderr, "tavelin: %s\n", details.c_str());
-    dialogs_.ShowMessage(texts::kMsgComPortUnusable, details);
+    dialogs_.ShowMessage(texts::kMsgComPortUnusable, link::PortFailureLine(number, reason));
 }
 
 void ManualSession::Disconnect()

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace tavelin::ui {
 
 namespace {
@@ -133,7 +135,16 @@ std::optional<std::string> QtManualDialogs::AskNewName(modes::RenameSide side, s
     return dialog.NewName();
 }
 
-void QtManualDialogs::ShowMessage(std::string_view text, std::string_view details) { ShowOkBox(parent_, text, details); }
+// Details are the system's words (the port that failed and why): standard
+// error keeps them for whoever looks into it later.
+void QtManualDialogs::ShowMessage(std::string_view text, std::string_view details)
+{
+    if (!details.empty()) {
+        std::fprintf(stderr, "tavelin: %.*s\n", int(details.size()), details.data());
+        std::fflush(stderr);
+    }
+    ShowOkBox(parent_, text, details);
+}
 
 void QtManualDialogs::RunTransfer(const modes::TransferJob& job)
 {

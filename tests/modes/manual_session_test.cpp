@@ -4,6 +4,7 @@
 #include "file_attributes.h"
 #include "manual_fixture.h"
 
+#include "link/port_names.h"
 #include "modes/pc_files.h"
 #include "settings/codepage.h"
 #include "settings/paths.h"
@@ -162,6 +163,14 @@ TEST_F(ManualSessionTest, APortThatCannotBeOpenedNamesTheProblemAndStaysDisconne
     EXPECT_EQ(std::count_if(dialogs.details.begin(), dialogs.details.end(),
                             [](const std::string& d) { return d.find("device busy") != std::string::npos; }),
               1);
+    // The same wording as the automatic run's log, and nothing written by the session itself.
+    ::testing::internal::CaptureStderr();
+    port.FailNextOpen({link::OpenError::InUse, "device busy"});
+    settings::ApplyCommDefaults(state.settings);
+    Connect();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(dialogs.details.back(), "COM1 (" + link::PortDeviceName(1) + "): device busy");
+    EXPECT_EQ(dialogs.details.back(), link::PortFailureLine(1, "device busy"));
 }
 
 TEST_F(ManualSessionTest, ADeviceThatGoesAwayDisconnectsWithThePortsMessage)

@@ -45,6 +45,7 @@ public:
     transfer::ProgressIndicator& Progress() override { return progress; }
     void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
     void RequestUnload() override {}
+    void LogLine(std::string_view) override {}
 
     struct List final : settings::HistoryList {
         int Count() const override { return int(lines.size()); }
