@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -23,13 +22,6 @@ using settings::kTrue;
 namespace {
 
 constexpr std::size_t kMaxDownloadNames = 129;
-
-std::string IdText(int index)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%03d", index + 1);
-    return text;
-}
 
 bool FileExists(const std::string& path)
 {
@@ -192,7 +184,7 @@ void AutoCycle::Tick()
 void AutoCycle::Visit()
 {
     const auto& s = link_.state.settings;
-    link_.state.CurHhtId = IdText(pollIndex_);
+    link_.state.CurHhtId = settings::HhtIdText(pollIndex_ + 1);
     if (s.HhtIdOn[pollIndex_] != "1")
         return;
     view_.SetMessage(std::string(texts::kConnectingPrefix) + link_.state.CurHhtId + std::string(texts::kConnectingSuffix));

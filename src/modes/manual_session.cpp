@@ -22,17 +22,7 @@ namespace {
 constexpr int kTimeOutsBeforeError = 5; // the sixth in a row shows the error
 constexpr auto kDrainLimit = std::chrono::seconds(5);
 
-// The three-digit ID of a number; frames carry exactly three digits, so a
-// value that cannot have them gives "000", which no hand-held answers.
-std::string IdText(double value)
-{
-    const long long id = std::llround(value);
-    if (id < 0 || id > 999)
-        return "000";
-    char text[8];
-    std::snprintf(text, sizeof text, "%03lld", id);
-    return text;
-}
+std::string IdText(double value) { return settings::HhtIdText(value); }
 
 bool IsValidId(double value) { return value >= 1 && value <= settings::kMaxHhtId; }
 
