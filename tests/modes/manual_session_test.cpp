@@ -196,6 +196,7 @@ TEST_F(ManualSessionTest, WhileAnOperationRunsStartAndTheIdBoxChangeNothing)
     dialogs.deletes = {DelAnswer::Cancel};
     dialogs.whileAsking = [&] {
         EXPECT_EQ(session.ManualOp(), 'E');
+        EXPECT_EQ(window.buttonEnabled, (std::map<OpButton, bool>{{OpButton::Del, false}}));
         session.StartClicked();
         window.idText = "5";
         session.CheckHhtId();
@@ -206,7 +207,10 @@ TEST_F(ManualSessionTest, WhileAnOperationRunsStartAndTheIdBoxChangeNothing)
     EXPECT_EQ(window.idText, "001");
     EXPECT_EQ(state.CurHhtId, "001");
     EXPECT_EQ(session.ManualOp(), 'P');
-    EXPECT_TRUE(window.lastButtonEnabled);
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Del, false}, {OpButton::Del, true}}));
+    window.buttonChanges.clear();
+    session.DirClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Dir, false}, {OpButton::Dir, true}}));
 }
 
 TEST_F(ManualSessionTest, AClickDuringAPollWaitsUntilThePollIsOver)
@@ -312,6 +316,7 @@ TEST_F(ManualSessionTest, RenameOnTheHandHeldAndThePcNeverReplacesAFile)
     window.selectedHht = {"A.TXT"};
     dialogs.names = {"Z.TXT"};
     session.RenameClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Ren, false}, {OpButton::Ren, true}}));
     EXPECT_TRUE(OnHht(1, "Z.TXT"));
     EXPECT_EQ(window.items, (Items{{"Z.TXT", 5}}));
 
