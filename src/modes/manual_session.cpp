@@ -2,7 +2,7 @@
 
 #include "link/commands.h"
 #include "link/port_names.h"
-#include "pc_files.h"
+#include "pc_file_ops.h"
 #include "settings/numeric.h"
 #include "settings/paths.h"
 #include "settings/tav_inf.h"

@@ -4,7 +4,7 @@
 #include "dir_browser.h"
 #include "drives.h"
 #include "file_drag.h"
-#include "modes/pc_files.h"
+#include "modes/pc_file_ops.h"
 #include "settings/texts.h"
 
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "manual_fixture.h"
 
 #include "link/port_names.h"
-#include "modes/pc_files.h"
+#include "modes/pc_file_ops.h"
 #include "settings/codepage.h"
 #include "settings/paths.h"
 #include "settings/tav_inf.h"

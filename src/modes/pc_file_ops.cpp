@@ -1,7 +1,7 @@
-#include "pc_files.h"
+#include "pc_file_ops.h"
 
 #include "settings/paths.h"
-#include "transfer/pc_files.h"
+#include "transfer/pc_file_rules.h"
 
 #include <algorithm>
 #include <cctype>
