@@ -12,6 +12,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # offscreen platform plugins come with libqt6gui6), and the C++ runtime.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6serialport6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34)")
-# The window's Japanese texts need a CJK face.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+# The window's Japanese texts need a CJK face; Qt's own captions (context
+# menus, standard buttons) come in Japanese with Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 include(CPack)

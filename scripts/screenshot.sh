@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the manual window: docs/manual-window.png
-# (connected, the hand-held's list shown) and docs/manual-download.png (a
-# download in progress, its dialog over the window). Builds
-# build/bench/manual_screenshot if needed and runs it under Xvfb, where it
-# connects the window to a simulated hand-held and saves the pictures.
+# Takes the README's pictures: docs/manual-window.png (the manual window
+# connected, the hand-held's list shown), docs/manual-download.png (a
+# download in progress, its dialog over the window), and the settings
+# dialog's three pages (settings-comm.png, settings-polling.png,
+# settings-datafiles.png, beside WINDOW.png). Builds
+# build/bench/manual_screenshot and build/bench/settings_screenshot if needed
+# and runs them under Xvfb; the first connects the window to a simulated
+# hand-held.
 #
 #   scripts/screenshot.sh [WINDOW.png [DOWNLOAD.png]]
 # As root it installs Xvfb when missing; otherwise it prints the command.
@@ -25,7 +28,7 @@ if ! command -v xvfb-run >/dev/null; then
 fi
 
 if [ -f build/build.ninja ]; then
-  cmake --build build --target manual_screenshot
+  cmake --build build --target manual_screenshot settings_screenshot
 else
   bash scripts/build.sh build
 fi
@@ -33,3 +36,5 @@ fi
 mkdir -p "$(dirname "$out")" "$(dirname "$download")"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out" "$download"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/settings_screenshot "$(dirname "$out")"

@@ -286,8 +286,10 @@ int main(int argc, char** argv)
     std::unique_ptr<ui::AutoWindow> autoWindow;
     std::unique_ptr<ui::ManualWindow> manualWindow;
     QApplication::setWindowIcon(ui::ProgramIcon());
-    if (screen)
+    if (screen) {
         ui::UseCjkFont();
+        ui::UseJapaneseQtTexts(); // the edit boxes' context menus, Qt's standard buttons
+    }
     int status = kExitOk;
     bool signalled = false;
 

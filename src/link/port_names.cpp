@@ -115,4 +115,10 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
     return systemWords.empty() ? "cannot be opened" : "cannot be opened: " + systemWords;
 }
 
+std::string PortFailureLine(int commPort, const std::string& reason)
+{
+    return "COM" + std::to_string(commPort) + " (" + PortDeviceName(commPort) + "): " +
+           (reason.empty() ? std::string("cannot be opened") : reason);
+}
+
 } // namespace tavelin::link

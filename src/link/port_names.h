@@ -32,4 +32,8 @@ OpenError TellDeniedApart(const std::string& device);
 std::string PortOpenFailureText(OpenError error, int commPort, const std::string& device,
                                 const std::string& systemWords, const std::vector<std::string>& systemDevices);
 
+// "COMn (device): reason", the one line that says which port failed and why;
+// an empty reason reads "cannot be opened".
+std::string PortFailureLine(int commPort, const std::string& reason);
+
 } // namespace tavelin::link

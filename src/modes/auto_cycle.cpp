@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -23,13 +22,6 @@ using settings::kTrue;
 namespace {
 
 constexpr std::size_t kMaxDownloadNames = 129;
-
-std::string IdText(int index)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%03d", index + 1);
-    return text;
-}
 
 bool FileExists(const std::string& path)
 {
@@ -58,12 +50,10 @@ std::pair<std::string, std::string> SplitPath(const std::string& path)
     return {path.substr(0, cut), path.substr(cut)};
 }
 
-// The result file names the failure; standard error also says why.
-void ReportPortError(const settings::Settings& s, const std::string& reason)
+// The result file names the failure; the log also says why.
+std::string PortErrorLine(const settings::Settings& s, const std::string& reason)
 {
-    const int number = std::atoi(s.ComPortCode.c_str()) + 1;
-    std::fprintf(stderr, "tavelin: COM%d (%s): %s\n", number, link::PortDeviceName(number).c_str(),
-                 reason.empty() ? "cannot be opened" : reason.c_str());
+    return link::PortFailureLine(std::atoi(s.ComPortCode.c_str()) + 1, reason);
 }
 
 // "1-3,7" for the IDs switched on in the polling range.
@@ -89,7 +79,7 @@ std::string PolledIds(const settings::AppState& state)
 
 // An unattended run says once what it is about to do, so a batch log shows
 // which device it really talks to and how to end it.
-void ReportRunStart(const settings::AppState& state)
+std::string RunStartLine(const settings::AppState& state)
 {
     const auto& s = state.settings;
     static constexpr const char* kModes[] = {"", "/APIN", "/DOWN", "/UP"};
@@ -103,11 +93,9 @@ void ReportRunStart(const settings::AppState& state)
     const auto line = link::BuildSettingsString(s);
     const std::string rounds =
         s.AutoPollCount > 0 ? std::to_string(s.AutoPollCount) + " round(s)" : std::string("rounds until stopped");
-    std::fprintf(stderr,
-                 "tavelin: %s run on COM%d (%s), %s; polling IDs %s, %s; to stop, write 1 (stop) or 2 (quit) "
-                 "into %sENDPRM.DAT or send SIGINT/SIGTERM (Ctrl+C)\n",
-                 kModes[s.RunMode], number, opened.c_str(), line ? line->c_str() : "?", PolledIds(state).c_str(),
-                 rounds.c_str(), s.WorkDir.c_str());
+    return std::string(kModes[s.RunMode]) + " run on COM" + std::to_string(number) + " (" + opened + "), " +
+           (line ? *line : std::string("?")) + "; polling IDs " + PolledIds(state) + ", " + rounds +
+           "; to stop, write 1 (stop) or 2 (quit) into " + s.WorkDir + "ENDPRM.DAT or send SIGINT/SIGTERM (Ctrl+C)";
 }
 
 } // namespace
@@ -142,10 +130,10 @@ bool AutoCycle::Start()
         switch (link::OpenHhtPort(link_, &reason)) {
         case link::PortSetupResult::Ok:
             portOpenedHere_ = true;
-            ReportRunStart(state);
+            view_.LogLine(RunStartLine(state));
             break;
         case link::PortSetupResult::PortError:
-            ReportPortError(link_.state.settings, reason);
+            view_.LogLine(PortErrorLine(link_.state.settings, reason));
             Fail(1);
             return false;
         case link::PortSetupResult::AdapterError:
@@ -196,7 +184,7 @@ void AutoCycle::Tick()
 void AutoCycle::Visit()
 {
     const auto& s = link_.state.settings;
-    link_.state.CurHhtId = IdText(pollIndex_);
+    link_.state.CurHhtId = settings::HhtIdText(pollIndex_ + 1);
     if (s.HhtIdOn[pollIndex_] != "1")
         return;
     view_.SetMessage(std::string(texts::kConnectingPrefix) + link_.state.CurHhtId + std::string(texts::kConnectingSuffix));
@@ -263,7 +251,7 @@ void AutoCycle::Fail(std::int16_t resultCode)
 // each hand-held as failed, round after round.
 void AutoCycle::PortLost()
 {
-    ReportPortError(link_.state.settings, "the device went away");
+    view_.LogLine(PortErrorLine(link_.state.settings, "the device went away"));
     if (OwnsPort()) {
         Fail(1);
         return;

@@ -28,6 +28,9 @@ public:
     virtual transfer::ProgressIndicator& Progress() = 0;
     virtual void ShowMessageBox(std::string_view text) = 0;   // modes 4 and 5 only
     virtual void RequestUnload() = 0;                         // the run is over: close the window
+    // A line for the run's log (the program writes it to standard error):
+    // which device the run talks to, and why a port failed.
+    virtual void LogLine(std::string_view line) = 0;
 };
 
 // What the manual window hands over for copy to all (4) and install on all (5).

@@ -2,7 +2,7 @@
 
 #include "link/commands.h"
 #include "link/port_names.h"
-#include "pc_files.h"
+#include "pc_file_ops.h"
 #include "settings/numeric.h"
 #include "settings/paths.h"
 #include "settings/tav_inf.h"
@@ -22,17 +22,7 @@ namespace {
 constexpr int kTimeOutsBeforeError = 5; // the sixth in a row shows the error
 constexpr auto kDrainLimit = std::chrono::seconds(5);
 
-// The three-digit ID of a number; frames carry exactly three digits, so a
-// value that cannot have them gives "000", which no hand-held answers.
-std::string IdText(double value)
-{
-    const long long id = std::llround(value);
-    if (id < 0 || id > 999)
-        return "000";
-    char text[8];
-    std::snprintf(text, sizeof text, "%03lld", id);
-    return text;
-}
+std::string IdText(double value) { return settings::HhtIdText(value); }
 
 bool IsValidId(double value) { return value >= 1 && value <= settings::kMaxHhtId; }
 
@@ -174,13 +164,11 @@ void ManualSession::ShowOpenFailure(link::PortSetupResult result, const std::str
 }
 
 // The box says what the operator can act on; the device and the system's
-// words go to standard error and behind the box's details.
+// words go with it as its details (the window also logs them).
 void ManualSession::ReportPortFailure(const std::string& reason)
 {
     const int number = std::atoi(link_.state.settings.ComPortCode.c_str()) + 1;
-    const std::string details = "COM" + std::to_string(number) + " (" + link::PortDeviceName(number) + "): " + reason;
-    std::fprintf(stderr, "tavelin: %s\n", details.c_str());
-    dialogs_.ShowMessage(texts::kMsgComPortUnusable, details);
+    dialogs_.ShowMessage(texts::kMsgComPortUnusable, link::PortFailureLine(number, reason));
 }
 
 void ManualSession::Disconnect()

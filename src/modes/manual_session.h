@@ -120,9 +120,6 @@ public:
     void RequestStop();
     void Unload();
 
-    // After something outside this session has talked to the hand-held.
-    void MarkListPending() { HhtListPending_ = true; }
-
     bool ManualLinkOn() const { return ManualLinkOn_; }
     bool HhtListPending() const { return HhtListPending_; }
     char ManualOp() const { return ManualOp_; }

@@ -3,7 +3,7 @@
 #include "link/commands.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
-#include "transfer/pc_files.h"
+#include "transfer/pc_file_rules.h"
 
 #include <filesystem>
 #include <system_error>

@@ -82,6 +82,16 @@ std::string PrintStyle(std::int64_t value)
     return (value < 0 ? "-" : " ") + digits + " ";
 }
 
+std::string HhtIdText(double id)
+{
+    const long long whole = std::llround(id);
+    if (!(whole >= 0 && whole <= 999))
+        return "000";
+    char text[8];
+    std::snprintf(text, sizeof text, "%03lld", whole);
+    return text;
+}
+
 LocalTime NowLocal()
 {
     const std::time_t now = std::time(nullptr);

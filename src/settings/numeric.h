@@ -25,6 +25,11 @@ std::optional<std::int16_t> ToInt16(double value);
 // A blank (or minus sign), the digits, one blank: 3 -> " 3 ", -1 -> "-1 ".
 std::string PrintStyle(std::int64_t value);
 
+// The three digits a hand-held ID travels as in every frame: 7 -> "007".
+// The value is rounded to the nearest integer first; one that cannot have
+// three digits gives "000", which no hand-held answers.
+std::string HhtIdText(double id);
+
 struct LocalTime {
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };

@@ -104,6 +104,8 @@ inline constexpr std::string_view kMsgBadDataBits = "指定されたデータ長
 inline constexpr std::string_view kMsgBadStopBits = "指定されたストップビットは無効です";
 inline constexpr std::string_view kMsgComPortUnusable = "指定されたＣＯＭポートは使用できません";
 inline constexpr std::string_view kMsgIrlinkUnreachable = "irlinkと接続できません";
+// Above the system's own words (device, error text) below a message.
+inline constexpr std::string_view kDetailsCaption = "詳細：";
 
 // Hand-held files: delete and rename
 inline constexpr std::string_view kAskDelete = "削除してもよろしいですか？";
@@ -148,8 +150,11 @@ inline constexpr std::string_view kA11yTransferFigures = "Bytes done, rate and t
 inline constexpr std::string_view kA11yAnimation = "Transfer animation";
 inline constexpr std::string_view kA11yHistory = "Transfer history";
 inline constexpr std::string_view kA11yUploadQuestion = "File that exists on the PC";
+// One family of units, in Japanese: bytes, and bytes or kilobytes (1,024
+// bytes) a second.
 inline constexpr std::string_view kFiguresBytes = "%1 / %2 バイト";
-inline constexpr std::string_view kFiguresRate = "%1/秒";
+inline constexpr std::string_view kFiguresRateBytes = "%1 バイト/秒";
+inline constexpr std::string_view kFiguresRateKBytes = "%1 Kバイト/秒";
 inline constexpr std::string_view kFiguresLeft = "残り %1";
 inline constexpr std::string_view kFiguresGap = "　　";
 

@@ -2,7 +2,7 @@
 #include "engines.h"
 #include "exchange.h"
 #include "frame_fields.h"
-#include "pc_files.h"
+#include "pc_file_rules.h"
 
 #include "settings/paths.h"
 

@@ -14,6 +14,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 #include <algorithm>
 
 namespace tavelin::ui {
@@ -121,6 +123,12 @@ void AutoWindow::SetEndButtonCaption(std::string_view text)
 void AutoWindow::ShowMessageBox(std::string_view text)
 {
     ShowOkBox(this, text);
+}
+
+void AutoWindow::LogLine(std::string_view line)
+{
+    std::fprintf(stderr, "tavelin: %.*s\n", int(line.size()), line.data());
+    std::fflush(stderr);
 }
 
 void AutoWindow::RequestUnload()

@@ -34,6 +34,7 @@ public:
     settings::HistoryList* History() override { return &history_; }
     transfer::ProgressIndicator& Progress() override { return progress_->Indicator(); }
     void ShowMessageBox(std::string_view text) override;
+    void LogLine(std::string_view line) override;
     void RequestUnload() override;
 
     QListWidget* HistoryWidget() const { return LbHistory; }

@@ -4,10 +4,51 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTranslator>
 
 namespace tavelin::ui {
+
+namespace {
+
+constexpr const char* kQuietName = "tavelinQuietName";
+
+void NameAfter(QWidget* control, const QString& text)
+{
+    const QString name = text.isEmpty() ? control->property(kQuietName).toString() : text;
+    if (control->accessibleName() != name)
+        control->setAccessibleName(name);
+}
+
+} // namespace
+
+void NameByText(QWidget* control, const char* tableName, const QString& quietName)
+{
+    Name(control, tableName, quietName);
+    control->setProperty(kQuietName, quietName);
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        QObject::connect(line, &QLineEdit::textChanged, line, [line](const QString& text) { NameAfter(line, text); });
+        NameAfter(line, line->text());
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+        QObject::connect(box, &QPlainTextEdit::textChanged, box, [box] { NameAfter(box, box->toPlainText()); });
+        NameAfter(box, box->toPlainText());
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        NameAfter(label, label->text());
+    }
+}
+
+void ShowText(QLabel* label, const QString& text)
+{
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    NameAfter(label, text);
+}
 
 QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName, const QString& accessibleName)
 {
@@ -30,12 +71,30 @@ bool UseCjkFont()
     return false;
 }
 
+bool UseJapaneseQtTexts()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
+}
+
+QString OkBoxInformation(std::string_view details)
+{
+    if (details.empty())
+        return {};
+    return Q(texts::kDetailsCaption) + QLatin1Char('\n') + Q(details);
+}
+
 void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details)
 {
     QMessageBox box(QMessageBox::NoIcon, Q(texts::kProductTitle), Q(text), QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
-    if (!details.empty())
-        box.setDetailedText(Q(details));
+    // Qt's details button has a caption of its own, in English where Qt's
+    // translations are missing: the details stand below the text instead.
+    box.setInformativeText(OkBoxInformation(details));
     box.exec();
 }
 

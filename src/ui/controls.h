@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 
 #include <string_view>
@@ -23,6 +24,15 @@ inline void Name(QWidget* control, const char* tableName, const QString& accessi
     control->setAccessibleDescription(QString::fromLatin1(tableName));
 }
 
+// A control that shows a changing text (a message line, progress figures, a
+// question naming a file): its accessible name is the text it shows, so a
+// screen reader reads the status itself, and `quietName` while it shows
+// nothing. objectName and accessible description stay the table name. Line
+// edits and plain text boxes follow by themselves; a label's text goes
+// through ShowText.
+void NameByText(QWidget* control, const char* tableName, const QString& quietName);
+void ShowText(QLabel* label, const QString& text);
+
 // A push button named by its caption (or accessibleName when given). It never
 // becomes a dialog's default on focus: only the button chosen as default is.
 QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName,
@@ -32,7 +42,16 @@ QPushButton* Button(QWidget* parent, std::string_view caption, const char* table
 // installed it becomes the face of every window. False when none is.
 bool UseCjkFont();
 
-// Modal; `details` (the system's words) go behind the box's details button.
+// Qt's own captions (standard buttons, the edit boxes' context menus) in
+// Japanese, from Qt's translations where they are installed. False when
+// they are not: those captions then stay in English.
+bool UseJapaneseQtTexts();
+
+// Modal, with only OK. `details` (the system's words: a device name, the
+// system's error text) stand below the text under a Japanese caption; the
+// box has no details button.
 void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details = {});
+// What ShowOkBox puts below the text: empty without details.
+QString OkBoxInformation(std::string_view details);
 
 } // namespace tavelin::ui

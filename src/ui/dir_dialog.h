@@ -14,12 +14,13 @@
 #include <optional>
 
 class QComboBox;
-class QFileSystemModel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
 
 namespace tavelin::ui {
+
+class DirBrowser;
 
 class DirDialog final : public QDialog {
     Q_OBJECT
@@ -28,16 +29,13 @@ public:
 
     // The text for the target box once OK was pressed.
     std::optional<QString> Chosen() const { return chosen_; }
-    QString Directory() const { return directory_; } // the directory now highlighted
+    QString Directory() const; // the directory now highlighted
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Load(settings::DirTarget target, const QString& boxText);
-    void ShowInTree(const QString& path);
-    void FcDrive_Change(int index);
-    void FcDir_Change();
     void BtnOk_Click();
 
     QLineEdit* TxtMsg = nullptr;
@@ -45,10 +43,7 @@ private:
     QTreeView* FcDir = nullptr;
     QPushButton* BtnOk = nullptr;
     QPushButton* BtnCancel = nullptr;
-    QFileSystemModel* model_ = nullptr;
-    QString directory_;
-    QString driveRoot_;
-    bool showingInTree_ = false;
+    DirBrowser* browser_ = nullptr;
     bool centred_ = false;
     std::optional<QString> chosen_;
 };

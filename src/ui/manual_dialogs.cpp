@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace tavelin::ui {
 
 namespace {
@@ -34,7 +36,7 @@ DeleteDialog::DeleteDialog(std::string_view name, QWidget* parent) : QDialog(par
     setObjectName(QStringLiteral("F_Del"));
     setWindowTitle(Q(texts::kCaptionDelete));
     TxtMsg = new QPlainTextEdit(this);
-    Name(TxtMsg, "TxtMsg", Q(texts::kA11yDeleteMessage));
+    NameByText(TxtMsg, "TxtMsg", Q(texts::kA11yDeleteMessage));
     TxtMsg->setReadOnly(true);
     TxtMsg->setPlainText(Q(modes::DeleteQuestion(name)).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     TxtMsg->setMaximumHeight(TxtMsg->fontMetrics().lineSpacing() * 4);
@@ -133,7 +135,16 @@ std::optional<std::string> QtManualDialogs::AskNewName(modes::RenameSide side, s
     return dialog.NewName();
 }
 
-void QtManualDialogs::ShowMessage(std::string_view text, std::string_view details) { ShowOkBox(parent_, text, details); }
+// Details are the system's words (the port that failed and why): standard
+// error keeps them for whoever looks into it later.
+void QtManualDialogs::ShowMessage(std::string_view text, std::string_view details)
+{
+    if (!details.empty()) {
+        std::fprintf(stderr, "tavelin: %.*s\n", int(details.size()), details.data());
+        std::fflush(stderr);
+    }
+    ShowOkBox(parent_, text, details);
+}
 
 void QtManualDialogs::RunTransfer(const modes::TransferJob& job)
 {

@@ -38,7 +38,7 @@ constexpr int kHhtIdCount = 128;
 QLineEdit* ReadOnlyLine(QWidget* parent, const char* tableName, std::string_view accessibleName)
 {
     auto* line = new QLineEdit(parent);
-    Name(line, tableName, Q(accessibleName));
+    NameByText(line, tableName, Q(accessibleName));
     line->setReadOnly(true);
     line->setFocusPolicy(Qt::ClickFocus);
     return line;

@@ -5,7 +5,6 @@
 // and dragged to the hand-held list.
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QString>
 #include <QWidget>
 
@@ -13,11 +12,12 @@
 #include <vector>
 
 class QComboBox;
-class QFileSystemModel;
 class QListWidget;
 class QTreeView;
 
 namespace tavelin::ui {
+
+class DirBrowser;
 
 class PcPane final : public QWidget {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
 
     // Moves the drive list, the tree and the file list to the directory.
     void SetDirectory(const QString& path);
-    QString Directory() const { return directory_; }
+    QString Directory() const;
     std::vector<std::string> SelectedFiles() const;
     void RefreshFiles(); // lists the directory's plain files again
 
@@ -38,19 +38,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowInTree(const QString& path);
-    void ScrollToDirectoryLater();
-    void FcDrive_Change(int index);
-    void FcDir_Change();
 
     QComboBox* FcDrive = nullptr;
     QTreeView* FcDir = nullptr;
     QListWidget* FcFile = nullptr;
-    QFileSystemModel* model_ = nullptr;
-    QString directory_;
-    bool showingInTree_ = false;
-    bool scrollPending_ = false;
-    QDeadlineTimer follow_;
+    DirBrowser* browser_ = nullptr;
 };
 
 } // namespace tavelin::ui

@@ -125,14 +125,15 @@ QString SerialPortsText()
 
 } // namespace
 
-void OptionGroup::Select(const std::string& code)
+int OptionGroup::Select(const std::string& code)
 {
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (codes[i] == code) {
             buttons[i]->setChecked(true);
-            return;
+            return int(i);
         }
     }
+    return -1;
 }
 
 std::string OptionGroup::Selected() const
@@ -198,7 +199,7 @@ QWidget* SettingsDialog::BuildCommPage()
     // The system's serial devices beside the COM buttons, so the operator
     // sees which ones this PC has.
     serialPorts_ = new QLabel(SerialPortsText(), page);
-    Name(serialPorts_, "SerialPorts", Q(texts::kA11ySerialPorts));
+    NameByText(serialPorts_, "SerialPorts", Q(texts::kA11ySerialPorts));
     serialPorts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     serialPorts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QGroupBox* com = OptionFrame(page, texts::kFrameComPort,
@@ -219,16 +220,10 @@ QWidget* SettingsDialog::BuildCommPage()
     QGroupBox* commTimeout = TimeoutFrame(page, texts::kFrameCommTimeout, TxtRSTOut, "TxtRSTOut");
     QGroupBox* pollTimeout = TimeoutFrame(page, texts::kFramePollTimeout, TxtPTOut, "TxtPTOut");
 
+    // A click, by mouse or keyboard (the arrow keys click the next button),
+    // runs the handler once; Form_Load runs it for the button it selects.
     connect(baud_.group, &QButtonGroup::idClicked, this, &SettingsDialog::Baud_Click);
-    connect(baud_.group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (on)
-            Baud_Click(id);
-    });
     connect(portKind_.group, &QButtonGroup::idClicked, this, &SettingsDialog::PortKind_Click);
-    connect(portKind_.group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (on)
-            PortKind_Click(id);
-    });
 
     auto* timeouts = new QVBoxLayout;
     timeouts->addWidget(commTimeout);
@@ -334,7 +329,8 @@ QWidget* SettingsDialog::BuildDataPage()
 void SettingsDialog::Form_Load()
 {
     const settings::SettingsForm form = settings::FormFromSettings(state_.settings);
-    baud_.Select(form.baudCode); // its click puts in the default time-out, replaced below
+    if (const int baud = baud_.Select(form.baudCode); baud >= 0)
+        Baud_Click(baud); // puts in the default time-out, replaced below
     parity_.Select(form.parityCode);
     dataBits_.Select(form.dataBitsCode);
     stopBits_.Select(form.stopBitsCode);
@@ -351,7 +347,8 @@ void SettingsDialog::Form_Load()
     TxtRetry->setText(Q(form.retry));
     uploadMode_.Select(std::to_string(form.uploadMode));
     historyMode_.Select(std::to_string(form.historyMode));
-    portKind_.Select(form.portKindCode); // last: its click enables the baud buttons it allows
+    if (const int kind = portKind_.Select(form.portKindCode); kind >= 0)
+        PortKind_Click(kind); // last: enables the baud buttons the kind allows
 }
 
 settings::SettingsForm SettingsDialog::Form() const

@@ -29,7 +29,9 @@ struct OptionGroup {
     std::vector<QRadioButton*> buttons;
     std::vector<std::string> codes;
 
-    void Select(const std::string& code); // a code without a button selects nothing
+    // The index of the button selected, or -1: a code without a button
+    // selects nothing. Selecting runs no handler.
+    int Select(const std::string& code);
     std::string Selected() const;         // empty when none is selected
 };
 

@@ -9,14 +9,17 @@ namespace tavelin::ui {
 
 namespace {
 
-// Screen readers read the text as the value of a static text.
+// A static text named by the text it paints, as a label is, so a screen
+// reader reads the status itself; the widget's own accessible name only
+// while it paints nothing.
 class StatusTextAccessible final : public QAccessibleWidget {
 public:
     explicit StatusTextAccessible(StatusText* widget) : QAccessibleWidget(widget, QAccessible::StaticText) {}
     QString text(QAccessible::Text kind) const override
     {
-        if (kind == QAccessible::Value)
-            return static_cast<const StatusText*>(widget())->Text();
+        const QString& shown = static_cast<const StatusText*>(widget())->Text();
+        if ((kind == QAccessible::Name || kind == QAccessible::Value) && !shown.isEmpty())
+            return shown;
         return QAccessibleWidget::text(kind);
     }
 };
@@ -55,6 +58,8 @@ void StatusText::SetText(const QString& text)
         return;
     text_ = std::move(lines);
     if (QAccessible::isActive()) {
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
         QAccessibleValueChangeEvent event(this, text_);
         QAccessible::updateAccessibility(&event);
     }

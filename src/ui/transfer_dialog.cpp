@@ -25,7 +25,7 @@ namespace {
 QPlainTextEdit* MessageText(QWidget* parent, std::string_view accessibleName, int lines)
 {
     auto* text = new QPlainTextEdit(parent);
-    Name(text, "TxtMsg", Q(accessibleName));
+    NameByText(text, "TxtMsg", Q(accessibleName));
     text->setReadOnly(true);
     text->setFocusPolicy(Qt::ClickFocus);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -123,12 +123,10 @@ void TransferDialog::BuildControls(modes::TransferKind kind)
     PBar = new QProgressBar(this);
     Name(PBar, "PBar", Q(texts::kA11yTransferProgress));
     LblFigures = new QLabel(this);
-    Name(LblFigures, "LblFigures", Q(texts::kA11yTransferFigures));
+    NameByText(LblFigures, "LblFigures", Q(texts::kA11yTransferFigures));
     LblFigures->setAlignment(Qt::AlignCenter);
     // Wide enough for a large file, so the dialog does not grow as figures change.
-    const QString widest = Q(texts::kFiguresBytes).arg(QLocale().toString(qint64(999999999)), QLocale().toString(qint64(999999999))) +
-                           Q(texts::kFiguresGap) + Q(texts::kFiguresRate).arg(QStringLiteral("999.9 KB")) + Q(texts::kFiguresGap) +
-                           Q(texts::kFiguresLeft).arg(QStringLiteral("99:59:59"));
+    const QString widest = TransferFigures(999999999, 999999999, 1023.9 * 1024, 99 * 3600);
     LblFigures->setMinimumWidth(LblFigures->fontMetrics().horizontalAdvance(widest));
     for (QWidget* shownWhileSending : {static_cast<QWidget*>(PBar), static_cast<QWidget*>(LblFigures)}) {
         QSizePolicy policy = shownWhileSending->sizePolicy();
@@ -203,23 +201,34 @@ void TransferDialog::ShowFigures(bool visible)
     LblFigures->setHidden(!visible);
     if (!visible)
         return;
-    const QString figures = Figures();
-    if (LblFigures->text() != figures)
-        LblFigures->setText(figures);
+    ShowText(LblFigures, Figures());
 }
 
 QString TransferDialog::Figures() const
 {
-    const QLocale locale;
     const LatchedProgress& progress = progress_->Latched();
     const std::int64_t done = progress.Value() - progress.Min();
     const std::int64_t total = progress.Max() - progress.Min();
-    QString text = Q(texts::kFiguresBytes).arg(locale.toString(qint64(done)), locale.toString(qint64(total)));
     const double rate = progress.Rate();
-    if (rate > 0) {
-        text += Q(texts::kFiguresGap) +
-                Q(texts::kFiguresRate).arg(locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat));
-        text += Q(texts::kFiguresGap) + Q(texts::kFiguresLeft).arg(Duration(double(std::max<std::int64_t>(total - done, 0)) / rate));
+    const double secondsLeft = rate > 0 ? double(std::max<std::int64_t>(total - done, 0)) / rate : 0;
+    return TransferFigures(done, total, rate, secondsLeft);
+}
+
+QString RateFigure(double bytesPerSecond)
+{
+    const QLocale locale;
+    if (bytesPerSecond < 1024)
+        return Q(texts::kFiguresRateBytes).arg(locale.toString(qint64(std::llround(bytesPerSecond))));
+    return Q(texts::kFiguresRateKBytes).arg(locale.toString(bytesPerSecond / 1024, 'f', 1));
+}
+
+QString TransferFigures(std::int64_t done, std::int64_t total, double bytesPerSecond, double secondsLeft)
+{
+    const QLocale locale;
+    QString text = Q(texts::kFiguresBytes).arg(locale.toString(qint64(done)), locale.toString(qint64(total)));
+    if (bytesPerSecond > 0) {
+        text += Q(texts::kFiguresGap) + RateFigure(bytesPerSecond);
+        text += Q(texts::kFiguresGap) + Q(texts::kFiguresLeft).arg(Duration(secondsLeft));
     }
     return text;
 }

@@ -43,6 +43,12 @@ private:
     int answer_ = 3;
 };
 
+// The line under the bar: bytes done of the file's size, and once there is a
+// rate (bytes a second, > 0), the rate and the time left. All in Japanese
+// units: バイト, and バイト/秒 below 1,024 bytes a second, Kバイト/秒 above.
+QString TransferFigures(std::int64_t done, std::int64_t total, double bytesPerSecond, double secondsLeft);
+QString RateFigure(double bytesPerSecond);
+
 class TransferDialog final : public QDialog, public modes::TransferView {
     Q_OBJECT
 public:

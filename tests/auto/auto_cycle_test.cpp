@@ -2,6 +2,7 @@
 // port, virtual time, and a window stand-in that records what it is shown.
 #include "app/startup.h"
 #include "link/memory_port.h"
+#include "link/port_names.h"
 #include "link/virtual_pump.h"
 #include "modes/auto_cycle.h"
 #include "settings/codepage.h"
@@ -29,6 +30,7 @@ public:
     transfer::ProgressIndicator& Progress() override { return progress; }
     void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
     void RequestUnload() override { ++unloads; }
+    void LogLine(std::string_view line) override { log.emplace_back(line); }
 
     struct List final : settings::HistoryList {
         int Count() const override { return int(lines.size()); }
@@ -38,7 +40,7 @@ public:
         std::deque<std::string> lines;
     } list;
     transfer::NoProgress progress;
-    std::vector<std::string> messages, captions, boxes;
+    std::vector<std::string> messages, captions, boxes, log;
     int unloads = 0;
 };
 
@@ -371,8 +373,13 @@ TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
     port.FailNextOpen({link::OpenError::NotFound, "No such file or directory"});
     state.settings.PortKindCode = "0";
     cycle.reset();
+    view.log.clear();
     EXPECT_FALSE(Run(2, Hhts({1})));
     EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    // The log names the port, its device and the reason, in the one wording.
+    ASSERT_EQ(view.log.size(), 1u);
+    EXPECT_EQ(view.log[0].rfind("COM1 (" + link::PortDeviceName(1) + "): ", 0), 0u) << view.log[0];
+    EXPECT_NE(view.log[0].find("No such file or directory"), std::string::npos) << view.log[0];
 }
 
 // The hand-held's line goes away in the middle of the first visit's
@@ -394,12 +401,14 @@ TEST_P(PortLossTest, DeviceGoneEndsTheRunWithThePortError)
     ::testing::internal::CaptureStderr();
     Run(mode, config, mode == 4 ? ManualSelection{Dir("down"), {"A.DAT"}, ""} : ManualSelection{});
     const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, ""); // the window writes the log, not the cycle
+    ASSERT_FALSE(view.log.empty());
+    EXPECT_EQ(view.log.back(), link::PortFailureLine(1, "the device went away"));
 
     EXPECT_TRUE(cycle->Ended());
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(view.unloads, 1);
     EXPECT_LT(pump.Now().time_since_epoch(), 5s);
-    EXPECT_NE(err.find("the device went away"), std::string::npos) << err;
     if (mode == 4) {
         EXPECT_FALSE(work.Has("RESULT.DAT"));
         EXPECT_EQ(view.boxes, std::vector<std::string>{"指定されたＣＯＭポートは使用できません"});

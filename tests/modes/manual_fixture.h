@@ -16,19 +16,25 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace tavelin::modes::manual_test {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Items = std::vector<std::pair<std::string, std::int64_t>>;
+using Changes = std::vector<std::pair<OpButton, bool>>; // operation buttons enabled (true) or disabled
 
 class RecordingWindow final : public ManualView, public FileListView, public TextView {
 public:
     void SetStartCaption(std::string_view text) override { startCaption = text; }
     void SetStartEnabled(bool enabled) override { startEnabled = enabled; }
     void SetOperationsEnabled(bool enabled) override { operationsEnabled = enabled; }
-    void SetOperationEnabled(OpButton, bool enabled) override { lastButtonEnabled = enabled; }
+    void SetOperationEnabled(OpButton button, bool enabled) override
+    {
+        buttonEnabled[button] = enabled;
+        buttonChanges.emplace_back(button, enabled);
+    }
     void SetSettingsMenuEnabled(bool enabled) override { menuEnabled = enabled; }
     void SetPolling(bool on) override { polling = on; }
     void SetConnectionMessage(std::string_view text, MessageColour c) override { message = text, colour = c; }
@@ -56,7 +62,10 @@ public:
 
     std::string startCaption, message, idText = "001", pcDirectory, freeText;
     MessageColour colour = MessageColour::Black;
-    bool startEnabled = true, operationsEnabled = true, lastButtonEnabled = true, menuEnabled = true, polling = false;
+    bool startEnabled = true, operationsEnabled = true, menuEnabled = true, polling = false;
+    // Each operation button as last set on its own, and every such setting in order.
+    std::map<OpButton, bool> buttonEnabled;
+    std::vector<std::pair<OpButton, bool>> buttonChanges;
     std::vector<std::string> selectedHht, selectedPc;
     Items items;
     int pcRefreshes = 0;

@@ -5,7 +5,8 @@
 #include "engine_fixture.h"
 #include "manual_fixture.h"
 
-#include "modes/pc_files.h"
+#include "link/port_names.h"
+#include "modes/pc_file_ops.h"
 #include "settings/codepage.h"
 #include "settings/paths.h"
 #include "settings/tav_inf.h"
@@ -163,6 +164,14 @@ TEST_F(ManualSessionTest, APortThatCannotBeOpenedNamesTheProblemAndStaysDisconne
     EXPECT_EQ(std::count_if(dialogs.details.begin(), dialogs.details.end(),
                             [](const std::string& d) { return d.find("device busy") != std::string::npos; }),
               1);
+    // The same wording as the automatic run's log, and nothing written by the session itself.
+    ::testing::internal::CaptureStderr();
+    port.FailNextOpen({link::OpenError::InUse, "device busy"});
+    settings::ApplyCommDefaults(state.settings);
+    Connect();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(dialogs.details.back(), "COM1 (" + link::PortDeviceName(1) + "): device busy");
+    EXPECT_EQ(dialogs.details.back(), link::PortFailureLine(1, "device busy"));
 }
 
 TEST_F(ManualSessionTest, ADeviceThatGoesAwayDisconnectsWithThePortsMessage)
@@ -188,6 +197,7 @@ TEST_F(ManualSessionTest, WhileAnOperationRunsStartAndTheIdBoxChangeNothing)
     dialogs.deletes = {DelAnswer::Cancel};
     dialogs.whileAsking = [&] {
         EXPECT_EQ(session.ManualOp(), 'E');
+        EXPECT_EQ(window.buttonEnabled, (std::map<OpButton, bool>{{OpButton::Del, false}}));
         session.StartClicked();
         window.idText = "5";
         session.CheckHhtId();
@@ -198,7 +208,10 @@ TEST_F(ManualSessionTest, WhileAnOperationRunsStartAndTheIdBoxChangeNothing)
     EXPECT_EQ(window.idText, "001");
     EXPECT_EQ(state.CurHhtId, "001");
     EXPECT_EQ(session.ManualOp(), 'P');
-    EXPECT_TRUE(window.lastButtonEnabled);
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Del, false}, {OpButton::Del, true}}));
+    window.buttonChanges.clear();
+    session.DirClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Dir, false}, {OpButton::Dir, true}}));
 }
 
 TEST_F(ManualSessionTest, AClickDuringAPollWaitsUntilThePollIsOver)
@@ -304,6 +317,7 @@ TEST_F(ManualSessionTest, RenameOnTheHandHeldAndThePcNeverReplacesAFile)
     window.selectedHht = {"A.TXT"};
     dialogs.names = {"Z.TXT"};
     session.RenameClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Ren, false}, {OpButton::Ren, true}}));
     EXPECT_TRUE(OnHht(1, "Z.TXT"));
     EXPECT_EQ(window.items, (Items{{"Z.TXT", 5}}));
 
@@ -512,6 +526,12 @@ TEST(PcFiles, ListsPlainVisibleFilesSortedAndRenamesOnlyToFreeNames)
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "b.txt"));
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "sub"));
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", ".."));
+    // The rule a hand-held's name must pass on an upload holds for the operator too.
+    for (const char* unsafe : {"TAB\tNAME.TXT", "LINE\nEND.TXT", "ESC\x1b.TXT", "DEL\x7f.TXT", "WHAT?.TXT",
+                               "A<B>.TXT", "C:X.TXT", "NUL", "com1.txt", "back\\slash.txt"}) {
+        EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", unsafe)) << unsafe;
+        EXPECT_EQ(dir.Get("A.TXT"), "a") << unsafe;
+    }
     EXPECT_TRUE(RenamePcFile(dir.Text(), "A.TXT", "c.txt"));
     EXPECT_EQ(dir.Get("c.txt"), "a");
     EXPECT_TRUE(RenamePcFile(dir.Text(), "c.txt", "C.txt")); // the case alone, where the system ignores it too

@@ -46,6 +46,7 @@ public:
     transfer::ProgressIndicator& Progress() override { return progress; }
     void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
     void RequestUnload() override {}
+    void LogLine(std::string_view) override {}
 
     struct List final : settings::HistoryList {
         int Count() const override { return int(lines.size()); }
@@ -103,6 +104,7 @@ TEST_F(ManualTransfersTest, CopyDownloadsThePcSelectionOrElseUploadsTheHandHelds
     window.selectedPc = {"A.TXT", "EMPTY.TXT"};
     window.selectedHht = {"X.DAT"}; // the PC selection goes first
     session.CopyClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Copy, false}, {OpButton::Copy, true}}));
     EXPECT_EQ(Stored(1, "A.TXT"), Bytes(2000, 1));
     EXPECT_TRUE(work.Has("hht/001/EMPTY.TXT"));
     EXPECT_EQ(window.items.size(), 4u); // the list was read again
@@ -231,14 +233,17 @@ TEST_F(ManualTransfersTest, InstallTakesExactlyOneApplicationFile)
     OnPc("PROG.HEXX", "x");
     window.selectedPc = {"PROG.hex"};
     session.InstallClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::Inst, false}, {OpButton::Inst, true}}));
     EXPECT_EQ(Stored(1, "PROG.HEX"), Bytes(900, 3)); // the hand-held keeps upper-case names
     window.selectedPc = {"PROG.HEXX"};
     session.InstallClicked();
     EXPECT_EQ(transferView.boxes, std::vector<std::string>{"ファイル［ PROG.HEXX ］はアプリケーションファイルではありません"});
 
     window.selectedPc = {"PROG.hex", "PROG.HEXX"};
+    window.buttonChanges.clear();
     session.InstallClicked();
     session.InstallOnAllClicked();
+    EXPECT_TRUE(window.buttonChanges.empty()); // refused before they began
     window.selectedPc.clear();
     session.InstallClicked();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"選択ファイルが複数あります", "選択ファイルが複数あります",
@@ -264,6 +269,7 @@ TEST_F(ManualTransfersTest, CopyToAllVisitsEveryConfiguredHandHeldAndRestoresThe
     Poll();
     window.selectedPc = {"A.DAT", "B.DAT"};
     session.CopyToAllClicked();
+    EXPECT_EQ(window.buttonChanges, (Changes{{OpButton::ADown, false}, {OpButton::ADown, true}}));
     for (int id : {1, 2, 3}) {
         EXPECT_EQ(Stored(id, "A.DAT"), Bytes(700, 4)) << id;
         EXPECT_EQ(Stored(id, "B.DAT"), Bytes(1, 5)) << id;
@@ -305,8 +311,10 @@ TEST_F(ManualTransfersTest, NothingStartsOnAPortInUseOrBeforeTheListIsRead)
     EXPECT_FALSE(autoRan);
     EXPECT_TRUE(dialogs.jobs.empty());
 
+    window.buttonChanges.clear();
     session.DropOnHht(); // now it may
     EXPECT_TRUE(OnHht(1, "A.DAT"));
+    EXPECT_TRUE(window.buttonChanges.empty()); // a drop disables no button
 }
 
 } // namespace

@@ -100,6 +100,17 @@ TEST(Numeric, SixteenBitFieldsRoundHalvesToEvenAndRefuseOverflow)
     EXPECT_EQ(ToInt16(NAN), std::nullopt);
 }
 
+TEST(Numeric, HhtIdTextHasThreeDigitsOrNone)
+{
+    EXPECT_EQ(HhtIdText(1), "001");
+    EXPECT_EQ(HhtIdText(12), "012");
+    EXPECT_EQ(HhtIdText(128), "128");
+    EXPECT_EQ(HhtIdText(7.5), "008");
+    EXPECT_EQ(HhtIdText(999), "999");
+    for (const double beyond : {-1.0, -0.6, 999.5, 1e12, 1e300})
+        EXPECT_EQ(HhtIdText(beyond), "000") << beyond;
+}
+
 TEST(Numeric, PrintStyleAndStamps)
 {
     EXPECT_EQ(PrintStyle(0), " 0 ");

@@ -1,6 +1,8 @@
 // Every control of every window and dialog can be found by tests, screen
 // readers and automation: its table name as object name and accessible
-// description, and a name a person understands as accessible name.
+// description, and a name a person understands as accessible name. A text
+// that the program shows (a message, progress figures, a caption) is what a
+// screen reader reads as that control's name.
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
@@ -10,7 +12,10 @@
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
 #include "ui/settings_dialog.h"
+#include "ui/status_text.h"
 #include "ui/transfer_dialog.h"
+
+#include <QAccessible>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -23,6 +28,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 using namespace tavelin;
 
@@ -55,6 +61,37 @@ QStringList Unnamed(const QWidget& window)
         if (widget->objectName().isEmpty() || widget->accessibleDescription() != widget->objectName() ||
             widget->accessibleName().isEmpty())
             faults << what;
+    }
+    return faults;
+}
+
+// The text a control shows, when it is one that shows a text to be read.
+std::optional<QString> ShownText(const QWidget* widget)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(widget); label && label->pixmap().isNull())
+        return label->text();
+    if (const auto* line = qobject_cast<const QLineEdit*>(widget); line && line->isReadOnly())
+        return line->text();
+    if (const auto* box = qobject_cast<const QPlainTextEdit*>(widget); box && box->isReadOnly())
+        return box->toPlainText();
+    if (const auto* status = qobject_cast<const ui::StatusText*>(widget))
+        return status->Text();
+    return std::nullopt;
+}
+
+// Controls whose accessible name is not the text they show.
+QStringList NamedOtherwise(const QWidget& window)
+{
+    QStringList faults;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const auto shown = ShownText(widget);
+        if (!shown || shown->isEmpty())
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        const QString name = accessible ? accessible->text(QAccessible::Name) : QString();
+        if (name != *shown)
+            faults << window.objectName() + QLatin1Char('/') + widget->objectName() + QLatin1String(": \"") + name +
+                          QLatin1String("\" instead of \"") + *shown + QLatin1Char('"');
     }
     return faults;
 }
@@ -93,6 +130,55 @@ private slots:
         for (const auto& window : windows)
             faults << Unnamed(*window);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String(", "))));
+    }
+
+    // The texts that change as the program runs, each set the way the
+    // program sets it, then read back through the accessibility interface.
+    void aChangingTextIsReadAsShown()
+    {
+        tavelin::testing::TempDir work;
+        settings::AppState state;
+        state.settings.WorkDir = work.Text();
+        settings::ApplyCommDefaults(state.settings);
+        state.settings.RunMode = 2;
+        state.settings.PollInterval = 30;
+        link::VirtualPump pump;
+        link::MemoryPort port{pump};
+        link::Link link{port, pump, state};
+        modes::TransferJob job;
+        job.directory = work.Text();
+
+        ui::TransferDialog transfer(link, job, nullptr);
+        transfer.setObjectName(QStringLiteral("F_DownDlg"));
+        transfer.SetMessage("MASTER.DAT をダウンロードしています");
+        auto& progress = transfer.Progress();
+        progress.SetMin(0);
+        progress.SetMax(26300);
+        progress.SetValue(10000);
+        progress.SetVisible(true);
+        auto* figures = transfer.findChild<QLabel*>(QStringLiteral("LblFigures"));
+        QVERIFY(figures->text().contains(QStringLiteral("10")));
+        ui::AutoWindow automatic(link, QStringLiteral("auto"));
+        automatic.SetMessage("ハンディ［001］に接続しています");
+        ui::ManualWindow manual(link, QStringLiteral("manual"));
+        manual.SetConnectionMessage("ハンディ接続中･･･", modes::MessageColour::Black);
+        manual.FreeSpace().SetText("123456");
+        ui::DeleteDialog deletion("A.TXT", nullptr);
+        ui::UploadFileDialog question("UP.DAT", nullptr);
+        ui::DirDialog chooser(settings::DirTarget::UpDir, work.Text().c_str(), nullptr);
+        ui::SettingsDialog settingsDialog(state, nullptr);
+
+        QStringList faults;
+        for (const QWidget* window : std::initializer_list<const QWidget*>{
+                 &transfer, &automatic, &manual, &deletion, &question, &chooser, &settingsDialog})
+            faults << NamedOtherwise(*window);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String(", "))));
+
+        // Nothing shown: the control's descriptive name stands in.
+        transfer.SetMessage("");
+        auto* message = transfer.findChild<QPlainTextEdit*>(QStringLiteral("TxtMsg"));
+        QCOMPARE(message->accessibleName(), QStringLiteral("Transfer message"));
+        QCOMPARE(message->accessibleDescription(), QStringLiteral("TxtMsg"));
     }
 };
 

@@ -165,6 +165,40 @@ private slots:
         qunsetenv("TAVELIN_COM2");
     }
 
+    // A click on a baud button, by mouse or arrow key, and on the one already
+    // selected, runs its handler once. The box is marked as the button
+    // announces its click, after it has turned on and before the group passes
+    // the click on: a second run, wired to the turning on, would have put the
+    // default in before the mark.
+    void aBaudClickRunsItsHandlerOnce()
+    {
+        Work work;
+        work.state.settings.PortKindCode = "0";
+        ui::SettingsDialog dialog(work.state, nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog)); // the arrow keys move the focus
+        auto* timeout = Control<QLineEdit>(&dialog, "TxtRSTOut");
+        QCOMPARE(timeout->text(), QStringLiteral("1500")); // the record's, after the selected button's default
+        QStringList shown;
+        connect(timeout, &QLineEdit::textChanged, [&](const QString& text) { shown << text; });
+        for (const char* name : {"OBtB48", "OBtB96", "OBtB192", "OBtB384", "OBtB115K"})
+            connect(Control<QRadioButton>(&dialog, name), &QRadioButton::clicked,
+                    [&] { timeout->setText(QStringLiteral("mark")); });
+
+        QTest::mouseClick(Control<QRadioButton>(&dialog, "OBtB96"), Qt::LeftButton);
+        QCOMPARE(shown, (QStringList{QStringLiteral("mark"), QStringLiteral("1000")}));
+        shown.clear();
+        Control<QRadioButton>(&dialog, "OBtB96")->setFocus();
+        QTest::keyClick(Control<QRadioButton>(&dialog, "OBtB96"), Qt::Key_Down); // to 19200
+        QVERIFY(Control<QRadioButton>(&dialog, "OBtB192")->isChecked());
+        QCOMPARE(shown, (QStringList{QStringLiteral("mark"), QStringLiteral("800")}));
+        shown.clear();
+        timeout->setText(QStringLiteral("600"));
+        QTest::mouseClick(Control<QRadioButton>(&dialog, "OBtB192"), Qt::LeftButton); // already selected
+        QCOMPARE(shown, (QStringList{QStringLiteral("600"), QStringLiteral("mark"), QStringLiteral("800")}));
+    }
+
     void aBaudRateThePortKindCannotCarryIsSavedAndTheDialogStaysOpen()
     {
         Work work;

@@ -16,8 +16,9 @@ std::vector<std::string> ListPcFiles(const std::string& directory);
 bool DeletePcFile(const std::string& directory, const std::string& name);
 
 // Renames within the directory and never replaces another file: a new name
-// that exists already, that is empty, "." or "..", or that holds a directory
-// separator fails and changes nothing. A change of letter case alone on a
+// that exists already, or that is no safe PC file name (the rule the uploads
+// follow: no separator, control character, forbidden character or device
+// name) fails and changes nothing. A change of letter case alone on a
 // file system that ignores case is a rename of the same file and works.
 bool RenamePcFile(const std::string& directory, const std::string& oldName, const std::string& newName);
 

@@ -1,4 +1,4 @@
-#include "pc_files.h"
+#include "pc_file_rules.h"
 
 #include "settings/paths.h"
 

@@ -1,7 +1,7 @@
-#include "pc_files.h"
+#include "pc_file_ops.h"
 
 #include "settings/paths.h"
-#include "transfer/pc_files.h"
+#include "transfer/pc_file_rules.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,13 +26,6 @@ std::string Lowered(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return text;
-}
-
-bool IsPlainNewName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    return name.find('/') == std::string::npos && name.find(settings::kDirSeparator) == std::string::npos;
 }
 
 // One step that fails when the target exists, so a file that appears between
@@ -83,7 +76,7 @@ bool DeletePcFile(const std::string& directory, const std::string& name)
 
 bool RenamePcFile(const std::string& directory, const std::string& oldName, const std::string& newName)
 {
-    if (!IsPlainNewName(newName))
+    if (!transfer::IsSafePcFileName(newName))
         return false;
     const std::string dir = settings::WithTrailingSeparator(directory);
     return RenameNoReplace(settings::FsPath(dir + oldName), settings::FsPath(dir + newName));

@@ -1,0 +1,113 @@
+// What an operator reads in the boxes and dialogs: Japanese captions around
+// the system's own words, and the progress figures in one family of
+// Japanese units.
+#include "link/memory_port.h"
+#include "link/virtual_pump.h"
+#include "settings/app_state.h"
+#include "ui/controls.h"
+#include "ui/manual_dialogs.h"
+#include "ui/transfer_dialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+using namespace tavelin;
+
+namespace {
+
+template <typename T> T* ShownWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
+            return found;
+    return nullptr;
+}
+
+// Latin letters in a caption are English words; digits, signs and the
+// catalogue's Japanese are not.
+bool HasEnglishWord(const QString& caption)
+{
+    return caption.contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}")));
+}
+
+} // namespace
+
+class OperatorTextsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+
+    // The lost-line box of the manual window: the catalogue's text as it
+    // stands, the device and the system's words below a Japanese caption,
+    // and no button but OK.
+    void thePortFailureBoxShowsItsDetailsUnderAJapaneseCaption()
+    {
+        settings::AppState state;
+        link::VirtualPump pump;
+        link::MemoryPort port{pump};
+        link::Link link{port, pump, state};
+        ui::QtManualDialogs dialogs(link, nullptr);
+        const std::string details = "COM1 (/dev/ttyUSB0): the device is gone: Input/output error";
+        QString text, information, detailed;
+        QStringList captions;
+        QTimer::singleShot(0, [&] {
+            auto* box = ShownWindow<QMessageBox>();
+            QVERIFY(box);
+            text = box->text();
+            information = box->informativeText();
+            detailed = box->detailedText();
+            for (QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                if (button->isVisible())
+                    captions << button->text();
+            box->accept();
+        });
+        dialogs.ShowMessage("指定されたＣＯＭポートは使用できません", details);
+        QCOMPARE(text, QStringLiteral("指定されたＣＯＭポートは使用できません"));
+        QCOMPARE(information, QStringLiteral("詳細：\n") + QString::fromStdString(details));
+        QVERIFY(detailed.isEmpty());
+        QCOMPARE(captions, QStringList{QStringLiteral("OK")});
+    }
+
+    void aBoxWithoutDetailsHasTheTextAlone()
+    {
+        QVERIFY(ui::OkBoxInformation({}).isEmpty());
+    }
+
+    // Qt's standard captions, as a context menu or a standard button shows
+    // them, come from Qt's Japanese translation (scripts/setup.sh installs it).
+    void qtsOwnCaptionsAreJapanese()
+    {
+        QVERIFY(ui::UseJapaneseQtTexts());
+        const std::pair<const char*, const char*> captions[] = {
+            {"QPlatformTheme", "Cancel"}, {"QLineEdit", "&Undo"},         {"QLineEdit", "&Copy"},
+            {"QLineEdit", "Select All"},  {"QWidgetTextControl", "&Copy"}, {"QMessageBox", "Show Details..."}};
+        for (const auto& [context, caption] : captions) {
+            const QString shown = QCoreApplication::translate(context, caption);
+            QVERIFY2(!HasEnglishWord(shown), qPrintable(QString::fromLatin1(caption) + QLatin1String(" -> ") + shown));
+        }
+    }
+
+    // One family of units, in Japanese, from a few bytes a second to the
+    // fastest line and beyond.
+    void progressFiguresUseJapaneseUnitsOnly()
+    {
+        QCOMPARE(ui::RateFigure(975), QStringLiteral("975 バイト/秒"));
+        QCOMPARE(ui::RateFigure(1023.4), QStringLiteral("1,023 バイト/秒"));
+        QCOMPARE(ui::RateFigure(1024), QStringLiteral("1.0 Kバイト/秒"));
+        QCOMPARE(ui::RateFigure(11520), QStringLiteral("11.3 Kバイト/秒"));
+        QCOMPARE(ui::TransferFigures(512, 26300, -1, 0), QStringLiteral("512 / 26,300 バイト"));
+        const QString line = ui::TransferFigures(10000, 26300, 1900, 8.6);
+        QCOMPARE(line, QStringLiteral("10,000 / 26,300 バイト　　1.9 Kバイト/秒　　残り 0:09"));
+        for (const double rate : {1.0, 975.0, 1900.0, 11520.0, 2e6})
+            QVERIFY2(!HasEnglishWord(ui::TransferFigures(1, 2, rate, 1)), qPrintable(ui::RateFigure(rate)));
+    }
+};
+
+QTEST_MAIN(OperatorTextsTest)
+#include "operator_texts_test.moc"
