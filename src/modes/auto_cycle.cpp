@@ -105,7 +105,7 @@ void ReportRunStart(const settings::AppState& state)
         s.AutoPollCount > 0 ? std::to_string(s.AutoPollCount) + " round(s)" : std::string("rounds until stopped");
     std::fprintf(stderr,
                  "tavelin: %s run on COM%d (%s), %s; polling IDs %s, %s; to stop, write 1 (stop) or 2 (quit) "
-                 "into %sENDPRM.DAT or send SIGINT/SIGTERM (Ctrl+C)\n",
+                 "into %sENDPRM.DAT or send SIGINT (Ctrl+C), SIGTERM or SIGHUP\n",
                  kModes[s.RunMode], number, opened.c_str(), line ? line->c_str() : "?", PolledIds(state).c_str(),
                  rounds.c_str(), s.WorkDir.c_str());
 }
