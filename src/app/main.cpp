@@ -206,17 +206,25 @@ bool ScreenAvailable()
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // A display that is named but cannot be reached (no server behind DISPLAY)
 // would make Qt abort the process; with offscreen as the last platform to
-// try, it goes on without one, and the program asks which one it got.
+// try, it goes on without one, and the program asks which one it got. A
+// platform chosen by whoever started the program is still tried first.
 void FallBackToOffscreen()
 {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return; // the platform was chosen by whoever started the program
-    QByteArray platforms;
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-        platforms += "wayland;";
-    if (qEnvironmentVariableIsSet("DISPLAY"))
-        platforms += "xcb;";
-    qputenv("QT_QPA_PLATFORM", platforms + "offscreen");
+    QByteArrayList platforms = qgetenv("QT_QPA_PLATFORM").split(';');
+    platforms.removeAll(QByteArray());
+    if (platforms.isEmpty()) {
+        // Those a display is named for, the session's own kind first.
+        if (qEnvironmentVariableIsSet("DISPLAY"))
+            platforms << "xcb";
+        if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+            if (qgetenv("XDG_SESSION_TYPE") == "wayland")
+                platforms.prepend("wayland");
+            else
+                platforms.append("wayland");
+        }
+    }
+    if (!platforms.contains("offscreen"))
+        qputenv("QT_QPA_PLATFORM", (platforms << "offscreen").join(';'));
 }
 
 QString NamedDisplay()
