@@ -1,10 +1,12 @@
 // The program: one copy per user, the start-up sequence on a 10 ms timer
 // once the event loop runs, then the mode window it chose. SIGINT, SIGTERM
 // and SIGHUP reach the event loop through a self-pipe and quit the run as
-// ENDPRM.DAT "2" does (in manual mode: close the window).
+// ENDPRM.DAT "2" does (in manual mode: close the window); they are caught
+// from the first moment, before the slow start of the window system.
 #include "qt_message_box.h"
 #include "single_instance.h"
 #include "startup.h"
+#include "surroundings.h"
 
 #include "link/frame.h"
 #include "link/qt/qt_event_pump.h"
@@ -79,7 +81,8 @@ Environment:
   TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens
                               (default /dev/ttyS0../dev/ttyS3)
   TAVELIN_TRACE=FILE          write a trace of the frames to FILE
-  DISPLAY, WAYLAND_DISPLAY    without either, a batch run shows no window
+  DISPLAY, WAYLAND_DISPLAY    without either (or when the display named
+                              cannot be reached), a batch run shows no window
                               and writes its messages to standard error
 
 Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or send
@@ -91,8 +94,9 @@ signal closes the window as its close button does.
 Exit status:
   0  the run ended normally (RESULT.DAT holds its normal end), or the manual
      window was closed
-  1  RESULT.DAT holds an error: a start-up check or the run failed
-  2  manual mode without a display
+  1  RESULT.DAT holds an error: a start-up check or the run failed; or the
+     current directory cannot be named (nothing is read or written)
+  2  manual mode without a display (none named, or it cannot be reached)
   3  another copy is already running
   4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
      the manual window
@@ -157,6 +161,10 @@ int CatchStopSignals()
     action.sa_flags = SA_RESTART;
     for (const int number : kStopSignals)
         sigaction(number, &action, nullptr);
+    // A starter may hand on a mask that holds these signals back: the run
+    // would never hear its stop. One that is already waiting arrives now,
+    // into the pipe, and is seen once the event loop runs.
+    sigprocmask(SIG_UNBLOCK, &action.sa_mask, nullptr);
     return ends[0];
 }
 
@@ -194,6 +202,40 @@ bool ScreenAvailable()
     return true;
 #endif
 }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// A display that is named but cannot be reached (no server behind DISPLAY)
+// would make Qt abort the process; with offscreen as the last platform to
+// try, it goes on without one, and the program asks which one it got. A
+// platform chosen by whoever started the program is still tried first.
+void FallBackToOffscreen()
+{
+    QByteArrayList platforms = qgetenv("QT_QPA_PLATFORM").split(';');
+    platforms.removeAll(QByteArray());
+    if (platforms.isEmpty()) {
+        // Those a display is named for, the session's own kind first.
+        if (qEnvironmentVariableIsSet("DISPLAY"))
+            platforms << "xcb";
+        if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+            if (qgetenv("XDG_SESSION_TYPE") == "wayland")
+                platforms.prepend("wayland");
+            else
+                platforms.append("wayland");
+        }
+    }
+    if (!platforms.contains("offscreen"))
+        qputenv("QT_QPA_PLATFORM", (platforms << "offscreen").join(';'));
+}
+
+QString NamedDisplay()
+{
+    const QString x11 = qEnvironmentVariable("DISPLAY");
+    return x11.isEmpty() ? qEnvironmentVariable("WAYLAND_DISPLAY") : x11;
+}
+#else
+void FallBackToOffscreen() {}
+QString NamedDisplay() { return {}; }
+#endif
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // Qt wants a private runtime directory and complains on standard error when
@@ -243,9 +285,19 @@ int ReportLogWriteFailures(int status, const settings::AppState& state)
 
 int main(int argc, char** argv)
 {
+    app::OpenMissingStandardDescriptors();
+    app::IgnoreBrokenPipes();
     if (AnswerInformationSwitch(argc, argv))
         return kExitOk;
+    const int signalPipe = CatchStopSignals();
     const std::string commandLine = CommandLine(argc, argv);
+    // Every file of the run is named from here; without it there is no run.
+    const auto workDir = settings::ResolvedCurrentDirectory();
+    if (!workDir) {
+        std::fprintf(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was read or "
+                             "written\n");
+        return kExitStartupFailed;
+    }
     app::SingleInstance instance;
     switch (instance.Acquire()) {
     case app::InstanceLock::Acquired:
@@ -263,7 +315,7 @@ int main(int argc, char** argv)
         break;
     }
 
-    const bool screen = ScreenAvailable();
+    bool screen = ScreenAvailable();
     const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;
     if (!screen) {
         if (!automatic) {
@@ -272,10 +324,23 @@ int main(int argc, char** argv)
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietOffscreenNotes);
+    } else {
+        FallBackToOffscreen();
     }
     EnsureRuntimeDir();
 
     QApplication application(argc, argv);
+    if (screen && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        screen = false;
+        if (!automatic) {
+            std::fprintf(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
+                         qPrintable(NamedDisplay()));
+            return kExitNoDisplay;
+        }
+        std::fprintf(stderr, "tavelin: the display %s cannot be reached; running without one\n",
+                     qPrintable(NamedDisplay()));
+        qInstallMessageHandler(QuietOffscreenNotes);
+    }
     settings::AppState state;
     app::QtMessageBox messages(screen);
     link::QtEventPump pump;
@@ -302,13 +367,16 @@ int main(int argc, char** argv)
             manualWindow->close();
     };
     std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (const int signalPipe = CatchStopSignals(); signalPipe >= 0) {
+    if (signalPipe >= 0) {
         signalNotifier = std::make_unique<QSocketNotifier>(signalPipe, QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [&, signalPipe] {
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [&] {
             DrainStopSignals(signalPipe);
             if (signalled)
                 return;
             signalled = true;
+            // A box waiting for its OK would hold the quit until somebody came.
+            messages.StopWaiting();
+            app::CloseWaitingMessageBoxes();
             quitOnSignal();
         });
     }
@@ -316,7 +384,7 @@ int main(int argc, char** argv)
     // StartTimer: the start-up runs once the event loop is up.
     QTimer::singleShot(10, [&] {
         app::Startup startup(state, messages);
-        const auto result = startup.Run(commandLine, settings::CurrentDirectory());
+        const auto result = startup.Run(commandLine, *workDir);
         const auto mode = state.settings.RunMode;
         if (result.end == app::StartupEnd::EndProgram) {
             status = kExitStartupFailed;

@@ -12,8 +12,17 @@ public:
     explicit QtMessageBox(bool screenAvailable) : screenAvailable_(screenAvailable) {}
     void Show(std::string_view text) override;
 
+    // Once the run is told to end (a stop signal), nobody is waited for:
+    // later texts go to standard error as without a screen.
+    void StopWaiting() { waitForOperator_ = false; }
+
 private:
     bool screenAvailable_;
+    bool waitForOperator_ = true;
 };
+
+// Closes every message box that waits for its OK, as the operator's OK or
+// Escape would (a question box takes its cancelling answer).
+void CloseWaitingMessageBoxes();
 
 } // namespace tavelin::app

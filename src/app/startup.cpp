@@ -5,7 +5,9 @@
 #include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/result_log.h"
+#include "settings/text_file.h"
 #include "settings/texts.h"
+#include "transfer/commit.h"
 
 #include <algorithm>
 #include <array>
@@ -85,6 +87,7 @@ StartupResult Startup::Run(std::string_view commandLine, const std::string& work
 
     if (!ReadCommParams() || !ReadHhtIds() || !ReadDirParams())
         return result;
+    RemoveLeftovers();
     if (Automatic() && s.HistoryMode == 1)
         settings::ClearHistory(state_);
     InitPollRange(state_);
@@ -92,6 +95,19 @@ StartupResult Startup::Run(std::string_view commandLine, const std::string& work
         return result;
     result.end = Automatic() ? StartupEnd::ShowAutomatic : StartupEnd::ShowManual;
     return result;
+}
+
+// Temporary files of an earlier run that was killed before it could remove
+// them: the settings files half replaced, and the copies staged in the
+// upload directory. Only their exact names are touched; the one-copy lock
+// makes sure no running copy still writes them.
+void Startup::RemoveLeftovers()
+{
+    const auto& s = state_.settings;
+    for (const char* name : {"RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "TAV0001.INF"})
+        settings::RemoveAtomicWriteLeftover(s.WorkDir + name);
+    if (!s.UpDir.empty())
+        transfer::RemoveStagedCopies(s.UpDir);
 }
 
 bool Startup::ReadCommParams()

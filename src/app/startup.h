@@ -51,6 +51,7 @@ private:
     bool ReadCommParams();
     bool ReadHhtIds();
     bool ReadDirParams();
+    void RemoveLeftovers();
     bool Automatic() const { return state_.settings.RunMode != 0; }
 
     settings::AppState& state_;

@@ -26,6 +26,7 @@ enum class TraceResult { Ok, BadCheck, WrongId, Resynchronised };
 class Tracer {
 public:
     // Appends to `path`; null when it cannot be opened (reason in *error).
+    // Never waits: a FIFO that nobody reads cannot be opened.
     static std::unique_ptr<Tracer> Open(const std::string& path, std::string* error = nullptr);
     // From TAVELIN_TRACE: null when unset, empty or unusable (said on stderr).
     static std::unique_ptr<Tracer> FromEnvironment();

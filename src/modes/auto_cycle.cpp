@@ -95,7 +95,8 @@ std::string RunStartLine(const settings::AppState& state)
         s.AutoPollCount > 0 ? std::to_string(s.AutoPollCount) + " round(s)" : std::string("rounds until stopped");
     return std::string(kModes[s.RunMode]) + " run on COM" + std::to_string(number) + " (" + opened + "), " +
            (line ? *line : std::string("?")) + "; polling IDs " + PolledIds(state) + ", " + rounds +
-           "; to stop, write 1 (stop) or 2 (quit) into " + s.WorkDir + "ENDPRM.DAT or send SIGINT/SIGTERM (Ctrl+C)";
+           "; to stop, write 1 (stop) or 2 (quit) into " + s.WorkDir +
+           "ENDPRM.DAT or send SIGINT (Ctrl+C), SIGTERM or SIGHUP";
 }
 
 } // namespace

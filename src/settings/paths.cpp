@@ -23,4 +23,14 @@ std::string CurrentDirectory()
     return WithTrailingSeparator(std::string(u8.begin(), u8.end()));
 }
 
+std::optional<std::string> ResolvedCurrentDirectory()
+{
+    std::error_code error;
+    const auto path = std::filesystem::current_path(error);
+    if (error || path.empty() || !path.is_absolute())
+        return std::nullopt;
+    const auto u8 = path.u8string();
+    return WithTrailingSeparator(std::string(u8.begin(), u8.end()));
+}
+
 } // namespace tavelin::settings

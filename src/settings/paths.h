@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,10 @@ std::filesystem::path FsPath(std::string_view utf8);
 
 // The current directory as UTF-8 text, ending in the separator.
 std::string CurrentDirectory();
+
+// The same, or nothing when the system cannot name it (it was removed, or
+// lies out of this process's reach): an empty or relative text would make
+// every file name relative to somewhere else, "/" among them.
+std::optional<std::string> ResolvedCurrentDirectory();
 
 } // namespace tavelin::settings

@@ -124,6 +124,25 @@ std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, st
 }
 #endif
 
+// False when the file's last line has no CR LF (a lone CR or LF, or a lead
+// byte without its second byte, counts as none): a line appended to it would
+// be glued on. An empty or missing file ends where a new line may start.
+bool EndsWithLineEnd(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return true;
+    const std::streamoff size = file.tellg();
+    if (size <= 0)
+        return true;
+    char tail[2] = {};
+    const std::streamoff count = std::min<std::streamoff>(size, 2);
+    file.seekg(size - count);
+    if (!file.read(tail, count))
+        return true;
+    return count == 2 && tail[0] == '\r' && tail[1] == '\n';
+}
+
 } // namespace
 
 std::optional<std::string> ReadFileBytes(std::string_view utf8Path, std::size_t limit)
@@ -180,17 +199,23 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
     std::ofstream file(FsPath(utf8Path), flags);
     if (!file)
         return false;
-    const std::string bytes = LinesAsCp932(lines);
+    std::string bytes = LinesAsCp932(lines);
+    if (mode == WriteMode::Append && !EndsWithLineEnd(FsPath(utf8Path)))
+        bytes.insert(0, "\r\n");
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
     return !file.fail();
 }
 
+namespace {
+constexpr std::string_view kAtomicTempSuffix = ".new";
+} // namespace
+
 bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
 {
     const std::filesystem::path target = FsPath(utf8Path);
     std::filesystem::path temp = target;
-    temp += ".new";
+    temp += kAtomicTempSuffix;
     std::error_code error;
     if (!WriteDurably(temp, LinesAsCp932(lines))) {
         std::filesystem::remove(temp, error);
@@ -200,6 +225,15 @@ bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::
     if (error)
         std::filesystem::remove(temp, error);
     return !error;
+}
+
+void RemoveAtomicWriteLeftover(std::string_view utf8Path)
+{
+    std::filesystem::path temp = FsPath(utf8Path);
+    temp += kAtomicTempSuffix;
+    std::error_code error;
+    if (std::filesystem::symlink_status(temp, error).type() == std::filesystem::file_type::regular)
+        std::filesystem::remove(temp, error);
 }
 
 std::optional<std::string> CharReader::Read(std::size_t count)

@@ -28,14 +28,19 @@ std::string WithoutControlCharacters(std::string_view utf8);
 
 enum class WriteMode { Replace, Append };
 
-// Writes each line followed by CR LF, in code page 932. False when the file
-// could not be opened or written.
+// Writes each line followed by CR LF, in code page 932. An append starts on
+// a line of its own when the file's last line has no CR LF. False when the
+// file could not be opened or written.
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode);
 
 // Replaces the file whole: the lines go to a temporary file beside it, which
 // is flushed to the disk and then renamed over the file. A failure leaves the
 // old file as it was.
 bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
+
+// Removes the temporary file of WriteTextLinesAtomically for this path that
+// a run killed before its rename left behind (a plain file only).
+void RemoveAtomicWriteLeftover(std::string_view utf8Path);
 
 // Takes characters (not bytes: a double-byte character counts once) as they
 // stand, line ends included.

@@ -1,5 +1,7 @@
 #include "commit.h"
 
+#include "pc_files.h"
+#include "settings/codepage.h"
 #include "settings/paths.h"
 
 #include <array>
@@ -164,7 +166,7 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
     // Another volume: a rename cannot cross it, so copy beside the target and
     // rename there, which is again a single step.
     fs::path staging = target;
-    staging += ".~tmp";
+    staging += std::string(kStagedSuffix);
     if (!CopyFileTo(temp, staging)) {
         fs::remove(staging, error);
         return false;
@@ -177,6 +179,27 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
     FlushDirectory(target.parent_path());
     fs::remove(temp, error);
     return true;
+}
+
+bool IsStagedCopyName(std::string_view utf8Name)
+{
+    constexpr std::size_t kLongestHhtName = 12; // the name field of an upload header
+    if (!utf8Name.ends_with(kStagedSuffix))
+        return false;
+    const std::string_view target = utf8Name.substr(0, utf8Name.size() - kStagedSuffix.size());
+    return IsSafePcFileName(target) && settings::Utf8ToCp932(target).size() <= kLongestHhtName;
+}
+
+void RemoveStagedCopies(const std::string& directory)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(settings::FsPath(directory), error), end; !error && it != end; it.increment(error)) {
+        const auto u8 = it->path().filename().u8string();
+        std::error_code typeError;
+        if (IsStagedCopyName(std::string(u8.begin(), u8.end())) && it->is_regular_file(typeError) &&
+            !it->is_symlink(typeError))
+            fs::remove(it->path(), typeError);
+    }
 }
 
 bool AppendTemp(const fs::path& temp, const fs::path& target)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tavelin::transfer {
 
@@ -21,6 +22,14 @@ bool FlushToDisk(const std::filesystem::path& path);
 // before the name moves. Works across volumes by staging a copy beside the
 // target. False when the target was not replaced.
 bool ReplaceWithTemp(const std::filesystem::path& temp, const std::filesystem::path& target);
+
+// A copy staged beside its target is named target + kStagedSuffix. A run
+// killed during that copy leaves it; RemoveStagedCopies(directory) removes
+// such leftovers from a directory at the next start, and only files of that
+// shape (the name of a hand-held file, at most 12 bytes, and the suffix).
+inline constexpr std::string_view kStagedSuffix = ".~tmp";
+bool IsStagedCopyName(std::string_view utf8Name);
+void RemoveStagedCopies(const std::string& directory);
 
 // Appends the temporary file to the target (created when missing); a final
 // Ctrl-Z of the target is overwritten by the first appended byte. False when

@@ -35,6 +35,17 @@ bool IsReservedDeviceName(std::string_view name)
     return numbered && stem[3] >= '1' && stem[3] <= '9';
 }
 
+// The next start removes a file of that name as a copy a killed run staged.
+bool IsStagedCopyLike(std::string_view name)
+{
+    constexpr std::string_view kSuffix = ".~TMP";
+    if (name.size() < kSuffix.size())
+        return false;
+    std::string tail(name.substr(name.size() - kSuffix.size()));
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return tail == kSuffix;
+}
+
 bool IsForbiddenChar(unsigned char c)
 {
     static constexpr std::string_view kForbidden = "/\\:*?\"<>|";
@@ -74,16 +85,17 @@ bool IsSafePcFileName(std::string_view utf8Name)
         return false;
     if (std::any_of(utf8Name.begin(), utf8Name.end(), [](char c) { return IsForbiddenChar(static_cast<unsigned char>(c)); }))
         return false;
-    return !IsReservedDeviceName(utf8Name);
+    return !IsReservedDeviceName(utf8Name) && !IsStagedCopyLike(utf8Name);
 }
 
 bool IsProgramFileName(std::string_view utf8Name)
 {
     std::string name(utf8Name);
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    static constexpr std::array<std::string_view, 9> kOwn = {
+    static constexpr std::array<std::string_view, 12> kOwn = {
         "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "ENDPRM.DAT", "RESULT.DAT",
-        "HISTORY.DAT", "TAV0001.INF", "TAV0001.INF.NEW", "DATA.TMP"};
+        "HISTORY.DAT", "TAV0001.INF", "TAV0001.INF.NEW", "DATA.TMP",
+        "RSPRM.DAT.NEW", "HHTPRM.DAT.NEW", "DIRPRM.DAT.NEW"};
     return std::find(kOwn.begin(), kOwn.end(), name) != kOwn.end() || name.starts_with("UPTMP.");
 }
 

@@ -11,7 +11,8 @@ namespace tavelin::transfer {
 // False for names that would leave the target directory or that the PC cannot
 // hold as one plain file: empty, "." or "..", path separators, a drive colon,
 // control characters, characters Windows forbids, or a reserved device name
-// (CON, NUL, COM1, LPT1 ... with or without an extension).
+// (CON, NUL, COM1, LPT1 ... with or without an extension), or a name ending
+// in ".~tmp", which the next start would take for a leftover staged copy.
 bool IsSafePcFileName(std::string_view utf8Name);
 
 // The program's own files, which a hand-held must never replace in the work

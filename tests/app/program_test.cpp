@@ -11,8 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,7 +33,15 @@ protected:
         std::string standardOutput;
     };
 
-    Run Start(const QStringList& arguments) const
+    // What a scheduler, a shell or a desktop may hand the program besides
+    // its arguments.
+    struct Surroundings {
+        std::map<QString, QString> environment;
+        std::function<void()> inChild;                  // runs in the child just before the program
+        std::function<void(QProcess&)> onceStarted;     // runs here as soon as the program runs
+    };
+
+    Run Start(const QStringList& arguments, const Surroundings& surroundings = {}) const
     {
         QProcess process;
         auto env = QProcessEnvironment::systemEnvironment();
@@ -40,13 +52,34 @@ protected:
         // No test reaches a real serial device by accident.
         const std::string port = comPath.empty() ? (work.Path() / "no-such-port").string() : comPath;
         env.insert("TAVELIN_COM1", QString::fromStdString(port));
+        for (const auto& [name, value] : surroundings.environment)
+            env.insert(name, value);
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+        if (surroundings.inChild)
+            process.setChildProcessModifier(surroundings.inChild);
         process.start(TAVELIN_PROGRAM, arguments);
+        if (surroundings.onceStarted && process.waitForStarted())
+            surroundings.onceStarted(process);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ended by a signal";
         return {process.exitCode(), process.readAllStandardError().toStdString(),
                 process.readAllStandardOutput().toStdString()};
+    }
+
+    // An X server of this test's own, or an empty text when none can run here.
+    QString StartDisplay(QProcess& server) const
+    {
+        if (!std::filesystem::exists("/usr/bin/Xvfb"))
+            return {};
+        const int number = 200 + int(getpid() % 700);
+        const QString display = ":" + QString::number(number);
+        server.start("/usr/bin/Xvfb", {display, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
+            QThread::msleep(50);
+        return std::filesystem::exists(socket) ? display : QString();
     }
 
     // RESULT.DAT without its date and time stamps.
@@ -254,6 +287,8 @@ TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
     EXPECT_NE(run.standardError.find("polling IDs 1, 1 round(s); to stop, write 1 (stop) or 2 (quit) into "),
               std::string::npos)
         << run.standardError;
+    EXPECT_NE(run.standardError.find("ENDPRM.DAT or send SIGINT (Ctrl+C), SIGTERM or SIGHUP\n"), std::string::npos)
+        << run.standardError;
     EXPECT_EQ(run.standardOutput.find("tavelin:"), std::string::npos) << run.standardOutput;
     const std::string history = History();
     EXPECT_EQ(Count(history, "\r\n"), 2u) << history;
@@ -280,6 +315,100 @@ TEST_F(ProgramWithHandHeld, HistoryThatCannotBeWrittenIsSaidOnceAndEndsWithStatu
     // The run itself went well, and says so where it is asked.
     EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
     EXPECT_EQ(work.Get("hht/001/TWO.TXT"), "22");
+}
+
+// Standard output and error whose reader has gone (`tavelin /DOWN | head -0`):
+// the lines written there are lost, the run is not.
+TEST_F(ProgramWithHandHeld, ADeadOutputPipeNeverEndsTheRun)
+{
+    work.Put("down/GOOD.TXT", "data");
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    close(ends[0]); // the reader is gone before the program writes its first line
+    const int writeEnd = ends[1];
+    const auto run = Start({"/DOWN"}, {{}, [writeEnd] {
+                                           dup2(writeEnd, 1);
+                                           dup2(writeEnd, 2);
+                                       },
+                                       {}});
+    close(writeEnd);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(History(), "001, 2 ,GOOD.TXT, 4 , 0 ,正常終了\r\n");
+    EXPECT_EQ(work.Get("hht/001/GOOD.TXT"), "data");
+}
+
+// Started with standard descriptors closed: nothing the program opens may
+// take their numbers, or history and start lines would land in it.
+TEST_F(ProgramWithHandHeld, ClosedStandardDescriptorsAreNoPlaceForItsFiles)
+{
+    work.Put("down/GOOD.TXT", "data");
+    auto run = Start({"/DOWN"}, {{}, [] {
+                                     close(1);
+                                     close(2);
+                                 },
+                                 {}});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    const std::string lock = runtime.Get("tavelin.lock");
+    EXPECT_TRUE(std::regex_match(lock, std::regex("[0-9]+\n"))) << lock; // its owner, nothing else
+
+    const std::string trace = (work.Path() / "trace.txt").string();
+    run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(trace)}}, [] {
+                                close(0);
+                                close(1);
+                                close(2);
+                            },
+                            {}});
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string traced = work.Get("trace.txt");
+    EXPECT_NE(traced.find(" ms sent C 001 0 "), std::string::npos) << traced;
+    EXPECT_EQ(traced.find("tavelin:"), std::string::npos) << traced;
+    EXPECT_EQ(traced.find("GOOD.TXT :"), std::string::npos) << traced;
+    EXPECT_TRUE(std::regex_match(runtime.Get("tavelin.lock"), std::regex("[0-9]+\n")));
+    EXPECT_EQ(History(), "001, 2 ,GOOD.TXT, 4 , 0 ,正常終了\r\n");
+}
+
+// A stop signal that comes the moment the program starts (held back here
+// until the program takes it, as a blocked mask inherited from the starter
+// holds it) quits the run as ENDPRM.DAT "2" does: this run's RESULT.DAT line,
+// never an earlier run's, and status 4.
+TEST_F(ProgramWithHandHeld, StopSignalAtTheStartQuitsTheRunAsEndParamDoes)
+{
+    work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n0\r\n");
+    const std::string earlier = settings::Utf8ToCp932("99/01/01,00:00:00, 0 , 7 ,正常終了\r\n");
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        work.Put("RESULT.DAT", earlier);
+        const auto run = Start({"/UP"}, {{}, [number] {
+                                             sigset_t held;
+                                             sigemptyset(&held);
+                                             sigaddset(&held, number);
+                                             sigprocmask(SIG_BLOCK, &held, nullptr);
+                                         },
+                                         [number](QProcess& program) { kill(pid_t(program.processId()), number); }});
+        EXPECT_EQ(run.exitCode, 4) << number << run.standardError;
+        EXPECT_EQ(ResultTail(), " 0 , 0 ,正常終了\r\n") << number;
+        EXPECT_NE(work.Get("RESULT.DAT"), earlier) << number;
+    }
+}
+
+// History of earlier runs whose last line has no line end (a lone CR, a
+// lone LF, a lead byte without its second byte, or nothing): this run's
+// first line starts on a line of its own.
+TEST_F(ProgramWithHandHeld, HistoryLineNeverGluesOntoAnUnendedLastLine)
+{
+    work.Put("down/GOOD.TXT", "data");
+    work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nADDHISTORY\r\n1\r\n");
+    const std::string line = settings::Utf8ToCp932("001, 2 ,GOOD.TXT, 4 , 0 ,正常終了\r\n");
+    const std::string old = "001, 2 ,OLD.TXT, 1 , 0 ,x";
+    for (const std::string tail : {"", "\r", "\n", "\x82", "\r\n"}) {
+        work.Put("HISTORY.DAT", old + tail);
+        const auto run = Start({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+        const std::string history = work.Get("HISTORY.DAT");
+        const std::string expected = tail == "\r\n" ? old + tail + line : old + tail + "\r\n" + line;
+        EXPECT_EQ(history, expected) << ::testing::PrintToString(tail);
+    }
 }
 #endif
 
@@ -347,17 +476,10 @@ TEST_F(Program, MissingDeviceIsNamedWithTheSystemsSerialDevices)
 // button does (TAV0001.INF written), and the status says a signal ended it.
 TEST_F(Program, SignalClosesTheManualWindowAsItsCloseButtonDoes)
 {
-    if (!std::filesystem::exists("/usr/bin/Xvfb"))
-        GTEST_SKIP() << "no Xvfb";
-    const int number = 200 + int(getpid() % 700);
-    const QString display = ":" + QString::number(number);
     QProcess server;
-    server.start("/usr/bin/Xvfb", {display, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
-        QThread::msleep(50);
-    if (!std::filesystem::exists(socket))
-        GTEST_SKIP() << "Xvfb did not start on " << display.toStdString();
+    const QString display = StartDisplay(server);
+    if (display.isEmpty())
+        GTEST_SKIP() << "no X server for this test";
 
     PutGoodFiles();
     QProcess program;
@@ -379,6 +501,100 @@ TEST_F(Program, SignalClosesTheManualWindowAsItsCloseButtonDoes)
     EXPECT_FALSE(work.Has("RESULT.DAT"));
     server.terminate();
     server.waitForFinished(5000);
+}
+
+// A message box waiting for its OK (a start-up error of a batch run on a
+// display, a manual-mode message) gives way to a signal: the box closes and
+// the run ends as a signal ends it, whether the signal came before the box
+// or while it waited.
+TEST_F(Program, SignalClosesAMessageBoxThatWaits)
+{
+    QProcess server;
+    const QString display = StartDisplay(server);
+    if (display.isEmpty())
+        GTEST_SKIP() << "no X server for this test";
+    const Surroundings onDisplay{{{"DISPLAY", display}}, {}, [](QProcess& program) {
+                                     EXPECT_FALSE(program.waitForFinished(1500)); // the box waits for its OK
+                                     program.terminate();
+                                 }};
+
+    PutGoodFiles();
+    work.Put("RSPRM.DAT", "2210005008009"); // out of range: RESULT.DAT code 2 and a box
+    auto run = Start({"/DOWN"}, onDisplay);
+    EXPECT_EQ(run.exitCode, 1) << run.standardError;
+    EXPECT_EQ(ResultTail(), "-1 , 2 ,通信条件パラメータエラー\r\n");
+
+    std::filesystem::remove(work.Path() / "RESULT.DAT");
+    PutGoodFiles();
+    work.Put("HHTPRM.DAT", "5,1\r\n9,2\r\n"); // manual mode: a box for each bad range, then the window
+    run = Start({}, onDisplay);
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
+    EXPECT_TRUE(work.Has("TAV0001.INF")); // the window came and closed as its close button closes it
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+// A DISPLAY that names no reachable X server: a batch run goes on without a
+// display, its messages on standard error; manual mode ends as without one.
+TEST_F(Program, DisplayThatCannotBeReachedCountsAsNoDisplay)
+{
+    int number = 97;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+        ++number;
+    const Surroundings unreachable{{{"DISPLAY", ":" + QString::number(number)}}, {}, {}};
+    PutGoodFiles();
+    work.Put("RSPRM.DAT", "2210005008009");
+    auto run = Start({"/DOWN"}, unreachable);
+    EXPECT_EQ(run.exitCode, 1) << run.standardError;
+    EXPECT_EQ(ResultTail(), "-1 , 2 ,通信条件パラメータエラー\r\n");
+    EXPECT_NE(run.standardError.find("通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙの設定値が範囲外です。"), std::string::npos) << run.standardError;
+
+    PutGoodFiles();
+    run = Start({"/UP"}, unreachable);
+    EXPECT_EQ(run.exitCode, 1) << run.standardError;
+    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+
+    std::filesystem::remove(work.Path() / "RESULT.DAT");
+    run = Start({}, unreachable);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.standardError.find("manual mode needs a display"), std::string::npos) << run.standardError;
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+}
+
+// A FIFO as the trace file, with nobody reading it: the run never waits for
+// a reader; it says so and goes on without a trace.
+TEST_F(Program, TraceFifoWithoutAReaderNeverHoldsTheRun)
+{
+    PutGoodFiles();
+    const auto fifo = work.Path() / "trace.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(fifo.string())}}, {}, {}});
+    EXPECT_EQ(run.exitCode, 1) << run.standardError;
+    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    EXPECT_NE(run.standardError.find("trace"), std::string::npos) << run.standardError;
+}
+
+// A current directory removed under the program has no name to take: "/"
+// must never stand in for it. Nothing is read or written; status 1.
+TEST_F(Program, WorkDirectoryThatIsGoneEndsTheRunWritingNothing)
+{
+    const auto gone = work.Path() / "gone";
+    const bool resultInRoot = std::filesystem::exists("/RESULT.DAT");
+    for (const QStringList& arguments : {QStringList{"/DOWN"}, QStringList{"/UP"}, QStringList{}}) {
+        std::filesystem::create_directory(gone);
+        const std::string path = gone.string();
+        const auto run = Start(arguments, {{}, [path] {
+                                               if (chdir(path.c_str()) != 0 || rmdir(path.c_str()) != 0)
+                                                   _exit(99);
+                                           },
+                                           {}});
+        EXPECT_EQ(run.exitCode, 1) << run.standardError;
+        EXPECT_NE(run.standardError.find("current directory"), std::string::npos) << run.standardError;
+        EXPECT_EQ(run.standardError.find("COM1"), std::string::npos) << run.standardError; // no run began
+    }
+    EXPECT_EQ(std::filesystem::exists("/RESULT.DAT"), resultInRoot);
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
 }
 
 TEST_F(Program, ManualModeNeedsADisplay)

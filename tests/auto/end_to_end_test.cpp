@@ -228,6 +228,37 @@ TEST_F(EndToEnd, AFileTheHandHeldWasToldWasTakenSurvivesAKill)
     EXPECT_FALSE(work.Has("UPTMP.00") || work.Has("UPTMP.01"));
 }
 
+// What a run killed at the wrong moment leaves behind (the copy staged
+// beside a target on another file system, a parameter file half replaced)
+// goes at the next start; files that only look alike stay.
+TEST_F(EndToEnd, LeftoversOfAKilledRunGoAtTheNextStartAndNothingElse)
+{
+    fs::create_directories(work.Path() / "hht/001");
+    work.Put("hht/001/A.DAT", "new-a");
+    const std::string staged = Bytes(20000, 9);
+    work.Put("up/A.DAT.~tmp", staged);
+    work.Put("up/LOST.TXT.~tmp", staged);
+    const char* ownLeftovers[] = {"RSPRM.DAT.new", "HHTPRM.DAT.new", "DIRPRM.DAT.new", "TAV0001.INF.new"};
+    for (const char* name : ownLeftovers)
+        work.Put(name, "half written");
+    const char* lookAlikes[] = {"up/NOTES.~tmp.txt", "up/.~tmp", "up/A.DAT.~TMP2", "RSPRM.DAT.new.txt", "OTHER.DAT.new",
+                                "down/B.DAT.~tmp"};
+    for (const char* name : lookAlikes)
+        work.Put(name, "keep me");
+    StartSimulator({"--ids", "1"});
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+
+    const auto run = Tavelin({"/UP"});
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << run.err;
+    EXPECT_EQ(work.Get("up/A.DAT"), "new-a");
+    EXPECT_FALSE(work.Has("up/A.DAT.~tmp"));
+    EXPECT_FALSE(work.Has("up/LOST.TXT.~tmp"));
+    for (const char* name : ownLeftovers)
+        EXPECT_FALSE(work.Has(name)) << name;
+    for (const char* name : lookAlikes)
+        EXPECT_EQ(work.Get(name), "keep me") << name;
+}
+
 TEST_F(EndToEnd, LineFaultsNeverCostAByte)
 {
     const std::string data = Bytes(6000, 4);
