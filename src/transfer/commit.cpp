@@ -1,6 +1,6 @@
 #include "commit.h"
 
-#include "pc_files.h"
+#include "pc_file_rules.h"
 #include "settings/codepage.h"
 #include "settings/paths.h"
 
