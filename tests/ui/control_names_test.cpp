@@ -3,6 +3,7 @@
 // description, and a name a person understands as accessible name. A text
 // that the program shows (a message, progress figures, a caption) is what a
 // screen reader reads as that control's name.
+#include "idle_windows.h"
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
@@ -104,15 +105,9 @@ class ControlNamesTest : public QObject {
 private slots:
     void everyControlIsNamed()
     {
-        tavelin::testing::TempDir work;
-        settings::AppState state;
-        state.settings.WorkDir = work.Text();
-        settings::ApplyCommDefaults(state.settings);
+        tavelin::testing::IdleLink idle;
+        auto& [work, state, pump, port, link] = idle;
         state.settings.RunMode = 2;
-        state.settings.PollInterval = 30;
-        link::VirtualPump pump;
-        link::MemoryPort port{pump};
-        link::Link link{port, pump, state};
         modes::TransferJob job;
         job.directory = work.Text();
 
@@ -136,15 +131,9 @@ private slots:
     // program sets it, then read back through the accessibility interface.
     void aChangingTextIsReadAsShown()
     {
-        tavelin::testing::TempDir work;
-        settings::AppState state;
-        state.settings.WorkDir = work.Text();
-        settings::ApplyCommDefaults(state.settings);
+        tavelin::testing::IdleLink idle;
+        auto& [work, state, pump, port, link] = idle;
         state.settings.RunMode = 2;
-        state.settings.PollInterval = 30;
-        link::VirtualPump pump;
-        link::MemoryPort port{pump};
-        link::Link link{port, pump, state};
         modes::TransferJob job;
         job.directory = work.Text();
 

@@ -1,6 +1,7 @@
 // The operator's window with the real Qt serial port, over a pseudo-terminal
 // to the simulated hand-held executable: connect, see the list, close while a
 // list is being read. And the small dialogs' own rules.
+#include "idle_windows.h"
 #include "link/memory_port.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
@@ -26,27 +27,8 @@
 #include <filesystem>
 
 using namespace tavelin;
-
-namespace {
-
-// The first visible top-level widget of a class, once a modal loop shows it.
-template <typename T> T* ShownWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
-            return found;
-    return nullptr;
-}
-
-// The dialogs alone: a link that nothing uses.
-struct IdleLink {
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
-};
-
-} // namespace
+using tavelin::testing::IdleLink;
+using tavelin::testing::ShownWindow;
 
 class ManualWindowTest : public QObject {
     Q_OBJECT
@@ -116,10 +98,7 @@ private slots:
     // What is typed is the ID: the box never completes it to another one.
     void idBoxTakesTheTypedIdAsItStands()
     {
-        tavelin::testing::TempDir work;
         IdleLink idle;
-        idle.state.settings.WorkDir = work.Text();
-        settings::ApplyCommDefaults(idle.state.settings);
         ui::ManualWindow window(idle.link, QStringLiteral("caption"));
         window.show();
         window.activateWindow();

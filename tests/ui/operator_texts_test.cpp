@@ -1,6 +1,7 @@
 // What an operator reads in the boxes and dialogs: Japanese captions around
 // the system's own words, and the progress figures in one family of
 // Japanese units.
+#include "idle_windows.h"
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/app_state.h"
@@ -17,16 +18,10 @@
 #include <QTimer>
 
 using namespace tavelin;
+using tavelin::testing::ShownWindow;
 
 namespace {
 
-template <typename T> T* ShownWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
-            return found;
-    return nullptr;
-}
 
 // Latin letters in a caption are English words; digits, signs and the
 // catalogue's Japanese are not.

@@ -1,6 +1,7 @@
 // The settings dialog and its directory chooser on the offscreen platform:
 // what they show, OK and its messages, the files written, Cancel by the
 // window frame, and the dialog opened from the manual window's menu.
+#include "idle_windows.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "settings/param_files.h"
@@ -27,20 +28,13 @@
 #include <functional>
 
 using namespace tavelin;
+using tavelin::testing::ShownWindow;
 namespace fs = std::filesystem;
 
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// The first visible top-level widget of a class, once a modal loop shows it.
-template <typename T> T* ShownWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
-            return found;
-    return nullptr;
-}
 
 // Runs `step` once the modal loop about to start has shown its window. A
 // step that failed half-way closes that window, so the test ends.
