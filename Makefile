@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Two entry points for a fresh Debian machine:
 #   make demo   installs what is missing, builds, runs the program as a batch job
 #   make test   installs what is missing, builds, runs every test

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The hardening flags Debian builds its packages with (dpkg-buildflags):
 # checked string and memory functions, stack protection, and a read-only
 # relocation table bound at start-up. PIE is the compiler's default here.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian packages: `make package` (or cpack -G DEB in the build directory)
 # builds tavelin_VERSION-1_ARCH.deb, the program, and tavelin-hhtsim_...deb,
 # the simulated hand-held, so a site installs the simulator only where it

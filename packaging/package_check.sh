@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # What a distribution checks of the packages `make package` left in the
 # build tree given: lintian (no error, no warning; the informational tags
 # are printed, and cpack.cmake says why each stays), the desktop entry and

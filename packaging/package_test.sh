@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the two Debian packages from the build tree given (or takes them
 # from DEB_DIR), unpacks them into a scratch directory (nothing is installed)
 # and checks what each holds, and that the programs in it run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the program's icon, as the windows and the version dialog draw it,
 // to a PNG for the desktop entry: the build draws the installed icons with it.
 //

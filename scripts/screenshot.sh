@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes the README's pictures of the manual window: docs/manual-window.png
 # (connected, the hand-held's list shown) and docs/manual-download.png (a
 # download in progress, its dialog over the window). Builds

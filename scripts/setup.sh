@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build needs, when any is missing (or the
 # packages named as arguments instead, for another build).
 # As root it installs them without a prompt; otherwise it prints the command.

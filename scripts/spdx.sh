@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The licence line every source file carries near its top:
 #   scripts/spdx.sh           adds it where it is missing
 #   scripts/spdx.sh --check   lists the files without it and fails if any

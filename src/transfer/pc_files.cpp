@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pc_files.h"
 
 #include "settings/paths.h"
