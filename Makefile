@@ -1,10 +1,14 @@
+# SPDX-License-Identifier: MIT
 # Two entry points for a fresh Debian machine:
 #   make demo   installs what is missing, builds, runs the program as a batch job
 #   make test   installs what is missing, builds, runs every test
 # make sanitize runs the tests in an AddressSanitizer + UBSan build (build-asan/).
-# make package builds the Debian package build/tavelin_*.deb.
+# make package builds the Debian packages build/tavelin_*.deb (the program) and
+# build/tavelin-hhtsim_*.deb (the simulated hand-held); make package-check
+# runs lintian, the desktop and AppStream validators and man on them, and the
+# programs they hold.
 # make test-windows cross-builds the core for Windows (build-win/) and runs its tests under Wine.
-.PHONY: demo test build sanitize setup package test-windows
+.PHONY: demo test build sanitize setup package package-check test-windows
 
 setup:
 	@bash scripts/setup.sh
@@ -19,7 +23,12 @@ test: build
 	cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
 
 package: build
+	rm -f build/*.deb
 	cd build && cpack -G DEB
+
+package-check: package
+	@bash scripts/setup.sh lintian appstream desktop-file-utils man-db
+	@bash packaging/package_check.sh build
 
 sanitize: setup
 	@bash scripts/build.sh build-asan -DTAVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds for 64-bit Windows with Debian's mingw-w64 (the POSIX thread
 # model, which std::thread and std::async need) and runs what it builds
 # under Wine:

@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: MIT
 // Renders the program's icon, as the windows and the version dialog draw it,
-// to a PNG for the desktop entry: packaging/tavelin.png comes from here.
+// to a PNG for the desktop entry: the build draws the installed icons with it.
 //
 //   QT_QPA_PLATFORM=offscreen render_icon OUT.png [SIZE]
 #include "ui/program_icon.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds into build/ (or the directory given as $1, with any
 # further arguments passed to CMake).
 set -euo pipefail

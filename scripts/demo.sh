@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A demonstration without hardware: three simulated hand-helds (IDs 1-3) on
 # a pseudo-terminal, a batch download of the PC's files to all of them, then
 # a batch upload of everything they hold. Runs in a scratch directory that it

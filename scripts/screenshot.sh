@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes the README's pictures: docs/manual-window.png (the manual window
 # connected, the hand-held's list shown), docs/manual-download.png (a
 # download in progress, its dialog over the window), and the settings

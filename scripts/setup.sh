@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build needs, when any is missing (or the
 # packages named as arguments instead, for another build).
 # As root it installs them without a prompt; otherwise it prints the command.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev fonts-noto-cjk qt6-translations-l10n)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev)
 [ $# -gt 0 ] && packages=("$@")
 
 missing=()

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the Qt-free core and its in-process tests for 64-bit Windows
 # into build-win/ (mingw-w64, GoogleTest built from Debian's sources) and runs
 # the tests under Wine with ctest. Installs what is missing first.

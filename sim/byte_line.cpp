@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "byte_line.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The executable's end of the line: a pseudo-terminal it creates or a serial
 // device it opens, both raw and non-blocking, plus the line-rate emulation
 // that holds bytes back as long as a line of the given speed would take

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of tavelin-hhtsim and its help text.
 #pragma once
 

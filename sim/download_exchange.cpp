@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Downloads: one file ("D" data, "A" application) or a set ("W" with a count,
 // then per file a request of name and size, and a closing "D"/EOT).
 //

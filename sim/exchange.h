@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One exchange of the hand-held with the PC (a list, a download, an upload),
 // and what it may use: the line to the PC, a timer, the addressed ID's files
 // and the simulator's options and counters. The machine feeds an exchange the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames as the hand-held takes them off the line: byte by byte, never
 // waiting, so a frame may arrive in any number of pieces. A damaged frame is
 // counted and its bytes are searched again for a later start, so a good frame

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hht_store.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The files of one simulated hand-held: the regular files of its directory
 // whose names, upper-cased, are 8.3 names the hand-held can hold. Names match
 // without regard to case, and are shown upper-case. A download is written

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file list: a header with the file count and the free bytes, entry
 // frames of several 19-character entries (name padded to 12, size in 7
 // digits), and an end frame. The header carries digit 0 and the entry frames

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hand-held's protocol machine without a transport: bytes in, bytes out,
 // one timer. It answers the one-frame commands itself (poll, end, erase,
 // rename) and hands the longer ones to an exchange; faults are applied to

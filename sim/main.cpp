@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tavelin-hhtsim: a simulated hand-held on a pseudo-terminal or a serial
 // device. One thread sleeps in ppoll until bytes arrive, the line can take
 // more, the emulated line releases a chunk, or the protocol's timer is due.

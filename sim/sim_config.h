@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a simulated hand-held is told at start (the IDs it answers, where
 // their files live, its faults) and what it counts while it runs.
 #pragma once

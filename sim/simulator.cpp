@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simulator.h"
 
 #include "machine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A simulated hand-held terminal: it answers the PC's frames for a set of IDs,
 // each with a directory of files, and can inject line faults. The protocol
 // machine knows no transport: it is fed the bytes that arrive, hands out the

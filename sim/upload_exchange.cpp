@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Uploads: every file ("U": a count, then per file a header, its blocks and
 // an end frame, and "D"/EOT after the last file) or one named file ("S": the
 // blocks straight away, then the end frame).

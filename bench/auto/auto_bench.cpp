@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of batch runs of the real program (printed, never asserted):
 //  1. CPU used while it polls 10 IDs that never answer, for 10 s, without a
 //     display and, when the bench has one (run it under xvfb-run), with it;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bare_peer.h"
 
 #include "transfer/frame_fields.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A bare PC end of the line for the benchmarks: the frames of a transfer,
 // written and read with plain system calls, one blocking wait per frame; no
 // event loop, no engine, no file. What it reaches against the simulated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CPU seconds (user and system) a running process has used so far, read from
 // /proc; 0 when it cannot be read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How much CPU the process spends while a receive waits out its time-out on
 // the real Qt port: the wait should sleep in the event loop, not spin.
 #include "pty_pair.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of the manual window against tavelin-hhtsim at an emulated
 // 19,200 bit/s (printed, never asserted):
 //  1. the time from a click on Start to the hand-held's list in LbHHTFile,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the manual-window benchmark and the screenshot program share: a
 // scratch directory, tavelin-hhtsim as a child process, the settings the
 // program's own start-up makes, and waits on the Qt event loop.

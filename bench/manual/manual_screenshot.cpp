@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Takes the README's pictures of the manual window: a simulated hand-held
 // with a few warehouse files, the window in a scratch directory of PC files,
 // connected, its hand-held list shown; then, when asked, a download of one

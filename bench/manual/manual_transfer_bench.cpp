@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the manual window's progress dialog costs a transfer: a 1 MB download
 // and a 1 MB upload through the Qt serial port over a pseudo-terminal to
 // tavelin-hhtsim at an emulated 115,200 bit/s, each once through the engine

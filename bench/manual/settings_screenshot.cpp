@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Takes the README's pictures of the settings dialog, one PNG per page:
 // settings-comm.png, settings-polling.png and settings-datafiles.png in the
 // directory given. Runs on any platform plugin (offscreen or a display); the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Peak memory of the engines against file size: a download and an upload of
 // 1 MB, then of 100 MB, in-process on the in-memory port and virtual time,
 // with a minimal far side on a port that keeps no log of the bytes. Streaming

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Throughput of the transfer engines on a real serial backend: downloads and
 // uploads through the Qt port over a pseudo-terminal to the simulated
 // hand-held with line-rate emulation. Each transfer is measured twice in the

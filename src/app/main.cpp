@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program: one copy per user, the start-up sequence on a 10 ms timer
 // once the event loop runs, then the mode window it chose. SIGINT, SIGTERM
 // and SIGHUP reach the event loop through a self-pipe and quit the run as

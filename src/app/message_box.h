@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the program tells the operator something: a modal box with only an OK
 // button, or standard error where no screen can show one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the start-up asks of the operating system, one small function each;
 // the Windows branch and the portable one live side by side in platform.cpp.
 #pragma once

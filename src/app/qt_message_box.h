@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message boxes for the operator: Qt boxes with only an OK button and no
 // icon; where no screen can show one, the text goes to standard error and
 // nobody is waited for, so a batch job never hangs on an invisible box.

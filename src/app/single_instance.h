@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One running copy per user. The lock is a lock the system holds on an open
 // file for as long as the process lives, so neither a crash nor a lock file
 // left empty or garbled can keep the program locked out; the file records

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start-up sequence: run mode from the command line, the three parameter
 // files with their checks, the polling range and the baud-rate check. It ends
 // either by naming the mode window to show or by ending the program, having

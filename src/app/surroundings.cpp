@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "surroundings.h"
 
 #ifndef _WIN32

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a batch run takes over from whoever started it (a scheduler, a shell,
 // a desktop) and must not be at the mercy of: standard descriptors that are
 // closed or whose reader has gone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commands.h"
 
 namespace tavelin::link {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connecting to the addressed hand-held, ending the conversation, and the
 // rule every file name must pass before it is sent to a hand-held.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event pump and monotonic clock that every wait of the link layer goes
 // through. Waits never spin: a real pump sleeps in the event loop until an
 // event or the deadline arrives; the virtual pump of the tests jumps straight

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building and sending frames, the check characters, and the receive bound.
 #include "frame.h"
 

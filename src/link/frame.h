@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames on the wire, and the only code that reads or writes port bytes for
 // them. A frame is STX, a kind letter, the three-digit hand-held ID, one
 // sequence digit, the data length as four digits, the data, ETX, and a check

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Receiving one frame: hunt for STX, re-synchronise on a damaged header,
 // check ETX, then validate the check character and the ID.
 #include "frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hand-held's file-name rule, applied to the bytes the name will have on
 // the wire (code page 932), not to its characters.
 #include "commands.h"

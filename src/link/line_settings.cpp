@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "line_settings.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line's speed and framing: the one-character codes of the settings
 // record, and the settings text the port takes ("9600,n,8,1", 19200,N,8,1).
 // Pure functions, shared by the port set-up, the receive bound and the real

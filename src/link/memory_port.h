@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An in-memory serial port on virtual time, for tests and the in-process
 // simulator. The program's side is the SerialPort interface; the far side
 // (a simulated hand-held or a test) receives what the program writes through

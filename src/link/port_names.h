@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device behind COM1..COM4: the Windows device name, or on other systems
 // the path in TAVELIN_COMn, else the n-th standard serial device. Also the
 // one wording of why a port would not open, for standard error and for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the hand-held's port: the settings text from the setting codes, the
 // common opening order, and bringing an infrared adapter to the line speed
 // ("JetEye PC" through the modem lines, "irlink" through a speed code byte).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program relies on from a serial port: the members of the port
 // control used by the link procedures, and nothing else. A read waits at most
 // InTimeout milliseconds (through the event pump, never spinning) and reports

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame trace's lines and its buffering.
 #include "trace.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A frame trace for diagnosing a line: one text line per frame sent or
 // received (time, direction, kind, ID, sequence digit, length, result and the
 // first 32 data bytes in hex and as text), per receive that timed out and per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "virtual_pump.h"
 
 namespace tavelin::link {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An event pump on virtual time for tests and the in-process simulator.
 // Scheduled actions run in time order; a wait jumps to the next action or to
 // its deadline at once, so twenty time-outs cost microseconds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "auto_cycle.h"
 
 #include "link/commands.h"

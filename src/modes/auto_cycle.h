@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The unattended polling cycle: opens the port (run modes 1-3), then visits
 // the configured hand-held IDs one per tick, serves each one that answers
 // with the run's operation, and ends the run after AutoPollCount rounds or

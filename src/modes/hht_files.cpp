@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hht_files.h"
 
 #include "settings/codepage.h"

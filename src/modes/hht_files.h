@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hand-held's file commands of the manual window: read its file list and
 // free space, erase a file, rename a file. Each sends its command at most 20
 // times and answers with an integer result; the list box and the free-space

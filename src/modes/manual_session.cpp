@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "manual_session.h"
 
 #include "link/commands.h"

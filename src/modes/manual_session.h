@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window's logic: connecting to and leaving the hand-held chosen
 // by ID, the polling tick that keeps contact and reads its file list, the
 // file commands on both panes (re-read, delete, rename), and the transfers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "manual_transfers.h"
 
 #include "link/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loops of the manual window's three progress dialogs: download of the
 // selected PC files, upload of the selected hand-held files, install of one
 // application file. Each runs its engine file by file on the open port,

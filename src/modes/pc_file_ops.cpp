@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pc_file_ops.h"
 
 #include "settings/paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PC pane's files: the plain files a directory shows, and deleting and
 // renaming one of them. Hidden files (dot files here, hidden or system files
 // on Windows) and directories are never listed.

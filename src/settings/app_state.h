@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's state in one object: the settings record filled at start-up,
 // the shared flags and the hand-held now addressed. The app owns one instance
 // and hands it by reference to whoever needs it; a test makes a fresh one.

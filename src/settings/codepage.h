@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion between the program's UTF-8 texts and code page 932, the code
 // page of every file it reads or writes and of hand-held file names.
 // Bad input never stops a conversion, and Linux and Windows give the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "end_param.h"
 
 #include "text_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The stop-request file ENDPRM.DAT, written by another program to stop an
 // automatic run. Only its first character counts.
 #pragma once

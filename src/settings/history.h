@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transfer history: one line per file on screen (the automatic window's
 // history list, reached through HistoryList) and in HISTORY.DAT. Control
 // characters in a line become "?", so every line stays one line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes of RESULT.DAT and HISTORY.DAT that failed during a run. A run goes
 // on when its logs cannot be written, but it must not end as if they had
 // been: the program reads this record (kept in AppState) at its end, says

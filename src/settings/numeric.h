@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers as the parameter files and logs write them: the numeric value of a
 // text, rounding into 16-bit fields, print-style integers, and the date and
 // time stamps of the logs.

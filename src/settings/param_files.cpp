@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "param_files.h"
 
 #include "numeric.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three parameter files of the work directory and their defaults:
 // RSPRM.DAT (communication), HHTPRM.DAT (hand-held ID ranges) and DIRPRM.DAT
 // (paths and modes). Readers fill the settings record and report what went

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory texts as the program keeps them: UTF-8, ending in the platform's
 // separator, joined to file names by plain concatenation.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "result_log.h"
 
 #include "text_file.h"

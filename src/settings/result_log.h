@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RESULT.DAT: the outcome of a run, one line, rewritten each time, for the
 // program that started the run. A failed write is kept in
 // state.logFailures for the program's exit status; nothing is shown here.

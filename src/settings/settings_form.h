@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules of the settings dialog without its widgets: the field values it
 // shows for a settings record, the defaults its buttons put in, the checks of
 // OK with their messages, the record update and the three parameter files

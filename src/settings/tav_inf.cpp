@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tav_inf.h"
 
 #include "text_file.h"

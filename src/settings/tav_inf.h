@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TAV0001.INF: what the manual window remembers between runs, two lines in
 // the work directory: the hand-held ID as it stood in the ID box, and the PC
 // directory shown. Rewritten whole at every close, through a temporary file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text files on disk: code page 932 with CR LF line ends. In memory, UTF-8.
 // The three readers match the three reading styles of the parameter files:
 // fixed-count characters, delimited fields and whole lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own texts, in one place: messages, log words and captions.
 // They are shown and written exactly as they stand here.
 #pragma once

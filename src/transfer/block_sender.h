@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data phase of a download: a file in 512-byte blocks, each resent until
 // the hand-held acknowledges it with the block's own digit. Shared by the
 // single-file and the file-set engines, which differ only in what they make

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commit.h"
 
 #include "pc_file_rules.h"

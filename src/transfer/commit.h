@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Moving a completely received temporary file to its target, and the names of
 // the temporary files. Received data only ever reaches a target through here.
 #pragma once

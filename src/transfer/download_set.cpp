@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "block_sender.h"
 #include "settings/texts.h"
 #include "engines.h"

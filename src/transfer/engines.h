@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transfer engines: files from the PC to a hand-held (single file, or a
 // set with a history line per file) and from a hand-held to the PC (one named
 // file, or every file it offers). They run over an open port inside one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small steps every engine repeats: one-character frames, the stop test after
 // a receive, and the length of a PC file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frame_fields.h"
 
 #include "settings/codepage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text fields of request and header frames: names padded to 12, sizes of
 // at least 7 digits, numbers read back from a received frame, and the pieces
 // of a received frame text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pc_file_rules.h"
 
 #include "settings/paths.h"

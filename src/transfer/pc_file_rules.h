@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the engines ask of PC files beyond reading and writing: whether a name
 // offered by a hand-held is a plain file name here, and the attribute tests
 // that decide whether an existing file may be replaced.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "commit.h"
 #include "settings/texts.h"
 #include "engines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "anim_pictures.h"
 
 #include <QPainter>

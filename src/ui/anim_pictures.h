@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two pairs of animation pictures of the transfer windows, drawn here:
 // a PC and a hand-held with a file crossing between them, in two positions.
 // Downloads move the file towards the hand-held, uploads towards the PC.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "auto_window.h"
 
 #include "anim_pictures.h"

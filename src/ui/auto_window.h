@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // F_Auto, the automatic-mode window: message line, history list, progress
 // bar, End button and the transfer animation. It owns nothing of the cycle's
 // logic: its timers drive modes::AutoCycle and its controls serve as the

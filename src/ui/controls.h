@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small helpers every window uses: the catalogue's UTF-8 texts as QStrings,
 // naming a control for tests, screen readers and automation, and the
 // program's message box (only an OK button, no icon).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive list and the directory tree that go together in the PC pane and
 // the directory chooser. The tree shows the directory chosen and keeps it in
 // view while its listing arrives in the background; the drive list shows

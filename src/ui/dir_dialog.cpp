@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dir_dialog.h"
 
 #include "controls.h"

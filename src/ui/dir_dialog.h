@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // F_Dir, the directory chooser of the settings dialog: the prompt for its
 // target box, the drive list and the directory tree. It opens at the box's
 // directory (the current directory when that is gone) and answers the chosen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "drives.h"
 
 #include "settings/paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives as the PC pane and the directory chooser show them: on Windows the
 // drive letters; elsewhere the mounted file systems a user can browse, root
 // first. "The drive of a path" is its letter or its mount point.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dragging files between the manual window's two lists: the PC's files
 // (FcFile) and the hand-held's (LbHHTFile). A drag carries only the name of
 // the list it left, under a private MIME type; what moves is the lists'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "manual_dialogs.h"
 
 #include "auto_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The small modal dialogs of the manual window: F_Del (confirm a deletion),
 // F_Ren (a new file name), F_Ver (the version), and the adapter through
 // which the manual session asks the operator and opens its transfer windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "manual_window.h"
 
 #include "controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // F_Manual, the manual-mode window: the PC pane on the left ("HOST PC"), the
 // connected hand-held on the right ("HANDY TERMINAL"), the operation buttons
 // and the menus. It owns nothing of the logic: its timers, buttons and ID box

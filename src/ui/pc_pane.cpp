@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pc_pane.h"
 
 #include "controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The PC side of the manual window (FcDrive, FcDir, FcFile): the drives (on
 // Linux the mounted file systems a user can browse, root first; on Windows
 // the drive letters), the directory tree without hidden directories, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's icon, drawn here: a hand-held terminal with a file arrow.
 // Used as the windows' icon and in the version dialog.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt_history_list.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The history list of a window as the history procedures see it. Each line
 // added is also written to standard output, so a batch log shows the run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engines' progress on a window's bar. The engines only report into a
 // LatchedProgress (a few stores and a clock read); a ProgressBarFeed shows it
 // a few times a second, so the bar repaints while the next frame is on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // F_Set, the settings dialog: three pages (communication, polling IDs, data
 // files) over the settings record, OK and Cancel below them. It copies its
 // controls into a settings::SettingsForm and leaves every decision to

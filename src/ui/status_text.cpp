@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "status_text.h"
 
 #include <QAccessible>

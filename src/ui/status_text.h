@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A few lines of read-only text that change often, such as the automatic
 // window's message line, which names the next ID at every poll. Setting the
 // text only stores it and marks the widget for a paint: nothing is laid out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "transfer_dialog.h"
 
 #include "anim_pictures.h"

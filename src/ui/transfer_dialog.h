@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window's progress dialogs, one per kind of job: F_DownDlg
 // (download), F_UpDlg (upload), F_APInst (install). Once shown, a dialog runs
 // its job's loop on the open port and closes itself when the loop returns;

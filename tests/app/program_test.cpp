@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built program as a batch job would: in a temporary work
 // directory, without a display, with a private runtime directory so that
 // tests running side by side never see each other's instance lock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/platform.h"
 #include "app/startup.h"
 #include "settings/codepage.h"

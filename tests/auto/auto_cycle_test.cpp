@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The automatic cycle in-process: the simulated hand-helds on the in-memory
 // port, virtual time, and a window stand-in that records what it is shown.
 #include "app/startup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Batch runs of the real program against the simulated hand-held over a
 // pseudo-terminal: what a warehouse's nightly job does, minus the hardware.
 #include "settings/codepage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connecting, ending, and the hand-held's file-name rule.
 #include "link_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames byte for byte, and every path of the receiver.
 #include "link_fixture.h"
 

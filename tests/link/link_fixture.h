@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A link on the in-memory port and virtual time, with helpers to play the
 // hand-held's side.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the port and setting the adapters, against the recording port.
 #include "link_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A pseudo-terminal pair standing in for a serial line: the program opens the
 // slave through TAVELIN_COMn, the test plays the far side on the master.
 #pragma once

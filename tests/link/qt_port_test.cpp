@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt backend over a real pseudo-terminal: opening by TAVELIN_COMn, frames
 // both ways through the real event loop, and a time-out.
 #include "pty_pair.h"

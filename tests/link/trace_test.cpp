@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame trace: a download to the simulated hand-held, in process on
 // virtual time, leaves one line per frame with its fields, and the line's
 // faults show as their own results.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The hand-held file commands against a scripted and a simulated hand-held: what reaches the
 // list and the free-space box, and how erase and rename read the answers.
 #include "sim_engine_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual session's test bench: the simulated hand-helds on the in-memory
 // port and virtual time, a window stand-in that records what it shows, and
 // dialogs answered from a script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window's logic in-process: the simulated hand-helds on the
 // in-memory port, virtual time, a window stand-in that records what it shows
 // and dialogs answered from a script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window's transfers in-process: the progress dialogs' loops and
 // the automatic window's pass over every configured hand-held, run on the
 // simulated hand-helds as the window would run them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/codepage.h"
 #include "settings/numeric.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows file attributes for tests of the checks that read them; the
 // system's header stays out of every other test.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file-size limit stands in for a full disk: writes past it fail (with
 // SIGXFSZ ignored) until the object goes. Not on Windows, which has no such
 // limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "no_wait.h"
 #include "settings/end_param.h"
 #include "settings/history.h"

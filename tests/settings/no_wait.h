@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A call that might wait on a FIFO, run on a thread of its own: when it has
 // not returned within a few seconds the test fails, and opening the FIFO for
 // writing lets the call go on, so the test ends instead of hanging.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "no_wait.h"
 #include "settings/param_files.h"
 #include "temp_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings dialog's rules without a display: what it shows for a record,
 // the checks of OK in their order, the record and the three parameter files
 // it leaves, and where the directory chooser opens.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fresh directory per test, removed afterwards, with helpers to put and
 // read raw bytes (the files on disk are code page 932).
 #pragma once

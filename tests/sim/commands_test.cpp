@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One-frame commands and the file list, played by hand.
 #include "sim_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's own engines against the simulator, in-process, with line
 // faults on the way: whatever the faults, a correct PC must finish and the
 // files must arrive whole.

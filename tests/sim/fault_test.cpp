@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Each injected fault once, as the PC sees it.
 #include "sim_fixture.h"
 

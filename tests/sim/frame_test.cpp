@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames on the wire: the exact bytes of a poll and its answer, and the
 // hand-held's byte-by-byte decoder against damaged input.
 #include "frame_decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's emulated line: bytes come out when a line of the given
 // speed would have carried them, to the nanosecond, and in order.
 #include "byte_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tavelin-hhtsim executable on a pseudo-terminal, reached by the program's
 // own link layer through the Qt serial backend: poll and list, then a clean
 // end on SIGTERM that removes the link it made.

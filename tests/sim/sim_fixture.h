@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A simulated hand-held on the in-memory port and virtual time, and a test
 // that plays the PC with frames built by hand and reads the answers through
 // the link layer's own receive.

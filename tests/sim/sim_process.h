@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated hand-held as a child process whose standard output the test
 // reads; killed when the object goes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Downloads to and uploads from the hand-held, played by hand.
 #include "sim_fixture.h"
 

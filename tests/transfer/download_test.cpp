@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Downloads against a scripted hand-held: what goes on the wire, what the
 // engines return and what the file set records.
 #include "engine_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An engine under test on the in-memory port and virtual time, with a far
 // side scripted by the test: every frame the PC sends is decoded and handed
 // to the script, which answers with frames of its own (or stays silent).

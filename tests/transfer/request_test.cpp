@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How each engine reads the answer to its opening request: the same refusal
 // means the same result everywhere, and silence costs each engine its own
 // number of transmissions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // EngineTest with the simulated hand-held ID 001 on its port, the hand-held's
 // files under `store`. Each Start puts a new hand-held on the line; earlier
 // ones live on until the timers they left on the pump have run out.

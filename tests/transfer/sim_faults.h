@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fault options for the simulated hand-held, written as one lambda:
 // Faults([](auto& f) { f.dropSent = {3}; }).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engines against the simulated hand-held, in
 // process on virtual time: files arrive whole, faults on the line are
 // outlived, and the history tables' rows the hand-held can provoke appear.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Upload-all against a scripted hand-held: every file offered ends in its
 // target or in a history line saying why not, and nothing leaves the upload
 // directory or outgrows what the hand-held announced.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Upload of all files against the simulated hand-held where a careless site or
 // a hostile hand-held could cost data: each file is in place before the
 // hand-held hears it was taken, names that cannot be held exactly or that

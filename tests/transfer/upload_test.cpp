@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The single upload against a scripted hand-held: the file reaches its target
 // only when complete, by overwrite, append or not at all.
 #include "uploading_hht.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A hand-held that offers files for upload, scripted on the in-memory port,
 // with a few ways to misbehave; and the fixture of the upload tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The automatic window with real Qt timers, its port the in-memory one with a
 // simulated hand-held on virtual time.
 #include "link/memory_port.h"

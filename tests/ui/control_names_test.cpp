@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every control of every window and dialog can be found by tests, screen
 // readers and automation: its table name as object name and accessible
 // description, and a name a person understands as accessible name. A text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window tests share: finding the dialog a modal loop shows, and a
 // link for windows that never talk to a hand-held.
 #pragma once

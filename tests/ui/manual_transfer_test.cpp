@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window's transfers with real Qt timers and dialogs, its port the
 // in-memory one with simulated hand-helds on virtual time: drops between the
 // two lists, a progress dialog closed by its frame, and copy to all through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operator's window with the real Qt serial port, over a pseudo-terminal
 // to the simulated hand-held executable: connect, see the list, close while a
 // list is being read. And the small dialogs' own rules.

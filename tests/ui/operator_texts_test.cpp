@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What an operator reads in the boxes and dialogs: Japanese captions around
 // the system's own words, and the progress figures in one family of
 // Japanese units.

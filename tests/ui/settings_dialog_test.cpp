@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings dialog and its directory chooser on the offscreen platform:
 // what they show, OK and its messages, the files written, Cancel by the
 // window frame, and the dialog opened from the manual window's menu.

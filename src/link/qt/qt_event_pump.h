@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event pump of the real program: waits sleep in Qt's event loop until an
 // event arrives (bytes on the port, a timer, a click) or the deadline passes,
 // so the windows stay responsive and an idle wait costs no CPU.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt_serial_port.h"
 
 #include "link/port_names.h"

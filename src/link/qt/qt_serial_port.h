@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real serial port, on Qt SerialPort. A read waits in the event pump until
 // its bytes have arrived or InTimeout passes; line states a device does not
 // have (a pseudo-terminal has no DTR or RTS) are ignored. A failure to open is
