@@ -285,14 +285,14 @@ void ManualWindow::GiveShortcuts()
         QKeySequence keys;
     } shortcuts[] = {
         {BtnStart, QKeySequence(Qt::Key_F9)},
-        {BtnCopy, QKeySequence(QKeySequence::Copy)},
-        {BtnDel, QKeySequence(QKeySequence::Delete)},
+        {BtnCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {BtnDel, QKeySequence(Qt::Key_Delete)},
         {BtnRen, QKeySequence(Qt::Key_F2)},
-        {BtnDir, QKeySequence(QKeySequence::Refresh)},
+        {BtnDir, QKeySequence(Qt::Key_F5)},
         {BtnInst, QKeySequence(Qt::CTRL | Qt::Key_I)},
         {BtnADown, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
         {BtnAInst, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
-        {BtnEnd, QKeySequence(QKeySequence::Quit)},
+        {BtnEnd, QKeySequence(Qt::CTRL | Qt::Key_Q)},
     };
     for (const auto& [button, keys] : shortcuts) {
         button->setShortcut(keys);

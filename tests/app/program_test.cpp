@@ -438,7 +438,8 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
         EXPECT_EQ(run.standardError, "");
         for (const char* part : {"/APIN", "/DOWN", "/UP", "/ICON", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "RESULT.DAT",
                                  "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
-                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  "})
+                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ", "--workdir DIR",
+                                 "--desktop", "XDG_DATA_HOME"})
             EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
     }
     for (const QStringList& arguments : {QStringList{"--version"}, QStringList{"/UP", "--version"}}) {
