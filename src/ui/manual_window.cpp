@@ -35,6 +35,7 @@ using modes::OpButton;
 namespace {
 
 constexpr int kHhtIdCount = 128;
+const QKeySequence kStartKeys(Qt::Key_F9); // 開始/中断
 
 QLineEdit* ReadOnlyLine(QWidget* parent, const char* tableName, std::string_view accessibleName)
 {
@@ -284,7 +285,7 @@ void ManualWindow::GiveShortcuts()
         QPushButton* button;
         QKeySequence keys;
     } shortcuts[] = {
-        {BtnStart, QKeySequence(Qt::Key_F9)},
+        {BtnStart, kStartKeys},
         {BtnCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
         {BtnDel, QKeySequence(Qt::Key_Delete)},
         {BtnRen, QKeySequence(Qt::Key_F2)},
@@ -336,6 +337,7 @@ template <typename Step> void ManualWindow::Run(Step step)
 void ManualWindow::SetStartCaption(std::string_view text)
 {
     BtnStart->setText(Q(text));
+    BtnStart->setShortcut(kStartKeys); // a new caption takes the button's key away
     BtnStart->setAccessibleName(BtnStart->text());
 }
 

@@ -168,6 +168,10 @@ private slots:
                 seen.insert(button->shortcut());
             }
         QCOMPARE(seen.size(), 9);
+
+        // 開始 becomes 中断 and back: the key stays.
+        window.SetStartCaption("中　断");
+        QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("BtnStart"))->shortcut(), QKeySequence(Qt::Key_F9));
     }
 
     void TabFollowsThePanes()
