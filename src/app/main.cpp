@@ -4,10 +4,13 @@
 // and SIGHUP reach the event loop through a self-pipe and quit the run as
 // ENDPRM.DAT "2" does (in manual mode: close the window); they are caught
 // from the first moment, before the slow start of the window system.
+#include "options.h"
 #include "qt_message_box.h"
 #include "single_instance.h"
 #include "startup.h"
 #include "surroundings.h"
+#include "user_settings.h"
+#include "work_folder.h"
 
 #include "link/frame.h"
 #include "link/qt/qt_event_pump.h"
@@ -49,12 +52,13 @@ enum ExitStatus {
     kExitOk = 0,
     kExitStartupFailed = 1, // also a run that ended with an error code in RESULT.DAT
     kExitNoDisplay = 2,
+    kExitUsage = 2,         // an unknown option
     kExitAlreadyRunning = 3,
     kExitSignal = 4,        // a signal ended the run or closed the manual window
     kExitLogNotWritten = 5, // RESULT.DAT or HISTORY.DAT does not hold what the run wrote
 };
 
-constexpr const char* kHelpText = R"(Usage: tavelin [/APIN | /DOWN | /UP] [/ICON]
+constexpr const char* kHelpText = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
        tavelin --help | --version
 
 Moves files between this PC and hand-held terminals over a serial line.
@@ -65,11 +69,17 @@ Moves files between this PC and hand-held terminals over a serial line.
              directory
   /ICON      with one of the above: start the run's window minimised
   (none)     the operator's window (manual mode; needs a display)
+  --workdir DIR  run in DIR as if started there (batch run or window)
+  --desktop  as the desktop entry starts it: in the work folder used last,
+             else in $XDG_DATA_HOME/tavelin (created when missing)
   --help     this text
-  --version  the program's version and the Qt it was built with
-Switches may be written in any case and anywhere on the command line.
+  --version  the program's version ("tavelin 1.17") and the Qt it was built
+             with
+Switches may be written in any case and anywhere on the command line. Any
+other argument that starts with "-" is refused with a usage line (status 2).
 
-Files in the current directory (code page 932 text, CR LF line ends):
+Files in the work folder, the current directory unless --workdir or
+--desktop names another (code page 932 text, CR LF line ends):
   RSPRM.DAT    read: line settings, port, adapter, time-outs
   HHTPRM.DAT   read: the hand-held IDs to poll
   DIRPRM.DAT   read: application file, directories, modes, rounds
@@ -96,8 +106,10 @@ Exit status:
   0  the run ended normally (RESULT.DAT holds its normal end), or the manual
      window was closed
   1  RESULT.DAT holds an error: a start-up check or the run failed; or the
-     current directory cannot be named (nothing is read or written)
-  2  manual mode without a display (none named, or it cannot be reached)
+     current directory cannot be named, or the work folder cannot be
+     entered (nothing is read or written)
+  2  manual mode without a display (none named, or it cannot be reached);
+     or an unknown option (a usage line on standard error)
   3  another copy is already running
   4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
      the manual window
@@ -106,23 +118,43 @@ Exit status:
 )";
 
 // --help and --version answer before anything else: no lock, no file.
-bool AnswerInformationSwitch(int argc, char** argv)
+// The version's first line is what a packager's script reads.
+void PrintVersion()
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help") {
-            std::fputs(kHelpText, stdout);
-            return true;
+    std::string_view version = texts::kVersion;
+    if (version.substr(0, 3) == "Ver")
+        version.remove_prefix(3);
+    std::printf("tavelin %s\nQt %s\n", std::string(version).c_str(), QT_VERSION_STR);
+}
+
+// --workdir DIR, or the desktop's folder: entered before the lock and every
+// file, so the run is the one it would be if started there. False (said on
+// standard error) when there is no such folder to run in.
+bool EnterChosenWorkFolder(const app::Options& options)
+{
+    std::string dir;
+    if (options.workDir) {
+        dir = *options.workDir;
+    } else if (options.desktop) {
+        std::string problem;
+        const auto folder = app::DesktopWorkFolder(app::UserSettings().LastWorkFolder(),
+                                                   qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
+                                                   qEnvironmentVariable("HOME").toStdString(), problem);
+        if (!folder) {
+            std::fprintf(stderr, "tavelin: no work folder for the desktop: %s; nothing was read or written\n",
+                         problem.c_str());
+            return false;
         }
-        if (arg == "--version") {
-            std::string_view version = texts::kVersionSuffix;
-            version.remove_prefix(std::min(version.find_first_not_of(' '), version.size()));
-            std::printf("%s %s\nQt %s\n", std::string(texts::kProductTitle).c_str(), std::string(version).c_str(),
-                        QT_VERSION_STR);
-            return true;
-        }
+        dir = *folder;
+    } else {
+        return true;
     }
-    return false;
+    if (const std::string problem = app::EnterWorkFolder(dir); !problem.empty()) {
+        std::fprintf(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
+                     dir.c_str(), problem.c_str());
+        return false;
+    }
+    return true;
 }
 
 #ifdef TAVELIN_STOP_SIGNALS
@@ -179,17 +211,6 @@ void DrainStopSignals(int readEnd)
 int CatchStopSignals() { return -1; }
 void DrainStopSignals(int) {}
 #endif
-
-std::string CommandLine(int argc, char** argv)
-{
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            line += ' ';
-        line += argv[i];
-    }
-    return line;
-}
 
 // True when windows can be shown: on X11 or Wayland a display must be named,
 // and Qt's offscreen platform shows nothing.
@@ -288,10 +309,19 @@ int main(int argc, char** argv)
 {
     app::OpenMissingStandardDescriptors();
     app::IgnoreBrokenPipes();
-    if (AnswerInformationSwitch(argc, argv))
-        return kExitOk;
+    const app::Options options = app::ParseOptions(argc, argv);
+    switch (options.action) {
+    case app::OptionsAction::Help: std::fputs(kHelpText, stdout); return kExitOk;
+    case app::OptionsAction::Version: PrintVersion(); return kExitOk;
+    case app::OptionsAction::Usage:
+        std::fprintf(stderr, "tavelin: %s\n%s\n", options.problem.c_str(), app::kUsageLine);
+        return kExitUsage;
+    case app::OptionsAction::Run: break;
+    }
     const int signalPipe = CatchStopSignals();
-    const std::string commandLine = CommandLine(argc, argv);
+    const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
+    if (!EnterChosenWorkFolder(options))
+        return kExitStartupFailed;
     // Every file of the run is named from here; without it there is no run.
     const auto workDir = settings::ResolvedCurrentDirectory();
     if (!workDir) {
@@ -331,6 +361,7 @@ int main(int argc, char** argv)
     EnsureRuntimeDir();
 
     QApplication application(argc, argv);
+    app::NameTheApplication();
     if (screen && QGuiApplication::platformName() == QLatin1String("offscreen")) {
         screen = false;
         if (!automatic) {
@@ -344,6 +375,7 @@ int main(int argc, char** argv)
     }
     settings::AppState state;
     app::QtMessageBox messages(screen);
+    app::UserSettings user;
     link::QtEventPump pump;
     link::QtSerialPort port(pump);
     link::Link link{port, pump, state};
@@ -351,6 +383,7 @@ int main(int argc, char** argv)
     link.trace = trace.get();
     std::unique_ptr<ui::AutoWindow> autoWindow;
     std::unique_ptr<ui::ManualWindow> manualWindow;
+    std::unique_ptr<app::QtWorkFolders> workFolders;
     QApplication::setWindowIcon(ui::ProgramIcon());
     if (screen) {
         ui::UseCjkFont();
@@ -404,7 +437,14 @@ int main(int argc, char** argv)
             return; // the program ends when the window closes
         } else {
             manualWindow = std::make_unique<ui::ManualWindow>(link, QString::fromStdString(app::WindowCaption(mode)));
+            workFolders = std::make_unique<app::QtWorkFolders>(state, messages, user, manualWindow.get());
+            manualWindow->SetWorkFolders(workFolders.get());
+            // A folder chosen on purpose is the one the desktop starts in next.
+            if (options.workDir || options.desktop)
+                user.RememberWorkFolder(state.settings.WorkDir);
+            user.RestoreWindow(*manualWindow);
             QObject::connect(manualWindow.get(), &ui::ManualWindow::Closed, [&] {
+                user.SaveWindow(*manualWindow);
                 status = signalled ? kExitSignal : kExitOk;
                 QApplication::exit(status);
             });
@@ -419,5 +459,6 @@ int main(int argc, char** argv)
     signalNotifier.reset();
     autoWindow.reset();
     manualWindow.reset();
+    workFolders.reset();
     return ReportLogWriteFailures(status, state);
 }

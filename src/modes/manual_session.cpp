@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kTimeOutsBeforeError = 5; // the sixth in a row shows the error
 constexpr auto kDrainLimit = std::chrono::seconds(5);
+constexpr std::string_view kFirstId = "001"; // the ID box's text at a first start
 
 std::string IdText(double value) { return settings::HhtIdText(value); }
 
@@ -594,6 +595,21 @@ void ManualSession::Unload()
     }
     ManualLinkOn_ = false;
     settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+}
+
+std::optional<std::string> ManualSession::SwitchWorkFolder(WorkFolders& folders, const std::string& dir)
+{
+    if (!MaySwitchWorkFolder())
+        return std::nullopt;
+    settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    if (!folders.Enter(dir))
+        return std::nullopt;
+    // As a first start there: ID 001 unless the folder remembers another.
+    view_.SetIdText(kFirstId);
+    const std::string directory = Load(settings::CurrentDirectory());
+    link_.state.CurHhtId = IdText(settings::NumericValue(view_.IdText()));
+    ClearHhtPane();
+    return directory;
 }
 
 } // namespace tavelin::modes

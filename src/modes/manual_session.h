@@ -26,6 +26,7 @@
 #include "auto_cycle.h"
 #include "hht_files.h"
 #include "manual_transfers.h"
+#include "work_folders.h"
 #include "link/frame.h"
 #include "link/port_setup.h"
 
@@ -120,6 +121,13 @@ public:
     bool Busy() const { return inTick_ || ManualOp_ != 'P'; }
     void RequestStop();
     void Unload();
+
+    // Another work folder, only while disconnected and idle: TAV0001.INF of
+    // the folder left is written as at closing, `folders` enters the new one
+    // and reads its parameter files, and its TAV0001.INF restores the ID box.
+    // Returns the PC directory to show, or nothing when the folder stayed.
+    bool MaySwitchWorkFolder() const { return initialised_ && !ManualLinkOn_ && !Busy(); }
+    std::optional<std::string> SwitchWorkFolder(WorkFolders& folders, const std::string& dir);
 
     bool ManualLinkOn() const { return ManualLinkOn_; }
     bool HhtListPending() const { return HhtListPending_; }

@@ -93,6 +93,11 @@ inline constexpr std::string_view kLabelFree = "Free";
 inline constexpr std::string_view kLabelHandyId = "HandyID";
 inline constexpr std::string_view kMenuSettings = "設定...";
 inline constexpr std::string_view kMenuVersion = "ﾊﾞｰｼﾞｮﾝ情報...";
+// The work folder menu, and the message when a chosen folder cannot be entered.
+inline constexpr std::string_view kMenuWorkFolder = "作業フォルダ(&W)";
+inline constexpr std::string_view kMenuWorkFolderOpen = "フォルダを選ぶ(&O)...";
+inline constexpr std::string_view kAskWorkFolder = "作業フォルダを選んでください";
+inline constexpr std::string_view kMsgWorkFolderUnusable = "作業フォルダに移れません：";
 inline constexpr std::string_view kHhtConnecting = "ハンディ接続中･･･";
 inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラー";
 // The message line after a list reading that did not give the whole list.

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -35,6 +36,7 @@ using modes::OpButton;
 namespace {
 
 constexpr int kHhtIdCount = 128;
+const QKeySequence kStartKeys(Qt::Key_F9); // 開始/中断
 
 QLineEdit* ReadOnlyLine(QWidget* parent, const char* tableName, std::string_view accessibleName)
 {
@@ -62,10 +64,10 @@ void QtLineText::SetText(std::string_view text) { line_->setText(Q(text)); }
 
 ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
     : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(link, this),
-      session_(link, *this, dialogs_)
+      session_(link, *this, dialogs_), caption_(caption)
 {
     setObjectName(QStringLiteral("F_Manual"));
-    setWindowTitle(caption);
+    ShowWorkFolderInTitle();
     setWindowIcon(ProgramIcon());
     BuildControls();
     BuildMenus();
@@ -115,8 +117,8 @@ void ManualWindow::BuildControls()
                        [this] { Run([this] { session_.DropOnHht(); }); });
     new FileDropTarget(pcPane_->FileList(), LbHHTFile->objectName(), [this] { Run([this] { session_.DropOnPc(); }); });
 
-    setTabOrder(CbHHTID, BtnStart);
-    setTabOrder(BtnStart, LbHHTFile);
+    GiveShortcuts();
+    SetTabOrder();
     BtnStart->setFocus();
 }
 
@@ -211,10 +213,105 @@ void ManualWindow::BuildMenus()
     Mn_Set->setStatusTip(QStringLiteral("Mn_Set"));
     Mn_Ver->setStatusTip(QStringLiteral("Mn_Ver"));
     connect(Mn_Set, &QAction::triggered, this, [this] { ShowSettingsDialog(this, link_.state); });
+    Mn_Work = new QMenu(Q(texts::kMenuWorkFolder), this);
+    Mn_Work->setObjectName(QStringLiteral("Mn_Work"));
+    Mn_Work->menuAction()->setObjectName(QStringLiteral("Mn_Work"));
+    Mn_Work->menuAction()->setStatusTip(QStringLiteral("Mn_Work"));
+    menuBar()->insertMenu(Mn_Set, Mn_Work);
+    // The recent folders change while the program runs: listed as it opens.
+    connect(Mn_Work, &QMenu::aboutToShow, this, &ManualWindow::FillWorkFolderMenu);
+    FillWorkFolderMenu();
     connect(Mn_Ver, &QAction::triggered, this, [this] {
         VersionDialog dialog(this);
         dialog.exec();
     });
+}
+
+void ManualWindow::FillWorkFolderMenu()
+{
+    Mn_Work->clear();
+    QAction* open = Mn_Work->addAction(Q(texts::kMenuWorkFolderOpen));
+    open->setObjectName(QStringLiteral("Mn_WorkOpen"));
+    open->setStatusTip(QStringLiteral("Mn_WorkOpen"));
+    open->setEnabled(folders_ != nullptr);
+    connect(open, &QAction::triggered, this, [this] {
+        if (!folders_ || !session_.MaySwitchWorkFolder())
+            return;
+        if (const auto dir = folders_->AskFolder(settings::CurrentDirectory()))
+            SwitchWorkFolder(*dir);
+    });
+    if (!folders_)
+        return;
+    const auto recent = folders_->Recent();
+    if (!recent.empty())
+        Mn_Work->addSeparator();
+    int number = 0;
+    for (const std::string& dir : recent) {
+        ++number;
+        // &1..&5: the number chooses it from the keyboard.
+        QAction* entry = Mn_Work->addAction(QStringLiteral("&%1 %2").arg(number).arg(QString::fromStdString(dir)));
+        entry->setObjectName(QStringLiteral("Mn_WorkRecent%1").arg(number));
+        entry->setStatusTip(entry->objectName());
+        connect(entry, &QAction::triggered, this, [this, dir] { SwitchWorkFolder(dir); });
+    }
+}
+
+void ManualWindow::SwitchWorkFolder(const std::string& dir)
+{
+    if (!folders_)
+        return;
+    Run([&] {
+        if (const auto directory = session_.SwitchWorkFolder(*folders_, dir)) {
+            pcPane_->SetDirectory(QString::fromStdString(*directory));
+            ShowWorkFolderInTitle();
+        }
+    });
+}
+
+// The caption of the table, then the folder whose files the window uses.
+void ManualWindow::ShowWorkFolderInTitle()
+{
+    QString folder = QString::fromStdString(link_.state.settings.WorkDir);
+    if (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))))
+        folder.chop(1);
+    setWindowTitle(folder.isEmpty() ? caption_ : caption_ + QStringLiteral(" - ") + QDir::toNativeSeparators(folder));
+}
+
+// Keys for the main operations, named in each button's tooltip. They act
+// only while the button is enabled; an edit box keeps its own keys (Delete,
+// Ctrl+C) while it has the focus.
+void ManualWindow::GiveShortcuts()
+{
+    const struct {
+        QPushButton* button;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {BtnStart, kStartKeys},
+        {BtnCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {BtnDel, QKeySequence(Qt::Key_Delete)},
+        {BtnRen, QKeySequence(Qt::Key_F2)},
+        {BtnDir, QKeySequence(Qt::Key_F5)},
+        {BtnInst, QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {BtnADown, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {BtnAInst, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
+        {BtnEnd, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (const auto& [button, keys] : shortcuts) {
+        button->setShortcut(keys);
+        button->setToolTip(button->text() + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
+    }
+}
+
+// Tab goes through the PC pane from top to bottom, then the hand-held pane,
+// then the button row from left to right.
+void ManualWindow::SetTabOrder()
+{
+    const QList<QWidget*> order = {pcPane_->DriveList(), pcPane_->DirectoryTree(), pcPane_->FileList(), CbHHTID,
+                                   BtnStart, LbHHTFile, BtnCopy, BtnDel, BtnRen, BtnDir, BtnInst, BtnADown,
+                                   BtnAInst, BtnEnd};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void ManualWindow::Centre()
@@ -241,6 +338,7 @@ template <typename Step> void ManualWindow::Run(Step step)
 void ManualWindow::SetStartCaption(std::string_view text)
 {
     BtnStart->setText(Q(text));
+    BtnStart->setShortcut(kStartKeys); // a new caption takes the button's key away
     BtnStart->setAccessibleName(BtnStart->text());
 }
 
@@ -265,7 +363,11 @@ void ManualWindow::SetOperationEnabled(OpButton button, bool enabled)
     }
 }
 
-void ManualWindow::SetSettingsMenuEnabled(bool enabled) { Mn_Set->setEnabled(enabled); }
+void ManualWindow::SetSettingsMenuEnabled(bool enabled)
+{
+    Mn_Set->setEnabled(enabled);
+    Mn_Work->setEnabled(enabled); // another folder only while disconnected, as the settings
+}
 
 void ManualWindow::SetPolling(bool on)
 {

@@ -19,6 +19,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
 
@@ -72,6 +73,13 @@ public:
 
     const modes::ManualSession& Session() const { return session_; }
 
+    // The work folder menu: the program hands in the folders it knows and
+    // the switch itself; without them the menu offers nothing.
+    void SetWorkFolders(modes::WorkFolders* folders) { folders_ = folders; }
+    // Switches to `dir` while disconnected: the title, the ID box and the PC
+    // pane follow the new folder.
+    void SwitchWorkFolder(const std::string& dir);
+
 signals:
     void Closed(); // the window has unloaded: port closed, TAV0001.INF written
 
@@ -84,6 +92,10 @@ private:
     QWidget* BuildHhtPane();
     QWidget* BuildButtons();
     void BuildMenus();
+    void FillWorkFolderMenu();
+    void ShowWorkFolderInTitle();
+    void GiveShortcuts();
+    void SetTabOrder();
     void Centre();
     // Runs a session step, then closes if a close waited for it.
     template <typename Step> void Run(Step step);
@@ -109,6 +121,7 @@ private:
     QPushButton* BtnEnd = nullptr;
     QAction* Mn_Set = nullptr;
     QAction* Mn_Ver = nullptr;
+    QMenu* Mn_Work = nullptr;
     QTimer Timer1;
     QTimer Timer2;
 
@@ -116,6 +129,8 @@ private:
     QtLineText freeSpace_;
     QtManualDialogs dialogs_;
     modes::ManualSession session_;
+    modes::WorkFolders* folders_ = nullptr;
+    QString caption_;
     bool closePending_ = false;
     bool unloaded_ = false;
 };

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
@@ -438,13 +439,14 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
         EXPECT_EQ(run.standardError, "");
         for (const char* part : {"/APIN", "/DOWN", "/UP", "/ICON", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "RESULT.DAT",
                                  "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
-                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  "})
+                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ", "--workdir DIR",
+                                 "--desktop", "XDG_DATA_HOME"})
             EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
     }
     for (const QStringList& arguments : {QStringList{"--version"}, QStringList{"/UP", "--version"}}) {
         const auto run = Start(arguments);
         EXPECT_EQ(run.exitCode, 0) << run.standardError;
-        EXPECT_EQ(run.standardOutput.rfind("Tavelin Ver1.17\nQt " QT_VERSION_STR "\n", 0), 0u) << run.standardOutput;
+        EXPECT_EQ(run.standardOutput.rfind("tavelin 1.17\nQt " QT_VERSION_STR "\n", 0), 0u) << run.standardOutput;
     }
     EXPECT_EQ(listing(work.Path()), workBefore);
     EXPECT_EQ(listing(runtime.Path()), runtimeBefore);
@@ -604,6 +606,117 @@ TEST_F(Program, ManualModeNeedsADisplay)
     const auto run = Start({});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.standardError.find("needs a display"), std::string::npos);
+}
+
+// --workdir: the run takes place there, as if started there; a folder that
+// cannot be entered ends it before anything is read or written. The
+// folder's name is no place to look for a switch.
+TEST_F(Program, WorkdirRunsThereAndAFolderThatCannotBeEnteredWritesNothing)
+{
+    testing::TempDir other;
+    other.Put("RSPRM.DAT", "2210005008000\r\n");
+    auto run = Start({"/DOWN", "--workdir", QString::fromStdString(other.Path().string())});
+    EXPECT_EQ(run.exitCode, 1) << run.standardError; // the port of this test is missing
+    EXPECT_TRUE(other.Has("RESULT.DAT"));
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+
+    const auto upload = other.Path() / "UPLOAD";
+    std::filesystem::create_directory(upload);
+    run = Start({"--workdir=" + QString::fromStdString(upload.string())});
+    EXPECT_EQ(run.exitCode, 2) << run.standardError; // the window, not a batch /UP
+    EXPECT_NE(run.standardError.find("needs a display"), std::string::npos) << run.standardError;
+
+    other.Put("file", "");
+    for (const auto& dir : {other.Path() / "missing", other.Path() / "file"}) {
+        run = Start({"/DOWN", "--workdir", QString::fromStdString(dir.string())});
+        EXPECT_EQ(run.exitCode, 1) << run.standardError;
+        EXPECT_NE(run.standardError.find("cannot enter the work folder " + dir.string()), std::string::npos)
+            << run.standardError;
+        EXPECT_EQ(run.standardError.find("COM1"), std::string::npos) << run.standardError; // no run began
+    }
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+}
+
+TEST_F(Program, UnknownOptionGivesAUsageLineAndStatusTwo)
+{
+    PutGoodFiles();
+    for (const QStringList& arguments : {QStringList{"-x"}, QStringList{"/DOWN", "--wrokdir", "/tmp"},
+                                         QStringList{"--workdir"}}) {
+        const auto run = Start(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_NE(run.standardError.find("usage: tavelin"), std::string::npos) << run.standardError;
+        EXPECT_EQ(run.standardOutput, "");
+    }
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+}
+
+// The desktop entry's start: the folder used last while it exists, else the
+// user's data folder, made on first use; never the folder it was started in.
+TEST_F(Program, DesktopStartRunsInTheLastFolderElseTheDataFolder)
+{
+    testing::TempDir home;
+    const auto data = home.Path() / "data";
+    const auto config = home.Path() / "config";
+    const Surroundings desktop{{{"HOME", QString::fromStdString(home.Path().string())},
+                                {"XDG_DATA_HOME", QString::fromStdString(data.string())},
+                                {"XDG_CONFIG_HOME", QString::fromStdString(config.string())}},
+                               {},
+                               {}};
+    auto run = Start({"--desktop", "/DOWN"}, desktop);
+    EXPECT_EQ(run.exitCode, 1) << run.standardError;
+    EXPECT_TRUE(std::filesystem::exists(data / "tavelin" / "RESULT.DAT"));
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+
+    testing::TempDir last;
+    std::filesystem::create_directories(config / "tavelin");
+    std::ofstream(config / "tavelin" / "tavelin.conf") << "[workdir]\nlast=" << last.Path().string() << "\n";
+    run = Start({"--desktop", "/DOWN"}, desktop);
+    EXPECT_TRUE(last.Has("RESULT.DAT")) << run.standardError;
+
+    // Gone again: back to the data folder.
+    std::filesystem::remove_all(data);
+    std::filesystem::remove(last.Path() / "RESULT.DAT");
+    std::filesystem::remove(last.Path());
+    run = Start({"--desktop", "/DOWN"}, desktop);
+    EXPECT_TRUE(std::filesystem::exists(data / "tavelin" / "RESULT.DAT")) << run.standardError;
+    std::filesystem::create_directory(last.Path()); // for the scratch folder's own removal
+}
+
+// The window started with --workdir remembers that folder for the desktop
+// and where the window stood.
+TEST_F(Program, WindowRemembersItsFolderAndPlace)
+{
+    QProcess server;
+    const QString display = StartDisplay(server);
+    if (display.isEmpty())
+        GTEST_SKIP() << "no X server for this test";
+    testing::TempDir home;
+    testing::TempDir other;
+    QProcess program;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    env.insert("DISPLAY", display);
+    env.insert("HOME", QString::fromStdString(home.Path().string()));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+    env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(QString::fromStdString(work.Path().string()));
+    program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(other.Path().string())});
+    EXPECT_FALSE(program.waitForFinished(1500));
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 4) << program.readAllStandardError().toStdString();
+    EXPECT_TRUE(other.Has("TAV0001.INF"));
+    EXPECT_FALSE(work.Has("TAV0001.INF"));
+    std::ifstream conf(home.Path() / "config" / "tavelin" / "tavelin.conf");
+    const std::string text((std::istreambuf_iterator<char>(conf)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("last=" + std::filesystem::canonical(other.Path()).string()), std::string::npos) << text;
+    EXPECT_NE(text.find("[window]"), std::string::npos) << text;
+    EXPECT_NE(text.find("geometry="), std::string::npos) << text;
+    server.terminate();
+    server.waitForFinished(5000);
 }
 
 } // namespace

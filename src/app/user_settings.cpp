@@ -1,0 +1,106 @@
+#include "user_settings.h"
+
+#include "work_folder.h"
+#include "settings/paths.h"
+#include "settings/texts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace tavelin::app {
+
+namespace {
+
+const QString kOrganisation = QStringLiteral("tavelin");
+const QString kApplication = QStringLiteral("tavelin");
+// The packaging installs the desktop entry under this name.
+const QString kDesktopFileName = QStringLiteral("org.example.tavelin");
+
+const QString kLastKey = QStringLiteral("workdir/last");
+const QString kRecentKey = QStringLiteral("workdir/recent");
+const QString kGeometryKey = QStringLiteral("window/geometry");
+
+// A folder as the user reads it: no trailing separator but for the root.
+std::string Plain(std::string dir)
+{
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\'))
+        dir.pop_back();
+    return dir;
+}
+
+} // namespace
+
+void NameTheApplication()
+{
+    QCoreApplication::setOrganizationName(kOrganisation);
+    QCoreApplication::setApplicationName(kApplication);
+    QGuiApplication::setDesktopFileName(kDesktopFileName);
+}
+
+UserSettings::UserSettings() : settings_(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication)
+{
+}
+
+std::optional<std::string> UserSettings::LastWorkFolder() const
+{
+    const QString last = settings_.value(kLastKey).toString();
+    if (last.isEmpty())
+        return std::nullopt;
+    return last.toStdString();
+}
+
+std::vector<std::string> UserSettings::RecentWorkFolders() const
+{
+    std::vector<std::string> recent;
+    for (const QString& dir : settings_.value(kRecentKey).toStringList())
+        if (!dir.isEmpty())
+            recent.push_back(dir.toStdString());
+    return recent;
+}
+
+void UserSettings::RememberWorkFolder(const std::string& dir)
+{
+    const std::string plain = Plain(dir);
+    QStringList recent;
+    for (const std::string& entry : WithRecentFolder(RecentWorkFolders(), plain))
+        recent << QString::fromStdString(entry);
+    settings_.setValue(kLastKey, QString::fromStdString(plain));
+    settings_.setValue(kRecentKey, recent);
+    settings_.sync();
+}
+
+void UserSettings::RestoreWindow(QWidget& window) const
+{
+    // Qt moves a window back onto a screen that is there now.
+    const QByteArray geometry = settings_.value(kGeometryKey).toByteArray();
+    if (!geometry.isEmpty())
+        window.restoreGeometry(geometry);
+}
+
+void UserSettings::SaveWindow(const QWidget& window)
+{
+    settings_.setValue(kGeometryKey, window.saveGeometry());
+    settings_.sync();
+}
+
+std::optional<std::string> QtWorkFolders::AskFolder(const std::string& start)
+{
+    const QString dir = QFileDialog::getExistingDirectory(parent_, QString::fromUtf8(texts::kAskWorkFolder.data(),
+                                                                                     qsizetype(texts::kAskWorkFolder.size())),
+                                                          QString::fromStdString(start));
+    if (dir.isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dir).toStdString();
+}
+
+bool QtWorkFolders::Enter(const std::string& dir)
+{
+    if (!SwitchWorkFolder(state_, messages_, dir, state_.settings.WorkDir))
+        return false;
+    user_.RememberWorkFolder(state_.settings.WorkDir);
+    return true;
+}
+
+} // namespace tavelin::app

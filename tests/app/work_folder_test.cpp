@@ -1,0 +1,144 @@
+// The command line's options and the work folder rules: where a desktop start
+// runs, the recent list, and the window's switch to another folder.
+#include "app/options.h"
+#include "app/work_folder.h"
+#include "settings/paths.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tavelin::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+Options Parse(std::vector<const char*> args)
+{
+    args.insert(args.begin(), "tavelin");
+    return ParseOptions(int(args.size()), args.data());
+}
+
+TEST(Options, SwitchesStayForTheCommandLineAndOptionsAreTakenOut)
+{
+    const Options options = Parse({"/down", "--workdir", "/srv/UPLOAD", "/ICON"});
+    EXPECT_EQ(options.action, OptionsAction::Run);
+    // The folder's name must not be searched for switches: /srv/UPLOAD holds "/UP".
+    EXPECT_EQ(options.commandLine, "/down /ICON");
+    EXPECT_EQ(options.workDir, "/srv/UPLOAD");
+    EXPECT_EQ(Parse({"--workdir=/a b"}).workDir, "/a b");
+    EXPECT_TRUE(Parse({"--desktop"}).desktop);
+    EXPECT_EQ(Parse({}).action, OptionsAction::Run);
+}
+
+TEST(Options, UnknownOrIncompleteOptionsAreUsageErrors)
+{
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {"-x"}, {"/UP", "--wrokdir", "/tmp"}, {"-"}, {"--workdir"}, {"--workdir="}, {"--desktop", "--workdir", "/t"}}) {
+        const Options options = Parse(args);
+        EXPECT_EQ(options.action, OptionsAction::Usage) << args.front();
+        EXPECT_FALSE(options.problem.empty());
+    }
+    EXPECT_EQ(Parse({"-q"}).problem, "unknown option -q");
+}
+
+TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)
+{
+    EXPECT_EQ(Parse({"--bogus", "--help"}).action, OptionsAction::Help);
+    EXPECT_EQ(Parse({"/UP", "--version"}).action, OptionsAction::Version);
+}
+
+TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
+{
+    testing::TempDir home;
+    const fs::path last = home.Path() / "work";
+    fs::create_directory(last);
+    std::string problem;
+    EXPECT_EQ(DesktopWorkFolder(last.string(), "", home.Path().string(), problem), last.string());
+
+    // Gone (or never set): the data folder, made on first use.
+    const fs::path data = home.Path() / "data";
+    fs::remove(last);
+    EXPECT_EQ(DesktopWorkFolder(last.string(), data.string(), home.Path().string(), problem),
+              (data / "tavelin").string());
+    EXPECT_TRUE(fs::is_directory(data / "tavelin"));
+    // Without XDG_DATA_HOME (or with a relative one, which XDG says to ignore): HOME/.local/share.
+    EXPECT_EQ(DesktopWorkFolder(std::nullopt, "relative", home.Path().string(), problem),
+              (home.Path() / ".local/share/tavelin").string());
+    EXPECT_FALSE(DesktopWorkFolder(std::nullopt, "", "", problem));
+    EXPECT_FALSE(problem.empty());
+}
+
+TEST(DesktopWorkFolder, AFileInTheWayIsReportedNotUsed)
+{
+    testing::TempDir home;
+    home.Put("tavelin", "not a folder");
+    std::string problem;
+    EXPECT_FALSE(DesktopWorkFolder(std::nullopt, home.Path().string(), home.Path().string(), problem));
+    EXPECT_NE(problem.find("tavelin"), std::string::npos);
+}
+
+TEST(RecentFolders, NewestFirstEachOnceAtMostFive)
+{
+    std::vector<std::string> recent;
+    for (const char* dir : {"/a", "/b", "/c", "/d", "/e", "/f"})
+        recent = WithRecentFolder(recent, dir);
+    EXPECT_EQ(recent, (std::vector<std::string>{"/f", "/e", "/d", "/c", "/b"}));
+    EXPECT_EQ(WithRecentFolder(recent, "/d"), (std::vector<std::string>{"/d", "/f", "/e", "/c", "/b"}));
+}
+
+class RecordingMessages : public MessageBox {
+public:
+    void Show(std::string_view text) override { shown.emplace_back(text); }
+    std::vector<std::string> shown;
+};
+
+class SwitchTest : public ::testing::Test {
+protected:
+    SwitchTest() : before(fs::current_path()) {}
+    ~SwitchTest() override { fs::current_path(before); }
+
+    fs::path before;
+    testing::TempDir first;
+    testing::TempDir second;
+    settings::AppState state;
+    RecordingMessages messages;
+};
+
+TEST_F(SwitchTest, TheNewFolderIsReadAsAStartReadsIt)
+{
+    first.Put("HHTPRM.DAT", "5,9\r\n");
+    second.Put("RSPRM.DAT.new", "half written");
+    ASSERT_TRUE(SwitchWorkFolder(state, messages, first.Path().string(), "/"));
+    EXPECT_EQ(state.settings.HhtIdOn[4], "1");
+    ASSERT_TRUE(SwitchWorkFolder(state, messages, second.Path().string(), first.Path().string()));
+    EXPECT_EQ(state.settings.WorkDir, settings::WithTrailingSeparator(fs::canonical(second.Path()).string()));
+    // Nothing of the folder left stays: the IDs are the defaults again.
+    EXPECT_NE(state.settings.HhtIdOn[4], "1");
+    EXPECT_EQ(state.settings.HhtIdOn[0], "1");
+    EXPECT_EQ(state.settings.RunMode, 0);
+    EXPECT_FALSE(fs::exists(second.Path() / "RSPRM.DAT.new"));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SwitchTest, AFolderThatCannotBeUsedLeavesTheOldOne)
+{
+    ASSERT_TRUE(SwitchWorkFolder(state, messages, first.Path().string(), "/"));
+    const std::string workDir = state.settings.WorkDir;
+    EXPECT_FALSE(SwitchWorkFolder(state, messages, (first.Path() / "missing").string(), workDir));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find("missing"), std::string::npos);
+    EXPECT_EQ(state.settings.WorkDir, workDir);
+
+    // A baud rate the port kind forbids would end a start: the switch goes back.
+    second.Put("RSPRM.DAT", "0210005008003\r\n");
+    EXPECT_FALSE(SwitchWorkFolder(state, messages, second.Path().string(), workDir));
+    EXPECT_EQ(state.settings.WorkDir, workDir);
+    EXPECT_EQ(fs::current_path(), fs::canonical(first.Path()));
+}
+
+} // namespace
+} // namespace tavelin::app
