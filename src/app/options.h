@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line as the program reads it: the long options (--help,
 // --version, --workdir DIR, --desktop) are taken out, every other argument
 // stays for the switches (/APIN, /DOWN, /UP, /ICON), which are matched as

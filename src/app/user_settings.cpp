@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "user_settings.h"
 
 #include "work_folder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What this user's desktop remembers between starts, in Qt's per-user
 // settings (the XDG configuration folder, tavelin/tavelin.conf): the work
 // folders used lately (group "workdir") and where the manual window stood

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "work_folder.h"
 
 #include "startup.h"

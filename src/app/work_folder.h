@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The work folder: where the parameter files, the logs and TAV0001.INF live.
 // Started from a terminal it is the current directory; --workdir names it;
 // the desktop entry (--desktop) starts in the folder used last, else in a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window's work folder menu as the session sees it: the folders
 // used lately, the operator's choice of another one, and the switch itself
 // (entering the folder and reading its parameter files), which the program

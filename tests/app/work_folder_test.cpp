@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line's options and the work folder rules: where a desktop start
 // runs, the recent list, and the window's switch to another folder.
 #include "app/options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The manual window as a desktop program: its title names the work folder,
 // the work folder menu switches folders through an interface this test
 // answers, the main operations have keys named in their tooltips, and Tab
