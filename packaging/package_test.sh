@@ -67,7 +67,7 @@ for size in 48 64 128 256; do
   read -r width height < <(od -An -tu1 -j16 -N8 "$icon" | awk '{ print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }')
   [ "$width $height" = "$size $size" ] || fail "icon $size is $width x $height"
 done
-grep -q "^Exec=tavelin$" "$root/usr/share/applications/org.example.tavelin.desktop" || fail "desktop entry without Exec"
+grep -q "^Exec=tavelin --desktop$" "$root/usr/share/applications/org.example.tavelin.desktop" || fail "desktop entry without Exec"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/org.example.tavelin.metainfo.xml" \
   || fail "metainfo without this release"
 for page in tavelin tavelin-hhtsim; do
