@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QSerialPortInfo>
 #include <QTabWidget>
 #include <QTimer>
@@ -490,6 +491,9 @@ void SettingsDialog::ShowDevices()
             combo->setItemData(combo->count() - 1, link::DeviceToolTip(device), Qt::ToolTipRole);
         }
         combo->setEditText(text);
+        // The open list shows whole by-id names, wider than the box if need be.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) +
+                                       combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     }
     UpdateDeviceTips();
 }
