@@ -140,7 +140,7 @@ private slots:
     // The device map goes to a settings file of the test's own.
     void initTestCase()
     {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(config_.Path().string()));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
     }
 
     void showsTheRecordNamesItsControlsAndSavesABaudRate()
@@ -389,7 +389,7 @@ private slots:
         qunsetenv("TAVELIN_COM1");
         qunsetenv("TAVELIN_COM2");
         {
-            QSettings other(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tavelin"), QStringLiteral("tavelin"));
+            QSettings other(link::UserSettingsFile(), QSettings::IniFormat);
             other.setValue(QStringLiteral("workdir/last"), QStringLiteral("/srv/tavelin"));
         }
         Work work;
@@ -431,7 +431,8 @@ private slots:
         QCOMPARE(work.state.devices.chosen[0], Adapter().path.toStdString());
         QCOMPARE(work.state.devices.chosen[1], std::string("/dev/pts/77"));
         QCOMPARE(work.state.devices.chosen[2], std::string());
-        QSettings stored(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tavelin"), QStringLiteral("tavelin"));
+        QCOMPARE(link::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
+        QSettings stored(link::UserSettingsFile(), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("ports/COM1")).toString(), Adapter().path);
         QCOMPARE(stored.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/77"));
         QVERIFY(!stored.contains(QStringLiteral("ports/COM3")));

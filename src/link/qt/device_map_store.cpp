@@ -1,18 +1,25 @@
 #include "device_map_store.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <memory>
 
 namespace tavelin::link {
 
+// Named outright: Qt's own name for a user's INI file ends in .ini, where
+// the desktop's convention (and Qt's native format there) is .conf.
+QString UserSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavelin/tavelin.conf");
+}
+
 namespace {
 
-// Other parts of the program keep their own groups in the same file.
 std::unique_ptr<QSettings> UserSettings()
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tavelin"),
-                                       QStringLiteral("tavelin"));
+    return std::make_unique<QSettings>(UserSettingsFile(), QSettings::IniFormat);
 }
 
 QString Key(int commPort) { return QStringLiteral("ports/COM%1").arg(commPort); }

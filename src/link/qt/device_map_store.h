@@ -6,7 +6,13 @@
 
 #include "settings/device_choices.h"
 
+#include <QString>
+
 namespace tavelin::link {
+
+// $XDG_CONFIG_HOME/tavelin/tavelin.conf (~/.config/... when unset), INI form;
+// other parts of the program keep their own groups in it.
+QString UserSettingsFile();
 
 settings::DeviceChoices LoadDeviceChoices();
 
