@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace tavelin::testing {
 namespace {
