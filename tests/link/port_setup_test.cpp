@@ -182,6 +182,14 @@ TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
     EXPECT_EQ(PortDeviceName(4, {}), "\\\\.\\COM4");
     EXPECT_EQ(PortDeviceName(12, {}), "\\\\.\\COM12");
     _putenv_s("TAVELIN_COM1", "");
+    // A port chosen in the settings dialog, by its bare name or already in
+    // the device namespace.
+    settings::DeviceChoices choices;
+    choices.chosen[0] = "COM7";
+    choices.chosen[1] = "\\\\.\\COM12";
+    EXPECT_EQ(PortDeviceName(1, choices), "\\\\.\\COM7");
+    EXPECT_EQ(PortDeviceName(2, choices), "\\\\.\\COM12");
+    EXPECT_EQ(ResolvePortDevice(2, choices).source, DeviceSource::Chosen);
 
     EXPECT_TRUE(SystemSerialDevices().empty());
     EXPECT_EQ(TellDeniedApart(PortDeviceName(1, {})), OpenError::InUse);
