@@ -4,7 +4,8 @@
 # connected, the hand-held's list shown), docs/manual-download.png (a
 # download in progress, its dialog over the window), and the settings
 # dialog's three pages (settings-comm.png, settings-polling.png,
-# settings-datafiles.png, beside WINDOW.png). Builds
+# settings-datafiles.png, beside WINDOW.png) and settings-devices.png (the
+# device choice with its list open). Builds
 # build/bench/manual_screenshot and build/bench/settings_screenshot if needed
 # and runs them under Xvfb; the first connects the window to a simulated
 # hand-held.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Takes the README's pictures of the settings dialog, one PNG per page:
 // settings-comm.png, settings-polling.png and settings-datafiles.png in the
-// directory given. Runs on any platform plugin (offscreen or a display); the
+// directory given, and settings-devices.png: the communication page with the
+// list of COM1's device open over it. Runs on any platform plugin (offscreen or a display); the
 // pictures are the dialog's own rendering, without a window frame.
 //
 //   settings_screenshot OUTPUT_DIRECTORY
@@ -9,7 +10,10 @@
 #include "ui/controls.h"
 #include "ui/settings_dialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -17,6 +21,46 @@
 #include <filesystem>
 
 using namespace tavelin;
+
+namespace {
+
+// Two USB adapters as the system would list them, so the picture does not
+// depend on the machine it is taken on.
+struct ExampleDevices final : link::SerialDeviceList {
+    std::vector<link::SerialDeviceInfo> Devices() const override
+    {
+        return {{QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"),
+                 QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+                 QStringLiteral("A50285BI"), QStringLiteral("0403:6001")},
+                {QStringLiteral("/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0"),
+                 QStringLiteral("/dev/ttyUSB1"), QStringLiteral("USB-Serial Controller"),
+                 QStringLiteral("Prolific Technology Inc."), QString(), QStringLiteral("067b:2303")},
+                {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS0"), {}, {}, {}, {}}};
+    }
+};
+
+// The dialog with the open list painted where it shows: a popup is a
+// window of its own, which grabbing the dialog leaves out.
+QPixmap WithOpenList(QWidget& dialog, QComboBox& box)
+{
+    box.showPopup();
+    QApplication::processEvents();
+    QWidget* popup = box.view()->window();
+    const QPixmap under = dialog.grab();
+    const QPixmap list = popup->grab();
+    const QPoint at = popup->mapToGlobal(QPoint()) - dialog.mapToGlobal(QPoint());
+    const QRect whole = QRect(QPoint(), under.size()).united(QRect(at, list.size()));
+    QPixmap picture(whole.size());
+    picture.fill(dialog.palette().color(QPalette::Window));
+    QPainter painter(&picture);
+    painter.drawPixmap(-whole.topLeft(), under);
+    painter.drawPixmap(at - whole.topLeft(), list);
+    painter.end();
+    box.hidePopup();
+    return picture;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -49,7 +93,11 @@ int main(int argc, char** argv)
     s.HistoryMode = 2;
     s.AutoPollCount = 3;
 
-    ui::SettingsDialog dialog(state, nullptr);
+    state.devices.chosen[0] = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    state.devices.chosen[1] = "/dev/ttyACM0";
+
+    const ExampleDevices devices;
+    ui::SettingsDialog dialog(state, nullptr, &devices);
     dialog.show();
     auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("STabSet"));
     const char* names[] = {"settings-comm.png", "settings-polling.png", "settings-datafiles.png"};
@@ -63,5 +111,15 @@ int main(int argc, char** argv)
         }
         std::printf("%s\n", qPrintable(path));
     }
+
+    tabs->setCurrentIndex(0);
+    QApplication::processEvents();
+    auto* com1 = dialog.findChild<QComboBox*>(QStringLiteral("CboDevCom1"));
+    const QString path = output + QStringLiteral("/settings-devices.png");
+    if (!com1 || !WithOpenList(dialog, *com1).save(path)) {
+        std::fprintf(stderr, "settings_screenshot: cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(path));
     return 0;
 }

@@ -13,6 +13,8 @@
 #include "work_folder.h"
 
 #include "link/frame.h"
+#include "link/port_names.h"
+#include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "settings/app_state.h"
@@ -89,8 +91,10 @@ Files in the work folder, the current directory unless --workdir or
   TAV0001.INF  written when the manual window closes
 
 Environment:
-  TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens
-                              (default /dev/ttyS0../dev/ttyS3)
+  TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens; before the
+                              device chosen in 設定 (kept per user in
+                              $XDG_CONFIG_HOME/tavelin/tavelin.conf), which
+                              is before /dev/ttyS0../dev/ttyS3
   TAVELIN_TRACE=FILE          write a trace of the frames to FILE
   DISPLAY, WAYLAND_DISPLAY    without either (or when the display named
                               cannot be reached), a batch run shows no window
@@ -311,7 +315,11 @@ int main(int argc, char** argv)
     app::IgnoreBrokenPipes();
     const app::Options options = app::ParseOptions(argc, argv);
     switch (options.action) {
-    case app::OptionsAction::Help: std::fputs(kHelpText, stdout); return kExitOk;
+    case app::OptionsAction::Help:
+        std::fputs(kHelpText, stdout);
+        std::printf("\nThe devices the COM names open now, and why:\n%s",
+                    link::PortDeviceTable(link::LoadDeviceChoices()).c_str());
+        return kExitOk;
     case app::OptionsAction::Version: PrintVersion(); return kExitOk;
     case app::OptionsAction::Usage:
         std::fprintf(stderr, "tavelin: %s\n%s\n", options.problem.c_str(), app::kUsageLine);
@@ -374,10 +382,12 @@ int main(int argc, char** argv)
         qInstallMessageHandler(QuietOffscreenNotes);
     }
     settings::AppState state;
+    state.devices = link::LoadDeviceChoices(); // the same map for the window and for cron
     app::QtMessageBox messages(screen);
     app::UserSettings user;
     link::QtEventPump pump;
     link::QtSerialPort port(pump);
+    port.UseDeviceChoices(state.devices);
     link::Link link{port, pump, state};
     const auto trace = link::Tracer::FromEnvironment(); // TAVELIN_TRACE: every frame, for a line's troubles
     link.trace = trace.get();

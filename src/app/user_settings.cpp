@@ -2,6 +2,7 @@
 #include "user_settings.h"
 
 #include "work_folder.h"
+#include "link/qt/device_map_store.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
 
@@ -40,9 +41,8 @@ void NameTheApplication()
     QGuiApplication::setDesktopFileName(kDesktopFileName);
 }
 
-UserSettings::UserSettings() : settings_(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication)
-{
-}
+// The same file as the COM port map, so a user has one place for all.
+UserSettings::UserSettings() : settings_(link::UserSettingsFile(), QSettings::IniFormat) {}
 
 std::optional<std::string> UserSettings::LastWorkFolder() const
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "port_names.h"
 
+#include "settings/texts.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -15,17 +17,46 @@
 
 namespace tavelin::link {
 
-std::string PortDeviceName(int commPort)
+PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choices)
 {
     const std::string number = std::to_string(commPort);
+    const std::string chosen = choices.For(commPort);
 #ifdef _WIN32
-    return "\\\\.\\COM" + number;
+    // The device namespace form opens COM10 and above too.
+    if (!chosen.empty())
+        return {chosen.rfind("\\\\", 0) == 0 ? chosen : "\\\\.\\" + chosen, DeviceSource::Chosen};
+    return {"\\\\.\\COM" + number, DeviceSource::Default};
 #else
+    // The variable stays first: a test rig or a wrapper script that sets it
+    // must not be overruled by what somebody once picked in the dialog.
     const std::string variable = "TAVELIN_COM" + number;
     if (const char* path = std::getenv(variable.c_str()); path && *path)
-        return path;
-    return "/dev/ttyS" + std::to_string(commPort - 1);
+        return {path, DeviceSource::Environment};
+    if (!chosen.empty())
+        return {chosen, DeviceSource::Chosen};
+    return {"/dev/ttyS" + std::to_string(commPort - 1), DeviceSource::Default};
 #endif
+}
+
+std::string DeviceSourceText(int commPort, DeviceSource source)
+{
+    switch (source) {
+    case DeviceSource::Environment: return "TAVELIN_COM" + std::to_string(commPort);
+    case DeviceSource::Chosen: return std::string("chosen in ") + std::string(texts::kCaptionSettings);
+    case DeviceSource::Default: break;
+    }
+    return "default";
+}
+
+std::string PortDeviceTable(const settings::DeviceChoices& choices)
+{
+    std::string table;
+    for (int port = 1; port <= settings::kComNames; ++port) {
+        const PortDevice device = ResolvePortDevice(port, choices);
+        table += "  COM" + std::to_string(port) + "  " + device.path + "  (" + DeviceSourceText(port, device.source) +
+                 ")\n";
+    }
+    return table;
 }
 
 std::vector<std::string> SystemSerialDevices()
@@ -52,6 +83,30 @@ std::vector<std::string> SystemSerialDevices()
     std::sort(devices.begin(), devices.end());
 #endif
     return devices;
+}
+
+std::string StableDeviceName(const std::string& device, const std::string& byIdDir)
+{
+#ifndef _WIN32
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path real = fs::canonical(device, error);
+    if (error)
+        return device;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(byIdDir, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        if (fs::canonical(it->path(), ignored) == real && !ignored)
+            names.push_back(it->path().string());
+    }
+    // An adapter with several interfaces has several names; take the same
+    // one every time.
+    if (!names.empty())
+        return *std::min_element(names.begin(), names.end());
+#else
+    (void)byIdDir;
+#endif
+    return device;
 }
 
 std::string DeviceGroup(const std::string& device)
@@ -84,10 +139,27 @@ OpenError TellDeniedApart(const std::string& device)
 #endif
 }
 
-std::string PortOpenFailureText(OpenError error, int commPort, const std::string& device,
-                                const std::string& systemWords, const std::vector<std::string>& systemDevices)
+namespace {
+
+// Where the operator names another device for COM`commPort`.
+std::string WhereToChange(int commPort, DeviceSource source)
 {
-    const std::string variable = "TAVELIN_COM" + std::to_string(commPort);
+    const std::string com = "COM" + std::to_string(commPort);
+    const std::string dialog = std::string(texts::kCaptionSettings) + " (" + std::string(texts::kTabComm) + ")";
+    switch (source) {
+    case DeviceSource::Environment: return "TAVELIN_" + com + " names the device " + com + " opens";
+    case DeviceSource::Chosen: return "the device " + com + " opens was chosen in " + dialog;
+    case DeviceSource::Default: break;
+    }
+    return "choose the device " + com + " opens in " + dialog + " or set TAVELIN_" + com;
+}
+
+} // namespace
+
+std::string PortOpenFailureText(OpenError error, int commPort, const std::string& device,
+                                const std::string& systemWords, const std::vector<std::string>& systemDevices,
+                                DeviceSource source)
+{
     switch (error) {
     case OpenError::NotFound: {
         std::string text = "no such device";
@@ -98,7 +170,7 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
             for (std::size_t i = 0; i < systemDevices.size(); ++i)
                 text += (i > 0 ? ", " : "") + systemDevices[i];
         }
-        return text + " (" + variable + " names the device COM" + std::to_string(commPort) + " opens)";
+        return text + " (" + WhereToChange(commPort, source) + ")";
     }
     case OpenError::NoPermission: {
         const std::string group = DeviceGroup(device);
@@ -116,9 +188,9 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
     return systemWords.empty() ? "cannot be opened" : "cannot be opened: " + systemWords;
 }
 
-std::string PortFailureLine(int commPort, const std::string& reason)
+std::string PortFailureLine(int commPort, const settings::DeviceChoices& choices, const std::string& reason)
 {
-    return "COM" + std::to_string(commPort) + " (" + PortDeviceName(commPort) + "): " +
+    return "COM" + std::to_string(commPort) + " (" + PortDeviceName(commPort, choices) + "): " +
            (reason.empty() ? std::string("cannot be opened") : reason);
 }
 

@@ -1,22 +1,51 @@
 // SPDX-License-Identifier: MIT
-// The device behind COM1..COM4: the Windows device name, or on other systems
-// the path in TAVELIN_COMn, else the n-th standard serial device. Also the
-// one wording of why a port would not open, for standard error and for the
-// manual window's message details.
+// The device behind COM1..COM4 and why it is that one: on other systems than
+// Windows the path in TAVELIN_COMn, else the device the operator chose in the
+// settings dialog, else the n-th standard serial device; on Windows the chosen
+// COM port, else COMn itself. Also the one wording of why a port would not
+// open, for standard error and for the manual window's message details.
 #pragma once
 
 #include "serial_port.h"
+#include "settings/device_choices.h"
 
 #include <string>
 #include <vector>
 
 namespace tavelin::link {
 
-std::string PortDeviceName(int commPort);
+enum class DeviceSource { Environment, Chosen, Default };
+
+struct PortDevice {
+    std::string path;
+    DeviceSource source = DeviceSource::Default;
+};
+
+PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choices);
+
+inline std::string PortDeviceName(int commPort, const settings::DeviceChoices& choices)
+{
+    return ResolvePortDevice(commPort, choices).path;
+}
+
+// Why COM`commPort` got its device, for the batch start line and --help:
+// "TAVELIN_COM1", "chosen in 設定" or "default".
+std::string DeviceSourceText(int commPort, DeviceSource source);
 
 // The serial devices the system has (/dev/ttyS* with a UART behind it, USB
 // and other adapters), sorted; empty where that cannot be told.
 std::vector<std::string> SystemSerialDevices();
+
+// One line for each COM name: "  COM1  /dev/ttyUSB0  (chosen in 設定)".
+std::string PortDeviceTable(const settings::DeviceChoices& choices);
+
+// Where udev keeps a name for each USB serial adapter that stays the same
+// whichever ttyUSBn it gets when plugged in again.
+inline constexpr const char* kSerialByIdDir = "/dev/serial/by-id";
+
+// The name in `byIdDir` that leads to the same device as `device`, or
+// `device` itself when there is none.
+std::string StableDeviceName(const std::string& device, const std::string& byIdDir = kSerialByIdDir);
 
 // The group that owns `device`, or empty when it cannot be told.
 std::string DeviceGroup(const std::string& device);
@@ -29,12 +58,14 @@ OpenError TellDeniedApart(const std::string& device);
 
 // What went wrong opening `device` of COM`commPort` and what to do about it,
 // one sentence after "COMn (device): ". `systemWords` is the operating
-// system's own text; `systemDevices` the devices to offer when it is missing.
+// system's own text; `systemDevices` the devices to offer when it is missing,
+// and `source` where the operator changes the device.
 std::string PortOpenFailureText(OpenError error, int commPort, const std::string& device,
-                                const std::string& systemWords, const std::vector<std::string>& systemDevices);
+                                const std::string& systemWords, const std::vector<std::string>& systemDevices,
+                                DeviceSource source);
 
 // "COMn (device): reason", the one line that says which port failed and why;
 // an empty reason reads "cannot be opened".
-std::string PortFailureLine(int commPort, const std::string& reason);
+std::string PortFailureLine(int commPort, const settings::DeviceChoices& choices, const std::string& reason);
 
 } // namespace tavelin::link

@@ -52,9 +52,9 @@ std::pair<std::string, std::string> SplitPath(const std::string& path)
 }
 
 // The result file names the failure; the log also says why.
-std::string PortErrorLine(const settings::Settings& s, const std::string& reason)
+std::string PortErrorLine(const settings::AppState& state, const std::string& reason)
 {
-    return link::PortFailureLine(std::atoi(s.ComPortCode.c_str()) + 1, reason);
+    return link::PortFailureLine(std::atoi(state.settings.ComPortCode.c_str()) + 1, state.devices, reason);
 }
 
 // "1-3,7" for the IDs switched on in the polling range.
@@ -85,12 +85,13 @@ std::string RunStartLine(const settings::AppState& state)
     const auto& s = state.settings;
     static constexpr const char* kModes[] = {"", "/APIN", "/DOWN", "/UP"};
     const int number = std::atoi(s.ComPortCode.c_str()) + 1;
-    const std::string device = link::PortDeviceName(number);
-    std::string opened = device;
+    const link::PortDevice device = link::ResolvePortDevice(number, state.devices);
+    std::string opened = device.path;
     std::error_code error;
-    const auto real = std::filesystem::canonical(settings::FsPath(device), error);
-    if (!error && real.string() != device)
+    const auto real = std::filesystem::canonical(settings::FsPath(device.path), error);
+    if (!error && real.string() != device.path)
         opened += " -> " + real.string();
+    opened += ", " + link::DeviceSourceText(number, device.source);
     const auto line = link::BuildSettingsString(s);
     const std::string rounds =
         s.AutoPollCount > 0 ? std::to_string(s.AutoPollCount) + " round(s)" : std::string("rounds until stopped");
@@ -135,7 +136,7 @@ bool AutoCycle::Start()
             view_.LogLine(RunStartLine(state));
             break;
         case link::PortSetupResult::PortError:
-            view_.LogLine(PortErrorLine(link_.state.settings, reason));
+            view_.LogLine(PortErrorLine(link_.state, reason));
             Fail(1);
             return false;
         case link::PortSetupResult::AdapterError:
@@ -253,7 +254,7 @@ void AutoCycle::Fail(std::int16_t resultCode)
 // each hand-held as failed, round after round.
 void AutoCycle::PortLost()
 {
-    view_.LogLine(PortErrorLine(link_.state.settings, "the device went away"));
+    view_.LogLine(PortErrorLine(link_.state, "the device went away"));
     if (OwnsPort()) {
         Fail(1);
         return;

@@ -170,7 +170,7 @@ void ManualSession::ShowOpenFailure(link::PortSetupResult result, const std::str
 void ManualSession::ReportPortFailure(const std::string& reason)
 {
     const int number = std::atoi(link_.state.settings.ComPortCode.c_str()) + 1;
-    dialogs_.ShowMessage(texts::kMsgComPortUnusable, link::PortFailureLine(number, reason));
+    dialogs_.ShowMessage(texts::kMsgComPortUnusable, link::PortFailureLine(number, link_.state.devices, reason));
 }
 
 void ManualSession::Disconnect()

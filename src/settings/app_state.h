@@ -4,6 +4,7 @@
 // and hands it by reference to whoever needs it; a test makes a fresh one.
 #pragma once
 
+#include "device_choices.h"
 #include "log_failures.h"
 
 #include <array>
@@ -62,6 +63,7 @@ struct AppState {
     std::int16_t FirstPollId = 0;
     std::int16_t LastPollId = 0;
     LogWriteFailures logFailures;
+    DeviceChoices devices; // this PC's device for each COM name, read at start-up
 };
 
 } // namespace tavelin::settings

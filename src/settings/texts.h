@@ -248,6 +248,18 @@ inline constexpr std::string_view kSerialPortsNone = "このPCにはシリアル
 inline constexpr std::string_view kComDevicePrefix = "開くデバイス：";
 inline constexpr std::string_view kComDeviceFound = "（あり）";
 inline constexpr std::string_view kComDeviceMissing = "（見つかりません）";
+// The device each COM name opens on this PC, chosen beside the COM buttons.
+inline constexpr std::string_view kLabelComDevice = "のデバイス：";
+inline constexpr std::string_view kComDeviceDefaultPrefix = "標準：";
+inline constexpr std::string_view kComDeviceByVariable = "環境変数 %1 が優先されます：%2";
+inline constexpr std::string_view kComDeviceChoiceTip =
+    "このCOMポートで開くデバイス。一覧から選ぶか、パスを入力してください。空欄なら標準のデバイスです。";
+inline constexpr std::string_view kDeviceTipDescription = "説明：";
+inline constexpr std::string_view kDeviceTipMaker = "メーカー：";
+inline constexpr std::string_view kDeviceTipSerial = "シリアル番号：";
+inline constexpr std::string_view kDeviceTipVidPid = "VID:PID：";
+inline constexpr std::string_view kDeviceTipDevice = "デバイス：";
+inline constexpr std::string_view kMsgDeviceMapNotSaved = "COMポートのデバイスの設定を保存できませんでした";
 
 // Directory chooser (F_Dir)
 inline constexpr std::string_view kCaptionDirChooser = "ディレクトリ参照";
@@ -261,6 +273,7 @@ inline constexpr std::string_view kA11yIdFrom = "First hand-held ID of range ";
 inline constexpr std::string_view kA11yIdTo = "Last hand-held ID of range ";
 inline constexpr std::string_view kA11ySettingsTabs = "Settings pages";
 inline constexpr std::string_view kA11ySerialPorts = "Serial ports of this PC";
+inline constexpr std::string_view kA11yComDevice = "Device opened for ";
 inline constexpr std::string_view kA11yChooserPrompt = "What to choose";
 inline constexpr std::string_view kA11yChooserDrive = "Drive";
 inline constexpr std::string_view kA11yChooserDirectory = "Directories";

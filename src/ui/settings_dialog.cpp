@@ -4,9 +4,12 @@
 #include "controls.h"
 #include "dir_dialog.h"
 #include "link/port_names.h"
+#include "link/qt/device_map_store.h"
 #include "settings/texts.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -16,12 +19,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QSerialPortInfo>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace tavelin::ui {
@@ -49,7 +55,10 @@ QGroupBox* OptionFrame(QWidget* parent, std::string_view caption, std::initializ
         out.group->addButton(button, int(out.buttons.size()));
         out.buttons.push_back(button);
         out.codes.emplace_back(option.code);
-        column->addWidget(button);
+        // As wide as its caption: a wide frame (the device lists beside the
+        // COM buttons widen a column) leaves no dead space that looks
+        // clickable but is not.
+        column->addWidget(button, 0, Qt::AlignLeft);
     }
     column->addStretch(1);
     auto* row = new QHBoxLayout(frame);
@@ -89,40 +98,44 @@ QGroupBox* TimeoutFrame(QWidget* parent, std::string_view caption, QLineEdit*& b
 }
 
 // The device COMn opens and whether the system has it, for its tooltip.
-QString ComDeviceTip(int commPort)
+QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices)
 {
-    const std::string device = link::PortDeviceName(commPort);
-    QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device);
+    const link::PortDevice device = link::ResolvePortDevice(commPort, choices);
+    QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
+    if (device.source == link::DeviceSource::Environment)
+        tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
 #ifdef Q_OS_WIN
     bool exists = false;
-    const QString name = QStringLiteral("COM%1").arg(commPort);
+    const QString name = QString::fromStdString(device.path).section(QLatin1Char('\\'), -1);
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         exists = exists || info.portName().compare(name, Qt::CaseInsensitive) == 0;
 #else
-    const std::string variable = "TAVELIN_COM" + std::to_string(commPort);
-    if (const char* set = std::getenv(variable.c_str()); set && *set)
-        tip += QStringLiteral(" (%1)").arg(QString::fromStdString(variable));
     std::error_code error;
-    const bool exists = std::filesystem::exists(std::filesystem::path(device), error);
+    const bool exists = std::filesystem::exists(std::filesystem::path(device.path), error);
 #endif
     return tip + QLatin1Char('\n') + Q(exists ? texts::kComDeviceFound : texts::kComDeviceMissing);
 }
 
-QString SerialPortsText()
-{
-    QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-#ifdef Q_OS_WIN
-        names << info.portName();
-#else
-        names << info.systemLocation();
-#endif
+// Opening the list is when the operator looks for a device just plugged in.
+class DeviceCombo final : public QComboBox {
+public:
+    DeviceCombo(QWidget* parent, std::function<void()> beforePopup)
+        : QComboBox(parent), beforePopup_(std::move(beforePopup))
+    {
     }
-    names.sort();
-    if (names.isEmpty())
-        return Q(texts::kSerialPortsNone);
-    return Q(texts::kSerialPortsPrefix) + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
-}
+    void showPopup() override
+    {
+        beforePopup_();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> beforePopup_;
+};
+
+// Polling is cheap (the system lists its tty class) and sees a device come
+// and go whichever way the system announces it.
+constexpr int kDevicePollMs = 1500;
 
 } // namespace
 
@@ -152,8 +165,22 @@ void CentreOnScreen(QWidget* dialog)
     dialog->move(area.center() - dialog->rect().center());
 }
 
-SettingsDialog::SettingsDialog(settings::AppState& state, QWidget* parent) : QDialog(parent), state_(state)
+SettingsDialog::SettingsDialog(settings::AppState& state, QWidget* parent, const link::SerialDeviceList* devices)
+    : QDialog(parent), state_(state), devices_(devices)
 {
+    if (!devices_) {
+        ownDevices_ = std::make_unique<link::SystemSerialDeviceList>();
+        devices_ = ownDevices_.get();
+    }
+    devicePoll_ = new QTimer(this);
+    devicePoll_->setInterval(kDevicePollMs);
+    connect(devicePoll_, &QTimer::timeout, this, [this] {
+        // Refilling a list that is open would close it under the operator.
+        for (const QComboBox* combo : CboDev)
+            if (combo->view()->isVisible())
+                return;
+        RefreshDevices();
+    });
     setObjectName(QStringLiteral("F_Set"));
     setWindowTitle(Q(texts::kCaptionSettings));
     STabSet = new QTabWidget(this);
@@ -197,20 +224,12 @@ QWidget* SettingsDialog::BuildCommPage()
                                       {{texts::kDataBits7, "OBtD7", "0"}, {texts::kDataBits8, "OBtD8", "1"}}, dataBits_);
     QGroupBox* stopBits = OptionFrame(page, texts::kFrameStopBits,
                                       {{texts::kStopBits1, "OBtS1", "0"}, {texts::kStopBits2, "OBtS2", "1"}}, stopBits_);
-    // The system's serial devices beside the COM buttons, so the operator
-    // sees which ones this PC has.
-    serialPorts_ = new QLabel(SerialPortsText(), page);
-    NameByText(serialPorts_, "SerialPorts", Q(texts::kA11ySerialPorts));
-    serialPorts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    serialPorts_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QGroupBox* com = OptionFrame(page, texts::kFrameComPort,
                                  {{texts::kCom1, "OBtCom1", "0"},
                                   {texts::kCom2, "OBtCom2", "1"},
                                   {texts::kCom3, "OBtCom3", "2"},
                                   {texts::kCom4, "OBtCom4", "3"}},
-                                 comPort_, serialPorts_);
-    for (std::size_t i = 0; i < comPort_.buttons.size(); ++i)
-        comPort_.buttons[i]->setToolTip(ComDeviceTip(int(i) + 1));
+                                 comPort_, BuildDeviceChoice(page));
 
     QGroupBox* portKind = OptionFrame(page, texts::kFramePortKind,
                                       {{texts::kPortRs232c, "OBtO232C", "0"},
@@ -336,6 +355,10 @@ void SettingsDialog::Form_Load()
     dataBits_.Select(form.dataBitsCode);
     stopBits_.Select(form.stopBitsCode);
     comPort_.Select(form.comPortCode);
+    for (std::size_t i = 0; i < CboDev.size(); ++i)
+        CboDev[i]->setEditText(QString::fromStdString(state_.devices.chosen[i]));
+    shownDevices_ = devices_->Devices();
+    ShowDevices();
     TxtPTOut->setText(Q(form.pollTimeout));
     TxtRSTOut->setText(Q(form.commTimeout));
     for (int i = 0; i < settings::kIdRows; ++i) {
@@ -383,8 +406,10 @@ void SettingsDialog::BtnOk_Click()
     settings::SettingsForm form = Form();
     const settings::OkOutcome outcome = settings::ApplySettingsForm(form, state_);
     TxtRSTOut->setText(Q(form.commTimeout)); // raised for the slow rates
-    if (outcome.end != settings::OkEnd::Refused)
+    if (outcome.end != settings::OkEnd::Refused) {
         saved_ = true;
+        StoreDevices();
+    }
     if (!outcome.message.empty()) {
         ShowOkBox(this, outcome.message);
         return; // stays open
@@ -412,9 +437,123 @@ void SettingsDialog::ChooseInto(settings::DirTarget target, QLineEdit* box)
         box->setText(*chosen);
 }
 
+SettingsDialog::~SettingsDialog() = default;
+
+// One editable list per COM name, in the order of the COM buttons beside it.
+// A typed path is taken as typed: no completion puts a device in the box
+// that the operator did not mean.
+QWidget* SettingsDialog::BuildDeviceChoice(QWidget* parent)
+{
+    auto* panel = new QWidget(parent);
+    auto* rows = new QGridLayout(panel);
+    rows->setContentsMargins(0, 0, 0, 0);
+    const std::string_view names[] = {texts::kCom1, texts::kCom2, texts::kCom3, texts::kCom4};
+    for (int i = 0; i < settings::kComNames; ++i) {
+        auto* combo = new DeviceCombo(panel, [this] { RefreshDevices(); });
+        const QByteArray name = "CboDevCom" + QByteArray::number(i + 1);
+        Name(combo, name.constData(), Q(texts::kA11yComDevice) + QStringLiteral("COM%1").arg(i + 1));
+        combo->setEditable(true);
+        combo->setCompleter(nullptr);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(24);
+        combo->lineEdit()->setPlaceholderText(Q(texts::kComDeviceDefaultPrefix) +
+                                              QString::fromStdString(link::PortDeviceName(i + 1, {})));
+        connect(combo, &QComboBox::editTextChanged, this, &SettingsDialog::UpdateDeviceTips);
+        auto* label = new QLabel(Q(names[i]) + Q(texts::kLabelComDevice), panel);
+        label->setBuddy(combo);
+        rows->addWidget(label, i, 0);
+        rows->addWidget(combo, i, 1);
+        CboDev[std::size_t(i)] = combo;
+    }
+    rows->setColumnStretch(1, 1);
+    rows->setRowStretch(settings::kComNames, 1);
+    return panel;
+}
+
+void SettingsDialog::RefreshDevices()
+{
+    auto devices = devices_->Devices();
+    if (devices == shownDevices_)
+        return;
+    shownDevices_ = std::move(devices);
+    ShowDevices();
+}
+
+// Refills the lists, keeping what each box holds.
+void SettingsDialog::ShowDevices()
+{
+    for (QComboBox* combo : CboDev) {
+        const QSignalBlocker quiet(combo);
+        const QString text = combo->currentText();
+        combo->clear();
+        for (const auto& device : shownDevices_) {
+            combo->addItem(device.path);
+            combo->setItemData(combo->count() - 1, link::DeviceToolTip(device), Qt::ToolTipRole);
+        }
+        combo->setEditText(text);
+        // The open list shows whole by-id names, wider than the box if need be.
+        combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) +
+                                       combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    }
+    UpdateDeviceTips();
+}
+
+// A box's tooltip describes the device in it, and says when the
+// environment overrules it; each COM button's names what it would open.
+void SettingsDialog::UpdateDeviceTips()
+{
+    const settings::DeviceChoices chosen = ChosenDevices();
+    for (int i = 0; i < settings::kComNames; ++i) {
+        QComboBox* combo = CboDev[std::size_t(i)];
+        QString tip = Q(texts::kComDeviceChoiceTip);
+        const QString text = combo->currentText().trimmed();
+        for (const auto& device : shownDevices_) {
+            if (!text.isEmpty() && (device.path == text || device.systemLocation == text))
+                tip = link::DeviceToolTip(device);
+        }
+        const link::PortDevice opened = link::ResolvePortDevice(i + 1, chosen);
+        if (opened.source == link::DeviceSource::Environment)
+            tip += QLatin1Char('\n') + Q(texts::kComDeviceByVariable)
+                                           .arg(QStringLiteral("TAVELIN_COM%1").arg(i + 1),
+                                                QString::fromStdString(opened.path));
+        combo->setToolTip(tip);
+        if (std::size_t(i) < comPort_.buttons.size())
+            comPort_.buttons[std::size_t(i)]->setToolTip(ComDeviceTip(i + 1, chosen));
+    }
+}
+
+settings::DeviceChoices SettingsDialog::ChosenDevices() const
+{
+    settings::DeviceChoices chosen;
+    for (std::size_t i = 0; i < CboDev.size(); ++i)
+        chosen.chosen[i] = CboDev[i]->currentText().trimmed().toStdString();
+    return chosen;
+}
+
+// The map is this PC's, not the parameter files': it is written on its own,
+// and only when it changed.
+void SettingsDialog::StoreDevices()
+{
+    const settings::DeviceChoices chosen = ChosenDevices();
+    if (chosen == state_.devices)
+        return;
+    state_.devices = chosen;
+    if (!link::SaveDeviceChoices(chosen))
+        ShowOkBox(this, texts::kMsgDeviceMapNotSaved);
+}
+
+void SettingsDialog::hideEvent(QHideEvent* event)
+{
+    devicePoll_->stop();
+    QDialog::hideEvent(event);
+}
+
 void SettingsDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    RefreshDevices();
+    devicePoll_->start();
     if (!centred_) {
         centred_ = true;
         CentreOnScreen(this);

@@ -3,19 +3,27 @@
 // files) over the settings record, OK and Cancel below them. It copies its
 // controls into a settings::SettingsForm and leaves every decision to
 // settings::ApplySettingsForm; closing it by its window frame or Escape is
-// Cancel. Each COM button's tooltip names the device it opens, and a line
-// beside the COM buttons lists the serial devices the system has.
+// Cancel. Beside the COM buttons the operator picks the device each COM name
+// opens on this PC, from the system's serial devices (kept up to date while
+// the dialog shows) or typed; OK stores that map in the user's settings file,
+// apart from the parameter files. Each COM button's tooltip names the device
+// it opens.
 #pragma once
 
+#include "link/qt/serial_device_list.h"
 #include "settings/app_state.h"
 #include "settings/settings_form.h"
 
 #include <QDialog>
 
+#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QButtonGroup;
+class QComboBox;
+class QTimer;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,7 +47,10 @@ struct OptionGroup {
 class SettingsDialog final : public QDialog {
     Q_OBJECT
 public:
-    SettingsDialog(settings::AppState& state, QWidget* parent);
+    // `devices` offers the serial devices (the system's when null); it must
+    // outlive the dialog.
+    SettingsDialog(settings::AppState& state, QWidget* parent, const link::SerialDeviceList* devices = nullptr);
+    ~SettingsDialog() override;
 
     // True once OK has updated the record, also when the dialog stayed open
     // after that for the baud rate.
@@ -47,6 +58,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QWidget* BuildCommPage();
@@ -58,6 +70,12 @@ private:
     void Baud_Click(int index);     // OBtB48_Click ... OBtB115K_Click
     void PortKind_Click(int index); // OBtO232C_Click ... OBtOIRL_Click
     void ChooseInto(settings::DirTarget target, QLineEdit* box);
+    QWidget* BuildDeviceChoice(QWidget* parent);
+    void RefreshDevices(); // when the list differs from the one shown
+    void ShowDevices();
+    void UpdateDeviceTips();
+    settings::DeviceChoices ChosenDevices() const;
+    void StoreDevices();
 
     settings::AppState& state_;
     bool saved_ = false;
@@ -65,7 +83,11 @@ private:
 
     QTabWidget* STabSet = nullptr;
     OptionGroup baud_, parity_, dataBits_, stopBits_, comPort_, portKind_, uploadMode_, historyMode_;
-    QLabel* serialPorts_ = nullptr;
+    std::unique_ptr<link::SerialDeviceList> ownDevices_;
+    const link::SerialDeviceList* devices_ = nullptr;
+    std::vector<link::SerialDeviceInfo> shownDevices_;
+    QTimer* devicePoll_ = nullptr;
+    std::array<QComboBox*, settings::kComNames> CboDev{};
     QLineEdit* TxtRSTOut = nullptr;
     QLineEdit* TxtPTOut = nullptr;
     std::vector<QLineEdit*> TxtIDS;

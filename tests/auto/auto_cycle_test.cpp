@@ -379,7 +379,7 @@ TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
     EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
     // The log names the port, its device and the reason, in the one wording.
     ASSERT_EQ(view.log.size(), 1u);
-    EXPECT_EQ(view.log[0].rfind("COM1 (" + link::PortDeviceName(1) + "): ", 0), 0u) << view.log[0];
+    EXPECT_EQ(view.log[0].rfind("COM1 (" + link::PortDeviceName(1, {}) + "): ", 0), 0u) << view.log[0];
     EXPECT_NE(view.log[0].find("No such file or directory"), std::string::npos) << view.log[0];
 }
 
@@ -404,7 +404,7 @@ TEST_P(PortLossTest, DeviceGoneEndsTheRunWithThePortError)
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, ""); // the window writes the log, not the cycle
     ASSERT_FALSE(view.log.empty());
-    EXPECT_EQ(view.log.back(), link::PortFailureLine(1, "the device went away"));
+    EXPECT_EQ(view.log.back(), link::PortFailureLine(1, {}, "the device went away"));
 
     EXPECT_TRUE(cycle->Ended());
     EXPECT_EQ(ticks, 1);

@@ -70,7 +70,11 @@ protected:
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-        env.insert("TAVELIN_COM1", QString::fromStdString(comPath.empty() ? link : comPath));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path().string())); // no user's device map
+        if (comByVariable)
+            env.insert("TAVELIN_COM1", QString::fromStdString(comPath.empty() ? link : comPath));
+        else
+            env.remove("TAVELIN_COM1");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(work.Path().string()));
         process.start(TAVELIN_PROGRAM, arguments);
@@ -124,6 +128,8 @@ protected:
 
     testing::TempDir work;
     testing::TempDir runtime;
+    testing::TempDir config;
+    bool comByVariable = true; // false: COM1's device comes from the user's map in `config`
     QProcess simulator;
     std::string link;
 };
@@ -443,6 +449,41 @@ TEST_F(EndToEnd, DeviceGoneEndsTheRunWithThePortError)
         EXPECT_LT(took, 5.0) << operation;
         EXPECT_LT(cpu, 1.0) << operation;
     }
+}
+
+// A user who never sets a variable: COM1's device was chosen in the settings
+// dialog, and a batch run (as from cron) reads the same per-user map; --help
+// says which device each COM name got. Unplugged, the error names it.
+TEST_F(EndToEnd, BatchRunOpensTheDeviceChosenForItsComName)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    StartSimulator({"--ids", "1"});
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    fs::create_directories(config.Path() / "tavelin");
+    config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=" + link + "\n");
+    comByVariable = false;
+
+    const auto help = Tavelin({"--help"});
+    EXPECT_NE(help.out.find("  COM1  " + link + "  (chosen in 設定)\n  COM2  /dev/ttyS1  (default)\n"),
+              std::string::npos)
+        << help.out;
+
+    const auto run = Tavelin({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(work.Get("hht/001/ONE.TXT"), "hello\r\n");
+    EXPECT_NE(run.err.find("/DOWN run on COM1 (" + link + " -> /dev/pts/"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(", chosen in 設定), "), std::string::npos) << run.err;
+
+    const std::string gone = "/dev/serial/by-id/usb-tavelin-test-unplugged-if00-port0";
+    config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=" + gone + "\n");
+    const auto unplugged = Tavelin({"/DOWN"});
+    EXPECT_EQ(unplugged.exitCode, 1);
+    EXPECT_NE(Result().find("ＣＯＭポートエラー"), std::string::npos) << Result();
+    EXPECT_NE(unplugged.err.find("COM1 (" + gone + "): no such device; the system"), std::string::npos)
+        << unplugged.err;
+    EXPECT_NE(unplugged.err.find("(the device COM1 opens was chosen in 設定 (通信条件))"), std::string::npos)
+        << unplugged.err;
 }
 
 TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)

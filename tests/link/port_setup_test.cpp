@@ -179,16 +179,24 @@ TEST_F(OpenTest, IrlinkFailures)
 TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
 {
     _putenv_s("TAVELIN_COM1", "C:\\elsewhere");
-    EXPECT_EQ(PortDeviceName(1), "\\\\.\\COM1");
-    EXPECT_EQ(PortDeviceName(4), "\\\\.\\COM4");
-    EXPECT_EQ(PortDeviceName(12), "\\\\.\\COM12");
+    EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM1");
+    EXPECT_EQ(PortDeviceName(4, {}), "\\\\.\\COM4");
+    EXPECT_EQ(PortDeviceName(12, {}), "\\\\.\\COM12");
     _putenv_s("TAVELIN_COM1", "");
+    // A port chosen in the settings dialog, by its bare name or already in
+    // the device namespace.
+    settings::DeviceChoices choices;
+    choices.chosen[0] = "COM7";
+    choices.chosen[1] = "\\\\.\\COM12";
+    EXPECT_EQ(PortDeviceName(1, choices), "\\\\.\\COM7");
+    EXPECT_EQ(PortDeviceName(2, choices), "\\\\.\\COM12");
+    EXPECT_EQ(ResolvePortDevice(2, choices).source, DeviceSource::Chosen);
 
     EXPECT_TRUE(SystemSerialDevices().empty());
-    EXPECT_EQ(TellDeniedApart(PortDeviceName(1)), OpenError::InUse);
-    EXPECT_EQ(PortOpenFailureText(OpenError::InUse, 1, PortDeviceName(1), "", {}),
+    EXPECT_EQ(TellDeniedApart(PortDeviceName(1, {})), OpenError::InUse);
+    EXPECT_EQ(PortOpenFailureText(OpenError::InUse, 1, PortDeviceName(1, {}), "", {}, DeviceSource::Default),
               "in use by another program; end that program or choose another port");
-    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, PortDeviceName(2), "", {}),
+    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, PortDeviceName(2, {}), "", {}, DeviceSource::Default),
               "permission denied: this user may not read and write the device");
 }
 #endif

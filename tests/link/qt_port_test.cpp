@@ -199,7 +199,7 @@ TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
     ::close(fd);
     const std::string group = DeviceGroup(path);
     EXPECT_FALSE(group.empty());
-    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}),
+    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default),
               "permission denied: the device belongs to group " + group + "; add the user to it (usermod -aG " +
                   group + " USER) and log in again");
     // A device this user may read and write cannot have refused for permission.
@@ -208,15 +208,21 @@ TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
     EXPECT_EQ(TellDeniedApart(path), ::geteuid() == 0 ? OpenError::InUse : OpenError::NoPermission);
     ::unlink(path);
     EXPECT_EQ(DeviceGroup(path), "");
-    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 1, path, "", {}),
+    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 1, path, "", {}, DeviceSource::Default),
               "permission denied: this user may not read and write the device");
 
-    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 2, "/dev/ttyUSB9", "x", {"/dev/ttyS0", "/dev/ttyUSB0"}),
+    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 2, "/dev/ttyUSB9", "x", {"/dev/ttyS0", "/dev/ttyUSB0"},
+                                  DeviceSource::Environment),
               "no such device; the system's serial devices are /dev/ttyS0, /dev/ttyUSB0 (TAVELIN_COM2 names the "
               "device COM2 opens)");
-    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 1, "/dev/ttyS0", "x", {}),
-              "no such device; the system has no serial device (TAVELIN_COM1 names the device COM1 opens)");
-    EXPECT_EQ(PortOpenFailureText(OpenError::Other, 1, "/dev/ttyS0", "Input/output error", {}),
+    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 1, "/dev/ttyS0", "x", {}, DeviceSource::Default),
+              "no such device; the system has no serial device (choose the device COM1 opens in 設定 (通信条件) or "
+              "set TAVELIN_COM1)");
+    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 3, "/dev/serial/by-id/usb-x", "x", {"/dev/ttyUSB0"},
+                                  DeviceSource::Chosen),
+              "no such device; the system's serial devices are /dev/ttyUSB0 (the device COM3 opens was chosen in "
+              "設定 (通信条件))");
+    EXPECT_EQ(PortOpenFailureText(OpenError::Other, 1, "/dev/ttyS0", "Input/output error", {}, DeviceSource::Default),
               "cannot be opened: Input/output error");
     for (const auto& device : SystemSerialDevices())
         EXPECT_EQ(device.rfind("/dev/tty", 0), 0u) << device;
@@ -231,10 +237,44 @@ TEST(LineText, SettingsAndDeviceNames)
         EXPECT_FALSE(ParseLineSettings(bad)) << bad;
 
     ::setenv("TAVELIN_COM3", "/dev/pts/77", 1);
-    EXPECT_EQ(PortDeviceName(3), "/dev/pts/77");
+    EXPECT_EQ(PortDeviceName(3, {}), "/dev/pts/77");
     ::unsetenv("TAVELIN_COM3");
-    EXPECT_EQ(PortDeviceName(3), "/dev/ttyS2");
-    EXPECT_EQ(PortDeviceName(1), "/dev/ttyS0");
+    EXPECT_EQ(PortDeviceName(3, {}), "/dev/ttyS2");
+    EXPECT_EQ(PortDeviceName(1, {}), "/dev/ttyS0");
+}
+
+// A device chosen in the settings dialog is what the port opens once no
+// variable names one; one that is gone is named in the error as chosen there,
+// with the devices that are there.
+TEST_F(QtPortTest, ChosenDeviceIsOpenedAndAMissingOneIsNamed)
+{
+    ASSERT_TRUE(pty.Ok());
+    ::unsetenv("TAVELIN_COM1");
+    settings::DeviceChoices choices;
+    choices.chosen[0] = pty.SlaveName();
+    port.UseDeviceChoices(choices);
+    std::string reason;
+    ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+    const std::uint8_t byte[] = {0x5a};
+    port.Write(byte);
+    EXPECT_EQ(pty.Receive(1, 1000), Bytes{0x5a});
+    port.Close();
+
+    // The variable still comes first.
+    ::setenv("TAVELIN_COM1", "/nonexistent/tty-for-test", 1);
+    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
+    EXPECT_NE(reason.find("(TAVELIN_COM1 names the device COM1 opens)"), std::string::npos) << reason;
+    ::unsetenv("TAVELIN_COM1");
+
+    choices.chosen[0] = "/dev/serial/by-id/usb-unplugged-if00-port0";
+    const OpenResult missing = port.Open();
+    EXPECT_EQ(missing.error, OpenError::NotFound);
+    EXPECT_NE(missing.reason.find("(the device COM1 opens was chosen in 設定 (通信条件))"), std::string::npos)
+        << missing.reason;
+    for (const auto& device : SystemSerialDevices())
+        EXPECT_NE(missing.reason.find(device), std::string::npos) << missing.reason;
+    EXPECT_EQ(PortFailureLine(1, choices, missing.reason).rfind("COM1 (" + choices.chosen[0] + "): no such device", 0),
+              0u);
 }
 
 } // namespace

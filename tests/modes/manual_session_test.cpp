@@ -171,8 +171,8 @@ TEST_F(ManualSessionTest, APortThatCannotBeOpenedNamesTheProblemAndStaysDisconne
     settings::ApplyCommDefaults(state.settings);
     Connect();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(dialogs.details.back(), "COM1 (" + link::PortDeviceName(1) + "): device busy");
-    EXPECT_EQ(dialogs.details.back(), link::PortFailureLine(1, "device busy"));
+    EXPECT_EQ(dialogs.details.back(), "COM1 (" + link::PortDeviceName(1, {}) + "): device busy");
+    EXPECT_EQ(dialogs.details.back(), link::PortFailureLine(1, {}, "device busy"));
 }
 
 TEST_F(ManualSessionTest, ADeviceThatGoesAwayDisconnectsWithThePortsMessage)

@@ -3,6 +3,7 @@
 // what they show, OK and its messages, the files written, Cancel by the
 // window frame, and the dialog opened from the manual window's menu.
 #include "idle_windows.h"
+#include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "settings/param_files.h"
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStorageInfo>
 #include <QTabWidget>
 #include <QTest>
@@ -71,6 +73,37 @@ template <typename T> T* Control(QWidget* dialog, const char* name)
     return control;
 }
 
+// Devices that come and go as the test says.
+struct FakeDevices final : link::SerialDeviceList {
+    std::vector<link::SerialDeviceInfo> devices;
+    mutable int asked = 0;
+    std::vector<link::SerialDeviceInfo> Devices() const override
+    {
+        ++asked;
+        return devices;
+    }
+};
+
+link::SerialDeviceInfo Adapter()
+{
+    return {QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"),
+            QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
+            QStringLiteral("A50285BI"), QStringLiteral("0403:6001")};
+}
+
+QComboBox* DeviceBox(QWidget* dialog, int commPort)
+{
+    return Control<QComboBox>(dialog, ("CboDevCom" + std::to_string(commPort)).c_str());
+}
+
+QStringList Items(QComboBox* box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
 struct Work {
     testing::TempDir dir;
     settings::AppState state;
@@ -99,6 +132,12 @@ class SettingsDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The device map goes to a settings file of the test's own.
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
+    }
+
     void showsTheRecordNamesItsControlsAndSavesABaudRate()
     {
         Work work;
@@ -144,7 +183,10 @@ private slots:
             const QString com2 = Control<QRadioButton>(dialog, "OBtCom2")->toolTip();
             QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
             QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
-            QVERIFY(!Control<QWidget>(dialog, "SerialPorts")->accessibleName().isEmpty());
+            // The variable overrules a choice; the box for COM1 says so.
+            QVERIFY(!Control<QWidget>(dialog, "CboDevCom1")->accessibleName().isEmpty());
+            QVERIFY2(Control<QWidget>(dialog, "CboDevCom1")->toolTip().contains(QLatin1String("TAVELIN_COM1")),
+                     qPrintable(Control<QWidget>(dialog, "CboDevCom1")->toolTip()));
 
             QTest::mouseClick(b96, Qt::LeftButton);
             QCOMPARE(timeout->text(), QStringLiteral("1000"));
@@ -333,6 +375,77 @@ private slots:
         QVERIFY(opened);
         QCOMPARE(work.dir.Get("RSPRM.DAT"), std::string("3210005005000\r\n"));
     }
+
+    // The system's devices by their stable names with what is known of them,
+    // kept up to date while the dialog shows, a typed path taken as typed;
+    // OK stores the map in the user's file beside other groups, Cancel not.
+    void theDeviceChoiceOffersTheDevicesAndOkStoresTheMap()
+    {
+        qunsetenv("TAVELIN_COM1");
+        qunsetenv("TAVELIN_COM2");
+        {
+            QSettings other(link::UserSettingsFile(), QSettings::IniFormat);
+            other.setValue(QStringLiteral("workdir/last"), QStringLiteral("/srv/tavelin"));
+        }
+        Work work;
+        FakeDevices fake;
+        fake.devices = {Adapter()};
+        ui::SettingsDialog dialog(work.state, nullptr, &fake);
+        dialog.show();
+        QComboBox* com1 = DeviceBox(&dialog, 1);
+        QComboBox* com2 = DeviceBox(&dialog, 2);
+        QVERIFY(com1 && com2 && DeviceBox(&dialog, 4));
+        QVERIFY(com1->isEditable() && !com1->completer());
+        QCOMPARE(com1->currentText(), QString()); // no choice yet: the standard device
+        QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("/dev/ttyS0")));
+        QCOMPARE(Items(com2), QStringList{Adapter().path});
+        const QString tip = com1->itemData(0, Qt::ToolTipRole).toString();
+        for (const char* part : {"FT232R USB UART", "FTDI", "A50285BI", "0403:6001", "/dev/ttyUSB0"})
+            QVERIFY2(tip.contains(QLatin1String(part)), qPrintable(tip));
+
+        // A device plugged in while the dialog shows appears without a click;
+        // opening the list looks again at once.
+        auto second = Adapter();
+        second.path = second.systemLocation = QStringLiteral("/dev/ttyACM0");
+        second.vidPid.clear();
+        fake.devices.push_back(second);
+        QTRY_COMPARE_WITH_TIMEOUT(int(Items(com1).size()), 2, 10000);
+        fake.devices.erase(fake.devices.begin());
+        const int asked = fake.asked;
+        com1->showPopup();
+        com1->hidePopup();
+        QVERIFY(fake.asked > asked);
+        QCOMPARE(Items(com1), QStringList{QStringLiteral("/dev/ttyACM0")});
+
+        // The adapter, chosen and then unplugged, stays chosen; a typed path too.
+        com1->setEditText(Adapter().path);
+        com2->setEditText(QStringLiteral("  /dev/pts/77 "));
+        QVERIFY(Control<QRadioButton>(&dialog, "OBtCom1")->toolTip().contains(Adapter().path));
+        Control<QPushButton>(&dialog, "BtnOk")->click();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(work.state.devices.chosen[0], Adapter().path.toStdString());
+        QCOMPARE(work.state.devices.chosen[1], std::string("/dev/pts/77"));
+        QCOMPARE(work.state.devices.chosen[2], std::string());
+        QCOMPARE(link::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
+        QSettings stored(link::UserSettingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("ports/COM1")).toString(), Adapter().path);
+        QCOMPARE(stored.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/77"));
+        QVERIFY(!stored.contains(QStringLiteral("ports/COM3")));
+        QCOMPARE(stored.value(QStringLiteral("workdir/last")).toString(), QStringLiteral("/srv/tavelin"));
+        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+
+        // Shown again, the boxes hold the map; Cancel keeps it as it was.
+        ui::SettingsDialog again(work.state, nullptr, &fake);
+        again.show();
+        QCOMPARE(DeviceBox(&again, 1)->currentText(), Adapter().path);
+        DeviceBox(&again, 1)->setEditText(QString());
+        Control<QPushButton>(&again, "BtnCancel")->click();
+        QCOMPARE(work.state.devices.chosen[0], Adapter().path.toStdString());
+        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+    }
+
+private:
+    testing::TempDir config_;
 };
 
 QTEST_MAIN(SettingsDialogTest)

@@ -33,6 +33,18 @@ OpenError ToOpenError(QSerialPort::SerialPortError error)
     }
 }
 
+// The devices there are, each with its by-id name where it has one: the
+// name to choose in the settings dialog so that it stays the same.
+std::vector<std::string> ListedDevices()
+{
+    std::vector<std::string> listed;
+    for (const std::string& device : SystemSerialDevices()) {
+        const std::string stable = StableDeviceName(device);
+        listed.push_back(stable == device ? device : stable + " (" + device + ")");
+    }
+    return listed;
+}
+
 } // namespace
 
 QtSerialPort::QtSerialPort(EventPump& pump) : pump_(pump)
@@ -93,18 +105,18 @@ OpenResult QtSerialPort::Open()
         return {OpenError::BadSettings, "no usable line settings"};
     lost_ = false;
     noModemLines_ = false;
-    const std::string device = PortDeviceName(commPort_);
-    port_.setPortName(QString::fromStdString(device));
+    const PortDevice device = ResolvePortDevice(commPort_, choices_ ? *choices_ : settings::DeviceChoices{});
+    port_.setPortName(QString::fromStdString(device.path));
     if (!port_.open(QIODevice::ReadWrite)) {
         OpenError error = ToOpenError(port_.error());
         if (error == OpenError::NoPermission)
-            error = TellDeniedApart(device);
+            error = TellDeniedApart(device.path);
         const std::string systemWords = port_.errorString().toStdString();
         port_.clearError();
         std::vector<std::string> devices;
         if (error == OpenError::NotFound)
-            devices = SystemSerialDevices();
-        return {error, PortOpenFailureText(error, commPort_, device, systemWords, devices)};
+            devices = ListedDevices();
+        return {error, PortOpenFailureText(error, commPort_, device.path, systemWords, devices, device.source)};
     }
     Apply(*settings_);
     return {};

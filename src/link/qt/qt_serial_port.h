@@ -10,6 +10,7 @@
 #include "link/event_pump.h"
 #include "link/line_settings.h"
 #include "link/serial_port.h"
+#include "settings/device_choices.h"
 
 #include <QSerialPort>
 
@@ -22,6 +23,8 @@ public:
     explicit QtSerialPort(EventPump& pump);
 
     void SetCommPort(int number) override { commPort_ = number; }
+    // The devices chosen for the COM names; the object must outlive the port.
+    void UseDeviceChoices(const settings::DeviceChoices& choices) { choices_ = &choices; }
     void SetSettings(const std::string& text) override;
     OpenResult Open() override;
     void Close() override;
@@ -51,6 +54,7 @@ private:
     QSerialPort port_;
     std::optional<LineSettings> settings_;
     int commPort_ = 1;
+    const settings::DeviceChoices* choices_ = nullptr;
     int inTimeout_ = 1000;
     bool lost_ = false;
     // A pseudo-terminal has no modem lines, and asking costs a failed ioctl

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// The serial devices the system has, as the settings dialog offers them:
+// behind a small interface, so that a test can offer devices of its own.
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace tavelin::link {
+
+struct SerialDeviceInfo {
+    QString path;           // the stable /dev/serial/by-id name where there is one, else the device itself
+    QString systemLocation; // the device itself (/dev/ttyUSB0, COM3)
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+    QString vidPid; // "0403:6001", empty when unknown
+    bool operator==(const SerialDeviceInfo&) const = default;
+};
+
+class SerialDeviceList {
+public:
+    virtual ~SerialDeviceList() = default;
+    virtual std::vector<SerialDeviceInfo> Devices() const = 0; // sorted by path
+};
+
+// Qt's QSerialPortInfo, with the by-id names looked up.
+class SystemSerialDeviceList final : public SerialDeviceList {
+public:
+    std::vector<SerialDeviceInfo> Devices() const override;
+};
+
+// The tooltip lines of a device: description, maker, serial number, VID:PID
+// and the device behind a by-id name; those unknown are left out.
+QString DeviceToolTip(const SerialDeviceInfo& device);
+
+} // namespace tavelin::link
