@@ -4,7 +4,10 @@
 # make sanitize runs the tests in an AddressSanitizer + UBSan build (build-asan/).
 # make package builds the Debian package build/tavelin_*.deb.
 # make test-windows cross-builds the core for Windows (build-win/) and runs its tests under Wine.
-.PHONY: demo test build sanitize setup package test-windows
+# make fuzz builds the fuzzing harnesses (build-fuzz/, clang + libFuzzer) and runs each for FUZZ_SECONDS.
+.PHONY: demo test build sanitize setup package test-windows fuzz
+
+FUZZ_SECONDS ?= 120
 
 setup:
 	@bash scripts/setup.sh
@@ -27,3 +30,6 @@ sanitize: setup
 
 test-windows:
 	@bash scripts/test-windows.sh
+
+fuzz:
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh
