@@ -15,6 +15,11 @@ namespace {
 constexpr int kLineRates[] = {0, 4800, 19200, 115200};
 constexpr int kInTimeouts[] = {50, 200, 800, 0};
 
+bool IsValid(std::string_view frame, std::string_view id)
+{
+    return link::CalcBcc(frame.substr(1, frame.size() - 2))[0] == frame.back() && frame.substr(2, 3) == id;
+}
+
 void CheckFrame(std::string_view frame, int result, std::string_view id)
 {
     FUZZ_CHECK(frame.size() >= link::kFrameOverhead);
@@ -23,20 +28,18 @@ void CheckFrame(std::string_view frame, int result, std::string_view id)
         FUZZ_CHECK(frame[k] >= '0' && frame[k] <= '9');
     FUZZ_CHECK(std::stoul(std::string(frame.substr(6, 4))) + link::kFrameOverhead == frame.size());
     FUZZ_CHECK(frame[frame.size() - 2] == link::ETX);
-    const std::string_view body = frame.substr(1, frame.size() - 2);
-    const bool valid = link::CalcBcc(body)[0] == frame.back() && frame.substr(2, 3) == id;
-    FUZZ_CHECK((result == link::kOk) == valid);
+    FUZZ_CHECK((result == link::kOk) == IsValid(frame, id));
 }
 
+// The first place from `from` where the header and data, ETX and a check
+// character make a frame of the validity the receive reported.
 std::size_t FindFrame(const std::string& stream, std::size_t from, const std::string& withEtx, int result,
                       std::string_view id)
 {
     for (std::size_t at = stream.find(withEtx, from); at != std::string::npos; at = stream.find(withEtx, at + 1)) {
         if (at + withEtx.size() >= stream.size())
             return std::string::npos;
-        const std::string_view frame = std::string_view(stream).substr(at, withEtx.size() + 1);
-        const bool valid = link::CalcBcc(frame.substr(1, frame.size() - 2))[0] == frame.back() && frame.substr(2, 3) == id;
-        if (valid == (result == link::kOk))
+        if (IsValid(std::string_view(stream).substr(at, withEtx.size() + 1), id) == (result == link::kOk))
             return at;
     }
     return std::string::npos;
@@ -88,9 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break; // the stream is used up
             continue;
         }
-        // The binary receive hands over no trailer: the frame is the first
-        // place in the stream where that header and data, ETX and a check
-        // character make a frame of the validity reported.
+        // The binary receive hands over no trailer: it is looked up.
         const std::size_t at = binary ? FindFrame(stream, consumed, frame + '\x03', result, state.CurHhtId)
                                       : stream.find(frame, consumed);
         FUZZ_CHECK(at != std::string::npos);
