@@ -2,7 +2,7 @@
 // Reading always gives well-formed UTF-8; any text read without a bad byte
 // goes back and forth exactly; what the writer produces the reader takes
 // without a bad byte; a name that passes the hand-held's rule fills the
-// 12-byte name field and comes back out of it unchanged.
+// 12-byte name field and its bytes come back out of it unchanged.
 #include "fuzz_support.h"
 
 #include "link/commands.h"
@@ -63,8 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string* name : {&text, &bytes}) {
         if (!link::IsHhtFileName(*name))
             continue;
+        // The bytes come back; the text may not: "¥" is written as 5C, the
+        // code page's own sign, and read back as a backslash.
         const std::string field = transfer::PaddedName(*name);
-        FUZZ_CHECK(field.size() == 12 && transfer::UnpaddedName(field) == *name);
+        FUZZ_CHECK(field.size() == 12 && settings::Utf8ToCp932(transfer::UnpaddedName(field)) == settings::Utf8ToCp932(*name));
     }
     return 0;
 }

@@ -157,6 +157,7 @@ def codepage():
         "utf8-unmappable": "é😀\u2028\x85".encode(),
         "utf8-bad": b"\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80\xe3\x81",
         "name-ok": b"PROG.HEX",
+        "name-yen-overline": "¥‾.DAT".encode(),
         "name-control": b"A\r\nB.DAT",
     }
     for name, data in seeds.items():
