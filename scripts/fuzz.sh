@@ -28,7 +28,7 @@ run() {
   local name=$1
   mkdir -p "$dir/corpus/$name"
   rm -f "$dir/findings/$name-"*
-  "$dir/fuzz/${name}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=1024 \
+  "$dir/fuzz/${name}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 -rss_limit_mb=1024 \
     -artifact_prefix="$dir/findings/$name-" "$dir/corpus/$name" "fuzz/corpus/$name" >"$dir/logs/$name.log" 2>&1
 }
 export -f run
