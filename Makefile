@@ -8,7 +8,10 @@
 # runs lintian, the desktop and AppStream validators and man on them, and the
 # programs they hold.
 # make test-windows cross-builds the core for Windows (build-win/) and runs its tests under Wine.
-.PHONY: demo test build sanitize setup package package-check test-windows
+# make fuzz builds the fuzzing harnesses (build-fuzz/, clang + libFuzzer) and runs each for FUZZ_SECONDS.
+.PHONY: demo test build sanitize setup package package-check test-windows fuzz
+
+FUZZ_SECONDS ?= 120
 
 setup:
 	@bash scripts/setup.sh
@@ -36,3 +39,6 @@ sanitize: setup
 
 test-windows:
 	@bash scripts/test-windows.sh
+
+fuzz:
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh

@@ -17,7 +17,7 @@ comment_for() { # the comment leader of a file, or nothing when it is no source 
   case "$1" in
     *.cpp|*.cc|*.c|*.h|*.hpp) echo "//" ;;
     *.cmake|*/CMakeLists.txt|CMakeLists.txt|*.sh|*.py|*.supp|Makefile|*/Makefile) echo "#" ;;
-    *) [ "$(head -c 2 "$1")" = "#!" ] && echo "#" ;;
+    *) [ "$(head -c 2 "$1" | tr -d '\0')" = "#!" ] && echo "#" ;;
   esac
   return 0
 }

@@ -115,8 +115,10 @@ void MarkRange(Settings& s, const std::string& first, const std::string& last)
 {
     const double from = std::nearbyint(NumericValue(first)) - 1;
     const double to = std::nearbyint(NumericValue(last)) - 1;
-    const int lowest = static_cast<int>(std::max(from, 0.0));
-    const int highest = static_cast<int>(std::min(to, double(kMaxHhtId)));
+    // Clamped before the conversion: a value such as 1e10 does not fit an
+    // int, and converting it would give a start far below the table.
+    const int lowest = static_cast<int>(std::clamp(from, 0.0, double(kMaxHhtId) + 1));
+    const int highest = static_cast<int>(std::clamp(to, -1.0, double(kMaxHhtId)));
     for (int k = lowest; k <= highest; ++k)
         s.HhtIdOn[k] = "1";
 }

@@ -178,6 +178,17 @@ TEST_F(ParamFiles, IdRangesStayInsideTheTable)
     EXPECT_TRUE(fresh.HhtIdRange[5].IdFrom.empty()); // a sixth pair is never read
 }
 
+TEST_F(ParamFiles, IdsBeyondAnIntMarkOnlyWhatLiesInTheTable)
+{
+    // Manual mode reads on after the failed checks and marks what it can.
+    dir.Put("HHTPRM.DAT", "1e10,1e10\r\n-1e300,2\r\n127,1e300\r\n");
+    Settings fresh;
+    fresh.WorkDir = dir.Text();
+    ReadHhtPrm(fresh, [] { return true; });
+    for (int i = 0; i < kMaxHhtId; ++i)
+        EXPECT_EQ(fresh.HhtIdOn[i], i <= 1 || i >= 126 ? "1" : "0") << i;
+}
+
 // --- DIRPRM.DAT
 
 TEST_F(ParamFiles, DirectoriesAndModeWords)
