@@ -12,7 +12,7 @@
 
 #include "settings/history.h"
 #include "transfer/engines.h"
-#include "transfer/pc_files.h"
+#include "transfer/pc_file_rules.h"
 
 #include <map>
 
