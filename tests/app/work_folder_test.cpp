@@ -68,7 +68,7 @@ TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
     EXPECT_TRUE(fs::is_directory(data / "tavelin"));
     // Without XDG_DATA_HOME (or with a relative one, which XDG says to ignore): HOME/.local/share.
     EXPECT_EQ(DesktopWorkFolder(std::nullopt, "relative", home.Path().string(), problem),
-              (home.Path() / ".local/share/tavelin").string());
+              (home.Path() / ".local" / "share" / "tavelin").string());
     EXPECT_FALSE(DesktopWorkFolder(std::nullopt, "", "", problem));
     EXPECT_FALSE(problem.empty());
 }
