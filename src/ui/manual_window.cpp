@@ -214,7 +214,7 @@ void ManualWindow::BuildMenus()
     Mn_Ver->setStatusTip(QStringLiteral("Mn_Ver"));
     connect(Mn_Set, &QAction::triggered, this, [this] { ShowSettingsDialog(this, link_.state); });
     Mn_Work = new QMenu(Q(texts::kMenuWorkFolder), this);
-    Mn_Work->setObjectName(QStringLiteral("Mn_Work"));
+    Name(Mn_Work, "Mn_Work", Mn_Work->title());
     Mn_Work->menuAction()->setObjectName(QStringLiteral("Mn_Work"));
     Mn_Work->menuAction()->setStatusTip(QStringLiteral("Mn_Work"));
     menuBar()->insertMenu(Mn_Set, Mn_Work);
