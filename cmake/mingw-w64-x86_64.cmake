@@ -17,13 +17,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The compiler's own DLLs (libstdc++, libgcc, winpthread) linked in, so a
-# test program runs wherever it is copied, with no DLL search path to set.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Debian installs the 64-bit loader outside PATH when the "wine" wrapper
-# package is not there.
+# Tests run under Wine through a wrapper that puts the compiler's runtime
+# DLLs on the search path (programs link them, as Qt's DLLs do: one C++
+# runtime per process) and tries again when Wine fails to start a program.
 find_program(TAVELIN_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(TAVELIN_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${TAVELIN_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
 endif()
