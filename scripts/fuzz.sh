@@ -85,12 +85,14 @@ if [ -z "$runs" ]; then
   printf '%s\n' "${harnesses[@]}" | xargs -P "$jobs" -I{} bash -c 'run {}' || true
 else
   for name in "${harnesses[@]}"; do rm -f "$dir/findings/$name-"*; done
-  # Rounds until every harness is done, the time is up, or a round ran nothing.
+  # Rounds until every harness is done, the time is up, or a round executed
+  # nothing (a harness that cannot start must not keep the loop going).
+  executed() { for name in "${harnesses[@]}"; do tally "$name"; done | awk '{ n += $1 } END { print n + 0 }'; }
   progress=1
   while [ "$progress" = 1 ] && [ -n "$(unfinished)" ] && { [ -z "$until" ] || [ "$(date +%s)" -lt "$until" ]; }; do
-    before=$(for name in "${harnesses[@]}"; do tally "$name"; done)
+    before=$(executed)
     unfinished | xargs -P "$jobs" -I{} bash -c 'run {}' || true
-    [ "$before" != "$(for name in "${harnesses[@]}"; do tally "$name"; done)" ] || progress=0
+    [ "$before" != "$(executed)" ] || progress=0
   done
 fi
 
@@ -104,7 +106,13 @@ for name in "${harnesses[@]}"; do
   execs=$(figure number_of_executed_units "$log")
   rate=$(figure average_exec_per_sec "$log")
   wall=$(sed -n 's/^wall_seconds: //p' "$log")
-  last=$(grep -E '^#[0-9]+' "$log" | tail -n 1)
+  # libFuzzer's last status line; in a campaign that of its last run that
+  # got going. None when it never started.
+  if [ -n "$runs" ]; then
+    last=$(grep " $name executions " "$dir/campaign/runs.log" 2>/dev/null | grep -E ' #[0-9]+' | tail -n 1 || true)
+  else
+    last=$(grep -E "^#[0-9]+" "$log" | tail -n 1 || true)
+  fi
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
   corpus=$(sed -n 's/.* corp: \([0-9]*\).*/\1/p' <<<"$last")
