@@ -11,15 +11,18 @@
 #include "settings/history.h"
 
 #include <algorithm>
+#include <deque>
 
 using namespace tavelin;
 
 namespace {
 
+// A deque, as the list box is one: trimming a full list removes its first
+// lines one by one, which a vector would pay for by moving all the others.
 struct ScreenList final : settings::HistoryList {
-    std::vector<std::string> lines;
+    std::deque<std::string> lines;
     int Count() const override { return static_cast<int>(lines.size()); }
-    void RemoveFirst() override { lines.erase(lines.begin()); }
+    void RemoveFirst() override { lines.pop_front(); }
     void Add(const std::string& line) override { lines.push_back(line); }
     void SelectLast() override {}
 };

@@ -42,6 +42,32 @@ std::map<std::string, std::string> FilesIn(const fs::path& dir)
     return files;
 }
 
+// The work directory as every input finds it: the program's files alone.
+std::string PrepareWorkDir(const fuzz::Sandbox& sandbox)
+{
+    const std::string workDir = sandbox.FreshDir("work");
+    for (const auto& [file, text] : kProgramFiles)
+        fuzz::WriteFile(settings::FsPath(workDir + file), text);
+    return workDir;
+}
+
+// Puts the directories back as the next input expects them, from what this
+// one left (read in full by the checks, which also found the program's files
+// unchanged): far fewer system calls than making them anew each time. The
+// upload directory is left without its kept file, which the next input
+// writes when it is missing.
+void Restore(const std::string& workDir, const std::map<std::string, std::string>& work, const std::string& upDir,
+             const std::map<std::string, std::string>& up)
+{
+    for (const auto& [file, text] : work)
+        if (!kProgramFiles.contains(file))
+            fs::remove(settings::FsPath(workDir + file));
+    fs::create_directory(settings::FsPath(upDir));
+    for (const auto& [file, text] : up)
+        if (file != kKeptName || text != kKeptText)
+            fs::remove(settings::FsPath(upDir + file));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -56,13 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = kNames[(choice >> 4) & 3];
     const std::int64_t announced = (choice & 0x40) != 0 ? data[1] * 1000 : data[1];
 
-    const std::string workDir = sandbox.FreshDir("work");
-    const std::string upDir = intoWorkDir ? workDir : sandbox.FreshDir("up");
+    static const std::string workDir = PrepareWorkDir(sandbox);
+    static const std::string separateUpDir = sandbox.FreshDir("up");
+    const std::string upDir = intoWorkDir ? workDir : separateUpDir;
     if (intoWorkDir)
-        fs::remove_all(sandbox.Root() / "up");
-    for (const auto& [file, text] : kProgramFiles)
-        fuzz::WriteFile(settings::FsPath(workDir + file), text);
-    fuzz::WriteFile(settings::FsPath(upDir + std::string(kKeptName)), kKeptText);
+        fs::remove_all(settings::FsPath(separateUpDir));
+    if (intoWorkDir || !fs::exists(settings::FsPath(upDir + std::string(kKeptName))))
+        fuzz::WriteFile(settings::FsPath(upDir + std::string(kKeptName)), kKeptText);
 
     fuzz::ScriptedHht hht(fuzz::SplitInput(std::span(data + 2, size - 2)));
     hht.state.settings.WorkDir = workDir;
@@ -107,8 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     };
     checkArrivals(work, true);
+    const auto up = intoWorkDir ? work : FilesIn(settings::FsPath(upDir));
     if (!intoWorkDir)
-        checkArrivals(FilesIn(settings::FsPath(upDir)), false);
+        checkArrivals(up, false);
     // Each history line stays one line, whatever the names held.
     if (work.contains("HISTORY.DAT")) {
         const std::string& history = work.at("HISTORY.DAT");
@@ -119,5 +146,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(i > 0 && history[i - 1] == '\r');
         }
     }
+    Restore(workDir, work, separateUpDir, intoWorkDir ? std::map<std::string, std::string>{} : up);
     return 0;
 }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <deque>
 
 namespace tavelin::link {
 
@@ -56,9 +55,14 @@ private:
     Clock::time_point limit_;
     // Bytes already read that belong to the stream again: a rejected header
     // is hunted over once more, so a real frame hiding in it is not lost.
-    std::deque<std::uint8_t> pending_;
+    // Few and taken from the front: a vector holds them without the
+    // allocations a deque makes as soon as it exists.
+    Bytes pending_;
     // Bytes were passed over before the frame: noise, or a damaged frame.
     bool skipped_ = false;
+    // Buffers kept over the byte-by-byte hunt, so no byte costs an allocation.
+    Bytes one_;
+    Bytes rest_;
 };
 
 int FrameReceiver::TimedOut()
@@ -87,12 +91,11 @@ bool FrameReceiver::NextByte(std::uint8_t& byte, bool hunting)
 {
     if (pending_.empty() && link_.port.InBufferCount() == 0)
         link_.pump.YieldOnce();
-    Bytes one;
-    const bool ok = Take(1, one, hunting);
+    const bool ok = Take(1, one_, hunting);
     settings::ReadEndParam(link_.state);
     if (!ok)
         return false;
-    byte = one[0];
+    byte = one_[0];
     return true;
 }
 
@@ -100,19 +103,16 @@ bool FrameReceiver::NextByte(std::uint8_t& byte, bool hunting)
 // time-out (which raises RxTimedOut).
 bool FrameReceiver::Take(std::size_t count, Bytes& out, bool hunting)
 {
-    out.clear();
-    while (!pending_.empty() && out.size() < count) {
-        out.push_back(pending_.front());
-        pending_.pop_front();
-    }
+    const std::size_t fromPending = std::min(count, pending_.size());
+    out.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(fromPending));
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(fromPending));
     if (out.size() == count)
         return true;
-    Bytes rest;
-    if (ReadWithinLimit(count - out.size(), rest, hunting) == ReadResult::TimedOut) {
+    if (ReadWithinLimit(count - out.size(), rest_, hunting) == ReadResult::TimedOut) {
         link_.state.flags.RxTimedOut = settings::kTrue;
         return false;
     }
-    out.insert(out.end(), rest.begin(), rest.end());
+    out.insert(out.end(), rest_.begin(), rest_.end());
     return out.size() == count;
 }
 

@@ -28,7 +28,7 @@ void MemoryPort::Vanish()
 {
     lost_ = true;
     open_ = false;
-    input_.clear();
+    ClearInput();
 }
 
 void MemoryPort::Close()
@@ -52,10 +52,17 @@ ReadResult MemoryPort::Read(std::size_t count, Bytes& out)
     if (lost_)
         return ReadResult::TimedOut;
     const auto deadline = pump_.Now() + Millis(inTimeout_);
-    if (!pump_.RunUntil(deadline, [&] { return lost_ || input_.size() >= count; }) || lost_)
+    if (!pump_.RunUntil(deadline, [&] { return lost_ || InBufferCount() >= count; }) || lost_)
         return ReadResult::TimedOut;
-    out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(count));
-    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(count));
+    const auto from = input_.begin() + static_cast<std::ptrdiff_t>(inputRead_);
+    out.assign(from, from + static_cast<std::ptrdiff_t>(count));
+    inputRead_ += count;
+    if (inputRead_ == input_.size())
+        ClearInput();
+    else if (inputRead_ >= 4096 && inputRead_ * 2 >= input_.size()) {
+        input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(inputRead_));
+        inputRead_ = 0;
+    }
     return ReadResult::Ok;
 }
 

@@ -10,7 +10,6 @@
 #include "serial_port.h"
 #include "virtual_pump.h"
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,8 +30,8 @@ public:
     void SetRts(bool on) override;
     void SetInTimeout(int milliseconds) override { inTimeout_ = milliseconds; }
     int InTimeout() const override { return inTimeout_; }
-    std::size_t InBufferCount() override { return input_.size(); }
-    void DiscardInput() override { input_.clear(); }
+    std::size_t InBufferCount() override { return input_.size() - inputRead_; }
+    void DiscardInput() override { ClearInput(); }
     ReadResult Read(std::size_t count, Bytes& out) override;
     void Write(std::span<const std::uint8_t> bytes) override;
     bool CtsHolding() override { return cts_; }
@@ -58,11 +57,20 @@ public:
 
 private:
     Clock::duration LineTime(std::size_t bytes) const;
+    void ClearInput()
+    {
+        input_.clear();
+        inputRead_ = 0;
+    }
 
     VirtualPump& pump_;
     std::vector<std::string> calls_;
     Bytes written_;
-    std::deque<std::uint8_t> input_;
+    // What has arrived and not been read: input_ from inputRead_ on. Reads
+    // of a byte at a time only move the index; the buffer is emptied when
+    // all of it has been read, and compacted when the read part is large.
+    Bytes input_;
+    std::size_t inputRead_ = 0;
     Receiver receiver_;
     std::string settings_;
     OpenResult nextOpen_;
