@@ -42,15 +42,17 @@ fail() {
   failures=$((failures + 1))
 }
 
+# A run that hangs (a Wine that cannot start the program, a wait that never
+# ends) fails the test after three minutes instead of holding it.
 tavelin() {
   if [ -f "$exe_dir/Qt6Core.dll" ]; then
-    (cd "$work" && "$wine" "$exe_dir/tavelin.exe" "$@")
+    (cd "$work" && timeout -k 5 180 "$wine" "$exe_dir/tavelin.exe" "$@")
   else
     if [ -n "${TAVELIN_QT_WIN:-}" ]; then
       WINEQT_PLUGIN_PATH=$(windows_path "$TAVELIN_QT_WIN/plugins")
       export WINEQT_PLUGIN_PATH
     fi
-    (cd "$work" && bash "$top/scripts/wine-run.sh" "$exe_dir/tavelin.exe" "$@")
+    (cd "$work" && timeout -k 5 180 bash "$top/scripts/wine-run.sh" "$exe_dir/tavelin.exe" "$@")
   fi
 }
 
