@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-win
 
-bash scripts/setup.sh cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest
+bash scripts/setup.sh cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest
 
 # A prefix of our own in the build tree: nothing of the user's Wine is used
 # or changed, and rm -rf build-win starts afresh. Console programs only: no
@@ -21,9 +21,18 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
 seconds() { date +%s; }
 start=$(seconds)
+# The far side of the tests that talk over a line is the Linux simulator:
+# the Linux build's, else one built here without Qt.
+host_sim=$PWD/build/tavelin-hhtsim
+if [ ! -x "$host_sim" ]; then
+  cmake -S . -B "$dir/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVELIN_CORE_ONLY=ON -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$dir/host" -j "$(nproc)" --target tavelin-hhtsim
+  host_sim=$PWD/$dir/host/tavelin-hhtsim
+fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DTAVELIN_CORE_ONLY=ON -DTAVELIN_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
+  -DTAVELIN_CORE_ONLY=ON -DTAVELIN_GTEST_SOURCE_DIR=/usr/src/googletest \
+  -DTAVELIN_HOST_HHTSIM="$host_sim" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 built=$(seconds)
 
