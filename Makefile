@@ -7,7 +7,8 @@
 # build/tavelin-hhtsim_*.deb (the simulated hand-held); make package-check
 # runs lintian, the desktop and AppStream validators and man on them, and the
 # programs they hold.
-# make test-windows cross-builds the core for Windows (build-win/) and runs its tests under Wine.
+# make test-windows cross-builds the whole program for Windows (build-win/; Qt built once into a cache)
+# and runs every test that can run there under Wine, the window tests included.
 # make fuzz builds the fuzzing harnesses (build-fuzz/, clang + libFuzzer) and runs each for FUZZ_SECONDS.
 .PHONY: demo test build sanitize setup package package-check test-windows fuzz
 
