@@ -151,7 +151,12 @@ std::string WhereToChange(int commPort, DeviceSource source)
     case DeviceSource::Chosen: return "the device " + com + " opens was chosen in " + dialog;
     case DeviceSource::Default: break;
     }
+#ifdef _WIN32
+    // No variable is read here: the dialog is the one place.
+    return "choose the device " + com + " opens in " + dialog;
+#else
     return "choose the device " + com + " opens in " + dialog + " or set TAVELIN_" + com;
+#endif
 }
 
 } // namespace

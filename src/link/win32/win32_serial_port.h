@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// The real serial port on Windows, on the Win32 communications API. Reads
+// never block: the driver is asked for what has arrived, and a read that
+// needs more waits in the event pump in short slices, so the windows keep
+// running while a hand-held thinks. No comm events are used (Wine hangs in
+// WaitCommEvent). Writes go out in pieces of a few milliseconds of line time
+// with the pump let run between them. Errors are reported as the Qt port
+// reports them on other systems: missing, in use, bad settings; a device
+// that goes away while open is closed at once and reported through Lost().
+#pragma once
+
+#include "link/event_pump.h"
+#include "link/line_settings.h"
+#include "link/serial_port.h"
+#include "settings/device_choices.h"
+
+#include <deque>
+#include <optional>
+
+namespace tavelin::link {
+
+class Win32SerialPort final : public SerialPort {
+public:
+    explicit Win32SerialPort(EventPump& pump);
+    ~Win32SerialPort() override;
+    Win32SerialPort(const Win32SerialPort&) = delete;
+    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+
+    void SetCommPort(int number) override { commPort_ = number; }
+    // The devices chosen for the COM names; the object must outlive the port.
+    void UseDeviceChoices(const settings::DeviceChoices& choices) { choices_ = &choices; }
+    void SetSettings(const std::string& text) override;
+    OpenResult Open() override;
+    void Close() override;
+    bool IsOpen() const override { return handle_ != nullptr; }
+    void SetDtr(bool on) override;
+    void SetRts(bool on) override;
+    void SetInTimeout(int milliseconds) override { inTimeout_ = milliseconds; }
+    int InTimeout() const override { return inTimeout_; }
+    std::size_t InBufferCount() override;
+    void DiscardInput() override;
+    ReadResult Read(std::size_t count, Bytes& out) override;
+    void Write(std::span<const std::uint8_t> bytes) override;
+    bool CtsHolding() override;
+    std::size_t OutBufferCount() override;
+    bool Lost() const override { return lost_; }
+
+    // The longest slice of a wait for bytes: what a hand-held's answer may be
+    // late by, and how often an idle wait asks the driver.
+    static constexpr Millis kLongestPoll{10};
+
+private:
+    void Apply(const LineSettings& line);
+    // Moves what the driver holds into received_; false when the device has gone.
+    bool Fill();
+    void GoneAway();
+    // Runs a modem-line call unless the device has shown it has no lines;
+    // false when the call failed.
+    template <class Call>
+    bool OnModemLines(Call call);
+    Millis LineTime(std::size_t bytes) const;
+
+    EventPump& pump_;
+    void* handle_ = nullptr; // the open device, or none
+    std::deque<std::uint8_t> received_;
+    std::optional<LineSettings> settings_;
+    int commPort_ = 1;
+    const settings::DeviceChoices* choices_ = nullptr;
+    int inTimeout_ = 1000;
+    bool lost_ = false;
+    // What the program last set; the state block is written with them.
+    bool dtr_ = true;
+    bool rts_ = true;
+    // A device without modem lines (an emulated port, a pseudo-terminal under
+    // Wine) fails every such call: once is enough for an open port.
+    bool noModemLines_ = false;
+};
+
+template <class Call>
+bool Win32SerialPort::OnModemLines(Call call)
+{
+    if (!handle_ || noModemLines_)
+        return false;
+    noModemLines_ = !call();
+    return !noModemLines_;
+}
+
+} // namespace tavelin::link

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+// The Windows port on the Win32 communications API, without a line: what
+// opening says of names that are no port or settings that are no settings,
+// the state block a settings text makes, the system's list of COM ports, and
+// a closed port that answers at once.
+#include "link/port_names.h"
+#include "link/virtual_pump.h"
+#include "link/win32/com_port_list.h"
+#include "link/win32/state_block.h"
+#include "link/win32/win32_serial_port.h"
+
+#include <gtest/gtest.h>
+
+namespace tavelin::testing {
+namespace {
+
+using namespace tavelin::link;
+
+class Win32PortTest : public ::testing::Test {
+protected:
+    VirtualPump pump;
+    Win32SerialPort port{pump};
+    settings::DeviceChoices choices;
+};
+
+TEST_F(Win32PortTest, OpenSaysWhatIsWrongAndStaysClosed)
+{
+    port.UseDeviceChoices(choices);
+    port.SetCommPort(2);
+    // Settings first: without usable ones nothing is opened at all.
+    EXPECT_EQ(port.Open().error, OpenError::BadSettings);
+    port.SetSettings("19200,X,8,1");
+    EXPECT_EQ(port.Open().error, OpenError::BadSettings);
+    port.SetSettings("19200,N,8,1");
+    port.SetSettings("19200,N,9,1"); // an unusable text keeps the last usable one
+
+    choices.chosen[1] = "COM219";
+    const OpenResult missing = port.Open();
+    EXPECT_EQ(missing.error, OpenError::NotFound);
+    EXPECT_NE(missing.reason.find("no such device"), std::string::npos) << missing.reason;
+    EXPECT_NE(missing.reason.find("COM2 opens was chosen in"), std::string::npos) << missing.reason;
+    EXPECT_EQ(PortFailureLine(2, choices, missing.reason).rfind("COM2 (\\\\.\\COM219): no such device", 0), 0u)
+        << PortFailureLine(2, choices, missing.reason);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.Lost());
+
+    // A device name that opens something without a state block is no port.
+    choices.chosen[1] = "\\\\.\\NUL";
+    const OpenResult nul = port.Open();
+    EXPECT_EQ(nul.error, OpenError::Other);
+    EXPECT_NE(nul.reason.find("not a serial port"), std::string::npos) << nul.reason;
+    EXPECT_FALSE(port.IsOpen());
+}
+
+// Every member answers at once on a closed port: no wait, no bytes, no lines.
+TEST_F(Win32PortTest, ClosedPortAnswersAtOnce)
+{
+    const auto start = pump.Now();
+    Bytes out{1, 2};
+    port.SetInTimeout(5000);
+    EXPECT_EQ(port.Read(1, out), ReadResult::TimedOut);
+    EXPECT_EQ(pump.Now(), start);
+    const std::uint8_t byte[] = {0x55};
+    port.Write(byte);
+    port.SetDtr(true);
+    port.SetRts(false);
+    port.DiscardInput();
+    EXPECT_EQ(port.InBufferCount(), 0u);
+    EXPECT_EQ(port.OutBufferCount(), 0u);
+    EXPECT_FALSE(port.CtsHolding());
+    EXPECT_FALSE(port.Lost());
+    port.Close(); // twice is harmless
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(Win32StateBlock, FramingFromTheTextAndNoFlowControl)
+{
+    struct Row {
+        const char* text;
+        DWORD baud;
+        BYTE parity;
+        BYTE dataBits;
+        BYTE stopBits;
+    };
+    const Row rows[] = {
+        {"4800,N,8,1", 4800, NOPARITY, 8, ONESTOPBIT},
+        {"9600,e,7,2", 9600, EVENPARITY, 7, TWOSTOPBITS},
+        {"19200,O,8,1", 19200, ODDPARITY, 8, ONESTOPBIT},
+        {"38400,m,7,1", 38400, MARKPARITY, 7, ONESTOPBIT},
+        {"115200,S,5,2", 115200, SPACEPARITY, 5, TWOSTOPBITS},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        // What a driver or an earlier program may have left switched on.
+        DCB block{};
+        block.fOutxCtsFlow = block.fOutxDsrFlow = block.fDsrSensitivity = TRUE;
+        block.fOutX = block.fInX = block.fErrorChar = block.fNull = block.fAbortOnError = TRUE;
+        block.fDtrControl = DTR_CONTROL_HANDSHAKE;
+        block.fRtsControl = RTS_CONTROL_HANDSHAKE;
+        block.XonChar = 0x11;
+        win32::SetStateBlock(block, *ParseLineSettings(row.text), true, true);
+        EXPECT_EQ(block.DCBlength, sizeof block);
+        EXPECT_EQ(block.BaudRate, row.baud);
+        EXPECT_EQ(block.Parity, row.parity);
+        EXPECT_EQ(block.fParity != 0, row.parity != NOPARITY);
+        EXPECT_EQ(block.ByteSize, row.dataBits);
+        EXPECT_EQ(block.StopBits, row.stopBits);
+        EXPECT_TRUE(block.fBinary);
+        EXPECT_FALSE(block.fOutxCtsFlow || block.fOutxDsrFlow || block.fDsrSensitivity);
+        EXPECT_FALSE(block.fOutX || block.fInX) << "XON and XOFF are data";
+        EXPECT_FALSE(block.fNull) << "a zero byte is data";
+        EXPECT_FALSE(block.fErrorChar || block.fAbortOnError);
+        EXPECT_EQ(block.fDtrControl, DWORD(DTR_CONTROL_ENABLE));
+        EXPECT_EQ(block.fRtsControl, DWORD(RTS_CONTROL_ENABLE));
+        EXPECT_EQ(block.XonChar, 0x11) << "the driver's own fields stay";
+    }
+
+    // A new speed keeps the lines where the program put them.
+    DCB block{};
+    win32::SetStateBlock(block, *ParseLineSettings("9600,N,8,1"), false, true);
+    EXPECT_EQ(block.fDtrControl, DWORD(DTR_CONTROL_DISABLE));
+    EXPECT_EQ(block.fRtsControl, DWORD(RTS_CONTROL_ENABLE));
+    win32::SetStateBlock(block, *ParseLineSettings("9600,N,8,1"), true, false);
+    EXPECT_EQ(block.fDtrControl, DWORD(DTR_CONTROL_ENABLE));
+    EXPECT_EQ(block.fRtsControl, DWORD(RTS_CONTROL_DISABLE));
+}
+
+TEST(Win32ComPorts, NamesSortedByNumberEachOnceWithItsDevicePath)
+{
+    const auto ports = win32::ComPortsFromNames({"COM10", "COM2", " COM1 ", std::string("COM3\0", 5), "", "COM2", "  "});
+    std::vector<std::string> names, paths;
+    for (const auto& port : ports) {
+        names.push_back(port.name);
+        paths.push_back(port.path);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"COM1", "COM2", "COM3", "COM10"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{"\\\\.\\COM1", "\\\\.\\COM2", "\\\\.\\COM3", "\\\\.\\COM10"}));
+
+    // Whatever the system has, each listed port is named and has its path.
+    for (const auto& port : win32::SystemComPorts()) {
+        EXPECT_FALSE(port.name.empty());
+        EXPECT_EQ(port.path, "\\\\.\\" + port.name);
+    }
+}
+
+} // namespace
+} // namespace tavelin::testing
