@@ -94,7 +94,7 @@ private slots:
     // collection with a face per language, the Japanese one, whose glyph
     // shapes differ from the Chinese and Korean ones sorted before it. On
     // Windows its own Japanese UI face comes first.
-    void theWindowsFaceIsAJapaneseOneTheSystemHas()
+    void theFaceOfEveryWindowIsAJapaneseOneTheSystemHas()
     {
         const QFont before = QApplication::font();
         QStringList japanese;
