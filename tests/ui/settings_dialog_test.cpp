@@ -404,12 +404,15 @@ private slots:
         QCOMPARE(drives->currentData().toString(), here.left(3));
         QTRY_COMPARE(model->filePath(tree->currentIndex()), here);
 
-        // Another drive where there is one (Wine maps Z: to the host's /),
-        // else the same drive's root.
+        // Another drive that can be read where there is one (Wine maps Z:
+        // to the host's /), else the same drive's root.
         int other = drives->currentIndex();
-        for (int i = 0; i < drives->count(); ++i)
-            if (i != drives->currentIndex())
+        for (int i = 0; i < drives->count(); ++i) {
+            std::error_code unreadable;
+            fs::directory_iterator probe(drives->itemData(i).toString().toStdWString(), unreadable);
+            if (i != drives->currentIndex() && !unreadable)
                 other = i;
+        }
         const QString root = drives->itemData(other).toString();
         drives->setCurrentIndex(other);
         emit drives->activated(other);
