@@ -7,9 +7,11 @@
 # build/tavelin-hhtsim_*.deb (the simulated hand-held); make package-check
 # runs lintian, the desktop and AppStream validators and man on them, and the
 # programs they hold.
-# make test-windows cross-builds the core for Windows (build-win/) and runs its tests under Wine.
+# make test-windows cross-builds the whole program for Windows (build-win/; Qt built once into a cache)
+# and runs every test that can run there under Wine, the window tests included.
+# make windows-zip packs build-win/tavelin-<version>-windows-x64.zip and runs it in a fresh Wine prefix.
 # make fuzz builds the fuzzing harnesses (build-fuzz/, clang + libFuzzer) and runs each for FUZZ_SECONDS.
-.PHONY: demo test build sanitize setup package package-check test-windows fuzz
+.PHONY: demo test build sanitize setup package package-check test-windows windows-zip fuzz
 
 FUZZ_SECONDS ?= 120
 
@@ -39,6 +41,9 @@ sanitize: setup
 
 test-windows:
 	@bash scripts/test-windows.sh
+
+windows-zip:
+	@bash scripts/windows-zip.sh
 
 fuzz:
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64-posix \
-  cmake ninja-build dpkg-dev perl python3 >&2
+  cmake ninja-build dpkg-dev perl python3 qt6-translations-l10n >&2
 
 # The host tools (moc, rcc, uic, syncqt) must be of the very version built.
 source_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
@@ -35,7 +35,16 @@ flags=(
 )
 key=$(printf '%s\n' "$source_version" "${flags[*]}" "$compiler" | sha256sum | cut -c1-16)
 
+# Qt's own texts (standard buttons, context menus) in the operator's
+# language come from the translations module, which is not built here:
+# Debian's files of the same version, into the folder Qt reads them from.
+add_translations() {
+  mkdir -p "$cache/translations"
+  cp /usr/share/qt6/translations/qtbase_*.qm "$cache/translations/"
+}
+
 if [ -f "$cache/.tavelin-key" ] && [ "$(cat "$cache/.tavelin-key")" = "$key" ]; then
+  add_translations
   echo "Qt for Windows: reusing $cache" >&2
   echo "$cache"
   exit 0
@@ -77,6 +86,7 @@ nice -n 19 cmake --build . --parallel "$(nproc)" >"$work/build.log" 2>&1 ||
   { tail -n 40 "$work/build.log" >&2; exit 1; }
 cmake --install . >"$work/install.log" 2>&1
 find "$cache" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
+add_translations
 echo "$key" >"$cache/.tavelin-key"
 rm -rf "$work"
 

@@ -6,7 +6,8 @@
 # stripped. The DLLs are found
 # by following the import tables (objdump -p) of the program and the plugins,
 # so nothing is listed by hand and nothing unused rides along. What is found
-# in none of those folders is a DLL of Windows itself.
+# in none of those folders is a DLL of Windows itself. The zip is then
+# tried as a user gets it (tests/windows/zip_test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-win
@@ -72,3 +73,9 @@ rm -f "$zip"
 (cd "$dir/zip" && cmake -E tar cf "../$name.zip" --format=zip "$name")
 echo "$zip: $(du -sh "$stage" | cut -f1) unpacked, $(du -h "$zip" | cut -f1) zipped," \
   "$(find "$stage" -name '*.dll' | wc -l) DLLs"
+
+# The zip as a user gets it, against the Linux simulator the Windows build
+# used (the Linux build's, else the one built beside build-win/).
+sim=build/tavelin-hhtsim
+[ -x "$sim" ] || sim=$dir/host/tavelin-hhtsim
+bash tests/windows/zip_test.sh "$zip" "$PWD/$sim"

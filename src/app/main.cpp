@@ -16,7 +16,7 @@
 #include "link/port_names.h"
 #include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
-#include "link/qt/qt_serial_port.h"
+#include "link/qt/system_serial_port.h"
 #include "settings/app_state.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
@@ -386,7 +386,7 @@ int main(int argc, char** argv)
     app::QtMessageBox messages(screen);
     app::UserSettings user;
     link::QtEventPump pump;
-    link::QtSerialPort port(pump);
+    link::SystemSerialPort port(pump);
     port.UseDeviceChoices(state.devices);
     link::Link link{port, pump, state};
     const auto trace = link::Tracer::FromEnvironment(); // TAVELIN_TRACE: every frame, for a line's troubles

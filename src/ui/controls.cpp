@@ -59,17 +59,41 @@ QPushButton* Button(QWidget* parent, std::string_view caption, const char* table
     return button;
 }
 
+// Japanese faces best first. Windows has its own UI faces once its
+// Japanese fonts are installed; a Linux distribution the free ones.
+#ifdef Q_OS_WIN
+constexpr const char* kJapaneseFaces[] = {"Yu Gothic UI", "Meiryo UI", "MS UI Gothic", "Noto Sans CJK JP", "Noto Sans JP"};
+#else
+constexpr const char* kJapaneseFaces[] = {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"};
+#endif
+
 bool UseCjkFont()
 {
-    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"}) {
+    QString chosen;
+    for (const char* family : kJapaneseFaces) {
         if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-            QFont font = QApplication::font();
-            font.setFamily(QString::fromLatin1(family));
-            QApplication::setFont(font);
-            return true;
+            chosen = QString::fromLatin1(family);
+            break;
         }
     }
-    return false;
+#ifdef Q_OS_WIN
+    // Else any face Windows has for Japanese; those named with "@" are the
+    // vertical faces it lists beside each.
+    if (chosen.isEmpty()) {
+        for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
+            if (!family.startsWith(QLatin1Char('@'))) {
+                chosen = family;
+                break;
+            }
+        }
+    }
+#endif
+    if (chosen.isEmpty())
+        return false;
+    QFont font = QApplication::font();
+    font.setFamily(chosen);
+    QApplication::setFont(font);
+    return true;
 }
 
 bool UseJapaneseQtTexts()

@@ -20,11 +20,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
-#include <QSerialPortInfo>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -97,18 +97,21 @@ QGroupBox* TimeoutFrame(QWidget* parent, std::string_view caption, QLineEdit*& b
     return frame;
 }
 
-// The device COMn opens and whether the system has it, for its tooltip.
-QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices)
+// The device COMn opens and whether the system has it, for its tooltip. On
+// Windows a port is a name in the system's list of COM ports (`devices`),
+// not a file.
+QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
+                     [[maybe_unused]] const std::vector<link::SerialDeviceInfo>& devices)
 {
     const link::PortDevice device = link::ResolvePortDevice(commPort, choices);
     QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
     if (device.source == link::DeviceSource::Environment)
         tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
 #ifdef Q_OS_WIN
-    bool exists = false;
     const QString name = QString::fromStdString(device.path).section(QLatin1Char('\\'), -1);
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        exists = exists || info.portName().compare(name, Qt::CaseInsensitive) == 0;
+    const bool exists = std::any_of(devices.begin(), devices.end(), [&](const link::SerialDeviceInfo& system) {
+        return system.systemLocation.compare(name, Qt::CaseInsensitive) == 0;
+    });
 #else
     std::error_code error;
     const bool exists = std::filesystem::exists(std::filesystem::path(device.path), error);
@@ -519,7 +522,7 @@ void SettingsDialog::UpdateDeviceTips()
                                                 QString::fromStdString(opened.path));
         combo->setToolTip(tip);
         if (std::size_t(i) < comPort_.buttons.size())
-            comPort_.buttons[std::size_t(i)]->setToolTip(ComDeviceTip(i + 1, chosen));
+            comPort_.buttons[std::size_t(i)]->setToolTip(ComDeviceTip(i + 1, chosen, shownDevices_));
     }
 }
 

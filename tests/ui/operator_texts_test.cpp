@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLocale>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -87,6 +88,42 @@ private slots:
             const QString shown = QCoreApplication::translate(context, caption);
             QVERIFY2(!HasEnglishWord(shown), qPrintable(QString::fromLatin1(caption) + QLatin1String(" -> ") + shown));
         }
+    }
+
+    // The face of every window is one the system has for Japanese; of a
+    // collection with a face per language, the Japanese one, whose glyph
+    // shapes differ from the Chinese and Korean ones sorted before it. On
+    // Windows its own Japanese UI face comes first.
+    void theFaceOfEveryWindowIsAJapaneseOneTheSystemHas()
+    {
+        const QFont before = QApplication::font();
+        QStringList japanese;
+        for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
+            if (!family.startsWith(QLatin1Char('@')))
+                japanese << family;
+        const bool chosen = ui::UseCjkFont();
+        const QString face = QApplication::font().family();
+        QApplication::setFont(before);
+        if (!chosen) {
+            QCOMPARE(face, before.family());
+#ifdef _WIN32
+            QVERIFY2(japanese.isEmpty(), qPrintable(japanese.join(QLatin1Char(','))));
+#endif
+            return; // nothing to choose from: the face stays Qt's
+        }
+        QVERIFY2(QFontDatabase::hasFamily(face), qPrintable(face));
+#ifdef _WIN32
+        QVERIFY2(japanese.contains(face), qPrintable(face + QLatin1String(" of ") + japanese.join(QLatin1Char(','))));
+        for (const char* windowsFace : {"Yu Gothic UI", "Meiryo UI", "MS UI Gothic"}) {
+            if (QFontDatabase::hasFamily(QString::fromLatin1(windowsFace))) {
+                QCOMPARE(face, QString::fromLatin1(windowsFace));
+                break;
+            }
+        }
+#endif
+        if (QFontDatabase::hasFamily(QStringLiteral("Noto Sans CJK SC")))
+            QVERIFY2(face != QStringLiteral("Noto Sans CJK SC") && face != QStringLiteral("Noto Sans CJK KR"),
+                     qPrintable(face));
     }
 
     // One family of units, in Japanese, from a few bytes a second to the

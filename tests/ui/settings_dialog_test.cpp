@@ -3,9 +3,10 @@
 // what they show, OK and its messages, the files written, Cancel by the
 // window frame, and the dialog opened from the manual window's menu.
 #include "idle_windows.h"
+#include "link/port_names.h"
 #include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
-#include "link/qt/qt_serial_port.h"
+#include "link/qt/system_serial_port.h"
 #include "settings/param_files.h"
 #include "temp_dir.h"
 #include "ui/dir_dialog.h"
@@ -15,12 +16,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTabWidget>
 #include <QTest>
@@ -136,6 +140,11 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
+#ifdef _WIN32
+        // Windows keeps it in the user's application data: a test folder there.
+        QStandardPaths::setTestModeEnabled(true);
+        QFile::remove(link::UserSettingsFile());
+#endif
     }
 
     void showsTheRecordNamesItsControlsAndSavesABaudRate()
@@ -181,12 +190,23 @@ private slots:
             QCOMPARE(Control<QLineEdit>(dialog, "TxtRetry")->text(), QStringLiteral("4"));
             const QString com1 = Control<QRadioButton>(dialog, "OBtCom1")->toolTip();
             const QString com2 = Control<QRadioButton>(dialog, "OBtCom2")->toolTip();
+            QVERIFY(!Control<QWidget>(dialog, "CboDevCom1")->accessibleName().isEmpty());
+#ifdef _WIN32
+            // No variable there: COMn opens in the device namespace, and is
+            // found when the system's list of COM ports has it.
+            bool systemHasCom1 = false;
+            for (const auto& device : link::SystemSerialDeviceList().Devices())
+                systemHasCom1 = systemHasCom1 || device.systemLocation == QLatin1String("COM1");
+            QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM1\n")), qPrintable(com1));
+            QVERIFY2(com1.contains(systemHasCom1 ? U("（あり）") : U("（見つかりません）")), qPrintable(com1));
+            QVERIFY2(com2.contains(QLatin1String("\\\\.\\COM2\n")), qPrintable(com2));
+#else
             QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
             QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
             // The variable overrules a choice; the box for COM1 says so.
-            QVERIFY(!Control<QWidget>(dialog, "CboDevCom1")->accessibleName().isEmpty());
             QVERIFY2(Control<QWidget>(dialog, "CboDevCom1")->toolTip().contains(QLatin1String("TAVELIN_COM1")),
                      qPrintable(Control<QWidget>(dialog, "CboDevCom1")->toolTip()));
+#endif
 
             QTest::mouseClick(b96, Qt::LeftButton);
             QCOMPARE(timeout->text(), QStringLiteral("1000"));
@@ -284,18 +304,26 @@ private slots:
         QVERIFY(!work.dir.Has("RSPRM.DAT") && !work.dir.Has("HHTPRM.DAT") && !work.dir.Has("DIRPRM.DAT"));
     }
 
+    // The box holds the system's own form of the path: `\` and a drive
+    // letter on Windows; the tree and the model speak Qt's `/`.
     void theChooserFillsItsBoxWithADirectoryEndingInOneSeparator()
     {
         Work work;
         fs::create_directories(work.dir.Path() / "DATA/SUB");
-        const QString data = QString::fromStdString((work.dir.Path() / "DATA").string());
+        const QString data = QDir::fromNativeSeparators(QString::fromStdString((work.dir.Path() / "DATA").string()));
+#ifdef _WIN32
+        const QString root = data.left(3); // "C:/"
+        QVERIFY2(QRegularExpression(QStringLiteral("^[A-Z]:/$")).match(root).hasMatch(), qPrintable(root));
+#else
+        const QString root = QStringLiteral("/");
+#endif
         QStringList boxTexts;
         WhenShown([&] {
             auto* dialog = ShownWindow<ui::SettingsDialog>();
             QVERIFY(dialog);
             auto* box = Control<QLineEdit>(dialog, "TxtDirAP");
             auto* browse = Control<QPushButton>(dialog, "BtnDirA");
-            box->setText(data + QStringLiteral("/AP.HEX"));
+            box->setText(QDir::toNativeSeparators(data + QStringLiteral("/AP.HEX")));
 
             // Opens at the file's directory; a subdirectory is taken.
             WhenShown([&] {
@@ -306,8 +334,13 @@ private slots:
                 auto* tree = Control<QTreeView>(chooser, "FcDir");
                 auto* model = qobject_cast<QFileSystemModel*>(tree->model());
                 QTRY_COMPARE(model->filePath(tree->currentIndex()), data);
+#ifdef _WIN32
+                QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentData().toString(), root);
+                QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentText(), QDir::toNativeSeparators(root));
+#else
                 QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentData().toString(),
                          QStorageInfo(data).rootPath());
+#endif
                 tree->setCurrentIndex(model->index(data + QStringLiteral("/SUB")));
                 Control<QPushButton>(chooser, "BtnOk")->click();
             });
@@ -319,7 +352,7 @@ private slots:
                 auto* chooser = ShownWindow<ui::DirDialog>();
                 QVERIFY(chooser);
                 auto* tree = Control<QTreeView>(chooser, "FcDir");
-                tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(QStringLiteral("/")));
+                tree->setCurrentIndex(qobject_cast<QFileSystemModel*>(tree->model())->index(root));
                 QTest::keyClick(tree, Qt::Key_Return); // Enter takes the highlighted directory
             });
             browse->click();
@@ -336,8 +369,8 @@ private slots:
             dialog->close();
         });
         QVERIFY(!ui::ShowSettingsDialog(nullptr, work.state));
-        QCOMPARE(boxTexts, (QStringList{data + QStringLiteral("/SUB/"), QStringLiteral("/"),
-                                        QString::fromStdString(work.dir.Text())}));
+        QCOMPARE(boxTexts, (QStringList{QDir::toNativeSeparators(data + QStringLiteral("/SUB/")),
+                                        QDir::toNativeSeparators(root), QString::fromStdString(work.dir.Text())}));
         QCOMPARE(work.state.settings.ApFile, work.dir.Text() + "AP.HEX"); // nothing applied before OK
     }
 
@@ -348,6 +381,79 @@ private slots:
         QCOMPARE(chooser.findChild<QLineEdit*>(QStringLiteral("TxtMsg"))->text(), U("ダウンロードディレクトリを選択してください"));
     }
 
+#ifdef _WIN32
+    // The drive list holds the drive letters, shown as the system writes
+    // them; a drive chosen there is where the tree goes, and OK answers its
+    // root in the system's form.
+    void theChooserListsDriveLettersAndItsTreeFollowsTheDriveChosen()
+    {
+        Work work;
+        ui::DirDialog chooser(settings::DirTarget::DownDir, QString::fromStdString(work.dir.Text()), nullptr);
+        chooser.show();
+        auto* drives = Control<QComboBox>(&chooser, "FcDrive");
+        auto* tree = Control<QTreeView>(&chooser, "FcDir");
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        const QRegularExpression letter(QStringLiteral("^[A-Z]:/$"));
+        QVERIFY(drives->count() >= 1);
+        for (int i = 0; i < drives->count(); ++i) {
+            const QString root = drives->itemData(i).toString();
+            QVERIFY2(letter.match(root).hasMatch(), qPrintable(root));
+            QCOMPARE(drives->itemText(i), QDir::toNativeSeparators(root)); // "C:\"
+        }
+        const QString here = QDir::fromNativeSeparators(QString::fromStdString(work.dir.Path().string()));
+        QCOMPARE(drives->currentData().toString(), here.left(3));
+        QTRY_COMPARE(model->filePath(tree->currentIndex()), here);
+
+        // Another drive that can be read where there is one (Wine maps Z:
+        // to the host's /), else the same drive's root.
+        int other = drives->currentIndex();
+        for (int i = 0; i < drives->count(); ++i) {
+            std::error_code unreadable;
+            fs::directory_iterator probe(drives->itemData(i).toString().toStdWString(), unreadable);
+            if (i != drives->currentIndex() && !unreadable)
+                other = i;
+        }
+        const QString root = drives->itemData(other).toString();
+        drives->setCurrentIndex(other);
+        emit drives->activated(other);
+        QCOMPARE(chooser.Directory(), root);
+        QCOMPARE(model->filePath(tree->currentIndex()), root);
+        Control<QPushButton>(&chooser, "BtnOk")->click();
+        QCOMPARE(chooser.Chosen(), std::optional<QString>(QDir::toNativeSeparators(root)));
+    }
+
+    // COM names: the system's COM ports offered by name, a choice opened in
+    // the device namespace (COM10 and above too), found or not in the
+    // system's list whatever the case it was typed in.
+    void aComPortIsFoundByItsNameInTheSystemsList()
+    {
+        Work work;
+        FakeDevices fake;
+        fake.devices = {{QStringLiteral("COM3"), QStringLiteral("COM3"), QStringLiteral("USB Serial Port"), {}, {}, {}},
+                        {QStringLiteral("COM12"), QStringLiteral("COM12"), {}, {}, {}, {}}};
+        ui::SettingsDialog dialog(work.state, nullptr, &fake);
+        dialog.show();
+        QComboBox* com1 = DeviceBox(&dialog, 1);
+        QCOMPARE(Items(com1), (QStringList{QStringLiteral("COM3"), QStringLiteral("COM12")}));
+        QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("\\\\.\\COM1")));
+        const auto tip = [&](int commPort) {
+            return Control<QRadioButton>(&dialog, ("OBtCom" + std::to_string(commPort)).c_str())->toolTip();
+        };
+        QVERIFY2(tip(1).contains(QLatin1String("\\\\.\\COM1\n")) && tip(1).contains(U("（見つかりません）")),
+                 qPrintable(tip(1)));
+        QVERIFY2(tip(3).contains(QLatin1String("\\\\.\\COM3\n")) && tip(3).contains(U("（あり）")), qPrintable(tip(3)));
+
+        com1->setEditText(QStringLiteral("com12"));
+        DeviceBox(&dialog, 2)->setEditText(QStringLiteral("COM7"));
+        QVERIFY2(tip(1).contains(QLatin1String("\\\\.\\com12\n")) && tip(1).contains(U("（あり）")), qPrintable(tip(1)));
+        QVERIFY2(tip(2).contains(QLatin1String("\\\\.\\COM7\n")) && tip(2).contains(U("（見つかりません）")),
+                 qPrintable(tip(2)));
+        Control<QPushButton>(&dialog, "BtnOk")->click();
+        QCOMPARE(work.state.devices.chosen[0], std::string("com12"));
+        QCOMPARE(link::PortDeviceName(1, work.state.devices), std::string("\\\\.\\com12"));
+    }
+#endif
+
     // Last: needs the manual window's menu to open the dialog.
     void theManualWindowMenuOpensTheDialog()
     {
@@ -355,7 +461,7 @@ private slots:
         work.state.settings.PortKindCode = "0";
         work.state.settings.PollInterval = 30;
         link::QtEventPump pump;
-        link::QtSerialPort port(pump);
+        link::SystemSerialPort port(pump);
         link::Link link{port, pump, work.state};
         ui::ManualWindow window(link, QStringLiteral("caption"));
         window.show();
@@ -397,7 +503,11 @@ private slots:
         QVERIFY(com1 && com2 && DeviceBox(&dialog, 4));
         QVERIFY(com1->isEditable() && !com1->completer());
         QCOMPARE(com1->currentText(), QString()); // no choice yet: the standard device
+#ifdef _WIN32
+        QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("\\\\.\\COM1")));
+#else
         QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("/dev/ttyS0")));
+#endif
         QCOMPARE(Items(com2), QStringList{Adapter().path});
         const QString tip = com1->itemData(0, Qt::ToolTipRole).toString();
         for (const char* part : {"FT232R USB UART", "FTDI", "A50285BI", "0403:6001", "/dev/ttyUSB0"})
@@ -426,7 +536,12 @@ private slots:
         QCOMPARE(work.state.devices.chosen[0], Adapter().path.toStdString());
         QCOMPARE(work.state.devices.chosen[1], std::string("/dev/pts/77"));
         QCOMPARE(work.state.devices.chosen[2], std::string());
+#ifdef _WIN32
+        QVERIFY2(link::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin/tavelin.conf")),
+                 qPrintable(link::UserSettingsFile()));
+#else
         QCOMPARE(link::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
+#endif
         QSettings stored(link::UserSettingsFile(), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("ports/COM1")).toString(), Adapter().path);
         QCOMPARE(stored.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/77"));

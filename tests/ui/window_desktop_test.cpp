@@ -2,7 +2,9 @@
 // The manual window as a desktop program: its title names the work folder,
 // the work folder menu switches folders through an interface this test
 // answers, the main operations have keys named in their tooltips, and Tab
-// goes through the panes in the order they are seen.
+// goes through the panes in the order they are seen. And one copy of the
+// program per user.
+#include "app/single_instance.h"
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
@@ -11,6 +13,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -18,6 +22,7 @@
 #include <QTreeView>
 
 #include <filesystem>
+#include <optional>
 
 using namespace tavelin;
 
@@ -191,6 +196,46 @@ private slots:
             widget = widget->nextInFocusChain();
         } while (widget != first);
         QCOMPARE(seen, expected);
+    }
+
+    // The lock of the one copy lives in a folder of the user's own; while
+    // one copy holds it a second is refused and told who holds it, however
+    // often it asks; once the first has ended the next one runs.
+    void aSecondCopyIsRefusedUntilTheFirstHasEnded()
+    {
+        tavelin::testing::TempDir own;
+        const QByteArray folder = QByteArray::fromStdString(own.Path().string());
+#ifdef _WIN32
+        const QByteArray names[] = {"TMP", "TEMP"}; // where Windows finds the user's temporary folder
+#else
+        const QByteArray names[] = {"XDG_RUNTIME_DIR"};
+#endif
+        std::vector<QByteArray> before;
+        for (const QByteArray& name : names) {
+            before.push_back(qgetenv(name.constData()));
+            qputenv(name.constData(), folder);
+        }
+        const QString lock = app::SingleInstance::LockPath();
+
+        std::optional<app::SingleInstance> first(std::in_place);
+        QCOMPARE(first->Acquire(), app::InstanceLock::Acquired);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            app::SingleInstance second;
+            QCOMPARE(second.Acquire(), app::InstanceLock::HeldElsewhere);
+            QCOMPARE(app::SingleInstance::RecordedOwner(), QCoreApplication::applicationPid());
+        }
+        first.reset();
+        app::SingleInstance next;
+        QCOMPARE(next.Acquire(), app::InstanceLock::Acquired);
+
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            if (before[i].isEmpty())
+                qunsetenv(names[i].constData());
+            else
+                qputenv(names[i].constData(), before[i]);
+        }
+        QVERIFY2(QDir::cleanPath(lock).startsWith(QDir::cleanPath(QDir::fromNativeSeparators(QString::fromUtf8(folder)))),
+                 qPrintable(lock));
     }
 };
 

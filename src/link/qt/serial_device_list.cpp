@@ -4,8 +4,13 @@
 #include "link/port_names.h"
 #include "settings/texts.h"
 
-#include <QSerialPortInfo>
 #include <QStringList>
+
+#ifdef Q_OS_WIN
+#include "link/win32/com_port_list.h"
+#else
+#include <QSerialPortInfo>
+#endif
 
 #include <algorithm>
 
@@ -17,18 +22,27 @@ QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizety
 
 } // namespace
 
+#ifdef Q_OS_WIN
+// The COM ports the system lists, by name; Windows keeps no maker or serial
+// number there. The list comes sorted by number (COM2 before COM10).
+std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
+{
+    std::vector<SerialDeviceInfo> devices;
+    for (const win32::ComPort& port : win32::SystemComPorts()) {
+        SerialDeviceInfo device;
+        device.path = device.systemLocation = QString::fromStdString(port.name);
+        devices.push_back(device);
+    }
+    return devices;
+}
+#else
 std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
 {
     std::vector<SerialDeviceInfo> devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         SerialDeviceInfo device;
-#ifdef Q_OS_WIN
-        device.systemLocation = info.portName();
-        device.path = device.systemLocation;
-#else
         device.systemLocation = info.systemLocation();
         device.path = QString::fromStdString(StableDeviceName(device.systemLocation.toStdString()));
-#endif
         device.description = info.description();
         device.manufacturer = info.manufacturer();
         device.serialNumber = info.serialNumber();
@@ -42,6 +56,7 @@ std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
               [](const SerialDeviceInfo& a, const SerialDeviceInfo& b) { return a.path < b.path; });
     return devices;
 }
+#endif
 
 QString DeviceToolTip(const SerialDeviceInfo& device)
 {

@@ -11,7 +11,7 @@ namespace tavelin::link {
 
 struct SerialDeviceInfo {
     QString path;           // the stable /dev/serial/by-id name where there is one, else the device itself
-    QString systemLocation; // the device itself (/dev/ttyUSB0, COM3)
+    QString systemLocation; // the device itself (/dev/ttyUSB0; COM3, as on Windows the path too)
     QString description;
     QString manufacturer;
     QString serialNumber;
@@ -22,10 +22,11 @@ struct SerialDeviceInfo {
 class SerialDeviceList {
 public:
     virtual ~SerialDeviceList() = default;
-    virtual std::vector<SerialDeviceInfo> Devices() const = 0; // sorted by path
+    virtual std::vector<SerialDeviceInfo> Devices() const = 0; // sorted by path; COM ports by number
 };
 
-// Qt's QSerialPortInfo, with the by-id names looked up.
+// Qt's QSerialPortInfo, with the by-id names looked up; on Windows the COM
+// ports the system lists (Qt SerialPort is not built there).
 class SystemSerialDeviceList final : public SerialDeviceList {
 public:
     std::vector<SerialDeviceInfo> Devices() const override;
