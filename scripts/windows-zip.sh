@@ -46,6 +46,7 @@ locate() {
   for folder in "${search[@]}"; do
     [ -f "$folder/$1" ] && { echo "$folder/$1"; return; }
   done
+  return 0 # not ours to ship
 }
 
 # Breadth first over the import tables; Windows matches DLL names without
