@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-win
 
-bash scripts/setup.sh cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest fonts-noto-cjk
+bash scripts/setup.sh cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest fonts-noto-cjk
 seconds() { date +%s; }
 start=$(seconds)
 qt=$(bash scripts/build-qt-mingw.sh | tail -n 1)
@@ -29,6 +29,14 @@ unset DISPLAY WAYLAND_DISPLAY
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
+# The far side of the tests that talk over a line is the Linux simulator:
+# the Linux build's, else one built here without Qt.
+host_sim=$PWD/build/tavelin-hhtsim
+if [ ! -x "$host_sim" ]; then
+  cmake -S . -B "$dir/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVELIN_CORE_ONLY=ON -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$dir/host" -j "$(nproc)" --target tavelin-hhtsim
+  host_sim=$PWD/$dir/host/tavelin-hhtsim
+fi
 # Qt's toolchain file finds Qt and loads ours for the compiler. CMake keeps
 # the toolchain a tree was first configured with: a tree made for the core
 # alone, or for another Qt, is configured afresh.
@@ -40,7 +48,8 @@ if [ -f "$dir/CMakeCache.txt" ] &&
 fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-  -DTAVELIN_CORE_ONLY=OFF -DTAVELIN_GTEST_SOURCE_DIR=/usr/src/googletest >"$dir.configure.log" ||
+  -DTAVELIN_CORE_ONLY=OFF -DTAVELIN_GTEST_SOURCE_DIR=/usr/src/googletest \
+  -DTAVELIN_HOST_HHTSIM="$host_sim" >"$dir.configure.log" ||
   { cat "$dir.configure.log" >&2; exit 1; }
 grep -E "leaves out" "$dir.configure.log" || true
 rm -f "$dir.configure.log"

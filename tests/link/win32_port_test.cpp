@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tavelin::testing {
 namespace {
 
@@ -141,6 +143,43 @@ TEST(Win32ComPorts, NamesSortedByNumberEachOnceWithItsDevicePath)
         EXPECT_FALSE(port.name.empty());
         EXPECT_EQ(port.path, "\\\\.\\" + port.name);
     }
+}
+
+// The driver's entries as the registry holds them: a name may lack its
+// terminating NUL, and a value of another type is no port. Where this user
+// may not write the system's list (Windows without administrator rights),
+// there is nothing to add entries to.
+TEST(Win32ComPorts, SystemListIsReadFromTheDriversEntries)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, REG_OPTION_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        GTEST_SKIP() << "this user may not add entries to the system's list of COM ports";
+    const wchar_t com42[] = L"COM42";
+    const wchar_t com9[] = L"COM9";
+    const DWORD number = 7;
+    RegSetValueExW(key, L"\\Device\\TavelinTest42", 0, REG_SZ, reinterpret_cast<const BYTE*>(com42), sizeof com42);
+    RegSetValueExW(key, L"\\Device\\TavelinTest9", 0, REG_SZ, reinterpret_cast<const BYTE*>(com9),
+                   sizeof com9 - sizeof(wchar_t)); // without its NUL
+    RegSetValueExW(key, L"\\Device\\TavelinTestNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+
+    const auto ports = win32::SystemComPorts();
+    for (const wchar_t* name : {L"\\Device\\TavelinTest42", L"\\Device\\TavelinTest9", L"\\Device\\TavelinTestNumber"})
+        RegDeleteValueW(key, name);
+    RegCloseKey(key);
+
+    std::vector<std::string> names;
+    for (const auto& port : ports) {
+        names.push_back(port.name);
+        EXPECT_EQ(port.path, "\\\\.\\" + port.name);
+    }
+    const auto at = [&](const char* name) { return std::find(names.begin(), names.end(), name) - names.begin(); };
+    ASSERT_LT(at("COM9"), std::ptrdiff_t(names.size())) << ::testing::PrintToString(names);
+    ASSERT_LT(at("COM42"), std::ptrdiff_t(names.size())) << ::testing::PrintToString(names);
+    EXPECT_LT(at("COM9"), at("COM42"));
+    for (const std::string& name : names)
+        EXPECT_EQ(name.rfind("COM", 0), 0u) << "a value that is no text became " << name;
 }
 
 } // namespace

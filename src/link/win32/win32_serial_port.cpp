@@ -21,6 +21,8 @@ constexpr DWORD kWriteTimeoutMs = 1000;
 // between pieces even at 4800 bit/s.
 constexpr int kWritePieceMs = 20;
 constexpr Millis kShortestPoll{2};
+// What a driver may take beyond the line time to report its buffer empty.
+constexpr Millis kDrainMargin{100};
 
 HANDLE Native(void* handle)
 {
@@ -236,6 +238,13 @@ void Win32SerialPort::Write(std::span<const std::uint8_t> bytes)
         if (offset < bytes.size())
             pump_.YieldOnce();
     }
+    // Callers that hold CTS wait in the pump for the driver's buffer to
+    // drain, but no event tells the pump when it has: drained here, within
+    // the bytes' line time and a little more, their wait finds it empty at
+    // once instead of lasting to its deadline.
+    const Deadline drained(pump_, LineTime(bytes.size()) + kDrainMargin);
+    while (handle_ && OutBufferCount() > 0 && !drained.Expired())
+        pump_.RunUntil(std::min(drained.End(), pump_.Now() + kLongestPoll), [] { return false; });
 }
 
 void Win32SerialPort::SetDtr(bool on)
