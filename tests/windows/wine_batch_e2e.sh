@@ -46,7 +46,7 @@ fail() {
 # ends) fails the test after three minutes instead of holding it.
 tavelin() {
   if [ -f "$exe_dir/Qt6Core.dll" ]; then
-    (cd "$work" && timeout -k 5 180 "$wine" "$exe_dir/tavelin.exe" "$@")
+    (cd "$work" && timeout -k 5 180 env -u WINEPATH "$wine" "$exe_dir/tavelin.exe" "$@")
   else
     if [ -n "${TAVELIN_QT_WIN:-}" ]; then
       WINEQT_PLUGIN_PATH=$(windows_path "$TAVELIN_QT_WIN/plugins")

@@ -3,7 +3,8 @@
 // never block: the driver is asked for what has arrived, and a read that
 // needs more waits in the event pump in short slices, so the windows keep
 // running while a hand-held thinks. No comm events are used (Wine hangs in
-// WaitCommEvent). Writes go out in pieces of a few milliseconds of line time
+// WaitCommEvent), nor the time-outs that end a read at its first byte (Wine
+// waits out the whole time-out there, however early the byte came). Writes go out in pieces of a few milliseconds of line time
 // with the pump let run between them, and return once the driver has sent
 // them (or after their line time and a little more). Errors are reported as the Qt port
 // reports them on other systems: missing, in use, bad settings; a device
