@@ -8,7 +8,9 @@ namespace tavelin::app {
 
 // Standard input, output and error that are closed at start are opened on
 // the null device, so that no file the program opens later takes their
-// numbers and receives what is written to them. Call before anything opens.
+// numbers and receives what is written to them. On Windows, where the
+// program has no console of its own, missing output and error go to the
+// console of whoever started it, if any. Call before anything opens.
 void OpenMissingStandardDescriptors();
 
 // A write to a pipe or socket whose reader has gone fails instead of ending
