@@ -107,6 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReceiveCase{"TwoStx", Cat({Bytes{STX}, kAck001}), kOk, kAck001},
         ReceiveCase{"NonDigitInId", Cat({B("\x02" "A0X100001\x06\x03" "D"), kData001}), kOk, kData001},
         ReceiveCase{"StrayStxJustBeforeFrame", Cat({B("\x02" "A"), kData001}), kOk, kData001},
+        // Each rejected header is hunted over again, STX after STX.
+        ReceiveCase{"RunOfStxBeforeFrame", Cat({Bytes(25, STX), kData001}), kOk, kData001},
+        ReceiveCase{"RejectedHeadersHideTheFrame", Cat({B("\x02" "a\x02" "b\x02" "7"), kData001}), kOk, kData001},
+        ReceiveCase{"FrameInsideARejectedHeader", Cat({B("\x02" "0"), kAck001, B("\x02")}), kOk, kAck001},
         ReceiveCase{"WrongEtxSkipped", Cat({WithWrongEtx(kAck001), kData001}), kOk, kData001},
         ReceiveCase{"BadCheckCharacter", WithBadBcc(kAck001), kFailed, WithBadBcc(kAck001)},
         ReceiveCase{"ForeignId", Frame('A', "002", 0, "\x06"), kFailed, Frame('A', "002", 0, "\x06")},
