@@ -30,7 +30,9 @@ wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 # bringing Wine up anew. It is ended however the run ends. The first start
 # creates the prefix (about ten seconds); later ones find it up to date.
 mkdir -p "$WINEPREFIX"
-"$wineserver" -p || true # already running for this prefix is as good
+# Its own messages (a dump of its objects when a program leaves some
+# behind) go to a log, not between the test results.
+"$wineserver" -p </dev/null >"$dir/wineserver.log" 2>&1 || true # already running for this prefix is as good
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 if ! "$wine" wineboot --init >"$dir/wineboot.log" 2>&1; then
   cat "$dir/wineboot.log" >&2
