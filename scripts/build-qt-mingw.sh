@@ -43,6 +43,12 @@ add_translations() {
   cp /usr/share/qt6/translations/qtbase_*.qm "$cache/translations/"
 }
 
+# One build at a time: a second caller (another checkout's tests) waits for
+# the first and then finds its cache.
+mkdir -p "$(dirname "$cache")"
+exec 9>"$cache.lock"
+flock 9
+
 if [ -f "$cache/.tavelin-key" ] && [ "$(cat "$cache/.tavelin-key")" = "$key" ]; then
   add_translations
   echo "Qt for Windows: reusing $cache" >&2
