@@ -3,7 +3,8 @@
 # The campaign bookkeeping of scripts/fuzz.sh, with stand-ins for the build
 # and for libFuzzer: totals that add up to the target exactly and survive a
 # restart, a harness that found something left alone afterwards, a campaign
-# that stops when nothing runs or its time is up, and the plain timed run.
+# that stops when nothing runs or its time is up, the plain timed run, and
+# the last harness of a campaign on every core.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -60,10 +61,11 @@ total() { cut -d' ' -f1 "$work/tree/build-fuzz/campaign/$1"; }
 line() { grep "^$1 " "$work/out"; }
 
 # A campaign in rounds reaches its target exactly; a harness that found
-# something is not run again, and the campaign fails.
+# something is not run again, and the campaign fails. One process at a time
+# (FUZZ_JOBS=1) keeps the rounds simple to count.
 touch "$work/calls/beta.crash"
 status=0
-fuzz FUZZ_RUNS=2500 PER_RUN=1000 || status=$?
+fuzz FUZZ_RUNS=2500 PER_RUN=1000 FUZZ_JOBS=1 || status=$?
 expect "campaign with a finding fails" [ "$status" = 1 ]
 expect "three rounds reach the target" [ "$(calls alpha)" = 3 ]
 expect "the last round asks only for what is left" grep -q -- '-runs=500 ' "$work/calls/alpha"
@@ -75,7 +77,7 @@ expect "rounds are capped at ten minutes" grep -q -- '-max_total_time=600 ' "$wo
 
 # Started again with a higher target it goes on from its totals.
 rm "$work/calls/beta.crash"
-fuzz FUZZ_RUNS=3000 PER_RUN=1000
+fuzz FUZZ_RUNS=3000 PER_RUN=1000 FUZZ_JOBS=1
 expect "a restart runs only the rest" [ "$(calls alpha)" = 4 ]
 expect "which is what is left" grep -q -- '-runs=500 ' <(tail -n 1 "$work/calls/alpha")
 expect "a restart counts on" [ "$(total alpha)" = 3000 ]
@@ -103,5 +105,16 @@ expect "for the seconds given" grep -q -- '-max_total_time=20 ' "$work/calls/alp
 expect "without a target" [ "$(grep -c -- '-runs=' "$work/calls/alpha")" = 0 ]
 expect "and reports each harness" grep -Eq '^beta +50 .* ok$' "$work/out"
 
-[ "$failures" = 0 ] || { cat "$work/out" >&2; exit 1; }
+# One harness left and two cores: it runs as two processes that share what
+# is left, and both count.
+echo "5001 0" >"$work/tree/build-fuzz/campaign/beta"
+rm -f "$work/calls/"*
+fuzz FUZZ_RUNS=5001 PER_RUN=2000
+expect "the last harness runs on every core" [ "$(calls alpha)" = 2 ]
+expect "sharing what is left" grep -q -- '-runs=1001 ' "$work/calls/alpha"
+expect "to the execution" grep -q -- '-runs=1000 ' "$work/calls/alpha"
+expect "and both processes count" [ "$(total alpha)" = 5001 ]
+expect "a harness at its target is not run" [ "$(calls beta)" = 0 ]
+
+[ "$failures" = 0 ] || { cat "$work/out" "$work/calls/"* >&2; exit 1; }
 echo "campaign bookkeeping: all checks passed"

@@ -14,7 +14,9 @@
 # seconds so far), so a campaign cut short goes on where it stopped when
 # started again; remove that directory to begin a new one. It goes in rounds
 # of FUZZ_SECONDS (default 600) per harness, so that all share the cores
-# and a harness that has reached N leaves its time to the others; FUZZ_UNTIL
+# and a harness that has reached N leaves its time to the others; with
+# fewer harnesses left than cores, each runs as several processes that share
+# its corpus, so no core waits for the slowest harness. FUZZ_UNTIL
 # (a time `date -d` reads, such as 01:35) ends it at that time, a run under
 # way included. build-fuzz/campaign/runs.log keeps a line per run.
 set -euo pipefail
@@ -44,12 +46,28 @@ figure() { sed -n "s/^stat::$1: *//p" "$2" | tail -n 1; }
 # Executions and seconds a campaign has spent on a harness so far.
 tally() { cat "$dir/campaign/$1" 2>/dev/null || echo "0 0"; }
 
+# Adds a run's executions and seconds to a harness's totals. Under a lock,
+# from the totals as they are now: processes of one harness finish in turn.
+record() {
+  local name=$1 execs=$2 wall=$3 done spent
+  {
+    flock 9
+    read -r done spent < <(tally "$name")
+    echo "$((done + execs)) $((spent + wall))" >"$dir/campaign/$name"
+  } 9>"$dir/campaign/.lock"
+}
+
+# Runs a harness once; the second argument numbers its processes in a round
+# (1 alone), which share the rest of its target.
 run() {
-  local name=$1 limits=() log="$dir/logs/$1.log" start done spent
+  local name=$1 instance=${2:-1} of=${3:-1} limits=() log="$dir/logs/$1.log" start done spent
+  [ "$instance" = 1 ] || log="$dir/logs/$name.$instance.log"
   read -r done spent < <(tally "$name")
   if [ -n "$runs" ]; then
     [ "$done" -lt "$runs" ] || { echo "target reached before this run" >"$log"; return; }
-    limits+=(-runs=$((runs - done)))
+    local share=$(((runs - done + of - instance) / of))
+    [ "$share" -gt 0 ] || { echo "nothing left for this process" >"$log"; return; }
+    limits+=(-runs=$share)
   fi
   local cap=$seconds
   if [ -n "$until" ]; then
@@ -59,7 +77,7 @@ run() {
   fi
   [ -z "$cap" ] || limits+=(-max_total_time="$cap")
   mkdir -p "$dir/corpus/$name"
-  rm -f "$dir/findings/$name-"*
+  [ -n "$runs" ] || rm -f "$dir/findings/$name-"* # a campaign clears them once, at its start
   start=$(date +%s)
   "$dir/fuzz/${name}_fuzz" "${limits[@]}" -print_final_stats=1 -timeout=30 -rss_limit_mb=1024 \
     -artifact_prefix="$dir/findings/$name-" "$dir/corpus/$name" "fuzz/corpus/$name" >"$log" 2>&1 || true
@@ -67,18 +85,29 @@ run() {
   echo "wall_seconds: $wall" >>"$log"
   if [ -n "$runs" ]; then
     execs=$(figure number_of_executed_units "$log")
-    echo "$((done + ${execs:-0})) $((spent + wall))" >"$dir/campaign/$name"
+    record "$name" "${execs:-0}" "$wall"
     echo "$(date -u +%FT%TZ) $name executions ${execs:-0} seconds $wall" \
       "$(grep -E '^#[0-9]+' "$log" | tail -n 1)" >>"$dir/campaign/runs.log"
   fi
 }
-export -f run figure tally
+export -f run record figure tally
 export dir runs seconds until
 # The harnesses not yet at the campaign's target and not found faulty.
 unfinished() {
   for name in "${harnesses[@]}"; do
     read -r done _ < <(tally "$name")
     [ "$done" -lt "$runs" ] && ! compgen -G "$dir/findings/$name-*" >/dev/null && echo "$name"
+  done
+}
+# A round: each unfinished harness with its process number and count, as
+# many processes of each as it takes to give every core one.
+round() {
+  local left
+  mapfile -t left < <(unfinished)
+  local count=${#left[@]} per=1
+  [ "$count" -eq 0 ] || [ "$count" -ge "$jobs" ] || per=$(((jobs + count - 1) / count))
+  for name in "${left[@]}"; do
+    for ((k = 1; k <= per; k++)); do echo "$name $k $per"; done
   done
 }
 if [ -z "$runs" ]; then
@@ -91,7 +120,7 @@ else
   progress=1
   while [ "$progress" = 1 ] && [ -n "$(unfinished)" ] && { [ -z "$until" ] || [ "$(date +%s)" -lt "$until" ]; }; do
     before=$(executed)
-    unfinished | xargs -P "$jobs" -I{} bash -c 'run {}' || true
+    round | xargs -P "$jobs" -I{} bash -c 'run {}' || true
     [ "$before" != "$(executed)" ] || progress=0
   done
 fi
