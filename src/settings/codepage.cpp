@@ -17,17 +17,49 @@ namespace {
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
 
 #ifndef _WIN32
+// An open iconv conversion. Opening one looks up and sets up its tables,
+// which costs more than converting a line of text, so each thread keeps the
+// two it uses open (see Conversion) instead of opening one per call.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (Opened())
+            iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool Opened() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t Descriptor() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+enum class Direction { ToUtf8, FromUtf8 };
+
+const Converter& Conversion(Direction direction)
+{
+    thread_local const Converter toUtf8("UTF-8", "CP932");
+    thread_local const Converter fromUtf8("CP932", "UTF-8");
+    return direction == Direction::ToUtf8 ? toUtf8 : fromUtf8;
+}
+
 // One iconv conversion; an unconvertible or invalid input unit is replaced
 // and skipped, so the loop always makes progress.
-std::string Convert(std::string_view input, const char* to, const char* from, std::string_view replacement,
+std::string Convert(std::string_view input, Direction direction, std::string_view replacement,
                     std::size_t skipOnError)
 {
     std::string output;
     if (input.empty())
         return output;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    const Converter& converter = Conversion(direction);
+    if (!converter.Opened())
         return std::string(input);
+    iconv_t cd = converter.Descriptor();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // whatever the last call left, start afresh
     output.reserve(input.size() * 2);
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
@@ -53,7 +85,6 @@ std::string Convert(std::string_view input, const char* to, const char* from, st
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return output;
 }
 #else
@@ -175,7 +206,7 @@ std::string Cp932ToUtf8(std::string_view cp932)
     }
     return WideToUtf8(wide);
 #else
-    return Convert(cp932, "UTF-8", "CP932", kReplacementUtf8, 1);
+    return Convert(cp932, Direction::ToUtf8, kReplacementUtf8, 1);
 #endif
 }
 
@@ -199,7 +230,7 @@ std::string Utf8ToCp932(std::string_view utf8)
     }
     return output;
 #else
-    return Convert(utf8, "CP932", "UTF-8", "?", 0);
+    return Convert(utf8, Direction::FromUtf8, "?", 0);
 #endif
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 namespace tavelin::settings {
 namespace {
@@ -70,6 +71,29 @@ TEST(CodePage, BadInputGivesOneReplacementPerBadByteOnEverySystem)
     };
     for (const auto& row : encoded)
         EXPECT_EQ(Utf8ToCp932(row.utf8), row.cp932);
+}
+
+// Conversions share what they keep open: one that ended inside a character
+// must leave nothing behind for the next, and threads must not share it.
+TEST(CodePage, EachConversionStartsAfreshOnEveryThread)
+{
+    const auto convertAll = [] {
+        std::string out;
+        for (int i = 0; i < 200; ++i) {
+            out += Utf8ToCp932("x\xE3\x81") + Utf8ToCp932("\xE3\x81\x82");
+            out += Cp932ToUtf8("y\x82") + Cp932ToUtf8("\xA0\x82\xA0");
+        }
+        return out;
+    };
+    std::string expected;
+    for (int i = 0; i < 200; ++i)
+        expected += "x?\x82\xA0y\xEF\xBF\xBD\xEF\xBF\xBD\xE3\x81\x82";
+    std::string other;
+    std::thread thread([&] { other = convertAll(); });
+    const std::string mine = convertAll();
+    thread.join();
+    EXPECT_EQ(mine, expected);
+    EXPECT_EQ(other, expected);
 }
 
 TEST(Numeric, ValueOfTheNumberAtTheStart)
