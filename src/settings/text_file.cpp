@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
+#include <string>
 #include <system_error>
 
 #ifdef _WIN32
@@ -33,14 +33,25 @@ std::string LinesAsCp932(const std::vector<std::string>& lines)
     return bytes;
 }
 
+// A C stream on the file, without a buffer of its own: every write here is
+// one whole block of text, and a reader wants two bytes.
+std::FILE* OpenUnbuffered(const std::filesystem::path& path, const char* mode)
+{
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    std::FILE* file = _wfopen(path.c_str(), wideMode.c_str());
+#else
+    std::FILE* file = std::fopen(path.c_str(), mode);
+#endif
+    if (file)
+        std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
+}
+
 // Written and on the disk, not only in a buffer, before the file is renamed.
 bool WriteDurably(const std::filesystem::path& path, const std::string& bytes)
 {
-#ifdef _WIN32
-    std::FILE* file = _wfopen(path.c_str(), L"wb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-#endif
+    std::FILE* file = OpenUnbuffered(path, "wb");
     if (!file)
         return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
@@ -130,18 +141,15 @@ std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, st
 // be glued on. An empty or missing file ends where a new line may start.
 bool EndsWithLineEnd(const std::filesystem::path& path)
 {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::FILE* file = OpenUnbuffered(path, "rb");
     if (!file)
         return true;
-    const std::streamoff size = file.tellg();
-    if (size <= 0)
-        return true;
     char tail[2] = {};
-    const std::streamoff count = std::min<std::streamoff>(size, 2);
-    file.seekg(size - count);
-    if (!file.read(tail, count))
-        return true;
-    return count == 2 && tail[0] == '\r' && tail[1] == '\n';
+    const bool endsWell = std::fseek(file, -2, SEEK_END) == 0 // two bytes or more
+                              ? std::fread(tail, 1, 2, file) != 2 || (tail[0] == '\r' && tail[1] == '\n')
+                              : std::fseek(file, 0, SEEK_END) != 0 || std::ftell(file) <= 0; // none, or one
+    std::fclose(file);
+    return endsWell;
 }
 
 } // namespace
@@ -192,20 +200,19 @@ std::string WithoutControlCharacters(std::string_view utf8)
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode)
 {
     // A FIFO or device in the file's place would hold the run at the open.
+    const auto path = FsPath(utf8Path);
     std::error_code error;
-    const auto type = std::filesystem::status(FsPath(utf8Path), error).type();
+    const auto type = std::filesystem::status(path, error).type();
     if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
         return false;
-    const auto flags = std::ios::binary | (mode == WriteMode::Append ? std::ios::app : std::ios::trunc);
-    std::ofstream file(FsPath(utf8Path), flags);
+    std::FILE* file = OpenUnbuffered(path, mode == WriteMode::Append ? "ab" : "wb");
     if (!file)
         return false;
     std::string bytes = LinesAsCp932(lines);
-    if (mode == WriteMode::Append && !EndsWithLineEnd(FsPath(utf8Path)))
+    if (mode == WriteMode::Append && !EndsWithLineEnd(path))
         bytes.insert(0, "\r\n");
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
 namespace {

@@ -179,6 +179,28 @@ TEST_F(Logs, HistoryLineOnScreenAndInFile)
                                       "007, 2 ,C.TXT, 0 ,-9 ,\r\n");
 }
 
+// A line appended to a file whose last line was cut short starts a line of
+// its own; one whose last line is whole goes straight after it.
+TEST_F(Logs, HistoryLineIsNeverGluedToACutLine)
+{
+    const std::string line = "007, 2 ,A.TXT, 1 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n";
+    const struct {
+        std::string before, after;
+    } rows[] = {
+        {"", line},
+        {"x", "x\r\n" + line},
+        {"\n", "\n\r\n" + line},
+        {"old\r", "old\r\r\n" + line},
+        {"old\r\n", "old\r\n" + line},
+        {"\r\n", "\r\n" + line},
+    };
+    for (const auto& row : rows) {
+        dir.Put("HISTORY.DAT", row.before);
+        WriteHistory(state, nullptr, "A.TXT", 1, 0, "");
+        EXPECT_EQ(dir.Get("HISTORY.DAT"), row.after) << row.before.size() << " bytes before";
+    }
+}
+
 TEST_F(Logs, NoHistoryFileWhileHistoryModeIsThree)
 {
     state.settings.HistoryMode = 3;
