@@ -3,8 +3,9 @@
 # The campaign bookkeeping of scripts/fuzz.sh, with stand-ins for the build
 # and for libFuzzer: totals that add up to the target exactly and survive a
 # restart, a harness that found something left alone afterwards, a campaign
-# that stops when nothing runs or its time is up, the plain timed run, and
-# the last harness of a campaign on every core.
+# that stops when nothing runs or its time is up, the plain timed run, the
+# last harness of a campaign on every core, and runs of one harness by two
+# campaigns at once.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -50,6 +51,9 @@ n=$((runs < PER_RUN ? runs : PER_RUN))
 echo "#$n DONE cov: 11 ft: 22 corp: 3/9b lim: 4 exec/s: 100 rss: 30Mb"
 echo "stat::number_of_executed_units: $n"
 echo "stat::average_exec_per_sec: 100"
+if [ -n "${FOREIGN:-}" ]; then # another campaign's run of this harness, ending meanwhile
+  echo "stat::number_of_executed_units: $FOREIGN" >>"build-fuzz/logs/$name.log"
+fi
 STUB
 chmod +x "$work/stub" "$work/bin/cmake" "$work/tree/scripts/setup.sh"
 for name in alpha beta; do cp "$work/stub" "$work/tree/build-fuzz/fuzz/${name}_fuzz"; done
@@ -115,6 +119,12 @@ expect "sharing what is left" grep -q -- '-runs=1001 ' "$work/calls/alpha"
 expect "to the execution" grep -q -- '-runs=1000 ' "$work/calls/alpha"
 expect "and both processes count" [ "$(total alpha)" = 5001 ]
 expect "a harness at its target is not run" [ "$(calls beta)" = 0 ]
+
+# Another campaign's run of the same harness ends while this one runs: its
+# figures in the harness's log are not counted here.
+echo "0 0" >"$work/tree/build-fuzz/campaign/alpha"
+fuzz FUZZ_RUNS=100 PER_RUN=100 FOREIGN=777 FUZZ_JOBS=1
+expect "a run counts only its own executions" [ "$(total alpha)" = 100 ]
 
 [ "$failures" = 0 ] || { cat "$work/out" "$work/calls/"* >&2; exit 1; }
 echo "campaign bookkeeping: all checks passed"

@@ -78,17 +78,22 @@ run() {
   [ -z "$cap" ] || limits+=(-max_total_time="$cap")
   mkdir -p "$dir/corpus/$name"
   [ -n "$runs" ] || rm -f "$dir/findings/$name-"* # a campaign clears them once, at its start
+  # The run's own file until it ends: another campaign's run of the same
+  # harness may be writing its log meanwhile, and its figures are not ours.
+  local own
+  own=$(mktemp "$dir/logs/.$name.XXXXXX")
   start=$(date +%s)
   "$dir/fuzz/${name}_fuzz" "${limits[@]}" -print_final_stats=1 -timeout=30 -rss_limit_mb=1024 \
-    -artifact_prefix="$dir/findings/$name-" "$dir/corpus/$name" "fuzz/corpus/$name" >"$log" 2>&1 || true
+    -artifact_prefix="$dir/findings/$name-" "$dir/corpus/$name" "fuzz/corpus/$name" >"$own" 2>&1 || true
   local wall=$(($(date +%s) - start)) execs
-  echo "wall_seconds: $wall" >>"$log"
+  echo "wall_seconds: $wall" >>"$own"
   if [ -n "$runs" ]; then
-    execs=$(figure number_of_executed_units "$log")
+    execs=$(figure number_of_executed_units "$own")
     record "$name" "${execs:-0}" "$wall"
     echo "$(date -u +%FT%TZ) $name executions ${execs:-0} seconds $wall" \
-      "$(grep -E '^#[0-9]+' "$log" | tail -n 1)" >>"$dir/campaign/runs.log"
+      "$(grep -aE '^#[0-9]+' "$own" | tail -n 1)" >>"$dir/campaign/runs.log"
   fi
+  mv -f "$own" "$log"
 }
 export -f run record figure tally
 export dir runs seconds until
