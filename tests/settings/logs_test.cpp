@@ -6,6 +6,9 @@
 #include "settings/tav_inf.h"
 #include "settings/text_file.h"
 #include "temp_dir.h"
+#ifndef _WIN32
+#include "unprivileged.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -122,20 +125,21 @@ TEST_F(Logs, NewHistoryRemovesTheOldFileButNoDirectory)
 #ifndef _WIN32 // a read-only directory still lets its files go on Windows
 TEST_F(Logs, NewHistoryEmptiesAnOldFileItCannotRemove)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root may remove from a read-only directory, so the case cannot be made";
-    dir.Put("HISTORY.DAT", "old\r\n");
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    ClearHistory(state);
-    EXPECT_EQ(dir.Get("HISTORY.DAT"), "");
-    EXPECT_FALSE(state.logFailures.Any());
+    // Root may remove from a read-only directory: the case is made as an ordinary user.
+    testing::RunUnprivileged(dir.Path(), [&] {
+        dir.Put("HISTORY.DAT", "old\r\n");
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        ClearHistory(state);
+        EXPECT_EQ(dir.Get("HISTORY.DAT"), "");
+        EXPECT_FALSE(state.logFailures.Any());
 
-    dir.Put("HISTORY.DAT", "old\r\n");
-    std::filesystem::permissions(dir.Path() / "HISTORY.DAT", std::filesystem::perms::owner_read);
-    ClearHistory(state); // now neither the directory nor the file may be written
-    EXPECT_EQ(dir.Get("HISTORY.DAT"), "old\r\n");
-    EXPECT_TRUE(state.logFailures.historyKept);
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+        dir.Put("HISTORY.DAT", "old\r\n");
+        std::filesystem::permissions(dir.Path() / "HISTORY.DAT", std::filesystem::perms::owner_read);
+        ClearHistory(state); // now neither the directory nor the file may be written
+        EXPECT_EQ(dir.Get("HISTORY.DAT"), "old\r\n");
+        EXPECT_TRUE(state.logFailures.historyKept);
+        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+    });
 }
 #endif
 
