@@ -53,21 +53,6 @@ std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const
     return recent;
 }
 
-namespace {
-
-// A start's reading of the parameter files, on a record as empty as at start.
-StartupEnd ReadAsAtStart(settings::AppState& state, MessageBox& messages)
-{
-    const auto workDir = settings::ResolvedCurrentDirectory();
-    if (!workDir)
-        return StartupEnd::EndProgram;
-    state.settings = settings::Settings{};
-    Startup startup(state, messages);
-    return startup.Run("", *workDir).end;
-}
-
-} // namespace
-
 bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std::string& dir,
                       const std::string& previous)
 {
@@ -75,12 +60,23 @@ bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std
         messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir + "\n" + problem);
         return false;
     }
-    if (ReadAsAtStart(state, messages) == StartupEnd::ShowManual)
-        return true;
-    // The folder left passed these checks at its own start.
-    EnterWorkFolder(previous);
-    ReadAsAtStart(state, messages);
-    return false;
+    // Read into a record of its own, as empty as at start: the window keeps
+    // working on the folder it has (`previous` may be the record's own
+    // WorkDir) until the new one has passed.
+    settings::AppState candidate = state;
+    candidate.settings = settings::Settings{};
+    const auto workDir = settings::ResolvedCurrentDirectory();
+    if (!workDir)
+        messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir);
+    if (!workDir || !Startup(candidate, messages).ReadForSwitch(*workDir)) {
+        EnterWorkFolder(previous);
+        return false;
+    }
+    state.settings = candidate.settings;
+    state.FirstPollId = candidate.FirstPollId;
+    state.LastPollId = candidate.LastPollId;
+    Startup(state, messages).RemoveLeftovers();
+    return true;
 }
 
 } // namespace tavelin::app

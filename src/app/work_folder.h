@@ -34,10 +34,11 @@ std::optional<std::string> DesktopWorkFolder(const std::optional<std::string>& l
 std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const std::string& dir);
 
 // The manual window's switch: enters `dir` and reads its parameter files
-// into the settings record as a start in manual mode does (messages
-// included). A folder that cannot be entered is named in a message; a start
-// that would end the program (a baud rate the port kind forbids) goes back
-// to `previous` and reads it again. True when `dir` is the work folder now.
+// as a start in manual mode does (messages included); the settings record
+// takes them only when the folder passes. A folder that cannot be entered is
+// named in a message; one that would end a start (a baud rate the port kind
+// forbids) is left as it was found, and the process goes back to `previous`
+// with the record untouched. True when `dir` is the work folder now.
 bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std::string& dir,
                       const std::string& previous);
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -141,5 +142,29 @@ TEST_F(SwitchTest, AFolderThatCannotBeUsedLeavesTheOldOne)
     EXPECT_EQ(fs::current_path(), fs::canonical(first.Path()));
 }
 
+// As the window calls it: the folder to go back to is the record's own.
+TEST_F(SwitchTest, ARefusedFolderIsLeftAsFoundAndTheWindowsFolderStaysWhole)
+{
+    first.Put("HHTPRM.DAT", "5,9\r\n");
+    ASSERT_TRUE(SwitchWorkFolder(state, messages, first.Path().string(), "/"));
+    const settings::Settings before = state.settings;
+    second.Put("RSPRM.DAT", "0210005008003\r\n"); // 4800 bit/s, which the infrared link cannot run at
+    second.Put("RSPRM.DAT.new", "half written");
+    EXPECT_FALSE(SwitchWorkFolder(state, messages, second.Path().string(), state.settings.WorkDir));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(state.settings.WorkDir, before.WorkDir);
+    EXPECT_EQ(state.settings.BaudCode, before.BaudCode);
+    EXPECT_EQ(state.settings.HhtIdOn, before.HhtIdOn);
+    EXPECT_EQ(fs::current_path(), fs::canonical(first.Path()));
+    // No start took place there: no RESULT.DAT, nothing removed or written.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(second.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"RSPRM.DAT", "RSPRM.DAT.new"}));
+    EXPECT_FALSE(first.Has("RESULT.DAT"));
+}
+
 } // namespace
 } // namespace tavelin::app
+
