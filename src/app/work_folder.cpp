@@ -2,6 +2,7 @@
 #include "work_folder.h"
 
 #include "startup.h"
+#include "settings/codepage.h"
 #include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
@@ -77,6 +78,10 @@ bool WriteStarterParameterFiles(const std::string& dir)
 {
     settings::Settings s;
     s.WorkDir = settings::WithTrailingSeparator(dir);
+    // DIRPRM.DAT is code page 932: a path it cannot hold would be read back
+    // as another one. The defaults of a missing file are better than that.
+    if (settings::Cp932ToUtf8(settings::Utf8ToCp932(s.WorkDir)) != s.WorkDir)
+        return false;
     settings::ApplyCommDefaults(s);
     s.HhtIdRange[0] = settings::IdRange{"1", "1"};
     s.ApFile = s.WorkDir;
