@@ -43,6 +43,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,7 +74,8 @@ Moves files between this PC and hand-held terminals over a serial line.
   (none)     the operator's window (manual mode; needs a display)
   --workdir DIR  run in DIR as if started there (batch run or window)
   --desktop  as the desktop entry starts it: in the work folder used last,
-             else in $XDG_DATA_HOME/tavelin (created when missing)
+             else in $XDG_DATA_HOME/tavelin (created when missing, with
+             starter parameter files)
   --help     this text
   --version  the program's version ("tavelin 1.17") and the Qt it was built
              with
@@ -131,34 +133,52 @@ void PrintVersion()
     std::printf("tavelin %s\nQt %s\n", std::string(version).c_str(), QT_VERSION_STR);
 }
 
-// --workdir DIR, or the desktop's folder: entered before the lock and every
-// file, so the run is the one it would be if started there. False (said on
-// standard error) when there is no such folder to run in.
-bool EnterChosenWorkFolder(const app::Options& options)
+// --workdir DIR: entered before the lock and every file, so the run is the
+// one it would be if started there. False (said on standard error) when
+// there is no such folder to run in.
+bool EnterNamedWorkFolder(const std::string& dir)
 {
-    std::string dir;
-    if (options.workDir) {
-        dir = *options.workDir;
-    } else if (options.desktop) {
-        std::string problem;
-        const auto folder = app::DesktopWorkFolder(app::UserSettings().LastWorkFolder(),
-                                                   qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
-                                                   qEnvironmentVariable("HOME").toStdString(), problem);
-        if (!folder) {
-            std::fprintf(stderr, "tavelin: no work folder for the desktop: %s; nothing was read or written\n",
-                         problem.c_str());
-            return false;
-        }
-        dir = *folder;
-    } else {
-        return true;
-    }
     if (const std::string problem = app::EnterWorkFolder(dir); !problem.empty()) {
         std::fprintf(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
                      dir.c_str(), problem.c_str());
         return false;
     }
     return true;
+}
+
+void SayNoDesktopFolder(const std::string& problem)
+{
+    std::fprintf(stderr, "tavelin: no work folder for the desktop: %s; nothing was read or written\n",
+                 problem.c_str());
+}
+
+// The desktop's folder, decided only: it is made once this copy holds the
+// lock, so a copy that gives way leaves nothing behind.
+std::optional<app::DesktopFolder> ChooseDesktopFolder()
+{
+    std::string problem;
+    auto folder = app::ChooseDesktopFolder(app::UserSettings().LastWorkFolder(),
+                                           qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
+                                           qEnvironmentVariable("HOME").toStdString(), problem);
+    if (!folder)
+        SayNoDesktopFolder(problem);
+    return folder;
+}
+
+bool EnterDesktopFolder(app::DesktopFolder& folder)
+{
+    std::string problem;
+    if (!app::PrepareDesktopFolder(folder, problem)) {
+        SayNoDesktopFolder(problem);
+        return false;
+    }
+    if (folder.goneLast)
+        std::fprintf(stderr, "tavelin: the work folder used last (%s) is gone; running in %s\n",
+                     folder.goneLast->c_str(), folder.dir.c_str());
+    if (folder.starter)
+        std::fprintf(stderr, "tavelin: wrote starter parameter files in %s; check them in the settings\n",
+                     folder.dir.c_str());
+    return EnterNamedWorkFolder(folder.dir);
 }
 
 #ifdef TAVELIN_STOP_SIGNALS
@@ -307,6 +327,32 @@ int ReportLogWriteFailures(int status, const settings::AppState& state)
     return kExitLogNotWritten;
 }
 
+// A window start that gives way to a copy already running: from the
+// desktop menu nobody reads standard error, so a display shows it in a box
+// too. A stop signal closes the box.
+void SayAlreadyRunningInABox(int& argc, char** argv, int signalPipe)
+{
+    if (!ScreenAvailable())
+        return;
+    FallBackToOffscreen();
+    EnsureRuntimeDir();
+    QApplication application(argc, argv);
+    app::NameTheApplication();
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
+    ui::UseCjkFont();
+    ui::UseJapaneseQtTexts();
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (signalPipe >= 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe, QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [signalPipe] {
+            DrainStopSignals(signalPipe);
+            app::CloseWaitingMessageBoxes();
+        });
+    }
+    app::QtMessageBox(true).Show(texts::kMsgAlreadyRunning);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -328,15 +374,14 @@ int main(int argc, char** argv)
     }
     const int signalPipe = CatchStopSignals();
     const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
-    if (!EnterChosenWorkFolder(options))
-        return kExitStartupFailed;
-    // Every file of the run is named from here; without it there is no run.
-    const auto workDir = settings::ResolvedCurrentDirectory();
-    if (!workDir) {
-        std::fprintf(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was read or "
-                             "written\n");
-        return kExitStartupFailed;
+    std::optional<app::DesktopFolder> desktop;
+    if (options.desktop) {
+        desktop = ChooseDesktopFolder();
+        if (!desktop)
+            return kExitStartupFailed;
     }
+    if (options.workDir && !EnterNamedWorkFolder(*options.workDir))
+        return kExitStartupFailed;
     app::SingleInstance instance;
     switch (instance.Acquire()) {
     case app::InstanceLock::Acquired:
@@ -346,12 +391,23 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "tavelin: another copy is already running (process %lld); this one ends\n", owner);
         else
             std::fprintf(stderr, "tavelin: another copy is already running; this one ends\n");
+        if (app::RunModeFromCommandLine(commandLine) == 0)
+            SayAlreadyRunningInABox(argc, argv, signalPipe);
         return kExitAlreadyRunning;
     case app::InstanceLock::Unusable:
         // Refusing here would stop every run until somebody mends the file.
         std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); running without the one-copy check\n",
                      qPrintable(app::SingleInstance::LockPath()), instance.Problem().c_str());
         break;
+    }
+    if (desktop && !EnterDesktopFolder(*desktop))
+        return kExitStartupFailed;
+    // Every file of the run is named from here; without it there is no run.
+    const auto workDir = settings::ResolvedCurrentDirectory();
+    if (!workDir) {
+        std::fprintf(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was read or "
+                             "written\n");
+        return kExitStartupFailed;
     }
 
     bool screen = ScreenAvailable();
@@ -452,6 +508,8 @@ int main(int argc, char** argv)
             // A folder chosen on purpose is the one the desktop starts in next.
             if (options.workDir || options.desktop)
                 user.RememberWorkFolder(state.settings.WorkDir);
+            if (desktop)
+                manualWindow->SetConnectionMessage(app::DesktopStartNotice(*desktop), modes::MessageColour::Black);
             user.RestoreWindow(*manualWindow);
             QObject::connect(manualWindow.get(), &ui::ManualWindow::Closed, [&] {
                 user.SaveWindow(*manualWindow);

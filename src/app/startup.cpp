@@ -77,16 +77,14 @@ std::string WindowCaption(std::int16_t runMode)
 
 StartupResult Startup::Run(std::string_view commandLine, const std::string& workDir)
 {
-    auto& s = state_.settings;
-    s.PollInterval = GetPlatformId() == kPlatformWin32Nt ? 30 : 10;
-    s.WorkDir = settings::WithTrailingSeparator(workDir);
-    s.RunMode = RunModeFromCommandLine(commandLine);
+    const auto& s = state_.settings;
     // The automatic window is created only once the checks have passed, so
     // its timers can never run on a half-read settings record.
     StartupResult result;
-    result.minimised = HasIconSwitch(commandLine) && s.RunMode != 0;
+    const std::int16_t runMode = RunModeFromCommandLine(commandLine);
+    result.minimised = HasIconSwitch(commandLine) && runMode != 0;
 
-    if (!ReadCommParams() || !ReadHhtIds() || !ReadDirParams())
+    if (!ReadParameterFiles(workDir, runMode))
         return result;
     RemoveLeftovers();
     if (Automatic() && s.HistoryMode == 1)
@@ -96,6 +94,33 @@ StartupResult Startup::Run(std::string_view commandLine, const std::string& work
         return result;
     result.end = Automatic() ? StartupEnd::ShowAutomatic : StartupEnd::ShowManual;
     return result;
+}
+
+bool Startup::ReadForSwitch(const std::string& workDir)
+{
+    writesResult_ = false;
+    bool passed = ReadParameterFiles(workDir, 0);
+    if (passed) {
+        InitPollRange(state_);
+        passed = PFile_Check(0);
+    }
+    writesResult_ = true;
+    return passed;
+}
+
+bool Startup::ReadParameterFiles(const std::string& workDir, std::int16_t runMode)
+{
+    auto& s = state_.settings;
+    s.PollInterval = GetPlatformId() == kPlatformWin32Nt ? 30 : 10;
+    s.WorkDir = settings::WithTrailingSeparator(workDir);
+    s.RunMode = runMode;
+    return ReadCommParams() && ReadHhtIds() && ReadDirParams();
+}
+
+void Startup::Fail(std::int16_t code)
+{
+    if (writesResult_)
+        WriteResult(state_, -1, code);
 }
 
 // Temporary files of an earlier run that was killed before it could remove
@@ -115,13 +140,13 @@ bool Startup::ReadCommParams()
 {
     const auto outcome = settings::ReadRsPrm(state_.settings);
     if (outcome.checkFailed) {
-        WriteResult(state_, -1, 2);
+        Fail(2);
         messages_.Show(texts::kMsgCommParamOutOfRange);
         return false;
     }
     if (outcome.readFailed) {
         if (Automatic()) {
-            WriteResult(state_, -1, 2);
+            Fail(2);
             return false;
         }
         messages_.Show(texts::kMsgCommParamFileError);
@@ -139,7 +164,7 @@ bool Startup::ReadHhtIds()
         return true;
     });
     if (automatic && outcome.failedChecks > 0) {
-        WriteResult(state_, -1, 3);
+        Fail(3);
         return false;
     }
     return true;
@@ -151,7 +176,7 @@ bool Startup::ReadDirParams()
     if (!outcome.readFailed)
         return true;
     if (Automatic()) {
-        WriteResult(state_, -1, 4);
+        Fail(4);
         return false;
     }
     messages_.Show(texts::kMsgDataParamFileError);
@@ -163,7 +188,7 @@ bool Startup::PFile_Check(std::int16_t runMode)
     const auto& s = state_.settings;
     if (s.BaudCode.size() != 1 || ForbiddenBaudCodes(s.PortKindCode, runMode).find(s.BaudCode[0]) == std::string::npos)
         return true;
-    WriteResult(state_, -1, 6);
+    Fail(6);
     messages_.Show(texts::kMsgBaudRateOutOfRange);
     return false;
 }

@@ -43,20 +43,32 @@ public:
     // the current directory at start.
     StartupResult Run(std::string_view commandLine, const std::string& workDir);
 
+    // The reading and the checks of a start in manual mode, for a folder the
+    // manual window switches to. It is no start: a folder that fails writes
+    // no RESULT.DAT, and nothing in it is removed until it is taken (then
+    // RemoveLeftovers). The messages are those of a start. True when the
+    // folder passed.
+    bool ReadForSwitch(const std::string& workDir);
+
     // Checks BaudCode against PortKindCode for the run mode. On a forbidden
     // pair writes RESULT.DAT code 6, shows the message and returns false:
     // the program must end.
     bool PFile_Check(std::int16_t runMode);
 
+    // Removes what an earlier run killed midway left in the work folder.
+    void RemoveLeftovers();
+
 private:
+    bool ReadParameterFiles(const std::string& workDir, std::int16_t runMode);
     bool ReadCommParams();
     bool ReadHhtIds();
     bool ReadDirParams();
-    void RemoveLeftovers();
+    void Fail(std::int16_t code);
     bool Automatic() const { return state_.settings.RunMode != 0; }
 
     settings::AppState& state_;
     MessageBox& messages_;
+    bool writesResult_ = true; // false while a switch only tries a folder
 };
 
 } // namespace tavelin::app

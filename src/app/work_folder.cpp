@@ -2,6 +2,8 @@
 #include "work_folder.h"
 
 #include "startup.h"
+#include "settings/codepage.h"
+#include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
 
@@ -20,12 +22,18 @@ std::string EnterWorkFolder(const std::string& dir)
     return error ? error.message() : std::string();
 }
 
-std::optional<std::string> DesktopWorkFolder(const std::optional<std::string>& last, const std::string& dataHome,
-                                             const std::string& home, std::string& problem)
+std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const std::string& dataHome,
+                                                 const std::string& home, std::string& problem)
 {
     std::error_code error;
-    if (last && !last->empty() && fs::is_directory(*last, error))
-        return *last;
+    DesktopFolder folder;
+    if (last && !last->empty()) {
+        if (fs::is_directory(*last, error)) {
+            folder.dir = *last;
+            return folder;
+        }
+        folder.goneLast = *last;
+    }
     // XDG: a relative $XDG_DATA_HOME is invalid and is ignored.
     fs::path data = dataHome;
     if (data.empty() || data.is_relative()) {
@@ -35,13 +43,60 @@ std::optional<std::string> DesktopWorkFolder(const std::optional<std::string>& l
         }
         data = fs::path(home) / ".local" / "share";
     }
-    const fs::path folder = data / "tavelin";
-    fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder, error)) {
-        problem = "cannot create " + folder.string() + (error ? ": " + error.message() : std::string());
-        return std::nullopt;
+    folder.dir = (data / "tavelin").string();
+    folder.dataFolder = true;
+    return folder;
+}
+
+bool PrepareDesktopFolder(DesktopFolder& folder, std::string& problem)
+{
+    if (!folder.dataFolder)
+        return true;
+    std::error_code error;
+    fs::create_directories(folder.dir, error);
+    if (error || !fs::is_directory(folder.dir, error)) {
+        problem = "cannot create " + folder.dir + (error ? ": " + error.message() : std::string());
+        return false;
     }
-    return folder.string();
+    if (fs::is_empty(folder.dir, error) && !error)
+        folder.starter = WriteStarterParameterFiles(folder.dir);
+    return true;
+}
+
+std::string DesktopStartNotice(const DesktopFolder& folder)
+{
+    std::string notice;
+    if (folder.goneLast)
+        notice = std::string(texts::kLastWorkFolderGonePrefix) + *folder.goneLast +
+                 std::string(texts::kLastWorkFolderGoneSuffix);
+    if (folder.starter)
+        notice += (notice.empty() ? "" : std::string(texts::kIdeographicSpace)) + std::string(texts::kMsgStarterSettings);
+    return notice;
+}
+
+bool WriteStarterParameterFiles(const std::string& dir)
+{
+    settings::Settings s;
+    s.WorkDir = settings::WithTrailingSeparator(dir);
+    // DIRPRM.DAT is code page 932: a path it cannot hold would be read back
+    // as another one. The defaults of a missing file are better than that.
+    if (settings::Cp932ToUtf8(settings::Utf8ToCp932(s.WorkDir)) != s.WorkDir)
+        return false;
+    settings::ApplyCommDefaults(s);
+    s.HhtIdRange[0] = settings::IdRange{"1", "1"};
+    s.ApFile = s.WorkDir;
+    s.DownDir = s.WorkDir + "down" + settings::kDirSeparator;
+    s.UpDir = s.WorkDir + "up" + settings::kDirSeparator;
+    s.UploadMode = 1;
+    s.HistoryMode = 1;
+    s.AutoPollCount = 1;
+    for (const std::string& sub : {s.DownDir, s.UpDir}) {
+        std::error_code error;
+        fs::create_directory(settings::FsPath(sub), error);
+        if (error)
+            return false;
+    }
+    return settings::WriteRsPrm(s) && settings::WriteHhtPrm(s) && settings::WriteDirPrm(s);
 }
 
 std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const std::string& dir)
@@ -53,21 +108,6 @@ std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const
     return recent;
 }
 
-namespace {
-
-// A start's reading of the parameter files, on a record as empty as at start.
-StartupEnd ReadAsAtStart(settings::AppState& state, MessageBox& messages)
-{
-    const auto workDir = settings::ResolvedCurrentDirectory();
-    if (!workDir)
-        return StartupEnd::EndProgram;
-    state.settings = settings::Settings{};
-    Startup startup(state, messages);
-    return startup.Run("", *workDir).end;
-}
-
-} // namespace
-
 bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std::string& dir,
                       const std::string& previous)
 {
@@ -75,12 +115,23 @@ bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std
         messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir + "\n" + problem);
         return false;
     }
-    if (ReadAsAtStart(state, messages) == StartupEnd::ShowManual)
-        return true;
-    // The folder left passed these checks at its own start.
-    EnterWorkFolder(previous);
-    ReadAsAtStart(state, messages);
-    return false;
+    // Read into a record of its own, as empty as at start: the window keeps
+    // working on the folder it has (`previous` may be the record's own
+    // WorkDir) until the new one has passed.
+    settings::AppState candidate = state;
+    candidate.settings = settings::Settings{};
+    const auto workDir = settings::ResolvedCurrentDirectory();
+    if (!workDir)
+        messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir);
+    if (!workDir || !Startup(candidate, messages).ReadForSwitch(*workDir)) {
+        EnterWorkFolder(previous);
+        return false;
+    }
+    state.settings = candidate.settings;
+    state.FirstPollId = candidate.FirstPollId;
+    state.LastPollId = candidate.LastPollId;
+    Startup(state, messages).RemoveLeftovers();
+    return true;
 }
 
 } // namespace tavelin::app

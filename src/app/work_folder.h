@@ -23,21 +23,45 @@ inline constexpr std::size_t kRecentWorkFolders = 5;
 // stood in the way (as the system says it).
 std::string EnterWorkFolder(const std::string& dir);
 
+// Where a desktop start runs, decided before anything is made: another
+// copy that holds the one-copy lock must find nothing created by this one.
+struct DesktopFolder {
+    std::string dir;
+    std::optional<std::string> goneLast; // the folder used last, when it is no folder any more
+    bool dataFolder = false;             // dir is the user's data folder, made on first use
+    bool starter = false;                // PrepareDesktopFolder wrote starter parameter files
+};
+
 // The folder a desktop start runs in: `last` while it is a folder, else
 // tavelin under the user's data folder ($XDG_DATA_HOME, else
-// $HOME/.local/share), created when missing. Nothing (with `problem`) when
-// no folder could be had.
-std::optional<std::string> DesktopWorkFolder(const std::optional<std::string>& last, const std::string& dataHome,
-                                             const std::string& home, std::string& problem);
+// $HOME/.local/share). Nothing (with `problem`) when neither names one.
+std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const std::string& dataHome,
+                                                 const std::string& home, std::string& problem);
+
+// Makes the data folder when it is missing. One that holds nothing (no
+// files of anyone's to keep) gets starter parameter files, so that a first
+// start neither sends the program's own files (the download folder would be
+// the work folder) nor polls for ever: down/ and up/ inside it, ID 1, one
+// round. False (with `problem`) when the folder cannot be had.
+bool PrepareDesktopFolder(DesktopFolder& folder, std::string& problem);
+
+// What the manual window's message line says after a desktop start: the
+// last folder gone, starter settings to check. Empty when nothing is news.
+std::string DesktopStartNotice(const DesktopFolder& folder);
+
+// The starter parameter files in `dir` (an existing folder), with its
+// down/ and up/ folders. False when one of them could not be made.
+bool WriteStarterParameterFiles(const std::string& dir);
 
 // `recent` with `dir` in front, each folder once, at most kRecentWorkFolders.
 std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const std::string& dir);
 
 // The manual window's switch: enters `dir` and reads its parameter files
-// into the settings record as a start in manual mode does (messages
-// included). A folder that cannot be entered is named in a message; a start
-// that would end the program (a baud rate the port kind forbids) goes back
-// to `previous` and reads it again. True when `dir` is the work folder now.
+// as a start in manual mode does (messages included); the settings record
+// takes them only when the folder passes. A folder that cannot be entered is
+// named in a message; one that would end a start (a baud rate the port kind
+// forbids) is left as it was found, and the process goes back to `previous`
+// with the record untouched. True when `dir` is the work folder now.
 bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std::string& dir,
                       const std::string& previous);
 

@@ -72,11 +72,13 @@ std::string UploadFailure(transfer::PcSideFailure why)
     return std::string(texts::kMsgUploadFailed) + "\r\n" + std::string(reason);
 }
 
-// 1 overwrite, 2 append, 3 leave the PC file as it is.
-int ModeFor(TransferView& view, const std::string& directory, const std::string& name)
+// 1 overwrite, 2 append, 3 leave the PC file as it is. Only a file the
+// upload could write is asked about: a refused name goes to the engine,
+// which refuses it and says why, without a question first.
+int ModeFor(link::Link& link, TransferView& view, const std::string& directory, const std::string& name)
 {
-    if (!transfer::IsSafePcFileName(name))
-        return 1; // never looked up as a path: the engine refuses the name
+    if (transfer::IsRefusedUploadName(name, directory, link.state.settings.WorkDir))
+        return 1; // never looked up as a path
     const fs::path target = settings::FsPath(directory + name);
     if (!Exists(target))
         return 1;
@@ -92,7 +94,7 @@ void Uploads(link::Link& link, TransferView& view, const std::string& directory,
 {
     for (const HhtFileEntry& file : files) {
         view.SetMessage(MessageLine(link, file.Name));
-        const int mode = ModeFor(view, directory, file.Name);
+        const int mode = ModeFor(link, view, directory, file.Name);
         if (mode == 3)
             continue;
         transfer::PcSideFailure why = transfer::PcSideFailure::None;

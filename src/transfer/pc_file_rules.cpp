@@ -115,6 +115,11 @@ bool IsSameDirectory(const std::string& a, const std::string& b)
 #endif
 }
 
+bool IsRefusedUploadName(const std::string& utf8Name, const std::string& directory, const std::string& workDir)
+{
+    return !IsSafePcFileName(utf8Name) || (IsProgramFileName(utf8Name) && IsSameDirectory(directory, workDir));
+}
+
 bool PlainFileExists(const fs::path& path)
 {
 #ifdef _WIN32

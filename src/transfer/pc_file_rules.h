@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace tavelin::transfer {
@@ -23,6 +24,11 @@ bool IsProgramFileName(std::string_view utf8Name);
 
 // True when both texts name the same existing directory.
 bool IsSameDirectory(const std::string& a, const std::string& b);
+
+// An upload of a file of that name into `directory` is refused whatever is
+// there: the name is no plain PC file name, or it would replace one of the
+// program's own files in the work directory `workDir`.
+bool IsRefusedUploadName(const std::string& utf8Name, const std::string& directory, const std::string& workDir);
 
 // A file that a directory search with no attribute filter would show: it
 // exists, is no directory and is neither hidden nor a system file.

@@ -180,9 +180,8 @@ private:
     // one of the program's own files.
     bool IsUsableName(const std::string& name, std::string_view raw) const
     {
-        if (!IsSafePcFileName(name) || settings::Utf8ToCp932(name) != raw)
-            return false;
-        return !IsProgramFileName(name) || !IsSameDirectory(directory_, link_.state.settings.WorkDir);
+        return !IsRefusedUploadName(name, directory_, link_.state.settings.WorkDir) &&
+               settings::Utf8ToCp932(name) == raw;
     }
 
     bool Refuse(char reason, const std::string& name, std::int16_t code, std::string_view text, bool advance)

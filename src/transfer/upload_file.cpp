@@ -144,8 +144,7 @@ int UploadFile(link::Link& link, const std::string& directory, const std::string
     PcSideFailure& failure = why != nullptr ? *why : ignored;
     failure = PcSideFailure::None;
     const std::string targetDir = settings::WithTrailingSeparator(directory);
-    if (!IsSafePcFileName(fileName) ||
-        (IsProgramFileName(fileName) && IsSameDirectory(targetDir, link.state.settings.WorkDir))) {
+    if (IsRefusedUploadName(fileName, targetDir, link.state.settings.WorkDir)) {
         failure = PcSideFailure::NameNotUsable;
         return -1; // the program's own files are not the hand-held's to replace
     }

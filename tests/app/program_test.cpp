@@ -666,6 +666,13 @@ TEST_F(Program, DesktopStartRunsInTheLastFolderElseTheDataFolder)
     EXPECT_EQ(run.exitCode, 1) << run.standardError;
     EXPECT_TRUE(std::filesystem::exists(data / "tavelin" / "RESULT.DAT"));
     EXPECT_FALSE(work.Has("RESULT.DAT"));
+    // Made now, so it starts with settings of its own: nothing sent from the
+    // work folder itself, one round.
+    std::ifstream dirprm(data / "tavelin" / "DIRPRM.DAT", std::ios::binary);
+    const std::string lines((std::istreambuf_iterator<char>(dirprm)), std::istreambuf_iterator<char>());
+    EXPECT_NE(lines.find("/tavelin/down/\r\n"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("NEWHISTORY\r\n1\r\n"), std::string::npos) << lines;
+    EXPECT_TRUE(std::filesystem::is_directory(data / "tavelin" / "down"));
 
     testing::TempDir last;
     std::filesystem::create_directories(config / "tavelin");
@@ -679,7 +686,46 @@ TEST_F(Program, DesktopStartRunsInTheLastFolderElseTheDataFolder)
     std::filesystem::remove(last.Path());
     run = Start({"--desktop", "/DOWN"}, desktop);
     EXPECT_TRUE(std::filesystem::exists(data / "tavelin" / "RESULT.DAT")) << run.standardError;
+    EXPECT_NE(run.standardError.find("the work folder used last (" + last.Path().string() + ") is gone"),
+              std::string::npos)
+        << run.standardError;
     std::filesystem::create_directory(last.Path()); // for the scratch folder's own removal
+}
+
+// A desktop start that gives way to a copy already running makes no folder;
+// a window start says so in a box where a display can show one.
+TEST_F(Program, ADesktopStartThatGivesWayMakesNothingAndSaysSoInABox)
+{
+    testing::TempDir home;
+    const auto data = home.Path() / "data";
+    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    ASSERT_TRUE(held.tryLock(0));
+    Surroundings desktop{{{"HOME", QString::fromStdString(home.Path().string())},
+                          {"XDG_DATA_HOME", QString::fromStdString(data.string())},
+                          {"XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string())}},
+                         {},
+                         {}};
+    for (const QStringList& arguments : {QStringList{"--desktop", "/DOWN"}, QStringList{"--desktop"}}) {
+        const auto run = Start(arguments, desktop);
+        EXPECT_EQ(run.exitCode, 3) << run.standardError;
+        EXPECT_NE(run.standardError.find("another copy is already running"), std::string::npos) << run.standardError;
+    }
+    EXPECT_FALSE(std::filesystem::exists(data));
+
+    QProcess server;
+    const QString display = StartDisplay(server);
+    if (display.isEmpty())
+        GTEST_SKIP() << "no X server for this test";
+    desktop.environment["DISPLAY"] = display;
+    desktop.onceStarted = [](QProcess& program) {
+        EXPECT_FALSE(program.waitForFinished(1500)); // the box waits for its OK
+        program.terminate();
+    };
+    const auto run = Start({"--desktop"}, desktop);
+    EXPECT_EQ(run.exitCode, 3) << run.standardError;
+    EXPECT_FALSE(std::filesystem::exists(data));
+    server.terminate();
+    server.waitForFinished(5000);
 }
 
 // The window started with --workdir remembers that folder for the desktop

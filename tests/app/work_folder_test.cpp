@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -52,22 +53,36 @@ TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)
     EXPECT_EQ(Parse({"/UP", "--version"}).action, OptionsAction::Version);
 }
 
+// Chosen, then made: as the program does it once it holds the lock.
+std::optional<DesktopFolder> DesktopWorkFolder(const std::optional<std::string>& last, const std::string& dataHome,
+                                               const std::string& home, std::string& problem)
+{
+    auto folder = ChooseDesktopFolder(last, dataHome, home, problem);
+    if (!folder || !PrepareDesktopFolder(*folder, problem))
+        return std::nullopt;
+    return folder;
+}
+
 TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
 {
     testing::TempDir home;
     const fs::path last = home.Path() / "work";
     fs::create_directory(last);
     std::string problem;
-    EXPECT_EQ(DesktopWorkFolder(last.string(), "", home.Path().string(), problem), last.string());
+    EXPECT_EQ(DesktopWorkFolder(last.string(), "", home.Path().string(), problem)->dir, last.string());
+    EXPECT_TRUE(fs::is_empty(last)); // a folder of the operator's own gets no starter files
 
     // Gone (or never set): the data folder, made on first use.
     const fs::path data = home.Path() / "data";
     fs::remove(last);
-    EXPECT_EQ(DesktopWorkFolder(last.string(), data.string(), home.Path().string(), problem),
-              (data / "tavelin").string());
+    EXPECT_FALSE(ChooseDesktopFolder(last.string(), data.string(), home.Path().string(), problem)->starter);
+    EXPECT_FALSE(fs::exists(data)); // only chosen: a copy that gives way makes nothing
+    const auto folder = DesktopWorkFolder(last.string(), data.string(), home.Path().string(), problem);
+    EXPECT_EQ(folder->dir, (data / "tavelin").string());
+    EXPECT_EQ(folder->goneLast, last.string());
     EXPECT_TRUE(fs::is_directory(data / "tavelin"));
     // Without XDG_DATA_HOME (or with a relative one, which XDG says to ignore): HOME/.local/share.
-    EXPECT_EQ(DesktopWorkFolder(std::nullopt, "relative", home.Path().string(), problem),
+    EXPECT_EQ(DesktopWorkFolder(std::nullopt, "relative", home.Path().string(), problem)->dir,
               (home.Path() / ".local" / "share" / "tavelin").string());
     EXPECT_FALSE(DesktopWorkFolder(std::nullopt, "", "", problem));
     EXPECT_FALSE(problem.empty());
@@ -80,6 +95,44 @@ TEST(DesktopWorkFolder, AFileInTheWayIsReportedNotUsed)
     std::string problem;
     EXPECT_FALSE(DesktopWorkFolder(std::nullopt, home.Path().string(), home.Path().string(), problem));
     EXPECT_NE(problem.find("tavelin"), std::string::npos);
+}
+
+// A data folder made now holds starter settings that keep the program's own
+// files out of the download and end a batch run after one round; a folder
+// with anything in it is left as it is.
+TEST(DesktopWorkFolder, ANewDataFolderGetsStarterSettingsAndSaysSo)
+{
+    testing::TempDir home;
+    std::string problem;
+    const auto folder = DesktopWorkFolder(std::nullopt, home.Text(), "", problem);
+    ASSERT_TRUE(folder && folder->starter) << problem;
+    const std::string dir = settings::WithTrailingSeparator(folder->dir);
+    const std::string sep(1, settings::kDirSeparator);
+    EXPECT_EQ(home.Get("tavelin/RSPRM.DAT"), "2210005008000\r\n");
+    EXPECT_EQ(home.Get("tavelin/HHTPRM.DAT"), "1,1\r\n");
+    EXPECT_EQ(home.Get("tavelin/DIRPRM.DAT"),
+              dir + "\r\n" + dir + "down" + sep + "\r\n" + dir + "up" + sep + "\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+    EXPECT_TRUE(fs::is_directory(home.Path() / "tavelin" / "down"));
+    EXPECT_TRUE(fs::is_directory(home.Path() / "tavelin" / "up"));
+    EXPECT_EQ(DesktopStartNotice(*folder), "初めての作業フォルダなので仮の設定を作りました。「設定」で確かめてください。");
+
+    fs::remove_all(home.Path() / "tavelin");
+    fs::create_directory(home.Path() / "tavelin");
+    home.Put("tavelin/RESULT.DAT", "x");
+    const auto kept = DesktopWorkFolder("/gone/w1", home.Text(), "", problem);
+    ASSERT_TRUE(kept);
+    EXPECT_FALSE(kept->starter);
+    EXPECT_FALSE(home.Has("tavelin/RSPRM.DAT"));
+    EXPECT_EQ(DesktopStartNotice(*kept), "前回の作業フォルダ［ /gone/w1 ］がないため、既定の作業フォルダで開きました。");
+
+#ifndef _WIN32 // there a narrow path is in the ANSI code page, not UTF-8
+    // A path that DIRPRM.DAT (code page 932) cannot hold gets no starter
+    // files: read back, it would name another folder.
+    const auto accented = DesktopWorkFolder(std::nullopt, (home.Path() / "jos\u00e9").string(), "", problem);
+    ASSERT_TRUE(accented);
+    EXPECT_FALSE(accented->starter);
+    EXPECT_TRUE(fs::is_empty(accented->dir));
+#endif
 }
 
 TEST(RecentFolders, NewestFirstEachOnceAtMostFive)
@@ -139,6 +192,29 @@ TEST_F(SwitchTest, AFolderThatCannotBeUsedLeavesTheOldOne)
     EXPECT_FALSE(SwitchWorkFolder(state, messages, second.Path().string(), workDir));
     EXPECT_EQ(state.settings.WorkDir, workDir);
     EXPECT_EQ(fs::current_path(), fs::canonical(first.Path()));
+}
+
+// As the window calls it: the folder to go back to is the record's own.
+TEST_F(SwitchTest, ARefusedFolderIsLeftAsFoundAndTheWindowsFolderStaysWhole)
+{
+    first.Put("HHTPRM.DAT", "5,9\r\n");
+    ASSERT_TRUE(SwitchWorkFolder(state, messages, first.Path().string(), "/"));
+    const settings::Settings before = state.settings;
+    second.Put("RSPRM.DAT", "0210005008003\r\n"); // 4800 bit/s, which the infrared link cannot run at
+    second.Put("RSPRM.DAT.new", "half written");
+    EXPECT_FALSE(SwitchWorkFolder(state, messages, second.Path().string(), state.settings.WorkDir));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(state.settings.WorkDir, before.WorkDir);
+    EXPECT_EQ(state.settings.BaudCode, before.BaudCode);
+    EXPECT_EQ(state.settings.HhtIdOn, before.HhtIdOn);
+    EXPECT_EQ(fs::current_path(), fs::canonical(first.Path()));
+    // No start took place there: no RESULT.DAT, nothing removed or written.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(second.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"RSPRM.DAT", "RSPRM.DAT.new"}));
+    EXPECT_FALSE(first.Has("RESULT.DAT"));
 }
 
 } // namespace

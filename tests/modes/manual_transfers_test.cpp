@@ -155,17 +155,23 @@ TEST_F(ManualTransfersTest, AnExistingPcFileIsOverwrittenAppendedOrLeftAsTheOper
     fs::permissions(work.Path() / "pc/X.DAT", fs::perms::owner_all);
 }
 
-// A refused upload names what on the PC's side stood in the way.
+// A refused upload names what on the PC's side stood in the way, without
+// first asking what to do with a file it will not write.
 TEST_F(ManualTransfersTest, ARefusedUploadSaysWhy)
 {
     PutOnHht(1, "RSPRM.DAT", 3);
     PutOnHht(1, "BIG.DAT", 3000);
     ConnectAndList();
+    work.Put("RSPRM.DAT", "2210005008000\r\n");
     const std::string pcDirectory = window.pcDirectory;
     window.pcDirectory = work.Text(); // where the program's own files are
     window.selectedHht = {"RSPRM.DAT"};
+    transferView.answers = {1};
     session.CopyClicked();
+    EXPECT_TRUE(transferView.asked.empty());
     EXPECT_EQ(transferView.boxes, std::vector<std::string>{"アップロードに失敗しました\r\nファイル名使用不可"});
+    EXPECT_EQ(work.Get("RSPRM.DAT"), "2210005008000\r\n");
+    transferView.answers.clear();
     window.pcDirectory = pcDirectory;
 #ifndef _WIN32
     transferView.boxes.clear();
