@@ -27,6 +27,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtGlobal>
@@ -116,7 +117,8 @@ Exit status:
      entered (nothing is read or written)
   2  manual mode without a display (none named, or it cannot be reached);
      or an unknown option (a usage line on standard error)
-  3  another copy is already running
+  3  another copy is already running, or the lock that keeps to one copy
+     cannot be used (standard error says why)
   4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
      the manual window
   5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
@@ -286,9 +288,10 @@ QString NamedDisplay() { return {}; }
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // Qt wants a private runtime directory and complains on standard error when
 // none is named; name the one it would fall back to, so batch logs stay clean.
+// A relative one counts as none: it would make a folder wherever the run is.
 void EnsureRuntimeDir()
 {
-    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+    if (!app::SingleInstance::RuntimeDir().isEmpty())
         return;
     const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
     if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
@@ -307,6 +310,12 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// What the name stands for when that is why nothing was written there.
+std::string WhyNotWritten(const std::string& path)
+{
+    return QFileInfo(QString::fromStdString(path)).isSymLink() ? " (a symbolic link, never written through)" : "";
+}
+
 // A caller reads the outcome from RESULT.DAT and HISTORY.DAT: when either
 // misses what the run wrote, a status of 0 or 1 would vouch for old lines.
 int ReportLogWriteFailures(int status, const settings::AppState& state)
@@ -316,11 +325,11 @@ int ReportLogWriteFailures(int status, const settings::AppState& state)
     if (!failures.Any())
         return status;
     if (failures.result)
-        std::fprintf(stderr, "tavelin: %sRESULT.DAT could not be written; it does not hold this run's outcome\n",
-                     workDir.c_str());
+        std::fprintf(stderr, "tavelin: %sRESULT.DAT could not be written%s; it does not hold this run's outcome\n",
+                     workDir.c_str(), WhyNotWritten(workDir + "RESULT.DAT").c_str());
     if (failures.historyLines > 0)
-        std::fprintf(stderr, "tavelin: %d line(s) could not be written to %sHISTORY.DAT\n", failures.historyLines,
-                     workDir.c_str());
+        std::fprintf(stderr, "tavelin: %d line(s) could not be written to %sHISTORY.DAT%s\n", failures.historyLines,
+                     workDir.c_str(), WhyNotWritten(workDir + "HISTORY.DAT").c_str());
     if (failures.historyKept)
         std::fprintf(stderr, "tavelin: %sHISTORY.DAT of earlier runs could be neither removed nor emptied\n",
                      workDir.c_str());
@@ -359,6 +368,7 @@ int main(int argc, char** argv)
 {
     app::OpenMissingStandardDescriptors();
     app::IgnoreBrokenPipes();
+    app::IgnoreFileSizeLimitSignal();
     const app::Options options = app::ParseOptions(argc, argv);
     switch (options.action) {
     case app::OptionsAction::Help:
@@ -395,10 +405,12 @@ int main(int argc, char** argv)
             SayAlreadyRunningInABox(argc, argv, signalPipe);
         return kExitAlreadyRunning;
     case app::InstanceLock::Unusable:
-        // Refusing here would stop every run until somebody mends the file.
-        std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); running without the one-copy check\n",
+        // A lock that is not ours may be another copy's, or planted to let
+        // two runs share a line: never run without the check.
+        std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); another copy may be running, so this one "
+                             "ends\n",
                      qPrintable(app::SingleInstance::LockPath()), instance.Problem().c_str());
-        break;
+        return kExitAlreadyRunning;
     }
     if (desktop && !EnterDesktopFolder(*desktop))
         return kExitStartupFailed;
@@ -445,7 +457,8 @@ int main(int argc, char** argv)
     link::SystemSerialPort port(pump);
     port.UseDeviceChoices(state.devices);
     link::Link link{port, pump, state};
-    const auto trace = link::Tracer::FromEnvironment(); // TAVELIN_TRACE: every frame, for a line's troubles
+    // TAVELIN_TRACE: every frame, for a line's troubles
+    const auto trace = link::Tracer::FromEnvironment(app::FilesOfTheRun(*workDir));
     link.trace = trace.get();
     std::unique_ptr<ui::AutoWindow> autoWindow;
     std::unique_ptr<ui::ManualWindow> manualWindow;

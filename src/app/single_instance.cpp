@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,15 +18,53 @@
 
 namespace tavelin::app {
 
+#ifndef _WIN32
+namespace {
+
+QString FallbackFolder()
+{
+    return QDir::tempPath() + QStringLiteral("/tavelin-%1").arg(getuid());
+}
+
+// The fallback lock's folder, made private to this user when missing. One
+// that is a link, another user's or open to others is refused: whoever may
+// write in it could plant a lock file that takes the check away. The folder
+// is looked at itself, not what a link in its place names.
+std::string PrepareFallbackFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return "its folder " + path.toStdString() + " cannot be made: " + std::strerror(errno);
+    struct stat info;
+    if (lstat(path.constData(), &info) != 0)
+        return "its folder " + path.toStdString() + ": " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode))
+        return "its folder " + path.toStdString() + " is not a folder (a link or a file)";
+    if (info.st_uid != geteuid())
+        return "its folder " + path.toStdString() + " belongs to another user";
+    if ((info.st_mode & 077) != 0)
+        return "its folder " + path.toStdString() + " is open to other users";
+    return {};
+}
+
+} // namespace
+#endif
+
+QString SingleInstance::RuntimeDir()
+{
+    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return QDir::isAbsolutePath(runtimeDir) ? runtimeDir : QString();
+}
+
 QString SingleInstance::LockPath()
 {
 #ifdef _WIN32
     return QDir::tempPath() + QStringLiteral("/tavelin.lock");
 #else
-    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString runtimeDir = RuntimeDir();
     if (!runtimeDir.isEmpty() && QDir(runtimeDir).exists())
         return runtimeDir + QStringLiteral("/tavelin.lock");
-    return QDir::tempPath() + QStringLiteral("/tavelin-%1.lock").arg(getuid());
+    return FallbackFolder() + QStringLiteral("/tavelin.lock");
 #endif
 }
 
@@ -69,10 +108,15 @@ SingleInstance::~SingleInstance()
 
 InstanceLock SingleInstance::Acquire()
 {
-    const QByteArray path = QFile::encodeName(LockPath());
-    // No link is followed and nothing waits: in the shared temporary
-    // directory a planted link or FIFO must not take this process's pid or
-    // stop it.
+    const QString lockPath = LockPath();
+    if (const QString folder = QFileInfo(lockPath).path(); folder == FallbackFolder()) {
+        problem_ = PrepareFallbackFolder(folder);
+        if (!problem_.empty())
+            return InstanceLock::Unusable;
+    }
+    const QByteArray path = QFile::encodeName(lockPath);
+    // No link is followed and nothing waits: a planted link or FIFO must not
+    // take this process's pid or stop it.
     const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int fd = open(path.constData(), O_RDWR | O_CREAT | flags, 0600);
     if (fd < 0 && errno == EACCES)

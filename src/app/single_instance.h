@@ -14,7 +14,7 @@ namespace tavelin::app {
 enum class InstanceLock {
     Acquired,      // this is the only copy
     HeldElsewhere, // another copy of the program runs
-    Unusable,      // the lock file cannot be opened or locked: nobody can tell
+    Unusable,      // the lock file cannot be had or locked: another copy may be running
 };
 
 class SingleInstance {
@@ -31,10 +31,15 @@ public:
     // After Unusable: why, for a diagnostic.
     const std::string& Problem() const { return problem_; }
 
-    // The per-user place of the lock: $XDG_RUNTIME_DIR where set, else the
-    // temporary directory with the user's id in the name; on Windows the
-    // user's own temporary directory.
+    // The per-user place of the lock: $XDG_RUNTIME_DIR where set, else a
+    // folder of this user's own in the temporary directory (tavelin-UID,
+    // mode 700), which nobody else can plant a file or a link in; on Windows
+    // the user's own temporary directory.
     static QString LockPath();
+
+    // $XDG_RUNTIME_DIR when it names an absolute path, else empty: a
+    // relative one would be a folder in whatever directory the run is in.
+    static QString RuntimeDir();
 
 private:
 #ifdef _WIN32

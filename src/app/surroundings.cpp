@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "surroundings.h"
 
+#include "single_instance.h"
+
 #ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
@@ -27,6 +29,11 @@ void OpenMissingStandardDescriptors()
 void IgnoreBrokenPipes()
 {
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+void IgnoreFileSizeLimitSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 #else
 namespace {
@@ -57,6 +64,19 @@ void OpenMissingStandardDescriptors()
 
 // Windows has no SIGPIPE: a write to a pipe whose reader has gone fails.
 void IgnoreBrokenPipes() {}
+
+// Nor SIGXFSZ: a write past a quota fails.
+void IgnoreFileSizeLimitSignal() {}
 #endif
+
+std::vector<std::string> FilesOfTheRun(const std::string& workDir)
+{
+    std::vector<std::string> files;
+    for (const char* name : {"RESULT.DAT", "HISTORY.DAT", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "ENDPRM.DAT",
+                             "TAV0001.INF"})
+        files.push_back(workDir + name);
+    files.push_back(SingleInstance::LockPath().toStdString());
+    return files;
+}
 
 } // namespace tavelin::app

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 // What a batch run takes over from whoever started it (a scheduler, a shell,
 // a desktop) and must not be at the mercy of: standard descriptors that are
-// closed or whose reader has gone.
+// closed or whose reader has gone, and a limit on the size of files.
 #pragma once
+
+#include <string>
+#include <vector>
 
 namespace tavelin::app {
 
@@ -17,5 +20,15 @@ void OpenMissingStandardDescriptors();
 // the process: standard output and error carry copies of what the files
 // record, and losing them must never cost the run.
 void IgnoreBrokenPipes();
+
+// A write past a file-size limit (`ulimit -f`) fails with an I/O error
+// instead of ending the process: the transfer under way fails with its
+// history line, its temporary file goes, and RESULT.DAT is still written
+// where it fits. Killed by the signal, the run would leave none of that.
+void IgnoreFileSizeLimitSignal();
+
+// The files of a run in workDir that other programs read or write, and the
+// one-copy lock: no trace may be written into any of them.
+std::vector<std::string> FilesOfTheRun(const std::string& workDir);
 
 } // namespace tavelin::app

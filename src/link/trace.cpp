@@ -3,11 +3,15 @@
 #include "trace.h"
 
 #include "frame.h"
+#include "settings/paths.h"
+#include "settings/text_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -66,7 +70,36 @@ std::FILE* OpenForAppending(const std::string& path, std::string& reason)
 }
 #endif
 
+namespace fs = std::filesystem;
+
+// Where a chain of symbolic links ends (a link to a file not made yet names
+// that file), absolute and without ".", ".." or links on the way.
+fs::path FinalPlace(const fs::path& start)
+{
+    constexpr int kMostLinks = 40; // as the system follows them
+    std::error_code error;
+    fs::path path = fs::absolute(start, error);
+    for (int hops = 0; hops < kMostLinks && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    return error ? path.lexically_normal() : resolved;
+}
+
 } // namespace
+
+bool NamesSameFile(const std::string& a, const std::string& b)
+{
+    const fs::path first = settings::FsPath(a);
+    const fs::path second = settings::FsPath(b);
+    std::error_code error;
+    if (fs::equivalent(first, second, error))
+        return true;
+    return FinalPlace(first) == FinalPlace(second);
+}
 
 std::unique_ptr<Tracer> Tracer::Open(const std::string& path, std::string* error)
 {
@@ -80,11 +113,19 @@ std::unique_ptr<Tracer> Tracer::Open(const std::string& path, std::string* error
     return std::unique_ptr<Tracer>(new Tracer(file));
 }
 
-std::unique_ptr<Tracer> Tracer::FromEnvironment()
+std::unique_ptr<Tracer> Tracer::FromEnvironment(const std::vector<std::string>& runFiles)
 {
     const char* path = std::getenv("TAVELIN_TRACE");
     if (!path || !*path)
         return nullptr;
+    for (const auto& file : runFiles) {
+        if (NamesSameFile(path, file)) {
+            std::fprintf(stderr, "tavelin: the trace file %s is %s, a file of the run; running without a trace\n",
+                         settings::WithoutControlCharacters(path).c_str(),
+                         settings::WithoutControlCharacters(file).c_str());
+            return nullptr;
+        }
+    }
     std::string error;
     auto tracer = Open(path, &error);
     if (!tracer)

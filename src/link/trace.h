@@ -19,8 +19,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelin::link {
+
+// True when both name the same file: the same file that exists (a hard
+// link too), or the same place once symbolic links, ".", ".." and the
+// current directory are resolved, for a file that does not exist yet.
+bool NamesSameFile(const std::string& a, const std::string& b);
 
 enum class TraceResult { Ok, BadCheck, WrongId, Resynchronised };
 
@@ -30,7 +36,10 @@ public:
     // Never waits: a FIFO that nobody reads cannot be opened.
     static std::unique_ptr<Tracer> Open(const std::string& path, std::string* error = nullptr);
     // From TAVELIN_TRACE: null when unset, empty or unusable (said on stderr).
-    static std::unique_ptr<Tracer> FromEnvironment();
+    // A file of the run (runFiles: its logs, parameter files, lock) is
+    // unusable however it is named: trace lines would be mixed into what
+    // other programs read there.
+    static std::unique_ptr<Tracer> FromEnvironment(const std::vector<std::string>& runFiles = {});
 
     ~Tracer();
     Tracer(const Tracer&) = delete;

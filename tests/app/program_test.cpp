@@ -19,6 +19,8 @@
 #include <functional>
 #include <map>
 #include <regex>
+#include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -182,7 +184,7 @@ TEST_F(Program, LockOfACrashedRunIsTakenOver)
     EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
 }
 
-TEST_F(Program, LockFileLeftEmptyOrGarbledOrUnusableNeverBlocksARun)
+TEST_F(Program, LockFileLeftEmptyOrGarbledNeverBlocksARunButOneThatCannotBeUsedDoes)
 {
     PutGoodFiles();
     for (const std::string content : {"", "\xFF\xFEgarbage", "0\n", "not a pid\nx\ny\n"}) {
@@ -192,13 +194,69 @@ TEST_F(Program, LockFileLeftEmptyOrGarbledOrUnusableNeverBlocksARun)
         EXPECT_EQ(run.standardError.find("lock file"), std::string::npos) << run.standardError;
     }
 
-    // A lock that cannot be used at all is said, and the run goes on.
+    // A lock that cannot be used at all may be another copy's: said, and no run.
     std::filesystem::remove(runtime.Path() / "tavelin.lock");
+    std::filesystem::remove(work.Path() / "RESULT.DAT");
     std::filesystem::create_directory(runtime.Path() / "tavelin.lock");
     const auto run = Start({"/DOWN"});
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(run.standardError.find("cannot use the lock file"), std::string::npos) << run.standardError;
-    EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    EXPECT_NE(run.standardError.find("another copy may be running"), std::string::npos) << run.standardError;
+    EXPECT_FALSE(work.Has("RESULT.DAT"));
+}
+
+// Without XDG_RUNTIME_DIR (under cron), or with a relative one, the lock
+// lives in a folder of the user's own in the temporary directory, where no
+// other user can plant a link or a file. A folder there that is a link, a
+// file, open to others or another user's cannot hold it, and then the run
+// ends as beside another copy: never a run without the check.
+TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
+{
+    testing::TempDir temp;
+    const QString tempDir = QString::fromStdString(temp.Path().string());
+    const Surroundings cron{{{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", tempDir}}, {}, {}};
+    const auto folder = temp.Path() / ("tavelin-" + std::to_string(getuid()));
+    const auto elsewhere = temp.Path() / "elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    // Where the lock used to be, planted by another user: no matter now.
+    std::filesystem::create_symlink(elsewhere / "x", temp.Path() / ("tavelin-" + std::to_string(getuid()) + ".lock"));
+    PutGoodFiles();
+    for (const Surroundings& surroundings :
+         {cron, Surroundings{{{"XDG_RUNTIME_DIR", "rt"}, {"TMPDIR", tempDir}}, {}, {}}}) {
+        const auto run = Start({"/DOWN"}, surroundings);
+        EXPECT_EQ(run.exitCode, 1) << run.standardError; // ran, and met the missing device
+        EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << run.standardError;
+        EXPECT_EQ(std::filesystem::symlink_status(folder).type(), std::filesystem::file_type::directory);
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+        EXPECT_TRUE(std::regex_match(temp.Get(folder.filename() / "tavelin.lock"), std::regex("[0-9]+\n")));
+    }
+    EXPECT_FALSE(work.Has("rt")); // a relative runtime folder is none: no stray folder in the work folder
+
+    std::vector<std::function<void()>> plants = {
+        [&] { std::filesystem::create_directory_symlink(elsewhere, folder); },
+        [&] { std::ofstream(folder) << "x"; },
+        [&] {
+            std::filesystem::create_directory(folder);
+            std::filesystem::permissions(folder, std::filesystem::perms::all);
+        },
+    };
+    if (geteuid() == 0) // only root can give a folder away
+        plants.push_back([&] {
+            std::filesystem::create_directory(folder);
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+            ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+        });
+    for (std::size_t row = 0; row < plants.size(); ++row) {
+        std::filesystem::remove_all(folder);
+        std::filesystem::remove(work.Path() / "RESULT.DAT");
+        plants[row]();
+        const auto run = Start({"/DOWN"}, cron);
+        EXPECT_EQ(run.exitCode, 3) << row << run.standardError;
+        EXPECT_NE(run.standardError.find("another copy may be running"), std::string::npos) << row << run.standardError;
+        EXPECT_FALSE(work.Has("RESULT.DAT")) << row;
+        EXPECT_FALSE(std::filesystem::exists(elsewhere / "tavelin.lock")) << row;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
@@ -412,6 +470,79 @@ TEST_F(ProgramWithHandHeld, HistoryLineNeverGluesOntoAnUnendedLastLine)
         EXPECT_EQ(history, expected) << ::testing::PrintToString(tail);
     }
 }
+
+// Logs that are symbolic links are not written through, whether they name a
+// file outside or one that is not there yet: what they name stays as it was,
+// and the run says so and ends with status 5.
+TEST_F(ProgramWithHandHeld, LogsThatAreSymbolicLinksAreNotWrittenThrough)
+{
+    work.Put("down/GOOD.TXT", "data");
+    work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nADDHISTORY\r\n1\r\n");
+    testing::TempDir outside;
+    outside.Put("outside.txt", "keep\n");
+    for (const bool dangling : {false, true}) {
+        const auto target = outside.Path() / (dangling ? "not-there.txt" : "outside.txt");
+        std::filesystem::remove(work.Path() / "RESULT.DAT");
+        std::filesystem::remove(work.Path() / "HISTORY.DAT");
+        std::filesystem::create_symlink(target, work.Path() / "RESULT.DAT");
+        std::filesystem::create_symlink(target, work.Path() / "HISTORY.DAT");
+        const auto run = Start({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 5) << run.standardError;
+        EXPECT_NE(run.standardError.find("RESULT.DAT could not be written (a symbolic link, never written through)"),
+                  std::string::npos)
+            << run.standardError;
+        EXPECT_NE(run.standardError.find("1 line(s) could not be written to " + work.Text() +
+                                         "HISTORY.DAT (a symbolic link, never written through)"),
+                  std::string::npos)
+            << run.standardError;
+        EXPECT_EQ(outside.Get("outside.txt"), "keep\n");
+        EXPECT_FALSE(outside.Has("not-there.txt"));
+        EXPECT_TRUE(std::filesystem::is_symlink(work.Path() / "RESULT.DAT"));
+        EXPECT_EQ(work.Get("hht/001/GOOD.TXT"), "data"); // the run itself went well
+    }
+}
+
+// A file-size limit (`ulimit -f`) refuses writes; it must not end the run.
+// An upload that does not fit fails with its history line and leaves no
+// temporary file; a HISTORY.DAT at the limit takes no line, and RESULT.DAT,
+// which still fits, says how the run went; status 5 says what is missing.
+TEST_F(ProgramWithHandHeld, AFileSizeLimitFailsTheWriteNotTheRun)
+{
+    const auto limited = [](rlim_t bytes) {
+        return [bytes] {
+            std::signal(SIGXFSZ, SIG_DFL); // as a shell hands it on
+            const rlimit limit{bytes, bytes};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        };
+    };
+    std::filesystem::create_directory(work.Path() / "up");
+    work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n" + (work.Path() / "up").string() +
+                               "/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+    std::filesystem::create_directories(work.Path() / "hht" / "001");
+    work.Put("hht/001/BIG.DAT", std::string(6000, 'x'));
+    auto run = Start({"/UP"}, {{}, limited(4096), {}});
+    EXPECT_NE(History().find("001, 3 ,BIG.DAT, 0 ,-5 ,ファイルＩ／Ｏエラー\r\n"), std::string::npos) << History();
+    EXPECT_FALSE(std::filesystem::exists(work.Path() / "up" / "BIG.DAT"));
+    for (const auto& entry : std::filesystem::directory_iterator(work.Path()))
+        EXPECT_NE(entry.path().filename().string().rfind("UPTMP.", 0), 0u) << entry.path();
+    EXPECT_TRUE(work.Has("RESULT.DAT"));
+    EXPECT_NE(run.exitCode, 5) << run.standardError;
+
+    std::filesystem::remove(work.Path() / "hht" / "001" / "BIG.DAT");
+    work.Put("down/GOOD.TXT", "data");
+    work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nADDHISTORY\r\n1\r\n");
+    work.Put("HISTORY.DAT", std::string(4094, 'h') + "\r\n");
+    run = Start({"/DOWN"}, {{}, limited(4096), {}});
+    EXPECT_EQ(run.exitCode, 5) << run.standardError;
+    EXPECT_NE(run.standardError.find("1 line(s) could not be written"), std::string::npos) << run.standardError;
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(work.Get("HISTORY.DAT").size(), 4096u);
+
+    std::filesystem::remove(work.Path() / "RESULT.DAT");
+    run = Start({"/DOWN"}, {{}, limited(0), {}}); // not even RESULT.DAT fits
+    EXPECT_EQ(run.exitCode, 5) << run.standardError;
+    EXPECT_NE(run.standardError.find("RESULT.DAT could not be written"), std::string::npos) << run.standardError;
+}
 #endif
 
 // --help and --version answer and end: they take no lock (one is held here,
@@ -576,6 +707,44 @@ TEST_F(Program, TraceFifoWithoutAReaderNeverHoldsTheRun)
     EXPECT_EQ(run.exitCode, 1) << run.standardError;
     EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
     EXPECT_NE(run.standardError.find("trace"), std::string::npos) << run.standardError;
+}
+
+// A trace that names a file of the run, however named, would mix its lines
+// into what other programs read there: it is refused with a line, and the
+// run goes on without one. Any other file takes the trace.
+TEST_F(Program, TraceNamingAFileOfTheRunIsRefusedAndTheRunGoesOn)
+{
+    PutGoodFiles();
+    work.Put("RESULT.DAT", "old\r\n");
+    work.Put("HISTORY.DAT", "old\r\n");
+    std::filesystem::create_directory(work.Path() / "sub");
+    std::filesystem::create_symlink(work.Path() / "DIRPRM.DAT", work.Path() / "to-dirprm");
+    std::filesystem::create_symlink("ENDPRM.DAT", work.Path() / "to-endprm"); // a file not there yet
+    std::filesystem::create_hard_link(work.Path() / "HHTPRM.DAT", work.Path() / "hhtprm-too");
+    const std::string files[] = {"RESULT.DAT",
+                                 "./HISTORY.DAT",
+                                 (work.Path() / "RSPRM.DAT").string(),
+                                 "sub/../RSPRM.DAT",
+                                 "to-dirprm",
+                                 "hhtprm-too",
+                                 "ENDPRM.DAT",
+                                 "to-endprm",
+                                 "TAV0001.INF",
+                                 (runtime.Path() / "tavelin.lock").string()};
+    const std::string parameters = work.Get("RSPRM.DAT") + work.Get("HHTPRM.DAT") + work.Get("DIRPRM.DAT");
+    for (const auto& file : files) {
+        const auto run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(file)}}, {}, {}});
+        EXPECT_EQ(run.exitCode, 1) << file << run.standardError; // ran, and met the missing device
+        EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << file;
+        EXPECT_EQ(Count(run.standardError, "a file of the run; running without a trace\n"), 1u)
+            << file << run.standardError;
+        EXPECT_EQ(work.Get("RSPRM.DAT") + work.Get("HHTPRM.DAT") + work.Get("DIRPRM.DAT"), parameters) << file;
+        EXPECT_FALSE(work.Has("ENDPRM.DAT")) << file;
+        EXPECT_FALSE(work.Has("TAV0001.INF")) << file;
+    }
+    const auto run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", "trace.txt"}}, {}, {}});
+    EXPECT_EQ(run.standardError.find("trace"), std::string::npos) << run.standardError;
+    EXPECT_TRUE(work.Has("trace.txt"));
 }
 
 // A current directory removed under the program has no name to take: "/"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "file_size_limit.h"
 #include "no_wait.h"
 #include "settings/end_param.h"
 #include "settings/history.h"
@@ -289,6 +290,49 @@ TEST_F(Logs, AFifoInPlaceOfALogIsAFailureNotAWait)
     }
     EXPECT_TRUE(state.logFailures.result);
     EXPECT_EQ(state.logFailures.historyLines, 1);
+}
+#endif
+
+#ifndef _WIN32
+// A log or a temporary file whose name is a symbolic link is never written
+// through: what the link names (here a file outside, or one not there yet)
+// stays as it was. The logs count as not written; the temporary file of a
+// whole-file replace is the program's own name, made new.
+TEST_F(Logs, NothingIsWrittenThroughASymbolicLink)
+{
+    testing::TempDir outside;
+    for (const bool dangling : {false, true}) {
+        outside.Put("outside.txt", "keep\n");
+        const auto target = outside.Path() / (dangling ? "not-there.txt" : "outside.txt");
+        for (const char* name : {"RESULT.DAT", "HISTORY.DAT", "TAV0001.INF.new"}) {
+            std::filesystem::remove(dir.Path() / name);
+            std::filesystem::create_symlink(target, dir.Path() / name);
+        }
+        state.logFailures = {};
+        EXPECT_FALSE(WriteResult(state, 0, 1));
+        WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
+        EXPECT_TRUE(state.logFailures.result);
+        EXPECT_EQ(state.logFailures.historyLines, 1);
+        EXPECT_TRUE(WriteTavInf(dir.Text(), {"7", "/data/"}));
+        EXPECT_EQ(dir.Get("TAV0001.INF"), "7\r\n/data/\r\n");
+        EXPECT_EQ(outside.Get("outside.txt"), "keep\n") << dangling;
+        EXPECT_FALSE(outside.Has("not-there.txt"));
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "RESULT.DAT"));
+    }
+}
+
+// Under a file-size limit a line that fits only in part counts as not
+// written, as a full disk does.
+TEST_F(Logs, ALineCutShortByAFileSizeLimitIsAFailure)
+{
+    dir.Put("HISTORY.DAT", std::string(90, 'h') + "\r\n");
+    {
+        testing::FileSizeLimit limit(100);
+        WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
+        EXPECT_EQ(state.logFailures.historyLines, 1);
+        EXPECT_TRUE(WriteResult(state, 0, 1)); // a short file still fits
+    }
+    EXPECT_FALSE(state.logFailures.result);
 }
 #endif
 
