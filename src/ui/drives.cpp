@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QAbstractFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QSignalBlocker>
@@ -68,10 +69,39 @@ QString WhyUnreadable(const QString& path)
     return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
+namespace {
+
+// Icons and types by what an entry is, never by its contents. Qt's own
+// provider asks the MIME database, which opens and reads each file of a
+// directory listed (a FIFO blocks that read until someone writes to it, and
+// holds the database's lock meanwhile, so the window's own thread waits on
+// it too). The tree shows directories only: it has no use for file types.
+class NameOnlyIconProvider final : public QAbstractFileIconProvider {
+public:
+    NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
+    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override
+    {
+        if (info.isRoot())
+            return icon(Drive);
+        return icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo& info) const override
+    {
+        return info.isDir() ? QStringLiteral("Folder") : QStringLiteral("File");
+    }
+};
+
+} // namespace
+
 QTreeView* DirectoryTree(QWidget* parent)
 {
     auto* tree = new QTreeView(parent);
     auto* model = new QFileSystemModel(tree);
+    // The model only borrows its provider, and its listing thread may use it
+    // until the model is gone: one provider, stateless, that outlives them all.
+    static auto* const provider = new NameOnlyIconProvider;
+    model->setIconProvider(provider);
     model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     model->setRootPath(QDir::rootPath());
     tree->setModel(model);
