@@ -13,15 +13,15 @@ namespace {
 
 QString IdItem(int id) { return QStringLiteral("%1").arg(id, 3, 10, QLatin1Char('0')); }
 
-// A key that writes into an edit box: a printable character or an erasure.
-bool Edits(const QKeyEvent& key)
+// A key that types a character (not a shortcut).
+bool Types(const QKeyEvent& key)
 {
-    if (key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete)
-        return true;
     if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     return !key.text().isEmpty() && key.text().at(0).isPrint();
 }
+
+bool Erases(const QKeyEvent& key) { return key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete; }
 
 } // namespace
 
@@ -65,9 +65,10 @@ bool IdBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == view() && event->type() == QEvent::KeyPress && lineEdit()) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (Edits(*key)) {
+        if (Types(*key) || Erases(*key)) {
             hidePopup();
-            lineEdit()->selectAll(); // a new ID, not digits added to the one shown
+            if (Types(*key))
+                lineEdit()->selectAll(); // a new ID, not digits added to the one shown
             QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                            ushort(key->count()));
             QCoreApplication::sendEvent(lineEdit(), &copy);
