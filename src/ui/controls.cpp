@@ -72,8 +72,9 @@ QString ElidingLine::ShownText() const { return fontMetrics().elidedText(text(),
 
 void ElidingLine::paintEvent(QPaintEvent* event)
 {
+    // With the focus the operator may scroll through the text and select it.
     const QString shown = ShownText();
-    if (shown == text()) {
+    if (shown == text() || hasFocus()) {
         QLineEdit::paintEvent(event);
         return;
     }

@@ -71,11 +71,12 @@ QString WhyUnreadable(const QString& path)
 
 namespace {
 
-// Icons and types by what an entry is, never by its contents. Qt's own
-// provider asks the MIME database, which opens and reads each file of a
-// directory listed (a FIFO blocks that read until someone writes to it, and
-// holds the database's lock meanwhile, so the window's own thread waits on
-// it too). The tree shows directories only: it has no use for file types.
+// Icons by what an entry is, never by its contents. Qt's own provider asks
+// the MIME database, which opens and reads every file of a directory listed
+// to guess its type: a file whose read waits for data (/proc/kmsg, shown
+// through /proc/self/..) holds the listing, and the database's lock with
+// it, so the window's own thread waits too. The tree shows directories by
+// name only: it has no use for types.
 class NameOnlyIconProvider final : public QAbstractFileIconProvider {
 public:
     NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
@@ -86,10 +87,7 @@ public:
             return icon(Drive);
         return icon(info.isDir() ? Folder : File);
     }
-    QString type(const QFileInfo& info) const override
-    {
-        return info.isDir() ? QStringLiteral("Folder") : QStringLiteral("File");
-    }
+    QString type(const QFileInfo&) const override { return {}; } // a column the tree does not show
 };
 
 } // namespace
