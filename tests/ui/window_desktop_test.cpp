@@ -84,14 +84,18 @@ QStringList Names(const QListWidget* list, bool selectedOnly = false)
     return names;
 }
 
-// Types into the ID box as a keyboard does: into the open list while it is
-// open, else into the edit text.
-void Type(QComboBox* box, const QString& keys)
+// Where a keyboard's keys go: the widget with the focus (the open list
+// while the ID box's list is open, else its edit text).
+QWidget* KeyTarget()
 {
-    for (const QChar key : keys) {
-        QWidget* target = box->view()->isVisible() ? static_cast<QWidget*>(box->view()) : box->lineEdit();
-        QTest::keyClick(target, key.toLatin1());
-    }
+    QWidget* popup = QApplication::activePopupWidget();
+    return popup && popup->focusWidget() ? popup->focusWidget() : QApplication::focusWidget();
+}
+
+void Type(const QString& keys)
+{
+    for (const QChar key : keys)
+        QTest::keyClick(KeyTarget(), key.toLatin1());
 }
 
 } // namespace
@@ -232,6 +236,9 @@ private slots:
         QTRY_VERIFY(window.Session().MaySwitchWorkFolder()); // once the one-shot initialisation ran
         auto* box = window.findChild<QComboBox*>(QStringLiteral("CbHHTID"));
         QCOMPARE(box->currentText(), QStringLiteral("002"));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        box->setFocus();
 
         const struct {
             const char* typed;
@@ -241,9 +248,8 @@ private slots:
             box->showPopup();
             QTRY_VERIFY(box->view()->isVisible());
             QCOMPARE(box->view()->currentIndex().data().toString(), QString::fromStdString(f.state.CurHhtId));
-            Type(box, QString::fromLatin1(typed));
-            QWidget* target = box->view()->isVisible() ? static_cast<QWidget*>(box->view()) : box->lineEdit();
-            QTest::keyClick(target, Qt::Key_Return);
+            Type(QString::fromLatin1(typed));
+            QTest::keyClick(KeyTarget(), Qt::Key_Return);
             QTRY_VERIFY(!box->view()->isVisible());
             QCOMPARE(f.state.CurHhtId, std::string(id));
             QCOMPARE(box->currentText(), QString::fromLatin1(id));
