@@ -92,14 +92,19 @@ public:
 
 } // namespace
 
+QAbstractFileIconProvider* IconsByName()
+{
+    // A model only borrows its provider, and its listing thread may use it
+    // until the model is gone: one provider, stateless, that outlives them all.
+    static auto* const provider = new NameOnlyIconProvider;
+    return provider;
+}
+
 QTreeView* DirectoryTree(QWidget* parent)
 {
     auto* tree = new QTreeView(parent);
     auto* model = new QFileSystemModel(tree);
-    // The model only borrows its provider, and its listing thread may use it
-    // until the model is gone: one provider, stateless, that outlives them all.
-    static auto* const provider = new NameOnlyIconProvider;
-    model->setIconProvider(provider);
+    model->setIconProvider(IconsByName());
     model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     model->setRootPath(QDir::rootPath());
     tree->setModel(model);
