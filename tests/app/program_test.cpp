@@ -87,6 +87,20 @@ protected:
         return std::filesystem::exists(socket) ? display : QString();
     }
 
+    // A window on `display` for a user whose home (and settings) is `home`.
+    QProcessEnvironment WindowEnvironment(const QString& display, const testing::TempDir& home) const
+    {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        env.insert("DISPLAY", display);
+        env.insert("HOME", QString::fromStdString(home.Path().string()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+        env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
+        return env;
+    }
+
     // RESULT.DAT without its date and time stamps.
     std::string ResultTail() const
     {
@@ -696,15 +710,7 @@ TEST_F(Program, WindowRemembersItsFolderAndPlace)
     testing::TempDir home;
     testing::TempDir other;
     QProcess program;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("DISPLAY", display);
-    env.insert("HOME", QString::fromStdString(home.Path().string()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-    env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(WindowEnvironment(display, home));
     program.setWorkingDirectory(QString::fromStdString(work.Path().string()));
     program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(other.Path().string())});
     EXPECT_FALSE(program.waitForFinished(1500));
@@ -758,15 +764,7 @@ TEST_F(Program, WindowTooLargeForTheScreenOpensAtItsDefaultSize)
         settings.setValue("window/geometry", SavedGeometry(QRect(0, 0, 99999, 99999)));
     }
     QProcess program;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("DISPLAY", display);
-    env.insert("HOME", QString::fromStdString(home.Path().string()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-    env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(WindowEnvironment(display, home));
     program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(work.Path().string())});
     EXPECT_FALSE(program.waitForFinished(1500));
     program.terminate();
