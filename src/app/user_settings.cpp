@@ -5,6 +5,7 @@
 #include "link/qt/device_map_store.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
+#include "ui/window_geometry.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -74,10 +75,8 @@ void UserSettings::RememberWorkFolder(const std::string& dir)
 
 void UserSettings::RestoreWindow(QWidget& window) const
 {
-    // Qt moves a window back onto a screen that is there now.
-    const QByteArray geometry = settings_.value(kGeometryKey).toByteArray();
-    if (!geometry.isEmpty())
-        window.restoreGeometry(geometry);
+    // Only a size and place that fit a screen present now; else the default.
+    ui::RestoreFittingGeometry(window, settings_.value(kGeometryKey).toByteArray());
 }
 
 void UserSettings::SaveWindow(const QWidget& window)

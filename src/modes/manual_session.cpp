@@ -218,7 +218,7 @@ void ManualSession::Tick()
         inTick_ = false;
         deferred_.clear();
         Disconnect();
-        ReportPortFailure("the device went away");
+        ReportPortFailure(std::string(texts::kDetailDeviceGone));
         return;
     }
     if (result == link::kOk) {
@@ -314,6 +314,16 @@ void ManualSession::DirClicked()
     ReadHhtList();
     Pause(0.2);
     EndOperation(OpButton::Dir);
+}
+
+// F5: the PC list always; the hand-held's list too while connected and idle.
+void ManualSession::RereadClicked()
+{
+    if (stopping_)
+        return;
+    view_.RefreshPcFiles();
+    if (ManualLinkOn_)
+        DirClicked();
 }
 
 void ManualSession::DeleteClicked()

@@ -106,6 +106,7 @@ public:
     void Tick();         // the polling timer
     void CheckHhtId();   // click, Enter or leaving the ID box
     void DirClicked();
+    void RereadClicked(); // F5: both lists
     void DeleteClicked();
     void RenameClicked();
     void CopyClicked();        // PC files selected: download them; else hand-held files: upload them

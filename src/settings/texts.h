@@ -110,6 +110,11 @@ inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラ�
 inline constexpr std::string_view kHhtListUnread = "ファイル一覧を読み込めませんでした";
 inline constexpr std::string_view kHhtListStopped = "ファイル一覧の読み込みを中断しました";
 inline constexpr std::string_view kHhtListTruncated = "ファイルが多すぎます（先頭の129件だけを表示しています）";
+// The hand-held list's columns, as a screen reader names them.
+inline constexpr std::string_view kColumnFileName = "ファイル名";
+inline constexpr std::string_view kColumnSize = "サイズ";
+// The detail under kMsgComPortUnusable when the device goes away while connected.
+inline constexpr std::string_view kDetailDeviceGone = "デバイスが取り外されました";
 inline constexpr std::string_view kMsgBadBaud = "指定されたボーレイトは無効です";
 inline constexpr std::string_view kMsgBadParity = "指定されたパリティは無効です";
 inline constexpr std::string_view kMsgBadDataBits = "指定されたデータ長は無効です";
@@ -156,12 +161,12 @@ inline constexpr std::string_view kCaptionInstallOnAll = "マニュアルモー�
 
 // Progress dialogs: the figures under the bar (%1, %2 filled in) and the
 // names screen readers give their controls
-inline constexpr std::string_view kA11yTransferMessage = "Transfer message";
-inline constexpr std::string_view kA11yTransferProgress = "Transfer progress";
-inline constexpr std::string_view kA11yTransferFigures = "Bytes done, rate and time left";
-inline constexpr std::string_view kA11yAnimation = "Transfer animation";
-inline constexpr std::string_view kA11yHistory = "Transfer history";
-inline constexpr std::string_view kA11yUploadQuestion = "File that exists on the PC";
+inline constexpr std::string_view kA11yTransferMessage = "転送メッセージ";
+inline constexpr std::string_view kA11yTransferProgress = "転送の進行状況";
+inline constexpr std::string_view kA11yTransferFigures = "転送済みバイト数・速度・残り時間";
+inline constexpr std::string_view kA11yAnimation = "転送アニメーション";
+inline constexpr std::string_view kA11yHistory = "転送履歴";
+inline constexpr std::string_view kA11yUploadQuestion = "パソコンにある同名ファイル";
 // One family of units, in Japanese: bytes, and bytes or kilobytes (1,024
 // bytes) a second.
 inline constexpr std::string_view kFiguresBytes = "%1 / %2 バイト";
@@ -177,16 +182,16 @@ inline constexpr std::string_view kButtonOk = "OK";
 
 // Names that screen readers and automation give the controls without a
 // caption of their own (the captioned ones are named by their caption).
-inline constexpr std::string_view kA11yDrive = "PC drive";
-inline constexpr std::string_view kA11yDirectory = "PC directory";
-inline constexpr std::string_view kA11yPcFiles = "PC files";
-inline constexpr std::string_view kA11yHhtFiles = "Hand-held files";
-inline constexpr std::string_view kA11yConnection = "Connection message";
-inline constexpr std::string_view kA11yFreeBytes = "Free bytes on the hand-held";
-inline constexpr std::string_view kA11yHhtId = "Hand-held ID";
-inline constexpr std::string_view kA11yDeleteMessage = "File to delete";
-inline constexpr std::string_view kA11yNewName = "New file name";
-inline constexpr std::string_view kA11yIcon = "Program icon";
+inline constexpr std::string_view kA11yDrive = "パソコンのドライブ";
+inline constexpr std::string_view kA11yDirectory = "パソコンのディレクトリ";
+inline constexpr std::string_view kA11yPcFiles = "パソコンのファイル";
+inline constexpr std::string_view kA11yHhtFiles = "ハンディのファイル";
+inline constexpr std::string_view kA11yConnection = "接続メッセージ";
+inline constexpr std::string_view kA11yFreeBytes = "ハンディの空きバイト数";
+inline constexpr std::string_view kA11yHhtId = "ハンディID";
+inline constexpr std::string_view kA11yDeleteMessage = "削除するファイル";
+inline constexpr std::string_view kA11yNewName = "新しいファイル名";
+inline constexpr std::string_view kA11yIcon = "プログラムのアイコン";
 
 // Settings dialog (F_Set)
 inline constexpr std::string_view kCaptionSettings = "設定";
@@ -274,14 +279,14 @@ inline constexpr std::string_view kPromptDownDir = "ダウンロードディレ�
 inline constexpr std::string_view kPromptUpDir = "アップロードディレクトリを選択してください";
 
 // Names for screen readers and automation in the settings dialog and the
-// directory chooser.
-inline constexpr std::string_view kA11yIdFrom = "First hand-held ID of range ";
-inline constexpr std::string_view kA11yIdTo = "Last hand-held ID of range ";
-inline constexpr std::string_view kA11ySettingsTabs = "Settings pages";
-inline constexpr std::string_view kA11ySerialPorts = "Serial ports of this PC";
-inline constexpr std::string_view kA11yComDevice = "Device opened for ";
-inline constexpr std::string_view kA11yChooserPrompt = "What to choose";
-inline constexpr std::string_view kA11yChooserDrive = "Drive";
-inline constexpr std::string_view kA11yChooserDirectory = "Directories";
+// directory chooser (%1: the range's number, the COM number).
+inline constexpr std::string_view kA11yIdFrom = "範囲%1の最初のハンディID";
+inline constexpr std::string_view kA11yIdTo = "範囲%1の最後のハンディID";
+inline constexpr std::string_view kA11ySettingsTabs = "設定のページ";
+inline constexpr std::string_view kA11ySerialPorts = "このPCのシリアルポート";
+inline constexpr std::string_view kA11yComDevice = "COM%1で開くデバイス";
+inline constexpr std::string_view kA11yChooserPrompt = "選ぶディレクトリの説明";
+inline constexpr std::string_view kA11yChooserDrive = "ドライブ";
+inline constexpr std::string_view kA11yChooserDirectory = "ディレクトリ";
 
 } // namespace tavelin::texts

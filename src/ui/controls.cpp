@@ -9,8 +9,10 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QTranslator>
 
 namespace tavelin::ui {
@@ -49,6 +51,40 @@ void ShowText(QLabel* label, const QString& text)
         return;
     label->setText(text);
     NameAfter(label, text);
+}
+
+ElidingLine::ElidingLine(QWidget* parent) : QLineEdit(parent)
+{
+    setReadOnly(true);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { setToolTip(text); });
+}
+
+QRect ElidingLine::TextArea() const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    // QLineEdit keeps 2 pixels beside its text and 1 above and below it.
+    return style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins())
+        .adjusted(2, 1, -2, -1);
+}
+
+QString ElidingLine::ShownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, TextArea().width()); }
+
+void ElidingLine::paintEvent(QPaintEvent* event)
+{
+    // With the focus the operator may scroll through the text and select it.
+    const QString shown = ShownText();
+    if (shown == text() || hasFocus()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    painter.drawText(TextArea(), int(QStyle::visualAlignment(layoutDirection(), alignment())) | Qt::AlignVCenter,
+                     shown);
 }
 
 QPushButton* Button(QWidget* parent, std::string_view caption, const char* tableName, const QString& accessibleName)

@@ -4,6 +4,7 @@
 // program's message box (only an OK button, no icon).
 #pragma once
 
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
@@ -33,6 +34,22 @@ inline void Name(QWidget* control, const char* tableName, const QString& accessi
 // through ShowText.
 void NameByText(QWidget* control, const char* tableName, const QString& quietName);
 void ShowText(QLabel* label, const QString& text);
+
+// A read-only line for a message: a text longer than the line is cut at its
+// end with an ellipsis (a plain line edit scrolls to the end and hides the
+// start, where a message says what it is about); the whole text is its
+// tooltip and, through NameByText, what a screen reader reads.
+class ElidingLine final : public QLineEdit {
+public:
+    explicit ElidingLine(QWidget* parent);
+    QString ShownText() const; // the text as the line paints it
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect TextArea() const;
+};
 
 // A push button named by its caption (or accessibleName when given). It never
 // becomes a dialog's default on focus: only the button chosen as default is.

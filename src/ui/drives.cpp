@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QAbstractFileIconProvider>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QSignalBlocker>
@@ -68,10 +69,42 @@ QString WhyUnreadable(const QString& path)
     return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
+namespace {
+
+// Icons by what an entry is, never by its contents. Qt's own provider asks
+// the MIME database, which opens and reads every file of a directory listed
+// to guess its type: a file whose read waits for data (/proc/kmsg, shown
+// through /proc/self/..) holds the listing, and the database's lock with
+// it, so the window's own thread waits too. The tree shows directories by
+// name only: it has no use for types.
+class NameOnlyIconProvider final : public QAbstractFileIconProvider {
+public:
+    NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
+    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override
+    {
+        if (info.isRoot())
+            return icon(Drive);
+        return icon(info.isDir() ? Folder : File);
+    }
+    QString type(const QFileInfo&) const override { return {}; } // a column the tree does not show
+};
+
+} // namespace
+
+QAbstractFileIconProvider* IconsByName()
+{
+    // A model only borrows its provider, and its listing thread may use it
+    // until the model is gone: one provider, stateless, that outlives them all.
+    static auto* const provider = new NameOnlyIconProvider;
+    return provider;
+}
+
 QTreeView* DirectoryTree(QWidget* parent)
 {
     auto* tree = new QTreeView(parent);
     auto* model = new QFileSystemModel(tree);
+    model->setIconProvider(IconsByName());
     model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     model->setRootPath(QDir::rootPath());
     tree->setModel(model);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractFileIconProvider;
 class QComboBox;
 class QTreeView;
 class QWidget;
@@ -20,6 +21,11 @@ QString DriveOf(const QString& path);
 // one (added when the list did not have it). Neither emits the list's signals.
 void FillDriveList(QComboBox* list);
 void SelectDrive(QComboBox* list, const QString& root);
+
+// Icons for a QFileSystemModel or a QFileDialog that never open a file
+// (Qt's own provider reads each file listed to guess its type, and a file
+// whose read waits for data, such as /proc/kmsg, would hold the window).
+QAbstractFileIconProvider* IconsByName();
 
 // A tree of the file system's directories, hidden ones left out, showing
 // names only; its QFileSystemModel is its own child.

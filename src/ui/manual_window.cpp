@@ -3,6 +3,7 @@
 
 #include "controls.h"
 #include "file_drag.h"
+#include "id_box.h"
 #include "pc_pane.h"
 #include "program_icon.h"
 #include "settings_dialog.h"
@@ -37,14 +38,32 @@ namespace {
 
 constexpr int kHhtIdCount = 128;
 const QKeySequence kStartKeys(Qt::Key_F9); // 開始/中断
+const QKeySequence kRereadKeys(Qt::Key_F5);
 
-QLineEdit* ReadOnlyLine(QWidget* parent, const char* tableName, std::string_view accessibleName)
+QLineEdit* ReadOnlyLine(QLineEdit* line, const char* tableName, std::string_view accessibleName)
 {
-    auto* line = new QLineEdit(parent);
     NameByText(line, tableName, Q(accessibleName));
     line->setReadOnly(true);
     line->setFocusPolicy(Qt::ClickFocus);
     return line;
+}
+
+// Sizes and free bytes alike: digits grouped as this PC groups them.
+QString Bytes(qint64 count) { return QLocale().toString(count); }
+
+// A caption with room beside it: a face that lends glyphs from another
+// can draw them wider than it measured, and 全インストール cut at both
+// ends would read like インストール beside it.
+void KeepCaptionWhole(QPushButton* button)
+{
+    const QFontMetrics metrics = button->fontMetrics();
+    const int whole = metrics.horizontalAdvance(button->text()) + 2 * metrics.height();
+    button->setMinimumWidth(std::max(button->sizeHint().width(), whole));
+}
+
+QString WithKeys(const QString& caption, const QKeySequence& keys)
+{
+    return caption + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText) + QLatin1Char(')');
 }
 
 } // namespace
@@ -56,11 +75,18 @@ void QtHhtFileList::AddItem(const std::string& text, std::int64_t itemData)
     auto* item = new QTreeWidgetItem(list_);
     item->setText(0, QString::fromStdString(text));
     item->setData(0, Qt::UserRole, QVariant::fromValue<qint64>(itemData));
-    item->setText(1, QLocale().toString(qint64(itemData)));
+    item->setText(1, Bytes(itemData));
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void QtLineText::SetText(std::string_view text) { line_->setText(Q(text)); }
+// The hand-held says its free bytes as a number with a blank for a plus sign.
+void QtBytesText::SetText(std::string_view text)
+{
+    const QString given = Q(text).trimmed();
+    bool number = false;
+    const qint64 count = given.toLongLong(&number);
+    line_->setText(number ? Bytes(count) : given);
+}
 
 ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
     : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(link, this),
@@ -72,7 +98,7 @@ ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* pa
     BuildControls();
     BuildMenus();
     hhtList_ = QtHhtFileList(LbHHTFile);
-    freeSpace_ = QtLineText(TxtHHTFree);
+    freeSpace_ = QtBytesText(TxtHHTFree);
 
     // Form_Load
     Centre();
@@ -128,27 +154,20 @@ QWidget* ManualWindow::BuildHhtPane()
     Name(Frame2, "Frame2", Frame2->title());
     Label1 = new QLabel(Q(texts::kLabelHandyId), Frame2);
     Name(Label1, "Label1", Label1->text());
-    CbHHTID = new QComboBox(Frame2);
+    CbHHTID = new IdBox(kHhtIdCount, Frame2);
     Name(CbHHTID, "CbHHTID", Q(texts::kA11yHhtId));
-    CbHHTID->setEditable(true);
-    CbHHTID->setInsertPolicy(QComboBox::NoInsert);
-    // What is typed is the ID: an inline completion would turn "1" into
-    // "100" and address a hand-held nobody chose. The list still offers IDs.
-    CbHHTID->setCompleter(nullptr);
-    for (int id = 1; id <= kHhtIdCount; ++id)
-        CbHHTID->addItem(QStringLiteral("%1").arg(id, 3, 10, QLatin1Char('0')));
     CbHHTID->setEditText(QStringLiteral("001"));
     Label1->setBuddy(CbHHTID);
     BtnStart = Button(Frame2, texts::kButtonStart, "BtnStart");
-    TxtHHTMsg = ReadOnlyLine(Frame2, "TxtHHTMsg", texts::kA11yConnection);
+    TxtHHTMsg = ReadOnlyLine(new ElidingLine(Frame2), "TxtHHTMsg", texts::kA11yConnection);
     Label2 = new QLabel(Q(texts::kLabelFree), Frame2);
     Name(Label2, "Label2", Label2->text());
-    TxtHHTFree = ReadOnlyLine(Frame2, "TxtHHTFree", texts::kA11yFreeBytes);
+    TxtHHTFree = ReadOnlyLine(new QLineEdit(Frame2), "TxtHHTFree", texts::kA11yFreeBytes);
     TxtHHTFree->setAlignment(Qt::AlignRight);
     Label2->setBuddy(TxtHHTFree);
     LbHHTFile = new HhtFileTree(Frame2);
     Name(LbHHTFile, "LbHHTFile", Q(texts::kA11yHhtFiles));
-    LbHHTFile->setColumnCount(2);
+    LbHHTFile->setHeaderLabels({Q(texts::kColumnFileName), Q(texts::kColumnSize)});
     LbHHTFile->setHeaderHidden(true);
     LbHHTFile->setRootIsDecorated(false);
     LbHHTFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -188,6 +207,8 @@ QWidget* ManualWindow::BuildButtons()
     BtnEnd = Button(row, texts::kButtonEnd, "BtnEnd");
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton* button : {BtnCopy, BtnDel, BtnRen, BtnDir, BtnInst, BtnADown, BtnAInst, BtnEnd})
+        KeepCaptionWhole(button);
     for (QPushButton* button : {BtnCopy, BtnDel, BtnRen, BtnDir, BtnInst, BtnADown, BtnAInst})
         layout->addWidget(button);
     layout->addStretch(1);
@@ -290,7 +311,6 @@ void ManualWindow::GiveShortcuts()
         {BtnCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
         {BtnDel, QKeySequence(Qt::Key_Delete)},
         {BtnRen, QKeySequence(Qt::Key_F2)},
-        {BtnDir, QKeySequence(Qt::Key_F5)},
         {BtnInst, QKeySequence(Qt::CTRL | Qt::Key_I)},
         {BtnADown, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
         {BtnAInst, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
@@ -298,9 +318,16 @@ void ManualWindow::GiveShortcuts()
     };
     for (const auto& [button, keys] : shortcuts) {
         button->setShortcut(keys);
-        button->setToolTip(button->text() + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText) +
-                           QLatin1Char(')'));
+        button->setToolTip(WithKeys(button->text(), keys));
     }
+    // F5 reads both lists again, the PC's also while disconnected: the key
+    // belongs to the window, not to HHT Dir, which only acts while connected.
+    auto* reread = new QAction(this);
+    reread->setObjectName(QStringLiteral("Mn_Reread"));
+    reread->setShortcut(kRereadKeys);
+    addAction(reread);
+    connect(reread, &QAction::triggered, this, [this] { Run([this] { session_.RereadClicked(); }); });
+    BtnDir->setToolTip(WithKeys(BtnDir->text(), kRereadKeys));
 }
 
 // Tab goes through the PC pane from top to bottom, then the hand-held pane,
@@ -340,6 +367,7 @@ void ManualWindow::SetStartCaption(std::string_view text)
     BtnStart->setText(Q(text));
     BtnStart->setShortcut(kStartKeys); // a new caption takes the button's key away
     BtnStart->setAccessibleName(BtnStart->text());
+    BtnStart->setToolTip(WithKeys(BtnStart->text(), kStartKeys));
 }
 
 void ManualWindow::SetStartEnabled(bool enabled) { BtnStart->setEnabled(enabled); }

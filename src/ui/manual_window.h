@@ -39,9 +39,10 @@ private:
     QTreeWidget* list_;
 };
 
-class QtLineText final : public modes::TextView {
+// TxtHHTFree: the free bytes, digits grouped as the file sizes are.
+class QtBytesText final : public modes::TextView {
 public:
-    explicit QtLineText(QLineEdit* line) : line_(line) {}
+    explicit QtBytesText(QLineEdit* line) : line_(line) {}
     void SetText(std::string_view text) override;
 
 private:
@@ -126,7 +127,7 @@ private:
     QTimer Timer2;
 
     QtHhtFileList hhtList_;
-    QtLineText freeSpace_;
+    QtBytesText freeSpace_;
     QtManualDialogs dialogs_;
     modes::ManualSession session_;
     modes::WorkFolders* folders_ = nullptr;

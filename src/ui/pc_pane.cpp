@@ -12,10 +12,18 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QSet>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tavelin::ui {
+
+namespace {
+
+// How long the directory stays quiet before its files are listed again.
+constexpr int kSettleMs = 100;
+
+} // namespace
 
 PcPane::PcPane(QWidget* parent) : QWidget(parent)
 {
@@ -37,6 +45,11 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
     // directory in either list lists its files (FcDir_Change).
     browser_ = new DirBrowser(FcDrive, FcDir, DirBrowser::UnreadableDrive::StaysChosen);
     connect(browser_, &DirBrowser::DirectoryChosen, this, &PcPane::RefreshFiles);
+
+    changed_.setSingleShot(true);
+    changed_.setInterval(kSettleMs);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, &changed_, qOverload<>(&QTimer::start));
+    connect(&changed_, &QTimer::timeout, this, [this] { ListFiles(true); });
 }
 
 QString PcPane::Directory() const { return browser_->Directory(); }
@@ -53,11 +66,40 @@ void PcPane::SetDirectory(const QString& path)
     RefreshFiles();
 }
 
-void PcPane::RefreshFiles()
+void PcPane::RefreshFiles() { ListFiles(false); }
+
+void PcPane::ListFiles(bool keepSelection)
 {
+    changed_.stop();
+    Watch(Directory());
+    QSet<QString> selected;
+    QString current;
+    if (keepSelection) {
+        for (const QListWidgetItem* item : FcFile->selectedItems())
+            selected.insert(item->text());
+        if (FcFile->currentItem())
+            current = FcFile->currentItem()->text();
+    }
     FcFile->clear();
-    for (const std::string& name : modes::ListPcFiles(Directory().toStdString()))
-        FcFile->addItem(QString::fromStdString(name));
+    for (const std::string& name : modes::ListPcFiles(Directory().toStdString())) {
+        auto* item = new QListWidgetItem(QString::fromStdString(name), FcFile);
+        if (item->text() == current)
+            FcFile->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        item->setSelected(selected.contains(item->text()));
+    }
+}
+
+// Only the directory shown: the watcher's other paths would list this one
+// again for changes elsewhere.
+void PcPane::Watch(const QString& directory)
+{
+    const QStringList watched = watcher_.directories();
+    if (watched.size() == 1 && watched.front() == directory)
+        return;
+    if (!watched.isEmpty())
+        watcher_.removePaths(watched);
+    if (!directory.isEmpty())
+        watcher_.addPath(directory);
 }
 
 std::vector<std::string> PcPane::SelectedFiles() const

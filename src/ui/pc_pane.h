@@ -3,10 +3,14 @@
 // Linux the mounted file systems a user can browse, root first; on Windows
 // the drive letters), the directory tree without hidden directories, and the
 // plain files of the chosen directory, several of which can be selected
-// and dragged to the hand-held list.
+// and dragged to the hand-held list. The file list follows the directory:
+// files that appear, vanish or change there are listed again by themselves,
+// and what the operator had selected stays selected.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -29,7 +33,7 @@ public:
     void SetDirectory(const QString& path);
     QString Directory() const;
     std::vector<std::string> SelectedFiles() const;
-    void RefreshFiles(); // lists the directory's plain files again
+    void RefreshFiles(); // lists the directory's plain files again, nothing selected
 
     QListWidget* FileList() const { return FcFile; }
     QComboBox* DriveList() const { return FcDrive; }
@@ -39,11 +43,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void ListFiles(bool keepSelection);
+    void Watch(const QString& directory);
 
     QComboBox* FcDrive = nullptr;
     QTreeView* FcDir = nullptr;
     QListWidget* FcFile = nullptr;
     DirBrowser* browser_ = nullptr;
+    QFileSystemWatcher watcher_;
+    QTimer changed_; // a burst of changes (a copy, an unpacked archive) lists once
 };
 
 } // namespace tavelin::ui

@@ -274,8 +274,8 @@ QWidget* SettingsDialog::BuildPollingPage()
         const QByteArray from = "TxtIDS" + QByteArray::number(i);
         const QByteArray to = "TxtIDE" + QByteArray::number(i);
         auto* label = new QLabel(Q(texts::kLabelHandyId), page);
-        TxtIDS.push_back(Box(page, from.constData(), Q(texts::kA11yIdFrom) + QString::number(i + 1), 3));
-        TxtIDE.push_back(Box(page, to.constData(), Q(texts::kA11yIdTo) + QString::number(i + 1), 3));
+        TxtIDS.push_back(Box(page, from.constData(), Q(texts::kA11yIdFrom).arg(i + 1), 3));
+        TxtIDE.push_back(Box(page, to.constData(), Q(texts::kA11yIdTo).arg(i + 1), 3));
         label->setBuddy(TxtIDS.back());
         rows->addWidget(label, i, 0);
         rows->addWidget(TxtIDS.back(), i, 1);
@@ -454,7 +454,7 @@ QWidget* SettingsDialog::BuildDeviceChoice(QWidget* parent)
     for (int i = 0; i < settings::kComNames; ++i) {
         auto* combo = new DeviceCombo(panel, [this] { RefreshDevices(); });
         const QByteArray name = "CboDevCom" + QByteArray::number(i + 1);
-        Name(combo, name.constData(), Q(texts::kA11yComDevice) + QStringLiteral("COM%1").arg(i + 1));
+        Name(combo, name.constData(), Q(texts::kA11yComDevice).arg(i + 1));
         combo->setEditable(true);
         combo->setCompleter(nullptr);
         combo->setInsertPolicy(QComboBox::NoInsert);

@@ -5,9 +5,12 @@
 #include "settings/codepage.h"
 #include "temp_dir.h"
 
+#include <QDataStream>
 #include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
+#include <QSettings>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -84,6 +87,20 @@ protected:
         for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
             QThread::msleep(50);
         return std::filesystem::exists(socket) ? display : QString();
+    }
+
+    // A window on `display` for a user whose home (and settings) is `home`.
+    QProcessEnvironment WindowEnvironment(const QString& display, const testing::TempDir& home) const
+    {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        env.insert("DISPLAY", display);
+        env.insert("HOME", QString::fromStdString(home.Path().string()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
+        env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
+        return env;
     }
 
     // RESULT.DAT without its date and time stamps.
@@ -908,15 +925,7 @@ TEST_F(Program, WindowRemembersItsFolderAndPlace)
     testing::TempDir home;
     testing::TempDir other;
     QProcess program;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("DISPLAY", display);
-    env.insert("HOME", QString::fromStdString(home.Path().string()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-    env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(WindowEnvironment(display, home));
     program.setWorkingDirectory(QString::fromStdString(work.Path().string()));
     program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(other.Path().string())});
     EXPECT_FALSE(program.waitForFinished(1500));
@@ -930,6 +939,56 @@ TEST_F(Program, WindowRemembersItsFolderAndPlace)
     EXPECT_NE(text.find("last=" + std::filesystem::canonical(other.Path()).string()), std::string::npos) << text;
     EXPECT_NE(text.find("[window]"), std::string::npos) << text;
     EXPECT_NE(text.find("geometry="), std::string::npos) << text;
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+// The window's frame as QWidget::saveGeometry keeps it (format 3.0), and back.
+QByteArray SavedGeometry(const QRect& frame)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    out << quint32(0x1D9D0CB) << quint16(3) << quint16(0) << frame << frame << qint32(0) << quint8(0) << quint8(0)
+        << qint32(800) << frame;
+    return bytes;
+}
+QRect SavedFrame(const QByteArray& bytes)
+{
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_0);
+    quint32 magic = 0;
+    quint16 major = 0, minor = 0;
+    QRect frame;
+    in >> magic >> major >> minor >> frame;
+    return frame;
+}
+
+// A saved size larger than the screen (a settings file edited by hand, a
+// monitor since removed) opens the default size, and that is what is saved.
+TEST_F(Program, WindowTooLargeForTheScreenOpensAtItsDefaultSize)
+{
+    QProcess server;
+    const QString display = StartDisplay(server); // 800x600
+    if (display.isEmpty())
+        GTEST_SKIP() << "no X server for this test";
+    testing::TempDir home;
+    const QString conf = QString::fromStdString((home.Path() / "config" / "tavelin" / "tavelin.conf").string());
+    {
+        QSettings settings(conf, QSettings::IniFormat);
+        settings.setValue("window/geometry", SavedGeometry(QRect(0, 0, 99999, 99999)));
+    }
+    QProcess program;
+    program.setProcessEnvironment(WindowEnvironment(display, home));
+    program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(work.Path().string())});
+    EXPECT_FALSE(program.waitForFinished(1500));
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 4) << program.readAllStandardError().toStdString();
+    const QRect saved = SavedFrame(QSettings(conf, QSettings::IniFormat).value("window/geometry").toByteArray());
+    EXPECT_TRUE(saved.isValid());
+    EXPECT_LE(saved.width(), 800);
+    EXPECT_LE(saved.height(), 600);
     server.terminate();
     server.waitForFinished(5000);
 }

@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 
@@ -81,6 +82,28 @@ std::optional<QString> ShownText(const QWidget* widget)
     return std::nullopt;
 }
 
+// A name a Japanese operator cannot read: English words and no Japanese,
+// where the control has no caption of its own to be named by (captions such
+// as "HHT Dir" or "OK" are the window's own words, read as shown).
+QStringList NamedInEnglish(const QWidget& window)
+{
+    const QRegularExpression english(QStringLiteral("^[^\\x{3000}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]*[A-Za-z]{2,}"
+                                                    "[^\\x{3000}-\\x{9FFF}\\x{FF00}-\\x{FFEF}]*$"));
+    QStringList faults;
+    for (const QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!IsControl(widget) || !widget->accessibleName().contains(english))
+            continue;
+        const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        if (button && QString(button->text()).remove(QLatin1Char('&')) == widget->accessibleName())
+            continue;
+        if (ShownText(widget) == widget->accessibleName())
+            continue;
+        faults << window.objectName() + QLatin1Char('/') + widget->objectName() + QLatin1String(": ") +
+                      widget->accessibleName();
+    }
+    return faults;
+}
+
 // Controls whose accessible name is not the text they show.
 QStringList NamedOtherwise(const QWidget& window)
 {
@@ -122,10 +145,25 @@ private slots:
         windows.push_back(std::make_unique<ui::VersionDialog>(nullptr));
         windows.push_back(std::make_unique<ui::UploadFileDialog>("A.TXT", nullptr));
         windows.push_back(std::make_unique<ui::TransferDialog>(link, job, nullptr));
-        QStringList faults;
-        for (const auto& window : windows)
+        QStringList faults, english;
+        for (const auto& window : windows) {
             faults << Unnamed(*window);
+            english << NamedInEnglish(*window);
+        }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String(", "))));
+        QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1String(", "))));
+    }
+
+    // A screen reader names the hand-held list's columns, though the list
+    // shows no header.
+    void theHandHeldListNamesItsColumns()
+    {
+        tavelin::testing::IdleLink idle;
+        ui::ManualWindow manual(idle.link, QStringLiteral("manual"));
+        auto* list = manual.findChild<QAbstractItemView*>(QStringLiteral("LbHHTFile"));
+        QVERIFY(list);
+        QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("ファイル名"));
+        QCOMPARE(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("サイズ"));
     }
 
     // The texts that change as the program runs, each set the way the
@@ -167,7 +205,7 @@ private slots:
         // Nothing shown: the control's descriptive name stands in.
         transfer.SetMessage("");
         auto* message = transfer.findChild<QPlainTextEdit*>(QStringLiteral("TxtMsg"));
-        QCOMPARE(message->accessibleName(), QStringLiteral("Transfer message"));
+        QCOMPARE(message->accessibleName(), QStringLiteral("転送メッセージ"));
         QCOMPARE(message->accessibleDescription(), QStringLiteral("TxtMsg"));
     }
 };

@@ -236,6 +236,22 @@ private slots:
         QCOMPARE(shown, (QStringList{QStringLiteral("F_UpDlg"), QStringLiteral("F_UpDlg"), QStringLiteral("F_UploadFile")}));
     }
 
+    // F5 reads both lists again while connected and idle.
+    void f5ReadsBothListsAgain()
+    {
+        Rig rig(0, {1});
+        Connected ui(rig);
+        QVERIFY(ui.Connect());
+        ui.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&ui.window));
+        Rig::Put(rig.pc / "NEWPC.DAT", "p");
+        Rig::Put(rig.Store(1) / "NEWHHT.DAT", "h");
+        QTest::keyClick(&ui.window, Qt::Key_F5); // before the PC folder's change is reported
+        QCOMPARE(ui.pcList->findItems(QStringLiteral("NEWPC.DAT"), Qt::MatchExactly).size(), 1);
+        QCOMPARE(ui.hhtList->findItems(QStringLiteral("NEWHHT.DAT"), Qt::MatchExactly).size(), 1);
+        QVERIFY(ui.Idle());
+    }
+
     void progressDialogClosedByItsFrameStopsFirst()
     {
         Rig rig(19200, {1}); // 20,000 bytes take about ten seconds of virtual line time

@@ -8,16 +8,20 @@
 #include "settings/app_state.h"
 #include "ui/controls.h"
 #include "ui/manual_dialogs.h"
+#include "ui/manual_window.h"
 #include "ui/transfer_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLocale>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 using namespace tavelin;
 using tavelin::testing::ShownWindow;
@@ -124,6 +128,64 @@ private slots:
         if (QFontDatabase::hasFamily(QStringLiteral("Noto Sans CJK SC")))
             QVERIFY2(face != QStringLiteral("Noto Sans CJK SC") && face != QStringLiteral("Noto Sans CJK KR"),
                      qPrintable(face));
+    }
+
+    // The hand-held's free bytes read as its file sizes do.
+    void freeBytesAreGroupedAsFileSizes()
+    {
+        tavelin::testing::IdleLink idle;
+        ui::ManualWindow manual(idle.link, QStringLiteral("manual"));
+        auto* free = manual.findChild<QLineEdit*>(QStringLiteral("TxtHHTFree"));
+        const struct {
+            const char* given;
+            const char* shown;
+        } cases[] = {{" 3765579", "3,765,579"}, {" 512", "512"}, {" 0", "0"}, {"-5", "-5"}, {"", ""}};
+        for (const auto& [given, shown] : cases) {
+            manual.FreeSpace().SetText(given);
+            QCOMPARE(free->text(), QString::fromUtf8(shown));
+        }
+        manual.HhtList().AddItem("A.DAT", 3765579);
+        QCOMPARE(manual.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"))->topLevelItem(0)->text(1),
+                 QStringLiteral("3,765,579"));
+    }
+
+    // At the size the window opens with, a long message shows its start and
+    // is cut at its end; the whole text is in its tooltip and is what a
+    // screen reader reads.
+    void theMessageLineShowsItsStartAndItsWholeTextInTheTooltip()
+    {
+        tavelin::testing::IdleLink idle;
+        ui::ManualWindow manual(idle.link, QStringLiteral("manual"));
+        manual.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&manual));
+        auto* line = manual.findChild<QLineEdit*>(QStringLiteral("TxtHHTMsg"));
+        const QString message = QStringLiteral("ファイルが多すぎます（先頭の129件だけを表示しています）") +
+                                QStringLiteral("　作業フォルダの設定を確認してください");
+        manual.SetConnectionMessage(message.toStdString(), modes::MessageColour::Red);
+        QCOMPARE(line->toolTip(), message);
+        QCOMPARE(line->accessibleName(), message);
+        auto* eliding = dynamic_cast<ui::ElidingLine*>(line);
+        QVERIFY(eliding);
+        const QString shown = eliding->ShownText();
+        QVERIFY2(shown.startsWith(message.left(8)) && shown.endsWith(QChar(0x2026)) && shown.size() < message.size(),
+                 qPrintable(shown));
+        manual.SetConnectionMessage("ハンディ接続中･･･", modes::MessageColour::Black);
+        QCOMPARE(eliding->ShownText(), QStringLiteral("ハンディ接続中･･･"));
+    }
+
+    // Each button of the row keeps room beside its caption at the size the
+    // window opens with: インストール and 全インストール never look alike.
+    void theButtonsKeepTheirCaptionsWhole()
+    {
+        tavelin::testing::IdleLink idle;
+        ui::ManualWindow manual(idle.link, QStringLiteral("manual"));
+        manual.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&manual));
+        for (const char* name : {"BtnCopy", "BtnDel", "BtnRen", "BtnDir", "BtnInst", "BtnADown", "BtnAInst", "BtnEnd"}) {
+            auto* button = manual.findChild<QPushButton*>(QString::fromLatin1(name));
+            const QFontMetrics metrics = button->fontMetrics();
+            QVERIFY2(button->width() >= metrics.horizontalAdvance(button->text()) + metrics.height(), name);
+        }
     }
 
     // One family of units, in Japanese, from a few bytes a second to the

@@ -10,6 +10,11 @@
 #include "settings/param_files.h"
 #include "temp_dir.h"
 #include "ui/manual_window.h"
+#include "ui/window_geometry.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
 
 #include <QAction>
 #include <QComboBox>
@@ -21,8 +26,18 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <thread>
+
+#ifdef __linux__
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace tavelin;
 
@@ -59,6 +74,29 @@ private:
 };
 
 QString Plain(const tavelin::testing::TempDir& dir) { return QString::fromStdString(dir.Path().string()); }
+
+QStringList Names(const QListWidget* list, bool selectedOnly = false)
+{
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row)
+        if (!selectedOnly || list->item(row)->isSelected())
+            names << list->item(row)->text();
+    return names;
+}
+
+// Where a keyboard's keys go: the widget with the focus (the open list
+// while the ID box's list is open, else its edit text).
+QWidget* KeyTarget()
+{
+    QWidget* popup = QApplication::activePopupWidget();
+    return popup && popup->focusWidget() ? popup->focusWidget() : QApplication::focusWidget();
+}
+
+void Type(const QString& keys)
+{
+    for (const QChar key : keys)
+        QTest::keyClick(KeyTarget(), key.toLatin1());
+}
 
 } // namespace
 
@@ -161,10 +199,13 @@ private slots:
             {"BtnStart", QKeySequence(Qt::Key_F9)},
             {"BtnEnd", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         };
-        QSet<QKeySequence> seen;
+        // F5 belongs to the window: it reads the PC list also while HHT Dir is disabled.
+        QAction* reread = Action(window, "Mn_Reread");
+        QVERIFY(reread);
+        QSet<QKeySequence> seen = {reread->shortcut()};
         for (const auto& [name, keys] : expected) {
             auto* button = window.findChild<QPushButton*>(QString::fromLatin1(name));
-            QCOMPARE(button->shortcut(), keys);
+            QCOMPARE(button->objectName() == QLatin1String("BtnDir") ? reread->shortcut() : button->shortcut(), keys);
             QVERIFY2(button->toolTip().contains(keys.toString(QKeySequence::NativeText)), name);
             QVERIFY2(button->toolTip().startsWith(button->text()), name);
         }
@@ -175,9 +216,166 @@ private slots:
             }
         QCOMPARE(seen.size(), 9);
 
-        // 開始 becomes 中断 and back: the key stays.
+        // 開始 becomes 中断 and back: the key stays, the tooltip names the caption shown.
+        auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
         window.SetStartCaption("中　断");
-        QCOMPARE(window.findChild<QPushButton*>(QStringLiteral("BtnStart"))->shortcut(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(start->shortcut(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(start->toolTip(), QStringLiteral("中　断 (F9)"));
+        window.SetStartCaption("開　始");
+        QCOMPARE(start->toolTip(), QStringLiteral("開　始 (F9)"));
+    }
+
+    // What is typed is the ID, also into the open list; the list opens on
+    // the ID the box shows, so Enter there keeps it.
+    void theIdBoxTakesWhatIsTypedIntoItsOpenList()
+    {
+        Fixture f;
+        f.work.Put("TAV0001.INF", "002\r\n" + f.work.Path().string() + "\r\n");
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        window.show();
+        QTRY_VERIFY(window.Session().MaySwitchWorkFolder()); // once the one-shot initialisation ran
+        auto* box = window.findChild<QComboBox*>(QStringLiteral("CbHHTID"));
+        QCOMPARE(box->currentText(), QStringLiteral("002"));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        box->setFocus();
+
+        const struct {
+            const char* typed;
+            const char* id;
+        } cases[] = {{"1", "001"}, {"12", "012"}, {"", "012"}, {"7", "007"}};
+        for (const auto& [typed, id] : cases) {
+            box->showPopup();
+            QTRY_VERIFY(box->view()->isVisible());
+            QCOMPARE(box->view()->currentIndex().data().toString(), QString::fromStdString(f.state.CurHhtId));
+            Type(QString::fromLatin1(typed));
+            QTest::keyClick(KeyTarget(), Qt::Key_Return);
+            QTRY_VERIFY(!box->view()->isVisible());
+            QCOMPARE(f.state.CurHhtId, std::string(id));
+            QCOMPARE(box->currentText(), QString::fromLatin1(id));
+        }
+        box->hidePopup();
+    }
+
+    // A saved size and place are used only where a screen can show them.
+    void aSavedGeometryIsRestoredOnlyWhereItFits()
+    {
+        const QList<QRect> screens = {{0, 0, 1280, 800}, {1280, 0, 1024, 768}};
+        const struct {
+            QRect geometry;
+            bool fits;
+        } cases[] = {
+            {{100, 100, 900, 600}, true},    {{0, 0, 1280, 800}, true},      {{1400, 100, 1000, 700}, true},
+            {{1200, 0, 1100, 700}, true},    {{0, 0, 99999, 99999}, false},  {{0, 0, 32767, 32767}, false},
+            {{1400, 0, 1100, 700}, false},   {{5000, 5000, 800, 600}, false}, {{-900, 100, 800, 600}, false},
+            {{100, 100, 0, 0}, false},
+        };
+        for (const auto& [geometry, fits] : cases)
+            QVERIFY2(ui::FitsAScreen(geometry, screens) == fits,
+                     qPrintable(QStringLiteral("%1,%2 %3x%4").arg(geometry.x()).arg(geometry.y())
+                                    .arg(geometry.width()).arg(geometry.height())));
+
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget huge;
+        huge.setGeometry(area.x(), area.y(), 99999, 99999);
+        QWidget small;
+        small.setGeometry(area.x() + 10, area.y() + 20, area.width() / 2, area.height() / 2);
+        Fixture f;
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        const QRect opened = window.geometry();
+        QVERIFY(!ui::RestoreFittingGeometry(window, huge.saveGeometry()));
+        QCOMPARE(window.geometry(), opened);
+        QVERIFY(!ui::RestoreFittingGeometry(window, QByteArray("not a geometry")));
+        QCOMPARE(window.geometry(), opened);
+        QVERIFY(ui::RestoreFittingGeometry(window, small.saveGeometry()));
+        QCOMPARE(window.size(), small.size());
+    }
+
+    // The PC list follows its folder: files that appear or vanish there are
+    // listed again by themselves (the operator's selection stays), and F5
+    // reads the list at once, also while no hand-held is connected.
+    void thePcListFollowsItsFolderAndF5ReadsItAgain()
+    {
+        Fixture f;
+        tavelin::testing::TempDir shown;
+        shown.Put("A.DAT", "a");
+        shown.Put("B.DAT", "b");
+        f.work.Put("TAV0001.INF", "001\r\n" + shown.Path().string() + "\r\n");
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* list = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+        QCOMPARE(Names(list), (QStringList{"A.DAT", "B.DAT"}));
+        list->item(1)->setSelected(true);
+
+        shown.Put("C.DAT", "c");
+        std::filesystem::remove(shown.Path() / "A.DAT");
+        QTRY_COMPARE(Names(list), (QStringList{"B.DAT", "C.DAT"}));
+        QCOMPARE(Names(list, true), QStringList{"B.DAT"});
+
+        shown.Put("D.DAT", "d");
+        QTest::keyClick(&window, Qt::Key_F5); // read before the folder's change is reported
+        QCOMPARE(Names(list), (QStringList{"B.DAT", "C.DAT", "D.DAT"}));
+    }
+
+    // Listing a folder never opens its files to tell their type: a FIFO, or
+    // a file such as /proc/kmsg, blocks the reader until something is
+    // written. The system reports every open in the folders shown; the test
+    // is also the FIFO's writer, so a listing that opens it is let go.
+    void aFolderIsListedWithoutOpeningItsFiles()
+    {
+#ifndef __linux__
+        QSKIP("the opens are watched through inotify");
+#else
+        Fixture f;
+        tavelin::testing::TempDir parent;
+        const std::filesystem::path shown = parent.Path() / "SHOWN";
+        std::filesystem::create_directories(shown / "SUB");
+        parent.Put("BESIDE", "b");
+        parent.Put("SHOWN/PLAIN.DAT", "p");
+        parent.Put("SHOWN/NOTES", "#!/bin/sh\n");
+        const std::filesystem::path fifo = shown / "PIPE";
+        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        f.work.Put("TAV0001.INF", "001\r\n" + shown.string() + "\r\n");
+
+        const int opens = inotify_init1(IN_NONBLOCK);
+        QVERIFY(opens >= 0);
+        for (const auto& folder : {parent.Path(), shown, shown / "SUB"})
+            QVERIFY(inotify_add_watch(opens, folder.c_str(), IN_OPEN) >= 0);
+        std::atomic<bool> done{false};
+        std::thread writer([&] {
+            while (!done) {
+                const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); // fails while nobody reads
+                if (fd >= 0)
+                    ::close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        {
+            ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+            window.show();
+            auto* tree = window.findChild<QTreeView*>(QStringLiteral("FcDir"));
+            QTRY_VERIFY(tree->currentIndex().isValid());
+            tree->expand(tree->currentIndex());
+            QTest::qWait(1000); // the tree's listing runs in the background
+            QCOMPARE(Names(window.findChild<QListWidget*>(QStringLiteral("FcFile"))),
+                     (QStringList{"NOTES", "PLAIN.DAT"}));
+        }
+        done = true;
+        writer.join();
+
+        QStringList opened;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t got; (got = ::read(opens, events, sizeof events)) > 0;)
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                if (!(event->mask & IN_ISDIR)) // a directory is opened to list it
+                    opened << QString::fromUtf8(event->len ? event->name : "?");
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        ::close(opens);
+        QVERIFY2(opened.isEmpty(), qPrintable(opened.join(QLatin1Char(','))));
+#endif
     }
 
     void TabFollowsThePanes()
