@@ -451,6 +451,9 @@ int main(int argc, char** argv)
     }
     settings::AppState state;
     state.devices = link::LoadDeviceChoices(); // the same map for the window and for cron
+    if (!state.devices.unreadable.empty())
+        std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
+                     state.devices.unreadable.c_str());
     app::QtMessageBox messages(screen);
     app::UserSettings user;
     link::QtEventPump pump;
@@ -530,6 +533,8 @@ int main(int argc, char** argv)
                 QApplication::exit(status);
             });
             manualWindow->show();
+            if (!state.devices.unreadable.empty())
+                manualWindow->SetConnectionMessage(texts::kMsgUserSettingsUnreadable, modes::MessageColour::Red);
             if (signalled)
                 QTimer::singleShot(0, manualWindow.get(), [&] { manualWindow->close(); });
             return;

@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace tavelin::app {
 
 namespace {
@@ -42,8 +44,30 @@ void NameTheApplication()
     QGuiApplication::setDesktopFileName(kDesktopFileName);
 }
 
-// The same file as the COM port map, so a user has one place for all.
-UserSettings::UserSettings() : settings_(link::UserSettingsFile(), QSettings::IniFormat) {}
+// The same file as the COM port map, so a user has one place for all. A
+// file that cannot be read is not handed to Qt at all; Qt's settings without
+// a file name read nothing and are never written here.
+UserSettings::UserSettings()
+    : read_(link::CheckUserSettingsFile()),
+      settings_(read_.Readable() ? link::UserSettingsFile() : QString(), QSettings::IniFormat)
+{
+}
+
+bool UserSettings::MayWrite()
+{
+    if (!read_.Readable())
+        return false; // the device map's loading has said so
+    const link::UserSettingsFileCheck now = link::CheckUserSettingsFile();
+    if (now.Writable())
+        return true;
+    if (!toldUnwritable_) {
+        toldUnwritable_ = true;
+        const std::string& why = now.Readable() ? now.unwritable : now.unreadable;
+        std::fprintf(stderr, "tavelin: %s; the work folders and the window's place are not saved in it\n",
+                     link::UserSettingsFileProblem(why).c_str());
+    }
+    return false;
+}
 
 std::optional<std::string> UserSettings::LastWorkFolder() const
 {
@@ -64,6 +88,8 @@ std::vector<std::string> UserSettings::RecentWorkFolders() const
 
 void UserSettings::RememberWorkFolder(const std::string& dir)
 {
+    if (!MayWrite())
+        return;
     const std::string plain = Plain(dir);
     QStringList recent;
     for (const std::string& entry : WithRecentFolder(RecentWorkFolders(), plain))
@@ -81,6 +107,8 @@ void UserSettings::RestoreWindow(QWidget& window) const
 
 void UserSettings::SaveWindow(const QWidget& window)
 {
+    if (!MayWrite())
+        return;
     settings_.setValue(kGeometryKey, window.saveGeometry());
     settings_.sync();
 }

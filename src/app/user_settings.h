@@ -3,10 +3,13 @@
 // settings (the XDG configuration folder, tavelin/tavelin.conf): the work
 // folders used lately (group "workdir") and where the manual window stood
 // (group "window"). The parameter files stay the settings of a work folder;
-// these belong to the person at this PC.
+// these belong to the person at this PC. A file there that cannot be read
+// (link/qt/device_map_store.h) is left alone: nothing is read from it and
+// nothing written to it; one that is a link is read but never written.
 #pragma once
 
 #include "message_box.h"
+#include "link/qt/device_map_store.h"
 #include "modes/work_folders.h"
 #include "settings/app_state.h"
 
@@ -34,7 +37,13 @@ public:
     void SaveWindow(const QWidget& window);
 
 private:
+    // Checked again before each write: the file may have been replaced
+    // since it was read. Says once on standard error why it is not written.
+    bool MayWrite();
+
+    link::UserSettingsFileCheck read_; // as the file was when it was read
     QSettings settings_;
+    bool toldUnwritable_ = false;
 };
 
 // The manual window's work folder menu on this PC: the recent folders from

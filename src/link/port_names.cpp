@@ -25,6 +25,8 @@ PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choice
     // The device namespace form opens COM10 and above too.
     if (!chosen.empty())
         return {chosen.rfind("\\\\", 0) == 0 ? chosen : "\\\\.\\" + chosen, DeviceSource::Chosen};
+    if (!choices.unreadable.empty())
+        return {"", DeviceSource::SettingsUnreadable};
     return {"\\\\.\\COM" + number, DeviceSource::Default};
 #else
     // The variable stays first: a test rig or a wrapper script that sets it
@@ -34,6 +36,10 @@ PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choice
         return {path, DeviceSource::Environment};
     if (!chosen.empty())
         return {chosen, DeviceSource::Chosen};
+    // The standard device is not what the operator chose: better no run
+    // than one on the wrong port that ends as if nothing answered.
+    if (!choices.unreadable.empty())
+        return {"", DeviceSource::SettingsUnreadable};
     return {"/dev/ttyS" + std::to_string(commPort - 1), DeviceSource::Default};
 #endif
 }
@@ -43,9 +49,103 @@ std::string DeviceSourceText(int commPort, DeviceSource source)
     switch (source) {
     case DeviceSource::Environment: return "TAVELIN_COM" + std::to_string(commPort);
     case DeviceSource::Chosen: return std::string("chosen in ") + std::string(texts::kCaptionSettings);
+    case DeviceSource::SettingsUnreadable: return "the settings file cannot be read";
     case DeviceSource::Default: break;
     }
     return "default";
+}
+
+namespace {
+
+struct Decoded {
+    char32_t code = 0;
+    std::size_t length = 0; // 0: the bytes at that place are not UTF-8
+};
+
+// The character whose UTF-8 form starts at `at`; overlong forms, surrogates
+// and cut sequences are not UTF-8.
+Decoded DecodeUtf8(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80)
+        return {lead, 1};
+    const std::size_t length = lead >= 0xF5 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || at + length > text.size())
+        return {};
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return {};
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return {};
+    return {code, length};
+}
+
+// C0 and C1 controls and DEL: each can end a line or steer a terminal.
+bool IsControl(char32_t code) { return code < 0x20 || (code >= 0x7F && code <= 0x9F); }
+
+std::string Escaped(unsigned char byte)
+{
+    switch (byte) {
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\t': return "\\t";
+    default: break;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    return {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+}
+
+// The port is locked with a file named after the whole path ("LCK.." and the
+// path, its separators made underscores), and a file name has at most 255
+// bytes; no device path comes near this.
+constexpr std::size_t kMaxDeviceName = 250;
+
+// What is wrong with the name itself, or empty.
+std::string NameProblem(std::string_view name)
+{
+    for (std::size_t at = 0; at < name.size();) {
+        if (name[at] == '\0')
+            return "holds a NUL byte, which would cut it short";
+        const Decoded next = DecodeUtf8(name, at);
+        if (next.length == 0 || next.code == 0xFFFD)
+            return "is not valid UTF-8";
+        if (IsControl(next.code))
+            return "holds a control character";
+        at += next.length;
+    }
+    if (name.size() > kMaxDeviceName)
+        return "is too long (" + std::to_string(name.size()) + " bytes; at most " + std::to_string(kMaxDeviceName) +
+               ")";
+    return "";
+}
+
+} // namespace
+
+std::string QuotedName(std::string_view name)
+{
+    std::string quoted;
+    for (std::size_t at = 0; at < name.size();) {
+        const Decoded next = DecodeUtf8(name, at);
+        if (next.length > 0 && !IsControl(next.code)) {
+            quoted += name.substr(at, next.length);
+            at += next.length;
+            continue;
+        }
+        // A C1 control is two bytes; anything that is not UTF-8 goes byte by byte.
+        for (const std::size_t end = at + std::max<std::size_t>(next.length, 1); at < end; ++at)
+            quoted += Escaped(static_cast<unsigned char>(name[at]));
+    }
+    return quoted;
+}
+
+std::string DeviceLabel(const PortDevice& device)
+{
+    return device.path.empty() ? std::string("no device") : QuotedName(device.path);
 }
 
 std::string PortDeviceTable(const settings::DeviceChoices& choices)
@@ -53,8 +153,11 @@ std::string PortDeviceTable(const settings::DeviceChoices& choices)
     std::string table;
     for (int port = 1; port <= settings::kComNames; ++port) {
         const PortDevice device = ResolvePortDevice(port, choices);
-        table += "  COM" + std::to_string(port) + "  " + device.path + "  (" + DeviceSourceText(port, device.source) +
-                 ")\n";
+        std::string why = device.source == DeviceSource::SettingsUnreadable ? choices.unreadable
+                                                                             : DeviceSourceText(port, device.source);
+        if (const std::string problem = NameProblem(device.path); !problem.empty())
+            why += "; refused: the name " + problem;
+        table += "  COM" + std::to_string(port) + "  " + DeviceLabel(device) + "  (" + why + ")\n";
     }
     return table;
 }
@@ -149,6 +252,7 @@ std::string WhereToChange(int commPort, DeviceSource source)
     switch (source) {
     case DeviceSource::Environment: return "TAVELIN_" + com + " names the device " + com + " opens";
     case DeviceSource::Chosen: return "the device " + com + " opens was chosen in " + dialog;
+    case DeviceSource::SettingsUnreadable:
     case DeviceSource::Default: break;
     }
 #ifdef _WIN32
@@ -193,9 +297,27 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
     return systemWords.empty() ? "cannot be opened" : "cannot be opened: " + systemWords;
 }
 
+std::string RefusedDeviceReason(int commPort, const PortDevice& device, const settings::DeviceChoices& choices)
+{
+    if (device.source == DeviceSource::SettingsUnreadable) {
+        const std::string com = "COM" + std::to_string(commPort);
+#ifdef _WIN32
+        const std::string instead;
+#else
+        const std::string instead = ", or set TAVELIN_" + com;
+#endif
+        return choices.unreadable + ", so the device chosen for " + com + " is not known (mend or remove that file" +
+               instead + ")";
+    }
+    const std::string problem = NameProblem(device.path);
+    if (problem.empty())
+        return "";
+    return "refused: the device name " + problem + " (" + WhereToChange(commPort, device.source) + ")";
+}
+
 std::string PortFailureLine(int commPort, const settings::DeviceChoices& choices, const std::string& reason)
 {
-    return "COM" + std::to_string(commPort) + " (" + PortDeviceName(commPort, choices) + "): " +
+    return "COM" + std::to_string(commPort) + " (" + DeviceLabel(ResolvePortDevice(commPort, choices)) + "): " +
            (reason.empty() ? std::string("cannot be opened") : reason);
 }
 

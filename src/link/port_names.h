@@ -10,11 +10,14 @@
 #include "settings/device_choices.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavelin::link {
 
-enum class DeviceSource { Environment, Chosen, Default };
+// SettingsUnreadable: no variable and no choice known, because the file that
+// keeps the choices could not be read; such a COM name opens nothing.
+enum class DeviceSource { Environment, Chosen, Default, SettingsUnreadable };
 
 struct PortDevice {
     std::string path;
@@ -31,6 +34,22 @@ inline std::string PortDeviceName(int commPort, const settings::DeviceChoices& c
 // Why COM`commPort` got its device, for the batch start line and --help:
 // "TAVELIN_COM1", "chosen in 設定" or "default".
 std::string DeviceSourceText(int commPort, DeviceSource source);
+
+// `name` fit for a line of its own: control characters and bytes that are not
+// UTF-8 written as \n, \t, \r or \xNN, so that a name cannot start a line
+// or move the terminal's cursor.
+std::string QuotedName(std::string_view name);
+
+// The device as messages name it: quoted, or "no device" for none.
+std::string DeviceLabel(const PortDevice& device);
+
+// Why `device` must not be opened at all, one sentence after "COMn (device): ",
+// or empty. Names are opened as the exact bytes given, so one that holds a NUL
+// (which would cut it short), a control character or bytes that are not UTF-8
+// (U+FFFD included: what a settings reader makes of such bytes), or that is
+// longer than a lock file can name, is refused with the reason; so is a COM
+// name whose choice is unknown because the settings file could not be read.
+std::string RefusedDeviceReason(int commPort, const PortDevice& device, const settings::DeviceChoices& choices);
 
 // The serial devices the system has (/dev/ttyS* with a UART behind it, USB
 // and other adapters), sorted; empty where that cannot be told.

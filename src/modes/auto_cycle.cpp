@@ -86,11 +86,15 @@ std::string RunStartLine(const settings::AppState& state)
     static constexpr const char* kModes[] = {"", "/APIN", "/DOWN", "/UP"};
     const int number = std::atoi(s.ComPortCode.c_str()) + 1;
     const link::PortDevice device = link::ResolvePortDevice(number, state.devices);
-    std::string opened = device.path;
+    // Quoted: a name from the environment or the settings file must not
+    // write lines of its own into the log.
+    std::string opened = link::DeviceLabel(device);
     std::error_code error;
-    const auto real = std::filesystem::canonical(settings::FsPath(device.path), error);
-    if (!error && real.string() != device.path)
-        opened += " -> " + real.string();
+    const bool refused = !link::RefusedDeviceReason(number, device, state.devices).empty();
+    const auto real = refused ? std::filesystem::path()
+                              : std::filesystem::canonical(settings::FsPath(device.path), error);
+    if (!error && !real.empty() && real.string() != device.path)
+        opened += " -> " + link::QuotedName(real.string());
     opened += ", " + link::DeviceSourceText(number, device.source);
     const auto line = link::BuildSettingsString(s);
     const std::string rounds =

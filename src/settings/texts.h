@@ -259,6 +259,7 @@ inline constexpr std::string_view kSerialPortsNone = "このPCにはシリアル
 inline constexpr std::string_view kComDevicePrefix = "開くデバイス：";
 inline constexpr std::string_view kComDeviceFound = "（あり）";
 inline constexpr std::string_view kComDeviceMissing = "（見つかりません）";
+inline constexpr std::string_view kComDeviceNone = "なし";
 // The device each COM name opens on this PC, chosen beside the COM buttons.
 inline constexpr std::string_view kLabelComDevice = "のデバイス：";
 inline constexpr std::string_view kComDeviceDefaultPrefix = "標準：";
@@ -271,6 +272,10 @@ inline constexpr std::string_view kDeviceTipSerial = "シリアル番号：";
 inline constexpr std::string_view kDeviceTipVidPid = "VID:PID：";
 inline constexpr std::string_view kDeviceTipDevice = "デバイス：";
 inline constexpr std::string_view kMsgDeviceMapNotSaved = "COMポートのデバイスの設定を保存できませんでした";
+// The manual window's message line when the per-user settings file is there
+// but cannot be read: the devices chosen for the COM names are not known.
+inline constexpr std::string_view kMsgUserSettingsUnreadable =
+    "設定ファイル（tavelin.conf）を読めません。COMポートのデバイスの選択は使われません";
 
 // Directory chooser (F_Dir)
 inline constexpr std::string_view kCaptionDirChooser = "ディレクトリ参照";

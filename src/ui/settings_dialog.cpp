@@ -104,6 +104,9 @@ QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
                      [[maybe_unused]] const std::vector<link::SerialDeviceInfo>& devices)
 {
     const link::PortDevice device = link::ResolvePortDevice(commPort, choices);
+    if (device.source == link::DeviceSource::SettingsUnreadable)
+        return Q(texts::kComDevicePrefix) + Q(texts::kComDeviceNone) + QLatin1Char('\n') +
+               Q(texts::kMsgUserSettingsUnreadable);
     QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
     if (device.source == link::DeviceSource::Environment)
         tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
@@ -516,6 +519,8 @@ void SettingsDialog::UpdateDeviceTips()
                 tip = link::DeviceToolTip(device);
         }
         const link::PortDevice opened = link::ResolvePortDevice(i + 1, chosen);
+        if (opened.source == link::DeviceSource::SettingsUnreadable)
+            tip += QLatin1Char('\n') + Q(texts::kMsgUserSettingsUnreadable);
         if (opened.source == link::DeviceSource::Environment)
             tip += QLatin1Char('\n') + Q(texts::kComDeviceByVariable)
                                            .arg(QStringLiteral("TAVELIN_COM%1").arg(i + 1),
@@ -529,19 +534,21 @@ void SettingsDialog::UpdateDeviceTips()
 settings::DeviceChoices SettingsDialog::ChosenDevices() const
 {
     settings::DeviceChoices chosen;
+    chosen.unreadable = state_.devices.unreadable; // the boxes cannot make up for it
     for (std::size_t i = 0; i < CboDev.size(); ++i)
         chosen.chosen[i] = CboDev[i]->currentText().trimmed().toStdString();
     return chosen;
 }
 
 // The map is this PC's, not the parameter files': it is written on its own,
-// and only when it changed.
+// and only when it changed. A settings file that could not be read stays
+// unread (and unwritten): a COM name left empty still opens nothing.
 void SettingsDialog::StoreDevices()
 {
     const settings::DeviceChoices chosen = ChosenDevices();
-    if (chosen == state_.devices)
+    if (chosen.chosen == state_.devices.chosen)
         return;
-    state_.devices = chosen;
+    state_.devices.chosen = chosen.chosen;
     if (!link::SaveDeviceChoices(chosen))
         ShowOkBox(this, texts::kMsgDeviceMapNotSaved);
 }

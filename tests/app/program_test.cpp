@@ -971,7 +971,7 @@ TEST_F(Program, WindowTooLargeForTheScreenOpensAtItsDefaultSize)
     QProcess server;
     const QString display = StartDisplay(server); // 800x600
     if (display.isEmpty())
-        GTEST_SKIP() << "no X server for this test";
+        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
     testing::TempDir home;
     const QString conf = QString::fromStdString((home.Path() / "config" / "tavelin" / "tavelin.conf").string());
     {
@@ -989,6 +989,62 @@ TEST_F(Program, WindowTooLargeForTheScreenOpensAtItsDefaultSize)
     EXPECT_TRUE(saved.isValid());
     EXPECT_LE(saved.width(), 800);
     EXPECT_LE(saved.height(), 600);
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+// The per-user settings file as a link: read (the desktop start goes to the
+// folder it names) but never written through, not even when the window
+// closes; as a FIFO it is given up at once with a line, never waited on.
+TEST_F(Program, SettingsFileLinkIsReadNotWrittenAndAFifoIsGivenUp)
+{
+    QProcess server;
+    const QString display = StartDisplay(server);
+    if (display.isEmpty())
+        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
+    testing::TempDir home;
+    testing::TempDir last;
+    const auto config = home.Path() / "config";
+    const auto conf = config / "tavelin" / "tavelin.conf";
+    std::filesystem::create_directories(conf.parent_path());
+    const std::string outside = "[workdir]\nlast=" + last.Path().string() + "\n";
+    home.Put("outside.txt", outside);
+    std::filesystem::create_symlink(home.Path() / "outside.txt", conf);
+    std::map<QString, QString> environment{{"HOME", QString::fromStdString(home.Path().string())},
+                                           {"XDG_CONFIG_HOME", QString::fromStdString(config.string())}};
+    const Surroundings batch{environment, {}, {}};
+    environment["DISPLAY"] = display;
+    const Surroundings window{environment, {}, [](QProcess& program) {
+                                  EXPECT_FALSE(program.waitForFinished(1500)); // the window is up
+                                  program.terminate();
+                              }};
+    PutGoodFiles();
+    const QStringList here{"--workdir", QString::fromStdString(work.Path().string())};
+
+    auto run = Start(here, window);
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
+    EXPECT_TRUE(work.Has("TAV0001.INF"));
+    EXPECT_TRUE(std::filesystem::is_symlink(conf));
+    EXPECT_EQ(home.Get("outside.txt"), outside);
+    EXPECT_EQ(Count(run.standardError, "tavelin: the settings file " + conf.string() +
+                                           " is a symbolic link; the work folders and the window's place are not "
+                                           "saved in it\n"),
+              1u)
+        << run.standardError;
+    run = Start({"--desktop", "/DOWN"}, batch);
+    EXPECT_TRUE(last.Has("RESULT.DAT")) << run.standardError;
+    EXPECT_EQ(home.Get("outside.txt"), outside);
+
+    std::filesystem::remove(conf);
+    ASSERT_EQ(::mkfifo(conf.c_str(), 0600), 0);
+    run = Start(here, window);
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
+    EXPECT_EQ(Count(run.standardError, "tavelin: the settings file " + conf.string() +
+                                           " is not a regular file (a FIFO, socket or device); the devices chosen "
+                                           "in 設定 cannot be used\n"),
+              1u)
+        << run.standardError;
+    EXPECT_EQ(Count(run.standardError, "\n"), 1u) << run.standardError;
     server.terminate();
     server.waitForFinished(5000);
 }

@@ -10,13 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <set>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavelin {
 namespace {
@@ -484,6 +488,106 @@ TEST_F(EndToEnd, BatchRunOpensTheDeviceChosenForItsComName)
         << unplugged.err;
     EXPECT_NE(unplugged.err.find("(the device COM1 opens was chosen in 設定 (通信条件))"), std::string::npos)
         << unplugged.err;
+}
+
+// A settings file that is there but cannot be read is no "no choice": the
+// run says so and ends with the port error rather than trying the standard
+// device; --help says why, and neither waits on a FIFO. A COM name with its
+// variable set is not touched.
+TEST_F(EndToEnd, UnreadableSettingsFileEndsTheRunWithThePortError)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    const fs::path conf = config.Path() / "tavelin" / "tavelin.conf";
+    const struct {
+        const char* kind;
+        std::function<void()> make;
+        const char* why;
+    } rows[] = {
+        {"folder", [&] { fs::create_directories(conf); }, "is a folder, not a file"},
+        {"garbage", [&] { config.Put("tavelin/tavelin.conf", "[ports\nCOM1=/dev/ttyUSB0\n"); },
+         "is not in the form of a settings file"},
+        {"dangling link", [&] { fs::create_symlink(config.Path() / "gone.conf", conf); },
+         "is a symbolic link to nothing"},
+        {"FIFO", [&] { ASSERT_EQ(::mkfifo(conf.c_str(), 0600), 0); },
+         "is not a regular file (a FIFO, socket or device)"},
+        {"mode 000",
+         [&] {
+             config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=/dev/ttyUSB0\n");
+             fs::permissions(conf, fs::perms::none);
+         },
+         "cannot be read (permission denied)"},
+    };
+    comByVariable = false;
+    for (const auto& row : rows) {
+        if (std::string(row.kind) == "mode 000" && ::geteuid() == 0)
+            continue; // root reads it all the same: link_qt_tests makes that case as an ordinary user
+        fs::remove_all(config.Path() / "tavelin");
+        fs::create_directories(config.Path() / "tavelin");
+        row.make();
+        const std::string file = "the settings file " + conf.string() + " " + row.why;
+
+        const auto help = Tavelin({"--help"});
+        EXPECT_NE(help.out.find("  COM1  no device  (" + file + ")\n"), std::string::npos) << row.kind << help.out;
+
+        fs::remove(work.Path() / "RESULT.DAT");
+        const auto run = Tavelin({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 1) << row.kind;
+        EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << row.kind;
+        EXPECT_EQ(run.err.find("/dev/ttyS0"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("tavelin: " + file + "; the devices chosen in 設定 cannot be used\n"), std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find("tavelin: COM1 (no device): " + file + ", so the device chosen for COM1 is not known"),
+                  std::string::npos)
+            << run.err;
+    }
+
+    // The variable still names COM1's device, whatever the file.
+    comByVariable = true;
+    const auto help = Tavelin({"--help"}, "/dev/pts/7");
+    EXPECT_NE(help.out.find("  COM1  /dev/pts/7  (TAVELIN_COM1)\n"), std::string::npos) << help.out;
+}
+
+// Device names are opened as the bytes given or refused with the reason: a
+// NUL in the settings file does not open the name cut short, a line break in
+// the variable does not forge a line of the log, a long name is not called a
+// matter of permission, and bytes that are not UTF-8 are not guessed at.
+TEST_F(EndToEnd, DeviceNamesAreRefusedWithTheirReasonNeverCutOrGuessed)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    StartSimulator({"--ids", "1"});
+    fs::create_directories(config.Path() / "tavelin");
+    const std::string longName = Dir("") + std::string(300, 'a');
+    const struct {
+        std::string conf;     // COM1's line in [ports], when the variable is not used
+        std::string variable; // else TAVELIN_COM1
+        std::string shown;    // how the log names the device
+        std::string refusal;
+    } rows[] = {
+        {link + "\\0junk", "", link + "\\x00junk", "holds a NUL byte"},
+        {"", link + "\ntavelin: forged", link + "\\ntavelin: forged", "holds a control character"},
+        {"", longName, longName, "is too long (" + std::to_string(longName.size()) + " bytes; at most 250)"},
+        {link + "\xff", "", link + "\xEF\xBF\xBD", "is not valid UTF-8"},
+    };
+    for (const auto& row : rows) {
+        comByVariable = !row.variable.empty();
+        config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=" + row.conf + "\n");
+        fs::remove(work.Path() / "RESULT.DAT");
+        const auto run = Tavelin({"/DOWN"}, row.variable);
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << row.shown;
+        EXPECT_NE(run.err.find("tavelin: COM1 (" + row.shown + "): refused: the device name " + row.refusal),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.err.find("\ntavelin: forged"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("permission denied"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(work.Has("hht/001/ONE.TXT")); // the simulator behind the cut name was never reached
+    // Nor was its port locked: no lock file is left for it.
+    std::string lockName = link;
+    std::replace(lockName.begin(), lockName.end(), '/', '_');
+    EXPECT_FALSE(fs::exists("/var/lock/LCK.." + lockName)) << lockName;
 }
 
 TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)

@@ -91,5 +91,43 @@ TEST(PortDevice, StableNameIsTheFirstByIdLinkToTheSameDevice)
 }
 #endif
 
+// A name is opened as the bytes given or refused with the reason; every
+// message quotes it so that it cannot start a line of its own.
+TEST(PortDevice, NamesAreRefusedWithTheirReasonAndQuotedInMessages)
+{
+    const struct {
+        std::string name;
+        const char* refusal; // empty: opened as given
+        const char* quoted;
+    } rows[] = {
+        {"/dev/serial/by-id/usb-ＦＴＤＩ-if00", "", "/dev/serial/by-id/usb-ＦＴＤＩ-if00"},
+        {std::string("/dev/x\0junk", 11), "holds a NUL byte", "/dev/x\\x00junk"},
+        {"/dev/pts/1\ntavelin: forged", "holds a control character", "/dev/pts/1\\ntavelin: forged"},
+        {"/dev/a\tb\rc\x7f", "holds a control character", "/dev/a\\tb\\rc\\x7F"},
+        {"/dev/\xc2\x9b" "2J", "holds a control character", "/dev/\\xC2\\x9B2J"}, // C1 CSI
+        {"/dev/tty\xff", "is not valid UTF-8", "/dev/tty\\xFF"},
+        {"/dev/\xc0\xaftty", "is not valid UTF-8", "/dev/\\xC0\\xAFtty"}, // overlong '/'
+        {"/dev/\xed\xa0\x80", "is not valid UTF-8", "/dev/\\xED\\xA0\\x80"}, // a surrogate
+        {"/dev/\xe3\x81", "is not valid UTF-8", "/dev/\\xE3\\x81"},             // cut short
+        {"/dev/\xef\xbf\xbd", "is not valid UTF-8", "/dev/\xef\xbf\xbd"}, // what a reader made of such bytes
+        {"/dev/" + std::string(300, 'a'), "is too long (305 bytes; at most 250)", nullptr},
+        {"/dev/" + std::string(245, 'a'), "", nullptr},
+    };
+    for (const auto& row : rows) {
+        settings::DeviceChoices choices;
+        choices.chosen[1] = row.name;
+        const std::string refusal = RefusedDeviceReason(2, {row.name, DeviceSource::Chosen}, choices);
+        if (*row.refusal == '\0') {
+            EXPECT_EQ(refusal, "") << row.name;
+        } else {
+            EXPECT_EQ(refusal.rfind("refused: the device name " + std::string(row.refusal), 0), 0u) << refusal;
+        }
+        if (row.quoted) {
+            EXPECT_EQ(QuotedName(row.name), row.quoted);
+        }
+        EXPECT_EQ(PortFailureLine(2, choices, refusal).find_first_of(std::string("\n\0", 2)), std::string::npos);
+    }
+}
+
 } // namespace
 } // namespace tavelin::testing

@@ -8,6 +8,9 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/port_names.h"
 #include "link/qt/qt_serial_port.h"
+#include "link/qt/device_map_store.h"
+#include "temp_dir.h"
+#include "unprivileged.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -20,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 namespace tavelin::testing {
 namespace {
@@ -275,6 +280,26 @@ TEST_F(QtPortTest, ChosenDeviceIsOpenedAndAMissingOneIsNamed)
         EXPECT_NE(missing.reason.find(device), std::string::npos) << missing.reason;
     EXPECT_EQ(PortFailureLine(1, choices, missing.reason).rfind("COM1 (" + choices.chosen[0] + "): no such device", 0),
               0u);
+}
+
+// A settings file its user may not read is no "no choice": the reason is
+// kept, so no COM name falls back to the standard device. Root reads it all
+// the same, so the case is made as an ordinary user.
+TEST(DeviceMapStore, AFileThisUserMayNotReadIsNamedSo)
+{
+    TempDir config;
+    std::filesystem::permissions(config.Path(), std::filesystem::perms::owner_all);
+    RunUnprivileged(config.Path(), [&] {
+        ASSERT_EQ(::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1), 0);
+        std::filesystem::create_directories(config.Path() / "tavelin");
+        config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=/dev/ttyUSB0\n");
+        std::filesystem::permissions(config.Path() / "tavelin" / "tavelin.conf", std::filesystem::perms::none);
+        const settings::DeviceChoices choices = LoadDeviceChoices();
+        EXPECT_NE(choices.unreadable.find("cannot be read (permission denied)"), std::string::npos)
+            << choices.unreadable;
+        EXPECT_EQ(choices.chosen[0], "");
+        EXPECT_FALSE(SaveDeviceChoices(choices));
+    });
 }
 
 } // namespace

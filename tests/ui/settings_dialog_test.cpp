@@ -559,6 +559,39 @@ private slots:
         QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
     }
 
+#ifndef _WIN32
+    // A settings file that is a link is read but never written through; one
+    // that cannot be read is neither read nor overwritten: the dialog's save
+    // fails (and says so) instead.
+    void aLinkedOrUnreadableSettingsFileIsNeverWritten()
+    {
+        const fs::path file = link::UserSettingsFile().toStdString();
+        fs::remove(file);
+        fs::create_directories(file.parent_path());
+        const std::string elsewhere = "[ports]\nCOM1=/dev/ttyUSB0\n";
+        config_.Put("elsewhere.conf", elsewhere);
+        fs::create_symlink(config_.Path() / "elsewhere.conf", file);
+        settings::DeviceChoices choices = link::LoadDeviceChoices();
+        QCOMPARE(choices.chosen[0], std::string("/dev/ttyUSB0"));
+        choices.chosen[1] = "/dev/ttyUSB1";
+        QVERIFY(!link::SaveDeviceChoices(choices));
+        QVERIFY(fs::is_symlink(file));
+        QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
+
+        fs::remove(file);
+        const std::string garbage = "[ports\nCOM1=/dev/ttyUSB0\n";
+        config_.Put("tavelin/tavelin.conf", garbage);
+        const settings::DeviceChoices unread = link::LoadDeviceChoices();
+        QCOMPARE(unread.chosen[0], std::string());
+        QCOMPARE(unread.unreadable,
+                 "the settings file " + file.string() + " is not in the form of a settings file");
+        QVERIFY(!link::SaveDeviceChoices(choices));
+        QCOMPARE(config_.Get("tavelin/tavelin.conf"), garbage);
+
+        fs::remove(file);
+    }
+#endif
+
 private:
     testing::TempDir config_;
 };

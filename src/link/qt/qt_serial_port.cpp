@@ -105,7 +105,12 @@ OpenResult QtSerialPort::Open()
         return {OpenError::BadSettings, "no usable line settings"};
     lost_ = false;
     noModemLines_ = false;
-    const PortDevice device = ResolvePortDevice(commPort_, choices_ ? *choices_ : settings::DeviceChoices{});
+    const settings::DeviceChoices choices = choices_ ? *choices_ : settings::DeviceChoices{};
+    const PortDevice device = ResolvePortDevice(commPort_, choices);
+    // Refused before Qt sees it: a QString would cut a name at a NUL (the
+    // lock file then names another device) and turn other bytes into U+FFFD.
+    if (const std::string refused = RefusedDeviceReason(commPort_, device, choices); !refused.empty())
+        return {OpenError::Other, refused};
     port_.setPortName(QString::fromStdString(device.path));
     if (!port_.open(QIODevice::ReadWrite)) {
         OpenError error = ToOpenError(port_.error());

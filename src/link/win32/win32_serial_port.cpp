@@ -97,7 +97,10 @@ OpenResult Win32SerialPort::Open()
     lost_ = false;
     noModemLines_ = false;
     received_.clear();
-    const PortDevice device = ResolvePortDevice(commPort_, choices_ ? *choices_ : settings::DeviceChoices{});
+    const settings::DeviceChoices choices = choices_ ? *choices_ : settings::DeviceChoices{};
+    const PortDevice device = ResolvePortDevice(commPort_, choices);
+    if (const std::string refused = RefusedDeviceReason(commPort_, device, choices); !refused.empty())
+        return {OpenError::Other, refused};
     const HANDLE handle = CreateFileW(win32::ToWide(device.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
