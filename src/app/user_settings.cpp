@@ -5,6 +5,7 @@
 #include "link/qt/device_map_store.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
+#include "ui/drives.h"
 #include "ui/window_geometry.h"
 
 #include <QDir>
@@ -115,12 +116,16 @@ void UserSettings::SaveWindow(const QWidget& window)
 
 std::optional<std::string> QtWorkFolders::AskFolder(const std::string& start)
 {
-    const QString dir = QFileDialog::getExistingDirectory(parent_, QString::fromUtf8(texts::kAskWorkFolder.data(),
-                                                                                     qsizetype(texts::kAskWorkFolder.size())),
-                                                          QString::fromStdString(start));
-    if (dir.isEmpty())
+    QFileDialog dialog(parent_, QString::fromUtf8(texts::kAskWorkFolder.data(), qsizetype(texts::kAskWorkFolder.size())),
+                       QString::fromStdString(start));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Qt's own dialog lists a folder by name only: a FIFO or a device in the
+    // folder shown must not hold the window.
+    dialog.setIconProvider(ui::IconsByName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(dir).toStdString();
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
 }
 
 bool QtWorkFolders::Enter(const std::string& dir)
