@@ -75,32 +75,47 @@ protected:
                 process.readAllStandardOutput().toStdString()};
     }
 
-    // An X server of this test's own, or an empty text when none can run here.
-    QString StartDisplay(QProcess& server) const
+    // An X server of this test's own (800x600), ended with the test; the
+    // display's name, or an empty text (the test failed) when none can run.
+    QString Display()
     {
-        if (!std::filesystem::exists("/usr/bin/Xvfb"))
-            return {};
         const int number = 200 + int(getpid() % 700);
         const QString display = ":" + QString::number(number);
-        server.start("/usr/bin/Xvfb", {display, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        if (xserver.state() != QProcess::NotRunning)
+            return display;
+        if (!std::filesystem::exists("/usr/bin/Xvfb")) {
+            ADD_FAILURE() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
+            return {};
+        }
+        xserver.start("/usr/bin/Xvfb", {display, "-nolisten", "tcp", "-screen", "0", "800x600x24"});
         const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
         for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
             QThread::msleep(50);
-        return std::filesystem::exists(socket) ? display : QString();
+        if (std::filesystem::exists(socket))
+            return display;
+        ADD_FAILURE() << "Xvfb did not start on " << display.toStdString();
+        return {};
+    }
+    ~Program() override
+    {
+        xserver.terminate();
+        xserver.waitForFinished(5000);
     }
 
-    // A window on `display` for a user whose home (and settings) is `home`.
-    QProcessEnvironment WindowEnvironment(const QString& display, const testing::TempDir& home) const
+    // A window (or a box) on `display` that is given a moment to come up
+    // and then asked to close as a signal asks; `home` holds the user's
+    // settings when given.
+    static Surroundings ClosedOnceUp(const QString& display, const testing::TempDir* home = nullptr)
     {
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        env.insert("DISPLAY", display);
-        env.insert("HOME", QString::fromStdString(home.Path().string()));
-        env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.Path() / "config").string()));
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-        env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
-        return env;
+        Surroundings window{{{"DISPLAY", display}}, {}, [](QProcess& program) {
+                                EXPECT_FALSE(program.waitForFinished(1500)); // up, and waiting for its operator
+                                program.terminate();
+                            }};
+        if (home) {
+            window.environment["HOME"] = QString::fromStdString(home->Path().string());
+            window.environment["XDG_CONFIG_HOME"] = QString::fromStdString((home->Path() / "config").string());
+        }
+        return window;
     }
 
     // RESULT.DAT without its date and time stamps.
@@ -127,6 +142,7 @@ protected:
 
     testing::TempDir work;
     testing::TempDir runtime;
+    QProcess xserver;
     std::string comPath; // the serial device of TAVELIN_COM1; none when empty
 };
 
@@ -627,31 +643,13 @@ TEST_F(Program, MissingDeviceIsNamedWithTheSystemsSerialDevices)
 // button does (TAV0001.INF written), and the status says a signal ended it.
 TEST_F(Program, SignalClosesTheManualWindowAsItsCloseButtonDoes)
 {
-    QProcess server;
-    const QString display = StartDisplay(server);
-    if (display.isEmpty())
-        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
-
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
     PutGoodFiles();
-    QProcess program;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    env.insert("DISPLAY", display);
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
-    env.insert("TAVELIN_COM1", QString::fromStdString((work.Path() / "no-such-port").string()));
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(QString::fromStdString(work.Path().string()));
-    program.start(TAVELIN_PROGRAM, {});
-    EXPECT_FALSE(program.waitForFinished(1500)); // the window is up and waits for its operator
-    program.terminate();
-    EXPECT_TRUE(program.waitForFinished(10000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 4) << program.readAllStandardError().toStdString();
+    const auto run = Start({}, ClosedOnceUp(display));
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
     EXPECT_TRUE(work.Has("TAV0001.INF"));
     EXPECT_FALSE(work.Has("RESULT.DAT"));
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 // A message box waiting for its OK (a start-up error of a batch run on a
@@ -660,14 +658,9 @@ TEST_F(Program, SignalClosesTheManualWindowAsItsCloseButtonDoes)
 // or while it waited.
 TEST_F(Program, SignalClosesAMessageBoxThatWaits)
 {
-    QProcess server;
-    const QString display = StartDisplay(server);
-    if (display.isEmpty())
-        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
-    const Surroundings onDisplay{{{"DISPLAY", display}}, {}, [](QProcess& program) {
-                                     EXPECT_FALSE(program.waitForFinished(1500)); // the box waits for its OK
-                                     program.terminate();
-                                 }};
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
+    const Surroundings onDisplay = ClosedOnceUp(display); // the box waits for its OK
 
     PutGoodFiles();
     work.Put("RSPRM.DAT", "2210005008009"); // out of range: RESULT.DAT code 2 and a box
@@ -682,8 +675,6 @@ TEST_F(Program, SignalClosesAMessageBoxThatWaits)
     EXPECT_EQ(run.exitCode, 4) << run.standardError;
     EXPECT_TRUE(work.Has("TAV0001.INF")); // the window came and closed as its close button closes it
     EXPECT_FALSE(work.Has("RESULT.DAT"));
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 // A DISPLAY that names no reachable X server: a batch run goes on without a
@@ -898,40 +889,25 @@ TEST_F(Program, ADesktopStartThatGivesWayMakesNothingAndSaysSoInABox)
     }
     EXPECT_FALSE(std::filesystem::exists(data));
 
-    QProcess server;
-    const QString display = StartDisplay(server);
-    if (display.isEmpty())
-        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
     desktop.environment["DISPLAY"] = display;
-    desktop.onceStarted = [](QProcess& program) {
-        EXPECT_FALSE(program.waitForFinished(1500)); // the box waits for its OK
-        program.terminate();
-    };
+    desktop.onceStarted = ClosedOnceUp(display).onceStarted; // the box waits for its OK
     const auto run = Start({"--desktop"}, desktop);
     EXPECT_EQ(run.exitCode, 3) << run.standardError;
     EXPECT_FALSE(std::filesystem::exists(data));
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 // The window started with --workdir remembers that folder for the desktop
 // and where the window stood.
 TEST_F(Program, WindowRemembersItsFolderAndPlace)
 {
-    QProcess server;
-    const QString display = StartDisplay(server);
-    if (display.isEmpty())
-        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
     testing::TempDir home;
     testing::TempDir other;
-    QProcess program;
-    program.setProcessEnvironment(WindowEnvironment(display, home));
-    program.setWorkingDirectory(QString::fromStdString(work.Path().string()));
-    program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(other.Path().string())});
-    EXPECT_FALSE(program.waitForFinished(1500));
-    program.terminate();
-    EXPECT_TRUE(program.waitForFinished(10000));
-    EXPECT_EQ(program.exitCode(), 4) << program.readAllStandardError().toStdString();
+    const auto run = Start({"--workdir", QString::fromStdString(other.Path().string())}, ClosedOnceUp(display, &home));
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
     EXPECT_TRUE(other.Has("TAV0001.INF"));
     EXPECT_FALSE(work.Has("TAV0001.INF"));
     std::ifstream conf(home.Path() / "config" / "tavelin" / "tavelin.conf");
@@ -939,8 +915,6 @@ TEST_F(Program, WindowRemembersItsFolderAndPlace)
     EXPECT_NE(text.find("last=" + std::filesystem::canonical(other.Path()).string()), std::string::npos) << text;
     EXPECT_NE(text.find("[window]"), std::string::npos) << text;
     EXPECT_NE(text.find("geometry="), std::string::npos) << text;
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 // The window's frame as QWidget::saveGeometry keeps it (format 3.0), and back.
@@ -968,29 +942,20 @@ QRect SavedFrame(const QByteArray& bytes)
 // monitor since removed) opens the default size, and that is what is saved.
 TEST_F(Program, WindowTooLargeForTheScreenOpensAtItsDefaultSize)
 {
-    QProcess server;
-    const QString display = StartDisplay(server); // 800x600
-    if (display.isEmpty())
-        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
     testing::TempDir home;
     const QString conf = QString::fromStdString((home.Path() / "config" / "tavelin" / "tavelin.conf").string());
     {
         QSettings settings(conf, QSettings::IniFormat);
         settings.setValue("window/geometry", SavedGeometry(QRect(0, 0, 99999, 99999)));
     }
-    QProcess program;
-    program.setProcessEnvironment(WindowEnvironment(display, home));
-    program.start(TAVELIN_PROGRAM, {"--workdir", QString::fromStdString(work.Path().string())});
-    EXPECT_FALSE(program.waitForFinished(1500));
-    program.terminate();
-    EXPECT_TRUE(program.waitForFinished(10000));
-    EXPECT_EQ(program.exitCode(), 4) << program.readAllStandardError().toStdString();
+    const auto run = Start({}, ClosedOnceUp(display, &home));
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
     const QRect saved = SavedFrame(QSettings(conf, QSettings::IniFormat).value("window/geometry").toByteArray());
     EXPECT_TRUE(saved.isValid());
     EXPECT_LE(saved.width(), 800);
     EXPECT_LE(saved.height(), 600);
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 // The per-user settings file as a link: read (the desktop start goes to the
@@ -998,10 +963,8 @@ TEST_F(Program, WindowTooLargeForTheScreenOpensAtItsDefaultSize)
 // closes; as a FIFO it is given up at once with a line, never waited on.
 TEST_F(Program, SettingsFileLinkIsReadNotWrittenAndAFifoIsGivenUp)
 {
-    QProcess server;
-    const QString display = StartDisplay(server);
-    if (display.isEmpty())
-        FAIL() << "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed";
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
     testing::TempDir home;
     testing::TempDir last;
     const auto config = home.Path() / "config";
@@ -1010,14 +973,9 @@ TEST_F(Program, SettingsFileLinkIsReadNotWrittenAndAFifoIsGivenUp)
     const std::string outside = "[workdir]\nlast=" + last.Path().string() + "\n";
     home.Put("outside.txt", outside);
     std::filesystem::create_symlink(home.Path() / "outside.txt", conf);
-    std::map<QString, QString> environment{{"HOME", QString::fromStdString(home.Path().string())},
-                                           {"XDG_CONFIG_HOME", QString::fromStdString(config.string())}};
-    const Surroundings batch{environment, {}, {}};
-    environment["DISPLAY"] = display;
-    const Surroundings window{environment, {}, [](QProcess& program) {
-                                  EXPECT_FALSE(program.waitForFinished(1500)); // the window is up
-                                  program.terminate();
-                              }};
+    const Surroundings window = ClosedOnceUp(display, &home);
+    Surroundings batch{window.environment, {}, {}};
+    batch.environment.erase("DISPLAY");
     PutGoodFiles();
     const QStringList here{"--workdir", QString::fromStdString(work.Path().string())};
 
@@ -1045,8 +1003,6 @@ TEST_F(Program, SettingsFileLinkIsReadNotWrittenAndAFifoIsGivenUp)
               1u)
         << run.standardError;
     EXPECT_EQ(Count(run.standardError, "\n"), 1u) << run.standardError;
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 } // namespace
