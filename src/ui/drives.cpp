@@ -9,39 +9,12 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QSignalBlocker>
-#include <QStorageInfo>
 #include <QTreeView>
 
 #include <filesystem>
 #include <system_error>
 
 namespace tavelin::ui {
-
-QStringList DriveRoots()
-{
-    QStringList roots;
-#ifdef Q_OS_WIN
-    for (const QFileInfo& drive : QDir::drives())
-        roots << drive.absolutePath();
-#else
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QFileInfo root(volume.rootPath());
-        if (volume.isValid() && volume.isReady() && root.isDir() && root.isReadable() && !roots.contains(volume.rootPath()))
-            roots << volume.rootPath();
-    }
-    roots.sort(); // "/" first
-#endif
-    return roots;
-}
-
-QString DriveOf(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return QDir::fromNativeSeparators(path).left(3);
-#else
-    return QStorageInfo(path).rootPath();
-#endif
-}
 
 void FillDriveList(QComboBox* list)
 {
