@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "controls.h"
 
+#include "japanese_faces.h"
 #include "settings/texts.h"
 
 #include <QApplication>
@@ -95,35 +96,17 @@ QPushButton* Button(QWidget* parent, std::string_view caption, const char* table
     return button;
 }
 
-// Japanese faces best first. Windows has its own UI faces once its
-// Japanese fonts are installed; a Linux distribution the free ones.
-#ifdef Q_OS_WIN
-constexpr const char* kJapaneseFaces[] = {"Yu Gothic UI", "Meiryo UI", "MS UI Gothic", "Noto Sans CJK JP", "Noto Sans JP"};
-#else
-constexpr const char* kJapaneseFaces[] = {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "Yu Gothic UI", "Meiryo UI"};
-#endif
-
 bool UseCjkFont()
 {
     QString chosen;
-    for (const char* family : kJapaneseFaces) {
-        if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-            chosen = QString::fromLatin1(family);
+    for (const QString& family : PreferredJapaneseFaces()) {
+        if (QFontDatabase::hasFamily(family)) {
+            chosen = family;
             break;
         }
     }
-#ifdef Q_OS_WIN
-    // Else any face Windows has for Japanese; those named with "@" are the
-    // vertical faces it lists beside each.
-    if (chosen.isEmpty()) {
-        for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
-            if (!family.startsWith(QLatin1Char('@'))) {
-                chosen = family;
-                break;
-            }
-        }
-    }
-#endif
+    if (chosen.isEmpty())
+        chosen = AnyJapaneseFace();
     if (chosen.isEmpty())
         return false;
     QFont font = QApplication::font();
