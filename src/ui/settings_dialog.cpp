@@ -5,6 +5,7 @@
 #include "dir_dialog.h"
 #include "link/port_names.h"
 #include "link/qt/device_map_store.h"
+#include "port_presence.h"
 #include "settings/texts.h"
 
 #include <QAbstractItemView>
@@ -24,11 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <system_error>
 
 namespace tavelin::ui {
 
@@ -97,11 +94,9 @@ QGroupBox* TimeoutFrame(QWidget* parent, std::string_view caption, QLineEdit*& b
     return frame;
 }
 
-// The device COMn opens and whether the system has it, for its tooltip. On
-// Windows a port is a name in the system's list of COM ports (`devices`),
-// not a file.
+// The device COMn opens and whether the system has it, for its tooltip.
 QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
-                     [[maybe_unused]] const std::vector<link::SerialDeviceInfo>& devices)
+                     const std::vector<link::SerialDeviceInfo>& devices)
 {
     const link::PortDevice device = link::ResolvePortDevice(commPort, choices);
     if (device.source == link::DeviceSource::SettingsUnreadable)
@@ -110,15 +105,7 @@ QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
     QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
     if (device.source == link::DeviceSource::Environment)
         tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
-#ifdef Q_OS_WIN
-    const QString name = QString::fromStdString(device.path).section(QLatin1Char('\\'), -1);
-    const bool exists = std::any_of(devices.begin(), devices.end(), [&](const link::SerialDeviceInfo& system) {
-        return system.systemLocation.compare(name, Qt::CaseInsensitive) == 0;
-    });
-#else
-    std::error_code error;
-    const bool exists = std::filesystem::exists(std::filesystem::path(device.path), error);
-#endif
+    const bool exists = PortDevicePresent(device.path, devices);
     return tip + QLatin1Char('\n') + Q(exists ? texts::kComDeviceFound : texts::kComDeviceMissing);
 }
 
