@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dir_dialog.h"
 
+#include "button_row.h"
 #include "controls.h"
 #include "dir_browser.h"
 #include "drives.h"
@@ -10,7 +11,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -35,15 +35,11 @@ DirDialog::DirDialog(settings::DirTarget target, const QString& boxText, QWidget
     BtnCancel = Button(this, texts::kButtonCancel, "BtnCancel");
     BtnOk->setDefault(true);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BtnOk);
-    buttons->addWidget(BtnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TxtMsg);
     layout->addWidget(FcDrive);
     layout->addWidget(FcDir, 1);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, {BtnOk, BtnCancel}));
     // Room for a few levels of the tree without scrolling sideways.
     const int em = fontMetrics().averageCharWidth();
     resize(std::max(sizeHint().width(), em * 60), std::max(sizeHint().height(), fontMetrics().lineSpacing() * 24));

@@ -2,6 +2,7 @@
 #include "manual_dialogs.h"
 
 #include "auto_window.h"
+#include "button_row.h"
 #include "controls.h"
 #include "program_icon.h"
 #include "settings/texts.h"
@@ -18,19 +19,6 @@
 #include <cstdio>
 
 namespace tavelin::ui {
-
-namespace {
-
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QPushButton* button : buttons)
-        row->addWidget(button);
-    return row;
-}
-
-} // namespace
 
 DeleteDialog::DeleteDialog(std::string_view name, QWidget* parent) : QDialog(parent)
 {
@@ -51,7 +39,7 @@ DeleteDialog::DeleteDialog(std::string_view name, QWidget* parent) : QDialog(par
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TxtMsg);
-    layout->addLayout(ButtonRow({BtnAllDel, BtnDel, BtnCancel}));
+    layout->addWidget(ButtonRow(this, {BtnAllDel, BtnDel, BtnCancel}));
     BtnDel->setFocus();
 }
 
@@ -80,7 +68,7 @@ RenameDialog::RenameDialog(modes::RenameSide side, std::string_view name, QWidge
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(TxtFName);
-    layout->addLayout(ButtonRow({BtnRen, BtnCancel}));
+    layout->addWidget(ButtonRow(this, {BtnRen, BtnCancel}));
     TxtFName->selectAll();
     TxtFName->setFocus();
 }
@@ -119,7 +107,7 @@ VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent)
     text->addWidget(Label1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(text);
-    layout->addLayout(ButtonRow({BtnOK}));
+    layout->addWidget(ButtonRow(this, {BtnOK}));
 }
 
 modes::DelAnswer QtManualDialogs::AskDelete(std::string_view name)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "settings_dialog.h"
 
+#include "button_row.h"
 #include "controls.h"
 #include "dir_dialog.h"
 #include "link/port_names.h"
@@ -187,14 +188,10 @@ SettingsDialog::SettingsDialog(settings::AppState& state, QWidget* parent, const
     BtnOk->setDefault(true);
     connect(BtnOk, &QPushButton::clicked, this, &SettingsDialog::BtnOk_Click);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BtnOk);
-    buttons->addWidget(BtnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(STabSet);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, {BtnOk, BtnCancel}));
     Form_Load();
 }
 

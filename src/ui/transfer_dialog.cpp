@@ -2,10 +2,10 @@
 #include "transfer_dialog.h"
 
 #include "anim_pictures.h"
+#include "button_row.h"
 #include "controls.h"
 #include "settings/texts.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -67,13 +67,9 @@ UploadFileDialog::UploadFileDialog(std::string_view name, QWidget* parent) : QDi
     connect(BtnAppend, &QPushButton::clicked, this, [this] { Choose(2); });
     connect(BtnCancel, &QPushButton::clicked, this, [this] { Choose(3); });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* button : {BtnOver, BtnAppend, BtnCancel})
-        buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TxtMsg);
-    layout->addLayout(buttons);
+    layout->addWidget(ButtonRow(this, {BtnOver, BtnAppend, BtnCancel}));
     BtnCancel->setFocus();
 }
 
