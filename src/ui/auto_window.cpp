@@ -22,7 +22,15 @@
 namespace tavelin::ui {
 
 AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSelection selection, QWidget* parent)
-    : QWidget(parent), link_(link), history_(nullptr, true), cycle_(link, *this, std::move(selection))
+    : QWidget(parent), link_(link), history_(nullptr, true), cycle_(link, *this, std::move(selection)),
+      closing_({[this] { return cycle_.InTick(); }, [this] { link_.state.flags.StopRequest = settings::kTrue; },
+                [this] {
+                    Timer1.stop();
+                    Timer2.stop();
+                    TimerPic.stop();
+                    progress_->Stop();
+                    cycle_.Unload();
+                }})
 {
     setObjectName(QStringLiteral("F_Auto"));
     setWindowTitle(caption);
@@ -101,7 +109,7 @@ void AutoWindow::Timer1_Timer()
 void AutoWindow::Timer2_Timer()
 {
     cycle_.Tick();
-    if (closePending_ && !cycle_.InTick())
+    if (closing_.Due())
         close();
 }
 
@@ -141,23 +149,8 @@ void AutoWindow::RequestUnload()
 
 void AutoWindow::closeEvent(QCloseEvent* event)
 {
-    if (cycle_.InTick()) {
-        // A transfer is under way: ask it to stop, and close once it has.
-        link_.state.flags.StopRequest = settings::kTrue;
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    if (!unloaded_) {
-        unloaded_ = true;
-        Timer1.stop();
-        Timer2.stop();
-        TimerPic.stop();
-        progress_->Stop();
-        cycle_.Unload();
-    }
-    event->accept();
-    emit Closed();
+    if (closing_.Close(event))
+        emit Closed();
 }
 
 } // namespace tavelin::ui

@@ -9,6 +9,7 @@
 #include "qt_history_list.h"
 #include "qt_progress.h"
 #include "status_text.h"
+#include "stop_then_close.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -75,8 +76,7 @@ private:
     QtHistoryList history_;
     std::unique_ptr<ProgressBarFeed> progress_; // on PBar
     modes::AutoCycle cycle_;
-    bool closePending_ = false;
-    bool unloaded_ = false;
+    StopThenClose closing_;
 };
 
 } // namespace tavelin::ui

@@ -90,7 +90,13 @@ void QtBytesText::SetText(std::string_view text)
 
 ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
     : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(link, this),
-      session_(link, *this, dialogs_), caption_(caption)
+      session_(link, *this, dialogs_), caption_(caption),
+      closing_({[this] { return session_.Busy(); }, [this] { session_.RequestStop(); },
+                [this] {
+                    Timer1.stop();
+                    Timer2.stop();
+                    session_.Unload();
+                }})
 {
     setObjectName(QStringLiteral("F_Manual"));
     ShowWorkFolderInTitle();
@@ -353,10 +359,10 @@ void ManualWindow::Centre()
 
 template <typename Step> void ManualWindow::Run(Step step)
 {
-    if (unloaded_)
+    if (closing_.Unloaded())
         return;
     step();
-    if (closePending_ && !session_.Busy())
+    if (closing_.Due())
         QTimer::singleShot(0, this, &QWidget::close);
 }
 
@@ -453,21 +459,8 @@ bool ManualWindow::eventFilter(QObject* watched, QEvent* event)
 
 void ManualWindow::closeEvent(QCloseEvent* event)
 {
-    if (session_.Busy()) {
-        // An exchange is under way: ask it to stop, and close once it has.
-        session_.RequestStop();
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    if (!unloaded_) {
-        unloaded_ = true;
-        Timer1.stop();
-        Timer2.stop();
-        session_.Unload();
-    }
-    event->accept();
-    emit Closed();
+    if (closing_.Close(event))
+        emit Closed();
 }
 
 } // namespace tavelin::ui

@@ -10,6 +10,7 @@
 
 #include "manual_dialogs.h"
 #include "modes/manual_session.h"
+#include "stop_then_close.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -132,8 +133,7 @@ private:
     modes::ManualSession session_;
     modes::WorkFolders* folders_ = nullptr;
     QString caption_;
-    bool closePending_ = false;
-    bool unloaded_ = false;
+    StopThenClose closing_;
 };
 
 } // namespace tavelin::ui
