@@ -72,20 +72,19 @@ std::string UploadFailure(transfer::PcSideFailure why)
     return std::string(texts::kMsgUploadFailed) + "\r\n" + std::string(reason);
 }
 
-// 1 overwrite, 2 append, 3 leave the PC file as it is. Only a file the
-// upload could write is asked about: a refused name goes to the engine,
-// which refuses it and says why, without a question first.
-int ModeFor(link::Link& link, TransferView& view, const std::string& directory, const std::string& name)
+// Only a file the upload could write is asked about: a refused name goes to
+// the engine, which refuses it and says why, without a question first.
+settings::UploadMode ModeFor(link::Link& link, TransferView& view, const std::string& directory, const std::string& name)
 {
     if (transfer::IsRefusedUploadName(name, directory, link.state.settings.WorkDir))
-        return 1; // never looked up as a path
+        return settings::UploadMode::Overwrite; // never looked up as a path
     const fs::path target = settings::FsPath(directory + name);
     if (!Exists(target))
-        return 1;
+        return settings::UploadMode::Overwrite;
     if (transfer::IsProtectedPcFile(target)) {
         view.ShowMessage(std::string(texts::kProtectedPcFilePrefix) + name + std::string(texts::kProtectedPcFileMiddle) +
                          "\r\n\r\n" + std::string(texts::kProtectedPcFileSuffix));
-        return 3;
+        return settings::UploadMode::Leave;
     }
     return view.AskExistingFile(name);
 }
@@ -94,11 +93,12 @@ void Uploads(link::Link& link, TransferView& view, const std::string& directory,
 {
     for (const HhtFileEntry& file : files) {
         view.SetMessage(MessageLine(link, file.Name));
-        const int mode = ModeFor(link, view, directory, file.Name);
-        if (mode == 3)
+        const settings::UploadMode mode = ModeFor(link, view, directory, file.Name);
+        if (mode == settings::UploadMode::Leave)
             continue;
         transfer::PcSideFailure why = transfer::PcSideFailure::None;
-        const int result = transfer::UploadFile(link, directory, file.Name, file.Size, view.Progress(), mode, &why);
+        const int result =
+            transfer::UploadFile(link, directory, file.Name, file.Size, view.Progress(), int(mode), &why);
         view.Progress().SetValue(0);
         if (!GoOn(view, result, UploadFailure(why)))
             return;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "hht_files.h"
+#include "settings/upload_mode.h"
 #include "transfer/engines.h"
 
 #include <cstdint>
@@ -22,9 +23,9 @@ class TransferView : public transfer::MessageLine {
 public:
     virtual transfer::ProgressIndicator& Progress() = 0;
     virtual void ShowMessage(std::string_view text) = 0;
-    // A PC file of that name exists: 1 overwrite, 2 append, 3 leave it (also
-    // when the question is closed by its window frame).
-    virtual int AskExistingFile(std::string_view name) = 0;
+    // A PC file of that name exists: overwrite, append or leave it (leave
+    // also when the question is closed by its window frame).
+    virtual settings::UploadMode AskExistingFile(std::string_view name) = 0;
 };
 
 enum class TransferKind { Download, Upload, Install };

@@ -63,9 +63,9 @@ UploadFileDialog::UploadFileDialog(std::string_view name, QWidget* parent) : QDi
     BtnCancel = Button(this, texts::kButtonCancel, "BtnCancel");
     // Enter keeps the PC's file: replacing it is a click away.
     BtnCancel->setDefault(true);
-    connect(BtnOver, &QPushButton::clicked, this, [this] { Choose(1); });
-    connect(BtnAppend, &QPushButton::clicked, this, [this] { Choose(2); });
-    connect(BtnCancel, &QPushButton::clicked, this, [this] { Choose(3); });
+    connect(BtnOver, &QPushButton::clicked, this, [this] { Choose(settings::UploadMode::Overwrite); });
+    connect(BtnAppend, &QPushButton::clicked, this, [this] { Choose(settings::UploadMode::Append); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { Choose(settings::UploadMode::Leave); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TxtMsg);
@@ -73,7 +73,7 @@ UploadFileDialog::UploadFileDialog(std::string_view name, QWidget* parent) : QDi
     BtnCancel->setFocus();
 }
 
-void UploadFileDialog::Choose(int answer)
+void UploadFileDialog::Choose(settings::UploadMode answer)
 {
     answer_ = answer;
     accept();
@@ -236,7 +236,7 @@ void TransferDialog::SetMessage(std::string_view text) { TxtMsg->setPlainText(Li
 
 void TransferDialog::ShowMessage(std::string_view text) { ShowOkBox(this, text); }
 
-int TransferDialog::AskExistingFile(std::string_view name)
+settings::UploadMode TransferDialog::AskExistingFile(std::string_view name)
 {
     UploadFileDialog question(name, this);
     question.exec();

@@ -26,22 +26,22 @@ class QStackedWidget;
 
 namespace tavelin::ui {
 
-// F_UploadFile: 1 overwrite, 2 append, 3 leave the PC's file (also when closed
-// by the window frame or Escape).
+// F_UploadFile: overwrite, append or leave the PC's file (leave also when
+// closed by the window frame or Escape).
 class UploadFileDialog final : public QDialog {
     Q_OBJECT
 public:
     UploadFileDialog(std::string_view name, QWidget* parent);
-    int Answer() const { return answer_; }
+    settings::UploadMode Answer() const { return answer_; }
 
 private:
-    void Choose(int answer);
+    void Choose(settings::UploadMode answer);
 
     QPlainTextEdit* TxtMsg = nullptr;
     QPushButton* BtnOver = nullptr;
     QPushButton* BtnAppend = nullptr;
     QPushButton* BtnCancel = nullptr;
-    int answer_ = 3;
+    settings::UploadMode answer_ = settings::UploadMode::Leave;
 };
 
 // The line under the bar: bytes done of the file's size, and once there is a
@@ -59,7 +59,7 @@ public:
     void SetMessage(std::string_view text) override;
     transfer::ProgressIndicator& Progress() override { return progress_->Indicator(); }
     void ShowMessage(std::string_view text) override;
-    int AskExistingFile(std::string_view name) override;
+    settings::UploadMode AskExistingFile(std::string_view name) override;
 
     bool Running() const { return running_; }
 

@@ -24,13 +24,13 @@ public:
     }
     transfer::ProgressIndicator& Progress() override { return progress; }
     void ShowMessage(std::string_view text) override { boxes.emplace_back(text); }
-    int AskExistingFile(std::string_view name) override
+    settings::UploadMode AskExistingFile(std::string_view name) override
     {
         asked.emplace_back(name);
         const int answer = answers.empty() ? 3 : answers.front();
         if (!answers.empty())
             answers.pop_front();
-        return answer;
+        return settings::UploadMode(answer);
     }
 
     transfer::NoProgress progress;

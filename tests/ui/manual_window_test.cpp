@@ -143,11 +143,11 @@ private slots:
         ui::UploadFileDialog question("UP.DAT", nullptr);
         QTimer::singleShot(0, [&] { question.close(); });
         question.exec();
-        QCOMPARE(question.Answer(), 3);
+        QCOMPARE(question.Answer(), settings::UploadMode::Leave);
         ui::UploadFileDialog escaped("UP.DAT", nullptr);
         QTimer::singleShot(0, [&] { QTest::keyClick(&escaped, Qt::Key_Escape); });
         escaped.exec();
-        QCOMPARE(escaped.Answer(), 3);
+        QCOMPARE(escaped.Answer(), settings::UploadMode::Leave);
     }
 
     void renameDialogKeepsAskingForAUsableHandHeldName()
