@@ -3,6 +3,7 @@
 
 #include "settings/file_system.h"
 #include "settings/paths.h"
+#include "transfer/pc_file_attributes.h"
 #include "transfer/pc_file_rules.h"
 
 #include <algorithm>
