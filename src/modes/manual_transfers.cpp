@@ -4,6 +4,7 @@
 #include "link/commands.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
+#include "transfer/pc_file_attributes.h"
 #include "transfer/pc_file_rules.h"
 
 #include <filesystem>

@@ -1,21 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "pc_file_ops.h"
 
+#include "settings/file_system.h"
 #include "settings/paths.h"
+#include "transfer/pc_file_attributes.h"
 #include "transfer/pc_file_rules.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
-
-#ifdef _WIN32
-#include <stdio.h>
-#else
-#include <fcntl.h>
-#endif
 
 namespace tavelin::modes {
 
@@ -27,26 +21,6 @@ std::string Lowered(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return text;
-}
-
-// One step that fails when the target exists, so a file that appears between
-// a look and the rename is not replaced either.
-bool RenameNoReplace(const fs::path& from, const fs::path& to)
-{
-#ifdef _WIN32
-    return _wrename(from.c_str(), to.c_str()) == 0; // never replaces on Windows
-#else
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the flag: look first, then rename.
-    std::error_code error;
-    if (fs::exists(fs::symlink_status(to, error)) && !fs::equivalent(from, to, error))
-        return false;
-    fs::rename(from, to, error);
-    return !error;
-#endif
 }
 
 } // namespace
@@ -80,7 +54,7 @@ bool RenamePcFile(const std::string& directory, const std::string& oldName, cons
     if (!transfer::IsSafePcFileName(newName))
         return false;
     const std::string dir = settings::WithTrailingSeparator(directory);
-    return RenameNoReplace(settings::FsPath(dir + oldName), settings::FsPath(dir + newName));
+    return settings::RenameNoReplace(settings::FsPath(dir + oldName), settings::FsPath(dir + newName));
 }
 
 std::string StartDirectory(const std::string& remembered, const std::string& currentDirectory)

@@ -2,8 +2,8 @@
 // Conversion between the program's UTF-8 texts and code page 932, the code
 // page of every file it reads or writes and of hand-held file names.
 // Bad input never stops a conversion, and Linux and Windows give the same
-// result for it (the Windows branch does not leave this to the system, whose
-// rules differ):
+// result for it (iconv on POSIX, codepage_posix.cpp; on Windows,
+// codepage_win32.cpp does not leave this to the system, whose rules differ):
 // - code page 932 to UTF-8: each bad byte becomes one U+FFFD, and the byte
 //   after a bad lead byte is read again on its own, so "81 FF" gives two
 //   U+FFFD and "81 20" gives U+FFFD and a space. Bad bytes are lead bytes

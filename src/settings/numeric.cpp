@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "numeric.h"
 
+#include "local_time.h"
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -95,13 +97,7 @@ std::string HhtIdText(double id)
 
 LocalTime NowLocal()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-#ifdef _WIN32
-    localtime_s(&parts, &now);
-#else
-    localtime_r(&now, &parts);
-#endif
+    const std::tm parts = LocalCalendarTime(std::time(nullptr));
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 

@@ -10,21 +10,13 @@
 
 namespace tavelin::settings {
 
-#ifdef _WIN32
-constexpr char kDirSeparator = '\\';
-#else
-constexpr char kDirSeparator = '/';
-#endif
+// The system's directory separator: '\\' on Windows, '/' elsewhere
+// (paths_win32.cpp, paths_posix.cpp).
+extern const char kDirSeparator;
 
-// Windows takes "/" as a separator too, and people type it.
-constexpr bool IsDirSeparator(char c)
-{
-#ifdef _WIN32
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
+// True for a character the system takes as a directory separator. Windows
+// takes "/" as a separator too, and people type it.
+bool IsDirSeparator(char c);
 
 // The text with the separator appended when it does not already end in one
 // (on Windows "C:\DATA/" already does).

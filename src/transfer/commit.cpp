@@ -3,6 +3,7 @@
 
 #include "pc_file_rules.h"
 #include "settings/codepage.h"
+#include "settings/file_system.h"
 #include "settings/paths.h"
 
 #include <array>
@@ -10,13 +11,6 @@
 #include <fstream>
 #include <optional>
 #include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace tavelin::transfer {
 
@@ -57,21 +51,6 @@ bool CopyStream(std::istream& in, std::ostream& out)
     return in.eof() && !in.bad();
 }
 
-// The directory entry of a rename reaches the disk too; a file system that
-// cannot say so is no reason to fail the commit.
-void FlushDirectory(const fs::path& directory)
-{
-#ifndef _WIN32
-    const int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    (void)directory;
-#endif
-}
-
 // What an append may have to undo: the target's length and whether it ended
 // in the end-of-file mark that the append overwrites.
 struct TargetBefore {
@@ -108,7 +87,7 @@ void Restore(const fs::path& target, const TargetBefore& before)
         out.seekp(static_cast<std::streamoff>(before.length) - 1);
         out.put(kCtrlZ);
     }
-    FlushToDisk(target);
+    settings::FlushToDisk(target);
 }
 
 bool CopyFileTo(const fs::path& from, const fs::path& to)
@@ -118,30 +97,10 @@ bool CopyFileTo(const fs::path& from, const fs::path& to)
     if (!in || !out || !CopyStream(in, out))
         return false;
     out.close();
-    return !out.fail() && FlushToDisk(to);
+    return !out.fail() && settings::FlushToDisk(to);
 }
 
 } // namespace
-
-bool FlushToDisk(const fs::path& path)
-{
-#ifdef _WIN32
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-    return flushed;
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool flushed = ::fsync(fd) == 0;
-    ::close(fd);
-    return flushed;
-#endif
-}
 
 fs::path DataTempPath(const std::string& workDir) { return settings::FsPath(workDir + "DATA.TMP"); }
 
@@ -156,12 +115,12 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
 {
     // Data first, then the name: a crash never leaves a target naming
     // bytes that were still only in memory.
-    if (!FlushToDisk(temp))
+    if (!settings::FlushToDisk(temp))
         return false;
     std::error_code error;
     fs::rename(temp, target, error);
     if (!error) {
-        FlushDirectory(target.parent_path());
+        settings::FlushDirectory(target.parent_path());
         return true;
     }
     // Another volume: a rename cannot cross it, so copy beside the target and
@@ -177,7 +136,7 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
         fs::remove(staging, error);
         return false;
     }
-    FlushDirectory(target.parent_path());
+    settings::FlushDirectory(target.parent_path());
     fs::remove(temp, error);
     return true;
 }
@@ -221,7 +180,7 @@ bool AppendTemp(const fs::path& temp, const fs::path& target)
             appended = appended && !out.fail();
         }
     }
-    if (appended && FlushToDisk(target))
+    if (appended && settings::FlushToDisk(target))
         return true;
     // A half-written append (a full disk, say) would leave old data with a
     // torn tail under the target's name: undo it.

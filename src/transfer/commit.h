@@ -14,10 +14,6 @@ std::filesystem::path DataTempPath(const std::string& workDir);
 // WorkDir + "UPTMP.00", "UPTMP.01" ... ("UPTMP.100" from index 100 on).
 std::filesystem::path UpTempPath(const std::string& workDir, int index);
 
-// Writes what the system still holds of the file to the disk. False when
-// that cannot be done.
-bool FlushToDisk(const std::filesystem::path& path);
-
 // The target takes the temporary file's place in one step, so that at every
 // moment one of the two complete files exists, and the data is on the disk
 // before the name moves. Works across volumes by staging a copy beside the

@@ -1,20 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "pc_file_rules.h"
 
-#include "settings/paths.h"
+#include "pc_file_attributes.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <optional>
 #include <string>
 #include <system_error>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace tavelin::transfer {
 
@@ -53,31 +46,6 @@ bool IsForbiddenChar(unsigned char c)
     return c < 0x20 || c == 0x7F || kForbidden.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-#ifdef _WIN32
-DWORD Attributes(const fs::path& path) { return GetFileAttributesW(path.c_str()); }
-
-// The volume and file index of what the path names, a directory too.
-std::optional<std::array<DWORD, 3>> FileIdentity(const fs::path& path)
-{
-    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    if (!known)
-        return std::nullopt;
-    return std::array<DWORD, 3>{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
-#else
-bool IsHiddenName(const fs::path& path)
-{
-    const auto name = path.filename().native();
-    return !name.empty() && name.front() == '.';
-}
-#endif
-
 } // namespace
 
 bool IsSafePcFileName(std::string_view utf8Name)
@@ -100,57 +68,9 @@ bool IsProgramFileName(std::string_view utf8Name)
     return std::find(kOwn.begin(), kOwn.end(), name) != kOwn.end() || name.starts_with("UPTMP.");
 }
 
-bool IsSameDirectory(const std::string& a, const std::string& b)
-{
-#ifdef _WIN32
-    // The library's equivalent() goes by what the C runtime's stat() says,
-    // and that refuses "C:\WORK\" with its trailing separator, the form the
-    // program keeps directories in: the work directory was not itself.
-    const auto first = FileIdentity(settings::FsPath(a));
-    return first && first == FileIdentity(settings::FsPath(b));
-#else
-    std::error_code error;
-    const bool same = fs::equivalent(settings::FsPath(a), settings::FsPath(b), error);
-    return !error && same;
-#endif
-}
-
 bool IsRefusedUploadName(const std::string& utf8Name, const std::string& directory, const std::string& workDir)
 {
     return !IsSafePcFileName(utf8Name) || (IsProgramFileName(utf8Name) && IsSameDirectory(directory, workDir));
-}
-
-bool PlainFileExists(const fs::path& path)
-{
-#ifdef _WIN32
-    const DWORD a = Attributes(path);
-    return a != INVALID_FILE_ATTRIBUTES &&
-           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
-#else
-    std::error_code error;
-    return fs::is_regular_file(path, error) && !IsHiddenName(path);
-#endif
-}
-
-bool IsProtectedPcFile(const fs::path& path)
-{
-#ifdef _WIN32
-    const DWORD a = Attributes(path);
-    return a != INVALID_FILE_ATTRIBUTES &&
-           (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-#else
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(path, error);
-    if (error || !fs::exists(status))
-        return false;
-    if (!fs::is_regular_file(status))
-        return true;
-    // Read-only for its owner, or for this user (another's file, a
-    // read-only mount): the program may not write it either way.
-    const bool readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none ||
-                          ::access(path.c_str(), W_OK) != 0;
-    return readOnly || IsHiddenName(path);
-#endif
 }
 
 void RemoveQuietly(const fs::path& path)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// What the engines ask of PC files beyond reading and writing: whether a name
-// offered by a hand-held is a plain file name here, and the attribute tests
-// that decide whether an existing file may be replaced.
+// What the engines ask of PC file names: whether a name offered by a
+// hand-held is a plain file name here, and whether it is one of the
+// program's own. The attribute tests that decide whether an existing file
+// may be replaced are in pc_file_attributes.h.
 #pragma once
 
 #include <filesystem>
@@ -22,22 +23,10 @@ bool IsSafePcFileName(std::string_view utf8Name);
 // the temporary files of the transfers. Any letter case.
 bool IsProgramFileName(std::string_view utf8Name);
 
-// True when both texts name the same existing directory.
-bool IsSameDirectory(const std::string& a, const std::string& b);
-
 // An upload of a file of that name into `directory` is refused whatever is
 // there: the name is no plain PC file name, or it would replace one of the
 // program's own files in the work directory `workDir`.
 bool IsRefusedUploadName(const std::string& utf8Name, const std::string& directory, const std::string& workDir);
-
-// A file that a directory search with no attribute filter would show: it
-// exists, is no directory and is neither hidden nor a system file.
-bool PlainFileExists(const std::filesystem::path& path);
-
-// Something exists there that the program must not replace: a read-only,
-// hidden or system file, one this user may not write, or anything that is
-// not a regular file. The one rule for uploads, batch and manual alike.
-bool IsProtectedPcFile(const std::filesystem::path& path);
 
 // Removes the file if present; failures are of no interest to the caller.
 void RemoveQuietly(const std::filesystem::path& path);

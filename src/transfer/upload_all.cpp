@@ -4,6 +4,7 @@
 #include "engines.h"
 #include "exchange.h"
 #include "frame_fields.h"
+#include "pc_file_attributes.h"
 #include "pc_file_rules.h"
 
 #include "settings/codepage.h"

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#include "local_time.h"
+
+namespace tavelin::settings {
+
+std::tm LocalCalendarTime(std::time_t moment)
+{
+    std::tm parts{};
+    localtime_r(&moment, &parts);
+    return parts;
+}
+
+} // namespace tavelin::settings
