@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The serial devices the system has, as the settings dialog offers them:
 // behind a small interface, so that a test can offer devices of its own.
+// This PC's list is serial_device_list_posix.cpp (Qt SerialPort, with each
+// adapter's details) or serial_device_list_win32.cpp (the COM ports of
+// link/serial_devices.h), picked by the build.
 #pragma once
 
 #include <QString>
@@ -25,8 +28,8 @@ public:
     virtual std::vector<SerialDeviceInfo> Devices() const = 0; // sorted by path; COM ports by number
 };
 
-// Qt's QSerialPortInfo, with the by-id names looked up; on Windows the COM
-// ports the system lists (Qt SerialPort is not built there).
+// This PC's devices: Qt's QSerialPortInfo, with the by-id names looked up;
+// on Windows the COM ports the system lists (Qt SerialPort is not built there).
 class SystemSerialDeviceList final : public SerialDeviceList {
 public:
     std::vector<SerialDeviceInfo> Devices() const override;
