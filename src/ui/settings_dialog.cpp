@@ -4,7 +4,7 @@
 #include "controls.h"
 #include "dir_dialog.h"
 #include "link/port_names.h"
-#include "link/qt/device_map_store.h"
+#include "link/qt/user_settings_store.h"
 #include "settings/texts.h"
 
 #include <QAbstractItemView>
