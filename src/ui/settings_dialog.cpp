@@ -101,7 +101,7 @@ QGroupBox* TimeoutFrame(QWidget* parent, std::string_view caption, QLineEdit*& b
 // Windows a port is a name in the system's list of COM ports (`devices`),
 // not a file.
 QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
-                     [[maybe_unused]] const std::vector<link::SerialDeviceInfo>& devices)
+                     const std::vector<link::SerialDeviceInfo>& devices)
 {
     const link::PortDevice device = link::ResolvePortDevice(commPort, choices);
     if (device.source == link::DeviceSource::SettingsUnreadable)
@@ -110,15 +110,7 @@ QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
     QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
     if (device.source == link::DeviceSource::Environment)
         tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
-#ifdef Q_OS_WIN
-    const QString name = QString::fromStdString(device.path).section(QLatin1Char('\\'), -1);
-    const bool exists = std::any_of(devices.begin(), devices.end(), [&](const link::SerialDeviceInfo& system) {
-        return system.systemLocation.compare(name, Qt::CaseInsensitive) == 0;
-    });
-#else
-    std::error_code error;
-    const bool exists = std::filesystem::exists(std::filesystem::path(device.path), error);
-#endif
+    const bool exists = link::DevicePresent(device.path, devices);
     return tip + QLatin1Char('\n') + Q(exists ? texts::kComDeviceFound : texts::kComDeviceMissing);
 }
 

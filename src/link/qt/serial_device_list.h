@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace tavelin::link {
@@ -34,6 +35,11 @@ class SystemSerialDeviceList final : public SerialDeviceList {
 public:
     std::vector<SerialDeviceInfo> Devices() const override;
 };
+
+// Whether the system has `path`, a device a COM name opens: a file there on
+// POSIX systems; on Windows a port (\\.\COM3 or COM3) among `devices`, the
+// system's list, as a COM port is no file.
+bool DevicePresent(const std::string& path, const std::vector<SerialDeviceInfo>& devices);
 
 // The tooltip lines of a device: description, maker, serial number, VID:PID
 // and the device behind a by-id name; those unknown are left out.

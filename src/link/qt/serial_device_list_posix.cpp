@@ -9,6 +9,8 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace tavelin::link {
 
@@ -31,6 +33,12 @@ std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
     std::sort(devices.begin(), devices.end(),
               [](const SerialDeviceInfo& a, const SerialDeviceInfo& b) { return a.path < b.path; });
     return devices;
+}
+
+bool DevicePresent(const std::string& path, const std::vector<SerialDeviceInfo>&)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::path(path), error);
 }
 
 } // namespace tavelin::link

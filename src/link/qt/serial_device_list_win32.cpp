@@ -6,6 +6,8 @@
 
 #include "link/serial_devices.h"
 
+#include <algorithm>
+
 namespace tavelin::link {
 
 std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
@@ -17,6 +19,14 @@ std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
         devices.push_back(device);
     }
     return devices;
+}
+
+bool DevicePresent(const std::string& path, const std::vector<SerialDeviceInfo>& devices)
+{
+    const QString name = QString::fromStdString(path).section(QLatin1Char('\\'), -1);
+    return std::any_of(devices.begin(), devices.end(), [&](const SerialDeviceInfo& system) {
+        return system.systemLocation.compare(name, Qt::CaseInsensitive) == 0;
+    });
 }
 
 } // namespace tavelin::link
