@@ -6,6 +6,7 @@
 // from the first moment, before the slow start of the window system.
 #include "options.h"
 #include "qt_message_box.h"
+#include "qt_work_folders.h"
 #include "single_instance.h"
 #include "startup.h"
 #include "surroundings.h"
@@ -14,9 +15,9 @@
 
 #include "link/frame.h"
 #include "link/port_names.h"
-#include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
+#include "link/qt/user_settings_store.h"
 #include "settings/app_state.h"
 #include "settings/paths.h"
 #include "settings/texts.h"

@@ -4,45 +4,8 @@
 #include "settings/texts.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
-#ifndef _WIN32
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace tavelin::link {
-
-PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choices)
-{
-    const std::string number = std::to_string(commPort);
-    const std::string chosen = choices.For(commPort);
-#ifdef _WIN32
-    // The device namespace form opens COM10 and above too.
-    if (!chosen.empty())
-        return {chosen.rfind("\\\\", 0) == 0 ? chosen : "\\\\.\\" + chosen, DeviceSource::Chosen};
-    if (!choices.unreadable.empty())
-        return {"", DeviceSource::SettingsUnreadable};
-    return {"\\\\.\\COM" + number, DeviceSource::Default};
-#else
-    // The variable stays first: a test rig or a wrapper script that sets it
-    // must not be overruled by what somebody once picked in the dialog.
-    const std::string variable = "TAVELIN_COM" + number;
-    if (const char* path = std::getenv(variable.c_str()); path && *path)
-        return {path, DeviceSource::Environment};
-    if (!chosen.empty())
-        return {chosen, DeviceSource::Chosen};
-    // The standard device is not what the operator chose: better no run
-    // than one on the wrong port that ends as if nothing answered.
-    if (!choices.unreadable.empty())
-        return {"", DeviceSource::SettingsUnreadable};
-    return {"/dev/ttyS" + std::to_string(commPort - 1), DeviceSource::Default};
-#endif
-}
 
 std::string DeviceSourceText(int commPort, DeviceSource source)
 {
@@ -162,86 +125,6 @@ std::string PortDeviceTable(const settings::DeviceChoices& choices)
     return table;
 }
 
-std::vector<std::string> SystemSerialDevices()
-{
-    std::vector<std::string> devices;
-#ifndef _WIN32
-    namespace fs = std::filesystem;
-    std::error_code error;
-    for (fs::directory_iterator it("/sys/class/tty", error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        std::error_code ignored;
-        if (!fs::exists(it->path() / "device", ignored))
-            continue; // virtual consoles and pseudo-terminals
-        // A PC names four ttyS whether or not a UART is fitted; type 0 is none.
-        if (name.rfind("ttyS", 0) == 0) {
-            std::ifstream typeFile(it->path() / "type");
-            int type = 0;
-            if (!(typeFile >> type) || type == 0)
-                continue;
-        }
-        if (fs::exists("/dev/" + name, ignored))
-            devices.push_back("/dev/" + name);
-    }
-    std::sort(devices.begin(), devices.end());
-#endif
-    return devices;
-}
-
-std::string StableDeviceName(const std::string& device, const std::string& byIdDir)
-{
-#ifndef _WIN32
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path real = fs::canonical(device, error);
-    if (error)
-        return device;
-    std::vector<std::string> names;
-    for (fs::directory_iterator it(byIdDir, error), end; !error && it != end; it.increment(error)) {
-        std::error_code ignored;
-        if (fs::canonical(it->path(), ignored) == real && !ignored)
-            names.push_back(it->path().string());
-    }
-    // An adapter with several interfaces has several names; take the same
-    // one every time.
-    if (!names.empty())
-        return *std::min_element(names.begin(), names.end());
-#else
-    (void)byIdDir;
-#endif
-    return device;
-}
-
-std::string DeviceGroup(const std::string& device)
-{
-#ifndef _WIN32
-    struct stat info {};
-    if (::stat(device.c_str(), &info) != 0)
-        return "";
-    // getgrgid's record is enough here: one thread, read at once.
-    if (const group* owner = ::getgrgid(info.st_gid))
-        return owner->gr_name;
-    return std::to_string(info.st_gid);
-#else
-    (void)device;
-    return "";
-#endif
-}
-
-OpenError TellDeniedApart(const std::string& device)
-{
-#ifndef _WIN32
-    if (::access(device.c_str(), R_OK | W_OK) == 0)
-        return OpenError::InUse;
-    return OpenError::NoPermission;
-#else
-    // A COM port has no per-user rights: Windows refuses a port that
-    // another program holds open with "access denied".
-    (void)device;
-    return OpenError::InUse;
-#endif
-}
-
 namespace {
 
 // Where the operator names another device for COM`commPort`.
@@ -255,12 +138,8 @@ std::string WhereToChange(int commPort, DeviceSource source)
     case DeviceSource::SettingsUnreadable:
     case DeviceSource::Default: break;
     }
-#ifdef _WIN32
-    // No variable is read here: the dialog is the one place.
-    return "choose the device " + com + " opens in " + dialog;
-#else
-    return "choose the device " + com + " opens in " + dialog + " or set TAVELIN_" + com;
-#endif
+    const std::string variable = DeviceVariable(commPort);
+    return "choose the device " + com + " opens in " + dialog + (variable.empty() ? "" : " or set " + variable);
 }
 
 } // namespace
@@ -301,11 +180,8 @@ std::string RefusedDeviceReason(int commPort, const PortDevice& device, const se
 {
     if (device.source == DeviceSource::SettingsUnreadable) {
         const std::string com = "COM" + std::to_string(commPort);
-#ifdef _WIN32
-        const std::string instead;
-#else
-        const std::string instead = ", or set TAVELIN_" + com;
-#endif
+        const std::string variable = DeviceVariable(commPort);
+        const std::string instead = variable.empty() ? "" : ", or set " + variable;
         return choices.unreadable + ", so the device chosen for " + com + " is not known (mend or remove that file" +
                instead + ")";
     }

@@ -4,8 +4,11 @@
 // settings dialog, else the n-th standard serial device; on Windows the chosen
 // COM port, else COMn itself. Also the one wording of why a port would not
 // open, for standard error and for the manual window's message details.
+// What differs between the systems (the rule, the variable, a device's
+// rights) is in port_names_posix.cpp and port_names_win32.cpp.
 #pragma once
 
+#include "serial_devices.h"
 #include "serial_port.h"
 #include "settings/device_choices.h"
 
@@ -31,6 +34,10 @@ inline std::string PortDeviceName(int commPort, const settings::DeviceChoices& c
     return ResolvePortDevice(commPort, choices).path;
 }
 
+// The variable that names COM`commPort`'s device ("TAVELIN_COM1"), or empty
+// where none is read (on Windows the dialog is the one place).
+std::string DeviceVariable(int commPort);
+
 // Why COM`commPort` got its device, for the batch start line and --help:
 // "TAVELIN_COM1", "chosen in 設定" or "default".
 std::string DeviceSourceText(int commPort, DeviceSource source);
@@ -51,20 +58,8 @@ std::string DeviceLabel(const PortDevice& device);
 // name whose choice is unknown because the settings file could not be read.
 std::string RefusedDeviceReason(int commPort, const PortDevice& device, const settings::DeviceChoices& choices);
 
-// The serial devices the system has (/dev/ttyS* with a UART behind it, USB
-// and other adapters), sorted; empty where that cannot be told.
-std::vector<std::string> SystemSerialDevices();
-
 // One line for each COM name: "  COM1  /dev/ttyUSB0  (chosen in 設定)".
 std::string PortDeviceTable(const settings::DeviceChoices& choices);
-
-// Where udev keeps a name for each USB serial adapter that stays the same
-// whichever ttyUSBn it gets when plugged in again.
-inline constexpr const char* kSerialByIdDir = "/dev/serial/by-id";
-
-// The name in `byIdDir` that leads to the same device as `device`, or
-// `device` itself when there is none.
-std::string StableDeviceName(const std::string& device, const std::string& byIdDir = kSerialByIdDir);
 
 // The group that owns `device`, or empty when it cannot be told.
 std::string DeviceGroup(const std::string& device);

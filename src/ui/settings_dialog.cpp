@@ -5,8 +5,7 @@
 #include "controls.h"
 #include "dir_dialog.h"
 #include "link/port_names.h"
-#include "link/qt/device_map_store.h"
-#include "port_presence.h"
+#include "link/qt/user_settings_store.h"
 #include "settings/texts.h"
 
 #include <QAbstractItemView>
@@ -106,7 +105,7 @@ QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
     QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
     if (device.source == link::DeviceSource::Environment)
         tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
-    const bool exists = PortDevicePresent(device.path, devices);
+    const bool exists = link::DevicePresent(device.path, devices);
     return tip + QLatin1Char('\n') + Q(exists ? texts::kComDeviceFound : texts::kComDeviceMissing);
 }
 

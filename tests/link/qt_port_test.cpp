@@ -8,11 +8,12 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/port_names.h"
 #include "link/qt/qt_serial_port.h"
-#include "link/qt/device_map_store.h"
+#include "link/qt/user_settings_store.h"
 #include "temp_dir.h"
 #include "unprivileged.h"
 
 #include <QCoreApplication>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 namespace tavelin::testing {
 namespace {
@@ -300,6 +302,48 @@ TEST(DeviceMapStore, AFileThisUserMayNotReadIsNamedSo)
         EXPECT_EQ(choices.chosen[0], "");
         EXPECT_FALSE(SaveDeviceChoices(choices));
     });
+}
+
+// Every save says the file's layout. A file without one, as earlier
+// versions left it, reads as the first layout with all its groups; one a
+// newer program wrote is read for the keys known here and keeps its version.
+TEST(UserSettingsStore, SavesSayTheLayoutAndAFileWithoutOneReadsAsTheFirst)
+{
+    TempDir config;
+    const std::optional<std::string> before =
+        std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME")) : std::nullopt;
+    ASSERT_EQ(::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1), 0);
+    const auto version = [] { return QSettings(UserSettingsFile(), QSettings::IniFormat).value("version"); };
+
+    {
+        UserSettingsStore fresh; // no file yet
+        EXPECT_FALSE(fresh.LastWorkFolder());
+        fresh.SaveWorkFolders("/srv/b", {"/srv/b", "/srv/a"});
+        EXPECT_EQ(version().toInt(), kUserSettingsLayout);
+        EXPECT_EQ(UserSettingsStore().RecentWorkFolders(), (std::vector<std::string>{"/srv/b", "/srv/a"}));
+    }
+
+    config.Put("tavelin/tavelin.conf", "[ports]\nCOM2=/dev/ttyUSB1\n[workdir]\nlast=/srv/first\n");
+    settings::DeviceChoices choices = LoadDeviceChoices();
+    EXPECT_EQ(choices.chosen[1], "/dev/ttyUSB1");
+    EXPECT_EQ(UserSettingsStore().LastWorkFolder(), std::optional<std::string>("/srv/first"));
+    choices.chosen[0] = "/dev/ttyUSB0";
+    ASSERT_TRUE(SaveDeviceChoices(choices));
+    EXPECT_EQ(version().toInt(), 1);
+    EXPECT_EQ(LoadDeviceChoices(), choices);
+    EXPECT_EQ(UserSettingsStore().LastWorkFolder(), std::optional<std::string>("/srv/first"));
+
+    config.Put("tavelin/tavelin.conf", "[General]\nversion=7\n\n[ports]\nCOM1=/dev/ttyACM0\n");
+    EXPECT_EQ(LoadDeviceChoices().chosen[0], "/dev/ttyACM0");
+    UserSettingsStore newer;
+    newer.SaveWindowGeometry(QByteArray("place"));
+    EXPECT_EQ(version().toInt(), 7);
+    EXPECT_EQ(UserSettingsStore().WindowGeometry(), QByteArray("place"));
+
+    if (before)
+        ::setenv("XDG_CONFIG_HOME", before->c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

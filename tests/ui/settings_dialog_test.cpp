@@ -4,9 +4,9 @@
 // window frame, and the dialog opened from the manual window's menu.
 #include "idle_windows.h"
 #include "link/port_names.h"
-#include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
+#include "link/qt/user_settings_store.h"
 #include "settings/param_files.h"
 #include "temp_dir.h"
 #include "ui/dir_dialog.h"

@@ -3,9 +3,8 @@
 
 #include "link/port_names.h"
 
-#ifdef Q_OS_UNIX
+// Built on POSIX systems only: Windows has the Win32 port (src/link/win32).
 #include <poll.h>
-#endif
 
 namespace tavelin::link {
 
@@ -33,18 +32,6 @@ OpenError ToOpenError(QSerialPort::SerialPortError error)
     }
 }
 
-// The devices there are, each with its by-id name where it has one: the
-// name to choose in the settings dialog so that it stays the same.
-std::vector<std::string> ListedDevices()
-{
-    std::vector<std::string> listed;
-    for (const std::string& device : SystemSerialDevices()) {
-        const std::string stable = StableDeviceName(device);
-        listed.push_back(stable == device ? device : stable + " (" + device + ")");
-    }
-    return listed;
-}
-
 } // namespace
 
 QtSerialPort::QtSerialPort(EventPump& pump) : pump_(pump)
@@ -69,12 +56,8 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error)
 
 bool QtSerialPort::HungUp()
 {
-#ifdef Q_OS_UNIX
     pollfd watch{static_cast<int>(port_.handle()), POLLIN, 0};
     return ::poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLNVAL)) != 0;
-#else
-    return true; // elsewhere a device that goes away is a ResourceError anyway
-#endif
 }
 
 void QtSerialPort::Apply(const LineSettings& line)
@@ -120,7 +103,7 @@ OpenResult QtSerialPort::Open()
         port_.clearError();
         std::vector<std::string> devices;
         if (error == OpenError::NotFound)
-            devices = ListedDevices();
+            devices = ListedSerialDevices();
         return {error, PortOpenFailureText(error, commPort_, device.path, systemWords, devices, device.source)};
     }
     Apply(*settings_);

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The serial devices the system has, as the settings dialog offers them:
 // behind a small interface, so that a test can offer devices of its own.
+// This PC's list is serial_device_list_posix.cpp (Qt SerialPort, with each
+// adapter's details) or serial_device_list_win32.cpp (the COM ports of
+// link/serial_devices.h), picked by the build.
 #pragma once
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace tavelin::link {
@@ -25,12 +29,17 @@ public:
     virtual std::vector<SerialDeviceInfo> Devices() const = 0; // sorted by path; COM ports by number
 };
 
-// Qt's QSerialPortInfo, with the by-id names looked up; on Windows the COM
-// ports the system lists (Qt SerialPort is not built there).
+// This PC's devices: Qt's QSerialPortInfo, with the by-id names looked up;
+// on Windows the COM ports the system lists (Qt SerialPort is not built there).
 class SystemSerialDeviceList final : public SerialDeviceList {
 public:
     std::vector<SerialDeviceInfo> Devices() const override;
 };
+
+// Whether the system has `path`, a device a COM name opens: a file there on
+// POSIX systems; on Windows a port (\\.\COM3 or COM3) among `devices`, the
+// system's list, as a COM port is no file.
+bool DevicePresent(const std::string& path, const std::vector<SerialDeviceInfo>& devices);
 
 // The tooltip lines of a device: description, maker, serial number, VID:PID
 // and the device behind a by-id name; those unknown are left out.

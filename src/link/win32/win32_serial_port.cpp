@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "win32_serial_port.h"
 
-#include "com_port_list.h"
 #include "link/port_names.h"
 #include "state_block.h"
 #include "wide_text.h"
@@ -43,14 +42,6 @@ OpenError ToOpenError(DWORD code)
         return OpenError::NoPermission; // told apart below
     default: return OpenError::Other;
     }
-}
-
-std::vector<std::string> ListedPorts()
-{
-    std::vector<std::string> names;
-    for (const win32::ComPort& port : win32::SystemComPorts())
-        names.push_back(port.name);
-    return names;
 }
 
 } // namespace
@@ -108,7 +99,8 @@ OpenResult Win32SerialPort::Open()
         OpenError error = ToOpenError(code);
         if (error == OpenError::NoPermission)
             error = TellDeniedApart(device.path);
-        const std::vector<std::string> ports = error == OpenError::NotFound ? ListedPorts() : std::vector<std::string>{};
+        const std::vector<std::string> ports =
+            error == OpenError::NotFound ? ListedSerialDevices() : std::vector<std::string>{};
         return {error, PortOpenFailureText(error, commPort_, device.path, win32::SystemErrorText(code), ports,
                                            device.source)};
     }

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "device_map_store.h"
+#include "user_settings_store.h"
 
+#include "file_owner.h"
 #include "link/port_names.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
+#include <cstdio>
 
 namespace tavelin::link {
 
@@ -61,6 +59,18 @@ std::string WhyUnreadable(const QString& path, const QFileInfo& info)
 
 QString Key(int commPort) { return QStringLiteral("ports/COM%1").arg(commPort); }
 
+const QString kVersionKey = QStringLiteral("version");
+const QString kLastKey = QStringLiteral("workdir/last");
+const QString kRecentKey = QStringLiteral("workdir/recent");
+const QString kGeometryKey = QStringLiteral("window/geometry");
+
+// Every save says the layout it wrote; a newer program's file keeps its own.
+void MarkLayout(QSettings& store)
+{
+    if (!store.contains(kVersionKey) || store.value(kVersionKey).toInt() < kUserSettingsLayout)
+        store.setValue(kVersionKey, kUserSettingsLayout);
+}
+
 } // namespace
 
 UserSettingsFileCheck CheckUserSettingsFile()
@@ -73,10 +83,8 @@ UserSettingsFileCheck CheckUserSettingsFile()
         return check;
     if (info.isSymLink())
         check.unwritable = "is a symbolic link";
-#ifdef Q_OS_UNIX
-    else if (info.ownerId() != ::getuid())
+    else if (BelongsToAnotherUser(info))
         check.unwritable = "belongs to another user";
-#endif
     return check;
 }
 
@@ -111,8 +119,77 @@ bool SaveDeviceChoices(const settings::DeviceChoices& choices)
         else
             store.setValue(Key(port), QString::fromStdString(device));
     }
+    MarkLayout(store);
     store.sync();
     return store.status() == QSettings::NoError;
+}
+
+// A file that cannot be read is not handed to Qt at all; Qt's settings
+// without a file name read nothing and are never written here.
+UserSettingsStore::UserSettingsStore()
+    : read_(CheckUserSettingsFile()), settings_(read_.Readable() ? UserSettingsFile() : QString(), QSettings::IniFormat)
+{
+}
+
+bool UserSettingsStore::MayWrite()
+{
+    if (!read_.Readable())
+        return false; // the device map's loading has said so
+    const UserSettingsFileCheck now = CheckUserSettingsFile();
+    if (now.Writable())
+        return true;
+    if (!toldUnwritable_) {
+        toldUnwritable_ = true;
+        const std::string& why = now.Readable() ? now.unwritable : now.unreadable;
+        std::fprintf(stderr, "tavelin: %s; the work folders and the window's place are not saved in it\n",
+                     UserSettingsFileProblem(why).c_str());
+    }
+    return false;
+}
+
+void UserSettingsStore::Sync()
+{
+    MarkLayout(settings_);
+    settings_.sync();
+}
+
+std::optional<std::string> UserSettingsStore::LastWorkFolder() const
+{
+    const QString last = settings_.value(kLastKey).toString();
+    if (last.isEmpty())
+        return std::nullopt;
+    return last.toStdString();
+}
+
+std::vector<std::string> UserSettingsStore::RecentWorkFolders() const
+{
+    std::vector<std::string> recent;
+    for (const QString& dir : settings_.value(kRecentKey).toStringList())
+        if (!dir.isEmpty())
+            recent.push_back(dir.toStdString());
+    return recent;
+}
+
+void UserSettingsStore::SaveWorkFolders(const std::string& last, const std::vector<std::string>& recent)
+{
+    if (!MayWrite())
+        return;
+    QStringList list;
+    for (const std::string& entry : recent)
+        list << QString::fromStdString(entry);
+    settings_.setValue(kLastKey, QString::fromStdString(last));
+    settings_.setValue(kRecentKey, list);
+    Sync();
+}
+
+QByteArray UserSettingsStore::WindowGeometry() const { return settings_.value(kGeometryKey).toByteArray(); }
+
+void UserSettingsStore::SaveWindowGeometry(const QByteArray& geometry)
+{
+    if (!MayWrite())
+        return;
+    settings_.setValue(kGeometryKey, geometry);
+    Sync();
 }
 
 } // namespace tavelin::link

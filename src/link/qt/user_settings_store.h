@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+// The per-user settings file, tavelin.conf, and the one code that opens it:
+// Qt's settings in INI form under the user's configuration folder
+// (tavelin/tavelin.conf). Its groups: "ports" (this PC's device for each COM
+// name, keys COM1..COM4), "workdir" (the folder used last and the recent
+// ones) and "window" (where the manual window stood). A window and a batch
+// run from cron read the same file.
+//
+// It lives beside the port because the settings dialog (src/ui) saves the
+// device choices and may not reach up into src/app; the program's own
+// uses (work folders, the window's place) are in app/user_settings.h.
+//
+// The key "version" says the file's layout, written with every save; a file
+// without it is layout 1, this one. A later layout raises
+// kUserSettingsLayout and moves the older keys to their new place when the
+// file is read, before anything else reads it. A file of a newer layout than
+// this program's is read for the keys it knows and keeps its version.
+#pragma once
+
+#include "settings/device_choices.h"
+
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavelin::link {
+
+inline constexpr int kUserSettingsLayout = 1;
+
+// $XDG_CONFIG_HOME/tavelin/tavelin.conf (~/.config/... when unset), INI form.
+QString UserSettingsFile();
+
+// What may be done with the settings file, found out before Qt's settings
+// touch it: Qt would wait for ever reading a FIFO, and its save replaces
+// whatever file a symbolic link leads to.
+struct UserSettingsFileCheck {
+    // Why the file there cannot be read ("is a folder, not a file"); empty
+    // when it can, or when there is none (nothing to read, nothing lost).
+    std::string unreadable;
+    // Why the program must not replace it though it reads it ("is a symbolic
+    // link"); empty when it may.
+    std::string unwritable;
+    bool Readable() const { return unreadable.empty(); }
+    bool Writable() const { return unreadable.empty() && unwritable.empty(); }
+};
+UserSettingsFileCheck CheckUserSettingsFile();
+
+// "the settings file PATH " and `problem`, the path quoted for a log line.
+std::string UserSettingsFileProblem(const std::string& problem);
+
+// The choices, or none with DeviceChoices::unreadable saying why when the
+// file is there but cannot be read.
+settings::DeviceChoices LoadDeviceChoices();
+
+// Writes every entry, removing the keys of those without a choice; false
+// when the file could not be written or must not be (a link, unreadable).
+bool SaveDeviceChoices(const settings::DeviceChoices& choices);
+
+// The groups "workdir" and "window", read once when made. A file that cannot
+// be read is not handed to Qt at all: nothing is read from it and nothing
+// written to it; one that is a link is read but never written. Before each
+// write the file is checked again (it may have been replaced since), and
+// standard error says once why it is not written.
+class UserSettingsStore {
+public:
+    UserSettingsStore();
+    std::optional<std::string> LastWorkFolder() const;
+    std::vector<std::string> RecentWorkFolders() const;
+    void SaveWorkFolders(const std::string& last, const std::vector<std::string>& recent);
+    QByteArray WindowGeometry() const;
+    void SaveWindowGeometry(const QByteArray& geometry);
+
+private:
+    bool MayWrite();
+    void Sync();
+
+    UserSettingsFileCheck read_; // as the file was when it was read
+    QSettings settings_;
+    bool toldUnwritable_ = false;
+};
+
+} // namespace tavelin::link
