@@ -4,6 +4,8 @@
 // and SIGHUP reach the event loop through a self-pipe and quit the run as
 // ENDPRM.DAT "2" does (in manual mode: close the window); they are caught
 // from the first moment, before the slow start of the window system.
+#include "exit_status.h"
+#include "help_text.h"
 #include "options.h"
 #include "qt_message_box.h"
 #include "single_instance.h"
@@ -13,7 +15,6 @@
 #include "work_folder.h"
 
 #include "link/frame.h"
-#include "link/port_names.h"
 #include "link/qt/device_map_store.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
@@ -27,7 +28,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtGlobal>
@@ -46,94 +46,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace {
 
 using namespace tavelin;
-
-enum ExitStatus {
-    kExitOk = 0,
-    kExitStartupFailed = 1, // also a run that ended with an error code in RESULT.DAT
-    kExitNoDisplay = 2,
-    kExitUsage = 2,         // an unknown option
-    kExitAlreadyRunning = 3,
-    kExitSignal = 4,        // a signal ended the run or closed the manual window
-    kExitLogNotWritten = 5, // RESULT.DAT or HISTORY.DAT does not hold what the run wrote
-};
-
-constexpr const char* kHelpText = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
-       tavelin --help | --version
-
-Moves files between this PC and hand-held terminals over a serial line.
-
-  /APIN      batch run: install the application file on each hand-held polled
-  /DOWN      batch run: send the download files to each hand-held polled
-  /UP        batch run: fetch each polled hand-held's files into the upload
-             directory
-  /ICON      with one of the above: start the run's window minimised
-  (none)     the operator's window (manual mode; needs a display)
-  --workdir DIR  run in DIR as if started there (batch run or window)
-  --desktop  as the desktop entry starts it: in the work folder used last,
-             else in $XDG_DATA_HOME/tavelin (created when missing, with
-             starter parameter files)
-  --help     this text
-  --version  the program's version ("tavelin 1.17") and the Qt it was built
-             with
-Switches may be written in any case and anywhere on the command line. Any
-other argument that starts with "-" is refused with a usage line (status 2).
-
-Files in the work folder, the current directory unless --workdir or
---desktop names another (code page 932 text, CR LF line ends):
-  RSPRM.DAT    read: line settings, port, adapter, time-outs
-  HHTPRM.DAT   read: the hand-held IDs to poll
-  DIRPRM.DAT   read: application file, directories, modes, rounds
-  RESULT.DAT   written by a batch run: its outcome, one line
-  HISTORY.DAT  written by a batch run: one line per file
-  ENDPRM.DAT   read during a batch run: "1" stops it, "2" quits it
-  TAV0001.INF  written when the manual window closes
-
-Environment:
-  TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens; before the
-                              device chosen in 設定 (kept per user in
-                              $XDG_CONFIG_HOME/tavelin/tavelin.conf), which
-                              is before /dev/ttyS0../dev/ttyS3
-  TAVELIN_TRACE=FILE          write a trace of the frames to FILE
-  DISPLAY, WAYLAND_DISPLAY    without either (or when the display named
-                              cannot be reached), a batch run shows no window
-                              and writes its messages to standard error
-
-Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or send
-SIGINT (Ctrl+C), SIGTERM or SIGHUP. A signal quits as "2" does: the transfer
-under way is stopped (the hand-held is told), RESULT.DAT is written, and the
-program ends with status 4. A second signal ends it at once. In manual mode a
-signal closes the window as its close button does.
-
-Exit status:
-  0  the run ended normally (RESULT.DAT holds its normal end), or the manual
-     window was closed
-  1  RESULT.DAT holds an error: a start-up check or the run failed; or the
-     current directory cannot be named, or the work folder cannot be
-     entered (nothing is read or written)
-  2  manual mode without a display (none named, or it cannot be reached);
-     or an unknown option (a usage line on standard error)
-  3  another copy is already running, or the lock that keeps to one copy
-     cannot be used (standard error says why)
-  4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
-     the manual window
-  5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
-     the run asked; standard error says which
-)";
-
-// --help and --version answer before anything else: no lock, no file.
-// The version's first line is what a packager's script reads.
-void PrintVersion()
-{
-    std::string_view version = texts::kVersion;
-    if (version.substr(0, 3) == "Ver")
-        version.remove_prefix(3);
-    std::printf("tavelin %s\nQt %s\n", std::string(version).c_str(), QT_VERSION_STR);
-}
 
 // --workdir DIR: entered before the lock and every file, so the run is the
 // one it would be if started there. False (said on standard error) when
@@ -310,32 +226,6 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
-// What the name stands for when that is why nothing was written there.
-std::string WhyNotWritten(const std::string& path)
-{
-    return QFileInfo(QString::fromStdString(path)).isSymLink() ? " (a symbolic link, never written through)" : "";
-}
-
-// A caller reads the outcome from RESULT.DAT and HISTORY.DAT: when either
-// misses what the run wrote, a status of 0 or 1 would vouch for old lines.
-int ReportLogWriteFailures(int status, const settings::AppState& state)
-{
-    const auto& failures = state.logFailures;
-    const std::string& workDir = state.settings.WorkDir;
-    if (!failures.Any())
-        return status;
-    if (failures.result)
-        std::fprintf(stderr, "tavelin: %sRESULT.DAT could not be written%s; it does not hold this run's outcome\n",
-                     workDir.c_str(), WhyNotWritten(workDir + "RESULT.DAT").c_str());
-    if (failures.historyLines > 0)
-        std::fprintf(stderr, "tavelin: %d line(s) could not be written to %sHISTORY.DAT%s\n", failures.historyLines,
-                     workDir.c_str(), WhyNotWritten(workDir + "HISTORY.DAT").c_str());
-    if (failures.historyKept)
-        std::fprintf(stderr, "tavelin: %sHISTORY.DAT of earlier runs could be neither removed nor emptied\n",
-                     workDir.c_str());
-    return kExitLogNotWritten;
-}
-
 // A window start that gives way to a copy already running: from the
 // desktop menu nobody reads standard error, so a display shows it in a box
 // too. A stop signal closes the box.
@@ -371,15 +261,9 @@ int main(int argc, char** argv)
     app::IgnoreFileSizeLimitSignal();
     const app::Options options = app::ParseOptions(argc, argv);
     switch (options.action) {
-    case app::OptionsAction::Help:
-        std::fputs(kHelpText, stdout);
-        std::printf("\nThe devices the COM names open now, and why:\n%s",
-                    link::PortDeviceTable(link::LoadDeviceChoices()).c_str());
-        return kExitOk;
-    case app::OptionsAction::Version: PrintVersion(); return kExitOk;
-    case app::OptionsAction::Usage:
-        std::fprintf(stderr, "tavelin: %s\n%s\n", options.problem.c_str(), app::kUsageLine);
-        return kExitUsage;
+    case app::OptionsAction::Help: app::PrintHelp(); return app::kExitOk;
+    case app::OptionsAction::Version: app::PrintVersion(); return app::kExitOk;
+    case app::OptionsAction::Usage: app::PrintUsage(options.problem); return app::kExitUsage;
     case app::OptionsAction::Run: break;
     }
     const int signalPipe = CatchStopSignals();
@@ -388,10 +272,10 @@ int main(int argc, char** argv)
     if (options.desktop) {
         desktop = ChooseDesktopFolder();
         if (!desktop)
-            return kExitStartupFailed;
+            return app::kExitStartupFailed;
     }
     if (options.workDir && !EnterNamedWorkFolder(*options.workDir))
-        return kExitStartupFailed;
+        return app::kExitStartupFailed;
     app::SingleInstance instance;
     switch (instance.Acquire()) {
     case app::InstanceLock::Acquired:
@@ -403,23 +287,23 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "tavelin: another copy is already running; this one ends\n");
         if (app::RunModeFromCommandLine(commandLine) == 0)
             SayAlreadyRunningInABox(argc, argv, signalPipe);
-        return kExitAlreadyRunning;
+        return app::kExitAlreadyRunning;
     case app::InstanceLock::Unusable:
         // A lock that is not ours may be another copy's, or planted to let
         // two runs share a line: never run without the check.
         std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); another copy may be running, so this one "
                              "ends\n",
                      qPrintable(app::SingleInstance::LockPath()), instance.Problem().c_str());
-        return kExitAlreadyRunning;
+        return app::kExitAlreadyRunning;
     }
     if (desktop && !EnterDesktopFolder(*desktop))
-        return kExitStartupFailed;
+        return app::kExitStartupFailed;
     // Every file of the run is named from here; without it there is no run.
     const auto workDir = settings::ResolvedCurrentDirectory();
     if (!workDir) {
         std::fprintf(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was read or "
                              "written\n");
-        return kExitStartupFailed;
+        return app::kExitStartupFailed;
     }
 
     bool screen = ScreenAvailable();
@@ -427,7 +311,7 @@ int main(int argc, char** argv)
     if (!screen) {
         if (!automatic) {
             std::fprintf(stderr, "tavelin: manual mode needs a display (set DISPLAY or WAYLAND_DISPLAY)\n");
-            return kExitNoDisplay;
+            return app::kExitNoDisplay;
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietOffscreenNotes);
@@ -443,7 +327,7 @@ int main(int argc, char** argv)
         if (!automatic) {
             std::fprintf(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
                          qPrintable(NamedDisplay()));
-            return kExitNoDisplay;
+            return app::kExitNoDisplay;
         }
         std::fprintf(stderr, "tavelin: the display %s cannot be reached; running without one\n",
                      qPrintable(NamedDisplay()));
@@ -471,7 +355,7 @@ int main(int argc, char** argv)
         ui::UseCjkFont();
         ui::UseJapaneseQtTexts(); // the edit boxes' context menus, Qt's standard buttons
     }
-    int status = kExitOk;
+    int status = app::kExitOk;
     bool signalled = false;
 
     // What a signal asks for depends on what is showing when the event loop
@@ -503,11 +387,13 @@ int main(int argc, char** argv)
         const auto result = startup.Run(commandLine, *workDir);
         const auto mode = state.settings.RunMode;
         if (result.end == app::StartupEnd::EndProgram) {
-            status = kExitStartupFailed;
+            status = app::kExitStartupFailed;
         } else if (result.end == app::StartupEnd::ShowAutomatic) {
             autoWindow = std::make_unique<ui::AutoWindow>(link, QString::fromStdString(app::WindowCaption(mode)));
             QObject::connect(autoWindow.get(), &ui::AutoWindow::Closed, [&] {
-                status = autoWindow->Cycle().Failed() ? kExitStartupFailed : signalled ? kExitSignal : kExitOk;
+                status = autoWindow->Cycle().Failed() ? app::kExitStartupFailed
+                         : signalled                  ? app::kExitSignal
+                                                      : app::kExitOk;
                 QApplication::exit(status);
             });
             if (result.minimised)
@@ -529,7 +415,7 @@ int main(int argc, char** argv)
             user.RestoreWindow(*manualWindow);
             QObject::connect(manualWindow.get(), &ui::ManualWindow::Closed, [&] {
                 user.SaveWindow(*manualWindow);
-                status = signalled ? kExitSignal : kExitOk;
+                status = signalled ? app::kExitSignal : app::kExitOk;
                 QApplication::exit(status);
             });
             manualWindow->show();
@@ -546,5 +432,5 @@ int main(int argc, char** argv)
     autoWindow.reset();
     manualWindow.reset();
     workFolders.reset();
-    return ReportLogWriteFailures(status, state);
+    return app::ReportLogWriteFailures(status, state);
 }
