@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The program: one copy per user, the start-up sequence on a 10 ms timer
-// once the event loop runs, then the mode window it chose. SIGINT, SIGTERM
-// and SIGHUP reach the event loop through a self-pipe and quit the run as
-// ENDPRM.DAT "2" does (in manual mode: close the window); they are caught
-// from the first moment, before the slow start of the window system.
+// once the event loop runs, then the mode window it chose. A stop signal
+// quits the run as ENDPRM.DAT "2" does (in manual mode: closes the window);
+// they are caught from the first moment (stop_signals.h).
+#include "display.h"
 #include "exit_status.h"
 #include "help_text.h"
 #include "options.h"
 #include "qt_message_box.h"
+#include "runtime_dir.h"
 #include "single_instance.h"
 #include "startup.h"
+#include "stop_signals.h"
 #include "surroundings.h"
 #include "user_settings.h"
 #include "work_folder.h"
@@ -28,20 +30,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <QtGlobal>
 
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#define TAVELIN_STOP_SIGNALS 1
-#endif
-
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -99,156 +89,22 @@ bool EnterDesktopFolder(app::DesktopFolder& folder)
     return EnterNamedWorkFolder(folder.dir);
 }
 
-#ifdef TAVELIN_STOP_SIGNALS
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// The write end of the self-pipe: all that a signal handler may touch.
-int stopSignalPipe = -1;
-
-extern "C" void OnStopSignal(int)
-{
-    const int savedErrno = errno;
-    // The next signal takes its default action: one that ends the program
-    // at once, whatever the quit under way is waiting for.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
-    for (const int number : kStopSignals)
-        sigaction(number, &fallback, nullptr);
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = write(stopSignalPipe, &byte, 1);
-    errno = savedErrno;
-}
-
-// The read end of the self-pipe, or -1 when the signals cannot be caught
-// (they then keep their default action).
-int CatchStopSignals()
-{
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
-        return -1;
-    stopSignalPipe = ends[1];
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int number : kStopSignals)
-        sigaddset(&action.sa_mask, number);
-    action.sa_flags = SA_RESTART;
-    for (const int number : kStopSignals)
-        sigaction(number, &action, nullptr);
-    // A starter may hand on a mask that holds these signals back: the run
-    // would never hear its stop. One that is already waiting arrives now,
-    // into the pipe, and is seen once the event loop runs.
-    sigprocmask(SIG_UNBLOCK, &action.sa_mask, nullptr);
-    return ends[0];
-}
-
-void DrainStopSignals(int readEnd)
-{
-    char bytes[16];
-    while (read(readEnd, bytes, sizeof bytes) > 0) {
-    }
-}
-#else
-int CatchStopSignals() { return -1; }
-void DrainStopSignals(int) {}
-#endif
-
-// True when windows can be shown: on X11 or Wayland a display must be named,
-// and Qt's offscreen platform shows nothing.
-bool ScreenAvailable()
-{
-    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
-        return false;
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-#else
-    return true;
-#endif
-}
-
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-// A display that is named but cannot be reached (no server behind DISPLAY)
-// would make Qt abort the process; with offscreen as the last platform to
-// try, it goes on without one, and the program asks which one it got. A
-// platform chosen by whoever started the program is still tried first.
-void FallBackToOffscreen()
-{
-    QByteArrayList platforms = qgetenv("QT_QPA_PLATFORM").split(';');
-    platforms.removeAll(QByteArray());
-    if (platforms.isEmpty()) {
-        // Those a display is named for, the session's own kind first.
-        if (qEnvironmentVariableIsSet("DISPLAY"))
-            platforms << "xcb";
-        if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
-            if (qgetenv("XDG_SESSION_TYPE") == "wayland")
-                platforms.prepend("wayland");
-            else
-                platforms.append("wayland");
-        }
-    }
-    if (!platforms.contains("offscreen"))
-        qputenv("QT_QPA_PLATFORM", (platforms << "offscreen").join(';'));
-}
-
-QString NamedDisplay()
-{
-    const QString x11 = qEnvironmentVariable("DISPLAY");
-    return x11.isEmpty() ? qEnvironmentVariable("WAYLAND_DISPLAY") : x11;
-}
-#else
-void FallBackToOffscreen() {}
-QString NamedDisplay() { return {}; }
-#endif
-
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-// Qt wants a private runtime directory and complains on standard error when
-// none is named; name the one it would fall back to, so batch logs stay clean.
-// A relative one counts as none: it would make a folder wherever the run is.
-void EnsureRuntimeDir()
-{
-    if (!app::SingleInstance::RuntimeDir().isEmpty())
-        return;
-    const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
-    if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
-        qputenv("XDG_RUNTIME_DIR", dir);
-}
-#else
-void EnsureRuntimeDir() {}
-#endif
-
-// The offscreen platform of unattended runs reports what it cannot do for a
-// window nobody sees; that is no news for a batch log.
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
-
 // A window start that gives way to a copy already running: from the
 // desktop menu nobody reads standard error, so a display shows it in a box
 // too. A stop signal closes the box.
-void SayAlreadyRunningInABox(int& argc, char** argv, int signalPipe)
+void SayAlreadyRunningInABox(int& argc, char** argv)
 {
-    if (!ScreenAvailable())
+    if (!app::ScreenAvailable())
         return;
-    FallBackToOffscreen();
-    EnsureRuntimeDir();
+    app::FallBackToOffscreen();
+    app::EnsureRuntimeDir();
     QApplication application(argc, argv);
     app::NameTheApplication();
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
     ui::UseCjkFont();
     ui::UseJapaneseQtTexts();
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (signalPipe >= 0) {
-        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe, QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [signalPipe] {
-            DrainStopSignals(signalPipe);
-            app::CloseWaitingMessageBoxes();
-        });
-    }
+    const app::StopSignalWatch stopSignals([] { app::CloseWaitingMessageBoxes(); });
     app::QtMessageBox(true).Show(texts::kMsgAlreadyRunning);
 }
 
@@ -266,7 +122,7 @@ int main(int argc, char** argv)
     case app::OptionsAction::Usage: app::PrintUsage(options.problem); return app::kExitUsage;
     case app::OptionsAction::Run: break;
     }
-    const int signalPipe = CatchStopSignals();
+    app::CatchStopSignals();
     const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
     std::optional<app::DesktopFolder> desktop;
     if (options.desktop) {
@@ -286,7 +142,7 @@ int main(int argc, char** argv)
         else
             std::fprintf(stderr, "tavelin: another copy is already running; this one ends\n");
         if (app::RunModeFromCommandLine(commandLine) == 0)
-            SayAlreadyRunningInABox(argc, argv, signalPipe);
+            SayAlreadyRunningInABox(argc, argv);
         return app::kExitAlreadyRunning;
     case app::InstanceLock::Unusable:
         // A lock that is not ours may be another copy's, or planted to let
@@ -306,33 +162,15 @@ int main(int argc, char** argv)
         return app::kExitStartupFailed;
     }
 
-    bool screen = ScreenAvailable();
     const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;
-    if (!screen) {
-        if (!automatic) {
-            std::fprintf(stderr, "tavelin: manual mode needs a display (set DISPLAY or WAYLAND_DISPLAY)\n");
-            return app::kExitNoDisplay;
-        }
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(QuietOffscreenNotes);
-    } else {
-        FallBackToOffscreen();
-    }
-    EnsureRuntimeDir();
-
+    bool screen = false;
+    if (!app::ChooseDisplay(automatic, screen))
+        return app::kExitNoDisplay;
+    app::EnsureRuntimeDir();
     QApplication application(argc, argv);
     app::NameTheApplication();
-    if (screen && QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        screen = false;
-        if (!automatic) {
-            std::fprintf(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
-                         qPrintable(NamedDisplay()));
-            return app::kExitNoDisplay;
-        }
-        std::fprintf(stderr, "tavelin: the display %s cannot be reached; running without one\n",
-                     qPrintable(NamedDisplay()));
-        qInstallMessageHandler(QuietOffscreenNotes);
-    }
+    if (!app::CheckDisplayReached(automatic, screen))
+        return app::kExitNoDisplay;
     settings::AppState state;
     state.devices = link::LoadDeviceChoices(); // the same map for the window and for cron
     if (!state.devices.unreadable.empty())
@@ -366,20 +204,15 @@ int main(int argc, char** argv)
         else if (manualWindow)
             manualWindow->close();
     };
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (signalPipe >= 0) {
-        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe, QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [&] {
-            DrainStopSignals(signalPipe);
-            if (signalled)
-                return;
-            signalled = true;
-            // A box waiting for its OK would hold the quit until somebody came.
-            messages.StopWaiting();
-            app::CloseWaitingMessageBoxes();
-            quitOnSignal();
-        });
-    }
+    std::optional<app::StopSignalWatch> stopSignals(std::in_place, [&] {
+        if (signalled)
+            return;
+        signalled = true;
+        // A box waiting for its OK would hold the quit until somebody came.
+        messages.StopWaiting();
+        app::CloseWaitingMessageBoxes();
+        quitOnSignal();
+    });
 
     // StartTimer: the start-up runs once the event loop is up.
     QTimer::singleShot(10, [&] {
@@ -428,7 +261,7 @@ int main(int argc, char** argv)
         QApplication::exit(status);
     });
     QApplication::exec();
-    signalNotifier.reset();
+    stopSignals.reset();
     autoWindow.reset();
     manualWindow.reset();
     workFolders.reset();
