@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // What the start-up asks of the operating system, one small function each;
-// the Windows branch and the portable one live side by side in platform.cpp.
+// platform_win32.cpp asks Windows, platform_posix.cpp answers for the others.
 #pragma once
 
 #include <cstdint>

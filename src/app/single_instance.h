@@ -2,11 +2,13 @@
 // One running copy per user. The lock is a lock the system holds on an open
 // file for as long as the process lives, so neither a crash nor a lock file
 // left empty or garbled can keep the program locked out; the file records
-// its owner's process only for the message of a second copy.
+// its owner's process only for the message of a second copy. How the lock
+// is taken is per system: single_instance_posix.cpp, single_instance_win32.cpp.
 #pragma once
 
 #include <QString>
 
+#include <cstdint>
 #include <string>
 
 namespace tavelin::app {
@@ -42,11 +44,9 @@ public:
     static QString RuntimeDir();
 
 private:
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int fd_ = -1;
-#endif
+    // The open lock file as the system numbers it (a descriptor, or a
+    // Windows handle); -1, which neither ever is when open, while none is.
+    std::intptr_t file_ = -1;
     std::string problem_;
 };
 

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "platform.h"
 
-#ifdef _WIN32
 #include <windows.h>
-#endif
 
 namespace tavelin::app {
 
 std::int32_t GetPlatformId()
 {
-#ifdef _WIN32
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info; // 148 bytes
 #ifdef _MSC_VER
@@ -18,9 +15,6 @@ std::int32_t GetPlatformId()
     if (!GetVersionExA(&info))
         return kPlatformWin32Nt;
     return static_cast<std::int32_t>(info.dwPlatformId);
-#else
-    return kPlatformWin32Nt;
-#endif
 }
 
 } // namespace tavelin::app

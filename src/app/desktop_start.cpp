@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#include "desktop_start.h"
+
+#include "user_settings.h"
+
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace tavelin::app {
+
+namespace {
+
+void SayNoDesktopFolder(const std::string& problem)
+{
+    std::fprintf(stderr, "tavelin: no work folder for the desktop: %s; nothing was read or written\n",
+                 problem.c_str());
+}
+
+} // namespace
+
+bool EnterNamedWorkFolder(const std::string& dir)
+{
+    if (const std::string problem = EnterWorkFolder(dir); !problem.empty()) {
+        std::fprintf(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
+                     dir.c_str(), problem.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::optional<DesktopFolder> ChooseDesktopStartFolder()
+{
+    std::string problem;
+    auto folder = ChooseDesktopFolder(UserSettings().LastWorkFolder(),
+                                      qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
+                                      qEnvironmentVariable("HOME").toStdString(), problem);
+    if (!folder)
+        SayNoDesktopFolder(problem);
+    return folder;
+}
+
+bool EnterDesktopStartFolder(DesktopFolder& folder)
+{
+    std::string problem;
+    if (!PrepareDesktopFolder(folder, problem)) {
+        SayNoDesktopFolder(problem);
+        return false;
+    }
+    if (folder.goneLast)
+        std::fprintf(stderr, "tavelin: the work folder used last (%s) is gone; running in %s\n",
+                     folder.goneLast->c_str(), folder.dir.c_str());
+    if (folder.starter)
+        std::fprintf(stderr, "tavelin: wrote starter parameter files in %s; check them in the settings\n",
+                     folder.dir.c_str());
+    return EnterNamedWorkFolder(folder.dir);
+}
+
+} // namespace tavelin::app

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+#include "display.h"
+
+#include <QGuiApplication>
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace tavelin::app {
+
+namespace {
+
+// The offscreen platform of unattended runs reports what it cannot do for a
+// window nobody sees; that is no news for a batch log.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+} // namespace
+
+bool ScreenAvailable()
+{
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+        return false;
+    return DisplayNamed();
+}
+
+bool ChooseDisplay(bool automatic, bool& screen)
+{
+    screen = ScreenAvailable();
+    if (screen) {
+        FallBackToOffscreen();
+        return true;
+    }
+    if (!automatic) {
+        std::fprintf(stderr, "tavelin: manual mode needs a display (set DISPLAY or WAYLAND_DISPLAY)\n");
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietOffscreenNotes);
+    return true;
+}
+
+bool CheckDisplayReached(bool automatic, bool& screen)
+{
+    if (!screen || QGuiApplication::platformName() != QLatin1String("offscreen"))
+        return true;
+    screen = false;
+    if (!automatic) {
+        std::fprintf(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
+                     qPrintable(NamedDisplay()));
+        return false;
+    }
+    std::fprintf(stderr, "tavelin: the display %s cannot be reached; running without one\n",
+                 qPrintable(NamedDisplay()));
+    qInstallMessageHandler(QuietOffscreenNotes);
+    return true;
+}
+
+} // namespace tavelin::app

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+#include "help_text.h"
+
+#include "options.h"
+
+#include "link/port_names.h"
+#include "link/qt/user_settings_store.h"
+#include "settings/texts.h"
+
+#include <QtGlobal>
+
+#include <cstdio>
+#include <string_view>
+
+namespace tavelin::app {
+
+namespace {
+
+constexpr const char* kHelpText = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
+       tavelin --help | --version
+
+Moves files between this PC and hand-held terminals over a serial line.
+
+  /APIN      batch run: install the application file on each hand-held polled
+  /DOWN      batch run: send the download files to each hand-held polled
+  /UP        batch run: fetch each polled hand-held's files into the upload
+             directory
+  /ICON      with one of the above: start the run's window minimised
+  (none)     the operator's window (manual mode; needs a display)
+  --workdir DIR  run in DIR as if started there (batch run or window)
+  --desktop  as the desktop entry starts it: in the work folder used last,
+             else in $XDG_DATA_HOME/tavelin (created when missing, with
+             starter parameter files)
+  --help     this text
+  --version  the program's version ("tavelin 1.17") and the Qt it was built
+             with
+Switches may be written in any case and anywhere on the command line. Any
+other argument that starts with "-" is refused with a usage line (status 2).
+
+Files in the work folder, the current directory unless --workdir or
+--desktop names another (code page 932 text, CR LF line ends):
+  RSPRM.DAT    read: line settings, port, adapter, time-outs
+  HHTPRM.DAT   read: the hand-held IDs to poll
+  DIRPRM.DAT   read: application file, directories, modes, rounds
+  RESULT.DAT   written by a batch run: its outcome, one line
+  HISTORY.DAT  written by a batch run: one line per file
+  ENDPRM.DAT   read during a batch run: "1" stops it, "2" quits it
+  TAV0001.INF  written when the manual window closes
+
+Environment:
+  TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens; before the
+                              device chosen in 設定 (kept per user in
+                              $XDG_CONFIG_HOME/tavelin/tavelin.conf), which
+                              is before /dev/ttyS0../dev/ttyS3
+  TAVELIN_TRACE=FILE          write a trace of the frames to FILE
+  DISPLAY, WAYLAND_DISPLAY    without either (or when the display named
+                              cannot be reached), a batch run shows no window
+                              and writes its messages to standard error
+
+Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or send
+SIGINT (Ctrl+C), SIGTERM or SIGHUP. A signal quits as "2" does: the transfer
+under way is stopped (the hand-held is told), RESULT.DAT is written, and the
+program ends with status 4. A second signal ends it at once. In manual mode a
+signal closes the window as its close button does.
+
+Exit status:
+  0  the run ended normally (RESULT.DAT holds its normal end), or the manual
+     window was closed
+  1  RESULT.DAT holds an error: a start-up check or the run failed; or the
+     current directory cannot be named, or the work folder cannot be
+     entered (nothing is read or written)
+  2  manual mode without a display (none named, or it cannot be reached);
+     or an unknown option (a usage line on standard error)
+  3  another copy is already running, or the lock that keeps to one copy
+     cannot be used (standard error says why)
+  4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
+     the manual window
+  5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
+     the run asked; standard error says which
+)";
+
+} // namespace
+
+void PrintHelp()
+{
+    std::fputs(kHelpText, stdout);
+    std::printf("\nThe devices the COM names open now, and why:\n%s",
+                link::PortDeviceTable(link::LoadDeviceChoices()).c_str());
+}
+
+void PrintVersion()
+{
+    std::string_view version = texts::kVersion;
+    if (version.substr(0, 3) == "Ver")
+        version.remove_prefix(3);
+    std::printf("tavelin %s\nQt %s\n", std::string(version).c_str(), QT_VERSION_STR);
+}
+
+void PrintUsage(const std::string& problem)
+{
+    std::fprintf(stderr, "tavelin: %s\n%s\n", problem.c_str(), kUsageLine);
+}
+
+} // namespace tavelin::app

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+#include "platform.h"
+
+namespace tavelin::app {
+
+// No version query here: the polling timers run at the interval of the NT
+// family, as on every supported Windows.
+std::int32_t GetPlatformId()
+{
+    return kPlatformWin32Nt;
+}
+
+} // namespace tavelin::app

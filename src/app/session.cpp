@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: MIT
+#include "session.h"
+
+#include "exit_status.h"
+#include "qt_message_box.h"
+#include "startup.h"
+#include "stop_signals.h"
+#include "qt_work_folders.h"
+#include "surroundings.h"
+#include "user_settings.h"
+
+#include "link/frame.h"
+#include "link/qt/qt_event_pump.h"
+#include "link/qt/system_serial_port.h"
+#include "link/qt/user_settings_store.h"
+#include "link/trace.h"
+#include "settings/app_state.h"
+#include "settings/texts.h"
+#include "ui/auto_window.h"
+#include "ui/controls.h"
+#include "ui/manual_window.h"
+#include "ui/program_icon.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace tavelin::app {
+
+namespace {
+
+class Session {
+public:
+    Session(settings::AppState& state, const Options& options, const std::optional<DesktopFolder>& desktop,
+            const std::string& workDir, bool screen);
+    int Run();
+
+private:
+    void Start();
+    void ShowAutomatic(bool minimised);
+    void ShowManual();
+    void OnStopSignal();
+    void QuitOnSignal();
+
+    settings::AppState& state_;
+    const Options& options_;
+    const std::optional<DesktopFolder>& desktop_;
+    const std::string workDir_;
+    QtMessageBox messages_;
+    UserSettings user_;
+    link::QtEventPump pump_;
+    link::SystemSerialPort port_;
+    link::Link link_;
+    const std::unique_ptr<link::Tracer> trace_; // TAVELIN_TRACE: every frame, for a line's troubles
+    std::unique_ptr<ui::AutoWindow> autoWindow_;
+    std::unique_ptr<ui::ManualWindow> manualWindow_;
+    std::unique_ptr<QtWorkFolders> workFolders_;
+    int status_ = kExitOk;
+    bool signalled_ = false;
+};
+
+Session::Session(settings::AppState& state, const Options& options, const std::optional<DesktopFolder>& desktop,
+                 const std::string& workDir, bool screen)
+    : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), port_(pump_),
+      link_{port_, pump_, state}, trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir)))
+{
+    port_.UseDeviceChoices(state.devices);
+    link_.trace = trace_.get();
+    QApplication::setWindowIcon(ui::ProgramIcon());
+    if (screen) {
+        ui::UseCjkFont();
+        ui::UseJapaneseQtTexts(); // the edit boxes' context menus, Qt's standard buttons
+    }
+}
+
+int Session::Run()
+{
+    std::optional<StopSignalWatch> stopSignals(std::in_place, [this] { OnStopSignal(); });
+    // StartTimer: the start-up runs once the event loop is up.
+    QTimer::singleShot(10, [this] { Start(); });
+    QApplication::exec();
+    stopSignals.reset();
+    autoWindow_.reset();
+    manualWindow_.reset();
+    workFolders_.reset();
+    return ReportLogWriteFailures(status_, state_);
+}
+
+void Session::Start()
+{
+    Startup startup(state_, messages_);
+    const auto result = startup.Run(options_.commandLine, workDir_);
+    if (result.end == StartupEnd::EndProgram) {
+        status_ = kExitStartupFailed;
+        QApplication::exit(status_);
+    } else if (result.end == StartupEnd::ShowAutomatic) {
+        ShowAutomatic(result.minimised); // the program ends when the window closes
+    } else {
+        ShowManual();
+    }
+}
+
+void Session::ShowAutomatic(bool minimised)
+{
+    const QString caption = QString::fromStdString(WindowCaption(state_.settings.RunMode));
+    autoWindow_ = std::make_unique<ui::AutoWindow>(link_, caption);
+    QObject::connect(autoWindow_.get(), &ui::AutoWindow::Closed, [this] {
+        status_ = autoWindow_->Cycle().Failed() ? kExitStartupFailed : signalled_ ? kExitSignal : kExitOk;
+        QApplication::exit(status_);
+    });
+    if (minimised)
+        autoWindow_->showMinimized();
+    else
+        autoWindow_->show();
+    if (signalled_)
+        QuitOnSignal();
+}
+
+void Session::ShowManual()
+{
+    const QString caption = QString::fromStdString(WindowCaption(state_.settings.RunMode));
+    manualWindow_ = std::make_unique<ui::ManualWindow>(link_, caption);
+    workFolders_ = std::make_unique<QtWorkFolders>(state_, messages_, user_, manualWindow_.get());
+    manualWindow_->SetWorkFolders(workFolders_.get());
+    // A folder chosen on purpose is the one the desktop starts in next.
+    if (options_.workDir || options_.desktop)
+        user_.RememberWorkFolder(state_.settings.WorkDir);
+    if (desktop_)
+        manualWindow_->SetConnectionMessage(DesktopStartNotice(*desktop_), modes::MessageColour::Black);
+    user_.RestoreWindow(*manualWindow_);
+    QObject::connect(manualWindow_.get(), &ui::ManualWindow::Closed, [this] {
+        user_.SaveWindow(*manualWindow_);
+        status_ = signalled_ ? kExitSignal : kExitOk;
+        QApplication::exit(status_);
+    });
+    manualWindow_->show();
+    if (!state_.devices.unreadable.empty())
+        manualWindow_->SetConnectionMessage(texts::kMsgUserSettingsUnreadable, modes::MessageColour::Red);
+    if (signalled_)
+        QTimer::singleShot(0, manualWindow_.get(), [this] { manualWindow_->close(); });
+}
+
+// The first signal is acted on; the handler gave the next one its default
+// action, which ends the program at once.
+void Session::OnStopSignal()
+{
+    if (signalled_)
+        return;
+    signalled_ = true;
+    // A box waiting for its OK would hold the quit until somebody came.
+    messages_.StopWaiting();
+    CloseWaitingMessageBoxes();
+    QuitOnSignal();
+}
+
+// What a signal asks for depends on what is showing when the event loop sees it.
+void Session::QuitOnSignal()
+{
+    if (autoWindow_)
+        autoWindow_->RequestQuit();
+    else if (manualWindow_)
+        manualWindow_->close();
+}
+
+} // namespace
+
+int RunSession(const Options& options, const std::optional<DesktopFolder>& desktop, const std::string& workDir,
+               bool screen)
+{
+    settings::AppState state;
+    state.devices = link::LoadDeviceChoices(); // the same map for the window and for cron
+    if (!state.devices.unreadable.empty())
+        std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
+                     state.devices.unreadable.c_str());
+    Session session(state, options, desktop, workDir, screen);
+    return session.Run();
+}
+
+} // namespace tavelin::app

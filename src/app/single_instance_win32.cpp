@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#include "single_instance.h"
+
+#include <QDir>
+
+#include <windows.h>
+
+namespace tavelin::app {
+
+QString SingleInstance::LockPath()
+{
+    return QDir::tempPath() + QStringLiteral("/tavelin.lock");
+}
+
+// The lock file is never removed: a copy waiting to lock it could then hold
+// a file that no longer has a name while a third copy locks a new one.
+SingleInstance::~SingleInstance()
+{
+    if (file_ != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(file_));
+}
+
+InstanceLock SingleInstance::Acquire()
+{
+    // Opened without sharing the right to write: the open of a second copy
+    // fails while this handle lives, and the system closes it when the
+    // process ends, however it ends.
+    const std::wstring path = QDir::toNativeSeparators(LockPath()).toStdWString();
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION)
+            return InstanceLock::HeldElsewhere;
+        problem_ = "system error " + std::to_string(error);
+        return InstanceLock::Unusable;
+    }
+    file_ = reinterpret_cast<std::intptr_t>(handle);
+    const std::string pid = std::to_string(GetCurrentProcessId()) + "\r\n";
+    DWORD written = 0;
+    if (SetEndOfFile(handle))
+        WriteFile(handle, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+    return InstanceLock::Acquired;
+}
+
+} // namespace tavelin::app
