@@ -81,5 +81,5 @@ int main(int argc, char** argv)
     app::NameTheApplication();
     if (!app::CheckDisplayReached(automatic, screen))
         return app::kExitNoDisplay;
-    return app::RunSession(options, desktop, *workDir, screen);
+    return app::RunSession(options, desktop, *workDir, instance.Path().toStdString(), screen);
 }

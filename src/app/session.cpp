@@ -34,7 +34,7 @@ namespace {
 class Session {
 public:
     Session(settings::AppState& state, const Options& options, const std::optional<DesktopFolder>& desktop,
-            const std::string& workDir, bool screen);
+            const std::string& workDir, const std::string& lockPath, bool screen);
     int Run();
 
 private:
@@ -62,9 +62,9 @@ private:
 };
 
 Session::Session(settings::AppState& state, const Options& options, const std::optional<DesktopFolder>& desktop,
-                 const std::string& workDir, bool screen)
+                 const std::string& workDir, const std::string& lockPath, bool screen)
     : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), port_(pump_),
-      link_{port_, pump_, state}, trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir)))
+      link_{port_, pump_, state}, trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, lockPath)))
 {
     port_.UseDeviceChoices(state.devices);
     link_.trace = trace_.get();
@@ -167,14 +167,14 @@ void Session::QuitOnSignal()
 } // namespace
 
 int RunSession(const Options& options, const std::optional<DesktopFolder>& desktop, const std::string& workDir,
-               bool screen)
+               const std::string& lockPath, bool screen)
 {
     settings::AppState state;
     state.devices = link::LoadDeviceChoices(); // the same map for the window and for cron
     if (!state.devices.unreadable.empty())
         std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
                      state.devices.unreadable.c_str());
-    Session session(state, options, desktop, workDir, screen);
+    Session session(state, options, desktop, workDir, lockPath, screen);
     return session.Run();
 }
 

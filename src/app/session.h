@@ -15,10 +15,11 @@
 namespace tavelin::app {
 
 // `workDir` is the current directory, named; `desktop` the folder of a
-// desktop start; `screen` whether windows can be shown. The exit status
+// desktop start; `lockPath` the one-copy lock this copy holds; `screen`
+// whether windows can be shown. The exit status
 // (exit_status.h): that of the start-up or the window, or
 // kExitLogNotWritten when a log misses what the run wrote.
 int RunSession(const Options& options, const std::optional<DesktopFolder>& desktop, const std::string& workDir,
-               bool screen);
+               const std::string& lockPath, bool screen);
 
 } // namespace tavelin::app

@@ -38,6 +38,9 @@ public:
     // mode 700), which nobody else can plant a file or a link in; on Windows
     // the user's own temporary directory.
     static QString LockPath();
+    // The lock file this copy tried to take, as LockPath named it then: the
+    // run later names a runtime folder for Qt, which moves LockPath.
+    const QString& Path() const { return path_; }
 
     // $XDG_RUNTIME_DIR when it names an absolute path, else empty: a
     // relative one would be a folder in whatever directory the run is in.
@@ -47,6 +50,7 @@ private:
     // The open lock file as the system numbers it (a descriptor, or a
     // Windows handle); -1, which neither ever is when open, while none is.
     std::intptr_t file_ = -1;
+    QString path_;
     std::string problem_;
 };
 

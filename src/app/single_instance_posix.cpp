@@ -62,7 +62,8 @@ SingleInstance::~SingleInstance()
 
 InstanceLock SingleInstance::Acquire()
 {
-    const QString lockPath = LockPath();
+    path_ = LockPath();
+    const QString& lockPath = path_;
     if (const QString folder = QFileInfo(lockPath).path(); folder == FallbackFolder()) {
         problem_ = PrepareFallbackFolder(folder);
         if (!problem_.empty())

@@ -25,7 +25,8 @@ InstanceLock SingleInstance::Acquire()
     // Opened without sharing the right to write: the open of a second copy
     // fails while this handle lives, and the system closes it when the
     // process ends, however it ends.
-    const std::wstring path = QDir::toNativeSeparators(LockPath()).toStdWString();
+    path_ = LockPath();
+    const std::wstring path = QDir::toNativeSeparators(path_).toStdWString();
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

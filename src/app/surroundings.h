@@ -28,7 +28,7 @@ void IgnoreBrokenPipes();
 void IgnoreFileSizeLimitSignal();
 
 // The files of a run in workDir that other programs read or write, and the
-// one-copy lock: no trace may be written into any of them.
-std::vector<std::string> FilesOfTheRun(const std::string& workDir);
+// one-copy lock at lockPath: no trace may be written into any of them.
+std::vector<std::string> FilesOfTheRun(const std::string& workDir, const std::string& lockPath);
 
 } // namespace tavelin::app

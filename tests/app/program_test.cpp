@@ -750,6 +750,18 @@ TEST_F(Program, TraceNamingAFileOfTheRunIsRefusedAndTheRunGoesOn)
         EXPECT_FALSE(work.Has("ENDPRM.DAT")) << file;
         EXPECT_FALSE(work.Has("TAV0001.INF")) << file;
     }
+    // Under cron, with no runtime folder, the lock held is the one in the
+    // user's own folder of the temporary directory.
+    testing::TempDir temp;
+    const auto cronLock = temp.Path() / ("tavelin-" + std::to_string(getuid())) / "tavelin.lock";
+    const auto cron = Start({"/DOWN"}, {{{"XDG_RUNTIME_DIR", ""},
+                                         {"TMPDIR", QString::fromStdString(temp.Path().string())},
+                                         {"TAVELIN_TRACE", QString::fromStdString(cronLock.string())}},
+                                        {},
+                                        {}});
+    EXPECT_EQ(Count(cron.standardError, "a file of the run; running without a trace\n"), 1u) << cron.standardError;
+    EXPECT_TRUE(std::filesystem::exists(cronLock));
+
     const auto run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", "trace.txt"}}, {}, {}});
     EXPECT_EQ(run.standardError.find("trace"), std::string::npos) << run.standardError;
     EXPECT_TRUE(work.Has("trace.txt"));
