@@ -10,8 +10,10 @@
 # make test-windows cross-builds the whole program for Windows (build-win/; Qt built once into a cache)
 # and runs every test that can run there under Wine, the window tests included.
 # make windows-zip packs build-win/tavelin-<version>-windows-x64.zip and runs it in a fresh Wine prefix.
+# make windows-msi builds build-win/tavelin-<version>-x64.msi (wixl) and installs, upgrades and removes it
+# in a fresh Wine prefix.
 # make fuzz builds the fuzzing harnesses (build-fuzz/, clang + libFuzzer) and runs each for FUZZ_SECONDS.
-.PHONY: demo test build sanitize setup package package-check test-windows windows-zip fuzz
+.PHONY: demo test build sanitize setup package package-check test-windows windows-zip windows-msi fuzz
 
 FUZZ_SECONDS ?= 120
 
@@ -44,6 +46,9 @@ test-windows:
 
 windows-zip:
 	@bash scripts/windows-zip.sh
+
+windows-msi:
+	@bash scripts/windows-msi.sh
 
 fuzz:
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh

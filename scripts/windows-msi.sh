@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Makes build-win/tavelin-<version>-x64.msi with wixl (msitools) from
+# packaging/windows/tavelin.wxs and what scripts/windows-stage.sh puts
+# together for the zip, then installs and removes it in a fresh Wine prefix
+# (tests/windows/msi_test.sh). The file list is made by wixl-heat from the
+# staged folder, so the MSI holds what the zip holds; tavelin.exe itself is
+# in tavelin.wxs, which gives it the Start-menu shortcut.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=build-win
+
+bash scripts/setup.sh msitools
+start=$(date +%s)
+staged=$(bash scripts/windows-stage.sh | tail -n 1)
+built=$(date +%s)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
+msi=$dir/tavelin-$version-x64.msi
+work=$dir/msi
+rm -rf "$work" "$msi"
+mkdir -p "$work"
+
+# wixl reads each Source relative to the .wxs that names it: both files sit
+# in $work, and the staged folder is named from there.
+cp packaging/windows/tavelin.wxs "$work/"
+find "$PWD/$staged" -type f ! -name tavelin.exe | LC_ALL=C sort |
+  wixl-heat -p "$PWD/$staged/" --directory-ref INSTALLDIR --component-group Files \
+    --var var.SourceDir --win64 >"$work/files.wxs"
+wixl --arch x64 -D Win64=yes -D Version="$version" -D SourceDir=../stage/tavelin \
+  -o "$msi" "$work/tavelin.wxs" "$work/files.wxs"
+# Same-version upgrades: the Upgrade row that finds earlier versions gets
+# "maximum included" (0x200) beside "minimum included" (0x100), so a
+# rebuilt MSI of the same version replaces the installed one instead of
+# making a second entry in Apps & Features.
+msiinfo export "$msi" Upgrade >"$work/Upgrade.idt"
+sed -i 's/\t256\t\tPREVIOUSFOUND/\t768\t\tPREVIOUSFOUND/' "$work/Upgrade.idt"
+grep -q $'\t768\t\tPREVIOUSFOUND' "$work/Upgrade.idt" ||
+  { echo "windows-msi: unexpected Upgrade table from wixl" >&2; cat "$work/Upgrade.idt" >&2; exit 1; }
+msibuild "$msi" -i "$work/Upgrade.idt"
+echo "$msi: $(du -h "$msi" | cut -f1), made in $(($(date +%s) - built)) s"
+
+bash tests/windows/msi_test.sh "$msi" "$version"
+echo "Windows MSI: staged in $((built - start)) s; built and tried in $(($(date +%s) - built)) s"
