@@ -37,7 +37,10 @@ program="$WINEPREFIX/drive_c/Program Files/Tavelin"
 start_menu=Microsoft/Windows/"Start Menu"/Programs/Tavelin.lnk
 shortcuts=("$WINEPREFIX/drive_c/ProgramData/$start_menu"
            "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/$start_menu")
-msiinfo export "$msi" Property | grep -q $'^ALLUSERS\t1\r$' || fail "the MSI does not install for all users (ALLUSERS)"
+# (Read whole first: grep -q may end the pipe early, and pipefail would count
+# msiinfo's broken pipe as a failure.)
+properties=$(msiinfo export "$msi" Property)
+grep -q $'^ALLUSERS\t1\r$' <<<"$properties" || fail "the MSI does not install for all users (ALLUSERS)"
 
 msiexec() { # ACTION MSI: as a deployment tool runs it, without a window
   timeout -k 5 300 "$wine" msiexec "$1" "$(cd "$(dirname "$2")" && "$wine" winepath -w "$PWD/$(basename "$2")" 2>/dev/null | tr -d '\r')" /qn
@@ -109,4 +112,4 @@ done
 [ -z "$(entries)" ] || fail "Apps & Features still lists: $(entries)"
 
 [ $failures -eq 0 ] || exit 1
-echo "MSI: installs into Program Files\\Tavelin with its shortcut, replaces the same version, uninstalls cleanly"
+echo "MSI: installs into Program Files\\Tavelin with its shortcut, replaces the same version, refuses an older one, uninstalls cleanly"
