@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "desktop_start.h"
 
+#include "user_data_folder.h"
 #include "user_settings.h"
-
-#include <QtGlobal>
 
 #include <cstdio>
 
@@ -32,9 +31,7 @@ bool EnterNamedWorkFolder(const std::string& dir)
 std::optional<DesktopFolder> ChooseDesktopStartFolder()
 {
     std::string problem;
-    auto folder = ChooseDesktopFolder(UserSettings().LastWorkFolder(),
-                                      qEnvironmentVariable("XDG_DATA_HOME").toStdString(),
-                                      qEnvironmentVariable("HOME").toStdString(), problem);
+    auto folder = ChooseDesktopFolder(UserSettings().LastWorkFolder(), UserDataFolder(), problem);
     if (!folder)
         SayNoDesktopFolder(problem);
     return folder;

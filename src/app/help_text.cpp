@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "help_text.h"
 
+#include "help_text_platform.h"
 #include "options.h"
 
 #include "link/port_names.h"
@@ -16,7 +17,9 @@ namespace tavelin::app {
 
 namespace {
 
-constexpr const char* kHelpText = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
+// The help text around the parts that name this system's folders, settings
+// files and ways to stop a run (help_text_platform.h).
+constexpr const char* kHelpSwitches = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
        tavelin --help | --version
 
 Moves files between this PC and hand-held terminals over a serial line.
@@ -28,10 +31,9 @@ Moves files between this PC and hand-held terminals over a serial line.
   /ICON      with one of the above: start the run's window minimised
   (none)     the operator's window (manual mode; needs a display)
   --workdir DIR  run in DIR as if started there (batch run or window)
-  --desktop  as the desktop entry starts it: in the work folder used last,
-             else in $XDG_DATA_HOME/tavelin (created when missing, with
-             starter parameter files)
-  --help     this text
+)";
+
+constexpr const char* kHelpFiles = R"(  --help     this text
   --version  the program's version ("tavelin 1.17") and the Qt it was built
              with
 Switches may be written in any case and anywhere on the command line. Any
@@ -47,23 +49,9 @@ Files in the work folder, the current directory unless --workdir or
   ENDPRM.DAT   read during a batch run: "1" stops it, "2" quits it
   TAV0001.INF  written when the manual window closes
 
-Environment:
-  TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens; before the
-                              device chosen in 設定 (kept per user in
-                              $XDG_CONFIG_HOME/tavelin/tavelin.conf), which
-                              is before /dev/ttyS0../dev/ttyS3
-  TAVELIN_TRACE=FILE          write a trace of the frames to FILE
-  DISPLAY, WAYLAND_DISPLAY    without either (or when the display named
-                              cannot be reached), a batch run shows no window
-                              and writes its messages to standard error
+)";
 
-Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or send
-SIGINT (Ctrl+C), SIGTERM or SIGHUP. A signal quits as "2" does: the transfer
-under way is stopped (the hand-held is told), RESULT.DAT is written, and the
-program ends with status 4. A second signal ends it at once. In manual mode a
-signal closes the window as its close button does.
-
-Exit status:
+constexpr const char* kHelpExitStatus = R"(Exit status:
   0  the run ended normally (RESULT.DAT holds its normal end), or the manual
      window was closed
   1  RESULT.DAT holds an error: a start-up check or the run failed; or the
@@ -73,9 +61,9 @@ Exit status:
      or an unknown option (a usage line on standard error)
   3  another copy is already running, or the lock that keeps to one copy
      cannot be used (standard error says why)
-  4  a signal ended the run (RESULT.DAT as after ENDPRM.DAT "2") or closed
-     the manual window
-  5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
+)";
+
+constexpr const char* kHelpWriteFailedStatus = R"(  5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
      the run asked; standard error says which
 )";
 
@@ -83,7 +71,9 @@ Exit status:
 
 void PrintHelp()
 {
-    std::fputs(kHelpText, stdout);
+    for (const char* part : {kHelpSwitches, help::kDesktopOption, kHelpFiles, help::kEnvironment, "\n",
+                             help::kStopping, "\n", kHelpExitStatus, help::kStoppedStatus, kHelpWriteFailedStatus})
+        std::fputs(part, stdout);
     std::printf("\nThe devices the COM names open now, and why:\n%s",
                 link::PortDeviceTable(link::LoadDeviceChoices()).c_str());
 }

@@ -1,25 +1,25 @@
 // SPDX-License-Identifier: MIT
-// SIGINT, SIGTERM and SIGHUP quit a run as ENDPRM.DAT "2" does (in manual
-// mode: close the window). They are caught from the first moment, before
-// the slow start of the window system, and reach the event loop through a
-// self-pipe; a second one ends the program at once. Windows sends none of
-// them to a window program: there nothing is caught and nothing is heard
+// The stops from outside quit a run as ENDPRM.DAT "2" does (in manual mode:
+// close the window): SIGINT, SIGTERM and SIGHUP on Linux; Ctrl+C, Ctrl+Break
+// and closing the console on Windows. They are caught from the first moment,
+// before the slow start of the window system, and reach the event loop's
+// thread (a self-pipe; an event); a second one ends the program at once
 // (stop_signals_posix.cpp, stop_signals_win32.cpp).
 #pragma once
 
 #include <functional>
 #include <memory>
 
-class QSocketNotifier;
+class QObject;
 
 namespace tavelin::app {
 
-// Call once, early: from here a stop signal is kept until the event loop
-// hears it. Where the signals cannot be caught they keep their default action.
+// Call once, early: from here a stop is kept until the event loop hears it.
+// Where the stops cannot be caught they keep their default action.
 void CatchStopSignals();
 
 // While it lives (with the event loop running), `onStop` is called for each
-// stop signal caught; one caught before it was made is heard at once.
+// stop caught; one caught before it was made is heard at once.
 class StopSignalWatch {
 public:
     explicit StopSignalWatch(std::function<void()> onStop);
@@ -28,7 +28,7 @@ public:
     StopSignalWatch& operator=(const StopSignalWatch&) = delete;
 
 private:
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<QObject> notifier_; // watches the self-pipe or the event
 };
 
 } // namespace tavelin::app

@@ -69,11 +69,12 @@ StopSignalWatch::StopSignalWatch(std::function<void()> onStop)
     const int readEnd = stopSignalReadEnd;
     if (readEnd < 0)
         return;
-    notifier_ = std::make_unique<QSocketNotifier>(readEnd, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [readEnd, onStop = std::move(onStop)] {
+    auto notifier = std::make_unique<QSocketNotifier>(readEnd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [readEnd, onStop = std::move(onStop)] {
         DrainStopSignals(readEnd);
         onStop();
     });
+    notifier_ = std::move(notifier);
 }
 
 StopSignalWatch::~StopSignalWatch() = default;

@@ -22,8 +22,19 @@ std::string EnterWorkFolder(const std::string& dir)
     return error ? error.message() : std::string();
 }
 
-std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const std::string& dataHome,
-                                                 const std::string& home, std::string& problem)
+DataFolder XdgDataFolder(const std::string& dataHome, const std::string& home)
+{
+    // XDG: a relative $XDG_DATA_HOME is invalid and is ignored.
+    const fs::path data = dataHome;
+    if (!data.empty() && !data.is_relative())
+        return {data.string(), {}};
+    if (home.empty())
+        return {{}, "neither XDG_DATA_HOME nor HOME names a folder"};
+    return {(fs::path(home) / ".local" / "share").string(), {}};
+}
+
+std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const DataFolder& data,
+                                                 std::string& problem)
 {
     std::error_code error;
     DesktopFolder folder;
@@ -34,16 +45,11 @@ std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string
         }
         folder.goneLast = *last;
     }
-    // XDG: a relative $XDG_DATA_HOME is invalid and is ignored.
-    fs::path data = dataHome;
-    if (data.empty() || data.is_relative()) {
-        if (home.empty()) {
-            problem = "neither XDG_DATA_HOME nor HOME names a folder";
-            return std::nullopt;
-        }
-        data = fs::path(home) / ".local" / "share";
+    if (data.dir.empty()) {
+        problem = data.problem;
+        return std::nullopt;
     }
-    folder.dir = (data / "tavelin").string();
+    folder.dir = (fs::path(data.dir) / "tavelin").string();
     folder.dataFolder = true;
     return folder;
 }

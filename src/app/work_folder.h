@@ -32,11 +32,21 @@ struct DesktopFolder {
     bool starter = false;                // PrepareDesktopFolder wrote starter parameter files
 };
 
+// The user's data folder, or (dir empty) why there is none.
+struct DataFolder {
+    std::string dir;
+    std::string problem;
+};
+
+// The XDG rule for it: `dataHome` ($XDG_DATA_HOME) when it is an absolute
+// path (a relative one is invalid and ignored), else $HOME/.local/share.
+DataFolder XdgDataFolder(const std::string& dataHome, const std::string& home);
+
 // The folder a desktop start runs in: `last` while it is a folder, else
-// tavelin under the user's data folder ($XDG_DATA_HOME, else
-// $HOME/.local/share). Nothing (with `problem`) when neither names one.
-std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const std::string& dataHome,
-                                                 const std::string& home, std::string& problem);
+// tavelin under the user's data folder (user_data_folder.h). Nothing (with
+// `problem`) when the user has no data folder.
+std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const DataFolder& data,
+                                                 std::string& problem);
 
 // Makes the data folder when it is missing. One that holds nothing (no
 // files of anyone's to keep) gets starter parameter files, so that a first

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "auto_cycle.h"
+#include "stop_hint.h"
 
 #include "link/commands.h"
 #include "link/port_names.h"
@@ -102,7 +103,7 @@ std::string RunStartLine(const settings::AppState& state)
     return std::string(kModes[s.RunMode]) + " run on COM" + std::to_string(number) + " (" + opened + "), " +
            (line ? *line : std::string("?")) + "; polling IDs " + PolledIds(state) + ", " + rounds +
            "; to stop, write 1 (stop) or 2 (quit) into " + s.WorkDir +
-           "ENDPRM.DAT or send SIGINT (Ctrl+C), SIGTERM or SIGHUP";
+           "ENDPRM.DAT or " + kStopFromOutside;
 }
 
 } // namespace

@@ -57,7 +57,7 @@ TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)
 std::optional<DesktopFolder> DesktopWorkFolder(const std::optional<std::string>& last, const std::string& dataHome,
                                                const std::string& home, std::string& problem)
 {
-    auto folder = ChooseDesktopFolder(last, dataHome, home, problem);
+    auto folder = ChooseDesktopFolder(last, XdgDataFolder(dataHome, home), problem);
     if (!folder || !PrepareDesktopFolder(*folder, problem))
         return std::nullopt;
     return folder;
@@ -75,7 +75,7 @@ TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
     // Gone (or never set): the data folder, made on first use.
     const fs::path data = home.Path() / "data";
     fs::remove(last);
-    EXPECT_FALSE(ChooseDesktopFolder(last.string(), data.string(), home.Path().string(), problem)->starter);
+    EXPECT_FALSE(ChooseDesktopFolder(last.string(), XdgDataFolder(data.string(), home.Path().string()), problem)->starter);
     EXPECT_FALSE(fs::exists(data)); // only chosen: a copy that gives way makes nothing
     const auto folder = DesktopWorkFolder(last.string(), data.string(), home.Path().string(), problem);
     EXPECT_EQ(folder->dir, (data / "tavelin").string());
@@ -86,6 +86,20 @@ TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
               (home.Path() / ".local" / "share" / "tavelin").string());
     EXPECT_FALSE(DesktopWorkFolder(std::nullopt, "", "", problem));
     EXPECT_FALSE(problem.empty());
+}
+
+// Where the system names no data folder for the user (no HOME on Linux), a
+// start still runs in the folder used last; without one, it says why.
+TEST(DesktopWorkFolder, TheLastFolderNeedsNoDataFolder)
+{
+    testing::TempDir home;
+    const DataFolder none{{}, "no data folder here"};
+    std::string problem;
+    EXPECT_EQ(ChooseDesktopFolder(home.Text(), none, problem)->dir, home.Text());
+    EXPECT_TRUE(problem.empty());
+    EXPECT_FALSE(ChooseDesktopFolder((home.Path() / "gone").string(), none, problem));
+    EXPECT_EQ(problem, "no data folder here");
+    EXPECT_EQ(XdgDataFolder("", "").problem, "neither XDG_DATA_HOME nor HOME names a folder");
 }
 
 TEST(DesktopWorkFolder, AFileInTheWayIsReportedNotUsed)
