@@ -100,9 +100,11 @@ private:
 // The harnesses' own file work goes through unbuffered C streams: a file
 // stream's buffer is 8 KiB that AddressSanitizer fills and keeps in its
 // quarantine on every input, which costs more than the reading itself.
+// fopen takes narrow names on every system; the scratch directory's path
+// is the system's temporary folder, which the narrow code page can name.
 inline void WriteFile(const fs::path& path, std::string_view bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = std::fopen(path.string().c_str(), "wb");
     FUZZ_CHECK(file != nullptr);
     std::setvbuf(file, nullptr, _IONBF, 0);
     FUZZ_CHECK(std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
@@ -113,7 +115,7 @@ inline void WriteFile(const fs::path& path, std::string_view bytes)
 inline std::string ReadFile(const fs::path& path)
 {
     std::string text;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
     if (file == nullptr)
         return text;
     std::setvbuf(file, nullptr, _IONBF, 0);
