@@ -175,10 +175,15 @@ TEST_F(OpenTest, IrlinkFailures)
 
 #ifdef _WIN32
 // The device namespace form opens COM10 and above too, which the bare name
-// cannot; the variables that stand in for devices elsewhere do not apply.
+// cannot; a scheduled task names its port with the variable, as elsewhere.
 TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
 {
-    _putenv_s("TAVELIN_COM1", "C:\\elsewhere");
+    _putenv_s("TAVELIN_COM1", "COM9");
+    EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM9");
+    EXPECT_EQ(ResolvePortDevice(1, {}).source, DeviceSource::Environment);
+    _putenv_s("TAVELIN_COM1", "\\\\.\\COM11");
+    EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM11");
+    _putenv_s("TAVELIN_COM1", "");
     EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM1");
     EXPECT_EQ(PortDeviceName(4, {}), "\\\\.\\COM4");
     EXPECT_EQ(PortDeviceName(12, {}), "\\\\.\\COM12");
