@@ -279,7 +279,7 @@ inline constexpr std::string_view kDevAllUsersTip =
     "各ユーザーが自分で選んだデバイスが優先されます。保存には管理者の権限が必要です。";
 inline constexpr std::string_view kComDeviceForPc = "（このPCのすべてのユーザー）";
 inline constexpr std::string_view kMsgDeviceMapNotSavedForPc =
-    "COMポートのデバイスの設定をこのPCのすべてのユーザーに保存できませんでした（%1 に書き込む権限がありません）。"
+    "COMポートのデバイスの設定をこのPCのすべてのユーザーに保存できませんでした（%1 に書き込めません）。"
     "このユーザーの設定として保存します。すべてのユーザーに保存するには、管理者として実行してください。";
 // The manual window's message line when the per-user settings file is there
 // but cannot be read: the devices chosen for the COM names are not known.

@@ -667,8 +667,28 @@ private slots:
                  "the settings file " + file.string() + " is not in the form of a settings file");
         QVERIFY(!link::SaveDeviceChoices(choices));
         QCOMPARE(config_.Get("tavelin/tavelin.conf"), garbage);
-
         fs::remove(file);
+
+        // The same for the file of all users of the PC.
+        const fs::path pc = config_.Path() / "pc" / "linked.conf";
+        fs::create_directories(pc.parent_path());
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString(pc.string()));
+        fs::create_symlink(config_.Path() / "elsewhere.conf", pc);
+        choices = link::LoadDeviceChoices();
+        QCOMPARE(choices.machine[0], std::string("/dev/ttyUSB0"));
+        choices.machine[0] = "/dev/ttyUSB1";
+        QVERIFY(!link::SaveMachineDeviceChoices(choices));
+        QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
+        fs::remove(pc);
+        config_.Put("pc/linked.conf", garbage);
+        const settings::DeviceChoices unreadPc = link::LoadDeviceChoices();
+        QCOMPARE(unreadPc.machine[0], std::string());
+        QCOMPARE(unreadPc.machineUnreadable,
+                 "the settings file for all users of this PC " + pc.string() + " is not in the form of a settings file");
+        QVERIFY(!link::SaveMachineDeviceChoices(choices));
+        QCOMPARE(config_.Get("pc/linked.conf"), garbage);
+        fs::remove(pc);
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
     }
 #endif
 
