@@ -465,7 +465,7 @@ QWidget* SettingsDialog::BuildDeviceChoice(QWidget* parent)
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(24);
         combo->lineEdit()->setPlaceholderText(Q(texts::kComDeviceDefaultPrefix) +
-                                              QString::fromStdString(link::PortDeviceName(i + 1, {})));
+                                              QString::fromStdString(link::StandardDevice(i + 1)));
         connect(combo, &QComboBox::editTextChanged, this, &SettingsDialog::UpdateDeviceTips);
         auto* label = new QLabel(Q(names[i]) + Q(texts::kLabelComDevice), panel);
         label->setBuddy(combo);

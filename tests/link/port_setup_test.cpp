@@ -205,10 +205,11 @@ TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
               "in use by another program; end that program or choose another port");
     EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, PortDeviceName(2, {}), "", {}, DeviceSource::Default),
               "permission denied: this user may not read and write the device");
-    // A missing port points to the dialog only: no variable is read here.
+    // A missing port points to the dialog and to the variable.
     EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 3, PortDeviceName(3, {}), "", {"COM1", "COM5"},
                                   DeviceSource::Default),
-              "no such device; the system's serial devices are COM1, COM5 (choose the device COM3 opens in 設定 (通信条件))");
+              "no such device; the system's serial devices are COM1, COM5 (choose the device COM3 opens in 設定 (通信条件) "
+              "or set TAVELIN_COM3)");
 }
 #endif
 

@@ -155,8 +155,12 @@ private slots:
         Work work;
         fs::create_directory(work.dir.Path() / "dev");
         work.dir.Put("dev/com1", "");
+#ifdef _WIN32
+        qputenv("TAVELIN_COM1", "COM7");
+#else
         qputenv("TAVELIN_COM1", QByteArray::fromStdString((work.dir.Path() / "dev/com1").string()));
         qputenv("TAVELIN_COM2", QByteArray::fromStdString((work.dir.Path() / "dev/none").string()));
+#endif
         bool checked = false;
         WhenShown([&] {
             auto* dialog = ShownWindow<ui::SettingsDialog>();
@@ -195,21 +199,21 @@ private slots:
             const QString com2 = Control<QRadioButton>(dialog, "OBtCom2")->toolTip();
             QVERIFY(!Control<QWidget>(dialog, "CboDevCom1")->accessibleName().isEmpty());
 #ifdef _WIN32
-            // No variable there: COMn opens in the device namespace, and is
-            // found when the system's list of COM ports has it.
-            bool systemHasCom1 = false;
+            // COMn opens in the device namespace, and is found when the
+            // system's list of COM ports has it; the variable names a port.
+            bool systemHasCom2 = false;
             for (const auto& device : link::SystemSerialDeviceList().Devices())
-                systemHasCom1 = systemHasCom1 || device.systemLocation == QLatin1String("COM1");
-            QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM1\n")), qPrintable(com1));
-            QVERIFY2(com1.contains(systemHasCom1 ? U("（あり）") : U("（見つかりません）")), qPrintable(com1));
+                systemHasCom2 = systemHasCom2 || device.systemLocation == QLatin1String("COM2");
+            QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM7 (TAVELIN_COM1)\n")), qPrintable(com1));
             QVERIFY2(com2.contains(QLatin1String("\\\\.\\COM2\n")), qPrintable(com2));
+            QVERIFY2(com2.contains(systemHasCom2 ? U("（あり）") : U("（見つかりません）")), qPrintable(com2));
 #else
             QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
             QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
+#endif
             // The variable overrules a choice; the box for COM1 says so.
             QVERIFY2(Control<QWidget>(dialog, "CboDevCom1")->toolTip().contains(QLatin1String("TAVELIN_COM1")),
                      qPrintable(Control<QWidget>(dialog, "CboDevCom1")->toolTip()));
-#endif
 
             QTest::mouseClick(b96, Qt::LeftButton);
             QCOMPARE(timeout->text(), QStringLiteral("1000"));
