@@ -174,6 +174,9 @@ int RunSession(const Options& options, const std::optional<DesktopFolder>& deskt
     if (!state.devices.unreadable.empty())
         std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
                      state.devices.unreadable.c_str());
+    if (!state.devices.machineUnreadable.empty())
+        std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 for this PC cannot be used\n",
+                     state.devices.machineUnreadable.c_str());
     Session session(state, options, desktop, workDir, lockPath, screen);
     return session.Run();
 }

@@ -4,14 +4,40 @@
 #include "settings/texts.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tavelin::link {
+
+std::string DeviceVariable(int commPort) { return "TAVELIN_COM" + std::to_string(commPort); }
+
+PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choices)
+{
+    // The variable stays first: a test rig, a wrapper script or a scheduled
+    // task that sets it must not be overruled by what somebody once picked
+    // in the dialog.
+    const std::string variable = DeviceVariable(commPort);
+    if (const char* path = std::getenv(variable.c_str()); path && *path)
+        return {SystemDeviceName(path), DeviceSource::Environment};
+    // The standard device is not what the operator chose: better no run
+    // than one on the wrong port that ends as if nothing answered.
+    if (const std::string chosen = choices.For(commPort); !chosen.empty())
+        return {SystemDeviceName(chosen), DeviceSource::Chosen};
+    if (!choices.unreadable.empty())
+        return {"", DeviceSource::SettingsUnreadable};
+    if (const std::string chosen = choices.MachineFor(commPort); !chosen.empty())
+        return {SystemDeviceName(chosen), DeviceSource::ChosenForPc};
+    if (!choices.machineUnreadable.empty())
+        return {"", DeviceSource::SettingsUnreadable};
+    return {StandardDevice(commPort), DeviceSource::Default};
+}
 
 std::string DeviceSourceText(int commPort, DeviceSource source)
 {
     switch (source) {
     case DeviceSource::Environment: return "TAVELIN_COM" + std::to_string(commPort);
     case DeviceSource::Chosen: return std::string("chosen in ") + std::string(texts::kCaptionSettings);
+    case DeviceSource::ChosenForPc:
+        return std::string("chosen in ") + std::string(texts::kCaptionSettings) + " for this PC";
     case DeviceSource::SettingsUnreadable: return "the settings file cannot be read";
     case DeviceSource::Default: break;
     }
@@ -116,7 +142,7 @@ std::string PortDeviceTable(const settings::DeviceChoices& choices)
     std::string table;
     for (int port = 1; port <= settings::kComNames; ++port) {
         const PortDevice device = ResolvePortDevice(port, choices);
-        std::string why = device.source == DeviceSource::SettingsUnreadable ? choices.unreadable
+        std::string why = device.source == DeviceSource::SettingsUnreadable ? choices.WhyUnknown()
                                                                              : DeviceSourceText(port, device.source);
         if (const std::string problem = NameProblem(device.path); !problem.empty())
             why += "; refused: the name " + problem;
@@ -135,11 +161,12 @@ std::string WhereToChange(int commPort, DeviceSource source)
     switch (source) {
     case DeviceSource::Environment: return "TAVELIN_" + com + " names the device " + com + " opens";
     case DeviceSource::Chosen: return "the device " + com + " opens was chosen in " + dialog;
+    case DeviceSource::ChosenForPc:
+        return "the device " + com + " opens was chosen in " + dialog + " for all users of this PC";
     case DeviceSource::SettingsUnreadable:
     case DeviceSource::Default: break;
     }
-    const std::string variable = DeviceVariable(commPort);
-    return "choose the device " + com + " opens in " + dialog + (variable.empty() ? "" : " or set " + variable);
+    return "choose the device " + com + " opens in " + dialog + " or set " + DeviceVariable(commPort);
 }
 
 } // namespace
@@ -180,10 +207,8 @@ std::string RefusedDeviceReason(int commPort, const PortDevice& device, const se
 {
     if (device.source == DeviceSource::SettingsUnreadable) {
         const std::string com = "COM" + std::to_string(commPort);
-        const std::string variable = DeviceVariable(commPort);
-        const std::string instead = variable.empty() ? "" : ", or set " + variable;
-        return choices.unreadable + ", so the device chosen for " + com + " is not known (mend or remove that file" +
-               instead + ")";
+        return choices.WhyUnknown() + ", so the device chosen for " + com +
+               " is not known (mend or remove that file, or set " + DeviceVariable(commPort) + ")";
     }
     const std::string problem = NameProblem(device.path);
     if (problem.empty())

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The device behind COM1..COM4 and why it is that one: on other systems than
-// Windows the path in TAVELIN_COMn, else the device the operator chose in the
-// settings dialog, else the n-th standard serial device; on Windows the chosen
-// COM port, else COMn itself. Also the one wording of why a port would not
-// open, for standard error and for the manual window's message details.
-// What differs between the systems (the rule, the variable, a device's
-// rights) is in port_names_posix.cpp and port_names_win32.cpp.
+// The device behind COM1..COM4 and why it is that one: the name in
+// TAVELIN_COMn, else the device this user chose in the settings dialog, else
+// the one chosen there for all users of this PC, else the standard device
+// (the n-th serial device on other systems than Windows, COMn on Windows).
+// Also the one wording of why a port would not open, for standard error and
+// for the manual window's message details. What differs between the systems
+// (the standard device, the form a name is opened by, a device's rights) is
+// in port_names_posix.cpp and port_names_win32.cpp.
 #pragma once
 
 #include "serial_devices.h"
@@ -18,9 +19,10 @@
 
 namespace tavelin::link {
 
-// SettingsUnreadable: no variable and no choice known, because the file that
+// Chosen: by this user; ChosenForPc: for all users of this PC.
+// SettingsUnreadable: no variable and no choice known, because a file that
 // keeps the choices could not be read; such a COM name opens nothing.
-enum class DeviceSource { Environment, Chosen, Default, SettingsUnreadable };
+enum class DeviceSource { Environment, Chosen, ChosenForPc, Default, SettingsUnreadable };
 
 struct PortDevice {
     std::string path;
@@ -34,12 +36,19 @@ inline std::string PortDeviceName(int commPort, const settings::DeviceChoices& c
     return ResolvePortDevice(commPort, choices).path;
 }
 
-// The variable that names COM`commPort`'s device ("TAVELIN_COM1"), or empty
-// where none is read (on Windows the dialog is the one place).
+// The variable that names COM`commPort`'s device ("TAVELIN_COM1"); a
+// scheduled task or a test rig sets it for its own run.
 std::string DeviceVariable(int commPort);
 
+// Each system's own: the device COM`commPort` opens when nothing else names
+// one, and the form a named device is opened by ("COM3" is "\\.\COM3" on
+// Windows, as that form opens COM10 and above too).
+std::string StandardDevice(int commPort);
+std::string SystemDeviceName(const std::string& name);
+
 // Why COM`commPort` got its device, for the batch start line and --help:
-// "TAVELIN_COM1", "chosen in 設定" or "default".
+// "TAVELIN_COM1", "chosen in 設定", "chosen in 設定 for this PC" or
+// "default".
 std::string DeviceSourceText(int commPort, DeviceSource source);
 
 // `name` fit for a line of its own: control characters and bytes that are not

@@ -1,22 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The COM name → device rule and a device's rights on Windows: a COM name is
-// the system's own, and no variable stands in for it.
+// The standard device for a COM name and a device's rights on Windows: a COM
+// name is the system's own.
 #include "port_names.h"
 
 namespace tavelin::link {
 
-// No variable is read here: the dialog is the one place.
-std::string DeviceVariable(int) { return ""; }
+std::string StandardDevice(int commPort) { return "\\\\.\\COM" + std::to_string(commPort); }
 
-PortDevice ResolvePortDevice(int commPort, const settings::DeviceChoices& choices)
+// The device namespace form opens COM10 and above too; a name already in it
+// (or any other \\ path) is opened as given.
+std::string SystemDeviceName(const std::string& name)
 {
-    const std::string chosen = choices.For(commPort);
-    // The device namespace form opens COM10 and above too.
-    if (!chosen.empty())
-        return {chosen.rfind("\\\\", 0) == 0 ? chosen : "\\\\.\\" + chosen, DeviceSource::Chosen};
-    if (!choices.unreadable.empty())
-        return {"", DeviceSource::SettingsUnreadable};
-    return {"\\\\.\\COM" + std::to_string(commPort), DeviceSource::Default};
+    return name.rfind("\\\\", 0) == 0 ? name : "\\\\.\\" + name;
 }
 
 // A COM port has no group of its own to name.

@@ -272,6 +272,15 @@ inline constexpr std::string_view kDeviceTipSerial = "シリアル番号：";
 inline constexpr std::string_view kDeviceTipVidPid = "VID:PID：";
 inline constexpr std::string_view kDeviceTipDevice = "デバイス：";
 inline constexpr std::string_view kMsgDeviceMapNotSaved = "COMポートのデバイスの設定を保存できませんでした";
+// The device choices saved for all users of this PC, or for this user only.
+inline constexpr std::string_view kCheckDevAllUsers = "このPCのすべてのユーザーに保存";
+inline constexpr std::string_view kDevAllUsersTip =
+    "選んだデバイスを、このPCのすべてのユーザー（タスクスケジューラなどで別のアカウントから実行する場合も）に使います。"
+    "各ユーザーが自分で選んだデバイスが優先されます。保存には管理者の権限が必要です。";
+inline constexpr std::string_view kComDeviceForPc = "（このPCのすべてのユーザー）";
+inline constexpr std::string_view kMsgDeviceMapNotSavedForPc =
+    "COMポートのデバイスの設定をこのPCのすべてのユーザーに保存できませんでした（%1 に書き込めません）。"
+    "このユーザーの設定として保存します。すべてのユーザーに保存するには、管理者として実行してください。";
 // The manual window's message line when the per-user settings file is there
 // but cannot be read: the devices chosen for the COM names are not known.
 inline constexpr std::string_view kMsgUserSettingsUnreadable =

@@ -10,7 +10,10 @@
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -105,6 +108,8 @@ QString ComDeviceTip(int commPort, const settings::DeviceChoices& choices,
     QString tip = Q(texts::kComDevicePrefix) + QString::fromStdString(device.path);
     if (device.source == link::DeviceSource::Environment)
         tip += QStringLiteral(" (TAVELIN_COM%1)").arg(commPort);
+    if (device.source == link::DeviceSource::ChosenForPc)
+        tip += Q(texts::kComDeviceForPc);
     const bool exists = link::DevicePresent(device.path, devices);
     return tip + QLatin1Char('\n') + Q(exists ? texts::kComDeviceFound : texts::kComDeviceMissing);
 }
@@ -344,8 +349,21 @@ void SettingsDialog::Form_Load()
     dataBits_.Select(form.dataBitsCode);
     stopBits_.Select(form.stopBitsCode);
     comPort_.Select(form.comPortCode);
-    for (std::size_t i = 0; i < CboDev.size(); ++i)
-        CboDev[i]->setEditText(QString::fromStdString(state_.devices.chosen[i]));
+    // Each box shows what its COM name opens for this user: the user's own
+    // choice, else the PC's. Saving for all users is proposed where the
+    // PC's choices are all there is.
+    bool own = false;
+    for (std::size_t i = 0; i < CboDev.size(); ++i) {
+        const std::string& mine = state_.devices.chosen[i];
+        own = own || !mine.empty();
+        CboDev[i]->setEditText(QString::fromStdString(mine.empty() ? state_.devices.machine[i] : mine));
+        // An empty box leaves the PC's choice standing, not the standard device.
+        if (!state_.devices.machine[i].empty())
+            CboDev[i]->lineEdit()->setPlaceholderText(QString::fromStdString(state_.devices.machine[i]) +
+                                                     Q(texts::kComDeviceForPc));
+    }
+    const bool forPc = state_.devices.machine != decltype(state_.devices.machine){};
+    ChkDevAllUsers->setChecked(forPc && !own);
     shownDevices_ = devices_->Devices();
     ShowDevices();
     TxtPTOut->setText(Q(form.pollTimeout));
@@ -447,7 +465,7 @@ QWidget* SettingsDialog::BuildDeviceChoice(QWidget* parent)
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(24);
         combo->lineEdit()->setPlaceholderText(Q(texts::kComDeviceDefaultPrefix) +
-                                              QString::fromStdString(link::PortDeviceName(i + 1, {})));
+                                              QString::fromStdString(link::StandardDevice(i + 1)));
         connect(combo, &QComboBox::editTextChanged, this, &SettingsDialog::UpdateDeviceTips);
         auto* label = new QLabel(Q(names[i]) + Q(texts::kLabelComDevice), panel);
         label->setBuddy(combo);
@@ -455,8 +473,12 @@ QWidget* SettingsDialog::BuildDeviceChoice(QWidget* parent)
         rows->addWidget(combo, i, 1);
         CboDev[std::size_t(i)] = combo;
     }
+    ChkDevAllUsers = new QCheckBox(Q(texts::kCheckDevAllUsers), panel);
+    Name(ChkDevAllUsers, "ChkDevAllUsers", Q(texts::kCheckDevAllUsers));
+    ChkDevAllUsers->setToolTip(Q(texts::kDevAllUsersTip));
+    rows->addWidget(ChkDevAllUsers, settings::kComNames, 1);
     rows->setColumnStretch(1, 1);
-    rows->setRowStretch(settings::kComNames, 1);
+    rows->setRowStretch(settings::kComNames + 1, 1);
     return panel;
 }
 
@@ -516,23 +538,52 @@ void SettingsDialog::UpdateDeviceTips()
 
 settings::DeviceChoices SettingsDialog::ChosenDevices() const
 {
-    settings::DeviceChoices chosen;
-    chosen.unreadable = state_.devices.unreadable; // the boxes cannot make up for it
+    settings::DeviceChoices chosen = state_.devices; // an unreadable file: the boxes cannot make up for it
     for (std::size_t i = 0; i < CboDev.size(); ++i)
         chosen.chosen[i] = CboDev[i]->currentText().trimmed().toStdString();
     return chosen;
 }
 
-// The map is this PC's, not the parameter files': it is written on its own,
-// and only when it changed. A settings file that could not be read stays
-// unread (and unwritten): a COM name left empty still opens nothing.
+// The map is this PC's, not the parameter files': each file is written on
+// its own, and only when what it keeps changed. A settings file that could
+// not be read stays unread (and unwritten): a COM name left empty still
+// opens nothing.
+//
+// For all users: the boxes become the PC's choices, and this user's own are
+// dropped so that the user, too, opens what was saved. Where this user may
+// not write the PC's file, the choices are kept as this user's instead and
+// the dialog says so.
 void SettingsDialog::StoreDevices()
 {
-    const settings::DeviceChoices chosen = ChosenDevices();
-    if (chosen.chosen == state_.devices.chosen)
+    const settings::DeviceChoices boxes = ChosenDevices();
+    if (!ChkDevAllUsers->isChecked()) {
+        StoreDevicesForUser(boxes.chosen);
         return;
-    state_.devices.chosen = chosen.chosen;
-    if (!link::SaveDeviceChoices(chosen))
+    }
+    settings::DeviceChoices saved = state_.devices;
+    saved.machine = boxes.chosen;
+    if (saved.machine != state_.devices.machine && !link::SaveMachineDeviceChoices(saved)) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(link::MachineSettingsFile()).absolutePath());
+        ShowOkBox(this, Q(texts::kMsgDeviceMapNotSavedForPc).arg(folder).toStdString());
+        StoreDevicesForUser(boxes.chosen);
+        return;
+    }
+    state_.devices.machine = saved.machine;
+    StoreDevicesForUser(boxes.chosen); // the same as the PC's now: none of this user's own
+}
+
+// This user's file keeps only what differs from the PC's choice: the same
+// device there opens the same port, and a later change for the PC reaches
+// this user too.
+void SettingsDialog::StoreDevicesForUser(const std::array<std::string, settings::kComNames>& boxes)
+{
+    std::array<std::string, settings::kComNames> own{};
+    for (std::size_t i = 0; i < own.size(); ++i)
+        own[i] = boxes[i] == state_.devices.machine[i] ? std::string() : boxes[i];
+    if (own == state_.devices.chosen)
+        return;
+    state_.devices.chosen = own;
+    if (!link::SaveDeviceChoices(state_.devices))
         ShowOkBox(this, texts::kMsgDeviceMapNotSaved);
 }
 

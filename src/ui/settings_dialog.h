@@ -22,6 +22,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QTimer;
 class QLabel;
@@ -76,6 +77,7 @@ private:
     void UpdateDeviceTips();
     settings::DeviceChoices ChosenDevices() const;
     void StoreDevices();
+    void StoreDevicesForUser(const std::array<std::string, settings::kComNames>& boxes);
 
     settings::AppState& state_;
     bool saved_ = false;
@@ -88,6 +90,7 @@ private:
     std::vector<link::SerialDeviceInfo> shownDevices_;
     QTimer* devicePoll_ = nullptr;
     std::array<QComboBox*, settings::kComNames> CboDev{};
+    QCheckBox* ChkDevAllUsers = nullptr;
     QLineEdit* TxtRSTOut = nullptr;
     QLineEdit* TxtPTOut = nullptr;
     std::vector<QLineEdit*> TxtIDS;

@@ -75,6 +75,8 @@ protected:
         env.remove("WAYLAND_DISPLAY");
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Path().string()));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(config.Path().string())); // no user's device map
+        // nor the PC's, unless a test writes it there
+        env.insert("TAVELIN_MACHINE_CONF", QString::fromStdString((config.Path() / "machine/tavelin.conf").string()));
         if (comByVariable)
             env.insert("TAVELIN_COM1", QString::fromStdString(comPath.empty() ? link : comPath));
         else
@@ -488,6 +490,65 @@ TEST_F(EndToEnd, BatchRunOpensTheDeviceChosenForItsComName)
         << unplugged.err;
     EXPECT_NE(unplugged.err.find("(the device COM1 opens was chosen in 設定 (通信条件))"), std::string::npos)
         << unplugged.err;
+}
+
+// A scheduled run under another account has no choice of its own: the one
+// saved for all users of the PC stands, after the variable and this user's
+// own; the start line and --help say which. The PC's file unreadable leaves
+// a COM name without this user's choice with no device.
+TEST_F(EndToEnd, ChoiceForThePcComesAfterTheVariableAndTheUsersOwn)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    StartSimulator({"--ids", "1"});
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    fs::create_directories(config.Path() / "machine");
+    config.Put("machine/tavelin.conf", "[ports]\nCOM1=" + link + "\nCOM2=/dev/ttyUSB7\n");
+    comByVariable = false;
+
+    const auto help = Tavelin({"--help"});
+    EXPECT_NE(help.out.find("  COM1  " + link + "  (chosen in 設定 for this PC)\n"
+                            "  COM2  /dev/ttyUSB7  (chosen in 設定 for this PC)\n"
+                            "  COM3  /dev/ttyS2  (default)\n"),
+              std::string::npos)
+        << help.out;
+    const auto run = Tavelin({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(work.Get("hht/001/ONE.TXT"), "hello\r\n");
+    EXPECT_NE(run.err.find("/DOWN run on COM1 (" + link + " -> /dev/pts/"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(", chosen in 設定 for this PC), "), std::string::npos) << run.err;
+
+    // This user's own choice, then the variable, come first.
+    fs::create_directories(config.Path() / "tavelin");
+    config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=/dev/ttyUSB3\n");
+    EXPECT_NE(Tavelin({"--help"}).out.find("  COM1  /dev/ttyUSB3  (chosen in 設定)\n"
+                                           "  COM2  /dev/ttyUSB7  (chosen in 設定 for this PC)\n"),
+              std::string::npos);
+    comByVariable = true;
+    EXPECT_NE(Tavelin({"--help"}, "/dev/pts/7").out.find("  COM1  /dev/pts/7  (TAVELIN_COM1)\n"), std::string::npos);
+    comByVariable = false;
+
+    const std::string gone = "/dev/serial/by-id/usb-tavelin-test-unplugged-if00-port0";
+    fs::remove(config.Path() / "tavelin/tavelin.conf");
+    config.Put("machine/tavelin.conf", "[ports]\nCOM1=" + gone + "\n");
+    const auto unplugged = Tavelin({"/DOWN"});
+    EXPECT_EQ(unplugged.exitCode, 1);
+    EXPECT_NE(unplugged.err.find("(the device COM1 opens was chosen in 設定 (通信条件) for all users of this PC)"),
+              std::string::npos)
+        << unplugged.err;
+
+    fs::remove(config.Path() / "machine/tavelin.conf");
+    fs::create_directories(config.Path() / "machine/tavelin.conf");
+    const std::string file = "the settings file for all users of this PC " +
+                             (config.Path() / "machine/tavelin.conf").string() + " is a folder, not a file";
+    const auto unread = Tavelin({"/DOWN"});
+    EXPECT_EQ(unread.exitCode, 1);
+    EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    EXPECT_EQ(unread.err.find("/dev/ttyS0"), std::string::npos) << unread.err;
+    EXPECT_NE(unread.err.find("tavelin: " + file + "; the devices chosen in 設定 for this PC cannot be used\n"),
+              std::string::npos)
+        << unread.err;
+    config.Put("tavelin/tavelin.conf", "[ports]\nCOM1=" + link + "\n");
+    EXPECT_EQ(Tavelin({"/DOWN"}).exitCode, 0); // this user's own choice needs no file of the PC's
 }
 
 // A settings file that is there but cannot be read is no "no choice": the

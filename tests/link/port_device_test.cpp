@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Which device a COM name opens and why: the variable, then the operator's
-// choice, then the standard device; and the stable by-id name of a device.
+// Which device a COM name opens and why: the variable, then this user's
+// choice, then the one for all users of the PC, then the standard device;
+// and the stable by-id name of a device.
 #include "link/port_names.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,64 @@ TEST(PortDevice, StableNameIsTheFirstByIdLinkToTheSameDevice)
     fs::remove_all(root);
 }
 #endif
+
+void SetVariable(const char* name, const char* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value);
+#else
+    ::setenv(name, value, 1);
+#endif
+}
+
+// The same order on every system; only the standard device and the form a
+// name is opened by are the system's own.
+TEST(PortDevice, UserChoiceBeforeThePcsBeforeTheStandardDevice)
+{
+    const std::string standard = StandardDevice(4);
+    for (int port = 1; port <= 4; ++port)
+        SetVariable(DeviceVariable(port).c_str(), "");
+    settings::DeviceChoices choices;
+    choices.chosen[0] = SystemDeviceName("COM5");
+    choices.machine[0] = SystemDeviceName("COM6");
+    choices.machine[1] = SystemDeviceName("COM7");
+
+    EXPECT_EQ(ResolvePortDevice(1, choices).path, choices.chosen[0]);
+    EXPECT_EQ(ResolvePortDevice(1, choices).source, DeviceSource::Chosen);
+    EXPECT_EQ(ResolvePortDevice(2, choices).path, choices.machine[1]);
+    EXPECT_EQ(ResolvePortDevice(2, choices).source, DeviceSource::ChosenForPc);
+    EXPECT_EQ(ResolvePortDevice(4, choices).path, standard);
+    EXPECT_EQ(ResolvePortDevice(4, choices).source, DeviceSource::Default);
+    SetVariable("TAVELIN_COM2", "COM8");
+    EXPECT_EQ(ResolvePortDevice(2, choices).path, SystemDeviceName("COM8"));
+    EXPECT_EQ(ResolvePortDevice(2, choices).source, DeviceSource::Environment);
+    SetVariable("TAVELIN_COM2", "");
+    EXPECT_NE(PortDeviceTable(choices).find("  COM2  " + choices.machine[1] + "  (chosen in 設定 for this PC)\n"),
+              std::string::npos)
+        << PortDeviceTable(choices);
+    EXPECT_NE(PortFailureLine(2, choices, "").find(choices.machine[1]), std::string::npos);
+
+    // The PC's file unread: this user's choice still stands, the rest is not
+    // known and opens nothing; the reason names the PC's file.
+    choices.machine = {};
+    choices.machineUnreadable = "the settings file for all users of this PC \"x\" is a folder, not a file";
+    EXPECT_EQ(ResolvePortDevice(1, choices).source, DeviceSource::Chosen);
+    EXPECT_EQ(ResolvePortDevice(3, choices).source, DeviceSource::SettingsUnreadable);
+    EXPECT_EQ(ResolvePortDevice(3, choices).path, "");
+    EXPECT_EQ(RefusedDeviceReason(3, ResolvePortDevice(3, choices), choices).rfind(choices.machineUnreadable, 0), 0u);
+    EXPECT_NE(PortDeviceTable(choices).find("  COM3  no device  (" + choices.machineUnreadable + ")\n"),
+              std::string::npos);
+    // This user's file unread as well: even the PC's choice is not used, as
+    // this user's may have named another device.
+    choices.machineUnreadable.clear();
+    choices.machine[2] = SystemDeviceName("COM6");
+    choices.chosen = {};
+    choices.unreadable = "the settings file \"y\" is a folder, not a file";
+    EXPECT_EQ(ResolvePortDevice(3, choices).source, DeviceSource::SettingsUnreadable);
+    EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 2, "COM7", "", {}, DeviceSource::ChosenForPc),
+              "no such device; the system has no serial device (the device COM2 opens was chosen in 設定 (通信条件) "
+              "for all users of this PC)");
+}
 
 // A name is opened as the bytes given or refused with the reason; every
 // message quotes it so that it cannot start a line of its own.

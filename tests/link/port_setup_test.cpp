@@ -175,10 +175,15 @@ TEST_F(OpenTest, IrlinkFailures)
 
 #ifdef _WIN32
 // The device namespace form opens COM10 and above too, which the bare name
-// cannot; the variables that stand in for devices elsewhere do not apply.
+// cannot; a scheduled task names its port with the variable, as elsewhere.
 TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
 {
-    _putenv_s("TAVELIN_COM1", "C:\\elsewhere");
+    _putenv_s("TAVELIN_COM1", "COM9");
+    EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM9");
+    EXPECT_EQ(ResolvePortDevice(1, {}).source, DeviceSource::Environment);
+    _putenv_s("TAVELIN_COM1", "\\\\.\\COM11");
+    EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM11");
+    _putenv_s("TAVELIN_COM1", "");
     EXPECT_EQ(PortDeviceName(1, {}), "\\\\.\\COM1");
     EXPECT_EQ(PortDeviceName(4, {}), "\\\\.\\COM4");
     EXPECT_EQ(PortDeviceName(12, {}), "\\\\.\\COM12");
@@ -200,10 +205,11 @@ TEST(PortNames, ComPortsAreWindowsDevicesAndARefusalMeansInUse)
               "in use by another program; end that program or choose another port");
     EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, PortDeviceName(2, {}), "", {}, DeviceSource::Default),
               "permission denied: this user may not read and write the device");
-    // A missing port points to the dialog only: no variable is read here.
+    // A missing port points to the dialog and to the variable.
     EXPECT_EQ(PortOpenFailureText(OpenError::NotFound, 3, PortDeviceName(3, {}), "", {"COM1", "COM5"},
                                   DeviceSource::Default),
-              "no such device; the system's serial devices are COM1, COM5 (choose the device COM3 opens in 設定 (通信条件))");
+              "no such device; the system's serial devices are COM1, COM5 (choose the device COM3 opens in 設定 (通信条件) "
+              "or set TAVELIN_COM3)");
 }
 #endif
 

@@ -14,6 +14,7 @@
 #include "ui/settings_dialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -140,6 +141,8 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
+        // and no choice for all users of the PC this runs on
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
 #ifdef _WIN32
         // Windows keeps it in the user's application data: a test folder there.
         QStandardPaths::setTestModeEnabled(true);
@@ -152,8 +155,12 @@ private slots:
         Work work;
         fs::create_directory(work.dir.Path() / "dev");
         work.dir.Put("dev/com1", "");
+#ifdef _WIN32
+        qputenv("TAVELIN_COM1", "COM7");
+#else
         qputenv("TAVELIN_COM1", QByteArray::fromStdString((work.dir.Path() / "dev/com1").string()));
         qputenv("TAVELIN_COM2", QByteArray::fromStdString((work.dir.Path() / "dev/none").string()));
+#endif
         bool checked = false;
         WhenShown([&] {
             auto* dialog = ShownWindow<ui::SettingsDialog>();
@@ -192,21 +199,21 @@ private slots:
             const QString com2 = Control<QRadioButton>(dialog, "OBtCom2")->toolTip();
             QVERIFY(!Control<QWidget>(dialog, "CboDevCom1")->accessibleName().isEmpty());
 #ifdef _WIN32
-            // No variable there: COMn opens in the device namespace, and is
-            // found when the system's list of COM ports has it.
-            bool systemHasCom1 = false;
+            // COMn opens in the device namespace, and is found when the
+            // system's list of COM ports has it; the variable names a port.
+            bool systemHasCom2 = false;
             for (const auto& device : link::SystemSerialDeviceList().Devices())
-                systemHasCom1 = systemHasCom1 || device.systemLocation == QLatin1String("COM1");
-            QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM1\n")), qPrintable(com1));
-            QVERIFY2(com1.contains(systemHasCom1 ? U("（あり）") : U("（見つかりません）")), qPrintable(com1));
+                systemHasCom2 = systemHasCom2 || device.systemLocation == QLatin1String("COM2");
+            QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM7 (TAVELIN_COM1)\n")), qPrintable(com1));
             QVERIFY2(com2.contains(QLatin1String("\\\\.\\COM2\n")), qPrintable(com2));
+            QVERIFY2(com2.contains(systemHasCom2 ? U("（あり）") : U("（見つかりません）")), qPrintable(com2));
 #else
             QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
             QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
+#endif
             // The variable overrules a choice; the box for COM1 says so.
             QVERIFY2(Control<QWidget>(dialog, "CboDevCom1")->toolTip().contains(QLatin1String("TAVELIN_COM1")),
                      qPrintable(Control<QWidget>(dialog, "CboDevCom1")->toolTip()));
-#endif
 
             QTest::mouseClick(b96, Qt::LeftButton);
             QCOMPARE(timeout->text(), QStringLiteral("1000"));
@@ -559,6 +566,83 @@ private slots:
         QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
     }
 
+    // Saved for all users of the PC, the choices go to the PC's file (its
+    // folder made) and this user's own are dropped, so the user opens them
+    // too; shown again, the box is ticked. Where the PC's folder cannot be
+    // written the dialog says so and keeps the choice as this user's.
+    void theChoiceForAllUsersGoesToThePcsFileOrStaysTheUsers()
+    {
+        qunsetenv("TAVELIN_COM1");
+        qunsetenv("TAVELIN_COM2");
+        const fs::path machine = config_.Path() / "pc" / "tavelin" / "tavelin.conf";
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString(machine.string()));
+        QCOMPARE(link::MachineSettingsFile(), QString::fromStdString(machine.string()));
+        {
+            QSettings own(link::UserSettingsFile(), QSettings::IniFormat);
+            own.remove(QStringLiteral("ports"));
+            own.setValue(QStringLiteral("ports/COM2"), QStringLiteral("/dev/pts/1"));
+        }
+        Work work;
+        work.state.devices = link::LoadDeviceChoices();
+        FakeDevices fake;
+        {
+            ui::SettingsDialog dialog(work.state, nullptr, &fake);
+            dialog.show();
+            auto* forAll = Control<QCheckBox>(&dialog, "ChkDevAllUsers");
+            QVERIFY(forAll && !forAll->isChecked()); // this user has a choice of their own
+            QVERIFY(!forAll->accessibleName().isEmpty());
+            QCOMPARE(DeviceBox(&dialog, 2)->currentText(), QStringLiteral("/dev/pts/1"));
+            DeviceBox(&dialog, 1)->setEditText(QStringLiteral("/dev/ttyUSB5"));
+            forAll->setChecked(true);
+            Control<QPushButton>(&dialog, "BtnOk")->click();
+            QVERIFY(!dialog.isVisible());
+        }
+        QSettings pc(QString::fromStdString(machine.string()), QSettings::IniFormat);
+        QCOMPARE(pc.value(QStringLiteral("ports/COM1")).toString(), QStringLiteral("/dev/ttyUSB5"));
+        QCOMPARE(pc.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/1"));
+        QCOMPARE(work.state.devices.chosen, (std::array<std::string, 4>{}));
+        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        QCOMPARE(link::ResolvePortDevice(1, work.state.devices).source, link::DeviceSource::ChosenForPc);
+        {
+            ui::SettingsDialog again(work.state, nullptr, &fake);
+            again.show();
+            QVERIFY(Control<QCheckBox>(&again, "ChkDevAllUsers")->isChecked());
+            QCOMPARE(DeviceBox(&again, 1)->currentText(), QStringLiteral("/dev/ttyUSB5"));
+            // Saved for this user alone, only what differs from the PC's is kept.
+            Control<QCheckBox>(&again, "ChkDevAllUsers")->setChecked(false);
+            DeviceBox(&again, 2)->setEditText(QStringLiteral("/dev/ttyUSB6"));
+            Control<QPushButton>(&again, "BtnOk")->click();
+        }
+        QCOMPARE(work.state.devices.chosen[0], std::string());
+        QCOMPARE(work.state.devices.chosen[1], std::string("/dev/ttyUSB6"));
+        QCOMPARE(work.state.devices.machine[1], std::string("/dev/pts/1"));
+        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+
+        // A file where the folder would be: not even an administrator writes
+        // there, as a user without the right may not write ProgramData.
+        const fs::path locked = config_.Path() / "locked";
+        config_.Put("locked", "not a folder");
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((locked / "tavelin/tavelin.conf").string()));
+        work.state.devices = link::LoadDeviceChoices();
+        QString message;
+        {
+            ui::SettingsDialog refused(work.state, nullptr, &fake);
+            refused.show();
+            DeviceBox(&refused, 3)->setEditText(QStringLiteral("/dev/ttyUSB9"));
+            Control<QCheckBox>(&refused, "ChkDevAllUsers")->setChecked(true);
+            message = ClickForMessage(Control<QPushButton>(&refused, "BtnOk"));
+            QVERIFY(!refused.isVisible());
+        }
+        QVERIFY2(message.contains(U("すべてのユーザーに保存できませんでした")), qPrintable(message));
+        QVERIFY2(message.contains(QDir::toNativeSeparators(QString::fromStdString((locked / "tavelin").string()))),
+                 qPrintable(message));
+        QCOMPARE(config_.Get("locked"), std::string("not a folder"));
+        QCOMPARE(work.state.devices.chosen[2], std::string("/dev/ttyUSB9")); // nothing lost
+        QCOMPARE(work.state.devices.chosen[1], std::string("/dev/ttyUSB6"));
+        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
+    }
+
 #ifndef _WIN32
     // A settings file that is a link is read but never written through; one
     // that cannot be read is neither read nor overwritten: the dialog's save
@@ -587,8 +671,28 @@ private slots:
                  "the settings file " + file.string() + " is not in the form of a settings file");
         QVERIFY(!link::SaveDeviceChoices(choices));
         QCOMPARE(config_.Get("tavelin/tavelin.conf"), garbage);
-
         fs::remove(file);
+
+        // The same for the file of all users of the PC.
+        const fs::path pc = config_.Path() / "pc" / "linked.conf";
+        fs::create_directories(pc.parent_path());
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString(pc.string()));
+        fs::create_symlink(config_.Path() / "elsewhere.conf", pc);
+        choices = link::LoadDeviceChoices();
+        QCOMPARE(choices.machine[0], std::string("/dev/ttyUSB0"));
+        choices.machine[0] = "/dev/ttyUSB1";
+        QVERIFY(!link::SaveMachineDeviceChoices(choices));
+        QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
+        fs::remove(pc);
+        config_.Put("pc/linked.conf", garbage);
+        const settings::DeviceChoices unreadPc = link::LoadDeviceChoices();
+        QCOMPARE(unreadPc.machine[0], std::string());
+        QCOMPARE(unreadPc.machineUnreadable,
+                 "the settings file for all users of this PC " + pc.string() + " is not in the form of a settings file");
+        QVERIFY(!link::SaveMachineDeviceChoices(choices));
+        QCOMPARE(config_.Get("pc/linked.conf"), garbage);
+        fs::remove(pc);
+        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
     }
 #endif
 

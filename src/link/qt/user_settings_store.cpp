@@ -3,7 +3,9 @@
 
 #include "file_owner.h"
 #include "link/port_names.h"
+#include "machine_settings_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -71,11 +73,8 @@ void MarkLayout(QSettings& store)
         store.setValue(kVersionKey, kUserSettingsLayout);
 }
 
-} // namespace
-
-UserSettingsFileCheck CheckUserSettingsFile()
+UserSettingsFileCheck CheckSettingsFile(const QString& path, bool mustBeOwn)
 {
-    const QString path = UserSettingsFile();
     const QFileInfo info(path);
     UserSettingsFileCheck check;
     check.unreadable = WhyUnreadable(path, info);
@@ -83,37 +82,28 @@ UserSettingsFileCheck CheckUserSettingsFile()
         return check;
     if (info.isSymLink())
         check.unwritable = "is a symbolic link";
-    else if (BelongsToAnotherUser(info))
+    else if (mustBeOwn && BelongsToAnotherUser(info))
         check.unwritable = "belongs to another user";
     return check;
 }
 
-std::string UserSettingsFileProblem(const std::string& problem)
-{
-    return "the settings file " + QuotedName(UserSettingsFile().toStdString()) + " " + problem;
-}
+using Entries = std::array<std::string, settings::kComNames>;
 
-settings::DeviceChoices LoadDeviceChoices()
+// The group "ports" of a file that passed its checks.
+Entries ReadPorts(const QString& path)
 {
-    settings::DeviceChoices choices;
-    const UserSettingsFileCheck file = CheckUserSettingsFile();
-    if (!file.Readable()) {
-        choices.unreadable = UserSettingsFileProblem(file.unreadable);
-        return choices;
-    }
-    const QSettings store(UserSettingsFile(), QSettings::IniFormat);
+    Entries entries;
+    const QSettings store(path, QSettings::IniFormat);
     for (int port = 1; port <= settings::kComNames; ++port)
-        choices.chosen[std::size_t(port - 1)] = store.value(Key(port)).toString().trimmed().toStdString();
-    return choices;
+        entries[std::size_t(port - 1)] = store.value(Key(port)).toString().trimmed().toStdString();
+    return entries;
 }
 
-bool SaveDeviceChoices(const settings::DeviceChoices& choices)
+bool WritePorts(const QString& path, const Entries& entries)
 {
-    if (!CheckUserSettingsFile().Writable())
-        return false;
-    QSettings store(UserSettingsFile(), QSettings::IniFormat);
+    QSettings store(path, QSettings::IniFormat);
     for (int port = 1; port <= settings::kComNames; ++port) {
-        const std::string& device = choices.chosen[std::size_t(port - 1)];
+        const std::string& device = entries[std::size_t(port - 1)];
         if (device.empty())
             store.remove(Key(port));
         else
@@ -122,6 +112,57 @@ bool SaveDeviceChoices(const settings::DeviceChoices& choices)
     MarkLayout(store);
     store.sync();
     return store.status() == QSettings::NoError;
+}
+
+} // namespace
+
+UserSettingsFileCheck CheckUserSettingsFile() { return CheckSettingsFile(UserSettingsFile(), true); }
+
+std::string UserSettingsFileProblem(const std::string& problem)
+{
+    return "the settings file " + QuotedName(UserSettingsFile().toStdString()) + " " + problem;
+}
+
+QString MachineSettingsFile()
+{
+    if (const QString file = qEnvironmentVariable("TAVELIN_MACHINE_CONF"); !file.isEmpty())
+        return file;
+    return SystemMachineSettingsFolder() + QStringLiteral("/tavelin.conf");
+}
+
+UserSettingsFileCheck CheckMachineSettingsFile() { return CheckSettingsFile(MachineSettingsFile(), false); }
+
+std::string MachineSettingsFileProblem(const std::string& problem)
+{
+    return "the settings file for all users of this PC " +
+           QuotedName(QDir::toNativeSeparators(MachineSettingsFile()).toStdString()) + " " + problem;
+}
+
+settings::DeviceChoices LoadDeviceChoices()
+{
+    settings::DeviceChoices choices;
+    if (const UserSettingsFileCheck file = CheckUserSettingsFile(); file.Readable())
+        choices.chosen = ReadPorts(UserSettingsFile());
+    else
+        choices.unreadable = UserSettingsFileProblem(file.unreadable);
+    if (const UserSettingsFileCheck file = CheckMachineSettingsFile(); file.Readable())
+        choices.machine = ReadPorts(MachineSettingsFile());
+    else
+        choices.machineUnreadable = MachineSettingsFileProblem(file.unreadable);
+    return choices;
+}
+
+bool SaveDeviceChoices(const settings::DeviceChoices& choices)
+{
+    return CheckUserSettingsFile().Writable() && WritePorts(UserSettingsFile(), choices.chosen);
+}
+
+bool SaveMachineDeviceChoices(const settings::DeviceChoices& choices)
+{
+    const QString path = MachineSettingsFile();
+    if (!CheckMachineSettingsFile().Writable() || !QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    return WritePorts(path, choices.machine);
 }
 
 // A file that cannot be read is not handed to Qt at all; Qt's settings

@@ -6,6 +6,11 @@
 // ones) and "window" (where the manual window stood). A window and a batch
 // run from cron read the same file.
 //
+// The same file for all users of the PC (MachineSettingsFile) holds only the
+// group "ports": the device each COM name opens for a user who chose none.
+// It is read with the same checks and written only by the settings dialog,
+// when the operator may write there.
+//
 // It lives beside the port because the settings dialog (src/ui) saves the
 // device choices and may not reach up into src/app; the program's own
 // uses (work folders, the window's place) are in app/user_settings.h.
@@ -52,13 +57,30 @@ UserSettingsFileCheck CheckUserSettingsFile();
 // "the settings file PATH " and `problem`, the path quoted for a log line.
 std::string UserSettingsFileProblem(const std::string& problem);
 
-// The choices, or none with DeviceChoices::unreadable saying why when the
-// file is there but cannot be read.
+// The per-machine file: TAVELIN_MACHINE_CONF when set (a test's, or a site's
+// that keeps it elsewhere), else tavelin.conf in the system's folder for all
+// users (machine_settings_file.h).
+QString MachineSettingsFile();
+// As CheckUserSettingsFile; the file belongs to an administrator as a rule,
+// so its owner is no reason not to write it.
+UserSettingsFileCheck CheckMachineSettingsFile();
+// "the settings file for all users of this PC PATH " and `problem`.
+std::string MachineSettingsFileProblem(const std::string& problem);
+
+// This user's choices and this PC's; a file that is there but cannot be
+// read gives none, with DeviceChoices::unreadable (or machineUnreadable)
+// saying why.
 settings::DeviceChoices LoadDeviceChoices();
 
-// Writes every entry, removing the keys of those without a choice; false
-// when the file could not be written or must not be (a link, unreadable).
+// Writes every entry of `choices.chosen`, removing the keys of those without
+// a choice; false when the file could not be written or must not be (a
+// link, unreadable).
 bool SaveDeviceChoices(const settings::DeviceChoices& choices);
+
+// The same for `choices.machine` into the per-machine file, its folder made
+// when missing; false when this user may not write there (as a rule only an
+// administrator may) or the file must not be written.
+bool SaveMachineDeviceChoices(const settings::DeviceChoices& choices);
 
 // The groups "workdir" and "window", read once when made. A file that cannot
 // be read is not handed to Qt at all: nothing is read from it and nothing

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+// Where this system keeps settings for all users of the PC, the folder of
+// the per-machine tavelin.conf: /etc/xdg/tavelin on POSIX systems (the first
+// of XDG's standard configuration folders, written by an administrator) and
+// %ProgramData%\tavelin on Windows. user_settings_store.h adds the file name
+// and the override for tests.
+#pragma once
+
+#include <QString>
+
+namespace tavelin::link {
+
+QString SystemMachineSettingsFolder();
+
+} // namespace tavelin::link
