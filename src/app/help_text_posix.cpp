@@ -12,9 +12,12 @@ const char* const kDesktopOption = R"(  --desktop  as the desktop entry starts i
 
 const char* const kEnvironment = R"(Environment:
   TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens; before the
-                              device chosen in 設定 (kept per user in
-                              $XDG_CONFIG_HOME/tavelin/tavelin.conf), which
-                              is before /dev/ttyS0../dev/ttyS3
+                              device chosen in 設定 for this user (kept in
+                              $XDG_CONFIG_HOME/tavelin/tavelin.conf), then
+                              the one chosen for this PC (kept in
+                              /etc/xdg/tavelin/tavelin.conf), then
+                              /dev/ttyS0../dev/ttyS3
+  TAVELIN_MACHINE_CONF=FILE   another file in place of the PC's
   TAVELIN_TRACE=FILE          write a trace of the frames to FILE
   DISPLAY, WAYLAND_DISPLAY    without either (or when the display named
                               cannot be reached), a batch run shows no window

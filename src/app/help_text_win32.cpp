@@ -19,6 +19,7 @@ Environment:
                               device chosen for this user, which is before
                               the one chosen for this PC, which is before
                               \\.\COM1..\\.\COM4
+  TAVELIN_MACHINE_CONF=FILE   another file in place of the PC's
   TAVELIN_TRACE=FILE          write a trace of the frames to FILE
 )";
 
