@@ -15,32 +15,12 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
-[ $# -ge 2 ] || { echo "usage: $0 EXE_DIR WINEPREFIX [HHTSIM]" >&2; exit 2; }
-exe_dir=$(cd "$1" && pwd) || exit 2
-export WINEPREFIX=$(mkdir -p "$2" && cd "$2" && pwd) || exit 2
-sim=${3:-$top/build/tavelin-hhtsim}
-if [ ! -f "$exe_dir/tavelin.exe" ]; then
-  echo "no tavelin.exe in $exe_dir" >&2
-  exit 1
-fi
-if [ ! -x "$sim" ]; then
-  echo "skipped: no Linux simulator at $sim (make build makes it)"
-  exit 77
-fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine hands WINEQT_* to Windows programs as QT_*: no display is needed.
-export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
-unset DISPLAY WAYLAND_DISPLAY
 # shellcheck source=wine_com.sh
 . "$here/wine_com.sh"
+wine_test_start "$@"
 
 work=$(mktemp -d)
 trap 'wine_com_cleanup; rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 
 # A run that hangs (a Wine that cannot start the program, a wait that never
 # ends) fails the test after three minutes instead of holding it.

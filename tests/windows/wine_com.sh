@@ -10,6 +10,35 @@ wine=${TAVELIN_WINE:-$(command -v wine64 || command -v wine || echo /usr/lib/win
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 hht_pid=
 
+# wine_test_start EXE_DIR WINEPREFIX [HHTSIM]: what every Wine test of the
+# program takes and sets up: exe_dir (where tavelin.exe is), WINEPREFIX, sim
+# (the Linux simulator, build/tavelin-hhtsim unless named), a Windows
+# program that draws offscreen with no display, and fail(), which says why
+# and counts in $failures. Ends the script with 2 on a usage error, 1
+# without tavelin.exe, 77 (skipped) without the simulator.
+wine_test_start() {
+  [ $# -ge 2 ] || { echo "usage: $0 EXE_DIR WINEPREFIX [HHTSIM]" >&2; exit 2; }
+  exe_dir=$(cd "$1" && pwd) || exit 2
+  WINEPREFIX=$(mkdir -p "$2" && cd "$2" && pwd) || exit 2
+  export WINEPREFIX
+  sim=${3:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/tavelin-hhtsim}
+  [ -f "$exe_dir/tavelin.exe" ] || { echo "no tavelin.exe in $exe_dir" >&2; exit 1; }
+  if [ ! -x "$sim" ]; then
+    echo "skipped: no Linux simulator at $sim (make build makes it)"
+    exit 77
+  fi
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine hands WINEQT_* to Windows programs as QT_*: no display is needed.
+  export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+  unset DISPLAY WAYLAND_DISPLAY
+  failures=0
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
 wine_com_cleanup() {
   if [ -n "$hht_pid" ]; then
     kill "$hht_pid" 2>/dev/null

@@ -11,28 +11,12 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
-[ $# -ge 2 ] || { echo "usage: $0 EXE_DIR WINEPREFIX [HHTSIM]" >&2; exit 2; }
-exe_dir=$(cd "$1" && pwd) || exit 2
-export WINEPREFIX=$(mkdir -p "$2" && cd "$2" && pwd) || exit 2
-sim=${3:-$top/build/tavelin-hhtsim}
-[ -f "$exe_dir/tavelin.exe" ] || { echo "no tavelin.exe in $exe_dir" >&2; exit 1; }
-if [ ! -x "$sim" ]; then
-  echo "skipped: no Linux simulator at $sim (make build makes it)"
-  exit 77
-fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
-unset DISPLAY WAYLAND_DISPLAY
 # shellcheck source=wine_com.sh
 . "$here/wine_com.sh"
+wine_test_start "$@"
 
 work=$(mktemp -d)
 trap 'wine_com_cleanup; rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 # Without HOME and XDG_*, which Wine would hand on to the program.
 tavelin() {
   if [ -n "${TAVELIN_QT_WIN:-}" ]; then
