@@ -1,22 +1,24 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Takes the README's pictures: docs/manual-window.png (the manual window
-# connected, the hand-held's list shown), docs/manual-download.png (a
-# download in progress, its dialog over the window), and the settings
-# dialog's three pages (settings-comm.png, settings-polling.png,
-# settings-datafiles.png, beside WINDOW.png) and settings-devices.png (the
-# device choice with its list open). Builds
-# build/bench/manual_screenshot and build/bench/settings_screenshot if needed
-# and runs them under Xvfb; the first connects the window to a simulated
-# hand-held.
+# Takes every picture the guides show, into docs/ (or DIRECTORY):
+#   manual-work-folder.png  the work folder menu open, before connecting
+#   manual-window.png       the manual window connected, the hand-held's list shown
+#   manual-download.png     a download in progress, its dialog over the window
+#   manual-same-name.png    the question an upload asks when the PC has the file
+#   auto-window.png         the automatic window of 全コピー during its run
+#   settings-comm.png, settings-polling.png, settings-datafiles.png
+#                           the settings dialog's three pages
+#   settings-devices.png    the device choice with COM1's list open
+# Builds build/bench/manual_screenshot and build/bench/settings_screenshot if
+# needed and runs them under Xvfb; the first connects the window to a
+# simulated hand-held.
 #
-#   scripts/screenshot.sh [WINDOW.png [DOWNLOAD.png]]
+#   scripts/screenshot.sh [DIRECTORY]
 # As root it installs Xvfb when missing; otherwise it prints the command.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-out=${1:-docs/manual-window.png}
-download=${2:-docs/manual-download.png}
+out=${1:-docs}
 
 if ! command -v xvfb-run >/dev/null; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -35,8 +37,8 @@ else
   bash scripts/build.sh build
 fi
 
-mkdir -p "$(dirname "$out")" "$(dirname "$download")"
+mkdir -p "$out"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out" "$download"
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/settings_screenshot "$(dirname "$out")"
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/settings_screenshot "$out"

@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: MIT
-// Takes the README's pictures of the manual window: a simulated hand-held
-// with a few warehouse files, the window in a scratch directory of PC files,
-// connected, its hand-held list shown; then, when asked, a download of one
-// PC file with its progress dialog over the window. The emulated 19,200
-// bit/s line makes the download last a few seconds. Needs a display
+// Takes the guides' pictures of the manual window: a simulated hand-held
+// with a few warehouse files, the window in a scratch directory of PC files.
+// Into OUTPUT_DIRECTORY go manual-work-folder.png (the work folder menu
+// open, before connecting), manual-window.png (connected, the hand-held's
+// list shown), manual-download.png (a download with its progress dialog
+// over the window), manual-same-name.png (the question an upload asks when
+// the PC has the file already) and auto-window.png (the automatic window of
+// 全コピー during its run over hand-helds 1-3). The emulated 19,200 bit/s
+// line makes each copy last a few seconds. Needs a display
 // (scripts/screenshot.sh runs it under Xvfb).
 //
-//   manual_screenshot OUTPUT.png [DOWNLOAD.png]
+//   manual_screenshot OUTPUT_DIRECTORY
 #include "manual_rig.h"
 
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
+#include "modes/work_folders.h"
+#include "ui/auto_window.h"
 #include "ui/controls.h"
 #include "ui/manual_window.h"
 #include "ui/program_icon.h"
@@ -18,6 +24,8 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
@@ -26,6 +34,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 #include <utility>
 
 using namespace tavelin;
@@ -56,6 +68,109 @@ bool Save(const QPixmap& picture, const fs::path& output)
     }
     std::printf("%s: %dx%d\n", output.c_str(), picture.width(), picture.height());
     return true;
+}
+
+// The work folder menu lists the folders of a site's day; choosing one does
+// nothing here, since the menu is only looked at.
+struct ExampleFolders final : modes::WorkFolders {
+    std::vector<std::string> Recent() override
+    {
+        return {"/srv/warehouse/tavelin/data", "/srv/shop1/tavelin", "/srv/shop2/tavelin",
+                "/home/operator/tavelin/returns"};
+    }
+    std::optional<std::string> AskFolder(const std::string&) override { return std::nullopt; }
+    bool Enter(const std::string&) override { return false; }
+};
+
+// The window with its work folder menu open under the menu bar.
+QPixmap WorkFolderMenuPicture(ui::ManualWindow& window)
+{
+    auto* menu = window.findChild<QMenu*>(QStringLiteral("Mn_Work"));
+    if (!menu)
+        return {};
+    QAction* title = menu->menuAction();
+    const QRect where = window.menuBar()->actionGeometry(title);
+    window.menuBar()->setActiveAction(title); // opens the menu, its title highlighted
+    benchrig::WaitFor([&] { return menu->isVisible(); }, 3000);
+    benchrig::Pause(200);
+    QPixmap picture = window.grab();
+    if (menu->isVisible()) {
+        const QPixmap over = menu->grab();
+        const QPoint at = window.menuBar()->mapTo(&window, where.bottomLeft() + QPoint(0, 1));
+        QPainter painter(&picture);
+        painter.drawPixmap(at, over);
+        painter.setPen(QColor(90, 90, 90));
+        painter.drawRect(QRect(at, over.deviceIndependentSize().toSize()).adjusted(0, 0, -1, -1));
+    } else {
+        picture = QPixmap();
+    }
+    menu->hide();
+    window.menuBar()->setActiveAction(nullptr);
+    benchrig::Pause(100);
+    return picture;
+}
+
+// Selects the hand-held file the PC has too, clicks Copy and takes the
+// question over the window; キャンセル then leaves the PC's file as it was.
+QPixmap SameNamePicture(ui::ManualWindow& window, const QString& name)
+{
+    auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+    auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+    auto* copy = window.findChild<QPushButton*>(QStringLiteral("BtnCopy"));
+    const auto items = hhtList->findItems(name, Qt::MatchExactly);
+    if (items.isEmpty())
+        return {};
+    pcList->clearSelection();
+    hhtList->setFocus();
+    hhtList->setCurrentItem(items.front());
+    QPixmap picture;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* question = qobject_cast<ui::UploadFileDialog*>(top);
+            if (question && question->isVisible()) {
+                picture = Composite(window, *question);
+                watch.stop();
+                if (auto* cancel = question->findChild<QPushButton*>(QStringLiteral("BtnCancel")))
+                    cancel->click();
+            }
+        }
+    });
+    watch.start(300);
+    copy->click(); // returns when the question is answered and the upload has ended
+    return picture;
+}
+
+// Selects the PC file, clicks 全コピー and takes the automatic window once
+// the first hand-held has its copy and the next one's bar has passed a third.
+QPixmap CopyToAllPicture(ui::ManualWindow& window, const QString& name)
+{
+    auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+    auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+    auto* toAll = window.findChild<QPushButton*>(QStringLiteral("BtnADown"));
+    const auto items = pcList->findItems(name, Qt::MatchExactly);
+    if (items.isEmpty())
+        return {};
+    hhtList->clearSelection();
+    pcList->setFocus();
+    pcList->setCurrentItem(items.front());
+    QPixmap picture;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* automatic = qobject_cast<ui::AutoWindow*>(top);
+            auto* bar = automatic && automatic->isVisible() ? automatic->findChild<QProgressBar*>(QStringLiteral("PBar"))
+                                                            : nullptr;
+            if (bar && bar->isVisible() && automatic->HistoryWidget()->count() >= 1 && bar->maximum() > 0 &&
+                bar->value() >= bar->maximum() / 3) {
+                picture = automatic->grab();
+                watch.stop();
+            }
+        }
+    });
+    watch.start(100);
+    toAll->click(); // returns when the run over every hand-held has ended
+    return picture;
 }
 
 // Selects the PC file, clicks Copy and takes the picture once the dialog's
@@ -92,12 +207,11 @@ QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double sh
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: manual_screenshot OUTPUT.png [DOWNLOAD.png]\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: manual_screenshot OUTPUT_DIRECTORY\n");
         return 2;
     }
     const fs::path output = fs::absolute(argv[1]);
-    const fs::path downloadOutput = argc == 3 ? fs::absolute(argv[2]) : fs::path();
     if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "manual_screenshot: needs a display (scripts/screenshot.sh starts Xvfb)\n");
         return 2;
@@ -126,6 +240,8 @@ int main(int argc, char** argv)
     };
     for (const auto& [name, size] : pcFiles)
         benchrig::PutFile(work / name, size, "PC");
+    // 全コピー goes to every hand-held of HHTPRM.DAT: the three served.
+    std::ofstream(work / "HHTPRM.DAT", std::ios::binary) << "1,3\r\n";
 
     const fs::path line = store / "tty";
     benchrig::SimulatedHht simulator(
@@ -148,11 +264,14 @@ int main(int argc, char** argv)
     if (!benchrig::StartLikeManualMode(state))
         return 1;
 
+    ExampleFolders folders;
     ui::ManualWindow window(link, QString::fromStdString(app::WindowCaption(0)));
+    window.SetWorkFolders(&folders);
     window.resize(900, 600);
     benchrig::DismissMessageBoxes(&window);
     window.show();
-    benchrig::Pause(300);
+    benchrig::Pause(1500); // the directory tree fills in the background
+    const QPixmap menu = WorkFolderMenuPicture(window);
     auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
     auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
     start->click();
@@ -164,22 +283,28 @@ int main(int argc, char** argv)
     }
     list->setCurrentItem(list->topLevelItem(0));
     list->setFocus();
-    benchrig::Pause(1500); // the directory tree fills in the background
+    benchrig::Pause(300);
 
     const QPixmap picture = window.grab();
-    QPixmap download;
-    if (!downloadOutput.empty()) {
-        download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4);
-        if (download.isNull())
-            std::fprintf(stderr, "manual_screenshot: the download's progress dialog did not show\n");
-    }
+    const QPixmap download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4);
+    const QPixmap question = SameNamePicture(window, QStringLiteral("PRICES.DAT"));
+    const QPixmap automatic = CopyToAllPicture(window, QStringLiteral("ORDERS.TXT"));
     bool closed = false;
     QObject::connect(&window, &ui::ManualWindow::Closed, [&] { closed = true; });
     window.close();
     benchrig::WaitFor([&] { return closed; }, 10000);
-    if (!Save(picture, output))
-        return 1;
-    if (!downloadOutput.empty() && (download.isNull() || !Save(download, downloadOutput)))
-        return 1;
-    return 0;
+    const std::pair<const QPixmap*, const char*> pictures[] = {
+        {&menu, "manual-work-folder.png"}, {&picture, "manual-window.png"}, {&download, "manual-download.png"},
+        {&question, "manual-same-name.png"}, {&automatic, "auto-window.png"},
+    };
+    bool all = true;
+    for (const auto& [shot, name] : pictures) {
+        if (shot->isNull()) {
+            std::fprintf(stderr, "manual_screenshot: %s: the window to take did not show\n", name);
+            all = false;
+        } else if (!Save(*shot, output / name)) {
+            all = false;
+        }
+    }
+    return all ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Takes the README's pictures of the settings dialog, one PNG per page:
+// Takes the guides' pictures of the settings dialog, one PNG per page:
 // settings-comm.png, settings-polling.png and settings-datafiles.png in the
 // directory given, and settings-devices.png: the communication page with the
 // list of COM1's device open over it. Runs on any platform plugin (offscreen or a display); the
