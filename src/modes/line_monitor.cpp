@@ -22,6 +22,13 @@ bool SameData(const link::TraceRecord& a, const link::TraceRecord& b)
     return a.shown == b.shown && a.more == b.more && std::equal(a.data.begin(), a.data.begin() + a.shown, b.data.begin());
 }
 
+// "Send that again": one ENQ, what the PC answers when nothing usable came.
+bool IsSendAgain(const link::TraceRecord& record)
+{
+    constexpr std::uint8_t kEnq = 0x05;
+    return record.shown == 1 && !record.more && record.data[0] == kEnq;
+}
+
 } // namespace
 
 long long LineMonitor::Since(link::Clock::time_point now)
@@ -65,22 +72,36 @@ void LineMonitor::WatchPort(link::Clock::time_point now, const link::SerialPort&
     Add(record);
 }
 
-// A block the peer did not acknowledge, a reply the PC asked for again: the
-// same frame the same way as the last one. One that came with a bad check
-// character may have been damaged anywhere in its data, so after it the
-// fields alone decide.
+// A frame sent again: the same frame the same way as the last one, after
+// the other side had its turn (a frame or a time-out came the other way)
+// and got nowhere: nothing came back but damaged frames, time-outs, requests
+// to send again, or frames sent again themselves. A block the hand-held did
+// not acknowledge counts so, as does the answer it gives the block's repeat;
+// two equal answers with nothing between them do not. One that came with a
+// bad check character may have been damaged anywhere in its data, so after
+// it the fields alone decide.
 int LineMonitor::RetriesOf(const link::TraceRecord& record)
 {
+    if (record.event == link::TraceEvent::TimedOut) {
+        ways_[0].otherActed = true; // the hand-held's turn, come to nothing
+        return 0;
+    }
     if (!record.IsFrame())
         return 0;
-    const bool sent = record.event == link::TraceEvent::Sent;
-    MonitorRow& last = sent ? lastSent_ : lastReceived_;
-    bool& have = sent ? haveSent_ : haveReceived_;
-    const bool again = have && !record.shortFrame && SameFields(last.record, record)
-        && (last.record.result == link::TraceResult::BadCheck || SameData(last.record, record));
-    last = {record, again ? last.retries + 1 : 0};
-    have = true;
-    return last.retries;
+    const int way = record.event == link::TraceEvent::Sent ? 0 : 1;
+    Way& mine = ways_[way];
+    Way& other = ways_[1 - way];
+    const bool again = mine.have && !record.shortFrame && mine.otherActed && !mine.otherAnswered
+        && SameFields(mine.last, record) && (mine.last.result == link::TraceResult::BadCheck || SameData(mine.last, record));
+    mine.retries = again ? mine.retries + 1 : 0;
+    mine.last = record;
+    mine.have = true;
+    mine.otherActed = mine.otherAnswered = false;
+    other.otherActed = true;
+    if (!again && !IsSendAgain(record)
+        && (record.result == link::TraceResult::Ok || record.result == link::TraceResult::Resynchronised))
+        other.otherAnswered = true;
+    return mine.retries;
 }
 
 void LineMonitor::Add(const link::TraceRecord& record)
@@ -119,7 +140,7 @@ void LineMonitor::Clear()
     held_.clear();
     ++generation_;
     started_ = false;
-    haveSent_ = haveReceived_ = false;
+    ways_[0] = ways_[1] = Way{};
 }
 
 bool LineMonitor::Save(std::string_view utf8Path) const

@@ -2,8 +2,8 @@
 // The line monitor's rows, without a window: attached to a Link as its
 // FrameWatcher, it keeps one row per frame sent or received, per receive
 // that timed out and per change of the port's state, in the frame trace's
-// fields (trace_line.h), each with the number of times the same frame went
-// the same way just before it (its retries).
+// fields (trace_line.h), each with its retries: how many times in a row the
+// same frame went the same way before, each time to no avail.
 //
 // Memory stays bounded: past `cap` rows the oldest go. Paused, the rows stay
 // as they are and what comes is held aside (again at most `cap`, oldest
@@ -89,9 +89,16 @@ private:
     bool started_ = false;
     link::Clock::time_point origin_{};
     int portState_ = -1; // unknown until first seen: else a TraceEvent
-    // The last frame each way, to know a frame sent again.
-    MonitorRow lastSent_, lastReceived_;
-    bool haveSent_ = false, haveReceived_ = false;
+    // Each way (sent, received): the last frame, to know one sent again,
+    // and what the other side did since.
+    struct Way {
+        link::TraceRecord last;
+        int retries = 0;
+        bool have = false;
+        bool otherActed = false;    // a frame or a time-out came the other way
+        bool otherAnswered = false; // of those, a good frame that was new
+    };
+    Way ways_[2];
 };
 
 } // namespace tavelin::modes
