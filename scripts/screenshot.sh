@@ -8,15 +8,16 @@
 # device choice with its list open). Builds
 # build/bench/manual_screenshot and build/bench/settings_screenshot if needed
 # and runs them under Xvfb; the first connects the window to a simulated
-# hand-held.
+# hand-held. docs/line-monitor.png is the line monitor during that download.
 #
-#   scripts/screenshot.sh [WINDOW.png [DOWNLOAD.png]]
+#   scripts/screenshot.sh [WINDOW.png [DOWNLOAD.png [MONITOR.png]]]
 # As root it installs Xvfb when missing; otherwise it prints the command.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 out=${1:-docs/manual-window.png}
 download=${2:-docs/manual-download.png}
+monitor=${3:-docs/line-monitor.png}
 
 if ! command -v xvfb-run >/dev/null; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -35,8 +36,8 @@ else
   bash scripts/build.sh build
 fi
 
-mkdir -p "$(dirname "$out")" "$(dirname "$download")"
+mkdir -p "$(dirname "$out")" "$(dirname "$download")" "$(dirname "$monitor")"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out" "$download"
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out" "$download" "$monitor"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/settings_screenshot "$(dirname "$out")"

@@ -2,20 +2,23 @@
 // Takes the README's pictures of the manual window: a simulated hand-held
 // with a few warehouse files, the window in a scratch directory of PC files,
 // connected, its hand-held list shown; then, when asked, a download of one
-// PC file with its progress dialog over the window. The emulated 19,200
-// bit/s line makes the download last a few seconds. Needs a display
-// (scripts/screenshot.sh runs it under Xvfb).
+// PC file with its progress dialog over the window, and, when asked, the
+// line monitor (opened by its menu item before the connection) during that
+// download. The emulated 19,200 bit/s line makes the download last a few
+// seconds. Needs a display (scripts/screenshot.sh runs it under Xvfb).
 //
-//   manual_screenshot OUTPUT.png [DOWNLOAD.png]
+//   manual_screenshot OUTPUT.png [DOWNLOAD.png [MONITOR.png]]
 #include "manual_rig.h"
 
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "ui/controls.h"
+#include "ui/line_monitor_window.h"
 #include "ui/manual_window.h"
 #include "ui/program_icon.h"
 #include "ui/transfer_dialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QPainter>
@@ -58,9 +61,24 @@ bool Save(const QPixmap& picture, const fs::path& output)
     return true;
 }
 
+// The transfer dialog on the screen once its bar has passed `share` of the file.
+ui::TransferDialog* DialogPast(double share)
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<ui::TransferDialog*>(top);
+        auto* bar = dialog && dialog->isVisible() ? dialog->findChild<QProgressBar*>(QStringLiteral("PBar")) : nullptr;
+        if (bar && bar->isVisible() && bar->maximum() > 0 && bar->value() >= bar->maximum() * share)
+            return dialog;
+    }
+    return nullptr;
+}
+
 // Selects the PC file, clicks Copy and takes the picture once the dialog's
-// bar has passed `share` of the file; the download then runs to its end.
-QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double share)
+// bar has passed `share` of the file, and the line monitor's (when open) at
+// `monitorShare`; the download then runs to its end.
+QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double share,
+                        ui::LineMonitorWindow* monitor = nullptr, QPixmap* monitorPicture = nullptr,
+                        double monitorShare = 0.7)
 {
     auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
     auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
@@ -74,14 +92,14 @@ QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double sh
     QPixmap picture;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<ui::TransferDialog*>(top);
-            auto* bar = dialog && dialog->isVisible() ? dialog->findChild<QProgressBar*>(QStringLiteral("PBar")) : nullptr;
-            if (bar && bar->isVisible() && bar->maximum() > 0 && bar->value() >= bar->maximum() * share) {
-                picture = Composite(window, *dialog);
-                watch.stop();
-            }
+        if (ui::TransferDialog* dialog = picture.isNull() ? DialogPast(share) : nullptr)
+            picture = Composite(window, *dialog);
+        if (monitor && monitorPicture->isNull() && DialogPast(monitorShare)) {
+            monitor->Refresh();
+            *monitorPicture = monitor->grab();
         }
+        if (!picture.isNull() && (!monitor || !monitorPicture->isNull()))
+            watch.stop();
     });
     watch.start(100);
     copy->click(); // returns when the dialog has closed
@@ -92,12 +110,13 @@ QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double sh
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: manual_screenshot OUTPUT.png [DOWNLOAD.png]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: manual_screenshot OUTPUT.png [DOWNLOAD.png [MONITOR.png]]\n");
         return 2;
     }
     const fs::path output = fs::absolute(argv[1]);
-    const fs::path downloadOutput = argc == 3 ? fs::absolute(argv[2]) : fs::path();
+    const fs::path downloadOutput = argc >= 3 ? fs::absolute(argv[2]) : fs::path();
+    const fs::path monitorOutput = argc == 4 ? fs::absolute(argv[3]) : fs::path();
     if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "manual_screenshot: needs a display (scripts/screenshot.sh starts Xvfb)\n");
         return 2;
@@ -153,6 +172,20 @@ int main(int argc, char** argv)
     benchrig::DismissMessageBoxes(&window);
     window.show();
     benchrig::Pause(300);
+    ui::LineMonitorWindow* monitor = nullptr;
+    if (!monitorOutput.empty()) {
+        for (QAction* action : window.actions()) {
+            if (action->objectName() == QStringLiteral("Mn_Line"))
+                action->trigger();
+        }
+        monitor = window.findChild<ui::LineMonitorWindow*>(QStringLiteral("Frm_Line"));
+        if (!monitor) {
+            std::fprintf(stderr, "manual_screenshot: the line monitor did not open\n");
+            return 1;
+        }
+        monitor->resize(860, 440);
+        window.activateWindow();
+    }
     auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
     auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
     start->click();
@@ -167,9 +200,9 @@ int main(int argc, char** argv)
     benchrig::Pause(1500); // the directory tree fills in the background
 
     const QPixmap picture = window.grab();
-    QPixmap download;
+    QPixmap download, monitorPicture;
     if (!downloadOutput.empty()) {
-        download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4);
+        download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4, monitor, &monitorPicture);
         if (download.isNull())
             std::fprintf(stderr, "manual_screenshot: the download's progress dialog did not show\n");
     }
@@ -180,6 +213,8 @@ int main(int argc, char** argv)
     if (!Save(picture, output))
         return 1;
     if (!downloadOutput.empty() && (download.isNull() || !Save(download, downloadOutput)))
+        return 1;
+    if (!monitorOutput.empty() && (monitorPicture.isNull() || !Save(monitorPicture, monitorOutput)))
         return 1;
     return 0;
 }
