@@ -19,7 +19,8 @@ bool SameFields(const link::TraceRecord& a, const link::TraceRecord& b)
 
 bool SameData(const link::TraceRecord& a, const link::TraceRecord& b)
 {
-    return a.shown == b.shown && a.more == b.more && std::equal(a.data.begin(), a.data.begin() + a.shown, b.data.begin());
+    return a.shown == b.shown && a.more == b.more
+        && std::equal(a.data.begin(), a.data.begin() + a.shown, b.data.begin());
 }
 
 // "Send that again": one ENQ, what the PC answers when nothing usable came.
@@ -92,7 +93,8 @@ int LineMonitor::RetriesOf(const link::TraceRecord& record)
     Way& mine = ways_[way];
     Way& other = ways_[1 - way];
     const bool again = mine.have && !record.shortFrame && mine.otherActed && !mine.otherAnswered
-        && SameFields(mine.last, record) && (mine.last.result == link::TraceResult::BadCheck || SameData(mine.last, record));
+        && SameFields(mine.last, record)
+        && (mine.last.result == link::TraceResult::BadCheck || SameData(mine.last, record));
     mine.retries = again ? mine.retries + 1 : 0;
     mine.last = record;
     mine.have = true;

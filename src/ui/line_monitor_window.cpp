@@ -252,6 +252,7 @@ LineMonitorWindow::LineMonitorWindow(link::Link& link, QWidget* parent, MonitorF
     }
 
     Lbl_State = new QLabel(this);
+    Lbl_State->setTextFormat(Qt::PlainText); // it names files, whose names may look like markup
     NameByText(Lbl_State, "Lbl_State", Q(texts::kA11yLineState));
     Cmd_Pause = Button(this, texts::kButtonLinePause, "Cmd_Pause");
     Cmd_Clear = Button(this, texts::kButtonLineClear, "Cmd_Clear");
@@ -379,7 +380,8 @@ QAction* LineMonitorAction(QWidget* window, link::Link& link)
     action->setStatusTip(QStringLiteral("Mn_Line"));
     action->setShortcut(kMonitorKeys);
     window->addAction(action);
-    QObject::connect(action, &QAction::triggered, window, [window, &link, monitor = QPointer<LineMonitorWindow>()]() mutable {
+    QPointer<LineMonitorWindow> monitor; // made on first use, a child of the window
+    QObject::connect(action, &QAction::triggered, window, [window, &link, monitor]() mutable {
         if (!monitor)
             monitor = new LineMonitorWindow(link, window);
         monitor->show();
