@@ -6,6 +6,7 @@
 #   manual-download.png     a download in progress, its dialog over the window
 #   manual-same-name.png    the question an upload asks when the PC has the file
 #   auto-window.png         the automatic window of 全コピー during its run
+#   line-monitor.png        the line monitor (ライン表示) during the download
 #   settings-comm.png, settings-polling.png, settings-datafiles.png
 #                           the settings dialog's three pages
 #   settings-devices.png    the device choice with COM1's list open

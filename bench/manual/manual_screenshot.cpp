@@ -6,8 +6,10 @@
 // list shown), manual-download.png (a download with its progress dialog
 // over the window), manual-same-name.png (the question an upload asks when
 // the PC has the file already) and auto-window.png (the automatic window of
-// 全コピー during its run over hand-helds 1-3). The emulated 19,200 bit/s
-// line makes each copy last a few seconds. Needs a display
+// 全コピー during its run over hand-helds 1-3), and line-monitor.png (the line
+// monitor, opened by its menu item before the connection, during the
+// download). The emulated 19,200 bit/s line makes each copy last a few
+// seconds. Needs a display
 // (scripts/screenshot.sh runs it under Xvfb).
 //
 //   manual_screenshot OUTPUT_DIRECTORY
@@ -18,10 +20,12 @@
 #include "modes/work_folders.h"
 #include "ui/auto_window.h"
 #include "ui/controls.h"
+#include "ui/line_monitor_window.h"
 #include "ui/manual_window.h"
 #include "ui/program_icon.h"
 #include "ui/transfer_dialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
@@ -173,9 +177,24 @@ QPixmap CopyToAllPicture(ui::ManualWindow& window, const QString& name)
     return picture;
 }
 
+// The transfer dialog on the screen once its bar has passed `share` of the file.
+ui::TransferDialog* DialogPast(double share)
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<ui::TransferDialog*>(top);
+        auto* bar = dialog && dialog->isVisible() ? dialog->findChild<QProgressBar*>(QStringLiteral("PBar")) : nullptr;
+        if (bar && bar->isVisible() && bar->maximum() > 0 && bar->value() >= bar->maximum() * share)
+            return dialog;
+    }
+    return nullptr;
+}
+
 // Selects the PC file, clicks Copy and takes the picture once the dialog's
-// bar has passed `share` of the file; the download then runs to its end.
-QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double share)
+// bar has passed `share` of the file, and the line monitor's (when open) at
+// `monitorShare`; the download then runs to its end.
+QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double share,
+                        ui::LineMonitorWindow* monitor = nullptr, QPixmap* monitorPicture = nullptr,
+                        double monitorShare = 0.7)
 {
     auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
     auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
@@ -189,14 +208,14 @@ QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double sh
     QPixmap picture;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<ui::TransferDialog*>(top);
-            auto* bar = dialog && dialog->isVisible() ? dialog->findChild<QProgressBar*>(QStringLiteral("PBar")) : nullptr;
-            if (bar && bar->isVisible() && bar->maximum() > 0 && bar->value() >= bar->maximum() * share) {
-                picture = Composite(window, *dialog);
-                watch.stop();
-            }
+        if (ui::TransferDialog* dialog = picture.isNull() ? DialogPast(share) : nullptr)
+            picture = Composite(window, *dialog);
+        if (monitor && monitorPicture->isNull() && DialogPast(monitorShare)) {
+            monitor->Refresh();
+            *monitorPicture = monitor->grab();
         }
+        if (!picture.isNull() && (!monitor || !monitorPicture->isNull()))
+            watch.stop();
     });
     watch.start(100);
     copy->click(); // returns when the dialog has closed
@@ -272,6 +291,20 @@ int main(int argc, char** argv)
     window.show();
     benchrig::Pause(1500); // the directory tree fills in the background
     const QPixmap menu = WorkFolderMenuPicture(window);
+    ui::LineMonitorWindow* monitor = nullptr;
+    {
+        for (QAction* action : window.actions()) {
+            if (action->objectName() == QStringLiteral("Mn_Line"))
+                action->trigger();
+        }
+        monitor = window.findChild<ui::LineMonitorWindow*>(QStringLiteral("Frm_Line"));
+        if (!monitor) {
+            std::fprintf(stderr, "manual_screenshot: the line monitor did not open\n");
+            return 1;
+        }
+        monitor->resize(860, 440);
+        window.activateWindow();
+    }
     auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
     auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
     start->click();
@@ -286,7 +319,8 @@ int main(int argc, char** argv)
     benchrig::Pause(300);
 
     const QPixmap picture = window.grab();
-    const QPixmap download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4);
+    QPixmap monitorPicture;
+    const QPixmap download = DownloadPicture(window, QStringLiteral("MASTER.DAT"), 0.4, monitor, &monitorPicture);
     const QPixmap question = SameNamePicture(window, QStringLiteral("PRICES.DAT"));
     const QPixmap automatic = CopyToAllPicture(window, QStringLiteral("ORDERS.TXT"));
     bool closed = false;
@@ -295,7 +329,7 @@ int main(int argc, char** argv)
     benchrig::WaitFor([&] { return closed; }, 10000);
     const std::pair<const QPixmap*, const char*> pictures[] = {
         {&menu, "manual-work-folder.png"}, {&picture, "manual-window.png"}, {&download, "manual-download.png"},
-        {&question, "manual-same-name.png"}, {&automatic, "auto-window.png"},
+        {&question, "manual-same-name.png"}, {&automatic, "auto-window.png"}, {&monitorPicture, "line-monitor.png"},
     };
     bool all = true;
     for (const auto& [shot, name] : pictures) {

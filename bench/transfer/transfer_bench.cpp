@@ -11,9 +11,12 @@
 // Figures, not assertions.
 //
 // With TAVELIN_TRACE set, the link writes its frame trace there, as the
-// program does: run it with and without to see what the trace costs.
+// program does: run it with and without to see what the trace costs. With
+// --monitor yes, each transfer by the engines runs a second time with the
+// line monitor window open on the link, and the two program/bare ratios are
+// set side by side.
 //
-//   transfer_bench [--sim PATH] [--speeds 19200,115200] [--sizes 20480,1048576]
+//   transfer_bench [--sim PATH] [--speeds 19200,115200] [--sizes 20480,1048576] [--monitor yes]
 //
 // The defaults take about forty minutes, most of it the 1 MB transfers at
 // 19,200 bit/s.
@@ -25,6 +28,7 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "transfer/engines.h"
+#include "ui/line_monitor_window.h"
 #include "ui/qt_progress.h"
 
 #include <QApplication>
@@ -39,6 +43,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -117,6 +122,12 @@ struct Case {
     std::size_t bytes = 0;
 };
 
+// The program's efficiency over the bare peer's.
+double Ratio(const Figure& program, const Figure& bare)
+{
+    return bare.seconds / program.seconds;
+}
+
 void Report(const char* direction, const Case& c, const Figure& program, const Figure& bare)
 {
     const double lineBytesPerSecond = c.baud / 10.0;
@@ -132,8 +143,9 @@ struct Pair {
     Figure download, upload;
 };
 
-// The program's engines on the Qt port.
-Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
+// The program's engines on the Qt port; with `monitor`, the line monitor
+// window is open on the link meanwhile, as an operator would have it.
+Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, bool monitor = false)
 {
     link::QtEventPump pump;
     ::setenv("TAVELIN_COM1", tty.c_str(), 1);
@@ -151,6 +163,11 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty)
     if (link::OpenHhtPort(line, &reason) != link::PortSetupResult::Ok || link::ConnectHht(line) != 0) {
         std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());
         return {};
+    }
+    std::optional<ui::LineMonitorWindow> lineMonitor;
+    if (monitor) {
+        lineMonitor.emplace(line, nullptr);
+        lineMonitor->show();
     }
     QProgressBar bar; // as the automatic window shows it
     bar.show();
@@ -180,7 +197,7 @@ Pair BareTransfers(const Case& c, const fs::path& tty)
     return pair;
 }
 
-bool Run(const std::string& program, const Case& c)
+bool Run(const std::string& program, const Case& c, bool monitor)
 {
     const fs::path root = fs::temp_directory_path() / ("tavelin-bench-" + std::to_string(::getpid()));
     fs::remove_all(root);
@@ -198,11 +215,20 @@ bool Run(const std::string& program, const Case& c)
         return false;
     }
     const Pair engines = ProgramTransfers(root, c, tty);
+    const Pair watched = monitor ? ProgramTransfers(root, c, tty, true) : Pair{};
     const Pair bare = BareTransfers(c, tty);
     Report("download", c, engines.download, bare.download);
     Report("upload", c, engines.upload, bare.upload);
+    if (monitor) {
+        Report("download with the line monitor open", c, watched.download, bare.download);
+        Report("upload with the line monitor open", c, watched.upload, bare.upload);
+        std::printf("line monitor open: program/bare %.4f of that without (download), %.4f (upload)\n",
+                    Ratio(watched.download, bare.download) / Ratio(engines.download, bare.download),
+                    Ratio(watched.upload, bare.upload) / Ratio(engines.upload, bare.upload));
+    }
     fs::remove_all(root);
-    return engines.download.ok && engines.upload.ok && bare.download.ok && bare.upload.ok;
+    return engines.download.ok && engines.upload.ok && bare.download.ok && bare.upload.ok
+        && (!monitor || (watched.download.ok && watched.upload.ok));
 }
 
 std::vector<std::size_t> Numbers(const std::string& list)
@@ -232,10 +258,13 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
-    std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576";
+    std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576", monitor = "no";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        (option == "--sim" ? program : option == "--speeds" ? speeds : sizes) = argv[i + 1];
+        (option == "--sim"        ? program
+         : option == "--speeds"   ? speeds
+         : option == "--monitor" ? monitor
+                                  : sizes) = argv[i + 1];
     }
     if (const char* trace = std::getenv("TAVELIN_TRACE"); trace && *trace)
         std::printf("frame trace to %s\n", trace);
@@ -247,7 +276,7 @@ int main(int argc, char** argv)
             return 2;
         }
         for (const std::size_t bytes : Numbers(sizes))
-            ok = Run(program, {int(baud), code, bytes}) && ok;
+            ok = Run(program, {int(baud), code, bytes}, monitor == "yes") && ok;
     }
     return ok ? 0 : 1;
 }

@@ -49,6 +49,10 @@ void SendAndDrain(Link& link, const Bytes& frame)
         link.trace->WatchPort(link.pump.Now(), link.port);
         link.trace->Sent(link.pump.Now(), frame);
     }
+    if (FrameWatcher* watcher = link.watcher) {
+        watcher->WatchPort(link.pump.Now(), link.port);
+        watcher->Sent(link.pump.Now(), frame);
+    }
     link.port.Write(frame);
     if (!link.port.CtsHolding())
         return;

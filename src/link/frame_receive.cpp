@@ -72,6 +72,11 @@ int FrameReceiver::TimedOut()
         trace->WatchPort(now, link_.port);
         trace->TimedOut(now, std::chrono::duration_cast<Millis>(now - start_).count());
     }
+    if (FrameWatcher* watcher = link_.watcher) {
+        const auto now = link_.pump.Now();
+        watcher->WatchPort(now, link_.port);
+        watcher->TimedOut(now, std::chrono::duration_cast<Millis>(now - start_).count());
+    }
     link_.state.flags.RxTimedOut = settings::kFalse;
     return kTimedOut;
 }
@@ -175,14 +180,19 @@ int FrameReceiver::Receive(Bytes& frame)
         const bool bccOk = CalcBccBin(std::span(frame).subspan(1, frame.size() - 2)) == frame.back();
         const bool idOk = std::equal(body.begin() + 1, body.begin() + 4, link_.state.CurHhtId.begin(),
                                      link_.state.CurHhtId.end());
+        const TraceResult result = !bccOk ? TraceResult::BadCheck
+            : !idOk                         ? TraceResult::WrongId
+            : skipped_                      ? TraceResult::Resynchronised
+                                            : TraceResult::Ok;
         if (Tracer* trace = link_.trace) {
             const auto now = link_.pump.Now();
             trace->WatchPort(now, link_.port);
-            trace->Received(now, frame,
-                            !bccOk ? TraceResult::BadCheck
-                            : !idOk ? TraceResult::WrongId
-                            : skipped_ ? TraceResult::Resynchronised
-                                       : TraceResult::Ok);
+            trace->Received(now, frame, result);
+        }
+        if (FrameWatcher* watcher = link_.watcher) {
+            const auto now = link_.pump.Now();
+            watcher->WatchPort(now, link_.port);
+            watcher->Received(now, frame, result);
         }
         return bccOk && idOk ? kOk : kFailed;
     }

@@ -17,19 +17,7 @@ namespace tavelin::link {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-constexpr std::size_t kShownBytes = 32;
 constexpr auto kFlushEvery = std::chrono::seconds(1);
-
-const char* ResultText(TraceResult result)
-{
-    switch (result) {
-    case TraceResult::Ok: return "ok";
-    case TraceResult::BadCheck: return "bad check character";
-    case TraceResult::WrongId: return "wrong ID";
-    case TraceResult::Resynchronised: return "resynchronised";
-    }
-    return "?";
-}
 
 namespace fs = std::filesystem;
 
@@ -111,22 +99,21 @@ void Tracer::Flush()
     std::fflush(file_);
 }
 
-void Tracer::Begin(Clock::time_point now)
+long long Tracer::Since(Clock::time_point now)
 {
     if (!started_) {
         started_ = true;
         origin_ = lastFlush_ = now;
     }
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%10lld ms ",
-                  static_cast<long long>(std::chrono::duration_cast<Millis>(now - origin_).count()));
-    line_.assign(stamp);
+    return std::chrono::duration_cast<Millis>(now - origin_).count();
 }
 
 // A trace is read after something went wrong, perhaps while the run still
 // hangs: a line must reach the file within a second, not when the buffer fills.
-void Tracer::End(Clock::time_point now)
+void Tracer::Write(Clock::time_point now, const TraceRecord& record)
 {
+    line_.clear();
+    AppendTraceLine(record, line_);
     line_.push_back('\n');
     std::fwrite(line_.data(), 1, line_.size(), file_);
     if (now - lastFlush_ >= kFlushEvery) {
@@ -135,79 +122,35 @@ void Tracer::End(Clock::time_point now)
     }
 }
 
-void Tracer::Frame(Clock::time_point now, const char* direction, std::span<const std::uint8_t> frame,
-                   const char* result)
-{
-    Begin(now);
-    line_ += direction;
-    if (frame.size() < kFrameOverhead) { // not a frame the link builds or accepts; shown raw
-        line_ += " (short) ";
-        line_ += result;
-        End(now);
-        return;
-    }
-    const auto text = [&](std::size_t from, std::size_t count) {
-        line_.append(reinterpret_cast<const char*>(frame.data()) + from, count);
-    };
-    line_ += ' ';
-    text(1, 1); // kind
-    line_ += ' ';
-    text(2, 3); // ID
-    line_ += ' ';
-    text(5, 1); // sequence digit
-    line_ += ' ';
-    text(6, 4); // length
-    line_ += ' ';
-    line_ += result;
-    const auto data = frame.subspan(kFrameHeaderSize, frame.size() - kFrameOverhead);
-    const std::size_t shown = std::min(data.size(), kShownBytes);
-    if (shown == 0) {
-        End(now);
-        return;
-    }
-    line_ += " |";
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (std::size_t i = 0; i < shown; ++i) {
-        line_ += ' ';
-        line_ += kHex[data[i] >> 4];
-        line_ += kHex[data[i] & 0xF];
-    }
-    line_ += " | ";
-    for (std::size_t i = 0; i < shown; ++i)
-        line_ += data[i] >= 0x20 && data[i] < 0x7F ? static_cast<char>(data[i]) : '.';
-    if (data.size() > shown)
-        line_ += "...";
-    End(now);
-}
-
 void Tracer::Sent(Clock::time_point now, std::span<const std::uint8_t> frame)
 {
-    Frame(now, "sent", frame, "ok");
+    Write(now, FrameRecord(Since(now), TraceEvent::Sent, frame, TraceResult::Ok));
 }
 
 void Tracer::Received(Clock::time_point now, std::span<const std::uint8_t> frame, TraceResult result)
 {
-    Frame(now, "recv", frame, ResultText(result));
+    Write(now, FrameRecord(Since(now), TraceEvent::Received, frame, result));
 }
 
 void Tracer::TimedOut(Clock::time_point now, long long waitedMs)
 {
-    Begin(now);
-    line_ += "recv time-out after ";
-    line_ += std::to_string(waitedMs);
-    line_ += " ms";
-    End(now);
+    TraceRecord record;
+    record.ms = Since(now);
+    record.event = TraceEvent::TimedOut;
+    record.waitedMs = waitedMs;
+    Write(now, record);
 }
 
 void Tracer::WatchPort(Clock::time_point now, const SerialPort& port)
 {
-    const int state = port.Lost() ? 2 : port.IsOpen() ? 1 : 0;
-    if (state == portState_)
+    const TraceEvent event = PortEvent(port);
+    if (static_cast<int>(event) == portState_)
         return;
-    portState_ = state;
-    Begin(now);
-    line_ += state == 2 ? "port lost: the device went away" : state == 1 ? "port open" : "port closed";
-    End(now);
+    portState_ = static_cast<int>(event);
+    TraceRecord record;
+    record.ms = Since(now);
+    record.event = event;
+    Write(now, record);
 }
 
 } // namespace tavelin::link

@@ -12,6 +12,7 @@
 
 #include "event_pump.h"
 #include "serial_port.h"
+#include "trace_line.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -27,8 +28,6 @@ namespace tavelin::link {
 // link too), or the same place once symbolic links, ".", ".." and the
 // current directory are resolved, for a file that does not exist yet.
 bool NamesSameFile(const std::string& a, const std::string& b);
-
-enum class TraceResult { Ok, BadCheck, WrongId, Resynchronised };
 
 class Tracer {
 public:
@@ -55,16 +54,14 @@ public:
 
 private:
     explicit Tracer(std::FILE* file);
-    void Begin(Clock::time_point now);
-    void End(Clock::time_point now);
-    void Frame(Clock::time_point now, const char* direction, std::span<const std::uint8_t> frame,
-               const char* result);
+    long long Since(Clock::time_point now);
+    void Write(Clock::time_point now, const TraceRecord& record);
 
     std::FILE* file_;
     std::unique_ptr<char[]> buffer_;
     bool started_ = false;
     Clock::time_point origin_{}, lastFlush_{};
-    int portState_ = -1; // unknown until first seen
+    int portState_ = -1; // unknown until first seen: else a TraceEvent
     std::string line_;
 };
 

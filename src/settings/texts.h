@@ -303,4 +303,48 @@ inline constexpr std::string_view kA11yChooserPrompt = "選ぶディレクトリ
 inline constexpr std::string_view kA11yChooserDrive = "ドライブ";
 inline constexpr std::string_view kA11yChooserDirectory = "ディレクトリ";
 
+// The line monitor (Frm_Line): its menu item, columns, row words and status
+// (%1, %2: numbers, or the file's name).
+inline constexpr std::string_view kMenuLineMonitor = "ライン表示(&L)";
+inline constexpr std::string_view kCaptionLineMonitor = "ライン表示";
+inline constexpr std::string_view kColumnTime = "時刻(ms)";
+inline constexpr std::string_view kColumnDirection = "方向";
+inline constexpr std::string_view kColumnId = "ID";
+inline constexpr std::string_view kColumnCommand = "コマンド";
+inline constexpr std::string_view kColumnSequence = "順番";
+inline constexpr std::string_view kColumnLength = "長さ";
+inline constexpr std::string_view kColumnResult = "結果";
+inline constexpr std::string_view kColumnRetries = "再送";
+inline constexpr std::string_view kColumnData = "データ";
+inline constexpr std::string_view kLineSent = "送信";
+inline constexpr std::string_view kLineReceived = "受信";
+inline constexpr std::string_view kLinePort = "ポート";
+inline constexpr std::string_view kLineOk = "正常";
+inline constexpr std::string_view kLineBadCheck = "チェック文字異常";
+inline constexpr std::string_view kLineWrongId = "ID違い";
+inline constexpr std::string_view kLineResynchronised = "正常（前に雑音）";
+inline constexpr std::string_view kLineShortFrame = "短すぎるフレーム";
+inline constexpr std::string_view kLineTimedOut = "タイムアウト（%1 ms）";
+inline constexpr std::string_view kLinePortOpen = "ポートを開きました";
+inline constexpr std::string_view kLinePortClosed = "ポートを閉じました";
+inline constexpr std::string_view kLinePortLost = "ポートの装置が外れました";
+inline constexpr std::string_view kButtonLinePause = "一時停止";
+inline constexpr std::string_view kButtonLineResume = "再開";
+inline constexpr std::string_view kButtonLineClear = "消去";
+inline constexpr std::string_view kButtonLineSave = "保存...";
+inline constexpr std::string_view kButtonLineOpen = "開く...";
+inline constexpr std::string_view kButtonLineClose = "閉じる";
+inline constexpr std::string_view kLineRows = "%1 行";
+inline constexpr std::string_view kLinePausedRows = "%1 行（一時停止中：%2 行を保留）";
+inline constexpr std::string_view kLineOtherMonitor = "別のライン表示がこの回線を表示しています";
+inline constexpr std::string_view kLineSaved = "%1 に保存しました";
+inline constexpr std::string_view kLineNotSaved = "%1 に保存できませんでした";
+inline constexpr std::string_view kLineLoaded = "%1 を開きました（%2 行）";
+inline constexpr std::string_view kLineLoadedSkipped = "%1 を開きました（%2 行。トレースの行でない %3 行は除きました）";
+inline constexpr std::string_view kLineLoadCut = "。ファイルが大きすぎるため先頭の 16 MB だけ読みました";
+inline constexpr std::string_view kLineNotLoaded = "%1 を開けませんでした";
+inline constexpr std::string_view kLineFileFilter = "トレースファイル (*.txt *.log *.trace);;すべてのファイル (*)";
+inline constexpr std::string_view kA11yLineFrames = "回線のフレーム";
+inline constexpr std::string_view kA11yLineState = "ライン表示の状態";
+
 } // namespace tavelin::texts

@@ -3,6 +3,7 @@
 
 #include "anim_pictures.h"
 #include "controls.h"
+#include "line_monitor_window.h"
 #include "settings/texts.h"
 
 #include <QCloseEvent>
@@ -35,6 +36,7 @@ AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSe
     setObjectName(QStringLiteral("F_Auto"));
     setWindowTitle(caption);
     BuildControls();
+    LineMonitorAction(this, link_); // no menu here: the key alone opens it
     history_ = QtHistoryList(LbHistory, true);
     progress_ = std::make_unique<ProgressBarFeed>(PBar);
 

@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "file_drag.h"
 #include "id_box.h"
+#include "line_monitor_window.h"
 #include "pc_pane.h"
 #include "program_icon.h"
 #include "settings_dialog.h"
@@ -245,6 +246,7 @@ void ManualWindow::BuildMenus()
     Mn_Work->menuAction()->setObjectName(QStringLiteral("Mn_Work"));
     Mn_Work->menuAction()->setStatusTip(QStringLiteral("Mn_Work"));
     menuBar()->insertMenu(Mn_Set, Mn_Work);
+    menuBar()->insertAction(Mn_Ver, LineMonitorAction(this, link_));
     // The recent folders change while the program runs: listed as it opens.
     connect(Mn_Work, &QMenu::aboutToShow, this, &ManualWindow::FillWorkFolderMenu);
     FillWorkFolderMenu();

@@ -11,6 +11,7 @@
 #include "temp_dir.h"
 #include "ui/auto_window.h"
 #include "ui/dir_dialog.h"
+#include "ui/line_monitor_window.h"
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
 #include "ui/settings_dialog.h"
@@ -145,6 +146,7 @@ private slots:
         windows.push_back(std::make_unique<ui::VersionDialog>(nullptr));
         windows.push_back(std::make_unique<ui::UploadFileDialog>("A.TXT", nullptr));
         windows.push_back(std::make_unique<ui::TransferDialog>(link, job, nullptr));
+        windows.push_back(std::make_unique<ui::LineMonitorWindow>(link, nullptr));
         QStringList faults, english;
         for (const auto& window : windows) {
             faults << Unnamed(*window);

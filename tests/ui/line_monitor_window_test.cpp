@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: MIT
+// The line monitor window over the manual window, offscreen: opened by its
+// key, it shows the frames of a connection and a copy to the simulated
+// hand-held (in process, on virtual time), a damaged frame marked; pause
+// holds rows aside, clear empties the table, save and open go through the
+// trace format; closed, it lets go of the line.
+#include "link/memory_port.h"
+#include "link/virtual_pump.h"
+#include "settings/param_files.h"
+#include "settings/texts.h"
+#include "simulator.h"
+#include "temp_dir.h"
+#include "ui/line_monitor_window.h"
+#include "ui/manual_window.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+using namespace tavelin;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+class AnsweredFiles final : public ui::MonitorFiles {
+public:
+    std::optional<std::string> SavePath(QWidget*) override { return path; }
+    std::optional<std::string> OpenPath(QWidget*) override { return path; }
+    std::optional<std::string> path;
+};
+
+// The manual window connected to hand-held 001, whose second answer comes
+// with a bad check character.
+struct Rig {
+    testing::TempDir work;
+    settings::AppState state;
+    link::VirtualPump pump;
+    link::MemoryPort port{pump};
+    link::Link link{port, pump, state};
+    std::unique_ptr<sim::Simulator> simulator;
+    fs::path pc = work.Path() / "pc";
+    fs::path before = fs::current_path();
+    std::unique_ptr<ui::ManualWindow> window;
+
+    Rig()
+    {
+        auto& s = state.settings;
+        s.WorkDir = work.Text();
+        settings::ApplyCommDefaults(s);
+        s.PollInterval = 10;
+        fs::create_directories(pc);
+        fs::create_directories(work.Path() / "hht" / "001");
+        std::ofstream(pc / "DOWN.DAT", std::ios::binary) << std::string(1500, 'd');
+        sim::SimConfig config;
+        config.ids = {1};
+        config.storeRoot = work.Path() / "hht";
+        config.faults.corruptBccOfSent = {2};
+        simulator = std::make_unique<sim::Simulator>(std::move(config));
+        simulator->Attach(port);
+        fs::current_path(pc);
+        window = std::make_unique<ui::ManualWindow>(link, QStringLiteral("caption"));
+        window->show();
+    }
+    ~Rig()
+    {
+        window->close();
+        window.reset();
+        fs::current_path(before);
+    }
+    bool Connect()
+    {
+        auto* start = window->findChild<QPushButton*>(QStringLiteral("BtnStart"));
+        auto* dir = window->findChild<QPushButton*>(QStringLiteral("BtnDir"));
+        if (!QTest::qWaitFor([&] { return !dir->isEnabled(); }, 5000))
+            return false;
+        start->click();
+        return QTest::qWaitFor(
+            [&] { return window->Session().ManualLinkOn() && !window->Session().HhtListPending(); }, 5000);
+    }
+    ui::LineMonitorWindow* OpenMonitor()
+    {
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
+        QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+        return window->findChild<ui::LineMonitorWindow*>(QStringLiteral("Frm_Line"));
+    }
+};
+
+// The rows of the table whose column holds `text`.
+int RowsWith(const QTableView* table, int column, const QString& text)
+{
+    int count = 0;
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        count += table->model()->index(row, column).data().toString() == text;
+    return count;
+}
+
+} // namespace
+
+class LineMonitorWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheFramesOfAConnectionAndACopy()
+    {
+        Rig rig;
+        ui::LineMonitorWindow* monitor = rig.OpenMonitor();
+        QVERIFY(monitor);
+        QVERIFY(monitor->isVisible());
+        QCOMPARE(rig.link.watcher, &monitor->Monitor());
+        auto* table = monitor->findChild<QTableView*>(QStringLiteral("Lst_Frames"));
+        QVERIFY(rig.Connect());
+        auto* pcList = rig.window->findChild<QListWidget*>(QStringLiteral("FcFile"));
+        pcList->findItems(QStringLiteral("DOWN.DAT"), Qt::MatchExactly).front()->setSelected(true);
+        rig.window->findChild<QPushButton*>(QStringLiteral("BtnCopy"))->click();
+        QTRY_COMPARE(rig.simulator->GetStats().filesStored, 1);
+
+        using Table = ui::LineMonitorTable;
+        QTRY_VERIFY(RowsWith(table, Table::Length, QStringLiteral("512")) >= 2);
+        QCOMPARE(RowsWith(table, Table::Result, Q(texts::kLineBadCheck)), 1);
+        QVERIFY(RowsWith(table, Table::Direction, Q(texts::kLineSent)) > 0);
+        QVERIFY(RowsWith(table, Table::Direction, Q(texts::kLineReceived)) > 0);
+        for (int row = 0; row < table->model()->rowCount(); ++row) { // every frame's fields shown
+            if (!table->model()->index(row, Table::Command).data().toString().isEmpty())
+                QCOMPARE(table->model()->index(row, Table::Id).data().toString(), QStringLiteral("001"));
+        }
+        // Newest at the bottom, in view; a screen reader hears each cell with its column.
+        monitor->Refresh(); // the hand-held is polled on: no rows come in between
+        const int last = table->model()->rowCount() - 1;
+        QCOMPARE(table->model()->index(last, Table::Time).data().toString(),
+                 QLocale().toString(monitor->Monitor().Row(monitor->Monitor().Count() - 1).record.ms));
+        QVERIFY(table->visualRect(table->model()->index(last, 0)).intersects(table->viewport()->rect()));
+        const QString spoken = table->model()->index(last, Table::Direction).data(Qt::AccessibleTextRole).toString();
+        QVERIFY(spoken.startsWith(Q(texts::kColumnDirection)));
+
+        monitor->close();
+        QCOMPARE(rig.link.watcher, nullptr);
+    }
+
+    void pauseClearSaveAndOpen()
+    {
+        Rig rig;
+        AnsweredFiles files; // the file dialogs, answered
+        ui::LineMonitorWindow own(rig.link, rig.window.get(), &files);
+        own.show();
+        QCOMPARE(rig.link.watcher, &own.Monitor());
+        QVERIFY(rig.Connect());
+        auto* table = own.findChild<QTableView*>(QStringLiteral("Lst_Frames"));
+        auto* pause = own.findChild<QPushButton*>(QStringLiteral("Cmd_Pause"));
+        auto* state = own.findChild<QLabel*>(QStringLiteral("Lbl_State"));
+        own.Refresh();
+        QVERIFY(table->model()->rowCount() > 0);
+
+        pause->click();
+        QCOMPARE(pause->text(), Q(texts::kButtonLineResume));
+        const int paused = table->model()->rowCount();
+        QTest::keyClick(rig.window.get(), Qt::Key_F5); // both lists read again: frames on the line
+        QTRY_VERIFY(own.Monitor().Held() > 0);
+        own.Refresh();
+        QCOMPARE(table->model()->rowCount(), paused);
+        QVERIFY(state->text().contains(QString::number(own.Monitor().Held())));
+        const int held = int(own.Monitor().Held());
+        pause->click();
+        QCOMPARE(table->model()->rowCount(), paused + held);
+
+        // Saved in the trace's format, cleared, opened again.
+        const int rows = table->model()->rowCount();
+        files.path = (rig.work.Path() / "line.txt").string();
+        own.findChild<QPushButton*>(QStringLiteral("Cmd_Save"))->click();
+        QVERIFY(state->text().contains(QString::fromStdString(*files.path)));
+        own.findChild<QPushButton*>(QStringLiteral("Cmd_Clear"))->click();
+        QCOMPARE(table->model()->rowCount(), 0);
+        std::ofstream(*files.path, std::ios::app) << "not a trace line\n";
+        own.findChild<QPushButton*>(QStringLiteral("Cmd_Open"))->click();
+        QCOMPARE(table->model()->rowCount(), rows);
+        QCOMPARE(pause->text(), Q(texts::kButtonLineResume)); // live rows wait aside
+        QVERIFY(state->text().contains(QStringLiteral(" 1 ")));
+
+        files.path.reset(); // the dialog cancelled: nothing happens
+        own.findChild<QPushButton*>(QStringLiteral("Cmd_Open"))->click();
+        QCOMPARE(table->model()->rowCount(), rows);
+        own.close();
+        QCOMPARE(rig.link.watcher, nullptr);
+    }
+};
+
+QTEST_MAIN(LineMonitorWindowTest)
+#include "line_monitor_window_test.moc"
