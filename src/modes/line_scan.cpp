@@ -162,6 +162,14 @@ std::vector<ScanSetting> ScanPlan(const settings::Settings& record, bool all)
     return plan;
 }
 
+std::string IdsText(const std::vector<int>& ids)
+{
+    std::string text;
+    for (const int id : ids)
+        text += (text.empty() ? "" : ", ") + settings::HhtIdText(id);
+    return text;
+}
+
 int BaudOf(const ScanSetting& setting) { return link::BaudForCode(setting.baudCode).value_or(0); }
 
 std::string SettingText(const ScanSetting& s)

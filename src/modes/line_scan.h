@@ -40,6 +40,7 @@ std::vector<ScanSetting> ScanPlan(const settings::Settings& record, bool all);
 // "38400 bit/s, N,8,1, RS-232C": how the progress and the results name a setting.
 std::string SettingText(const ScanSetting& setting);
 int BaudOf(const ScanSetting& setting); // bit/s
+std::string IdsText(const std::vector<int>& ids); // "007, 009"
 
 // The longest a plan takes when nothing answers, from the time-outs: a
 // silent poll ends after PollTimeout, and the receive allows at most the
