@@ -108,7 +108,7 @@ int RunScanCommand(int& argc, char** argv, const Options& options, const std::st
     const modes::ScanOutcome outcome = modes::RunScan(link, plan, progress, {.watchEndParam = true});
 
     for (const auto& find : outcome.found)
-        std::printf("%s: ID %s\n", modes::SettingText(find.setting).c_str(), modes::IdsText(find.ids).c_str());
+        std::printf("%s\n", modes::FindText(find).c_str());
     std::fflush(stdout);
     if (outcome.end == modes::ScanEnd::PortError)
         std::fprintf(stderr, "tavelin: COM%d: %s\n", comPort, outcome.reason.c_str());

@@ -5,9 +5,11 @@
 #include "link/line_settings.h"
 #include "settings/baud_rules.h"
 #include "settings/numeric.h"
+#include "settings/settings_form.h"
 #include "settings/text_file.h"
 #include "settings/texts.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -168,6 +170,14 @@ std::string IdsText(const std::vector<int>& ids)
     for (const int id : ids)
         text += (text.empty() ? "" : ", ") + settings::HhtIdText(id);
     return text;
+}
+
+std::string FindText(const ScanFind& find) { return SettingText(find.setting) + ": ID " + IdsText(find.ids); }
+
+bool SettingsDialogCanTake(const ScanSetting& setting)
+{
+    const auto& codes = settings::kBaudButtonCodes;
+    return std::find(codes.begin(), codes.end(), setting.baudCode) != codes.end();
 }
 
 int BaudOf(const ScanSetting& setting) { return link::BaudForCode(setting.baudCode).value_or(0); }

@@ -41,6 +41,9 @@ std::vector<ScanSetting> ScanPlan(const settings::Settings& record, bool all);
 std::string SettingText(const ScanSetting& setting);
 int BaudOf(const ScanSetting& setting); // bit/s
 std::string IdsText(const std::vector<int>& ids); // "007, 009"
+std::string FindText(const ScanFind& find);       // "38400 bit/s, N,8,1, RS-232C: ID 007, 009"
+// The settings dialog has a button for the speed (it has none for 57600).
+bool SettingsDialogCanTake(const ScanSetting& setting);
 
 // The longest a plan takes when nothing answers, from the time-outs: a
 // silent poll ends after PollTimeout, and the receive allows at most the

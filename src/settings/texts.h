@@ -303,4 +303,21 @@ inline constexpr std::string_view kA11yChooserPrompt = "選ぶディレクトリ
 inline constexpr std::string_view kA11yChooserDrive = "ドライブ";
 inline constexpr std::string_view kA11yChooserDirectory = "ディレクトリ";
 
+// The line scan's dialog, opened from the manual window's 診断 menu item.
+inline constexpr std::string_view kMenuScan = "診断...";
+inline constexpr std::string_view kScanTitle = "診断";
+inline constexpr std::string_view kScanAll = "すべての通信設定・外部接続で試す";
+inline constexpr std::string_view kScanStart = "開　始";
+inline constexpr std::string_view kScanTakeSettings = "設定に反映...";
+inline constexpr std::string_view kScanTakeId = "IDに反映";
+inline constexpr std::string_view kScanClose = "閉じる";
+inline constexpr std::string_view kScanTrying = "試行中：";
+inline constexpr std::string_view kScanFoundNone = "応答したハンディはありません";
+inline constexpr std::string_view kScanFoundSome = "診断が終わりました。応答した設定を選んでください";
+inline constexpr std::string_view kScanStopped = "診断を中断しました";
+inline constexpr std::string_view kScanPortError = "ポートを開けません：";
+inline constexpr std::string_view kA11yScanProgress = "診断の進み具合";
+inline constexpr std::string_view kA11yScanFound = "応答したハンディ";
+inline constexpr std::string_view kA11yScanStatus = "診断の状況";
+
 } // namespace tavelin::texts

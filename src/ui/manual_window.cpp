@@ -6,7 +6,9 @@
 #include "id_box.h"
 #include "pc_pane.h"
 #include "program_icon.h"
+#include "scan_dialog.h"
 #include "settings_dialog.h"
+#include "settings/numeric.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
 
@@ -240,6 +242,11 @@ void ManualWindow::BuildMenus()
     Mn_Set->setStatusTip(QStringLiteral("Mn_Set"));
     Mn_Ver->setStatusTip(QStringLiteral("Mn_Ver"));
     connect(Mn_Set, &QAction::triggered, this, [this] { ShowSettingsDialog(this, link_.state); });
+    Mn_Scan = new QAction(Q(texts::kMenuScan), this);
+    Mn_Scan->setObjectName(QStringLiteral("Mn_Scan"));
+    Mn_Scan->setStatusTip(QStringLiteral("Mn_Scan"));
+    menuBar()->insertAction(Mn_Ver, Mn_Scan);
+    connect(Mn_Scan, &QAction::triggered, this, &ManualWindow::ShowScanDialog);
     Mn_Work = new QMenu(Q(texts::kMenuWorkFolder), this);
     Name(Mn_Work, "Mn_Work", Mn_Work->title());
     Mn_Work->menuAction()->setObjectName(QStringLiteral("Mn_Work"));
@@ -252,6 +259,21 @@ void ManualWindow::BuildMenus()
         VersionDialog dialog(this);
         dialog.exec();
     });
+}
+
+void ManualWindow::ShowScanDialog()
+{
+    if (session_.ManualLinkOn() || session_.Busy())
+        return; // the scan needs the port to itself
+    ScanDialog* shown = nullptr;
+    ScanDialog dialog(
+        link_, [this, &shown](const modes::ScanSetting& line) { ShowSettingsDialog(shown, link_.state, &line); }, this);
+    shown = &dialog;
+    connect(&dialog, &ScanDialog::IdTaken, this, [this](int id) {
+        SetIdText(settings::HhtIdText(id));
+        Run([this] { session_.CheckHhtId(); });
+    });
+    dialog.exec();
 }
 
 void ManualWindow::FillWorkFolderMenu()
@@ -400,6 +422,7 @@ void ManualWindow::SetOperationEnabled(OpButton button, bool enabled)
 void ManualWindow::SetSettingsMenuEnabled(bool enabled)
 {
     Mn_Set->setEnabled(enabled);
+    Mn_Scan->setEnabled(enabled);
     Mn_Work->setEnabled(enabled); // another folder only while disconnected, as the settings
 }
 

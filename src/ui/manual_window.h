@@ -95,6 +95,7 @@ private:
     QWidget* BuildButtons();
     void BuildMenus();
     void FillWorkFolderMenu();
+    void ShowScanDialog();
     void ShowWorkFolderInTitle();
     void GiveShortcuts();
     void SetTabOrder();
@@ -123,6 +124,7 @@ private:
     QPushButton* BtnEnd = nullptr;
     QAction* Mn_Set = nullptr;
     QAction* Mn_Ver = nullptr;
+    QAction* Mn_Scan = nullptr; // 診断: the line scan, while disconnected
     QMenu* Mn_Work = nullptr;
     QTimer Timer1;
     QTimer Timer2;

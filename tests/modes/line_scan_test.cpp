@@ -115,8 +115,9 @@ TEST_F(LineScanTest, FindsOnlyTheOwnSpeedAndEndsThatSpeedEarly)
         EXPECT_EQ(progress.LastId(setting), 128) << setting;
     // At a wrong speed the answer arrives garbled, never as an answer.
     for (const Poll& p : progress.polls) {
-        if (p.setting != 3)
+        if (p.setting != 3) {
             EXPECT_NE(p.result, link::kOk) << p.setting << " " << p.id;
+        }
     }
     // The record and the addressed ID are as before; the port is closed.
     EXPECT_EQ(state.settings.BaudCode, "2");

@@ -13,6 +13,7 @@
 #include "ui/dir_dialog.h"
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
+#include "ui/scan_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/status_text.h"
 #include "ui/transfer_dialog.h"
@@ -145,6 +146,7 @@ private slots:
         windows.push_back(std::make_unique<ui::VersionDialog>(nullptr));
         windows.push_back(std::make_unique<ui::UploadFileDialog>("A.TXT", nullptr));
         windows.push_back(std::make_unique<ui::TransferDialog>(link, job, nullptr));
+        windows.push_back(std::make_unique<ui::ScanDialog>(link, ui::ScanDialog::TakeSettings{}, nullptr));
         QStringList faults, english;
         for (const auto& window : windows) {
             faults << Unnamed(*window);
