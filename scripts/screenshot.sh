@@ -5,10 +5,11 @@
 # download in progress, its dialog over the window), and the settings
 # dialog's three pages (settings-comm.png, settings-polling.png,
 # settings-datafiles.png, beside WINDOW.png) and settings-devices.png (the
-# device choice with its list open). Builds
-# build/bench/manual_screenshot and build/bench/settings_screenshot if needed
-# and runs them under Xvfb; the first connects the window to a simulated
-# hand-held.
+# device choice with its list open), and docs/diagnose.png (the 診断 dialog
+# after a scan found the simulated hand-held). Builds
+# build/bench/manual_screenshot, build/bench/settings_screenshot and
+# build/bench/scan_screenshot if needed and runs them under Xvfb; the first
+# connects the window to a simulated hand-held.
 #
 #   scripts/screenshot.sh [WINDOW.png [DOWNLOAD.png]]
 # As root it installs Xvfb when missing; otherwise it prints the command.
@@ -30,7 +31,7 @@ if ! command -v xvfb-run >/dev/null; then
 fi
 
 if [ -f build/build.ninja ]; then
-  cmake --build build --target manual_screenshot settings_screenshot
+  cmake --build build --target manual_screenshot settings_screenshot scan_screenshot
 else
   bash scripts/build.sh build
 fi
@@ -40,3 +41,5 @@ env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out" "$download"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/settings_screenshot "$(dirname "$out")"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/scan_screenshot "$(dirname "$out")/diagnose.png"
