@@ -93,7 +93,12 @@ void QtBytesText::SetText(std::string_view text)
 ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
     : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(link, this),
       session_(link, *this, dialogs_), caption_(caption),
-      closing_({[this] { return session_.Busy(); }, [this] { session_.RequestStop(); },
+      closing_({[this] { return session_.Busy() || scanDialog_; },
+                [this] {
+                    session_.RequestStop();
+                    if (scanDialog_)
+                        scanDialog_->close(); // stops a scan under way, then closes
+                },
                 [this] {
                     Timer1.stop();
                     Timer2.stop();
@@ -265,15 +270,18 @@ void ManualWindow::ShowScanDialog()
 {
     if (session_.ManualLinkOn() || session_.Busy())
         return; // the scan needs the port to itself
-    ScanDialog* shown = nullptr;
     ScanDialog dialog(
-        link_, [this, &shown](const modes::ScanSetting& line) { ShowSettingsDialog(shown, link_.state, &line); }, this);
-    shown = &dialog;
+        link_, [this](const modes::ScanSetting& line) { ShowSettingsDialog(scanDialog_, link_.state, &line); }, this);
     connect(&dialog, &ScanDialog::IdTaken, this, [this](int id) {
         SetIdText(settings::HhtIdText(id));
-        Run([this] { session_.CheckHhtId(); });
+        session_.CheckHhtId();
     });
+    scanDialog_ = &dialog;
     dialog.exec();
+    scanDialog_ = nullptr;
+    // A close that came meanwhile (a stop signal) waited for the scan.
+    if (closing_.Due())
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void ManualWindow::FillWorkFolderMenu()

@@ -133,6 +133,21 @@ private slots:
         QVERIFY(!item->isEnabled());
         window.close();
     }
+
+    // A close of the window (a stop signal) while the scan runs stops the
+    // scan, closes the dialog and then the window, once.
+    void closingTheWindowWaitsForTheScan()
+    {
+        Rig rig;
+        ui::ManualWindow window(rig.link, QStringLiteral("caption"));
+        QSignalSpy closed(&window, &ui::ManualWindow::Closed);
+        window.show();
+        rig.pump.ScheduleAfter(2s, [&] { window.close(); });
+        Child<QAction>(window, "Mn_Scan")->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return closed.count() == 1; }, 5000));
+        QVERIFY(!rig.port.IsOpen());
+        QVERIFY(rig.pump.Now().time_since_epoch() < 10s); // the scan did not run on
+    }
 };
 
 QTEST_MAIN(ScanDialogTest)
