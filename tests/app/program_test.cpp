@@ -7,6 +7,7 @@
 
 #include <QDataStream>
 #include <QLockFile>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
@@ -391,6 +392,36 @@ TEST_F(Program, ScanNamesTheHandHeldsSpeedAndIdAndWritesNothing)
     for (const char* file : {"RESULT.DAT", "HISTORY.DAT", "RSPRM.DAT.new", "TAV0001.INF"})
         EXPECT_FALSE(std::filesystem::exists(work.Path() / file)) << file;
     EXPECT_EQ(work.Get("RSPRM.DAT"), "2210005008000\r\n");
+}
+
+// A stop from outside ends the scan after the poll under way, long before
+// the 45 s a silent line would take.
+TEST_F(Program, ScanStopsOnASignalAndOnEndParam)
+{
+    comPath = (work.Path() / "ttyHHT").string();
+    QProcess simulator;
+    simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
+                                        "--link", QString::fromStdString(comPath), "--baud", "115200", "--quiet"});
+    ASSERT_TRUE(simulator.waitForStarted());
+    for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
+        QThread::msleep(20);
+    PutGoodFiles();
+    QElapsedTimer clock;
+    clock.start();
+    const auto signalled = Start({"--scan"}, {{}, {}, [](QProcess& program) {
+                                                   EXPECT_FALSE(program.waitForFinished(1000));
+                                                   program.terminate();
+                                               }});
+    EXPECT_EQ(signalled.exitCode, 1);
+    EXPECT_NE(signalled.standardError.find("stopped by a signal"), std::string::npos) << signalled.standardError;
+    const auto ended = Start({"--scan"}, {{}, {}, [this](QProcess& program) {
+                                              EXPECT_FALSE(program.waitForFinished(1000));
+                                              work.Put("ENDPRM.DAT", "1");
+                                          }});
+    EXPECT_NE(ended.standardError.find("stopped (ENDPRM.DAT)"), std::string::npos) << ended.standardError;
+    EXPECT_LT(clock.elapsed(), 10000);
+    simulator.terminate();
+    simulator.waitForFinished(5000);
 }
 
 TEST_F(Program, ScanWithoutAnAnswerEndsWithStatusOne)
