@@ -173,16 +173,5 @@ TEST_F(LineScanTest, EndParamStopsOnlyWhenWatched)
     EXPECT_EQ(outcome.found[0].ids, std::vector<int>{2});
 }
 
-TEST_F(LineScanTest, APortThatCannotOpenEndsTheScanWithItsReason)
-{
-    Hht({1}, 4800);
-    port.FailNextOpen({link::OpenError::NotFound, "no such device"});
-    const ScanOutcome outcome = RunScan(link, ScanPlan(state.settings, false), progress);
-    EXPECT_EQ(outcome.end, ScanEnd::PortError);
-    EXPECT_EQ(outcome.reason, "no such device");
-    EXPECT_EQ(progress.begun.size(), 1u);
-    EXPECT_TRUE(progress.polls.empty());
-}
-
 } // namespace
 } // namespace tavelin::modes
