@@ -65,7 +65,8 @@ Finding a hand-held that does not answer:
                      ("38400 bit/s, N,8,1, RS-232C: ID 007"); status 0, or 1
                      when nothing answered (standard error says why).
                      Progress on standard error. Writes no file; ENDPRM.DAT
-                     "1" or "2" or a signal stops it after the poll under way.
+                     "1" or "2", or a stop as above, ends it after the poll
+                     under way.
   --scan-all [COMn]  the same over every framing (12) and adapter kind (4)
 How long: a silent ID costs PollTimeout (and at most the line time of an
 empty frame); a speed ends early once 8 IDs after its last answer stayed
