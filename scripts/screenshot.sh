@@ -10,9 +10,10 @@
 #   settings-comm.png, settings-polling.png, settings-datafiles.png
 #                           the settings dialog's three pages
 #   settings-devices.png    the device choice with COM1's list open
-# Builds build/bench/manual_screenshot and build/bench/settings_screenshot if
-# needed and runs them under Xvfb; the first connects the window to a
-# simulated hand-held.
+#   diagnose.png            the 診断 dialog after a scan found the simulated hand-held
+# Builds build/bench/manual_screenshot, build/bench/settings_screenshot and
+# build/bench/scan_screenshot if needed and runs them under Xvfb; the first
+# connects the window to a simulated hand-held.
 #
 #   scripts/screenshot.sh [DIRECTORY]
 # As root it installs Xvfb when missing; otherwise it prints the command.
@@ -33,7 +34,7 @@ if ! command -v xvfb-run >/dev/null; then
 fi
 
 if [ -f build/build.ninja ]; then
-  cmake --build build --target manual_screenshot settings_screenshot
+  cmake --build build --target manual_screenshot settings_screenshot scan_screenshot
 else
   bash scripts/build.sh build
 fi
@@ -43,3 +44,5 @@ env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/manual_screenshot "$out"
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/settings_screenshot "$out"
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" build/bench/scan_screenshot "$out/diagnose.png"

@@ -49,7 +49,24 @@ std::optional<speed_t> SpeedOf(int baud)
     }
 }
 
+int BaudOf(speed_t speed)
+{
+    for (const int baud : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400}) {
+        if (SpeedOf(baud) == speed)
+            return baud;
+    }
+    return 0;
+}
+
 } // namespace
+
+int ByteLine::PeerBaud() const
+{
+    termios tio{};
+    if (!pty_ || fd_ < 0 || tcgetattr(fd_, &tio) != 0)
+        return 0;
+    return BaudOf(cfgetospeed(&tio));
+}
 
 std::unique_ptr<ByteLine> ByteLine::OpenPty(std::string& error)
 {
@@ -67,7 +84,7 @@ std::unique_ptr<ByteLine> ByteLine::OpenPty(std::string& error)
         close(master);
         return nullptr;
     }
-    return std::unique_ptr<ByteLine>(new ByteLine(master, slave, name));
+    return std::unique_ptr<ByteLine>(new ByteLine(master, slave, name, true));
 }
 
 std::unique_ptr<ByteLine> ByteLine::OpenDevice(const std::string& path, int baud, std::string& error)
@@ -87,7 +104,7 @@ std::unique_ptr<ByteLine> ByteLine::OpenDevice(const std::string& path, int baud
         close(fd);
         return nullptr;
     }
-    return std::unique_ptr<ByteLine>(new ByteLine(fd, -1, path));
+    return std::unique_ptr<ByteLine>(new ByteLine(fd, -1, path, false));
 }
 
 ByteLine::~ByteLine()

@@ -26,6 +26,9 @@ public:
     int Fd() const { return fd_; }
     const std::string& Path() const { return path_; } // the terminal a PC opens
 
+    // The speed the PC has set on a pseudo-terminal (both ends share the
+    // terminal's settings); 0 for a device or an unknown speed.
+    int PeerBaud() const;
     // Everything readable now; empty when nothing is.
     link::Bytes ReadAvailable();
     // Queues bytes and writes as much as the line takes now.
@@ -37,11 +40,15 @@ public:
     void Close();
 
 private:
-    ByteLine(int fd, int keepOpen, std::string path) : fd_(fd), keepOpen_(keepOpen), path_(std::move(path)) {}
+    ByteLine(int fd, int keepOpen, std::string path, bool pty)
+        : fd_(fd), keepOpen_(keepOpen), path_(std::move(path)), pty_(pty)
+    {
+    }
 
     int fd_ = -1;
     int keepOpen_ = -1; // the pseudo-terminal's far end, held so the line never hangs up
     std::string path_;
+    bool pty_ = false;
     link::Bytes pending_;
 };
 

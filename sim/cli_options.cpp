@@ -88,6 +88,11 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
                 (arg == "--link" ? options.linkPath : options.devicePath) = *text;
         } else if (arg == "--baud") {
             ok = integer(50, 4'000'000, options.baud);
+        } else if (arg == "--mismatch") {
+            const auto text = value();
+            ok = text == "garble" || text == "silent";
+            if (ok)
+                config.mismatch = *text == "silent" ? MismatchAnswer::Silent : MismatchAnswer::Garbled;
         } else if (arg == "--free") {
             ok = integer(0, 9'999'999, config.freeSpace);
         } else if (arg == "--resend-ms") {
@@ -157,6 +162,13 @@ Where it listens:
   --device PATH      serve an existing serial device instead (raw, 8N1)
   --baud N           pseudo-terminal: emulate a line of N bit/s, 10 bits a
                      byte, in both directions; device: its speed (default 19200)
+                     On a pseudo-terminal N is also the hand-held's own speed:
+                     while the PC has set another one on the line, the
+                     hand-held still takes the PC's frames, but its answers
+                     reach the PC as a UART at the PC's speed samples them
+                     (other bytes, framing errors read as 0x00)
+  --mismatch MODE    what a PC at the wrong speed gets: garble (default) or
+                     silent (no answers at all)
 
 Hand-held:
   --ids LIST         IDs answered, 1..128, for example 1-3,7 (required)

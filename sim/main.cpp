@@ -122,8 +122,10 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, cons
     sim::LinePacer inbound(emulatedBaud), outbound(emulatedBaud);
     while (!gStop) {
         auto now = Clock::now();
-        while (auto chunk = inbound.PopDue(now))
+        while (auto chunk = inbound.PopDue(now)) {
+            simulator.SetPcBaud(line.PeerBaud());
             simulator.Feed(chunk->second, chunk->first);
+        }
         if (simulator.LineClosed()) {
             line.Close();
             while (!gStop)
@@ -204,6 +206,8 @@ int main(int argc, char** argv)
         return 1;
     }
     options.config.lineBaud = device ? (options.baud > 0 ? options.baud : 19200) : options.baud;
+    // A device runs at its own speed: only a pseudo-terminal can disagree with the PC.
+    options.config.hhtBaud = device ? 0 : options.baud;
     sim::Simulator simulator(options.config);
     if (!options.quiet)
         simulator.SetLogger([](const std::string& text) { std::cout << TimeOfDay() << ' ' << text << std::endl; });

@@ -43,6 +43,9 @@ struct FaultOptions {
     bool silentAfterLast = false; // no "A"/ACK after storing a downloaded file
 };
 
+// What a hand-held whose speed differs from the PC's sends (speed_mismatch.h).
+enum class MismatchAnswer { Garbled, Silent };
+
 struct SimConfig {
     std::set<int> ids;                // the IDs answered, 1..128
     std::filesystem::path storeRoot;  // storeRoot/"001", storeRoot/"002", ...; created if missing
@@ -53,6 +56,9 @@ struct SimConfig {
     link::Millis resendAfter{1000};   // an unacknowledged frame is sent again after this
     int maxResends = 30;              // then the hand-held gives the exchange up
     int listEntriesPerFrame = 26;     // 19-character list entries in one frame (1..26)
+    int hhtBaud = 0;                  // the hand-held's own speed: a PC set to another one gets
+                                      // `mismatch` for answers (0: it follows any speed)
+    MismatchAnswer mismatch = MismatchAnswer::Garbled;
 };
 
 struct Stats {

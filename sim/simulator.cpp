@@ -2,6 +2,9 @@
 #include "simulator.h"
 
 #include "machine.h"
+#include "speed_mismatch.h"
+
+#include "link/line_settings.h"
 
 #include <utility>
 
@@ -22,6 +25,8 @@ void Simulator::Attach(link::MemoryPort& port)
             held_.insert(held_.end(), bytes.begin(), bytes.end());
             return;
         }
+        const auto line = link::ParseLineSettings(port_->CurrentSettings());
+        pcBaud_ = line ? line->baud : 0;
         machine_->Feed(bytes, port_->Pump().Now());
         if (machine_->LineClosed())
             return port_->Vanish();
@@ -57,7 +62,18 @@ void Simulator::Resume()
 void Simulator::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now) { machine_->Feed(bytes, now); }
 void Simulator::Tick(link::Clock::time_point now) { machine_->Tick(now); }
 std::optional<link::Clock::time_point> Simulator::NextDue() const { return machine_->NextDue(); }
-link::Bytes Simulator::TakeOutput() { return machine_->TakeOutput(); }
+link::Bytes Simulator::TakeOutput() { return Output(); }
+
+link::Bytes Simulator::Output()
+{
+    link::Bytes out = machine_->TakeOutput();
+    const int own = machine_->Config().hhtBaud;
+    if (own <= 0 || pcBaud_ <= 0 || own == pcBaud_ || out.empty())
+        return out;
+    if (machine_->Config().mismatch == MismatchAnswer::Silent)
+        return {};
+    return AsReceivedAt(out, own, pcBaud_);
+}
 bool Simulator::LineClosed() const { return machine_->LineClosed(); }
 void Simulator::SetLogger(std::function<void(const std::string&)> logger) { machine_->SetLogger(std::move(logger)); }
 const Stats& Simulator::GetStats() const { return machine_->GetStats(); }
@@ -68,7 +84,7 @@ std::filesystem::path Simulator::StoreOf(int id) const { return machine_->StoreO
 // finds the due time changed and does nothing.
 void Simulator::Flush()
 {
-    if (const link::Bytes out = machine_->TakeOutput(); !out.empty())
+    if (const link::Bytes out = Output(); !out.empty())
         port_->SendFromPeer(out);
     ScheduleTimer();
 }

@@ -44,6 +44,11 @@ public:
     void Tick(link::Clock::time_point now);
     std::optional<link::Clock::time_point> NextDue() const;
     link::Bytes TakeOutput();
+    // The speed the PC has set on the line now (0: unknown), for a hand-held
+    // with its own speed (SimConfig::hhtBaud): TakeOutput garbles or drops
+    // what it sends while the two differ. In-process, Attach reads it from
+    // the port's settings.
+    void SetPcBaud(int baud) { pcBaud_ = baud; }
     // FaultOptions::closeAfterReceived has come: the transport closes its end
     // (in-process, the port vanishes) and the machine is silent from now on.
     bool LineClosed() const;
@@ -59,12 +64,14 @@ private:
     void Flush();
     bool Paused() const;
     void Resume();
+    link::Bytes Output(); // the machine's output as the PC's UART receives it
 
     std::unique_ptr<Machine> machine_;
     link::MemoryPort* port_ = nullptr;
     std::optional<link::Clock::time_point> scheduled_;
     std::optional<link::Clock::time_point> pausedUntil_;
     link::Bytes held_; // what arrived during the pause
+    int pcBaud_ = 0;
 };
 
 } // namespace tavelin::sim

@@ -6,10 +6,13 @@
 
 #include "link/port_names.h"
 #include "link/qt/user_settings_store.h"
+#include "modes/line_scan.h"
+#include "settings/param_files.h"
 #include "settings/texts.h"
 
 #include <QtGlobal>
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -20,6 +23,7 @@ namespace {
 // The help text around the parts that name this system's folders, settings
 // files and ways to stop a run (help_text_platform.h).
 constexpr const char* kHelpSwitches = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
+       tavelin [--workdir DIR] --scan [COMn] | --scan-all [COMn]
        tavelin --help | --version
 
 Moves files between this PC and hand-held terminals over a serial line.
@@ -51,6 +55,27 @@ Files in the work folder, the current directory unless --workdir or
 
 )";
 
+// %s: the default scan's seconds at most, the full scan's minutes at most.
+constexpr const char* kHelpScan = R"(
+Finding a hand-held that does not answer:
+  --scan [COMn]      poll IDs 1-128 at each speed the adapter kind of
+                     RSPRM.DAT allows (4800-115200 bit/s), with its framing,
+                     on COMn (default: RSPRM.DAT's port). Prints each speed,
+                     framing and kind that answered, with the IDs
+                     ("38400 bit/s, N,8,1, RS-232C: ID 007"); status 0, or 1
+                     when nothing answered (standard error says why).
+                     Progress on standard error. Writes no file; ENDPRM.DAT
+                     "1" or "2", or a stop as above, ends it after the poll
+                     under way.
+  --scan-all [COMn]  the same over every framing (12) and adapter kind (4)
+How long: a silent ID costs PollTimeout (and at most the line time of an
+empty frame); a speed ends early once 8 IDs after its last answer stayed
+silent. With PollTimeout 50 ms, --scan over the cable's six speeds takes
+at most %s s when nothing answers (about 40 s measured), --scan-all at most
+%s minutes, plus up to 3.3 s a setting to set up an irlink adapter.
+
+)";
+
 constexpr const char* kHelpExitStatus = R"(Exit status:
   0  the run ended normally (RESULT.DAT holds its normal end), or the manual
      window was closed
@@ -72,7 +97,14 @@ constexpr const char* kHelpWriteFailedStatus = R"(  5  in place of 0, 1 or 4: RE
 void PrintHelp()
 {
     for (const char* part : {kHelpSwitches, help::kDesktopOption, kHelpFiles, help::kEnvironment, "\n",
-                             help::kStopping, "\n", kHelpExitStatus, help::kStoppedStatus, kHelpWriteFailedStatus})
+                             help::kStopping})
+        std::fputs(part, stdout);
+    settings::Settings defaults;
+    settings::ApplyCommDefaults(defaults);
+    const auto seconds = [&](bool all) { return modes::WorstCaseSeconds(modes::ScanPlan(defaults, all), 50); };
+    std::printf(kHelpScan, std::to_string(std::lround(seconds(false))).c_str(),
+                std::to_string(std::lround(seconds(true) / 60)).c_str());
+    for (const char* part : {kHelpExitStatus, help::kStoppedStatus, kHelpWriteFailedStatus})
         std::fputs(part, stdout);
     std::printf("\nThe devices the COM names open now, and why:\n%s",
                 link::PortDeviceTable(link::LoadDeviceChoices()).c_str());

@@ -10,6 +10,7 @@
 #include "help_text.h"
 #include "options.h"
 #include "runtime_dir.h"
+#include "scan_command.h"
 #include "session.h"
 #include "single_instance.h"
 #include "startup.h"
@@ -37,7 +38,8 @@ int main(int argc, char** argv)
     case app::OptionsAction::Help: app::PrintHelp(); return app::kExitOk;
     case app::OptionsAction::Version: app::PrintVersion(); return app::kExitOk;
     case app::OptionsAction::Usage: app::PrintUsage(options.problem); return app::kExitUsage;
-    case app::OptionsAction::Run: break;
+    case app::OptionsAction::Run:
+    case app::OptionsAction::Scan: break;
     }
     app::CatchStopSignals();
     const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
@@ -54,7 +56,8 @@ int main(int argc, char** argv)
     case app::InstanceLock::Acquired:
         break;
     case app::InstanceLock::HeldElsewhere:
-        app::SayAlreadyRunning(argc, argv, app::RunModeFromCommandLine(commandLine) == 0);
+        app::SayAlreadyRunning(argc, argv,
+                               options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0);
         return app::kExitAlreadyRunning;
     case app::InstanceLock::Unusable:
         // A lock that is not ours may be another copy's, or planted to let
@@ -71,6 +74,9 @@ int main(int argc, char** argv)
                              "written\n");
         return app::kExitStartupFailed;
     }
+
+    if (options.action == app::OptionsAction::Scan)
+        return app::RunScanCommand(argc, argv, options, *workDir, instance.Path().toStdString());
 
     const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;
     bool screen = false;

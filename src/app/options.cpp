@@ -16,6 +16,18 @@ void Append(std::string& line, std::string_view argument)
     line += argument;
 }
 
+// "COM3" in any case -> 3; 0 for a word that is no COM name, -1 for a COM
+// name outside COM1..COM4.
+int ComNumber(std::string_view arg)
+{
+    if (arg.size() < 4 || (arg[0] | 0x20) != 'c' || (arg[1] | 0x20) != 'o' || (arg[2] | 0x20) != 'm')
+        return 0;
+    const std::string_view digits = arg.substr(3);
+    if (digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    return digits.size() == 1 && digits[0] >= '1' && digits[0] <= '4' ? digits[0] - '0' : -1;
+}
+
 } // namespace
 
 Options ParseOptions(int argc, const char* const* argv)
@@ -23,6 +35,8 @@ Options ParseOptions(int argc, const char* const* argv)
     Options options;
     std::optional<std::string> unknown;
     bool workDirWithoutValue = false;
+    bool scan = false;
+    std::string badPort;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         // --help and --version answer whatever else the line holds.
@@ -41,6 +55,16 @@ Options ParseOptions(int argc, const char* const* argv)
                 options.workDir = argv[++i];
         } else if (arg.substr(0, kWorkDirOption.size() + 1) == "--workdir=") {
             options.workDir = std::string(arg.substr(kWorkDirOption.size() + 1));
+        } else if (arg == "--scan" || arg == "--scan-all") {
+            scan = true;
+            options.scanAll = options.scanAll || arg == "--scan-all";
+            const int port = i + 1 < argc ? ComNumber(argv[i + 1]) : 0;
+            if (port != 0)
+                ++i;
+            if (port > 0)
+                options.scanPort = port;
+            else if (port < 0)
+                badPort = argv[i];
         } else if (arg == "--desktop") {
             options.desktop = true;
         } else if (!arg.empty() && arg.front() == '-') {
@@ -59,6 +83,14 @@ Options ParseOptions(int argc, const char* const* argv)
     } else if (options.workDir && options.desktop) {
         options.action = OptionsAction::Usage;
         options.problem = "--workdir and --desktop exclude each other";
+    } else if (scan && !badPort.empty()) {
+        options.action = OptionsAction::Usage;
+        options.problem = "no such port " + badPort + " (COM1..COM4)";
+    } else if (scan && (options.desktop || !options.commandLine.empty())) {
+        options.action = OptionsAction::Usage;
+        options.problem = "--scan takes only a COM name and --workdir";
+    } else if (scan) {
+        options.action = OptionsAction::Scan;
     }
     return options;
 }

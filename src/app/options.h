@@ -3,7 +3,8 @@
 // --version, --workdir DIR, --desktop) are taken out, every other argument
 // stays for the switches (/APIN, /DOWN, /UP, /ICON), which are matched as
 // substrings of what remains. An argument that starts with '-' and is no
-// known option is a usage error: a typo must not start a run in the wrong
+// known option is a usage error. --scan and --scan-all take an optional
+// COM1..COM4 after them and no switches: a typo must not start a run in the wrong
 // place or mode.
 #pragma once
 
@@ -17,6 +18,7 @@ enum class OptionsAction {
     Help,    // print the help text
     Version, // print the version
     Usage,   // print `problem` and the usage line on standard error, exit 2
+    Scan,    // --scan / --scan-all: find the hand-held's speed and ID (scan_command.h)
 };
 
 struct Options {
@@ -25,11 +27,14 @@ struct Options {
     bool desktop = false;               // --desktop: started from the desktop entry
     std::string commandLine;            // the other arguments, joined by spaces
     std::string problem;                // for Usage: what was wrong
+    bool scanAll = false;               // --scan-all: every framing and adapter kind too
+    int scanPort = 0;                   // --scan COMn: 1..4; 0: the port of RSPRM.DAT
 };
 
 Options ParseOptions(int argc, const char* const* argv);
 
 inline constexpr const char* kUsageLine =
-    "usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON] | --help | --version";
+    "usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON] | --help | --version\n"
+    "       tavelin [--workdir DIR] --scan [COMn] | --scan-all [COMn]";
 
 } // namespace tavelin::app

@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "platform.h"
+#include "settings/baud_rules.h"
 #include "settings/history.h"
 #include "settings/param_files.h"
 #include "settings/paths.h"
@@ -31,21 +32,6 @@ std::string Upper(std::string_view text)
 bool Contains(std::string_view commandLine, std::string_view switchText)
 {
     return Upper(commandLine).find(switchText) != std::string::npos;
-}
-
-// Baud codes that a port kind cannot run at, by run mode group.
-std::string_view ForbiddenBaudCodes(const std::string& portKind, std::int16_t runMode)
-{
-    const bool transferMode = runMode == 2 || runMode == 3;
-    if (portKind == "0")
-        return transferMode ? "" : "4";
-    if (portKind == "1")
-        return "4";
-    if (portKind == "2")
-        return "034";
-    if (portKind == "3")
-        return transferMode ? "0" : "04";
-    return "";
 }
 
 } // namespace
@@ -186,7 +172,7 @@ bool Startup::ReadDirParams()
 bool Startup::PFile_Check(std::int16_t runMode)
 {
     const auto& s = state_.settings;
-    if (s.BaudCode.size() != 1 || ForbiddenBaudCodes(s.PortKindCode, runMode).find(s.BaudCode[0]) == std::string::npos)
+    if (s.BaudCode.size() != 1 || settings::ForbiddenBaudCodes(s.PortKindCode, runMode).find(s.BaudCode[0]) == std::string::npos)
         return true;
     Fail(6);
     messages_.Show(texts::kMsgBaudRateOutOfRange);

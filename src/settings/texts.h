@@ -346,5 +346,21 @@ inline constexpr std::string_view kLineNotLoaded = "%1 を開けませんでし�
 inline constexpr std::string_view kLineFileFilter = "トレースファイル (*.txt *.log *.trace);;すべてのファイル (*)";
 inline constexpr std::string_view kA11yLineFrames = "回線のフレーム";
 inline constexpr std::string_view kA11yLineState = "ライン表示の状態";
+// The line scan's dialog, opened from the manual window's 診断 menu item.
+inline constexpr std::string_view kMenuScan = "診断...";
+inline constexpr std::string_view kScanTitle = "診断";
+inline constexpr std::string_view kScanAll = "すべての通信設定・外部接続で試す";
+inline constexpr std::string_view kScanStart = "開　始";
+inline constexpr std::string_view kScanTakeSettings = "設定に反映...";
+inline constexpr std::string_view kScanTakeId = "IDに反映";
+inline constexpr std::string_view kScanClose = "閉じる";
+inline constexpr std::string_view kScanTrying = "試行中：";
+inline constexpr std::string_view kScanFoundNone = "応答したハンディはありません";
+inline constexpr std::string_view kScanFoundSome = "診断が終わりました。応答した設定を選んでください";
+inline constexpr std::string_view kScanStopped = "診断を中断しました";
+inline constexpr std::string_view kScanPortError = "ポートを開けません：";
+inline constexpr std::string_view kA11yScanProgress = "診断の進み具合";
+inline constexpr std::string_view kA11yScanFound = "応答したハンディ";
+inline constexpr std::string_view kA11yScanStatus = "診断の状況";
 
 } // namespace tavelin::texts

@@ -7,7 +7,9 @@
 #include "line_monitor_window.h"
 #include "pc_pane.h"
 #include "program_icon.h"
+#include "scan_dialog.h"
 #include "settings_dialog.h"
+#include "settings/numeric.h"
 #include "settings/paths.h"
 #include "settings/texts.h"
 
@@ -92,7 +94,12 @@ void QtBytesText::SetText(std::string_view text)
 ManualWindow::ManualWindow(link::Link& link, const QString& caption, QWidget* parent)
     : QMainWindow(parent), link_(link), hhtList_(nullptr), freeSpace_(nullptr), dialogs_(link, this),
       session_(link, *this, dialogs_), caption_(caption),
-      closing_({[this] { return session_.Busy(); }, [this] { session_.RequestStop(); },
+      closing_({[this] { return session_.Busy() || scanDialog_; },
+                [this] {
+                    session_.RequestStop();
+                    if (scanDialog_)
+                        scanDialog_->close(); // stops a scan under way, then closes
+                },
                 [this] {
                     Timer1.stop();
                     Timer2.stop();
@@ -241,6 +248,11 @@ void ManualWindow::BuildMenus()
     Mn_Set->setStatusTip(QStringLiteral("Mn_Set"));
     Mn_Ver->setStatusTip(QStringLiteral("Mn_Ver"));
     connect(Mn_Set, &QAction::triggered, this, [this] { ShowSettingsDialog(this, link_.state); });
+    Mn_Scan = new QAction(Q(texts::kMenuScan), this);
+    Mn_Scan->setObjectName(QStringLiteral("Mn_Scan"));
+    Mn_Scan->setStatusTip(QStringLiteral("Mn_Scan"));
+    menuBar()->insertAction(Mn_Ver, Mn_Scan);
+    connect(Mn_Scan, &QAction::triggered, this, &ManualWindow::ShowScanDialog);
     Mn_Work = new QMenu(Q(texts::kMenuWorkFolder), this);
     Name(Mn_Work, "Mn_Work", Mn_Work->title());
     Mn_Work->menuAction()->setObjectName(QStringLiteral("Mn_Work"));
@@ -254,6 +266,24 @@ void ManualWindow::BuildMenus()
         VersionDialog dialog(this);
         dialog.exec();
     });
+}
+
+void ManualWindow::ShowScanDialog()
+{
+    if (session_.ManualLinkOn() || session_.Busy())
+        return; // the scan needs the port to itself
+    ScanDialog dialog(
+        link_, [this](const modes::ScanSetting& line) { ShowSettingsDialog(scanDialog_, link_.state, &line); }, this);
+    connect(&dialog, &ScanDialog::IdTaken, this, [this](int id) {
+        SetIdText(settings::HhtIdText(id));
+        session_.CheckHhtId();
+    });
+    scanDialog_ = &dialog;
+    dialog.exec();
+    scanDialog_ = nullptr;
+    // A close that came meanwhile (a stop signal) waited for the scan.
+    if (closing_.Due())
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void ManualWindow::FillWorkFolderMenu()
@@ -402,6 +432,7 @@ void ManualWindow::SetOperationEnabled(OpButton button, bool enabled)
 void ManualWindow::SetSettingsMenuEnabled(bool enabled)
 {
     Mn_Set->setEnabled(enabled);
+    Mn_Scan->setEnabled(enabled);
     Mn_Work->setEnabled(enabled); // another folder only while disconnected, as the settings
 }
 

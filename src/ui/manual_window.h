@@ -27,6 +27,7 @@ class QTreeWidget;
 namespace tavelin::ui {
 
 class PcPane;
+class ScanDialog;
 
 // LbHHTFile as the hand-held list procedure sees it: item text the name,
 // item data (Qt::UserRole) the size, the size also shown beside the name.
@@ -95,6 +96,7 @@ private:
     QWidget* BuildButtons();
     void BuildMenus();
     void FillWorkFolderMenu();
+    void ShowScanDialog();
     void ShowWorkFolderInTitle();
     void GiveShortcuts();
     void SetTabOrder();
@@ -123,6 +125,8 @@ private:
     QPushButton* BtnEnd = nullptr;
     QAction* Mn_Set = nullptr;
     QAction* Mn_Ver = nullptr;
+    QAction* Mn_Scan = nullptr; // 診断: the line scan, while disconnected
+    ScanDialog* scanDialog_ = nullptr; // while 診断 shows: a close waits for its scan
     QMenu* Mn_Work = nullptr;
     QTimer Timer1;
     QTimer Timer2;

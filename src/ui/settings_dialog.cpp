@@ -604,9 +604,22 @@ void SettingsDialog::showEvent(QShowEvent* event)
     }
 }
 
-bool ShowSettingsDialog(QWidget* parent, settings::AppState& state)
+void SettingsDialog::Propose(const modes::ScanSetting& line)
+{
+    if (const int baud = baud_.Select(line.baudCode); baud >= 0)
+        Baud_Click(baud);
+    parity_.Select(line.parityCode);
+    dataBits_.Select(line.dataBitsCode);
+    stopBits_.Select(line.stopBitsCode);
+    if (const int kind = portKind_.Select(line.portKindCode); kind >= 0)
+        PortKind_Click(kind);
+}
+
+bool ShowSettingsDialog(QWidget* parent, settings::AppState& state, const modes::ScanSetting* proposal)
 {
     SettingsDialog dialog(state, parent);
+    if (proposal)
+        dialog.Propose(*proposal);
     dialog.exec();
     return dialog.Saved();
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "link/qt/serial_device_list.h"
+#include "modes/line_scan.h"
 #include "settings/app_state.h"
 #include "settings/settings_form.h"
 
@@ -56,6 +57,11 @@ public:
     // True once OK has updated the record, also when the dialog stayed open
     // after that for the baud rate.
     bool Saved() const { return saved_; }
+
+    // Selects a line setting found by the scan as the operator's clicks
+    // would (the speed's default time-out, the buttons the kind allows);
+    // OK saves it like any other, Cancel leaves everything as it was.
+    void Propose(const modes::ScanSetting& line);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -108,7 +114,8 @@ private:
 
 // Opens F_Set modally over `parent`; true when OK saved new settings into
 // the record (and the parameter files).
-bool ShowSettingsDialog(QWidget* parent, settings::AppState& state);
+// With `proposal`, the dialog opens with that line setting selected (Propose).
+bool ShowSettingsDialog(QWidget* parent, settings::AppState& state, const modes::ScanSetting* proposal = nullptr);
 
 // Centres a dialog on the screen it is shown on.
 void CentreOnScreen(QWidget* dialog);

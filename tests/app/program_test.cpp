@@ -7,6 +7,7 @@
 
 #include <QDataStream>
 #include <QLockFile>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
@@ -48,7 +49,7 @@ protected:
         std::function<void(QProcess&)> onceStarted;     // runs here as soon as the program runs
     };
 
-    Run Start(const QStringList& arguments, const Surroundings& surroundings = {}) const
+    Run Start(const QStringList& arguments, const Surroundings& surroundings = {}, int waitMs = 20000) const
     {
         QProcess process;
         auto env = QProcessEnvironment::systemEnvironment();
@@ -69,7 +70,7 @@ protected:
         if (surroundings.onceStarted && process.waitForStarted())
             surroundings.onceStarted(process);
         process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(20000));
+        EXPECT_TRUE(process.waitForFinished(waitMs));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ended by a signal";
         return {process.exitCode(), process.readAllStandardError().toStdString(),
                 process.readAllStandardOutput().toStdString()};
@@ -368,6 +369,71 @@ protected:
     QProcess simulator;
 };
 
+// The scan finds a hand-held at 38400 bit/s with ID 7 on a line configured
+// for 19200, where its answers at the other speeds arrive garbled; the
+// speeds tried are the RS-232C cable's six, and nothing is written.
+TEST_F(Program, ScanNamesTheHandHeldsSpeedAndIdAndWritesNothing)
+{
+    comPath = (work.Path() / "ttyHHT").string();
+    QProcess simulator;
+    simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
+                                        "--link", QString::fromStdString(comPath), "--baud", "38400", "--quiet"});
+    ASSERT_TRUE(simulator.waitForStarted());
+    for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
+        QThread::msleep(20);
+    PutGoodFiles(); // 19200, N,8,1, RS-232C, PollTimeout 50 ms
+    const auto run = Start({"--scan", "com1"}, {}, 60000);
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(run.standardOutput, "38400 bit/s, N,8,1, RS-232C: ID 007\n");
+    EXPECT_NE(run.standardError.find("scan 6/6: COM1 at 115200 bit/s"), std::string::npos) << run.standardError;
+    for (const char* file : {"RESULT.DAT", "HISTORY.DAT", "RSPRM.DAT.new", "TAV0001.INF"})
+        EXPECT_FALSE(std::filesystem::exists(work.Path() / file)) << file;
+    EXPECT_EQ(work.Get("RSPRM.DAT"), "2210005008000\r\n");
+}
+
+// A stop from outside ends the scan after the poll under way, long before
+// the 45 s a silent line would take.
+TEST_F(Program, ScanStopsOnASignalAndOnEndParam)
+{
+    comPath = (work.Path() / "ttyHHT").string();
+    QProcess simulator;
+    simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
+                                        "--link", QString::fromStdString(comPath), "--baud", "115200", "--quiet"});
+    ASSERT_TRUE(simulator.waitForStarted());
+    for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
+        QThread::msleep(20);
+    PutGoodFiles();
+    QElapsedTimer clock;
+    clock.start();
+    const auto signalled = Start({"--scan"}, {{}, {}, [](QProcess& program) {
+                                                   EXPECT_FALSE(program.waitForFinished(1000));
+                                                   program.terminate();
+                                               }});
+    EXPECT_EQ(signalled.exitCode, 1);
+    EXPECT_NE(signalled.standardError.find("stopped by a signal"), std::string::npos) << signalled.standardError;
+    const auto ended = Start({"--scan"}, {{}, {}, [this](QProcess& program) {
+                                              EXPECT_FALSE(program.waitForFinished(1000));
+                                              work.Put("ENDPRM.DAT", "1");
+                                          }});
+    EXPECT_NE(ended.standardError.find("stopped (ENDPRM.DAT)"), std::string::npos) << ended.standardError;
+    EXPECT_LT(clock.elapsed(), 10000);
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+}
+
+TEST_F(Program, ScanWithoutAnAnswerEndsWithStatusOne)
+{
+    PutGoodFiles(); // COM1 names a device that is not there
+    const auto run = Start({"--scan"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.standardOutput, "");
+    EXPECT_NE(run.standardError.find("no hand-held answered"), std::string::npos) << run.standardError;
+    EXPECT_EQ(Start({"--scan", "COM5"}).exitCode, 2);
+}
+
 TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
 {
     work.Put("down/GOOD.TXT", "data");
@@ -604,7 +670,7 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
         for (const char* part : {"/APIN", "/DOWN", "/UP", "/ICON", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "RESULT.DAT",
                                  "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
                                  "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ", "--workdir DIR",
-                                 "--desktop", "XDG_DATA_HOME"})
+                                 "--desktop", "XDG_DATA_HOME", "--scan-all [COMn]", "at most 45 s"})
             EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
     }
     for (const QStringList& arguments : {QStringList{"--version"}, QStringList{"/UP", "--version"}}) {

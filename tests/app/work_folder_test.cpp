@@ -47,6 +47,23 @@ TEST(Options, UnknownOrIncompleteOptionsAreUsageErrors)
     EXPECT_EQ(Parse({"-q"}).problem, "unknown option -q");
 }
 
+TEST(Options, ScanTakesAComNameAndNoSwitches)
+{
+    const Options plain = Parse({"--scan"});
+    EXPECT_EQ(plain.action, OptionsAction::Scan);
+    EXPECT_EQ(plain.scanPort, 0);
+    EXPECT_FALSE(plain.scanAll);
+    const Options all = Parse({"--workdir", "/w", "--scan-all", "com4"});
+    EXPECT_EQ(all.action, OptionsAction::Scan);
+    EXPECT_TRUE(all.scanAll);
+    EXPECT_EQ(all.scanPort, 4);
+    EXPECT_EQ(all.workDir, "/w");
+    EXPECT_EQ(Parse({"--scan", "COM0"}).problem, "no such port COM0 (COM1..COM4)");
+    for (const auto& args : std::vector<std::vector<const char*>>{{"--scan", "/DOWN"}, {"--scan", "--desktop"},
+                                                                  {"--scan", "COM12"}, {"--scan", "COM1", "COM2"}})
+        EXPECT_EQ(Parse(args).action, OptionsAction::Usage) << args[1];
+}
+
 TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)
 {
     EXPECT_EQ(Parse({"--bogus", "--help"}).action, OptionsAction::Help);

@@ -14,6 +14,7 @@
 #include "ui/line_monitor_window.h"
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
+#include "ui/scan_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/status_text.h"
 #include "ui/transfer_dialog.h"
@@ -147,6 +148,7 @@ private slots:
         windows.push_back(std::make_unique<ui::UploadFileDialog>("A.TXT", nullptr));
         windows.push_back(std::make_unique<ui::TransferDialog>(link, job, nullptr));
         windows.push_back(std::make_unique<ui::LineMonitorWindow>(link, nullptr));
+        windows.push_back(std::make_unique<ui::ScanDialog>(link, ui::ScanDialog::TakeSettings{}, nullptr));
         QStringList faults, english;
         for (const auto& window : windows) {
             faults << Unnamed(*window);
