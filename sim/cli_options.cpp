@@ -94,6 +94,10 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
             long long ms = 0;
             ok = integer(10, 600'000, ms);
             config.resendAfter = link::Millis(ms);
+        } else if (arg == "--adapter-latency") {
+            long long ms = 0;
+            ok = integer(0, 255, ms);
+            config.adapterLatency = link::Millis(ms);
         } else if (arg == "--entries-per-frame") {
             ok = integer(1, 26, config.listEntriesPerFrame);
         } else if (arg == "--quiet") {
@@ -157,6 +161,10 @@ Where it listens:
   --device PATH      serve an existing serial device instead (raw, 8N1)
   --baud N           pseudo-terminal: emulate a line of N bit/s, 10 bits a
                      byte, in both directions; device: its speed (default 19200)
+  --adapter-latency MS  hold what goes toward the PC as a USB serial adapter
+                     with an FTDI chip does: until 62 bytes are pending or MS
+                     milliseconds (1..255) have passed since its last
+                     hand-over; 0 (default): no adapter
 
 Hand-held:
   --ids LIST         IDs answered, 1..128, for example 1-3,7 (required)

@@ -53,6 +53,8 @@ struct SimConfig {
     link::Millis resendAfter{1000};   // an unacknowledged frame is sent again after this
     int maxResends = 30;              // then the hand-held gives the exchange up
     int listEntriesPerFrame = 26;     // 19-character list entries in one frame (1..26)
+    link::Millis adapterLatency{0};   // the PC's USB serial adapter holds what it receives
+                                      // this long (sim/adapter_hold.h); 0 = no adapter
 };
 
 struct Stats {

@@ -42,6 +42,9 @@ public:
     using Receiver = std::function<void(const Bytes&)>;
     void SetPeerReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
     void SendFromPeer(std::span<const std::uint8_t> bytes); // arrives after the line time
+    // Bytes that have crossed the line already (a USB adapter hands over what
+    // it held): they arrive at once.
+    void ArriveFromPeer(std::span<const std::uint8_t> bytes);
     void SetLineRate(int baud) { baud_ = baud; }             // 0: instant
     void SetCts(bool holding) { cts_ = holding; }
     void FailNextOpen(OpenResult result) { nextOpen_ = std::move(result); }
