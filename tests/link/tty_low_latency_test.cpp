@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The driver's low-latency flag, asked for and given back through a fake
-// terminal control, and the notes on an adapter's latency timer.
-#include "link/adapter_latency.h"
+// The driver's low-latency flag where there is nothing to ask or give back,
+// through a fake terminal control (the whole round: qt_port_test.cpp).
 #include "link/tty_low_latency.h"
 
 #include <gtest/gtest.h>
@@ -37,21 +36,7 @@ public:
 };
 
 using Calls = std::vector<std::string>;
-const std::string kGet = "get 7", kSetLow = "set 7 " + std::to_string(kOther | kLowLatencyFlag),
-                  kSetBack = "set 7 " + std::to_string(kOther);
-
-TEST(LowLatencyRequest, SetsTheFlagAndGivesBackOnlyWhatItSet)
-{
-    FakeTty tty;
-    tty.flags = kOther;
-    LowLatencyRequest request(tty);
-    request.Ask(kFd);
-    EXPECT_EQ(tty.flags, kOther | kLowLatencyFlag);
-    request.GiveBack(kFd);
-    EXPECT_EQ(tty.calls, (Calls{kGet, kSetLow, kGet, kSetBack}));
-    request.GiveBack(kFd); // a second close has nothing to give back
-    EXPECT_EQ(tty.calls.size(), 4u);
-}
+const std::string kGet = "get 7", kSetLow = "set 7 " + std::to_string(kOther | kLowLatencyFlag);
 
 TEST(LowLatencyRequest, LeavesAloneWhatItDidNotChange)
 {
@@ -90,25 +75,6 @@ TEST(LowLatencyRequest, LeavesAloneWhatItDidNotChange)
     request.Forget();
     request.GiveBack(kFd);
     EXPECT_EQ(tty.calls.back(), kSetLow);
-}
-
-TEST(AdapterLatencyNotes, OnlyATimerAboveWhatCostsLittleIsNamedWithItsRemedy)
-{
-    EXPECT_EQ(LatencyStartNote(std::nullopt), "");
-    EXPECT_EQ(LatencyStartNote(AdapterLatency{1, 1, LatencyRemedy::UdevRule}), "");
-    EXPECT_EQ(LatencyWindowNote(AdapterLatency{2, 2, LatencyRemedy::PortSettings}), "");
-    EXPECT_EQ(LatencyStartNote(AdapterLatency{16, 1, LatencyRemedy::UdevRule}),
-              "the USB serial adapter's latency timer is 16 ms, which delays every block: the udev rule "
-              "60-tavelin-ftdi-latency.rules (an example in /usr/share/doc/tavelin/examples) sets it to 1 ms");
-    EXPECT_NE(LatencyStartNote(AdapterLatency{3, 2, LatencyRemedy::PortSettings}).find("is 3 ms, which delays every "
-                                                                                       "block: set it to 1 or 2 ms in "
-                                                                                       "Device Manager"),
-              std::string::npos);
-    EXPECT_EQ(LatencyWindowNote(AdapterLatency{16, 1, LatencyRemedy::UdevRule}),
-              "USBシリアル変換器の待ち時間タイマーが 16 ms です。udevルール 60-tavelin-ftdi-latency.rules で 1 ms "
-              "にすると転送が速くなります");
-    EXPECT_NE(LatencyWindowNote(AdapterLatency{16, 2, LatencyRemedy::PortSettings}).find("デバイスマネージャー"),
-              std::string::npos);
 }
 
 } // namespace
