@@ -99,6 +99,10 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
             long long ms = 0;
             ok = integer(10, 600'000, ms);
             config.resendAfter = link::Millis(ms);
+        } else if (arg == "--adapter-latency") {
+            long long ms = 0;
+            ok = integer(0, 255, ms);
+            config.adapterLatency = link::Millis(ms);
         } else if (arg == "--entries-per-frame") {
             ok = integer(1, 26, config.listEntriesPerFrame);
         } else if (arg == "--quiet") {
@@ -169,6 +173,10 @@ Where it listens:
                      (other bytes, framing errors read as 0x00)
   --mismatch MODE    what a PC at the wrong speed gets: garble (default) or
                      silent (no answers at all)
+  --adapter-latency MS  hold what goes toward the PC as a USB serial adapter
+                     with an FTDI chip does: until 62 bytes are pending or MS
+                     milliseconds (1..255) have passed since its last
+                     hand-over; 0 (default): no adapter
 
 Hand-held:
   --ids LIST         IDs answered, 1..128, for example 1-3,7 (required)

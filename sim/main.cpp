@@ -2,6 +2,7 @@
 // tavelin-hhtsim: a simulated hand-held on a pseudo-terminal or a serial
 // device. One thread sleeps in ppoll until bytes arrive, the line can take
 // more, the emulated line releases a chunk, or the protocol's timer is due.
+#include "adapter_hold.h"
 #include "byte_line.h"
 #include "cli_options.h"
 #include "simulator.h"
@@ -116,10 +117,22 @@ void TightenTimerSlack()
 #endif
 }
 
-int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, const sigset_t& waitMask)
+// The time a byte of 10 bits takes on a line of `baud`; none on an instant line.
+Clock::duration ByteTime(int baud)
+{
+    if (baud <= 0)
+        return Clock::duration::zero();
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 / baud));
+}
+
+int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, tavelin::link::Millis adapterLatency,
+          const sigset_t& waitMask)
 {
     TightenTimerSlack();
     sim::LinePacer inbound(emulatedBaud), outbound(emulatedBaud);
+    std::optional<sim::AdapterHold> adapter;
+    if (adapterLatency.count() > 0)
+        adapter.emplace(adapterLatency);
     while (!gStop) {
         auto now = Clock::now();
         while (auto chunk = inbound.PopDue(now)) {
@@ -134,11 +147,21 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, cons
         }
         simulator.Tick(now);
         outbound.Push(simulator.TakeOutput(), now);
-        while (auto chunk = outbound.PopDue(now))
-            line.Write(chunk->second);
+        while (auto chunk = outbound.PopDue(now)) {
+            if (adapter)
+                adapter->Push(chunk->second, chunk->first, ByteTime(emulatedBaud));
+            else
+                line.Write(chunk->second);
+        }
+        if (adapter) {
+            for (const auto& packet : adapter->HandOvers(now)) {
+                if (!packet.second.empty())
+                    line.Write(packet.second);
+            }
+        }
 
         auto wake = simulator.NextDue();
-        for (const auto due : {inbound.NextDue(), outbound.NextDue()}) {
+        for (const auto due : {inbound.NextDue(), outbound.NextDue(), adapter ? adapter->NextDue() : std::nullopt}) {
             if (due && (!wake || *due < *wake))
                 wake = due;
         }
@@ -217,7 +240,7 @@ int main(int argc, char** argv)
         std::cout << " (link " << options.linkPath << ")";
     std::cout << std::endl;
 
-    const int rc = Serve(simulator, *line, device ? 0 : options.baud, waitMask);
+    const int rc = Serve(simulator, *line, device ? 0 : options.baud, options.config.adapterLatency, waitMask);
     if (!options.linkPath.empty())
         RemoveLink(line->Path(), options.linkPath);
     const sim::Stats& stats = simulator.GetStats();

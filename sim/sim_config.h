@@ -59,6 +59,8 @@ struct SimConfig {
     int hhtBaud = 0;                  // the hand-held's own speed: a PC set to another one gets
                                       // `mismatch` for answers (0: it follows any speed)
     MismatchAnswer mismatch = MismatchAnswer::Garbled;
+    link::Millis adapterLatency{0};   // the PC's USB serial adapter holds what it receives
+                                      // this long (sim/adapter_hold.h); 0 = no adapter
 };
 
 struct Stats {

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "simulator.h"
 
+#include "adapter_hold.h"
 #include "machine.h"
 #include "speed_mismatch.h"
 
 #include "link/line_settings.h"
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace tavelin::sim {
@@ -16,6 +19,8 @@ Simulator::~Simulator() = default;
 void Simulator::Attach(link::MemoryPort& port)
 {
     port_ = &port;
+    if (machine_->Config().adapterLatency.count() > 0)
+        adapter_ = std::make_unique<AdapterHold>(machine_->Config().adapterLatency);
     if (machine_->Config().lineBaud > 0)
         port.SetLineRate(machine_->Config().lineBaud);
     port.SetPeerReceiver([this](const link::Bytes& bytes) {
@@ -84,9 +89,43 @@ std::filesystem::path Simulator::StoreOf(int id) const { return machine_->StoreO
 // finds the due time changed and does nothing.
 void Simulator::Flush()
 {
-    if (const link::Bytes out = Output(); !out.empty())
-        port_->SendFromPeer(out);
+    if (const link::Bytes out = Output(); !out.empty()) {
+        if (adapter_)
+            SendThroughAdapter(out);
+        else
+            port_->SendFromPeer(out);
+    }
     ScheduleTimer();
+}
+
+// The line carries the bytes to the adapter at the line rate; the adapter
+// hands them to the port when its packet is full or its timer runs out.
+void Simulator::SendThroughAdapter(const link::Bytes& bytes)
+{
+    const int baud = machine_->Config().lineBaud;
+    const auto byteTime = baud > 0 ? std::chrono::duration_cast<link::Clock::duration>(
+                                         std::chrono::duration<double>(10.0 / baud))
+                                   : link::Clock::duration::zero();
+    lineFree_ = std::max(lineFree_, port_->Pump().Now()) + byteTime * static_cast<link::Clock::rep>(bytes.size());
+    adapter_->Push(bytes, lineFree_, byteTime);
+    ScheduleHandOver();
+}
+
+void Simulator::ScheduleHandOver()
+{
+    const auto due = adapter_->NextDue();
+    if (!due || due == handOverScheduled_)
+        return;
+    handOverScheduled_ = due;
+    port_->Pump().Schedule(*due, [this, at = *due] {
+        if (handOverScheduled_ == at)
+            handOverScheduled_.reset();
+        for (const auto& packet : adapter_->HandOvers(port_->Pump().Now())) {
+            if (!packet.second.empty())
+                port_->ArriveFromPeer(packet.second);
+        }
+        ScheduleHandOver();
+    });
 }
 
 void Simulator::ScheduleTimer()

@@ -20,6 +20,7 @@
 
 namespace tavelin::sim {
 
+class AdapterHold;
 class Machine;
 
 class Simulator {
@@ -30,7 +31,8 @@ public:
     Simulator& operator=(const Simulator&) = delete;
 
     // In-process: answers what the program writes to the port, on the port's
-    // virtual pump, with the configured line rate. The port must outlive the
+    // virtual pump, with the configured line rate, and with the configured
+    // adapter holding what goes toward the program. The port must outlive the
     // simulator's use of it.
     void Attach(link::MemoryPort& port);
 
@@ -61,6 +63,8 @@ public:
 
 private:
     void ScheduleTimer();
+    void SendThroughAdapter(const link::Bytes& bytes);
+    void ScheduleHandOver();
     void Flush();
     bool Paused() const;
     void Resume();
@@ -72,6 +76,9 @@ private:
     std::optional<link::Clock::time_point> pausedUntil_;
     link::Bytes held_; // what arrived during the pause
     int pcBaud_ = 0;
+    std::unique_ptr<AdapterHold> adapter_;
+    link::Clock::time_point lineFree_{}; // when the line toward the program has carried what it was given
+    std::optional<link::Clock::time_point> handOverScheduled_;
 };
 
 } // namespace tavelin::sim

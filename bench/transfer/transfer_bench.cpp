@@ -16,10 +16,15 @@
 // line monitor window open on the link, and the two program/bare ratios are
 // set side by side.
 //
-//   transfer_bench [--sim PATH] [--speeds 19200,115200] [--sizes 20480,1048576] [--monitor yes]
+// Each case runs behind a simulated USB serial adapter with each latency
+// timer listed (milliseconds; 0 is no adapter): 16 is an FTDI chip's
+// default, 1 what the low-latency request or the udev rule makes of it.
 //
-// The defaults take about forty minutes, most of it the 1 MB transfers at
-// 19,200 bit/s.
+//   transfer_bench [--sim PATH] [--speeds 19200,115200] [--sizes 20480,1048576]
+//                  [--latencies 0,1,16] [--monitor yes]
+//
+// The defaults take about two hours, most of it the 1 MB transfers at
+// 19,200 bit/s; --sizes 204800 is enough to compare the latencies.
 #include "common/bare_peer.h"
 
 #include "link/commands.h"
@@ -76,13 +81,14 @@ void WriteRandomFile(const fs::path& path, std::size_t size)
 
 class Simulator {
 public:
-    Simulator(const std::string& program, const fs::path& store, const fs::path& linkPath, int baud)
+    Simulator(const std::string& program, const fs::path& store, const fs::path& linkPath, int baud, int latency)
     {
         const std::string dir = store.string(), tty = linkPath.string(), rate = std::to_string(baud);
+        const std::string held = std::to_string(latency);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::execl(program.c_str(), program.c_str(), "--ids", "1", "--dir", dir.c_str(), "--link", tty.c_str(),
-                    "--baud", rate.c_str(), "--quiet", static_cast<char*>(nullptr));
+                    "--baud", rate.c_str(), "--adapter-latency", held.c_str(), "--quiet", static_cast<char*>(nullptr));
             std::_Exit(127);
         }
     }
@@ -120,6 +126,7 @@ struct Case {
     int baud = 0;
     std::string baudCode;
     std::size_t bytes = 0;
+    int latency = 0; // the adapter's latency timer in ms; 0: no adapter
 };
 
 // The program's efficiency over the bare peer's.
@@ -133,8 +140,9 @@ void Report(const char* direction, const Case& c, const Figure& program, const F
     const double lineBytesPerSecond = c.baud / 10.0;
     const double efficiency = double(c.bytes) / (program.seconds * lineBytesPerSecond);
     const double bareEfficiency = double(c.bytes) / (bare.seconds * lineBytesPerSecond);
-    std::printf("%-8s %6d bit/s %8zu bytes: program %.4f%s, bare %.4f%s, ratio %.4f; %.2f s, CPU %.3f s (%.2f %%)\n",
-                direction, c.baud, c.bytes, efficiency, program.ok ? "" : " FAILED", bareEfficiency,
+    std::printf("%-8s %6d bit/s %8zu bytes, adapter %2d ms: program %.4f%s, bare %.4f%s, ratio %.4f; %.2f s, CPU "
+                "%.3f s (%.2f %%)\n",
+                direction, c.baud, c.bytes, c.latency, efficiency, program.ok ? "" : " FAILED", bareEfficiency,
                 bare.ok ? "" : " FAILED", efficiency / bareEfficiency, program.seconds, program.cpu,
                 100.0 * program.cpu / program.seconds);
 }
@@ -207,7 +215,7 @@ bool Run(const std::string& program, const Case& c, bool monitor)
     WriteRandomFile(root / "store" / "001" / "UP.DAT", c.bytes);
     const fs::path tty = root / "tty";
 
-    Simulator sim(program, root / "store", tty, c.baud);
+    Simulator sim(program, root / "store", tty, c.baud, c.latency);
     for (int i = 0; i < 500 && !fs::exists(tty); ++i)
         ::usleep(10'000);
     if (!sim.Started() || !fs::exists(tty)) {
@@ -258,13 +266,15 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
-    std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576", monitor = "no";
+    std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576", latencies = "0,1,16",
+                monitor = "no";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        (option == "--sim"        ? program
-         : option == "--speeds"   ? speeds
-         : option == "--monitor" ? monitor
-                                  : sizes) = argv[i + 1];
+        (option == "--sim"         ? program
+         : option == "--speeds"    ? speeds
+         : option == "--latencies" ? latencies
+         : option == "--monitor"   ? monitor
+                                   : sizes) = argv[i + 1];
     }
     if (const char* trace = std::getenv("TAVELIN_TRACE"); trace && *trace)
         std::printf("frame trace to %s\n", trace);
@@ -275,8 +285,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "no baud code for %zu bit/s\n", baud);
             return 2;
         }
-        for (const std::size_t bytes : Numbers(sizes))
-            ok = Run(program, {int(baud), code, bytes}, monitor == "yes") && ok;
+        for (const std::size_t bytes : Numbers(sizes)) {
+            for (const std::size_t latency : Numbers(latencies))
+                ok = Run(program, {int(baud), code, bytes, int(latency)}, monitor == "yes") && ok;
+        }
     }
     return ok ? 0 : 1;
 }

@@ -97,4 +97,10 @@ void MemoryPort::SendFromPeer(std::span<const std::uint8_t> bytes)
     });
 }
 
+void MemoryPort::ArriveFromPeer(std::span<const std::uint8_t> bytes)
+{
+    if (!lost_)
+        input_.insert(input_.end(), bytes.begin(), bytes.end());
+}
+
 } // namespace tavelin::link

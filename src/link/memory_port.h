@@ -37,14 +37,20 @@ public:
     bool CtsHolding() override { return cts_; }
     std::size_t OutBufferCount() override;
     bool Lost() const override { return lost_; }
+    std::optional<AdapterLatency> AdapterLatencyTimer() const override { return open_ ? latency_ : std::nullopt; }
 
     // --- the far side and the test's controls
     using Receiver = std::function<void(const Bytes&)>;
     void SetPeerReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
     void SendFromPeer(std::span<const std::uint8_t> bytes); // arrives after the line time
+    // Bytes that have crossed the line already (a USB adapter hands over what
+    // it held): they arrive at once.
+    void ArriveFromPeer(std::span<const std::uint8_t> bytes);
     void SetLineRate(int baud) { baud_ = baud; }             // 0: instant
     void SetCts(bool holding) { cts_ = holding; }
     void FailNextOpen(OpenResult result) { nextOpen_ = std::move(result); }
+    // The USB serial adapter the port reports while open.
+    void SetAdapterLatency(std::optional<AdapterLatency> latency) { latency_ = latency; }
     // The device goes away: the port is closed, what had arrived is gone, and
     // nothing more passes either way until the program opens it again.
     void Vanish();
@@ -80,6 +86,7 @@ private:
     bool open_ = false;
     bool cts_ = true;
     bool lost_ = false;
+    std::optional<AdapterLatency> latency_;
     Clock::time_point outLineFreeAt_{};
     Clock::time_point inLineFreeAt_{};
 };

@@ -8,8 +8,11 @@
 // fails at once, so the callers' retries cost no time, and the run can end.
 #pragma once
 
+#include "adapter_latency.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -55,6 +58,10 @@ public:
 
     // True from the moment the open device went away until the next Open.
     virtual bool Lost() const { return false; }
+
+    // The latency timer of the USB serial adapter behind the open port, as
+    // found once the port was opened; nothing where there is none to read.
+    virtual std::optional<AdapterLatency> AdapterLatencyTimer() const { return std::nullopt; }
 };
 
 } // namespace tavelin::link

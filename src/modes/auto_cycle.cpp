@@ -2,6 +2,7 @@
 #include "auto_cycle.h"
 #include "stop_hint.h"
 
+#include "link/adapter_latency.h"
 #include "link/commands.h"
 #include "link/port_names.h"
 #include "link/port_setup.h"
@@ -79,9 +80,17 @@ std::string PolledIds(const settings::AppState& state)
     return text.empty() ? "none" : text;
 }
 
+// "; " and the note on the adapter's latency timer, or nothing.
+std::string LatencyRemark(const link::SerialPort& port)
+{
+    const std::string note = link::LatencyStartNote(port.AdapterLatencyTimer());
+    return note.empty() ? note : "; " + note;
+}
+
 // An unattended run says once what it is about to do, so a batch log shows
-// which device it really talks to and how to end it.
-std::string RunStartLine(const settings::AppState& state)
+// which device it really talks to and how to end it, and what slows it down
+// when the USB serial adapter's timer is set high.
+std::string RunStartLine(const settings::AppState& state, const link::SerialPort& port)
 {
     const auto& s = state.settings;
     static constexpr const char* kModes[] = {"", "/APIN", "/DOWN", "/UP"};
@@ -103,7 +112,7 @@ std::string RunStartLine(const settings::AppState& state)
     return std::string(kModes[s.RunMode]) + " run on COM" + std::to_string(number) + " (" + opened + "), " +
            (line ? *line : std::string("?")) + "; polling IDs " + PolledIds(state) + ", " + rounds +
            "; to stop, write 1 (stop) or 2 (quit) into " + s.WorkDir +
-           "ENDPRM.DAT or " + kStopFromOutside;
+           "ENDPRM.DAT or " + kStopFromOutside + LatencyRemark(port);
 }
 
 } // namespace
@@ -138,7 +147,7 @@ bool AutoCycle::Start()
         switch (link::OpenHhtPort(link_, &reason)) {
         case link::PortSetupResult::Ok:
             portOpenedHere_ = true;
-            view_.LogLine(RunStartLine(state));
+            view_.LogLine(RunStartLine(state, link_.port));
             break;
         case link::PortSetupResult::PortError:
             view_.LogLine(PortErrorLine(link_.state, reason));

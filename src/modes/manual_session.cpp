@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "manual_session.h"
 
+#include "link/adapter_latency.h"
 #include "link/commands.h"
 #include "link/port_names.h"
 #include "pc_file_ops.h"
@@ -247,11 +248,19 @@ void ManualSession::ReadHhtList()
     readingList_ = false;
     listUnread_ = result != 0 && result != -2;
     if (result == 0)
-        view_.SetConnectionMessage(table_.Truncated ? texts::kHhtListTruncated : "", MessageColour::Black);
+        view_.SetConnectionMessage(table_.Truncated ? std::string(texts::kHhtListTruncated) : LatencyNote(),
+                                   MessageColour::Black);
     else if (result == -2)
         view_.SetConnectionMessage(texts::kHhtListStopped, MessageColour::Black);
     else
         view_.SetConnectionMessage(texts::kHhtListUnread, MessageColour::Red);
+}
+
+// With nothing else to say once connected, the message line names a USB
+// serial adapter whose latency timer slows every exchange, and its remedy.
+std::string ManualSession::LatencyNote() const
+{
+    return link::LatencyWindowNote(link_.port.AdapterLatencyTimer());
 }
 
 // --- The ID box

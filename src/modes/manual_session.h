@@ -150,6 +150,7 @@ private:
     void ReportPortFailure(const std::string& reason);
     void ClearHhtPane();
     void ReadHhtList();
+    std::string LatencyNote() const;
     void BeginOperation(char letter, OpButton button);
     void EndOperation(OpButton button);
 

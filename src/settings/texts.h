@@ -110,6 +110,23 @@ inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラ�
 inline constexpr std::string_view kHhtListUnread = "ファイル一覧を読み込めませんでした";
 inline constexpr std::string_view kHhtListStopped = "ファイル一覧の読み込みを中断しました";
 inline constexpr std::string_view kHhtListTruncated = "ファイルが多すぎます（先頭の129件だけを表示しています）";
+// A USB serial adapter whose latency timer makes every block wait (the
+// milliseconds go between prefix and ending): the batch start line, in
+// English as the rest of that line, and the manual window's message line once
+// connected; each names what lowers the timer on its system.
+inline constexpr std::string_view kLatencyStartPrefix = "the USB serial adapter's latency timer is ";
+inline constexpr std::string_view kLatencyStartUdev =
+    " ms, which delays every block: the udev rule 60-tavelin-ftdi-latency.rules (an example in "
+    "/usr/share/doc/tavelin/examples) sets it to 1 ms";
+inline constexpr std::string_view kLatencyStartPortSettings =
+    " ms, which delays every block: set it to 1 or 2 ms in Device Manager, the port's Properties, "
+    "Port Settings, Advanced, Latency Timer";
+inline constexpr std::string_view kLatencyWindowPrefix = "USBシリアル変換器の待ち時間タイマーが ";
+inline constexpr std::string_view kLatencyWindowUdev =
+    " ms です。udevルール 60-tavelin-ftdi-latency.rules で 1 ms にすると転送が速くなります";
+inline constexpr std::string_view kLatencyWindowPortSettings =
+    " ms です。デバイスマネージャーでポートの［ポートの設定］→［詳細設定］の Latency Timer を 1 ms "
+    "にすると転送が速くなります";
 // The hand-held list's columns, as a screen reader names them.
 inline constexpr std::string_view kColumnFileName = "ファイル名";
 inline constexpr std::string_view kColumnSize = "サイズ";

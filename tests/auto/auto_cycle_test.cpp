@@ -349,6 +349,21 @@ TEST_F(AutoCycleTest, UnloadClosesThePortAndReportsTheRun)
     EXPECT_EQ(Result(), " 0 , 3 ,正常終了\r\n");
 }
 
+// The start line names an adapter's latency timer above what costs little
+// (the notes themselves: tests/link/adapter_latency_test.cpp).
+TEST_F(AutoCycleTest, TheStartLineNamesASlowAdaptersTimerAndItsRemedy)
+{
+    Enable({1});
+    const std::string note = "; the USB serial adapter's latency timer is 16 ms, which delays every block";
+    port.SetAdapterLatency(link::AdapterLatency{16, 1, link::LatencyRemedy::UdevRule});
+    Run(2, Hhts({1}));
+    ASSERT_FALSE(view.log.empty());
+    const std::string& line = view.log.front();
+    EXPECT_NE(line.find(" run on COM1 ("), std::string::npos) << line;
+    EXPECT_NE(line.find(note), std::string::npos) << line;
+    EXPECT_NE(line.find("60-tavelin-ftdi-latency.rules"), std::string::npos) << line;
+}
+
 } // namespace
 } // namespace tavelin::modes
 

@@ -17,6 +17,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -344,6 +345,59 @@ TEST(UserSettingsStore, SavesSayTheLayoutAndAFileWithoutOneReadsAsTheFirst)
         ::setenv("XDG_CONFIG_HOME", before->c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// The driver's flags of the terminal the port holds, recorded as the real
+// control would read and write them.
+class FlagsTty final : public TtyControl {
+public:
+    std::optional<int> ReadFlags(int fd) override
+    {
+        onOpenTerminal = onOpenTerminal && ::isatty(fd) == 1;
+        return flags;
+    }
+    bool WriteFlags(int fd, int value) override
+    {
+        onOpenTerminal = onOpenTerminal && ::isatty(fd) == 1;
+        flags = value;
+        ++writes;
+        return true;
+    }
+    int flags = 0x0050; // the driver's own, which must survive
+    int writes = 0;
+    bool onOpenTerminal = true;
+};
+
+TEST(QtPortLowLatency, AskedAtEachOpenAndGivenBackAtCloseAndDestruction)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    QtEventPump pump;
+    FlagsTty tty;
+    {
+        QtSerialPort port(pump, tty);
+        port.SetSettings("19200,N,8,1");
+        ASSERT_TRUE(port.Open().Ok());
+        EXPECT_EQ(tty.flags, 0x0050 | kLowLatencyFlag);
+        EXPECT_FALSE(port.AdapterLatencyTimer()); // a pseudo-terminal has no adapter's timer
+        port.Close();
+        EXPECT_EQ(tty.flags, 0x0050);
+        ASSERT_TRUE(port.Open().Ok());
+        EXPECT_EQ(tty.flags, 0x0050 | kLowLatencyFlag);
+    }
+    EXPECT_EQ(tty.flags, 0x0050);
+    EXPECT_EQ(tty.writes, 4);
+    EXPECT_TRUE(tty.onOpenTerminal);
+
+    // The real control finds no serial settings on a pseudo-terminal, and the
+    // port opens all the same.
+    const int fd = ::open(pty.SlaveName().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(SystemTtyControl().ReadFlags(fd), std::nullopt);
+    ::close(fd);
+    QtSerialPort real(pump);
+    real.SetSettings("19200,N,8,1");
+    EXPECT_TRUE(real.Open().Ok());
 }
 
 } // namespace

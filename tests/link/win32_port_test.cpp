@@ -6,8 +6,11 @@
 #include "link/port_names.h"
 #include "link/virtual_pump.h"
 #include "link/win32/com_port_list.h"
+#include "link/win32/ftdi_latency.h"
 #include "link/win32/state_block.h"
 #include "link/win32/win32_serial_port.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -180,6 +183,62 @@ TEST(Win32ComPorts, SystemListIsReadFromTheDriversEntries)
     EXPECT_LT(at("COM9"), at("COM42"));
     for (const std::string& name : names)
         EXPECT_EQ(name.rfind("COM", 0), 0u) << "a value that is no text became " << name;
+}
+
+// A sample of the FTDI driver's keys under HKEY_CURRENT_USER, so no rights
+// are needed: the reader is pointed at it instead of HKEY_LOCAL_MACHINE.
+class FtdiKeys {
+public:
+    FtdiKeys() : root_(L"Software\\TavelinTest" + std::to_wstring(GetCurrentProcessId()) + L"\\FTDIBUS") {}
+    ~FtdiKeys() { RegDeleteTreeW(HKEY_CURRENT_USER, root_.substr(0, root_.rfind(L'\\')).c_str()); }
+    FtdiKeys(const FtdiKeys&) = delete;
+    FtdiKeys& operator=(const FtdiKeys&) = delete;
+
+    // A port of the driver's; a negative timer leaves the value out, a
+    // textual one writes it as a string.
+    void Port(const std::wstring& device, const wchar_t* portName, long timer, bool asText = false) const
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (root_ + L"\\" + device + L"\\0000\\Device Parameters").c_str(),
+                                  0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, L"PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(portName),
+                       DWORD((wcslen(portName) + 1) * sizeof(wchar_t)));
+        const DWORD value = DWORD(timer);
+        const std::wstring text = std::to_wstring(timer);
+        if (timer >= 0 && asText)
+            RegSetValueExW(key, L"LatencyTimer", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           DWORD((text.size() + 1) * sizeof(wchar_t)));
+        else if (timer >= 0)
+            RegSetValueExW(key, L"LatencyTimer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+    }
+    std::optional<int> Read(const std::string& port) const
+    {
+        return win32::FtdiLatencyTimer(win32::RegistryRoot::CurrentUser, root_, port);
+    }
+
+private:
+    std::wstring root_;
+};
+
+TEST(FtdiLatencyTimer, FoundByThePortNameAmongTheDriversDevices)
+{
+    FtdiKeys keys;
+    EXPECT_EQ(keys.Read("COM7"), std::nullopt); // no driver's keys at all
+    keys.Port(L"VID_0403+PID_6001+A1B2C3D4A", L"COM3", 2);
+    keys.Port(L"VID_0403+PID_6015+DN04ABCDA", L"COM7", 16);
+    keys.Port(L"VID_0403+PID_6010+FT9ZZZZZA", L"COM8", -1);
+    keys.Port(L"VID_0403+PID_6010+FT9ZZZZZB", L"COM9", 16, true);
+    keys.Port(L"VID_0403+PID_6010+FT9ZZZZZC", L"COM10", 4096);
+    EXPECT_EQ(keys.Read("COM7"), 16);
+    EXPECT_EQ(keys.Read("com7"), 16);
+    EXPECT_EQ(keys.Read(win32::PortNameOf("\\\\.\\COM3")), 2);
+    EXPECT_EQ(keys.Read("COM8"), std::nullopt);  // no timer written
+    EXPECT_EQ(keys.Read("COM9"), std::nullopt);  // not a DWORD
+    EXPECT_EQ(keys.Read("COM10"), std::nullopt); // beyond what a chip takes
+    EXPECT_EQ(keys.Read("COM1"), std::nullopt);  // a port of another driver
+    EXPECT_EQ(keys.Read("COM"), std::nullopt);
 }
 
 } // namespace

@@ -47,6 +47,23 @@ TEST_F(ManualSessionTest, ConnectingThenTheFirstPollReadsListAndFreeSpaceOnce)
     EXPECT_EQ(simulator->GetStats().Violations(), 0);
 }
 
+TEST_F(ManualSessionTest, OnceConnectedTheMessageLineNamesASlowAdaptersTimer)
+{
+    port.SetAdapterLatency(link::AdapterLatency{16, 2, link::LatencyRemedy::PortSettings});
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    EXPECT_EQ(window.message.rfind("USBシリアル変換器の待ち時間タイマーが 16 ms です。", 0), 0u) << window.message;
+    EXPECT_EQ(window.colour, MessageColour::Black);
+    session.StartClicked(); // disconnected: nothing to say
+    EXPECT_EQ(window.message, "");
+
+    port.SetAdapterLatency(link::AdapterLatency{2, 2, link::LatencyRemedy::PortSettings});
+    Connect();
+    Poll();
+    ASSERT_FALSE(session.HhtListPending());
+    EXPECT_EQ(window.message, "");
+}
+
 TEST_F(ManualSessionTest, TheIdBoxTakesOnlyValidIdsAndANewIdIsListedAfresh)
 {
     PutOnHht(2, "TWO.DAT", 2);

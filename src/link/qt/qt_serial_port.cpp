@@ -34,7 +34,7 @@ OpenError ToOpenError(QSerialPort::SerialPortError error)
 
 } // namespace
 
-QtSerialPort::QtSerialPort(EventPump& pump) : pump_(pump)
+QtSerialPort::QtSerialPort(EventPump& pump, TtyControl& tty) : pump_(pump), lowLatency_(tty)
 {
     QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) { OnError(error); });
 }
@@ -51,6 +51,8 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error)
     if (error != QSerialPort::ResourceError && !(failedIo && HungUp()))
         return;
     lost_ = true;
+    lowLatency_.Forget(); // nothing left to give the flag back to
+    latency_.reset();
     port_.close();
 }
 
@@ -107,13 +109,20 @@ OpenResult QtSerialPort::Open()
         return {error, PortOpenFailureText(error, commPort_, device.path, systemWords, devices, device.source)};
     }
     Apply(*settings_);
+    // The timer is read after the request, which lowers it where the driver
+    // takes the flag: what is left is what the operator should hear of.
+    lowLatency_.Ask(static_cast<int>(port_.handle()));
+    latency_ = ReadAdapterLatency(device.path);
     return {};
 }
 
 void QtSerialPort::Close()
 {
-    if (port_.isOpen())
+    if (port_.isOpen()) {
+        lowLatency_.GiveBack(static_cast<int>(port_.handle()));
         port_.close();
+    }
+    latency_.reset();
     port_.clearError();
 }
 

@@ -4,12 +4,14 @@
 // have (a pseudo-terminal has no DTR or RTS) are ignored. A failure to open is
 // reported with the operating system's reason; a device that goes away while
 // open is closed at once (its notifier would otherwise fire without end) and
-// reported through Lost().
+// reported through Lost(). While open, the driver is asked for low latency
+// (link/tty_low_latency.h), and the flag is given back at the close.
 #pragma once
 
 #include "link/event_pump.h"
 #include "link/line_settings.h"
 #include "link/serial_port.h"
+#include "link/tty_low_latency.h"
 #include "settings/device_choices.h"
 
 #include <QSerialPort>
@@ -20,7 +22,10 @@ namespace tavelin::link {
 
 class QtSerialPort final : public SerialPort {
 public:
-    explicit QtSerialPort(EventPump& pump);
+    explicit QtSerialPort(EventPump& pump, TtyControl& tty = SystemTtyControl());
+    ~QtSerialPort() override { Close(); } // the driver's flag goes back even without a Close
+    QtSerialPort(const QtSerialPort&) = delete;
+    QtSerialPort& operator=(const QtSerialPort&) = delete;
 
     void SetCommPort(int number) override { commPort_ = number; }
     // The devices chosen for the COM names; the object must outlive the port.
@@ -40,6 +45,7 @@ public:
     bool CtsHolding() override;
     std::size_t OutBufferCount() override;
     bool Lost() const override { return lost_; }
+    std::optional<AdapterLatency> AdapterLatencyTimer() const override { return latency_; }
 
 private:
     void Apply(const LineSettings& line);
@@ -57,6 +63,8 @@ private:
     const settings::DeviceChoices* choices_ = nullptr;
     int inTimeout_ = 1000;
     bool lost_ = false;
+    LowLatencyRequest lowLatency_;
+    std::optional<AdapterLatency> latency_;
     // A pseudo-terminal has no modem lines, and asking costs a failed ioctl
     // and a formatted error every frame: once is enough for an open port.
     bool noModemLines_ = false;

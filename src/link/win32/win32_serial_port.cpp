@@ -129,6 +129,7 @@ OpenResult Win32SerialPort::Open()
     dtr_ = true;
     rts_ = true;
     Apply(*settings_);
+    latency_ = ReadAdapterLatency(device.path);
     return {};
 }
 
@@ -138,6 +139,7 @@ void Win32SerialPort::Close()
         CloseHandle(Native(handle_));
     handle_ = nullptr;
     received_.clear();
+    latency_.reset();
 }
 
 void Win32SerialPort::GoneAway()

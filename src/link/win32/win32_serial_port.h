@@ -9,6 +9,8 @@
 // them (or after their line time and a little more). Errors are reported as the Qt port
 // reports them on other systems: missing, in use, bad settings; a device
 // that goes away while open is closed at once and reported through Lost().
+// Once open, the FTDI driver's latency timer of the port is read from the
+// registry (AdapterLatencyTimer).
 #pragma once
 
 #include "link/event_pump.h"
@@ -46,6 +48,7 @@ public:
     bool CtsHolding() override;
     std::size_t OutBufferCount() override;
     bool Lost() const override { return lost_; }
+    std::optional<AdapterLatency> AdapterLatencyTimer() const override { return latency_; }
 
     // The longest slice of a wait for bytes: what a hand-held's answer may be
     // late by, and how often an idle wait asks the driver.
@@ -70,6 +73,7 @@ private:
     const settings::DeviceChoices* choices_ = nullptr;
     int inTimeout_ = 1000;
     bool lost_ = false;
+    std::optional<AdapterLatency> latency_;
     // What the program last set; the state block is written with them.
     bool dtr_ = true;
     bool rts_ = true;
