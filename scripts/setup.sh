@@ -5,7 +5,7 @@
 # As root it installs them without a prompt; otherwise it prints the command.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev xvfb udev)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev fonts-noto-cjk qt6-translations-l10n dpkg-dev xvfb udev librsvg2-bin)
 [ $# -gt 0 ] && packages=("$@")
 
 missing=()
