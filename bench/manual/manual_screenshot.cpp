@@ -145,19 +145,28 @@ QPixmap SameNamePicture(ui::ManualWindow& window, const QString& name)
     return picture;
 }
 
+// Selects the PC file alone, the hand-held's list cleared, as an operator
+// does before copying it toward the hand-held.
+bool SelectPcFile(ui::ManualWindow& window, const QString& name)
+{
+    auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+    auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+    const auto items = pcList->findItems(name, Qt::MatchExactly);
+    if (items.isEmpty())
+        return false;
+    hhtList->clearSelection();
+    pcList->setFocus();
+    pcList->setCurrentItem(items.front());
+    return true;
+}
+
 // Selects the PC file, clicks 全コピー and takes the automatic window once
 // the first hand-held has its copy and the next one's bar has passed a third.
 QPixmap CopyToAllPicture(ui::ManualWindow& window, const QString& name)
 {
-    auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
-    auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
     auto* toAll = window.findChild<QPushButton*>(QStringLiteral("BtnADown"));
-    const auto items = pcList->findItems(name, Qt::MatchExactly);
-    if (items.isEmpty())
+    if (!SelectPcFile(window, name))
         return {};
-    hhtList->clearSelection();
-    pcList->setFocus();
-    pcList->setCurrentItem(items.front());
     QPixmap picture;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -196,15 +205,9 @@ QPixmap DownloadPicture(ui::ManualWindow& window, const QString& name, double sh
                         ui::LineMonitorWindow* monitor = nullptr, QPixmap* monitorPicture = nullptr,
                         double monitorShare = 0.7)
 {
-    auto* pcList = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
-    auto* hhtList = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
     auto* copy = window.findChild<QPushButton*>(QStringLiteral("BtnCopy"));
-    const auto items = pcList->findItems(name, Qt::MatchExactly);
-    if (items.isEmpty())
+    if (!SelectPcFile(window, name))
         return {};
-    hhtList->clearSelection();
-    pcList->setFocus();
-    pcList->setCurrentItem(items.front());
     QPixmap picture;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
