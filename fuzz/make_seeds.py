@@ -178,8 +178,22 @@ def history():
         write("history", name, data)
 
 
+def trace_line():
+    seeds = {
+        "poll": b"        12 ms sent P 007 3 0000 ok",
+        "bad-check-crlf": b"        15 ms recv A 007 3 0001 bad check character | 06 | .\r",
+        "time-out": b"      1500 ms recv time-out after 1012 ms",
+        "short": b"      1500 ms sent (short) ok",
+        "long-ms": b"12345678901 ms recv A 007 4 0001 resynchronised | 41 | A",
+        "port-open": b"         0 ms port open",
+        "leading-zero-ms": b"        07 ms recv A 007 3 0001 bad check character | 06 | .\r",
+    }
+    for name, data in seeds.items():
+        write("trace_line", name, data)
+
+
 if __name__ == "__main__":
     for old in ROOT.glob("*/seed-*"):
         old.unlink()
-    for make in (frame_receive, hht_list, upload, param_files, run_files, codepage, history):
+    for make in (frame_receive, hht_list, upload, param_files, run_files, codepage, history, trace_line):
         make()
