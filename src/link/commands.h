@@ -15,6 +15,12 @@ namespace tavelin::link {
 // caller's business.
 int ConnectHht(Link& link);
 
+// The answer to a one-frame command just sent. Data and end frames never
+// answer a command: they are late frames of an earlier exchange (a hand-held
+// that paused sends what it owed when it wakes), passed over within the same
+// time-out. Results as RecvFrame.
+int ReceiveAnswer(Link& link, std::string& frame);
+
 // Tells the hand-held the conversation is over. No answer is awaited.
 void EndSession(Link& link);
 

@@ -106,4 +106,11 @@ Millis ReceiveLimit(const Link& link, std::size_t dataLength)
     return Millis(link.port.InTimeout()) + Millis(frame * 10 * 1000 / baud + 1);
 }
 
+Clock::duration LineTime(const Link& link, std::size_t bytes)
+{
+    const long long baud = BaudForCode(link.state.settings.BaudCode).value_or(4800);
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1'000'000 / baud));
+}
+
 } // namespace tavelin::link

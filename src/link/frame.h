@@ -82,4 +82,39 @@ Bytes BuildFrame(char kind, std::string_view hhtId, int sequence, std::span<cons
 // frame of dataLength data bytes is under way (0: before any header).
 Millis ReceiveLimit(const Link& link, std::size_t dataLength = 0);
 
+// How long `bytes` take on the line at the configured speed.
+Clock::duration LineTime(const Link& link, std::size_t bytes);
+
+// The wait for the one reply an exchange expects next. A hand-held that
+// paused, or answered twice, or late, sends replies that belong to an earlier
+// step of the exchange (an acknowledgement of the block before, a block
+// already taken, an answer to an earlier request); the caller passes such a
+// reply over and receives again. The wait goes on within the same time-out:
+// it grows only by the line time of what was passed over, since the
+// hand-held could not answer while the line carried it. Past kMostPassedOver
+// such replies the wait ends as a time-out, so a peer that only repeats
+// itself cannot hold an exchange: a few more than a pause of several
+// time-outs leaves queued.
+class ReplyWait {
+public:
+    static constexpr int kMostPassedOver = 8;
+
+    explicit ReplyWait(Link& link) : link_(link), since_(link.pump.Now()) {}
+
+    int Receive(std::string& frame);                   // as RecvFrame
+    int ReceiveBin(std::string& header, Bytes& data);  // as RecvFrameBin
+    void PassOver(std::size_t frameBytes);
+    // A new reply is expected from now on.
+    void Restart()
+    {
+        since_ = link_.pump.Now();
+        passedOver_ = 0;
+    }
+
+private:
+    Link& link_;
+    Clock::time_point since_;
+    int passedOver_ = 0;
+};
+
 } // namespace tavelin::link

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace tavelin::link {
 
@@ -32,8 +33,9 @@ std::size_t DataLength(const Bytes& body)
 
 class FrameReceiver {
 public:
-    explicit FrameReceiver(Link& link)
-        : link_(link), start_(link.pump.Now()), huntLimit_(start_ + ReceiveLimit(link)), limit_(huntLimit_)
+    // since: when the wait for this reply began (now, for a plain receive).
+    FrameReceiver(Link& link, Clock::time_point since)
+        : link_(link), start_(since), huntLimit_(start_ + ReceiveLimit(link)), limit_(huntLimit_)
     {
     }
 
@@ -60,6 +62,9 @@ private:
     Bytes pending_;
     // Bytes were passed over before the frame: noise, or a damaged frame.
     bool skipped_ = false;
+    // Past the limit: how many of the bytes that had arrived by then may
+    // still be hunted through.
+    std::optional<std::size_t> lateBytes_;
     // Buffers kept over the byte-by-byte hunt, so no byte costs an allocation.
     Bytes one_;
     Bytes rest_;
@@ -81,12 +86,18 @@ int FrameReceiver::TimedOut()
     return kTimedOut;
 }
 
-// One byte of the hunt for STX. Once the limit has passed the hunt ends,
-// however many bytes are waiting: endless noise must not keep it going.
+// One byte of the hunt for STX. Once the limit has passed, only the bytes
+// that had arrived by then are still looked at: an answer that came in time
+// is not lost because the program was busy when the limit fell, and endless
+// noise still cannot keep the hunt going.
 bool FrameReceiver::HuntByte(std::uint8_t& byte)
 {
-    if (link_.pump.Now() >= limit_)
-        return false;
+    if (link_.pump.Now() >= limit_) {
+        if (!lateBytes_)
+            lateBytes_ = pending_.size() + link_.port.InBufferCount();
+        if (*lateBytes_ == 0)
+            return false;
+    }
     return NextByte(byte, true);
 }
 
@@ -108,6 +119,8 @@ bool FrameReceiver::NextByte(std::uint8_t& byte, bool hunting)
 // time-out (which raises RxTimedOut).
 bool FrameReceiver::Take(std::size_t count, Bytes& out, bool hunting)
 {
+    if (lateBytes_) // every byte taken past the limit, hunted or not, uses up the allowance
+        *lateBytes_ -= std::min(*lateBytes_, count);
     const std::size_t fromPending = std::min(count, pending_.size());
     out.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(fromPending));
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(fromPending));
@@ -143,7 +156,8 @@ int FrameReceiver::Receive(Bytes& frame)
 {
     for (;;) { // restart point
         limit_ = huntLimit_;
-        WaitSec(link_.pump, 0.002);
+        if (!lateBytes_) // past the limit, waiting would only let more noise in
+            WaitSec(link_.pump, 0.002);
         Bytes body;
         for (bool accepted = false; !accepted;) {
             std::uint8_t byte = 0;
@@ -198,26 +212,53 @@ int FrameReceiver::Receive(Bytes& frame)
     }
 }
 
-} // namespace
-
-int RecvFrame(Link& link, std::string& frame)
+int ReceiveText(Link& link, Clock::time_point since, std::string& frame)
 {
     Bytes bytes;
-    const int result = FrameReceiver(link).Receive(bytes);
+    const int result = FrameReceiver(link, since).Receive(bytes);
     if (result != kTimedOut)
         frame.assign(bytes.begin(), bytes.end());
     return result;
 }
 
-int RecvFrameBin(Link& link, std::string& header, Bytes& data)
+int ReceiveBinary(Link& link, Clock::time_point since, std::string& header, Bytes& data)
 {
     Bytes bytes;
-    const int result = FrameReceiver(link).Receive(bytes);
+    const int result = FrameReceiver(link, since).Receive(bytes);
     if (result != kTimedOut) {
         header.assign(bytes.begin(), bytes.begin() + kFrameHeaderSize);
         data.assign(bytes.begin() + kFrameHeaderSize, bytes.end() - 2);
     }
     return result;
+}
+
+} // namespace
+
+int RecvFrame(Link& link, std::string& frame) { return ReceiveText(link, link.pump.Now(), frame); }
+
+int RecvFrameBin(Link& link, std::string& header, Bytes& data)
+{
+    return ReceiveBinary(link, link.pump.Now(), header, data);
+}
+
+int ReplyWait::Receive(std::string& frame)
+{
+    if (passedOver_ > kMostPassedOver)
+        return kTimedOut;
+    return ReceiveText(link_, since_, frame);
+}
+
+int ReplyWait::ReceiveBin(std::string& header, Bytes& data)
+{
+    if (passedOver_ > kMostPassedOver)
+        return kTimedOut;
+    return ReceiveBinary(link_, since_, header, data);
+}
+
+void ReplyWait::PassOver(std::size_t frameBytes)
+{
+    ++passedOver_;
+    since_ += LineTime(link_, frameBytes);
 }
 
 } // namespace tavelin::link

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "hht_files.h"
 
+#include "link/commands.h"
 #include "settings/codepage.h"
 #include "transfer/exchange.h"
 #include "transfer/frame_fields.h"
@@ -86,7 +87,7 @@ int SendFileCommand(link::Link& link, const std::string& data)
     for (int tries = 0;;) {
         link.port.DiscardInput();
         link::SendFrame(link, "C", 0, data);
-        const int rc = link::RecvFrame(link, reply);
+        const int rc = link::ReceiveAnswer(link, reply);
         if (rc == 0 && FrameKind(reply) == 'A')
             return FirstDataChar(reply) == static_cast<char>(link::ACK) ? 0 : -1;
         if (rc == 0 && FrameKind(reply) == 'R')
@@ -157,39 +158,51 @@ private:
         table_.HhtFreeBytes = transfer::FrameNumber(Field(FrameData(frame_), 3, kSizeField));
     }
 
+    // Frames that are no news (the entry frame just taken, sent again, and
+    // frames of no list) are passed over within the time allowed for the
+    // next one: they use up no try.
     int ReadEntries()
     {
+        link::ReplyWait wait(link_);
         for (;;) {
-            const int rc = link::RecvFrame(link_, frame_);
+            const int rc = wait.Receive(frame_);
             if (transfer::StopRequested(link_))
                 return StopListing(link_);
             if (rc != 0) {
                 if (++tries_ >= kMaxTries)
                     return -3;
+                wait.Restart();
                 continue;
             }
             switch (FrameKind(frame_)) {
             case 'D':
                 switch (TakeListFrame()) {
-                case Taken::Yes: break;
+                case Taken::Yes: wait.Restart(); break;
+                case Taken::Again: wait.PassOver(frame_.size()); break;
                 case Taken::TableFull: return EndCut();
-                case Taken::TooManyRepeats: return -3;
                 }
                 break;
             case 'E': return 0;
             case 'R': return -1;
-            default: break; // anything else is passed over without using up a try
+            default: wait.PassOver(frame_.size()); break;
             }
         }
     }
 
-    enum class Taken { Yes, TableFull, TooManyRepeats };
+    enum class Taken { Yes, Again, TableFull };
 
     Taken TakeListFrame()
     {
         const int digit = transfer::FrameDigit(frame_);
-        Acknowledge(link_, digit);
         const std::string_view data = FrameData(frame_);
+        if (digit == lastDigit_ && !IsListHeader(data)) {
+            // Our acknowledgement was lost, or the hand-held paused before
+            // it read it: the same frame again. It is acknowledged again,
+            // without dropping what may already follow it.
+            link::SendFrame(link_, "A", digit, std::string(1, static_cast<char>(link::ACK)));
+            return Taken::Again;
+        }
+        Acknowledge(link_, digit);
         if (IsListHeader(data)) { // the hand-held began the list again for a later "F"
             TakeHeader();
             table_.Count = 0;
@@ -197,8 +210,6 @@ private:
             entryFrames_ = 0;
             return Taken::Yes;
         }
-        if (digit == lastDigit_) // our acknowledgement was lost: the same frame again
-            return ++tries_ < kMaxTries ? Taken::Yes : Taken::TooManyRepeats;
         lastDigit_ = digit;
         // A list that fits the table never needs more frames than entries.
         if (++entryFrames_ > kHhtFileCapacity || !TakeEntries(data, table_))

@@ -27,18 +27,43 @@ std::span<const std::uint8_t> ReadBlock(std::istream& file, std::int64_t remaini
 
 void RefuseFile(link::Link& link, int seq) { link::SendFrame(link, "R", seq, "F"); }
 
-enum class Reply { Acknowledged, Refused, Ended, Failed };
+enum class Reply { Acknowledged, Refused, Ended, Failed, Stale, Stopped };
 
-Reply ClassifyReply(int rc, const std::string& frame, int seq)
+// An acknowledgement of the block before this one is a late or doubled
+// answer: a hand-held that paused answers a block and its resend alike.
+// Taking it for a failed attempt would send the next block twice, and the
+// hand-held would answer both, for the rest of the file.
+Reply ClassifyReply(int rc, const std::string& frame, int seq, bool afterABlock)
 {
     if (rc != 0)
         return Reply::Failed;
     switch (FrameKind(frame)) {
-    case 'A':
-        return FrameDigit(frame) == seq && FirstDataChar(frame) == link::ACK ? Reply::Acknowledged : Reply::Failed;
+    case 'A': {
+        if (FirstDataChar(frame) != link::ACK)
+            return Reply::Failed;
+        const int digit = FrameDigit(frame);
+        if (digit == seq)
+            return Reply::Acknowledged;
+        return afterABlock && digit == (seq + 9) % 10 ? Reply::Stale : Reply::Failed;
+    }
     case 'R': return Reply::Refused;
     case 'E': return Reply::Ended;
     default: return Reply::Failed;
+    }
+}
+
+// The answer to the block just sent, past any that belong to the one before.
+Reply AwaitAnswer(link::Link& link, std::string& frame, int seq, bool afterABlock)
+{
+    link::ReplyWait wait(link);
+    for (;;) {
+        const int rc = wait.Receive(frame);
+        if (StopRequested(link))
+            return Reply::Stopped;
+        const Reply reply = ClassifyReply(rc, frame, seq, afterABlock);
+        if (reply != Reply::Stale)
+            return reply;
+        wait.PassOver(frame.size());
     }
 }
 
@@ -63,18 +88,17 @@ BlockOutcome SendBlocks(link::Link& link, std::istream& file, std::int64_t lengt
     std::string frame;
     for (;;) {
         link::SendFrameBin(link, "D", counters.seq, block);
-        const int rc = link::RecvFrame(link, frame);
-        if (StopRequested(link)) {
+        switch (AwaitAnswer(link, frame, counters.seq, position > 0)) {
+        case Reply::Stopped:
             if (discardOnStop)
                 link.port.DiscardInput();
             SendChar(link, "E", counters.seq, link::CAN);
             ClearStop(link);
             return {BlockEnd::Stopped};
-        }
-        switch (ClassifyReply(rc, frame, counters.seq)) {
         case Reply::Refused: return {BlockEnd::Refused, FirstDataChar(frame)};
         case Reply::Ended: return {BlockEnd::HhtEnded};
         case Reply::Failed:
+        case Reply::Stale:
             if (++counters.attempts > kMaxResends)
                 return {BlockEnd::NotAcknowledged};
             continue;

@@ -67,6 +67,7 @@ private:
         for (;;) {
             link_.port.DiscardInput();
             link::SendFrame(link_, "C", 0, "U");
+            ++requests_;
             const int rc = link::RecvFrame(link_, reply);
             if (StopRequested(link_)) {
                 // The flag stays set: the automatic cycle ends its run on it.
@@ -76,6 +77,7 @@ private:
             }
             if (rc == 0 && FrameKind(reply) == 'D') {
                 count_ = FrameNumber(FrameData(reply).substr(0, 3));
+                countFrame_ = reply;
                 return std::nullopt;
             }
             if (rc == 0 && FrameKind(reply) == 'R') {
@@ -95,7 +97,7 @@ private:
     {
         std::string frame;
         for (;;) {
-            const int rc = link::RecvFrame(link_, frame);
+            const int rc = AwaitHeader(frame);
             if (StopRequested(link_)) {
                 SendChar(link_, "E", 0, link::CAN);
                 ClearStop(link_);
@@ -122,9 +124,42 @@ private:
         }
     }
 
+    // A hand-held that paused sends again what it had sent before the PC's
+    // answer reached it: the end frame of the file just taken (it is
+    // acknowledged again, as the hand-held waits for that to go on), or the
+    // count, when "U" went out more than once. Neither is a header, nor a
+    // failed wait.
+    int AwaitHeader(std::string& frame)
+    {
+        link::ReplyWait wait(link_);
+        for (;;) {
+            const int rc = wait.Receive(frame);
+            if (rc != 0 || StopRequested(link_))
+                return rc;
+            if (IsEndAgain(frame))
+                SendChar(link_, "A", 0, link::ACK);
+            else if (!IsCountAgain(frame))
+                return rc;
+            wait.PassOver(frame.size());
+        }
+    }
+
+    bool IsEndAgain(std::string_view frame) const
+    {
+        return endAcknowledged_ && FrameKind(frame) == 'E' && FirstDataChar(frame) == static_cast<char>(link::EOT);
+    }
+
+    // Only a request sent more than once can be answered more than once.
+    bool IsCountAgain(std::string_view frame) const { return requests_ > 1 && frame == countFrame_; }
+    bool IsCountAgain(const std::string& header, const link::Bytes& data) const
+    {
+        return requests_ > 1 && header + AsText(data) == std::string_view(countFrame_).substr(0, countFrame_.size() - 2);
+    }
+
     // ---- a file header: refuse it, or acknowledge it and take the file
     bool TakeHeader(const std::string& frame)
     {
+        endAcknowledged_ = false;
         headerFrame_ = frame;
         headerDigit_ = FrameDigit(frame);
         const std::string_view data = FrameData(frame);
@@ -201,15 +236,12 @@ private:
         link::Bytes data;
         int digit = headerDigit_;
         for (;;) {
-            const int rc = link::RecvFrameBin(link_, header, data);
+            const int rc = AwaitFirstBlock(header, data);
             if (StopRequested(link_))
                 return Stopped(digit);
             if (rc == 0) {
                 digit = FrameDigit(header);
-                if (IsHeaderAgain(header, data)) {
-                    link_.port.DiscardInput();
-                    SendChar(link_, "A", digit, link::ACK);
-                } else if (digit == 0) {
+                if (digit == 0) {
                     // The first block. Any other digit is a stale frame, which
                     // counts as a failed wait: it must not keep the wait alive.
                     waits_ = 0;
@@ -222,6 +254,26 @@ private:
                 History("", 0, -3, texts::kUploadFailed);
                 return End(-1);
             }
+        }
+    }
+
+    // The header again (its acknowledgement was lost, or the hand-held paused
+    // before it read it) is acknowledged again; a count sent again is passed
+    // over: neither is the first block, nor a failed wait.
+    int AwaitFirstBlock(std::string& header, link::Bytes& data)
+    {
+        link::ReplyWait wait(link_);
+        for (;;) {
+            const int rc = wait.ReceiveBin(header, data);
+            if (rc != 0 || StopRequested(link_))
+                return rc;
+            if (IsHeaderAgain(header, data)) {
+                link_.port.DiscardInput();
+                SendChar(link_, "A", FrameDigit(header), link::ACK);
+            } else if (index_ != 0 || !IsCountAgain(header, data)) {
+                return rc;
+            }
+            wait.PassOver(link::kFrameOverhead + data.size());
         }
     }
 
@@ -257,12 +309,27 @@ private:
             } else {
                 SendChar(link_, "A", digit, kEnq);
             }
-            const int rc = link::RecvFrameBin(link_, header, data);
+            const int rc = AwaitNextBlock(header, data);
             if (StopRequested(link_))
                 return Stopped(digit);
             kind = rc == 0 ? FrameKind(header) : '\0';
             if (rc == 0)
                 digit = FrameDigit(header);
+        }
+    }
+
+    // The frame after the block last taken. That block again is acknowledged
+    // again and passed over: asking for it once more (ENQ) would only make
+    // the hand-held send its next block twice, and so on to the file's end.
+    int AwaitNextBlock(std::string& header, link::Bytes& data)
+    {
+        link::ReplyWait wait(link_);
+        for (;;) {
+            const int rc = wait.ReceiveBin(header, data);
+            if (rc != 0 || StopRequested(link_) || last_ < 0 || FrameKind(header) != 'D' || FrameDigit(header) != last_)
+                return rc;
+            SendChar(link_, "A", last_, link::ACK);
+            wait.PassOver(link::kFrameOverhead + data.size());
         }
     }
 
@@ -310,6 +377,7 @@ private:
             return End(-1);
         }
         SendChar(link_, "A", 0, link::ACK);
+        endAcknowledged_ = true;
         History(entry.name, entry.size, 0, texts::kUploadOk);
         ++index_;
         waits_ = 1;
@@ -394,6 +462,9 @@ private:
     const int waitLimit_;
 
     int waits_ = 0;       // failed waits, one budget for every wait
+    int requests_ = 0;    // times "U" went out
+    std::string countFrame_; // the answer to it
+    bool endAcknowledged_ = false; // the last frame taken was a file's end, and acknowledged
     std::int64_t count_ = 0;
     int index_ = 0;       // slot of the next file
     int result_ = 0;

@@ -136,8 +136,18 @@ void QtSerialPort::SetRts(bool on)
     OnModemLines([&] { port_.setRequestToSend(on); });
 }
 
+// Bytes the driver holds reach Qt's buffer only when the event loop hands
+// the port its read notification; a busy loop may not have done so yet.
+void QtSerialPort::TakeWaiting()
+{
+    if (port_.isOpen() && !lost_)
+        port_.waitForReadyRead(0);
+}
+
 std::size_t QtSerialPort::InBufferCount()
 {
+    if (port_.bytesAvailable() == 0)
+        TakeWaiting();
     return static_cast<std::size_t>(port_.bytesAvailable());
 }
 
@@ -152,7 +162,16 @@ ReadResult QtSerialPort::Read(std::size_t count, Bytes& out)
 {
     const auto deadline = pump_.Now() + Millis(inTimeout_);
     const auto enough = [&] { return lost_ || static_cast<std::size_t>(port_.bytesAvailable()) >= count; };
-    if (!port_.isOpen() || !pump_.RunUntil(deadline, enough) || lost_)
+    if (!port_.isOpen())
+        return ReadResult::TimedOut;
+    if (!pump_.RunUntil(deadline, enough)) {
+        // The time is up, but bytes that arrived in time may not have been
+        // handed over yet: they are read before the read is called late.
+        TakeWaiting();
+        if (!enough())
+            return ReadResult::TimedOut;
+    }
+    if (lost_)
         return ReadResult::TimedOut;
     out.resize(count);
     const auto got = port_.read(reinterpret_cast<char*>(out.data()), static_cast<qint64>(count));

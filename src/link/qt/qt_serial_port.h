@@ -51,6 +51,7 @@ private:
     void Apply(const LineSettings& line);
     void OnError(QSerialPort::SerialPortError error);
     bool HungUp();
+    void TakeWaiting();
     // Runs a modem-line call unless the device has shown it has no lines;
     // false when the call failed.
     template <class Call>
