@@ -27,6 +27,9 @@ public:
 
     // Lets virtual time pass, running every action that falls due meanwhile.
     void Advance(Clock::duration span);
+    // The program is busy inside one event (a window drawing, a slow disk):
+    // time passes and nothing else runs meanwhile; what fell due runs late.
+    void Busy(Clock::duration span) { now_ += span; }
     bool HasPending() const { return !queue_.empty(); }
 
 private:

@@ -20,6 +20,13 @@ inline void SendChar(link::Link& link, std::string_view kind, int seq, std::uint
     link::SendFrame(link, kind, seq, std::string(1, static_cast<char>(c)));
 }
 
+// Whether the n-th failed wait in a row for a hand-held's block asks for it
+// again (A/ENQ). The first two always do, as a lost frame wants; after that
+// every fourth: a hand-held that paused answers each ENQ that queued up for
+// it with a block, and at 19,200 bit/s each such block costs the line a
+// quarter of a second once it wakes.
+inline bool AsksAgain(int failedWaitsInARow) { return failedWaitsInARow <= 2 || failedWaitsInARow % 4 == 0; }
+
 inline bool StopRequested(const link::Link& link) { return link.state.flags.StopRequest != settings::kFalse; }
 inline void ClearStop(link::Link& link) { link.state.flags.StopRequest = settings::kFalse; }
 

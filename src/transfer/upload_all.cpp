@@ -306,7 +306,7 @@ private:
                 return true;
             } else if (++waits_ >= waitLimit_) {
                 return GiveUpOnFile();
-            } else {
+            } else if (AsksAgain(waits_)) {
                 SendChar(link_, "A", digit, kEnq);
             }
             const int rc = AwaitNextBlock(header, data);

@@ -53,7 +53,8 @@ public:
             }
             if (++attempts >= kMaxFailedWaits)
                 return total_ == size_ ? DataEnd::Complete : DataEnd::Failed;
-            SendChar(link_, "A", last_, kEnq);
+            if (AsksAgain(attempts))
+                SendChar(link_, "A", last_, kEnq);
         }
     }
 
