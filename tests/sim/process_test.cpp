@@ -78,6 +78,48 @@ TEST(SimProcess, ServesAPseudoTerminalThatTheLinkLayerPollsAndLists)
     fs::remove_all(dir);
 }
 
+// Pauses asked for on the command line hold the answers back, and the
+// summary at the end counts them, with --quiet too.
+TEST(SimProcess, PausesAndCountsThemInItsSummary)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tavelin-hhtsim-pauses-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    const fs::path linkPath = dir / "hht";
+    fs::create_directories(dir);
+    for (const bool quiet : {false, true}) {
+        std::vector<std::string> args{"--ids", "1", "--dir", dir.string(), "--link", linkPath.string(),
+                                      "--pause-before-sent", "1:300", "--pause-before-received", "2:200",
+                                      "--rough", "7"};
+        if (quiet)
+            args.push_back("--quiet");
+        tavelin::testing::SimProcess sim(TAVELIN_HHTSIM_PATH, args);
+        ASSERT_NE(sim.ReadLine(5000).find("serving on"), std::string::npos);
+
+        ::setenv("TAVELIN_COM1", linkPath.c_str(), 1);
+        link::QtEventPump pump;
+        link::QtSerialPort port{pump};
+        settings::AppState state;
+        auto& s = state.settings;
+        s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
+        s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
+        link::Link link{port, pump, state};
+        std::string reason;
+        ASSERT_EQ(link::OpenHhtPort(link, &reason), link::PortSetupResult::Ok) << reason;
+        EXPECT_EQ(link::ConnectHht(link), link::kOk);
+        EXPECT_EQ(link::ConnectHht(link), link::kOk);
+        port.Close();
+        ::unsetenv("TAVELIN_COM1");
+
+        EXPECT_EQ(sim.Terminate(), 0);
+        const std::string out = sim.ReadAll(1000);
+        EXPECT_NE(out.find("stats framesReceived=2 "), std::string::npos) << out;
+        EXPECT_NE(out.find(" pauses=2 pausedMs=500 "), std::string::npos) << out;
+        EXPECT_EQ(out.find("fault: pause of 300 ms before sent frame 1") != std::string::npos, !quiet) << out;
+        EXPECT_EQ(out.find("fault: pause of 200 ms before received frame 2") != std::string::npos, !quiet) << out;
+    }
+    fs::remove_all(dir);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
