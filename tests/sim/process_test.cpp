@@ -32,6 +32,31 @@ struct Text final : modes::TextView {
     std::string text;
 };
 
+// The program's link layer on the simulator's pseudo-terminal, reached
+// through TAVELIN_COM1 at 19,200 bit/s.
+struct PcSide {
+    explicit PcSide(const fs::path& linkPath)
+    {
+        ::setenv("TAVELIN_COM1", linkPath.c_str(), 1);
+        auto& s = state.settings;
+        s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
+        s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
+        opened = link::OpenHhtPort(link, &reason) == link::PortSetupResult::Ok;
+    }
+    ~PcSide()
+    {
+        port.Close();
+        ::unsetenv("TAVELIN_COM1");
+    }
+
+    link::QtEventPump pump;
+    link::QtSerialPort port{pump};
+    settings::AppState state;
+    link::Link link{port, pump, state};
+    std::string reason;
+    bool opened = false;
+};
+
 TEST(SimProcess, ServesAPseudoTerminalThatTheLinkLayerPollsAndLists)
 {
     const fs::path dir = fs::temp_directory_path() / ("tavelin-hhtsim-process-" + std::to_string(getpid()));
@@ -46,30 +71,21 @@ TEST(SimProcess, ServesAPseudoTerminalThatTheLinkLayerPollsAndLists)
     ASSERT_NE(banner.find("serving on"), std::string::npos) << banner;
     ASSERT_TRUE(fs::is_symlink(linkPath));
 
-    ::setenv("TAVELIN_COM1", linkPath.c_str(), 1);
-    link::QtEventPump pump;
-    link::QtSerialPort port{pump};
-    settings::AppState state;
-    auto& s = state.settings;
-    s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
-    s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
-    link::Link link{port, pump, state};
-    std::string reason;
-    ASSERT_EQ(link::OpenHhtPort(link, &reason), link::PortSetupResult::Ok) << reason;
+    {
+        PcSide pc(linkPath);
+        ASSERT_TRUE(pc.opened) << pc.reason;
+        EXPECT_EQ(link::ConnectHht(pc.link), link::kOk);
+        modes::HhtFileTable table;
+        Names names;
+        Text free;
+        EXPECT_EQ(modes::GetHhtFileList(pc.link, table, names, free), 0);
+        using Item = std::pair<std::string, std::int64_t>;
+        EXPECT_EQ(names.items, (std::vector<Item>{{"DATA.DAT", 1234}, {"HELLO.TXT", 5}}));
+        EXPECT_EQ(table.HhtFreeBytes, 4'000'000 - 1239);
 
-    EXPECT_EQ(link::ConnectHht(link), link::kOk);
-    modes::HhtFileTable table;
-    Names names;
-    Text free;
-    EXPECT_EQ(modes::GetHhtFileList(link, table, names, free), 0);
-    using Item = std::pair<std::string, std::int64_t>;
-    EXPECT_EQ(names.items, (std::vector<Item>{{"DATA.DAT", 1234}, {"HELLO.TXT", 5}}));
-    EXPECT_EQ(table.HhtFreeBytes, 4'000'000 - 1239);
-
-    state.CurHhtId = "004"; // not served: silence
-    EXPECT_EQ(link::ConnectHht(link), link::kTimedOut);
-    port.Close();
-    ::unsetenv("TAVELIN_COM1");
+        pc.state.CurHhtId = "004"; // not served: silence
+        EXPECT_EQ(link::ConnectHht(pc.link), link::kTimedOut);
+    }
 
     const std::string log = sim.ReadLine(1000);
     EXPECT_NE(log.find("001 poll: answered"), std::string::npos) << log;
@@ -95,20 +111,12 @@ TEST(SimProcess, PausesAndCountsThemInItsSummary)
         tavelin::testing::SimProcess sim(TAVELIN_HHTSIM_PATH, args);
         ASSERT_NE(sim.ReadLine(5000).find("serving on"), std::string::npos);
 
-        ::setenv("TAVELIN_COM1", linkPath.c_str(), 1);
-        link::QtEventPump pump;
-        link::QtSerialPort port{pump};
-        settings::AppState state;
-        auto& s = state.settings;
-        s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
-        s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
-        link::Link link{port, pump, state};
-        std::string reason;
-        ASSERT_EQ(link::OpenHhtPort(link, &reason), link::PortSetupResult::Ok) << reason;
-        EXPECT_EQ(link::ConnectHht(link), link::kOk);
-        EXPECT_EQ(link::ConnectHht(link), link::kOk);
-        port.Close();
-        ::unsetenv("TAVELIN_COM1");
+        {
+            PcSide pc(linkPath);
+            ASSERT_TRUE(pc.opened) << pc.reason;
+            EXPECT_EQ(link::ConnectHht(pc.link), link::kOk);
+            EXPECT_EQ(link::ConnectHht(pc.link), link::kOk);
+        }
 
         EXPECT_EQ(sim.Terminate(), 0);
         const std::string out = sim.ReadAll(1000);
