@@ -18,6 +18,7 @@ std::optional<long long> Number(std::string_view text)
 }
 
 constexpr int kFrameNumberMax = std::numeric_limits<int>::max();
+constexpr long long kPauseMaxMs = 600'000;
 
 } // namespace
 
@@ -41,6 +42,29 @@ std::optional<std::set<int>> ParseNumberSet(std::string_view text, int lo, int h
     return numbers;
 }
 
+std::optional<std::map<int, link::Millis>> ParsePauseList(std::string_view text)
+{
+    std::map<int, link::Millis> pauses;
+    for (bool more = !text.empty(); more;) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        more = comma != std::string_view::npos;
+        text = more ? text.substr(comma + 1) : std::string_view();
+        const std::size_t colon = item.find(':');
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        const auto frame = Number(item.substr(0, colon));
+        const auto ms = Number(item.substr(colon + 1));
+        if (!frame || !ms || *frame < 1 || *frame > kFrameNumberMax || *ms < 1 || *ms > kPauseMaxMs)
+            return std::nullopt;
+        if (!pauses.emplace(static_cast<int>(*frame), link::Millis(*ms)).second)
+            return std::nullopt; // the same frame twice: which length?
+    }
+    if (pauses.empty())
+        return std::nullopt;
+    return pauses;
+}
+
 bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::string& error)
 {
     SimConfig& config = options.config;
@@ -58,6 +82,13 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
             if (numbers)
                 target = *numbers;
             return numbers.has_value();
+        };
+        const auto pauseList = [&](std::map<int, link::Millis>& target) {
+            const auto text = value();
+            const auto pauses = text ? ParsePauseList(*text) : std::nullopt;
+            if (pauses)
+                target = *pauses;
+            return pauses.has_value();
         };
         const auto integer = [&](long long lo, long long hi, auto& target) {
             const auto text = value();
@@ -129,6 +160,13 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
             ok = frameSet(faults.noiseAfterHeader);
         } else if (arg == "--trickle-after-header") {
             ok = frameSet(faults.trickleAfterHeader);
+        } else if (arg == "--pause-before-received") {
+            ok = pauseList(faults.pauseBeforeReceived);
+        } else if (arg == "--pause-before-sent") {
+            ok = pauseList(faults.pauseBeforeSent);
+        } else if (arg == "--rough") {
+            faults.rough.on = true;
+            ok = integer(0, std::numeric_limits<std::uint32_t>::max(), faults.rough.seed);
         } else if (arg == "--close-after") {
             ok = integer(1, kFrameNumberMax, faults.closeAfterReceived);
         } else {
@@ -187,7 +225,7 @@ Hand-held:
   --entries-per-frame N  list entries in one frame, 1..26 (default 26)
   --resend-ms N      resend time of an unacknowledged frame (default 1000);
                      after 30 resends the exchange is given up
-  --quiet            no log lines
+  --quiet            no log lines (the summary at the end still comes)
   --help             this text
   --version          the version of the program it goes with
 
@@ -215,8 +253,26 @@ Faults (N: frame numbers counted from 1, as a list like 3 or 2,5-7):
   --close-after N       close the line when the N-th frame arrives, without
                         acting on it: the pseudo-terminal goes away under the
                         PC (a device is only closed); then wait for SIGTERM
+  --pause-before-received N:MS[,N:MS...]
+                        pause MS milliseconds (1..600000) before acting on
+                        the N-th received frame: a flash write, a loose
+                        cradle contact, busy firmware. While it pauses the
+                        hand-held neither reads nor answers; what the PC
+                        sends meanwhile waits and is taken in order after it,
+                        and its own resend and idle timers wait too
+  --pause-before-sent N:MS[,N:MS...]
+                        the same pause before it sends the N-th frame, which
+                        goes out when the pause is over
+  --rough SEED          a rough line, the same for the same SEED and the same
+                        conversation: pauses of 0.1-1.5 s at data blocks
+                        (about one in every 100-200 download blocks taken or
+                        upload blocks sent), about one frame in 250 sent twice
+                        back to back, and about one answer in 250 held back
+                        0.3-0.9 s, mostly past the PC's time-out
 Sent frames are counted with resends; received ones are the well-formed
-frames with a correct check character addressed to one of our IDs.
+frames with a correct check character addressed to one of our IDs. Each
+fault logs a line. At the end a summary line "tavelin-hhtsim: stats ..."
+gives the counters as name=value pairs.
 
 How the hand-held answers where the PC leaves it a choice:
   - Every command is answered with digit 0. A poll "P" is always answered
@@ -235,6 +291,10 @@ How the hand-held answers where the PC leaves it a choice:
     is refused with "R"/"F".
   - Set download "W": between files a command frame of a 12-character name
     and a size in digits asks for the next file; "D"/EOT ends the set.
+  - A download request (of one file, or of a file of a set) that comes again
+    before the file's first block is answered again; a request of a set
+    refused before is refused again; a request while a stored file waits
+    for its end frame closes that file (its end frame was lost).
   - Upload of all: the count frame, then per file a header with digit 1..9
     (never 0), blocks with digits 0, 1, ..., and "E"/EOT, then "D"/EOT after
     the last file. "R"/"F" or "R"/"S" to a header skips that file. An "A"/ENQ

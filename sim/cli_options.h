@@ -4,6 +4,7 @@
 
 #include "sim_config.h"
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -23,6 +24,10 @@ struct CliOptions {
 
 // "1-3,7" -> {1, 2, 3, 7}; nullopt for anything else or a number outside lo..hi.
 std::optional<std::set<int>> ParseNumberSet(std::string_view text, int lo, int hi);
+
+// "3:700,9:150" -> {3: 700 ms, 9: 150 ms}: frame numbers from 1, lengths
+// 1..600000 ms; nullopt for anything else or a frame named twice.
+std::optional<std::map<int, link::Millis>> ParsePauseList(std::string_view text);
 
 // Fills options from argv[1..]; on a mistake returns false and says why in error.
 bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::string& error);

@@ -9,9 +9,15 @@
 // that a PC that lost the block's acknowledgement still reads it as one; if
 // the file cannot be stored an "R"/"F" follows instead. The PC's "E"/EOT
 // then closes the file.
+//
+// A PC whose answer to a request came late sends the request again; until
+// the first block arrives the same request is answered again, not taken
+// for a new command.
 #include "exchange.h"
 
 #include "link/frame.h"
+
+#include <utility>
 
 namespace tavelin::sim {
 
@@ -31,9 +37,11 @@ public:
     FileReceiver(const FileReceiver&) = delete;
     FileReceiver& operator=(const FileReceiver&) = delete;
 
-    // Answers the request: true when the file is accepted.
-    bool Request(const std::string& name, std::int64_t size)
+    // Answers the request (the command's text, for knowing it again when it
+    // is repeated): true when the file is accepted.
+    bool Request(std::string request, const std::string& name, std::int64_t size)
     {
+        request_ = std::move(request);
         name_ = UpperAscii(name);
         size_ = size;
         HhtUnit& unit = unit_;
@@ -58,8 +66,21 @@ public:
         return true;
     }
 
+    // The request again before any block: its answer was lost or late.
+    bool Repeats(const ReceivedFrame& frame) const
+    {
+        return open_ && last_ < 0 && frame.kind == 'C' && frame.Text() == request_;
+    }
+    bool Stored() const { return stored_; }
+
     Step OnFrame(const ReceivedFrame& frame)
     {
+        if (Repeats(frame)) {
+            ++ctx_.Counters().resends;
+            ctx_.SendByte('A', 0, link::ACK);
+            ctx_.Log(Describe() + ": request repeated, answered again");
+            return Step::Going;
+        }
         if (frame.kind == 'D')
             return Block(frame);
         if (frame.kind == 'E' && frame.DataIs(link::CAN))
@@ -82,7 +103,9 @@ public:
 private:
     Step Block(const ReceivedFrame& frame)
     {
+        ++ctx_.Counters().dataFramesReceived;
         if (frame.digit == last_) { // its acknowledgement was lost
+            ++ctx_.Counters().repeatedBlocksReceived;
             ctx_.SendByte('A', frame.digit, link::ACK);
             return Step::Going;
         }
@@ -105,6 +128,7 @@ private:
         }
         total_ += static_cast<std::int64_t>(frame.data.size());
         last_ = frame.digit;
+        ctx_.AtDataBlock();
         ctx_.SendByte('A', frame.digit, link::ACK);
         if (total_ == size_) {
             if (!Store()) {
@@ -140,6 +164,7 @@ private:
 
     ExchangeContext& ctx_;
     HhtUnit& unit_;
+    std::string request_;
     std::string name_;
     std::int64_t size_ = 0;
     std::int64_t total_ = 0;
@@ -159,10 +184,12 @@ public:
 
     void Start() override
     {
-        if (!file_.Request(NameField(text_, 1, 12), NumberField(text_, 13)))
+        if (!file_.Request(text_, NameField(text_, 1, 12), NumberField(text_, 13)))
             return Finish();
         ctx_.Arm(IdleLimit(ctx_.Config()));
     }
+
+    bool TakesCommand(const ReceivedFrame& frame) const override { return file_.Repeats(frame); }
 
     bool OnFrame(const ReceivedFrame& frame) override
     {
@@ -187,8 +214,19 @@ private:
     std::string text_;
 };
 
-// A set: between files a "C" frame of name (12) and size (7 or more digits)
-// asks for the next file; any other command ends the set.
+// A request for the next file of a set: a name (12) and a size (7 or more digits).
+bool IsFileRequest(const ReceivedFrame& frame)
+{
+    if (frame.data.size() < 19)
+        return false;
+    return frame.Text().find_first_not_of("0123456789", 12) == std::string::npos;
+}
+
+// A set: between files a request asks for the next file; any other command
+// ends the set. A request that comes while a stored file still waits for its
+// end frame means that frame was lost; one that comes again after its
+// refusal gets the refusal again.
+
 class SetDownloadExchange final : public Exchange {
 public:
     SetDownloadExchange(ExchangeContext& ctx, const ReceivedFrame& command)
@@ -204,23 +242,34 @@ public:
 
     bool TakesCommand(const ReceivedFrame& frame) const override
     {
-        if (file_ || frame.data.size() < 19)
-            return false;
-        const std::string text = frame.Text();
-        return text.find_first_not_of("0123456789", 12) == std::string::npos;
+        if (file_ && file_->Repeats(frame))
+            return true;
+        return (!file_ || file_->Stored()) && IsFileRequest(frame);
     }
 
     bool OnFrame(const ReceivedFrame& frame) override
     {
         ctx_.Arm(IdleLimit(ctx_.Config()));
+        if (file_ && frame.kind == 'C' && !file_->Repeats(frame))
+            file_.reset(); // stored; its end frame was lost
         if (file_)
             return FileFrame(frame);
         const std::string text = frame.Text();
+        const std::string refused = std::exchange(refused_, {});
+        if (frame.kind == 'C' && text == refused) {
+            refused_ = text;
+            ++ctx_.Counters().resends;
+            ctx_.SendByte('R', 0, 'F');
+            ctx_.Log("download set: refused request repeated, refused again");
+            return true;
+        }
         if (frame.kind == 'C') {
             ++requests_;
             file_ = std::make_unique<FileReceiver>(ctx_);
-            if (!file_->Request(NameField(text, 0, 12), NumberField(text, 12)))
+            if (!file_->Request(text, NameField(text, 0, 12), NumberField(text, 12))) {
                 file_.reset();
+                refused_ = text;
+            }
             return true;
         }
         if (frame.kind == 'R') { // the PC skips a file it cannot send
@@ -264,6 +313,7 @@ private:
     std::int64_t announced_;
     int requests_ = 0;
     std::unique_ptr<FileReceiver> file_;
+    std::string refused_; // the request refused last, until another frame comes
 };
 
 } // namespace

@@ -33,6 +33,9 @@ public:
     virtual void SendNoise(std::span<const std::uint8_t> bytes) = 0; // bytes outside any frame
     virtual void Arm(link::Clock::duration after) = 0;
     virtual void Disarm() = 0;
+    // A download block was taken and is about to be answered, or an upload
+    // block is about to go out for the first time: where a rough line pauses.
+    virtual void AtDataBlock() = 0;
     virtual void Log(const std::string& line) = 0; // the ID is put in front
     virtual const SimConfig& Config() const = 0;
     virtual Stats& Counters() = 0;

@@ -37,27 +37,37 @@ Machine::Machine(SimConfig config) : config_(std::move(config))
         units_.emplace(std::piecewise_construct, std::forward_as_tuple(text),
                        std::forward_as_tuple(HhtUnit{id, text, HhtStore(config_.storeRoot / text), 0}));
     }
+    if (config_.faults.rough.on)
+        rough_.emplace(config_.faults.rough.seed);
 }
 
 std::filesystem::path Machine::StoreOf(int id) const { return config_.storeRoot / IdText(id); }
 
 void Machine::Feed(std::span<const std::uint8_t> bytes, link::Clock::time_point now)
 {
-    now_ = now;
+    Advance(now);
     if (lineClosed_)
         return;
+    if (Paused()) {
+        heldInput_.insert(heldInput_.end(), bytes.begin(), bytes.end());
+        return;
+    }
     std::vector<ReceivedFrame> frames;
     decoder_.Feed(bytes, stats_, frames);
-    for (const ReceivedFrame& frame : frames) {
-        if (frame.checkOk && !lineClosed_)
-            Dispatch(frame);
-    }
+    waiting_.insert(waiting_.end(), std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end()));
+    Drain();
 }
 
 void Machine::Tick(link::Clock::time_point now)
 {
-    now_ = now;
-    if (!due_ || now < *due_)
+    Advance(now);
+    if (!Paused() && !lineClosed_)
+        RunTimer();
+}
+
+void Machine::RunTimer()
+{
+    if (!due_ || now_ < *due_)
         return;
     due_.reset();
     if (exchange_) {
@@ -79,21 +89,18 @@ void Machine::Dispatch(const ReceivedFrame& frame)
         ++stats_.framesForOthers;
         return;
     }
-    if (config_.faults.closeAfterReceived == ++receivedForUs_) {
-        unit_ = &unit->second;
-        Log("fault: line closed at received frame " + std::to_string(receivedForUs_));
-        lineClosed_ = true;
-        exchange_.reset();
-        Disarm();
-        output_.clear();
+    unit_ = &unit->second;
+    if (PausesBeforeReceived()) {
+        waiting_.push_front(frame); // acted on when the pause is over
         return;
     }
+    if (config_.faults.closeAfterReceived == ++receivedForUs_)
+        return CloseLine();
     if (config_.faults.ignoreReceived.contains(receivedForUs_)) {
         ++stats_.framesIgnored;
         Log("fault: received frame " + std::to_string(receivedForUs_) + " ignored");
         return;
     }
-    unit_ = &unit->second;
     const bool ours = exchange_ && exchangeId_ == frame.id;
     if (frame.kind == 'C' && !(ours && exchange_->TakesCommand(frame)))
         return Command(frame);
@@ -101,6 +108,19 @@ void Machine::Dispatch(const ReceivedFrame& frame)
     if (!ours || !exchange_->OnFrame(frame))
         ++stats_.unexpectedFrames;
     EndIfOver();
+}
+
+void Machine::CloseLine()
+{
+    Log("fault: line closed at received frame " + std::to_string(receivedForUs_));
+    lineClosed_ = true;
+    exchange_.reset();
+    Disarm();
+    output_.clear();
+    heldOutput_.clear();
+    heldInput_.clear();
+    waiting_.clear();
+    pausedUntil_.reset();
 }
 
 void Machine::Command(const ReceivedFrame& frame)
@@ -115,8 +135,11 @@ void Machine::Command(const ReceivedFrame& frame)
     const bool repeated = signature == lastCommand_;
     lastCommand_.clear();
     if (repeated && (code == 'E' || code == 'N')) {
+        // Answered as the first time, however often it comes, even when
+        // that answer never reached the line.
         ++stats_.resends;
-        output_.insert(output_.end(), lastReply_.begin(), lastReply_.end());
+        lastCommand_ = signature;
+        Reply(lastReply_.first, lastReply_.second);
         Log("repeated command answered again");
         return;
     }
@@ -136,13 +159,10 @@ void Machine::Command(const ReceivedFrame& frame)
     case 'W': return Begin(MakeSetDownloadExchange(*this, frame));
     case 'U': return Begin(MakeUploadAllExchange(*this));
     case 'S': return Begin(MakeUploadOneExchange(*this, frame));
-    case 'E': case 'N': {
-        const std::size_t before = output_.size();
+    case 'E': case 'N':
         code == 'E' ? Erase(text) : Rename(text);
         lastCommand_ = signature;
-        lastReply_.assign(output_.begin() + static_cast<std::ptrdiff_t>(before), output_.end());
         return;
-    }
     default:
         Reply('R', '?');
         return Log("unknown command \"" + text.substr(0, 1) + "\" refused");
@@ -170,7 +190,11 @@ void Machine::Rename(const std::string& text)
     Log("rename " + from + " to " + to + (done ? ": done" : ": refused"));
 }
 
-void Machine::Reply(char kind, std::uint8_t byte) { SendByte(kind, 0, byte); }
+void Machine::Reply(char kind, std::uint8_t byte)
+{
+    lastReply_ = {kind, byte};
+    SendByte(kind, 0, byte);
+}
 
 void Machine::Begin(std::unique_ptr<Exchange> exchange)
 {
@@ -191,19 +215,25 @@ void Machine::EndIfOver()
 void Machine::Send(char kind, int digit, std::span<const std::uint8_t> data)
 {
     const int number = ++stats_.framesSent;
+    PauseBeforeSent(number);
     const FaultOptions& faults = config_.faults;
     if (faults.dropSent.contains(number))
         return Log("fault: sent frame " + std::to_string(number) + " dropped");
     link::Bytes frame = link::BuildFrame(kind, unit_->text, digit, data);
     if (faults.noiseBeforeSent.contains(number)) {
-        output_.insert(output_.end(), kNoise.begin(), kNoise.end());
+        Put(kNoise);
         Log("fault: noise before sent frame " + std::to_string(number));
     }
     if (faults.corruptBccOfSent.contains(number)) {
         frame.back() ^= 0x5A;
         Log("fault: sent frame " + std::to_string(number) + " with a wrong check character");
     }
-    output_.insert(output_.end(), frame.begin(), frame.end());
+    Put(frame);
+    if (rough_ && rough_->Doubled()) {
+        ++stats_.doubledFrames;
+        Log("fault: sent frame " + std::to_string(number) + " goes out twice");
+        Put(frame);
+    }
 }
 
 void Machine::Log(const std::string& line)

@@ -14,6 +14,16 @@
 
 namespace tavelin::sim {
 
+// A line and a hand-held that are rough in the ways a real one is, drawn
+// from a generator seeded with `seed`, so that a run can be repeated: pauses
+// of 0.1-1.5 s at data blocks (about one every 100-200 download blocks taken
+// or upload blocks sent), a frame now and then sent twice back to back, and
+// an answer now and then held back 0.3-0.9 s, past the PC's time-out.
+struct RoughLine {
+    bool on = false;
+    std::uint32_t seed = 0;
+};
+
 // Frame numbers count from 1. "Sent" counts every frame the hand-held puts on
 // the line, resends included; "received" counts the well-formed frames for
 // one of its IDs. A fault fires once per number listed.
@@ -37,6 +47,15 @@ struct FaultOptions {
     // Upload of all files: the header names a stored file (upper case) by these
     // bytes instead, for names a PC cannot hold (invalid code page 932, say).
     std::map<std::string, std::string> offeredNames;
+
+    // The hand-held pauses this long (a flash write, a loose cradle contact,
+    // busy firmware) before acting on the n-th received frame, or before it
+    // puts the n-th sent frame on the line. While it pauses it neither reads
+    // nor answers: what the PC sends waits, as in a UART's buffer, and is
+    // taken in order afterwards; its own timers wait for the end too.
+    std::map<int, link::Millis> pauseBeforeReceived;
+    std::map<int, link::Millis> pauseBeforeSent;
+    RoughLine rough;
 
     bool wrongMode = false;       // every file command is answered "R"/"M"
     int fullAfter = -1;           // after this many stored files an ID refuses more ("R"/"F"); <0: never
@@ -77,11 +96,18 @@ struct Stats {
     int etxViolations = 0;    // no ETX after the data
     int bccViolations = 0;    // wrong check character
     int sequenceViolations = 0; // a download block out of order
+    int dataFramesReceived = 0;     // download blocks ("D" frames of a file), repeats included
+    int repeatedBlocksReceived = 0; // ... that repeat the digit of the last block taken
     // what was sent
     int framesSent = 0;       // frames put on the line, resends included (dropped ones too)
     int resends = 0;
     int dataFramesSent = 0;   // list entry frames and upload blocks, first transmissions
     int assumedAcks = 0;      // silence taken as a lost acknowledgement
+    int doubledFrames = 0;    // frames sent twice back to back (counted once in framesSent)
+    // pauses
+    int pauses = 0;               // FaultOptions pauses, rough line pauses and Simulator::Pause
+    std::int64_t pausedMs = 0;    // their lengths added up
+    int lateAnswers = 0;          // answers held back (rough line); not counted as pauses
     // what happened to files
     int filesStored = 0;
     int filesRejected = 0;    // downloads refused or not completed

@@ -26,10 +26,6 @@ void Simulator::Attach(link::MemoryPort& port)
     port.SetPeerReceiver([this](const link::Bytes& bytes) {
         if (machine_->LineClosed())
             return;
-        if (Paused()) {
-            held_.insert(held_.end(), bytes.begin(), bytes.end());
-            return;
-        }
         const auto line = link::ParseLineSettings(port_->CurrentSettings());
         pcBaud_ = line ? line->baud : 0;
         machine_->Feed(bytes, port_->Pump().Now());
@@ -41,26 +37,7 @@ void Simulator::Attach(link::MemoryPort& port)
 
 void Simulator::Pause(link::Clock::duration length)
 {
-    const auto until = port_->Pump().Now() + length;
-    pausedUntil_ = until;
-    port_->Pump().Schedule(until, [this, until] {
-        if (pausedUntil_ == until)
-            Resume();
-    });
-}
-
-bool Simulator::Paused() const { return pausedUntil_ && port_->Pump().Now() < *pausedUntil_; }
-
-void Simulator::Resume()
-{
-    pausedUntil_.reset();
-    const link::Bytes held = std::exchange(held_, {});
-    const auto now = port_->Pump().Now();
-    machine_->Tick(now);
-    if (!held.empty())
-        machine_->Feed(held, now);
-    if (machine_->LineClosed())
-        return port_->Vanish();
+    machine_->Pause(port_->Pump().Now(), length);
     Flush();
 }
 
@@ -137,9 +114,11 @@ void Simulator::ScheduleTimer()
     port_->Pump().Schedule(*due, [this, at = *due] {
         if (scheduled_ == at)
             scheduled_.reset();
-        if (machine_->NextDue() != at || Paused())
-            return; // a pause ends with the timers that fell due in it
-        machine_->Tick(at);
+        if (machine_->NextDue() != at)
+            return;
+        machine_->Tick(at); // the end of a pause, too, with what waited for it
+        if (machine_->LineClosed())
+            return port_->Vanish();
         Flush();
     });
 }

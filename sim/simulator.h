@@ -39,6 +39,8 @@ public:
     // In-process: the hand-held stops reading for a while, as one busy with
     // something else. What the program sends meanwhile waits on the line and
     // is answered, in order, when the pause is over; its own timers wait too.
+    // The same pause as FaultOptions::pauseBeforeReceived, at a moment the
+    // test chooses; one asked for during a pause follows it.
     void Pause(link::Clock::duration length);
 
     // Any transport: bytes arrived at `now`; run a due timer; take what to send.
@@ -66,15 +68,11 @@ private:
     void SendThroughAdapter(const link::Bytes& bytes);
     void ScheduleHandOver();
     void Flush();
-    bool Paused() const;
-    void Resume();
     link::Bytes Output(); // the machine's output as the PC's UART receives it
 
     std::unique_ptr<Machine> machine_;
     link::MemoryPort* port_ = nullptr;
     std::optional<link::Clock::time_point> scheduled_;
-    std::optional<link::Clock::time_point> pausedUntil_;
-    link::Bytes held_; // what arrived during the pause
     int pcBaud_ = 0;
     std::unique_ptr<AdapterHold> adapter_;
     link::Clock::time_point lineFree_{}; // when the line toward the program has carried what it was given

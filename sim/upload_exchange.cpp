@@ -94,6 +94,7 @@ private:
         const std::size_t to = std::min(data_.size(), from + kBlock);
         ordinal_ = ++ctx_.Counters().dataFramesSent;
         repeated_ = false;
+        ctx_.AtDataBlock();
         pending_.Send(ctx_, 'D', static_cast<int>(block_ % 10),
                       link::Bytes(data_.begin() + static_cast<std::ptrdiff_t>(from),
                                   data_.begin() + static_cast<std::ptrdiff_t>(to)));

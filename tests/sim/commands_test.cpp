@@ -38,6 +38,22 @@ TEST_F(SimTest, EraseAndRenameChangeTheStoreAndRefuseWhatCannotBeDone)
     EXPECT_EQ(stats().filesErased, 1);
 }
 
+// The first answer never reaches the line; however often the erase comes
+// again, it is answered as done, and done once.
+TEST_F(SimTest, RepeatedEraseGetsTheAnswerThatWasLost)
+{
+    config.faults.dropSent = {1};
+    Start();
+    Seed(1, "B.TXT", "b");
+    Send('C', 0, "E" + Name12("B.TXT"));
+    EXPECT_EQ(Recv().rc, -3);
+    for (int time = 0; time < 2; ++time) {
+        Send('C', 0, "E" + Name12("B.TXT"));
+        EXPECT_TRUE(Recv().Is('A', 0, Char(ACK))) << time;
+    }
+    EXPECT_EQ(stats().filesErased, 1);
+}
+
 TEST_F(SimTest, WrongModeRefusesFileCommandsButAnswersThePoll)
 {
     config.faults.wrongMode = true;

@@ -63,6 +63,23 @@ public:
         return text;
     }
 
+    // Everything the child writes until it closes its output, waiting at
+    // most timeoutMs for each piece.
+    std::string ReadAll(int timeoutMs)
+    {
+        std::string text;
+        for (;;) {
+            pollfd watch{out_, POLLIN, 0};
+            char buffer[512];
+            if (poll(&watch, 1, timeoutMs) <= 0)
+                return text;
+            const ssize_t n = read(out_, buffer, sizeof buffer);
+            if (n <= 0)
+                return text;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
     // Exit status after SIGTERM, or -1.
     int Terminate()
     {

@@ -72,6 +72,35 @@ TEST_F(SimTest, SetDownloadTakesEachFileAndSkippedNames)
     EXPECT_EQ(stats().unexpectedFrames, 0);
 }
 
+// The end frame of the first file is lost; the next request is the next
+// file's, not a command spelled by its name's first letter. That one is
+// refused, and its refusal repeated when the request comes again.
+TEST_F(SimTest, SetDownloadTakesTheNextRequestAfterALostEndFrame)
+{
+    config.faults.ignoreReceived = {4}; // "W", request, block, end frame
+    config.faults.fullAfter = 1;
+    Start();
+    Send('C', 0, "W002");
+    ASSERT_TRUE(Recv().Is('A', 0, kAck));
+    Send('C', 0, Name12("ONE.DAT") + "0000001");
+    ASSERT_TRUE(Recv().Is('A', 0, kAck));
+    Send('D', 0, "1");
+    EXPECT_TRUE(Recv().Is('A', 0, kAck));
+    EXPECT_TRUE(Recv().Is('A', 0, kAck));
+    Send('E', 0, kEot);
+    for (int time = 0; time < 2; ++time) {
+        Send('C', 0, Name12("DATA2.TXT") + "0000001");
+        EXPECT_TRUE(Recv().Is('R', 0, "F")) << time;
+    }
+    Send('D', 0, kEot);
+    EXPECT_EQ(Recv().rc, -3);
+    EXPECT_EQ(Stored(1, "ONE.DAT"), "1");
+    EXPECT_EQ(stats().filesStored, 1);
+    EXPECT_EQ(stats().filesRejected, 1);
+    EXPECT_EQ(stats().unexpectedFrames, 0);
+    EXPECT_EQ(stats().lengthViolations, 0);
+}
+
 struct Broken {
     const char* what;
     std::vector<std::pair<char, std::string>> afterAcceptance; // frames the PC sends, digit 0
