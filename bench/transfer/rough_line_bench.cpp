@@ -15,6 +15,10 @@
 // assertions; virtual time, so the whole table takes seconds.
 //
 //   rough_line_bench [--kb 1024] [--speeds 115200,19200] [--seeds 1,2,3]
+//                    [--trace up|down]
+//
+// --trace prints, for the window's copy in that direction on a rough line,
+// the simulator's faults and the PC's frames and time-outs in time order.
 #include "link/frame.h"
 #include "link/frame_watcher.h"
 #include "link/memory_port.h"
@@ -71,20 +75,40 @@ std::string Get(const fs::path& path)
 
 const char* BaudCode(int baud) { return baud == 115200 ? "5" : baud == 38400 ? "3" : baud == 9600 ? "1" : "2"; }
 
-// Counts the data frames each way.
+// Counts the data frames each way; with `print`, shows every frame.
 class DataFrames final : public link::FrameWatcher {
 public:
-    void Sent(link::Clock::time_point, std::span<const std::uint8_t> frame) override { sent += IsData(frame); }
-    void Received(link::Clock::time_point, std::span<const std::uint8_t> frame, link::TraceResult) override
+    void Sent(link::Clock::time_point now, std::span<const std::uint8_t> frame) override
+    {
+        sent += IsData(frame);
+        Show(now, "PC >", frame);
+    }
+    void Received(link::Clock::time_point now, std::span<const std::uint8_t> frame, link::TraceResult) override
     {
         received += IsData(frame);
+        Show(now, "PC <", frame);
     }
-    void TimedOut(link::Clock::time_point, long long) override { ++timeOuts; }
+    void TimedOut(link::Clock::time_point now, long long waited) override
+    {
+        ++timeOuts;
+        if (print)
+            std::printf("%10.3f PC time-out after %lld ms\n", Seconds(now), waited);
+    }
     void WatchPort(link::Clock::time_point, const link::SerialPort&) override {}
     int sent = 0, received = 0, timeOuts = 0;
+    bool print = false;
+    link::Clock::time_point origin{};
+
+    double Seconds(link::Clock::time_point now) const { return std::chrono::duration<double>(now - origin).count(); }
 
 private:
     static int IsData(std::span<const std::uint8_t> frame) { return frame.size() > 1 && frame[1] == 'D' ? 1 : 0; }
+    void Show(link::Clock::time_point now, const char* way, std::span<const std::uint8_t> frame) const
+    {
+        if (print && frame.size() >= 12)
+            std::printf("%10.3f %s %c digit %c, %zu bytes%s\n", Seconds(now), way, frame[1], frame[5], frame.size() - 12,
+                        frame.size() == 13 && frame[10] == 0x05 ? " ENQ" : "");
+    }
 };
 
 enum class Hiccup { None, Pause, Busy, Rough };
@@ -105,12 +129,14 @@ struct Outcome {
     int dataFrames = 0;
     int timeOuts = 0;
     double paused = 0; // the hiccups' sum, seconds
+    int events = 0;    // hiccups: pauses, and on a rough line doubled frames and late answers too
 };
 
 class Run {
 public:
-    Run(const Case& c, const std::string& bytes) : case_(c), bytes_(bytes)
+    Run(const Case& c, const std::string& bytes, bool print = false) : case_(c), bytes_(bytes)
     {
+        frames_.print = print;
         const fs::path root = fs::temp_directory_path() / ("tavelin-rough-" + std::to_string(::getpid()));
         fs::remove_all(root);
         work_ = root / "work";
@@ -133,9 +159,16 @@ public:
         config.ids = {1};
         config.storeRoot = store_;
         config.lineBaud = case_.baud;
+        if (case_.hiccup == Hiccup::Rough)
+            config.faults.rough = {true, case_.seed};
         pump_.Advance(1min);
         sim::Simulator hand(config);
         hand.Attach(port_);
+        frames_.origin = pump_.Now();
+        if (frames_.print)
+            hand.SetLogger([this](const std::string& line) {
+                std::printf("%10.3f HHT %s\n", frames_.Seconds(pump_.Now()), line.c_str());
+            });
         if (case_.download)
             Put(pc_ / "BIG.DAT", bytes_);
         else
@@ -151,7 +184,13 @@ public:
         out.whole = fs::exists(arrived) && Get(arrived) == bytes_;
         out.dataFrames = case_.download ? frames_.sent : frames_.received;
         out.timeOuts = frames_.timeOuts;
-        out.paused = case_.hiccup == Hiccup::None ? 0 : case_.seconds;
+        const sim::Stats& stats = hand.GetStats();
+        out.paused = case_.hiccup == Hiccup::Rough ? stats.pausedMs / 1000.0
+                     : case_.hiccup == Hiccup::None ? 0
+                                                    : case_.seconds;
+        out.events = case_.hiccup == Hiccup::Rough ? stats.pauses + stats.doubledFrames + stats.lateAnswers
+                     : case_.hiccup == Hiccup::None ? 0
+                                                    : 1;
         return out;
     }
 
@@ -210,9 +249,12 @@ int main(int argc, char** argv)
 {
     std::size_t kb = 1024;
     std::vector<int> speeds = {115200, 19200};
-    std::vector<int> seeds = {};
+    std::vector<int> seeds = {1, 2, 3};
+    std::string trace;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
+        if (option == "--trace")
+            trace = argv[i + 1];
         if (option == "--kb")
             kb = static_cast<std::size_t>(std::atoi(argv[i + 1]));
         else if (option == "--speeds")
@@ -221,9 +263,15 @@ int main(int argc, char** argv)
             seeds = NumberList(argv[i + 1]);
     }
     const std::string bytes = RandomBytes(kb * 1024);
+    if (!trace.empty()) {
+        const Case c{trace == "down", false, speeds.front(), Hiccup::Rough, 0, static_cast<unsigned>(seeds.front())};
+        const Outcome out = Run(c, bytes, true).Go();
+        std::printf("result %d, %s, %.1f s\n", out.result, out.whole ? "whole" : "NOT WHOLE", out.seconds);
+        return 0;
+    }
     std::printf("%zu KB, CommTimeout %d ms, hiccups %lld s into the transfer; virtual time\n\n", kb, kCommTimeoutMs,
                 static_cast<long long>(kHiccupAt.count()));
-    std::printf("| transfer | speed | case | time s | clean s | extra s | hiccups s | extra - hiccups s | data frames | "
+    std::printf("| transfer | speed | case | time s | clean s | extra s | hiccups | hiccups s | extra - hiccups s | "
                 "extra frames | time-outs | whole |\n|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const bool download : {true, false}) {
         for (const bool batch : {true, false}) {
@@ -240,10 +288,10 @@ int main(int argc, char** argv)
                     if (!clean)
                         clean = out;
                     const double extra = out.seconds - clean->seconds;
-                    std::printf("| %s %s | %d | %s | %.1f | %.1f | %.2f | %.2f | %.2f | %d | %d | %d | %s |\n",
+                    std::printf("| %s %s | %d | %s | %.1f | %.1f | %.2f | %d | %.2f | %.2f | %d | %d | %s |\n",
                                 download ? "download" : "upload", batch ? "(batch)" : "(window)", baud,
-                                Describe(c).c_str(), out.seconds, clean->seconds, extra, out.paused,
-                                extra - out.paused, out.dataFrames, out.dataFrames - clean->dataFrames, out.timeOuts,
+                                Describe(c).c_str(), out.seconds, clean->seconds, extra, out.events, out.paused,
+                                extra - out.paused, out.dataFrames - clean->dataFrames, out.timeOuts,
                                 out.whole && out.result == 0 ? "yes" : ("NO (" + std::to_string(out.result) + ")").c_str());
                     std::fflush(stdout);
                 }

@@ -87,14 +87,21 @@ std::size_t MemoryPort::OutBufferCount()
     return static_cast<std::size_t>(seconds * baud_ / 10.0) + 1;
 }
 
+// On a paced line the bytes arrive as a UART hands them over, a FIFO's worth
+// at a time, not all at the end of a long burst: the first of two frames
+// sent back to back is there before the second has crossed the line.
 void MemoryPort::SendFromPeer(std::span<const std::uint8_t> bytes)
 {
-    inLineFreeAt_ = std::max(inLineFreeAt_, pump_.Now()) + LineTime(bytes.size());
-    Bytes copy(bytes.begin(), bytes.end());
-    pump_.Schedule(inLineFreeAt_, [this, copy = std::move(copy)] {
-        if (!lost_)
-            input_.insert(input_.end(), copy.begin(), copy.end());
-    });
+    constexpr std::size_t kPiece = 64;
+    const std::size_t piece = baud_ > 0 ? kPiece : std::max<std::size_t>(bytes.size(), 1);
+    for (std::size_t from = 0; from < bytes.size(); from += piece) {
+        const auto part = bytes.subspan(from, std::min(piece, bytes.size() - from));
+        inLineFreeAt_ = std::max(inLineFreeAt_, pump_.Now()) + LineTime(part.size());
+        pump_.Schedule(inLineFreeAt_, [this, copy = Bytes(part.begin(), part.end())] {
+            if (!lost_)
+                input_.insert(input_.end(), copy.begin(), copy.end());
+        });
+    }
 }
 
 void MemoryPort::ArriveFromPeer(std::span<const std::uint8_t> bytes)
