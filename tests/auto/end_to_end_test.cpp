@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -59,6 +60,15 @@ protected:
         simulator.terminate();
         if (!simulator.waitForFinished(5000))
             simulator.kill();
+    }
+
+    // The counters the simulator prints as it ends.
+    std::string StopSimulatorForItsStats()
+    {
+        StopSimulator();
+        const std::string out = simulator.readAllStandardOutput().toStdString();
+        const auto at = out.find("stats ");
+        return at == std::string::npos ? out : out.substr(at);
     }
 
     struct Run {
@@ -298,6 +308,38 @@ TEST_F(EndToEnd, LineFaultsNeverCostAByte)
         StopSimulator();
         EXPECT_EQ(work.Get("up/ORDERS.DAT"), data) << fault.option << "\n" << History();
         EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << fault.option;
+    }
+}
+
+// A hand-held that stops for a moment in the middle of a file (a flash
+// write, a loose cradle) costs the run that moment and a few frames sent
+// again, never the rest of the file crossing the line twice.
+TEST_F(EndToEnd, APauseOfTheHandHeldCostsThePauseNotTheRestOfTheFile)
+{
+    const std::string data = Bytes(40000, 5); // 79 blocks, 3.5 s at 115,200 bit/s
+    const struct {
+        const char* run;
+        const char* pause;   // the simulator's option: before the 30th frame, 1.6 s
+        const char* counter; // frames the simulator took or sent again
+    } directions[] = {{"/DOWN", "--pause-before-received", "repeatedBlocksReceived="},
+                      {"/UP", "--pause-before-sent", "resends="}};
+    for (const auto& direction : directions) {
+        SCOPED_TRACE(direction.run);
+        fs::remove_all(work.Path() / "hht");
+        fs::create_directories(work.Path() / "hht/001");
+        work.Put("down/DATA.BIN", data);
+        work.Put("hht/001/ORDERS.DAT", data);
+        Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1, "5210005005000"); // 115,200 bit/s, 500 ms
+        StartSimulator({"--ids", "1", "--baud", "115200", direction.pause, "30:1600"});
+        const auto run = Tavelin({direction.run});
+        const std::string stats = StopSimulatorForItsStats();
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+        EXPECT_EQ(work.Get(std::string(direction.run) == "/DOWN" ? "hht/001/DATA.BIN" : "up/ORDERS.DAT"), data);
+        const auto at = stats.find(direction.counter);
+        ASSERT_NE(at, std::string::npos) << stats;
+        EXPECT_LE(std::stoi(stats.substr(at + std::strlen(direction.counter))), 8) << stats;
+        EXPECT_NE(stats.find(" pauses=1 "), std::string::npos) << stats;
     }
 }
 
