@@ -270,3 +270,80 @@ TEST_F(LinkTest, VanishedPortFailsEveryReceiveAtOnce)
 
 } // namespace
 } // namespace tavelin::testing
+
+namespace tavelin::testing {
+namespace {
+
+// --- a reply that belongs to an earlier step, and a program busy past the time-out
+
+class ReplyWaitTest : public LinkTest {
+protected:
+    ReplyWaitTest()
+    {
+        state.settings.BaudCode = "5";
+        port.SetInTimeout(200);
+    }
+    void PeerAt(long long ms, const Bytes& bytes)
+    {
+        pump.ScheduleAfter(Millis(ms), [this, bytes] { port.SendFromPeer(bytes); });
+    }
+    const Bytes stale = Frame('A', "001", 3, "\x06");
+    const Bytes expected = Frame('A', "001", 4, "\x06");
+};
+
+TEST_F(ReplyWaitTest, WhatIsPassedOverNeitherEndsNorStretchesTheWait)
+{
+    std::string frame;
+    {
+        SCOPED_TRACE("the expected reply behind a stale one");
+        PeerAt(100, stale);
+        PeerAt(150, expected);
+        ReplyWait wait(link);
+        ASSERT_EQ(wait.Receive(frame), kOk);
+        wait.PassOver(frame.size());
+        ASSERT_EQ(wait.Receive(frame), kOk);
+        EXPECT_EQ(frame, S(expected));
+    }
+    {
+        SCOPED_TRACE("a stale reply and then silence: the time-out counts from the first wait");
+        const auto start = NowMs();
+        PeerAt(100, stale);
+        ReplyWait wait(link);
+        ASSERT_EQ(wait.Receive(frame), kOk);
+        wait.PassOver(frame.size());
+        EXPECT_EQ(wait.Receive(frame), kTimedOut);
+        EXPECT_LE(NowMs() - start, ReceiveLimit(link).count() + 2);
+    }
+    {
+        SCOPED_TRACE("a peer that only repeats itself");
+        for (int i = 0; i < 20; ++i)
+            PeerAt(10, stale);
+        ReplyWait wait(link);
+        int passed = 0;
+        while (wait.Receive(frame) == kOk) {
+            wait.PassOver(frame.size());
+            ++passed;
+        }
+        EXPECT_EQ(passed, ReplyWait::kMostPassedOver + 1);
+        port.DiscardInput();
+    }
+}
+
+TEST_F(ReplyWaitTest, AnAnswerThatCameWhileTheProgramWasBusyIsTaken)
+{
+    // Noise and the answer arrive in time; the program is stuck in one
+    // event from 20 ms until well past the time-out.
+    PeerAt(10, Cat({B("\xFF\x13"), stale, expected}));
+    pump.ScheduleAfter(Millis(20), [this] { pump.Busy(Millis(900)); });
+    std::string frame;
+    ReplyWait wait(link);
+    ASSERT_EQ(wait.Receive(frame), kOk);
+    wait.PassOver(frame.size());
+    EXPECT_EQ(wait.Receive(frame), kOk);
+    EXPECT_EQ(frame, S(expected));
+    // Past the limit only what had arrived counts: nothing more is waited for.
+    EXPECT_EQ(wait.Receive(frame), kTimedOut);
+}
+
+} // namespace
+} // namespace tavelin::testing

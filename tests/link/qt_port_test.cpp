@@ -106,6 +106,24 @@ TEST_F(QtPortTest, SilenceTimesOut)
     EXPECT_EQ(frame, "untouched");
 }
 
+// The answer comes in time, but the program is busy in one event until past
+// the time-out: the bytes wait in the driver, unread. They are taken, not
+// reported as silence.
+TEST_F(QtPortTest, AnAnswerThatCameWhileTheProgramWasBusyIsNoTimeOut)
+{
+    ASSERT_TRUE(pty.Ok());
+    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    port.SetInTimeout(100);
+    const Bytes answer = BuildFrame('A', "001", 3, Bytes{ACK});
+    QTimer::singleShot(1, [&] {
+        pty.Send(answer);
+        ::usleep(300'000); // a window drawing, a slow disk
+    });
+    std::string frame;
+    EXPECT_EQ(RecvFrame(link, frame), kOk);
+    EXPECT_EQ(frame, std::string(answer.begin(), answer.end()));
+}
+
 double CpuSeconds()
 {
     rusage usage{};
