@@ -27,6 +27,25 @@ inline void SendChar(link::Link& link, std::string_view kind, int seq, std::uint
 // quarter of a second once it wakes.
 inline bool AsksAgain(int failedWaitsInARow) { return failedWaitsInARow <= 2 || failedWaitsInARow % 4 == 0; }
 
+inline bool StopRequested(const link::Link& link);
+
+// The hand-held's next frame after the block last taken (digit `last`, -1
+// before any). That block again (the hand-held paused, or missed the
+// acknowledgement) is acknowledged again and passed over: asking for it once
+// more would only make the hand-held send its next block twice, and so on
+// to the end of the file. Results as RecvFrameBin.
+inline int ReceiveAfterBlock(link::Link& link, int last, std::string& header, link::Bytes& data)
+{
+    link::ReplyWait wait(link);
+    for (;;) {
+        const int rc = wait.ReceiveBin(header, data);
+        if (rc != 0 || StopRequested(link) || last < 0 || header[1] != 'D' || header[5] - '0' != last)
+            return rc;
+        link::SendFrame(link, "A", last, std::string(1, static_cast<char>(link::ACK)));
+        wait.PassOver(link::kFrameOverhead + data.size());
+    }
+}
+
 inline bool StopRequested(const link::Link& link) { return link.state.flags.StopRequest != settings::kFalse; }
 inline void ClearStop(link::Link& link) { link.state.flags.StopRequest = settings::kFalse; }
 

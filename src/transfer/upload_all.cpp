@@ -309,27 +309,12 @@ private:
             } else if (AsksAgain(waits_)) {
                 SendChar(link_, "A", digit, kEnq);
             }
-            const int rc = AwaitNextBlock(header, data);
+            const int rc = ReceiveAfterBlock(link_, last_, header, data);
             if (StopRequested(link_))
                 return Stopped(digit);
             kind = rc == 0 ? FrameKind(header) : '\0';
             if (rc == 0)
                 digit = FrameDigit(header);
-        }
-    }
-
-    // The frame after the block last taken. That block again is acknowledged
-    // again and passed over: asking for it once more (ENQ) would only make
-    // the hand-held send its next block twice, and so on to the file's end.
-    int AwaitNextBlock(std::string& header, link::Bytes& data)
-    {
-        link::ReplyWait wait(link_);
-        for (;;) {
-            const int rc = wait.ReceiveBin(header, data);
-            if (rc != 0 || StopRequested(link_) || last_ < 0 || FrameKind(header) != 'D' || FrameDigit(header) != last_)
-                return rc;
-            SendChar(link_, "A", last_, link::ACK);
-            wait.PassOver(link::kFrameOverhead + data.size());
         }
     }
 

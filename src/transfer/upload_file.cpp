@@ -35,7 +35,7 @@ public:
         std::string header;
         link::Bytes data;
         for (int attempts = 0;;) {
-            const int rc = NextFrame(header, data);
+            const int rc = ReceiveAfterBlock(link_, last_, header, data);
             if (StopRequested(link_))
                 return OnStop();
             const char kind = rc == 0 ? FrameKind(header) : '\0';
@@ -61,22 +61,6 @@ public:
     bool DiskFailed() const { return diskFailed_; }
 
 private:
-    // The next frame after the block last taken. That block again (the
-    // hand-held paused, or missed the acknowledgement) is acknowledged again
-    // and passed over: asking for it once more would only make the
-    // hand-held send its next block twice.
-    int NextFrame(std::string& header, link::Bytes& data)
-    {
-        link::ReplyWait wait(link_);
-        for (;;) {
-            const int rc = wait.ReceiveBin(header, data);
-            if (rc != 0 || StopRequested(link_) || FrameKind(header) != 'D' || FrameDigit(header) != last_)
-                return rc;
-            SendChar(link_, "A", last_, link::ACK);
-            wait.PassOver(link::kFrameOverhead + data.size());
-        }
-    }
-
     // Writes one block. More data than the hand-held announced is refused
     // rather than written: a confused or hostile peer must not fill the disk.
     bool Take(int digit, const link::Bytes& data)
