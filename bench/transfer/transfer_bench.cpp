@@ -269,7 +269,7 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, 
 // The same frames from the bare peer.
 Pair BareTransfers(const Case& c, const fs::path& tty)
 {
-    bench::BarePeer peer(tty.string());
+    bench::BarePeer peer(tty.string(), c.baud);
     if (!peer.Open() || !peer.Connect()) {
         std::fprintf(stderr, "the bare peer found no hand-held on %s\n", tty.c_str());
         return {};
@@ -280,7 +280,36 @@ Pair BareTransfers(const Case& c, const fs::path& tty)
     return pair;
 }
 
-bool Run(const std::string& program, const Case& c, bool monitor)
+// Figures of several runs of the same transfer as one: their times added,
+// the longest hold of any.
+void Accumulate(Figure& sum, const Figure& run)
+{
+    sum.ok = (sum.seconds == 0 || sum.ok) && run.ok;
+    sum.seconds += run.seconds;
+    sum.cpu += run.cpu;
+    sum.stall.longestMs = std::max(sum.stall.longestMs, run.stall.longestMs);
+    sum.stall.over10 += run.stall.over10;
+    sum.stall.over50 += run.stall.over50;
+    sum.stall.over100 += run.stall.over100;
+    sum.stall.beats += run.stall.beats;
+}
+
+void Accumulate(Pair& sum, const Pair& run)
+{
+    Accumulate(sum.download, run.download);
+    Accumulate(sum.upload, run.upload);
+}
+
+// The mean of `runs` accumulated runs.
+void Mean(Pair& sum, int runs)
+{
+    for (Figure* f : {&sum.download, &sum.upload}) {
+        f->seconds /= runs;
+        f->cpu /= runs;
+    }
+}
+
+bool Run(const std::string& program, const Case& c, bool monitor, int rounds)
 {
     const fs::path root = fs::temp_directory_path() / ("tavelin-bench-" + std::to_string(::getpid()));
     fs::remove_all(root);
@@ -297,8 +326,21 @@ bool Run(const std::string& program, const Case& c, bool monitor)
         std::fprintf(stderr, "the simulator did not start: %s\n", program.c_str());
         return false;
     }
-    const Pair engines = ProgramTransfers(root, c, tty);
-    const Pair watched = monitor ? ProgramTransfers(root, c, tty, true) : Pair{};
+    // Rounds with the monitor alternate which comes first (closed, open;
+    // open, closed; ...), so a load that grows or fades weighs on both alike.
+    Pair engines, watched;
+    for (int round = 0; round < (monitor ? rounds : 1); ++round) {
+        const bool openFirst = round % 2 == 1;
+        if (openFirst)
+            Accumulate(watched, ProgramTransfers(root, c, tty, true));
+        Accumulate(engines, ProgramTransfers(root, c, tty));
+        if (monitor && !openFirst)
+            Accumulate(watched, ProgramTransfers(root, c, tty, true));
+    }
+    if (monitor) {
+        Mean(engines, rounds);
+        Mean(watched, rounds);
+    }
     const Pair bare = BareTransfers(c, tty);
     Report("download", c, engines.download, bare.download);
     Report("upload", c, engines.upload, bare.upload);
@@ -344,7 +386,7 @@ int main(int argc, char** argv)
     ProbedApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576", latencies = "0,1,16",
-                monitor = "no", busy = "0";
+                monitor = "no", busy = "0", rounds = "1";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         (option == "--sim"         ? program
@@ -352,6 +394,7 @@ int main(int argc, char** argv)
          : option == "--latencies" ? latencies
          : option == "--monitor"   ? monitor
          : option == "--busy"      ? busy
+         : option == "--rounds"    ? rounds
                                    : sizes) = argv[i + 1];
     }
     const BusyProcesses spinning(std::stoi(busy));
@@ -368,7 +411,8 @@ int main(int argc, char** argv)
         }
         for (const std::size_t bytes : Numbers(sizes)) {
             for (const std::size_t latency : Numbers(latencies))
-                ok = Run(program, {int(baud), code, bytes, int(latency)}, monitor == "yes") && ok;
+                ok = Run(program, {int(baud), code, bytes, int(latency)}, monitor == "yes", std::stoi(rounds))
+                    && ok;
         }
     }
     return ok ? 0 : 1;
