@@ -279,7 +279,7 @@ LineMonitorWindow::LineMonitorWindow(link::Link& link, QWidget* parent, MonitorF
     connect(Cmd_Save, &QPushButton::clicked, this, &LineMonitorWindow::Save);
     connect(Cmd_Open, &QPushButton::clicked, this, &LineMonitorWindow::Open);
     connect(Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
-    refresh_.setInterval(kDrawMs);
+    refresh_.setInterval(kDrawMs / 2);
     connect(&refresh_, &QTimer::timeout, this, &LineMonitorWindow::Tick);
     drawSoon_.setSingleShot(true);
     drawSoon_.setInterval(0);
@@ -337,7 +337,8 @@ void LineMonitorWindow::Sent()
 // (a time-out, the hand-held's silence, a pause) or a draw overdue.
 void LineMonitorWindow::Tick()
 {
-    if (!sentSinceDraw_ || sinceDraw_.elapsed() >= kLongestWithoutDrawMs)
+    const qint64 since = sinceDraw_.elapsed();
+    if (since >= kDrawMs && (!sentSinceDraw_ || since >= kLongestWithoutDrawMs))
         Draw();
 }
 
