@@ -19,13 +19,28 @@ constexpr std::int64_t kBlock = 512;
 
 link::Bytes Text(const std::string& text) { return link::Bytes(text.begin(), text.end()); }
 
+speed_t SpeedOf(int baud)
+{
+    switch (baud) {
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    default: return B115200;
+    }
+}
+
 } // namespace
 
-BarePeer::BarePeer(const std::string& device) : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+BarePeer::BarePeer(const std::string& device, int baud) : fd_(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
 {
     termios tio{};
     if (fd_ >= 0 && ::tcgetattr(fd_, &tio) == 0) {
         ::cfmakeraw(&tio);
+        const speed_t speed = SpeedOf(baud);
+        ::cfsetispeed(&tio, speed);
+        ::cfsetospeed(&tio, speed);
         ::tcsetattr(fd_, TCSANOW, &tio);
     }
 }

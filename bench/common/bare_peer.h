@@ -15,7 +15,10 @@ namespace tavelin::bench {
 
 class BarePeer {
 public:
-    explicit BarePeer(const std::string& device); // the line, opened raw
+    // The line, opened raw at `baud` bit/s: a simulated hand-held on a
+    // pseudo-terminal reads the speed the PC set and garbles its answers to
+    // a PC at another.
+    BarePeer(const std::string& device, int baud);
     ~BarePeer();
     BarePeer(const BarePeer&) = delete;
     BarePeer& operator=(const BarePeer&) = delete;

@@ -20,12 +20,20 @@
 // timer listed (milliseconds; 0 is no adapter): 16 is an FTDI chip's
 // default, 1 what the low-latency request or the udev rule makes of it.
 //
+// Every transfer by the engines runs under a stall probe (common/
+// stall_probe.h): the longest time the event loop was held and the gaps over
+// 10/50/100 ms. With the monitor, the time with it closed and open is set
+// side by side, with the deliveries that held the loop longest while it was
+// open. --busy N starts N processes that spin on a core each for the whole
+// run, as a busy PC has them, and stops them at the end.
+//
 //   transfer_bench [--sim PATH] [--speeds 19200,115200] [--sizes 20480,1048576]
-//                  [--latencies 0,1,16] [--monitor yes]
+//                  [--latencies 0,1,16] [--monitor yes] [--busy 2]
 //
 // The defaults take about two hours, most of it the 1 MB transfers at
 // 19,200 bit/s; --sizes 204800 is enough to compare the latencies.
 #include "common/bare_peer.h"
+#include "common/stall_probe.h"
 
 #include "link/commands.h"
 #include "link/line_settings.h"
@@ -105,19 +113,64 @@ private:
     pid_t pid_ = -1;
 };
 
+// Processes that spin on a core each while they live, as a busy PC has.
+class BusyProcesses {
+public:
+    explicit BusyProcesses(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                ::execl("/bin/sh", "sh", "-c", "while :; do :; done", static_cast<char*>(nullptr));
+                std::_Exit(127);
+            }
+            if (pid > 0)
+                pids_.push_back(pid);
+        }
+    }
+    ~BusyProcesses()
+    {
+        for (const pid_t pid : pids_) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    BusyProcesses(const BusyProcesses&) = delete;
+    BusyProcesses& operator=(const BusyProcesses&) = delete;
+
+private:
+    std::vector<pid_t> pids_;
+};
+
+// The application, timing each event it delivers while asked to.
+class ProbedApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        return costs.Deliver(receiver, event, [&] { return QApplication::notify(receiver, event); });
+    }
+    bench::EventCosts costs;
+};
+
 struct Figure {
     bool ok = false;
     double seconds = 0, cpu = 0;
+    bench::StallProbe::Figures stall;
 };
 
 template <class Transfer>
-Figure Measure(Transfer transfer)
+Figure Measure(Transfer transfer, bench::StallProbe* probe = nullptr)
 {
     const double cpuBefore = CpuSeconds();
+    if (probe)
+        probe->Start();
     const auto before = link::Clock::now();
     Figure f;
     f.ok = transfer();
     f.seconds = std::chrono::duration<double>(link::Clock::now() - before).count();
+    if (probe)
+        f.stall = probe->Stop();
     f.cpu = CpuSeconds() - cpuBefore;
     return f;
 }
@@ -145,6 +198,18 @@ void Report(const char* direction, const Case& c, const Figure& program, const F
                 direction, c.baud, c.bytes, c.latency, efficiency, program.ok ? "" : " FAILED", bareEfficiency,
                 bare.ok ? "" : " FAILED", efficiency / bareEfficiency, program.seconds, program.cpu,
                 100.0 * program.cpu / program.seconds);
+    const bench::StallProbe::Figures& s = program.stall;
+    std::printf("         event loop held at most %.1f ms; gaps over 10 ms %ld, over 50 ms %ld, over 100 ms %ld\n",
+                s.longestMs, s.over10, s.over50, s.over100);
+}
+
+// The same transfer with the line monitor closed and open.
+void ReportMonitor(const char* direction, const Figure& closed, const Figure& open)
+{
+    std::printf("%-8s line monitor closed %.2f s, open %.2f s: open/closed %.4f (%+.2f %%); longest hold %.1f ms "
+                "closed, %.1f ms open\n",
+                direction, closed.seconds, open.seconds, open.seconds / closed.seconds,
+                100.0 * (open.seconds / closed.seconds - 1.0), closed.stall.longestMs, open.stall.longestMs);
 }
 
 struct Pair {
@@ -155,6 +220,8 @@ struct Pair {
 // window is open on the link meanwhile, as an operator would have it.
 Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, bool monitor = false)
 {
+    auto* app = static_cast<ProbedApplication*>(QCoreApplication::instance());
+    bench::StallProbe probe;
     link::QtEventPump pump;
     ::setenv("TAVELIN_COM1", tty.c_str(), 1);
     settings::AppState state;
@@ -183,9 +250,17 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, 
     transfer::ProgressIndicator& progress = feed.Indicator();
     const std::string pc = (root / "pc").string() + "/";
     Pair pair;
-    pair.download = Measure([&] { return transfer::DownloadFile(line, "D", pc, "DOWN.DAT", progress) == 0; });
+    app->costs.Start();
+    pair.download =
+        Measure([&] { return transfer::DownloadFile(line, "D", pc, "DOWN.DAT", progress) == 0; }, &probe);
     pair.upload = Measure(
-        [&] { return transfer::UploadFile(line, pc, "UP.DAT", std::int64_t(c.bytes), progress, 1) == 0; });
+        [&] { return transfer::UploadFile(line, pc, "UP.DAT", std::int64_t(c.bytes), progress, 1) == 0; }, &probe);
+    app->costs.Stop();
+    if (monitor) {
+        std::printf("what held the event loop longest with the line monitor open (%zu rows at the end):\n",
+                    lineMonitor->Monitor().Count());
+        app->costs.Print("  ", 8);
+    }
     link::EndSession(line);
     port.Close();
     return pair;
@@ -194,7 +269,7 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, 
 // The same frames from the bare peer.
 Pair BareTransfers(const Case& c, const fs::path& tty)
 {
-    bench::BarePeer peer(tty.string());
+    bench::BarePeer peer(tty.string(), c.baud);
     if (!peer.Open() || !peer.Connect()) {
         std::fprintf(stderr, "the bare peer found no hand-held on %s\n", tty.c_str());
         return {};
@@ -205,7 +280,36 @@ Pair BareTransfers(const Case& c, const fs::path& tty)
     return pair;
 }
 
-bool Run(const std::string& program, const Case& c, bool monitor)
+// Figures of several runs of the same transfer as one: their times added,
+// the longest hold of any.
+void Accumulate(Figure& sum, const Figure& run)
+{
+    sum.ok = (sum.seconds == 0 || sum.ok) && run.ok;
+    sum.seconds += run.seconds;
+    sum.cpu += run.cpu;
+    sum.stall.longestMs = std::max(sum.stall.longestMs, run.stall.longestMs);
+    sum.stall.over10 += run.stall.over10;
+    sum.stall.over50 += run.stall.over50;
+    sum.stall.over100 += run.stall.over100;
+    sum.stall.beats += run.stall.beats;
+}
+
+void Accumulate(Pair& sum, const Pair& run)
+{
+    Accumulate(sum.download, run.download);
+    Accumulate(sum.upload, run.upload);
+}
+
+// The mean of `runs` accumulated runs.
+void Mean(Pair& sum, int runs)
+{
+    for (Figure* f : {&sum.download, &sum.upload}) {
+        f->seconds /= runs;
+        f->cpu /= runs;
+    }
+}
+
+bool Run(const std::string& program, const Case& c, bool monitor, int rounds)
 {
     const fs::path root = fs::temp_directory_path() / ("tavelin-bench-" + std::to_string(::getpid()));
     fs::remove_all(root);
@@ -222,8 +326,21 @@ bool Run(const std::string& program, const Case& c, bool monitor)
         std::fprintf(stderr, "the simulator did not start: %s\n", program.c_str());
         return false;
     }
-    const Pair engines = ProgramTransfers(root, c, tty);
-    const Pair watched = monitor ? ProgramTransfers(root, c, tty, true) : Pair{};
+    // Rounds with the monitor alternate which comes first (closed, open;
+    // open, closed; ...), so a load that grows or fades weighs on both alike.
+    Pair engines, watched;
+    for (int round = 0; round < (monitor ? rounds : 1); ++round) {
+        const bool openFirst = round % 2 == 1;
+        if (openFirst)
+            Accumulate(watched, ProgramTransfers(root, c, tty, true));
+        Accumulate(engines, ProgramTransfers(root, c, tty));
+        if (monitor && !openFirst)
+            Accumulate(watched, ProgramTransfers(root, c, tty, true));
+    }
+    if (monitor) {
+        Mean(engines, rounds);
+        Mean(watched, rounds);
+    }
     const Pair bare = BareTransfers(c, tty);
     Report("download", c, engines.download, bare.download);
     Report("upload", c, engines.upload, bare.upload);
@@ -233,6 +350,8 @@ bool Run(const std::string& program, const Case& c, bool monitor)
         std::printf("line monitor open: program/bare %.4f of that without (download), %.4f (upload)\n",
                     Ratio(watched.download, bare.download) / Ratio(engines.download, bare.download),
                     Ratio(watched.upload, bare.upload) / Ratio(engines.upload, bare.upload));
+        ReportMonitor("download", engines.download, watched.download);
+        ReportMonitor("upload", engines.upload, watched.upload);
     }
     fs::remove_all(root);
     return engines.download.ok && engines.upload.ok && bare.download.ok && bare.upload.ok
@@ -264,18 +383,23 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    ProbedApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is known
     std::string program = TAVELIN_HHTSIM, speeds = "19200,115200", sizes = "20480,1048576", latencies = "0,1,16",
-                monitor = "no";
+                monitor = "no", busy = "0", rounds = "1";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         (option == "--sim"         ? program
          : option == "--speeds"    ? speeds
          : option == "--latencies" ? latencies
          : option == "--monitor"   ? monitor
+         : option == "--busy"      ? busy
+         : option == "--rounds"    ? rounds
                                    : sizes) = argv[i + 1];
     }
+    const BusyProcesses spinning(std::stoi(busy));
+    if (std::stoi(busy) > 0)
+        std::printf("%s busy processes beside the benchmark\n", busy.c_str());
     if (const char* trace = std::getenv("TAVELIN_TRACE"); trace && *trace)
         std::printf("frame trace to %s\n", trace);
     bool ok = true;
@@ -287,7 +411,8 @@ int main(int argc, char** argv)
         }
         for (const std::size_t bytes : Numbers(sizes)) {
             for (const std::size_t latency : Numbers(latencies))
-                ok = Run(program, {int(baud), code, bytes, int(latency)}, monitor == "yes") && ok;
+                ok = Run(program, {int(baud), code, bytes, int(latency)}, monitor == "yes", std::stoi(rounds))
+                    && ok;
         }
     }
     return ok ? 0 : 1;

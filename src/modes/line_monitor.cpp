@@ -44,6 +44,8 @@ long long LineMonitor::Since(link::Clock::time_point now)
 void LineMonitor::Sent(link::Clock::time_point now, std::span<const std::uint8_t> frame)
 {
     Add(link::FrameRecord(Since(now), link::TraceEvent::Sent, frame, link::TraceResult::Ok));
+    if (onSent_)
+        onSent_();
 }
 
 void LineMonitor::Received(link::Clock::time_point now, std::span<const std::uint8_t> frame,

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -75,12 +76,19 @@ public:
     // A row as the link would have made it; the live calls end here.
     void Add(const link::TraceRecord& record);
 
+    // Told of each frame the PC sends, as it goes out: the line is then busy
+    // with the PC's own frame and no answer can come before it has passed,
+    // the moment for a view to draw without keeping an answer waiting. The
+    // call comes in the middle of an exchange and must return at once.
+    void OnSent(std::function<void()> told) { onSent_ = std::move(told); }
+
 private:
     long long Since(link::Clock::time_point now);
     int RetriesOf(const link::TraceRecord& record);
     void Keep(MonitorRow row);
 
     std::size_t cap_;
+    std::function<void()> onSent_;
     std::deque<MonitorRow> rows_;
     std::deque<MonitorRow> held_;
     std::uint64_t end_ = 0;

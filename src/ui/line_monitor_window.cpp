@@ -25,7 +25,10 @@ namespace {
 using link::TraceEvent;
 using link::TraceResult;
 
-constexpr int kRefreshMs = 200;
+// At most four draws a second; while frames flow, each as the PC's next frame
+// goes out, and never more than a second apart.
+constexpr int kDrawMs = 250;
+constexpr int kLongestWithoutDrawMs = 1000;
 const QKeySequence kMonitorKeys(Qt::CTRL | Qt::Key_L);
 
 class QtMonitorFiles final : public MonitorFiles {
@@ -146,9 +149,10 @@ LineMonitorTable::LineMonitorTable(const modes::LineMonitor& monitor, QObject* p
 bool LineMonitorTable::Follow()
 {
     const std::uint64_t first = monitor_.FirstSerial(), end = monitor_.EndSerial();
-    if (monitor_.Generation() != generation_ || first >= end_) { // replaced, or every row shown has gone
-        if (first_ == end_ && first == end && monitor_.Generation() == generation_)
-            return false;
+    const bool same = monitor_.Generation() == generation_;
+    if (same && first_ == end_) // none shown: the rows come as an insertion, from the oldest kept
+        first_ = end_ = std::max(first, end_);
+    if (!same || (first >= end_ && first_ != end_)) { // replaced, or every row shown has gone
         beginResetModel();
         generation_ = monitor_.Generation();
         first_ = first;
@@ -275,8 +279,13 @@ LineMonitorWindow::LineMonitorWindow(link::Link& link, QWidget* parent, MonitorF
     connect(Cmd_Save, &QPushButton::clicked, this, &LineMonitorWindow::Save);
     connect(Cmd_Open, &QPushButton::clicked, this, &LineMonitorWindow::Open);
     connect(Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
-    refresh_.setInterval(kRefreshMs);
-    connect(&refresh_, &QTimer::timeout, this, &LineMonitorWindow::Refresh);
+    refresh_.setInterval(kDrawMs / 2);
+    connect(&refresh_, &QTimer::timeout, this, &LineMonitorWindow::Tick);
+    drawSoon_.setSingleShot(true);
+    drawSoon_.setInterval(0);
+    connect(&drawSoon_, &QTimer::timeout, this, &LineMonitorWindow::Draw);
+    monitor_.OnSent([this] { Sent(); });
+    sinceDraw_.start();
     ShowCount();
 }
 
@@ -287,7 +296,7 @@ void LineMonitorWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     Attach();
     refresh_.start();
-    Refresh();
+    Draw();
 }
 
 // Minimised, the window still watches; closed, it lets go of the line.
@@ -297,6 +306,7 @@ void LineMonitorWindow::hideEvent(QHideEvent* event)
     if (event->spontaneous())
         return;
     refresh_.stop();
+    drawSoon_.stop();
     Detach();
 }
 
@@ -312,6 +322,32 @@ void LineMonitorWindow::Detach()
 {
     if (link_.watcher == &monitor_)
         link_.watcher = nullptr;
+}
+
+// A frame of the PC's is going out: the moment to draw, if a draw is due.
+// Only a timer is started here: the link is in the middle of an exchange.
+void LineMonitorWindow::Sent()
+{
+    sentSinceDraw_ = true;
+    if (sinceDraw_.elapsed() >= kDrawMs && !drawSoon_.isActive() && refresh_.isActive())
+        drawSoon_.start();
+}
+
+// The timer draws what no frame of the PC's brought to a draw: a quiet line
+// (a time-out, the hand-held's silence, a pause) or a draw overdue.
+void LineMonitorWindow::Tick()
+{
+    const qint64 since = sinceDraw_.elapsed();
+    if (since >= kDrawMs && (!sentSinceDraw_ || since >= kLongestWithoutDrawMs))
+        Draw();
+}
+
+void LineMonitorWindow::Draw()
+{
+    drawSoon_.stop();
+    sentSinceDraw_ = false;
+    sinceDraw_.restart();
+    Refresh();
 }
 
 void LineMonitorWindow::Refresh()

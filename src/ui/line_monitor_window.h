@@ -8,8 +8,14 @@
 //
 // The rows live in modes::LineMonitor, attached to the link as its watcher
 // only while the window is shown: a closed monitor costs the link nothing.
-// The table follows the rows on a timer, a few times a second, so a fast
-// line costs one row copy per frame and no painting per frame.
+// The table follows the rows in batches, at most four times a second, so a
+// fast line costs one row copy per frame and no painting per frame: each draw
+// takes in whatever came since the last one as one insertion (and the oldest
+// rows past the cap as one removal) and paints the rows in view alone, a few
+// milliseconds however many rows are kept. While frames flow, a draw waits
+// for the PC's next frame to go out: the line is then busy for that frame's
+// time and no answer can arrive while the window paints. A quiet line is
+// drawn by the timer.
 #pragma once
 
 #include "link/frame.h"
@@ -17,6 +23,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <optional>
@@ -69,7 +76,7 @@ public:
     ~LineMonitorWindow() override;
 
     const modes::LineMonitor& Monitor() const { return monitor_; }
-    // Brings the table up to the rows now (the timer does so while shown).
+    // Brings the table up to the rows now (the draws do so while shown).
     void Refresh();
 
 protected:
@@ -84,6 +91,9 @@ private:
     void Open();
     void ShowCount();
     void ShowState(const QString& text);
+    void Sent();
+    void Tick();
+    void Draw();
 
     link::Link& link_;
     MonitorFiles* files_;
@@ -97,7 +107,10 @@ private:
     QPushButton* Cmd_Save = nullptr;
     QPushButton* Cmd_Open = nullptr;
     QPushButton* Cmd_Close = nullptr;
-    QTimer refresh_;
+    QTimer refresh_;  // draws a quiet line, and a busy one that went too long without
+    QTimer drawSoon_; // a draw due, as the PC's frame goes out
+    QElapsedTimer sinceDraw_;
+    bool sentSinceDraw_ = false;
     QString note_; // what the last save or open did, beside the count
 };
 

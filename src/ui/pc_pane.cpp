@@ -34,6 +34,9 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
     FcFile = new PcFileList(this);
     Name(FcFile, "FcFile", Q(texts::kA11yPcFiles));
     FcFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Thousands of names are measured a hundred at a time between other
+    // events, never all in one go.
+    FcFile->setLayoutMode(QListView::Batched);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -49,7 +52,7 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
     changed_.setSingleShot(true);
     changed_.setInterval(kSettleMs);
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, &changed_, qOverload<>(&QTimer::start));
-    connect(&changed_, &QTimer::timeout, this, [this] { ListFiles(true); });
+    connect(&changed_, &QTimer::timeout, this, &PcPane::FollowFiles);
 }
 
 QString PcPane::Directory() const { return browser_->Directory(); }
@@ -66,27 +69,97 @@ void PcPane::SetDirectory(const QString& path)
     RefreshFiles();
 }
 
-void PcPane::RefreshFiles() { ListFiles(false); }
-
-void PcPane::ListFiles(bool keepSelection)
+void PcPane::RefreshFiles()
 {
     changed_.stop();
     Watch(Directory());
-    QSet<QString> selected;
-    QString current;
-    if (keepSelection) {
-        for (const QListWidgetItem* item : FcFile->selectedItems())
-            selected.insert(item->text());
-        if (FcFile->currentItem())
-            current = FcFile->currentItem()->text();
-    }
     FcFile->clear();
-    for (const std::string& name : modes::ListPcFiles(Directory().toStdString())) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name), FcFile);
-        if (item->text() == current)
-            FcFile->setCurrentItem(item, QItemSelectionModel::NoUpdate);
-        item->setSelected(selected.contains(item->text()));
+    QStringList names;
+    for (const std::string& name : modes::ListPcFiles(Directory().toStdString()))
+        names.append(QString::fromStdString(name));
+    FcFile->addItems(names);
+}
+
+// The files that came and went since the list was made, and nothing else:
+// the items that stay keep their selection, the current item and the
+// scrolling, and a folder of thousands of files costs one reading of it
+// rather than one change of selection per item. Runs of rows come and go
+// in one step each.
+void PcPane::FollowFiles()
+{
+    changed_.stop();
+    Watch(Directory());
+    QStringList names;
+    for (const std::string& name : modes::ListPcFiles(Directory().toStdString()))
+        names.append(QString::fromStdString(name));
+    QStringList shown;
+    shown.reserve(FcFile->count());
+    for (int row = 0; row < FcFile->count(); ++row)
+        shown.append(FcFile->item(row)->text());
+    if (shown == names)
+        return;
+    const QSet<QString> listed(names.cbegin(), names.cend());
+    for (int row = FcFile->count() - 1; row >= 0;) { // gone: from the end, a run at a time
+        if (listed.contains(shown[row])) {
+            --row;
+            continue;
+        }
+        int first = row;
+        while (first > 0 && !listed.contains(shown[first - 1]))
+            --first;
+        FcFile->model()->removeRows(first, row - first + 1);
+        shown.remove(first, row - first + 1);
+        row = first - 1;
     }
+    // What stays is in the listing's order unless names changed places (a
+    // case-only rename where the system lists in another order): then the
+    // list is made again, keeping what was selected.
+    const QSet<QString> kept(shown.cbegin(), shown.cend());
+    QStringList order;
+    for (const QString& name : names) {
+        if (kept.contains(name))
+            order.append(name);
+    }
+    if (order != shown) {
+        RebuildKeepingSelection(names);
+        return;
+    }
+    for (int row = 0; row < names.size();) { // new: a run at a time
+        if (row < FcFile->count() && FcFile->item(row)->text() == names[row]) {
+            ++row;
+            continue;
+        }
+        int end = row;
+        while (end < names.size() && !kept.contains(names[end]))
+            ++end;
+        if (end == row) { // cannot be, but a list that went astray is made again
+            RebuildKeepingSelection(names);
+            return;
+        }
+        FcFile->insertItems(row, names.mid(row, end - row));
+        row = end;
+    }
+}
+
+void PcPane::RebuildKeepingSelection(const QStringList& names)
+{
+    QSet<QString> selected;
+    for (const QListWidgetItem* item : FcFile->selectedItems())
+        selected.insert(item->text());
+    const QString current = FcFile->currentItem() ? FcFile->currentItem()->text() : QString();
+    FcFile->clear();
+    FcFile->addItems(names);
+    QItemSelection selection;
+    for (int row = 0; row < FcFile->count(); ++row) {
+        const QString& name = names[row];
+        if (name == current)
+            FcFile->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+        if (selected.contains(name)) {
+            const QModelIndex index = FcFile->model()->index(row, 0);
+            selection.select(index, index);
+        }
+    }
+    FcFile->selectionModel()->select(selection, QItemSelectionModel::Select); // one change, not one an item
 }
 
 // Only the directory shown: the watcher's other paths would list this one

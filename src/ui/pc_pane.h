@@ -10,6 +10,7 @@
 
 #include <QFileSystemWatcher>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -43,7 +44,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ListFiles(bool keepSelection);
+    void FollowFiles(); // what the watcher saw come and go
+    void RebuildKeepingSelection(const QStringList& names);
     void Watch(const QString& directory);
 
     QComboBox* FcDrive = nullptr;

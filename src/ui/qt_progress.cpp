@@ -3,6 +3,7 @@
 
 #include <QProgressBar>
 
+#include <algorithm>
 #include <limits>
 
 namespace tavelin::ui {
@@ -51,16 +52,30 @@ double LatchedProgress::Rate() const
     return double(value_ - startValue_) * 1000.0 / double(ms);
 }
 
-// QProgressBar paints at once inside setValue and setRange when the change is
-// large enough; with its updates held it is only marked for the next paint,
-// like every other control.
+// The whole percent of the range a value stands at: what the bar's text
+// says, and as fine as its fill moves on a bar of a few hundred pixels.
+int ProgressBarPainter::Percent(std::int64_t min, std::int64_t max, std::int64_t value)
+{
+    if (value <= min)
+        return 0;
+    if (value >= max)
+        return 100;
+    return int(double(value - min) * 100.0 / double(max - min)); // in range: max > value > min
+}
+
+// The bar is touched only when what it shows changes: another range (a new
+// file), another percent, shown or hidden. An engine reports every block,
+// the feed polls a few times a second, and the bar repaints about once a
+// percent. QProgressBar paints at once inside setValue and setRange when the
+// change is large enough; with its updates held it is only marked for the
+// next paint, like every other control.
 bool ProgressBarPainter::Show(const LatchedProgress& progress)
 {
     const bool visible = progress.Visible();
     bar_->setHidden(!visible);
     if (!visible)
         return false;
-    const Shown now{progress.Min(), progress.Max(), progress.Value()};
+    const Shown now{progress.Min(), progress.Max(), Percent(progress.Min(), progress.Max(), progress.Value())};
     if (now == shown_)
         return true;
     shift_ = 0;
@@ -68,7 +83,7 @@ bool ProgressBarPainter::Show(const LatchedProgress& progress)
         ++shift_;
     bar_->setUpdatesEnabled(false);
     bar_->setRange(Scaled(now.min), Scaled(now.max));
-    bar_->setValue(Scaled(now.value));
+    bar_->setValue(Scaled(std::clamp(progress.Value(), now.min, std::max(now.min, now.max))));
     bar_->setUpdatesEnabled(true);
     shown_ = now;
     return true;

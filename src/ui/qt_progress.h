@@ -16,8 +16,9 @@ class QProgressBar;
 
 namespace tavelin::ui {
 
-// How often a window shows the latched progress: often enough to look smooth.
-constexpr int kProgressRefreshMs = 100;
+// How often a window shows the latched progress: a few times a second, so
+// the figures move smoothly enough and painting stays off the line's way.
+constexpr int kProgressRefreshMs = 250;
 
 class LatchedProgress final : public transfer::ProgressIndicator {
 public:
@@ -48,18 +49,21 @@ private:
     QElapsedTimer sinceStart_;
 };
 
-// Puts a LatchedProgress on a bar, touching it only when something changed.
-// File sizes may pass the range of the bar's int, so large values are scaled
-// down together.
+// Puts a LatchedProgress on a bar, touching it only when what it shows
+// changed: the range, or the whole percent the value stands at. File sizes
+// may pass the range of the bar's int, so large values are scaled down
+// together.
 class ProgressBarPainter {
 public:
     explicit ProgressBarPainter(QProgressBar* bar) : bar_(bar) {}
     // Shows or hides the bar as reported; true when it shows.
     bool Show(const LatchedProgress& progress);
+    static int Percent(std::int64_t min, std::int64_t max, std::int64_t value);
 
 private:
     struct Shown {
-        std::int64_t min = 0, max = -1, value = -1;
+        std::int64_t min = 0, max = -1;
+        int percent = -1;
         bool operator==(const Shown&) const = default;
     };
     int Scaled(std::int64_t value) const { return int(value >> shift_); }

@@ -3,7 +3,9 @@
 // key, it shows the frames of a connection and a copy to the simulated
 // hand-held (in process, on virtual time), a damaged frame marked; pause
 // holds rows aside, clear empties the table, save and open go through the
-// trace format; closed, it lets go of the line.
+// trace format; closed, it lets go of the line. A burst of thousands of
+// frames reaches the table one batch a draw.
+#include "link/frame.h"
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
@@ -17,6 +19,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -191,6 +195,73 @@ private slots:
         QCOMPARE(table->model()->rowCount(), rows);
         own.close();
         QCOMPARE(rig.link.watcher, nullptr);
+    }
+
+    // A fast line between two draws: whatever came since the last draw
+    // reaches the table as one insertion, the oldest rows past the cap leave
+    // as one removal, and the rows shown are the monitor's, the newest last.
+    // More than the cap between two draws replaces the rows in one step. The
+    // view follows the newest row only while the operator left it there.
+    void aBurstOfFramesReachesTheTableOneBatchADraw()
+    {
+        Rig rig;
+        AnsweredFiles files;
+        ui::LineMonitorWindow own(rig.link, rig.window.get(), &files);
+        own.show();
+        QCOMPARE(rig.link.watcher, &own.Monitor());
+        auto* table = own.findChild<QTableView*>(QStringLiteral("Lst_Frames"));
+        const QAbstractItemModel* model = table->model();
+        QCOMPARE(model->rowCount(), 0); // not connected: the line is quiet
+        QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+
+        const link::Bytes block = link::BuildFrame('D', "001", 1, link::Bytes(512, 'x'));
+        const link::Bytes ack = link::BuildFrame('A', "001", 1, {});
+        const auto origin = link::Clock::now();
+        int frames = 0; // each a millisecond after the one before: its time tells it
+        const auto burst = [&](int count) {
+            for (int i = 0; i < count; ++i, ++frames)
+                rig.link.watcher->Sent(origin + std::chrono::milliseconds(frames), frames % 2 ? ack : block);
+        };
+        const auto shownRight = [&] {
+            const int rows = model->rowCount();
+            const auto time = [&](int row) { return model->index(row, ui::LineMonitorTable::Time).data().toString(); };
+            return rows == std::min(frames, int(modes::LineMonitor::kDefaultCap))
+                && time(0) == QLocale().toString(frames - rows) && time(rows - 1) == QLocale().toString(frames - 1);
+        };
+
+        constexpr int kBurst = 6000, kDraws = 4; // the fourth passes the cap of 20,000
+        static_assert(kBurst * kDraws > int(modes::LineMonitor::kDefaultCap));
+        for (int draw = 1; draw <= kDraws; ++draw) {
+            burst(kBurst);
+            if (draw == 3)
+                table->scrollToTop(); // the operator reads back
+            QTRY_COMPARE(inserted.count(), draw); // the timer's draw
+            const QList<QVariant> batch = inserted.last();
+            QCOMPARE(batch.at(2).toInt() - batch.at(1).toInt() + 1, kBurst);
+            QVERIFY(shownRight());
+            if (draw == 3)
+                QCOMPARE(table->verticalScrollBar()->value(), 0);
+            else
+                QCOMPARE(table->verticalScrollBar()->value(), table->verticalScrollBar()->maximum());
+            if (draw == 3)
+                table->scrollToBottom();
+        }
+        QCOMPARE(removed.count(), 1);
+        const QList<QVariant> gone = removed.front();
+        QCOMPARE(gone.at(1).toInt(), 0); // the oldest
+        QCOMPARE(gone.at(2).toInt() + 1, kBurst * kDraws - int(modes::LineMonitor::kDefaultCap));
+        QCOMPARE(model->rowCount(), int(modes::LineMonitor::kDefaultCap));
+        QCOMPARE(reset.count(), 0);
+
+        burst(int(modes::LineMonitor::kDefaultCap) + 5); // every row shown has gone
+        own.Refresh();
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(inserted.count(), kDraws);
+        QVERIFY(shownRight());
+        own.Refresh(); // nothing new: nothing changes
+        QCOMPARE(reset.count() + inserted.count() + removed.count(), 1 + kDraws + 1);
     }
 };
 

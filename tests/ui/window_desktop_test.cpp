@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
@@ -316,6 +317,52 @@ private slots:
         shown.Put("D.DAT", "d");
         QTest::keyClick(&window, Qt::Key_F5); // read before the folder's change is reported
         QCOMPARE(Names(list), (QStringList{"B.DAT", "C.DAT", "D.DAT"}));
+    }
+
+    // A folder of thousands of files, a burst of files arriving and a run
+    // going: the list changes those rows alone, each run in one step, and
+    // the rest keep their selection and the current row. A file that came
+    // and went within the burst never shows.
+    void aBusyFolderChangesOnlyTheRowsThatCameAndWent()
+    {
+        Fixture f;
+        tavelin::testing::TempDir shown;
+        const auto name = [](char letter, int number) {
+            return QStringLiteral("%1%2.DAT").arg(letter).arg(number, 4, 10, QLatin1Char('0'));
+        };
+        constexpr int kFiles = 3000;
+        for (int i = 0; i < kFiles; ++i)
+            shown.Put(name('F', i).toStdString(), "f");
+        f.work.Put("TAV0001.INF", "001\r\n" + shown.Path().string() + "\r\n");
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* list = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+        QCOMPARE(list->count(), kFiles);
+        list->item(3)->setSelected(true);
+        list->item(2000)->setSelected(true);
+        list->setCurrentRow(2000, QItemSelectionModel::NoUpdate);
+        QSignalSpy inserted(list->model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(list->model(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(list->model(), &QAbstractItemModel::modelReset);
+
+        for (int i = 0; i < 40; ++i) // listed together, after the F files
+            shown.Put(name('G', i).toStdString(), "g");
+        shown.Put("E0000.DAT", "brief");
+        for (int i = 5; i < 10; ++i)
+            std::filesystem::remove(shown.Path() / name('F', i).toStdString());
+        std::filesystem::remove(shown.Path() / "E0000.DAT");
+        QTRY_COMPARE(list->count(), kFiles + 40 - 5);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted.front().at(1).toInt(), kFiles - 5);
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(removed.front().at(1).toInt(), 5);
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(Names(list, true), (QStringList{name('F', 3), name('F', 2000)}));
+        QCOMPARE(list->currentItem()->text(), name('F', 2000));
+        QCOMPARE(list->item(kFiles - 6)->text(), name('F', kFiles - 1));
+        QCOMPARE(list->item(kFiles - 5)->text(), name('G', 0));
+        QVERIFY(list->findItems(QStringLiteral("E0000.DAT"), Qt::MatchExactly).isEmpty());
     }
 
     // Listing a folder never opens its files to tell their type: a FIFO, or
