@@ -127,6 +127,17 @@ inline constexpr std::string_view kLatencyWindowUdev =
 inline constexpr std::string_view kLatencyWindowPortSettings =
     " ms です。デバイスマネージャーでポートの［ポートの設定］→［詳細設定］の Latency Timer を 1 ms "
     "にすると転送が速くなります";
+// A serial device this user may not open, after "COMn (device): ". A group
+// is named for joining only when it is one that serial devices are given
+// to; joining any other (root, tty, disk) would hand the user far more than
+// the port.
+inline constexpr std::string_view kPermissionSerialGroupPrefix = "permission denied: the device belongs to group ";
+inline constexpr std::string_view kPermissionSerialGroupJoin = "; add the user to it (usermod -aG ";
+inline constexpr std::string_view kPermissionSerialGroupEnd = " USER) and log in again";
+inline constexpr std::string_view kPermissionOtherGroupEnd =
+    ", which is not a group for serial devices: do not add the user to it; have an administrator give the "
+    "device to the serial devices' group (a udev rule) or this user the right to read and write it";
+inline constexpr std::string_view kPermissionNoGroup = "permission denied: this user may not read and write the device";
 // The hand-held list's columns, as a screen reader names them.
 inline constexpr std::string_view kColumnFileName = "ファイル名";
 inline constexpr std::string_view kColumnSize = "サイズ";

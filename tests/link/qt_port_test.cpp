@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -223,11 +224,35 @@ TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
     const int fd = ::mkstemp(path);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    const std::string group = DeviceGroup(path);
-    EXPECT_FALSE(group.empty());
-    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default),
-              "permission denied: the device belongs to group " + group + "; add the user to it (usermod -aG " +
-                  group + " USER) and log in again");
+    // Joining is advised only for a serial devices' group; joining root, tty
+    // or disk would give the user the machine. Only root may hand the file
+    // to each group; an ordinary user sees the group of its own files.
+    const std::string join = "permission denied: the device belongs to group %; add the user to it (usermod -aG % "
+                             "USER) and log in again";
+    const std::string dont = "permission denied: the device belongs to group %, which is not a group for serial "
+                             "devices: do not add the user to it; have an administrator give the device to the "
+                             "serial devices' group (a udev rule) or this user the right to read and write it";
+    const struct {
+        const char* group;
+        const std::string& text;
+    } rows[] = {{"root", dont}, {"tty", dont}, {"disk", dont}, {"dialout", join}, {"uucp", join}};
+    for (const auto& row : rows) {
+        const group* entry = ::getgrnam(row.group);
+        if (::geteuid() != 0 || !entry)
+            continue;
+        ASSERT_EQ(::chown(path, uid_t(-1), entry->gr_gid), 0) << row.group;
+        ASSERT_EQ(DeviceGroup(path), row.group);
+        std::string expected = row.text;
+        for (auto at = expected.find('%'); at != std::string::npos; at = expected.find('%'))
+            expected.replace(at, 1, row.group);
+        EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default),
+                  expected);
+    }
+    if (::geteuid() != 0) { // the user's own group is no serial devices' group
+        const std::string text =
+            PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default);
+        EXPECT_EQ(text.find("usermod"), std::string::npos) << text;
+    }
     // A device this user may read and write cannot have refused for permission.
     EXPECT_EQ(TellDeniedApart(path), OpenError::InUse);
     ::chmod(path, 0);
