@@ -19,6 +19,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 
 namespace tavelin::testing {
@@ -346,6 +349,143 @@ TEST(DeviceMapStore, AFileThisUserMayNotReadIsNamedSo)
         EXPECT_EQ(choices.chosen[0], "");
         EXPECT_FALSE(SaveDeviceChoices(choices));
     });
+}
+
+// The file for all users of the PC chooses every user's device, so one that
+// anybody else than root or this user could have written is refused as an
+// unreadable one is: the reason names the file, folder or owner at fault.
+// The file, its folder, each folder above and, for a link, what it leads to
+// and the link's folder are looked at; a sticky folder further up keeps
+// others from replacing what is in it. Only root can give a file away.
+TEST(DeviceMapStore, AFileForAllUsersThatOthersCouldWriteIsRefused)
+{
+    TempDir dir;
+    const std::filesystem::path base = std::filesystem::canonical(dir.Path());
+    const auto mode = [](const std::filesystem::path& path, int bits) {
+        ASSERT_EQ(::chmod(path.c_str(), mode_t(bits)), 0) << path;
+    };
+    const auto giveAway = [](const std::filesystem::path& path) {
+        ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0) << path;
+    };
+    const std::string pc = "[ports]\nCOM1=/dev/ttyUSB7\n";
+    const std::string everyone = " can be written by every user";
+    const std::string nobody = " belongs to the user " + std::string(::getpwuid(65534) ? ::getpwuid(65534)->pw_name : "65534") +
+                               ", neither an administrator nor this user";
+    const auto folder = [&](const std::string& relative) { return "the folder " + (base / relative).string(); };
+    const auto target = [&](const std::string& relative) {
+        return "the file it leads to, " + (base / relative).string() + ",";
+    };
+    struct Row {
+        const char* kind;
+        std::string conf; // the name given, under the test's folder
+        std::function<void()> make;
+        std::string why; // empty: read
+        bool asRoot = false;
+    };
+    const auto put = [&](const std::string& relative, int fileMode = 0644) {
+        std::filesystem::create_directories((base / relative).parent_path());
+        std::ofstream(base / relative) << pc;
+        mode(base / relative, fileMode);
+    };
+    const Row rows[] = {
+        {"as an administrator keeps it", "etc/tavelin.conf", [&] { put("etc/tavelin.conf"); }, ""},
+        {"writable by all", "etc/tavelin.conf", [&] { put("etc/tavelin.conf", 0666); }, "it" + everyone},
+        {"in an open folder", "open/tavelin.conf",
+         [&] {
+             put("open/tavelin.conf");
+             mode(base / "open", 0777);
+         },
+         folder("open") + everyone},
+        {"in a sticky open folder", "tmp/tavelin.conf",
+         [&] {
+             put("tmp/tavelin.conf");
+             mode(base / "tmp", 01777);
+         },
+         folder("tmp") + everyone},
+        {"below an open folder", "open/etc/tavelin.conf",
+         [&] {
+             put("open/etc/tavelin.conf");
+             mode(base / "open", 0777);
+         },
+         folder("open") + everyone},
+        {"below a sticky folder", "tmp/etc/tavelin.conf",
+         [&] {
+             put("tmp/etc/tavelin.conf");
+             mode(base / "tmp", 01777);
+         },
+         ""},
+        {"a link to a good file", "etc/tavelin.conf",
+         [&] {
+             put("real/tavelin.conf");
+             std::filesystem::create_directories(base / "etc");
+             std::filesystem::create_symlink(base / "real/tavelin.conf", base / "etc/tavelin.conf");
+         },
+         ""},
+        {"a link to a file writable by all", "etc/tavelin.conf",
+         [&] {
+             put("real/tavelin.conf", 0666);
+             std::filesystem::create_directories(base / "etc");
+             std::filesystem::create_symlink(base / "real/tavelin.conf", base / "etc/tavelin.conf");
+         },
+         target("real/tavelin.conf") + everyone},
+        {"a link in an open folder", "open/tavelin.conf",
+         [&] {
+             put("real/tavelin.conf");
+             std::filesystem::create_directories(base / "open");
+             mode(base / "open", 0777);
+             std::filesystem::create_symlink(base / "real/tavelin.conf", base / "open/tavelin.conf");
+         },
+         folder("open") + everyone},
+        {"another user's", "etc/tavelin.conf",
+         [&] {
+             put("etc/tavelin.conf");
+             giveAway(base / "etc/tavelin.conf");
+         },
+         "it" + nobody, true},
+        {"in another user's folder", "etc/tavelin.conf",
+         [&] {
+             put("etc/tavelin.conf");
+             giveAway(base / "etc");
+         },
+         folder("etc") + nobody, true},
+        {"a link to another user's file", "etc/tavelin.conf",
+         [&] {
+             put("home/tavelin.conf");
+             giveAway(base / "home/tavelin.conf");
+             std::filesystem::create_directories(base / "etc");
+             std::filesystem::create_symlink(base / "home/tavelin.conf", base / "etc/tavelin.conf");
+         },
+         target("home/tavelin.conf") + nobody, true},
+    };
+    const std::optional<std::string> before =
+        std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME")) : std::nullopt;
+    ASSERT_EQ(::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1), 0); // no file of this user's
+    for (const Row& row : rows) {
+        if (row.asRoot && ::geteuid() != 0)
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(base))
+            std::filesystem::remove_all(entry.path());
+        row.make();
+        const std::string conf = (base / row.conf).string();
+        ASSERT_EQ(::setenv("TAVELIN_MACHINE_CONF", conf.c_str(), 1), 0);
+        settings::DeviceChoices choices = LoadDeviceChoices();
+        if (row.why.empty()) {
+            EXPECT_EQ(choices.machineUnreadable, "") << row.kind;
+            EXPECT_EQ(choices.machine[0], "/dev/ttyUSB7") << row.kind;
+            continue;
+        }
+        EXPECT_EQ(choices.machineUnreadable,
+                  "the settings file for all users of this PC " + conf + " is open to other users: " + row.why)
+            << row.kind;
+        EXPECT_EQ(choices.machine[0], "") << row.kind;
+        choices.machine[0] = "/dev/ttyUSB0";
+        EXPECT_FALSE(SaveMachineDeviceChoices(choices)) << row.kind;
+    }
+    ::unsetenv("TAVELIN_MACHINE_CONF");
+    if (before)
+        ::setenv("XDG_CONFIG_HOME", before->c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 // Every save says the file's layout. A file without one, as earlier
