@@ -342,7 +342,8 @@ TEST_F(Program, LockWithAnUnusableTmpdirLivesInTmp)
     PutGoodFiles();
     for (const std::string& tmpdir :
          std::vector<std::string>{"tmp", "/nonexistent-tavelin-tmpdir", (work.Path() / "RSPRM.DAT").string()}) {
-        const auto run = Start({"/DOWN"}, {{{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", QString::fromStdString(tmpdir)}}, {}, {}});
+        const auto run =
+            Start({"/DOWN"}, {{{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", QString::fromStdString(tmpdir)}}, {}, {}});
         EXPECT_EQ(run.exitCode, 1) << tmpdir << run.standardError; // ran, and met the missing device
         EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << tmpdir << run.standardError;
         for (const auto& stray : strays) {

@@ -30,7 +30,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 
 namespace tavelin::testing {
@@ -361,125 +360,67 @@ TEST(DeviceMapStore, AFileForAllUsersThatOthersCouldWriteIsRefused)
 {
     TempDir dir;
     const std::filesystem::path base = std::filesystem::canonical(dir.Path());
-    const auto mode = [](const std::filesystem::path& path, int bits) {
-        ASSERT_EQ(::chmod(path.c_str(), mode_t(bits)), 0) << path;
-    };
-    const auto giveAway = [](const std::filesystem::path& path) {
-        ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0) << path;
-    };
-    const std::string pc = "[ports]\nCOM1=/dev/ttyUSB7\n";
+    const passwd* other = ::getpwnam("nobody");
     const std::string everyone = " can be written by every user";
-    const std::string nobody = " belongs to the user " + std::string(::getpwuid(65534) ? ::getpwuid(65534)->pw_name : "65534") +
-                               ", neither an administrator nor this user";
-    const auto folder = [&](const std::string& relative) { return "the folder " + (base / relative).string(); };
-    const auto target = [&](const std::string& relative) {
-        return "the file it leads to, " + (base / relative).string() + ",";
-    };
-    struct Row {
+    const std::string nobody = " belongs to the user nobody, neither an administrator nor this user";
+    const auto folder = [&](const char* name) { return "the folder " + (base / name).string(); };
+    const auto target = [&](const char* name) { return "the file it leads to, " + (base / name).string() + ","; };
+    const struct {
         const char* kind;
-        std::string conf; // the name given, under the test's folder
-        std::function<void()> make;
-        std::string why; // empty: read
-        bool asRoot = false;
-    };
-    const auto put = [&](const std::string& relative, int fileMode = 0644) {
-        std::filesystem::create_directories((base / relative).parent_path());
-        std::ofstream(base / relative) << pc;
-        mode(base / relative, fileMode);
-    };
-    const Row rows[] = {
-        {"as an administrator keeps it", "etc/tavelin.conf", [&] { put("etc/tavelin.conf"); }, ""},
-        {"writable by all", "etc/tavelin.conf", [&] { put("etc/tavelin.conf", 0666); }, "it" + everyone},
-        {"in an open folder", "open/tavelin.conf",
-         [&] {
-             put("open/tavelin.conf");
-             mode(base / "open", 0777);
-         },
-         folder("open") + everyone},
-        {"in a sticky open folder", "tmp/tavelin.conf",
-         [&] {
-             put("tmp/tavelin.conf");
-             mode(base / "tmp", 01777);
-         },
+        const char* file;                                 // made with fileMode; TAVELIN_MACHINE_CONF names it...
+        const char* link;                                 // ...or this link to it, when given
+        int fileMode;
+        std::vector<std::pair<const char*, int>> folders; // modes set after
+        const char* givenAway;                            // to nobody, as only root can
+        std::string why;                                  // empty: read
+    } rows[] = {
+        {"as root keeps it", "etc/tavelin.conf", nullptr, 0644, {}, nullptr, ""},
+        {"writable by all", "etc/tavelin.conf", nullptr, 0666, {}, nullptr, "it" + everyone},
+        {"in an open folder", "open/tavelin.conf", nullptr, 0644, {{"open", 0777}}, nullptr, folder("open") + everyone},
+        {"in a sticky open folder", "tmp/tavelin.conf", nullptr, 0644, {{"tmp", 01777}}, nullptr,
          folder("tmp") + everyone},
-        {"below an open folder", "open/etc/tavelin.conf",
-         [&] {
-             put("open/etc/tavelin.conf");
-             mode(base / "open", 0777);
-         },
+        {"below an open folder", "open/etc/tavelin.conf", nullptr, 0644, {{"open", 0777}}, nullptr,
          folder("open") + everyone},
-        {"below a sticky folder", "tmp/etc/tavelin.conf",
-         [&] {
-             put("tmp/etc/tavelin.conf");
-             mode(base / "tmp", 01777);
-         },
-         ""},
-        {"a link to a good file", "etc/tavelin.conf",
-         [&] {
-             put("real/tavelin.conf");
-             std::filesystem::create_directories(base / "etc");
-             std::filesystem::create_symlink(base / "real/tavelin.conf", base / "etc/tavelin.conf");
-         },
-         ""},
-        {"a link to a file writable by all", "etc/tavelin.conf",
-         [&] {
-             put("real/tavelin.conf", 0666);
-             std::filesystem::create_directories(base / "etc");
-             std::filesystem::create_symlink(base / "real/tavelin.conf", base / "etc/tavelin.conf");
-         },
+        {"below a sticky folder", "tmp/etc/tavelin.conf", nullptr, 0644, {{"tmp", 01777}}, nullptr, ""},
+        {"a link to a good file", "real/tavelin.conf", "etc/tavelin.conf", 0644, {}, nullptr, ""},
+        {"a link to a file writable by all", "real/tavelin.conf", "etc/tavelin.conf", 0666, {}, nullptr,
          target("real/tavelin.conf") + everyone},
-        {"a link in an open folder", "open/tavelin.conf",
-         [&] {
-             put("real/tavelin.conf");
-             std::filesystem::create_directories(base / "open");
-             mode(base / "open", 0777);
-             std::filesystem::create_symlink(base / "real/tavelin.conf", base / "open/tavelin.conf");
-         },
+        {"a link in an open folder", "real/tavelin.conf", "open/tavelin.conf", 0644, {{"open", 0777}}, nullptr,
          folder("open") + everyone},
-        {"another user's", "etc/tavelin.conf",
-         [&] {
-             put("etc/tavelin.conf");
-             giveAway(base / "etc/tavelin.conf");
-         },
-         "it" + nobody, true},
-        {"in another user's folder", "etc/tavelin.conf",
-         [&] {
-             put("etc/tavelin.conf");
-             giveAway(base / "etc");
-         },
-         folder("etc") + nobody, true},
-        {"a link to another user's file", "etc/tavelin.conf",
-         [&] {
-             put("home/tavelin.conf");
-             giveAway(base / "home/tavelin.conf");
-             std::filesystem::create_directories(base / "etc");
-             std::filesystem::create_symlink(base / "home/tavelin.conf", base / "etc/tavelin.conf");
-         },
-         target("home/tavelin.conf") + nobody, true},
+        {"another user's", "etc/tavelin.conf", nullptr, 0644, {}, "etc/tavelin.conf", "it" + nobody},
+        {"in another user's folder", "etc/tavelin.conf", nullptr, 0644, {}, "etc", folder("etc") + nobody},
+        {"a link to another user's file", "home/tavelin.conf", "etc/tavelin.conf", 0644, {}, "home/tavelin.conf",
+         target("home/tavelin.conf") + nobody},
     };
     const std::optional<std::string> before =
         std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME")) : std::nullopt;
     ASSERT_EQ(::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1), 0); // no file of this user's
-    for (const Row& row : rows) {
-        if (row.asRoot && ::geteuid() != 0)
+    for (const auto& row : rows) {
+        if (row.givenAway && (::geteuid() != 0 || !other))
             continue;
         for (const auto& entry : std::filesystem::directory_iterator(base))
             std::filesystem::remove_all(entry.path());
-        row.make();
-        const std::string conf = (base / row.conf).string();
-        ASSERT_EQ(::setenv("TAVELIN_MACHINE_CONF", conf.c_str(), 1), 0);
-        settings::DeviceChoices choices = LoadDeviceChoices();
-        if (row.why.empty()) {
-            EXPECT_EQ(choices.machineUnreadable, "") << row.kind;
-            EXPECT_EQ(choices.machine[0], "/dev/ttyUSB7") << row.kind;
-            continue;
+        std::filesystem::create_directories((base / row.file).parent_path());
+        std::ofstream(base / row.file) << "[ports]\nCOM1=/dev/ttyUSB7\n";
+        ASSERT_EQ(::chmod((base / row.file).c_str(), mode_t(row.fileMode)), 0);
+        if (row.link) {
+            std::filesystem::create_directories((base / row.link).parent_path());
+            std::filesystem::create_symlink(base / row.file, base / row.link);
         }
-        EXPECT_EQ(choices.machineUnreadable,
-                  "the settings file for all users of this PC " + conf + " is open to other users: " + row.why)
-            << row.kind;
-        EXPECT_EQ(choices.machine[0], "") << row.kind;
+        for (const auto& [name, mode] : row.folders)
+            ASSERT_EQ(::chmod((base / name).c_str(), mode_t(mode)), 0);
+        if (row.givenAway) {
+            ASSERT_EQ(::chown((base / row.givenAway).c_str(), other->pw_uid, other->pw_gid), 0);
+        }
+        const std::string conf = (base / (row.link ? row.link : row.file)).string();
+        ASSERT_EQ(::setenv("TAVELIN_MACHINE_CONF", conf.c_str(), 1), 0);
+
+        settings::DeviceChoices choices = LoadDeviceChoices();
+        const std::string refused = "the settings file for all users of this PC " + conf + " is open to other users: ";
+        EXPECT_EQ(choices.machineUnreadable, row.why.empty() ? "" : refused + row.why) << row.kind;
+        EXPECT_EQ(choices.machine[0], row.why.empty() ? "/dev/ttyUSB7" : "") << row.kind;
         choices.machine[0] = "/dev/ttyUSB0";
-        EXPECT_FALSE(SaveMachineDeviceChoices(choices)) << row.kind;
+        EXPECT_EQ(SaveMachineDeviceChoices(choices), row.why.empty() && !row.link) << row.kind; // never saved over
     }
     ::unsetenv("TAVELIN_MACHINE_CONF");
     if (before)

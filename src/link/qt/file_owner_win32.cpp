@@ -172,8 +172,9 @@ OthersMayChange WhoElseMayChange(const QString& path)
 {
     const std::vector<BYTE> user = ProcessUser();
     const QFileInfo info(path);
-    if (const OthersMayChange found = Look(info.absoluteFilePath(), {}, false, kChangeFile, user); found.why != Why::Nobody)
-        return found;
+    const OthersMayChange file = Look(info.absoluteFilePath(), {}, false, kChangeFile, user);
+    if (file.why != Why::Nobody)
+        return file;
     const QString folder = info.absolutePath();
     return Look(folder, QDir::toNativeSeparators(folder).toStdString(), true, kChangeFolder, user);
 }
