@@ -8,7 +8,8 @@
 namespace tavelin::app {
 
 // Before the QApplication is made: sets XDG_RUNTIME_DIR to this user's
-// folder in the temporary directory when none (or a relative one) is named.
+// folder in the temporary directory (runtime-UID, mode 700) when none is
+// named that SingleInstance::RuntimeDir() accepts.
 void EnsureRuntimeDir();
 
 } // namespace tavelin::app

@@ -3,23 +3,27 @@
 
 #include "single_instance.h"
 
-#include <QDir>
+#include <QFile>
 #include <QtGlobal>
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavelin::app {
 
-// A relative one counts as none: it would make a folder wherever the run is.
+// One the lock would not use (relative, another user's, open to others)
+// counts as none: Qt keeps its sockets and files there. When no folder of
+// this user's own can be named, none is: Qt makes its own and says why.
 void EnsureRuntimeDir()
 {
     if (!SingleInstance::RuntimeDir().isEmpty())
         return;
-    const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
-    if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST)
-        qputenv("XDG_RUNTIME_DIR", dir);
+    const QByteArray dir =
+        QFile::encodeName(SingleInstance::TemporaryFolder()) + "/runtime-" + QByteArray::number(getuid());
+    mkdir(dir.constData(), 0700); // or it is there already, checked below
+    qputenv("XDG_RUNTIME_DIR", dir);
+    if (SingleInstance::RuntimeDir().isEmpty())
+        qunsetenv("XDG_RUNTIME_DIR");
 }
 
 } // namespace tavelin::app

@@ -3,16 +3,9 @@
 // and single_instance_win32.cpp.
 #include "single_instance.h"
 
-#include <QDir>
 #include <QFile>
 
 namespace tavelin::app {
-
-QString SingleInstance::RuntimeDir()
-{
-    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return QDir::isAbsolutePath(runtimeDir) ? runtimeDir : QString();
-}
 
 long long SingleInstance::RecordedOwner()
 {

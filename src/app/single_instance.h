@@ -33,18 +33,27 @@ public:
     // After Unusable: why, for a diagnostic.
     const std::string& Problem() const { return problem_; }
 
-    // The per-user place of the lock: $XDG_RUNTIME_DIR where set, else a
-    // folder of this user's own in the temporary directory (tavelin-UID,
-    // mode 700), which nobody else can plant a file or a link in; on Windows
-    // the user's own temporary directory.
+    // The per-user place of the lock: RuntimeDir() where there is one, else
+    // a folder of this user's own in TemporaryFolder() (tavelin-UID, mode
+    // 700), which nobody else can plant a file or a link in; on Windows the
+    // user's own temporary directory.
     static QString LockPath();
     // The lock file this copy tried to take, as LockPath named it then: the
     // run later names a runtime folder for Qt, which moves LockPath.
     const QString& Path() const { return path_; }
 
-    // $XDG_RUNTIME_DIR when it names an absolute path, else empty: a
-    // relative one would be a folder in whatever directory the run is in.
+    // $XDG_RUNTIME_DIR when it names, by an absolute path, a folder (not a
+    // link) of this user's own that no other user may enter (no group or
+    // other bits), else empty: a relative one would be a folder in whatever
+    // directory the run is in, and another user could remove the lock from
+    // an open one or one of theirs, letting a second copy run. Always empty
+    // on Windows, which has no such folder.
     static QString RuntimeDir();
+    // The system's temporary directory: on POSIX systems $TMPDIR when it
+    // names an existing folder by an absolute path, else /tmp (a relative or
+    // missing one would put the lock's folder in the run's directory or in
+    // "/"); on Windows the user's own.
+    static QString TemporaryFolder();
 
 private:
     // The open lock file as the system numbers it (a descriptor, or a

@@ -18,7 +18,7 @@ namespace {
 
 QString FallbackFolder()
 {
-    return QDir::tempPath() + QStringLiteral("/tavelin-%1").arg(getuid());
+    return SingleInstance::TemporaryFolder() + QStringLiteral("/tavelin-%1").arg(getuid());
 }
 
 // The fallback lock's folder, made private to this user when missing. One
@@ -44,10 +44,34 @@ std::string PrepareFallbackFolder(const QString& folder)
 
 } // namespace
 
+// Qt's temporary path takes TMPDIR as it finds it: a relative one becomes a
+// folder of the current directory, and one that does not exist an empty
+// path, which put the lock's folder in "/".
+QString SingleInstance::TemporaryFolder()
+{
+    const QString named = qEnvironmentVariable("TMPDIR");
+    if (QDir::isAbsolutePath(named) && QFileInfo(named).isDir())
+        return QDir::cleanPath(named);
+    return QStringLiteral("/tmp");
+}
+
+// Looked at itself, as the fallback folder is: a link could be turned to
+// another folder once the check has passed.
+QString SingleInstance::RuntimeDir()
+{
+    const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!QDir::isAbsolutePath(dir))
+        return {};
+    struct stat info;
+    if (lstat(QFile::encodeName(dir).constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
+        (info.st_mode & 077) != 0)
+        return {};
+    return dir;
+}
+
 QString SingleInstance::LockPath()
 {
-    const QString runtimeDir = RuntimeDir();
-    if (!runtimeDir.isEmpty() && QDir(runtimeDir).exists())
+    if (const QString runtimeDir = RuntimeDir(); !runtimeDir.isEmpty())
         return runtimeDir + QStringLiteral("/tavelin.lock");
     return FallbackFolder() + QStringLiteral("/tavelin.lock");
 }

@@ -7,9 +7,15 @@
 
 namespace tavelin::app {
 
+QString SingleInstance::RuntimeDir() { return {}; }
+
+// The system's own answer (TMP, TEMP, else the user's profile) is always an
+// absolute path.
+QString SingleInstance::TemporaryFolder() { return QDir::tempPath(); }
+
 QString SingleInstance::LockPath()
 {
-    return QDir::tempPath() + QStringLiteral("/tavelin.lock");
+    return TemporaryFolder() + QStringLiteral("/tavelin.lock");
 }
 
 // The lock file is never removed: a copy waiting to lock it could then hold

@@ -153,6 +153,11 @@ std::string PortDeviceTable(const settings::DeviceChoices& choices)
 
 namespace {
 
+// The groups the distributions give serial devices to: dialout (Debian,
+// Fedora, openSUSE) and uucp (Arch). Membership of one of them opens the
+// serial ports and nothing else.
+bool IsSerialGroup(std::string_view group) { return group == "dialout" || group == "uucp"; }
+
 // Where the operator names another device for COM`commPort`.
 std::string WhereToChange(int commPort, DeviceSource source)
 {
@@ -190,9 +195,12 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
     case OpenError::NoPermission: {
         const std::string group = DeviceGroup(device);
         if (group.empty())
-            return "permission denied: this user may not read and write the device";
-        return "permission denied: the device belongs to group " + group + "; add the user to it (usermod -aG " +
-               group + " USER) and log in again";
+            return std::string(texts::kPermissionNoGroup);
+        std::string text = std::string(texts::kPermissionSerialGroupPrefix) + group;
+        if (!IsSerialGroup(group))
+            return text + std::string(texts::kPermissionOtherGroupEnd);
+        return text + std::string(texts::kPermissionSerialGroupJoin) + group +
+               std::string(texts::kPermissionSerialGroupEnd);
     }
     case OpenError::InUse:
         return "in use by another program; end that program or choose another port";

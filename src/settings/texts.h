@@ -127,6 +127,17 @@ inline constexpr std::string_view kLatencyWindowUdev =
 inline constexpr std::string_view kLatencyWindowPortSettings =
     " ms です。デバイスマネージャーでポートの［ポートの設定］→［詳細設定］の Latency Timer を 1 ms "
     "にすると転送が速くなります";
+// A serial device this user may not open, after "COMn (device): ". A group
+// is named for joining only when it is one that serial devices are given
+// to; joining any other (root, tty, disk) would hand the user far more than
+// the port.
+inline constexpr std::string_view kPermissionSerialGroupPrefix = "permission denied: the device belongs to group ";
+inline constexpr std::string_view kPermissionSerialGroupJoin = "; add the user to it (usermod -aG ";
+inline constexpr std::string_view kPermissionSerialGroupEnd = " USER) and log in again";
+inline constexpr std::string_view kPermissionOtherGroupEnd =
+    ", which is not a group for serial devices: do not add the user to it; have an administrator give the "
+    "device to the serial devices' group (a udev rule) or this user the right to read and write it";
+inline constexpr std::string_view kPermissionNoGroup = "permission denied: this user may not read and write the device";
 // The hand-held list's columns, as a screen reader names them.
 inline constexpr std::string_view kColumnFileName = "ファイル名";
 inline constexpr std::string_view kColumnSize = "サイズ";
@@ -298,6 +309,21 @@ inline constexpr std::string_view kComDeviceForPc = "（このPCのすべての�
 inline constexpr std::string_view kMsgDeviceMapNotSavedForPc =
     "COMポートのデバイスの設定をこのPCのすべてのユーザーに保存できませんでした（%1 に書き込めません）。"
     "このユーザーの設定として保存します。すべてのユーザーに保存するには、管理者として実行してください。";
+// Why the settings file for all users of the PC is not read, after "the
+// settings file for all users of this PC PATH ": somebody else than an
+// administrator or the user running the program could have written it.
+// After the prefix: the file itself, a folder above it or the file a link
+// leads to (its name between kOpenToOthersTarget and kOpenToOthersTargetEnd),
+// then what is wrong with that.
+inline constexpr std::string_view kOpenToOthersPrefix = "is open to other users: ";
+inline constexpr std::string_view kOpenToOthersItself = "it";
+inline constexpr std::string_view kOpenToOthersFolder = "the folder ";
+inline constexpr std::string_view kOpenToOthersTarget = "the file it leads to, ";
+inline constexpr std::string_view kOpenToOthersTargetEnd = ",";
+inline constexpr std::string_view kOpenToOthersWritable = " can be written by every user";
+inline constexpr std::string_view kOpenToOthersOwner = " belongs to the user ";
+inline constexpr std::string_view kOpenToOthersOwnerEnd = ", neither an administrator nor this user";
+inline constexpr std::string_view kOpenToOthersCannotTell = "cannot be checked: the system does not say who may write it";
 // The manual window's message line when the per-user settings file is there
 // but cannot be read: the devices chosen for the COM names are not known.
 inline constexpr std::string_view kMsgUserSettingsUnreadable =

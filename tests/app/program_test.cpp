@@ -239,9 +239,10 @@ TEST_F(Program, LockFileLeftEmptyOrGarbledNeverBlocksARunButOneThatCannotBeUsedD
     EXPECT_FALSE(work.Has("RESULT.DAT"));
 }
 
-// Without XDG_RUNTIME_DIR (under cron), or with a relative one, the lock
-// lives in a folder of the user's own in the temporary directory, where no
-// other user can plant a link or a file. A folder there that is a link, a
+// Without XDG_RUNTIME_DIR (under cron), or with a relative one, or one that
+// another user could empty (open to others, another user's, a link), the
+// lock lives in a folder of the user's own in the temporary directory, where
+// no other user can plant a link or a file. A folder there that is a link, a
 // file, open to others or another user's cannot hold it, and then the run
 // ends as beside another copy: never a run without the check.
 TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
@@ -255,14 +256,46 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
     // Where the lock used to be, planted by another user: no matter now.
     std::filesystem::create_symlink(elsewhere / "x", temp.Path() / ("tavelin-" + std::to_string(getuid()) + ".lock"));
     PutGoodFiles();
-    for (const Surroundings& surroundings :
-         {cron, Surroundings{{{"XDG_RUNTIME_DIR", "rt"}, {"TMPDIR", tempDir}}, {}, {}}}) {
-        const auto run = Start({"/DOWN"}, surroundings);
-        EXPECT_EQ(run.exitCode, 1) << run.standardError; // ran, and met the missing device
-        EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << run.standardError;
-        EXPECT_EQ(std::filesystem::symlink_status(folder).type(), std::filesystem::file_type::directory);
-        EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
-        EXPECT_TRUE(std::regex_match(temp.Get(folder.filename() / "tavelin.lock"), std::regex("[0-9]+\n")));
+    // Runtime folders the lock must not trust, each made by its row.
+    const auto untrusted = temp.Path() / "runtime";
+    const auto runtimeIn = [&](std::function<void()> make) {
+        return std::pair{Surroundings{{{"XDG_RUNTIME_DIR", QString::fromStdString(untrusted.string())},
+                                       {"TMPDIR", tempDir}},
+                                      {},
+                                      {}},
+                         make};
+    };
+    const auto privateFolder = [&](std::filesystem::perms mode) {
+        std::filesystem::create_directory(untrusted);
+        std::filesystem::permissions(untrusted, mode);
+    };
+    std::vector<std::pair<Surroundings, std::function<void()>>> rows = {
+        {cron, [] {}},
+        {Surroundings{{{"XDG_RUNTIME_DIR", "rt"}, {"TMPDIR", tempDir}}, {}, {}}, [] {}},
+        runtimeIn([&] { privateFolder(std::filesystem::perms::all); }),
+        runtimeIn([&] { privateFolder(std::filesystem::perms::owner_all | std::filesystem::perms::group_all); }),
+        runtimeIn([&] {
+            privateFolder(std::filesystem::perms::owner_all);
+            std::filesystem::rename(untrusted, temp.Path() / "own");
+            std::filesystem::create_directory_symlink(temp.Path() / "own", untrusted);
+        }),
+    };
+    if (geteuid() == 0) // only root can give a folder away
+        rows.push_back(runtimeIn([&] {
+            privateFolder(std::filesystem::perms::owner_all);
+            ASSERT_EQ(chown(untrusted.c_str(), 65534, 65534), 0);
+        }));
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (const auto& made : {folder, untrusted, temp.Path() / "own"})
+            std::filesystem::remove_all(made);
+        rows[row].second();
+        const auto run = Start({"/DOWN"}, rows[row].first);
+        EXPECT_EQ(run.exitCode, 1) << row << run.standardError; // ran, and met the missing device
+        EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << row << run.standardError;
+        EXPECT_EQ(std::filesystem::symlink_status(folder).type(), std::filesystem::file_type::directory) << row;
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all) << row;
+        EXPECT_TRUE(std::regex_match(temp.Get(folder.filename() / "tavelin.lock"), std::regex("[0-9]+\n"))) << row;
+        EXPECT_FALSE(std::filesystem::exists(untrusted / "tavelin.lock")) << row;
     }
     EXPECT_FALSE(work.Has("rt")); // a relative runtime folder is none: no stray folder in the work folder
 
@@ -291,6 +324,36 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
         EXPECT_FALSE(std::filesystem::exists(elsewhere / "tavelin.lock")) << row;
     }
     std::filesystem::remove_all(folder);
+}
+
+// A TMPDIR that is relative (a folder of wherever the run is) or names no
+// folder is none: the lock's folder, and the runtime folder named for Qt,
+// are then in /tmp, never in "/" (where root could make them) nor in the
+// work folder.
+TEST_F(Program, LockWithAnUnusableTmpdirLivesInTmp)
+{
+    const std::string uid = std::to_string(getuid());
+    const std::vector<std::filesystem::path> strays = {"/tavelin-" + uid, "/runtime-" + uid,
+                                                       work.Path() / "tmp" / ("tavelin-" + uid),
+                                                       work.Path() / "tmp" / ("runtime-" + uid)};
+    for (const auto& stray : strays)
+        ASSERT_FALSE(std::filesystem::exists(stray)) << stray << " is there before the test";
+    std::filesystem::create_directory(work.Path() / "tmp");
+    PutGoodFiles();
+    for (const std::string& tmpdir :
+         std::vector<std::string>{"tmp", "/nonexistent-tavelin-tmpdir", (work.Path() / "RSPRM.DAT").string()}) {
+        const auto run =
+            Start({"/DOWN"}, {{{"XDG_RUNTIME_DIR", ""}, {"TMPDIR", QString::fromStdString(tmpdir)}}, {}, {}});
+        EXPECT_EQ(run.exitCode, 1) << tmpdir << run.standardError; // ran, and met the missing device
+        EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << tmpdir << run.standardError;
+        for (const auto& stray : strays) {
+            EXPECT_FALSE(std::filesystem::exists(stray)) << tmpdir << ": " << stray;
+            std::filesystem::remove_all(stray); // as root, "/" would otherwise keep it
+        }
+        EXPECT_EQ(std::filesystem::symlink_status("/tmp/tavelin-" + uid + "/tavelin.lock").type(),
+                  std::filesystem::file_type::regular)
+            << tmpdir;
+    }
 }
 
 TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)

@@ -19,6 +19,7 @@
 #include <iostream>
 #include <set>
 
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -649,6 +650,66 @@ TEST_F(EndToEnd, UnreadableSettingsFileEndsTheRunWithThePortError)
     comByVariable = true;
     const auto help = Tavelin({"--help"}, "/dev/pts/7");
     EXPECT_NE(help.out.find("  COM1  /dev/pts/7  (TAVELIN_COM1)\n"), std::string::npos) << help.out;
+}
+
+// The file for all users of the PC that another user than root or this one
+// could have written chooses nobody's device: the run ends with the port
+// error naming the file and why, as for a file that cannot be read, though
+// the device it names is there and answers. Put right, it is used again.
+TEST_F(EndToEnd, SettingsFileForAllUsersThatOthersCouldWriteEndsTheRunWithThePortError)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    StartSimulator({"--ids", "1"});
+    comByVariable = false;
+    const fs::path folder = config.Path() / "machine";
+    const fs::path conf = folder / "tavelin.conf";
+    const struct {
+        const char* kind;
+        fs::perms folderMode;
+        fs::perms fileMode;
+        bool givenAway;
+        std::string why;
+    } rows[] = {
+        {"writable by all", fs::perms(0755), fs::perms(0666), false, "it can be written by every user"},
+        {"in an open folder", fs::perms(0777), fs::perms(0644), false,
+         "the folder " + folder.string() + " can be written by every user"},
+        {"another user's", fs::perms(0755), fs::perms(0644), true,
+         "it belongs to the user nobody, neither an administrator nor this user"},
+    };
+    for (const auto& row : rows) {
+        if (row.givenAway && ::geteuid() != 0)
+            continue; // only root can give a file away
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        config.Put("machine/tavelin.conf", "[ports]\nCOM1=" + link + "\n");
+        fs::permissions(conf, row.fileMode);
+        fs::permissions(folder, row.folderMode);
+        if (row.givenAway) {
+            const passwd* nobody = ::getpwnam("nobody");
+            ASSERT_NE(nobody, nullptr);
+            ASSERT_EQ(::chown(conf.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        }
+        const std::string file =
+            "the settings file for all users of this PC " + conf.string() + " is open to other users: " + row.why;
+        fs::remove(work.Path() / "RESULT.DAT");
+        const auto run = Tavelin({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 1) << row.kind << run.err;
+        EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << row.kind;
+        EXPECT_NE(run.err.find("tavelin: " + file + "; the devices chosen in 設定 for this PC cannot be used\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find("tavelin: COM1 (no device): " + file + ", so the device chosen for COM1 is not known"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_FALSE(work.Has("hht/001/ONE.TXT")) << row.kind;
+    }
+    fs::permissions(folder, fs::perms(0755));
+    ASSERT_EQ(::chown(conf.c_str(), ::getuid(), ::getgid()), 0);
+    fs::permissions(conf, fs::perms(0644));
+    const auto run = Tavelin({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(work.Get("hht/001/ONE.TXT"), "hello\r\n");
 }
 
 // Device names are opened as the bytes given or refused with the reason: a

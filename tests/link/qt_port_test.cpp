@@ -18,6 +18,8 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +29,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 namespace tavelin::testing {
@@ -223,11 +226,35 @@ TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
     const int fd = ::mkstemp(path);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    const std::string group = DeviceGroup(path);
-    EXPECT_FALSE(group.empty());
-    EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default),
-              "permission denied: the device belongs to group " + group + "; add the user to it (usermod -aG " +
-                  group + " USER) and log in again");
+    // Joining is advised only for a serial devices' group; joining root, tty
+    // or disk would give the user the machine. Only root may hand the file
+    // to each group; an ordinary user sees the group of its own files.
+    const std::string join = "permission denied: the device belongs to group %; add the user to it (usermod -aG % "
+                             "USER) and log in again";
+    const std::string dont = "permission denied: the device belongs to group %, which is not a group for serial "
+                             "devices: do not add the user to it; have an administrator give the device to the "
+                             "serial devices' group (a udev rule) or this user the right to read and write it";
+    const struct {
+        const char* group;
+        const std::string& text;
+    } rows[] = {{"root", dont}, {"tty", dont}, {"disk", dont}, {"dialout", join}, {"uucp", join}};
+    for (const auto& row : rows) {
+        const group* entry = ::getgrnam(row.group);
+        if (::geteuid() != 0 || !entry)
+            continue;
+        ASSERT_EQ(::chown(path, uid_t(-1), entry->gr_gid), 0) << row.group;
+        ASSERT_EQ(DeviceGroup(path), row.group);
+        std::string expected = row.text;
+        for (auto at = expected.find('%'); at != std::string::npos; at = expected.find('%'))
+            expected.replace(at, 1, row.group);
+        EXPECT_EQ(PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default),
+                  expected);
+    }
+    if (::geteuid() != 0) { // the user's own group is no serial devices' group
+        const std::string text =
+            PortOpenFailureText(OpenError::NoPermission, 2, path, "Permission denied", {}, DeviceSource::Default);
+        EXPECT_EQ(text.find("usermod"), std::string::npos) << text;
+    }
     // A device this user may read and write cannot have refused for permission.
     EXPECT_EQ(TellDeniedApart(path), OpenError::InUse);
     ::chmod(path, 0);
@@ -321,6 +348,85 @@ TEST(DeviceMapStore, AFileThisUserMayNotReadIsNamedSo)
         EXPECT_EQ(choices.chosen[0], "");
         EXPECT_FALSE(SaveDeviceChoices(choices));
     });
+}
+
+// The file for all users of the PC chooses every user's device, so one that
+// anybody else than root or this user could have written is refused as an
+// unreadable one is: the reason names the file, folder or owner at fault.
+// The file, its folder, each folder above and, for a link, what it leads to
+// and the link's folder are looked at; a sticky folder further up keeps
+// others from replacing what is in it. Only root can give a file away.
+TEST(DeviceMapStore, AFileForAllUsersThatOthersCouldWriteIsRefused)
+{
+    TempDir dir;
+    const std::filesystem::path base = std::filesystem::canonical(dir.Path());
+    const passwd* other = ::getpwnam("nobody");
+    const std::string everyone = " can be written by every user";
+    const std::string nobody = " belongs to the user nobody, neither an administrator nor this user";
+    const auto folder = [&](const char* name) { return "the folder " + (base / name).string(); };
+    const auto target = [&](const char* name) { return "the file it leads to, " + (base / name).string() + ","; };
+    const struct {
+        const char* kind;
+        const char* file;                                 // made with fileMode; TAVELIN_MACHINE_CONF names it...
+        const char* link;                                 // ...or this link to it, when given
+        int fileMode;
+        std::vector<std::pair<const char*, int>> folders; // modes set after
+        const char* givenAway;                            // to nobody, as only root can
+        std::string why;                                  // empty: read
+    } rows[] = {
+        {"as root keeps it", "etc/tavelin.conf", nullptr, 0644, {}, nullptr, ""},
+        {"writable by all", "etc/tavelin.conf", nullptr, 0666, {}, nullptr, "it" + everyone},
+        {"in an open folder", "open/tavelin.conf", nullptr, 0644, {{"open", 0777}}, nullptr, folder("open") + everyone},
+        {"in a sticky open folder", "tmp/tavelin.conf", nullptr, 0644, {{"tmp", 01777}}, nullptr,
+         folder("tmp") + everyone},
+        {"below an open folder", "open/etc/tavelin.conf", nullptr, 0644, {{"open", 0777}}, nullptr,
+         folder("open") + everyone},
+        {"below a sticky folder", "tmp/etc/tavelin.conf", nullptr, 0644, {{"tmp", 01777}}, nullptr, ""},
+        {"a link to a good file", "real/tavelin.conf", "etc/tavelin.conf", 0644, {}, nullptr, ""},
+        {"a link to a file writable by all", "real/tavelin.conf", "etc/tavelin.conf", 0666, {}, nullptr,
+         target("real/tavelin.conf") + everyone},
+        {"a link in an open folder", "real/tavelin.conf", "open/tavelin.conf", 0644, {{"open", 0777}}, nullptr,
+         folder("open") + everyone},
+        {"another user's", "etc/tavelin.conf", nullptr, 0644, {}, "etc/tavelin.conf", "it" + nobody},
+        {"in another user's folder", "etc/tavelin.conf", nullptr, 0644, {}, "etc", folder("etc") + nobody},
+        {"a link to another user's file", "home/tavelin.conf", "etc/tavelin.conf", 0644, {}, "home/tavelin.conf",
+         target("home/tavelin.conf") + nobody},
+    };
+    const std::optional<std::string> before =
+        std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME")) : std::nullopt;
+    ASSERT_EQ(::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1), 0); // no file of this user's
+    for (const auto& row : rows) {
+        if (row.givenAway && (::geteuid() != 0 || !other))
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(base))
+            std::filesystem::remove_all(entry.path());
+        std::filesystem::create_directories((base / row.file).parent_path());
+        std::ofstream(base / row.file) << "[ports]\nCOM1=/dev/ttyUSB7\n";
+        ASSERT_EQ(::chmod((base / row.file).c_str(), mode_t(row.fileMode)), 0);
+        if (row.link) {
+            std::filesystem::create_directories((base / row.link).parent_path());
+            std::filesystem::create_symlink(base / row.file, base / row.link);
+        }
+        for (const auto& [name, mode] : row.folders)
+            ASSERT_EQ(::chmod((base / name).c_str(), mode_t(mode)), 0);
+        if (row.givenAway) {
+            ASSERT_EQ(::chown((base / row.givenAway).c_str(), other->pw_uid, other->pw_gid), 0);
+        }
+        const std::string conf = (base / (row.link ? row.link : row.file)).string();
+        ASSERT_EQ(::setenv("TAVELIN_MACHINE_CONF", conf.c_str(), 1), 0);
+
+        settings::DeviceChoices choices = LoadDeviceChoices();
+        const std::string refused = "the settings file for all users of this PC " + conf + " is open to other users: ";
+        EXPECT_EQ(choices.machineUnreadable, row.why.empty() ? "" : refused + row.why) << row.kind;
+        EXPECT_EQ(choices.machine[0], row.why.empty() ? "/dev/ttyUSB7" : "") << row.kind;
+        choices.machine[0] = "/dev/ttyUSB0";
+        EXPECT_EQ(SaveMachineDeviceChoices(choices), row.why.empty() && !row.link) << row.kind; // never saved over
+    }
+    ::unsetenv("TAVELIN_MACHINE_CONF");
+    if (before)
+        ::setenv("XDG_CONFIG_HOME", before->c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 // Every save says the file's layout. A file without one, as earlier

@@ -449,6 +449,7 @@ private slots:
     void aSecondCopyIsRefusedUntilTheFirstHasEnded()
     {
         tavelin::testing::TempDir own;
+        std::filesystem::permissions(own.Path(), std::filesystem::perms::owner_all); // a runtime folder is private
         const QByteArray folder = QByteArray::fromStdString(own.Path().string());
 #ifdef _WIN32
         const QByteArray names[] = {"TMP", "TEMP"}; // where Windows finds the user's temporary folder

@@ -4,6 +4,7 @@
 #include "file_owner.h"
 #include "link/port_names.h"
 #include "machine_settings_file.h"
+#include "settings/texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,11 +74,41 @@ void MarkLayout(QSettings& store)
         store.setValue(kVersionKey, kUserSettingsLayout);
 }
 
+// Every user's run takes its devices from the file for all users of the PC,
+// so what anybody else than an administrator or the user running could have
+// written in it is not read, as a file that cannot be read is not.
+std::string WhyNotTrusted(const QString& path)
+{
+    const OthersMayChange found = WhoElseMayChange(path);
+    using Why = OthersMayChange::Why;
+    if (found.why == Why::Nobody)
+        return "";
+    if (found.why == Why::CannotTell)
+        return std::string(texts::kOpenToOthersCannotTell);
+    std::string why(texts::kOpenToOthersPrefix);
+    if (found.where.empty())
+        why += texts::kOpenToOthersItself;
+    else if (found.folder)
+        why += std::string(texts::kOpenToOthersFolder) + QuotedName(found.where);
+    else
+        why += std::string(texts::kOpenToOthersTarget) + QuotedName(found.where) +
+               std::string(texts::kOpenToOthersTargetEnd);
+    if (found.why == Why::WritableByAll)
+        return why + std::string(texts::kOpenToOthersWritable);
+    return why + std::string(texts::kOpenToOthersOwner) + QuotedName(found.owner) +
+           std::string(texts::kOpenToOthersOwnerEnd);
+}
+
+// mustBeOwn: this user's file, which is not written when another's;
+// otherwise the file for all users, which is not read when others could
+// have written it.
 UserSettingsFileCheck CheckSettingsFile(const QString& path, bool mustBeOwn)
 {
     const QFileInfo info(path);
     UserSettingsFileCheck check;
     check.unreadable = WhyUnreadable(path, info);
+    if (check.Readable() && info.exists() && !mustBeOwn)
+        check.unreadable = WhyNotTrusted(path);
     if (!check.Readable() || !info.exists())
         return check;
     if (info.isSymLink())

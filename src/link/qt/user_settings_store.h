@@ -8,8 +8,9 @@
 //
 // The same file for all users of the PC (MachineSettingsFile) holds only the
 // group "ports": the device each COM name opens for a user who chose none.
-// It is read with the same checks and written only by the settings dialog,
-// when the operator may write there.
+// It is read with the same checks, and only when no other user could have
+// written it, and written only by the settings dialog, when the operator
+// may write there.
 //
 // It lives beside the port because the settings dialog (src/ui) saves the
 // device choices and may not reach up into src/app; the program's own
@@ -62,7 +63,11 @@ std::string UserSettingsFileProblem(const std::string& problem);
 // users (machine_settings_file.h).
 QString MachineSettingsFile();
 // As CheckUserSettingsFile; the file belongs to an administrator as a rule,
-// so its owner is no reason not to write it.
+// so its owner is no reason not to write it. But the runs of every user
+// take their devices from it: one that anybody else than an administrator
+// or this user could have written (open to every user, in a folder that is,
+// another user's, or a link to such a file; file_owner.h) is refused as
+// one that cannot be read, with the reason.
 UserSettingsFileCheck CheckMachineSettingsFile();
 // "the settings file for all users of this PC PATH " and `problem`.
 std::string MachineSettingsFileProblem(const std::string& problem);
