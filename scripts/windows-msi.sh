@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Makes build-win/tavelin-<version>-x64.msi with wixl (msitools) from
+# Makes build-win/tavelin-<version>-x64.msi with wixl (Debian packages msitools and wixl) from
 # packaging/windows/tavelin.wxs and what scripts/windows-stage.sh puts
 # together for the zip, then installs and removes it in a fresh Wine prefix
 # (tests/windows/msi_test.sh). The file list is made by wixl-heat from the
@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-win
 
-bash scripts/setup.sh msitools
+bash scripts/setup.sh msitools wixl
 start=$(date +%s)
 staged=$(bash scripts/windows-stage.sh | tail -n 1)
 built=$(date +%s)
