@@ -75,6 +75,8 @@ private:
     bool Advance(); // false when the run is complete
     void EndRun();
     void Fail(std::int16_t resultCode);
+    // Code 4, with the DIRPRM.DAT line and why it cannot be used in the log.
+    void DirParamFault(int line, const std::string& what, const std::string& path, const std::string& why);
     void PortLost();
     bool OwnsPort() const;
 

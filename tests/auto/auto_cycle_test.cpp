@@ -279,6 +279,44 @@ TEST_F(AutoCycleTest, ApplicationFileProblemsEndTheRunWithCodeFour)
     }
 }
 
+// Code 4 alone left the administrator to guess: the log names the line of
+// DIRPRM.DAT and why the run cannot use it.
+TEST_F(AutoCycleTest, ADataParameterTheRunCannotUseIsNamedWithItsLineAndWhy)
+{
+    work.Put("PROG.BIN", "x");
+    const std::string folder = work.Text();
+    const struct {
+        std::int16_t runMode;
+        std::string ApFile, DownDir, UpDir;
+        std::string said; // after "<work folder>DIRPRM.DAT line "
+    } rows[] = {
+        {1, folder + "PROG.BIN", "", "", "1: the application file " + folder + "PROG.BIN cannot be installed"},
+        {1, folder + "NONE.HEX", "", "", "1: the application file " + folder + "NONE.HEX is not there"},
+        {1, folder, "", "", "1: the application file " + folder + " is a folder, not a file"},
+        {1, "", "", "", "1: the application file is not named"},
+        {2, "", Dir("gone"), "", "2: the download folder " + Dir("gone") + " is not there"},
+        {2, "", folder + "down", "", "2: the file to download " + folder + "down is a folder: end it with "},
+        {2, "", folder + "PROG.BIN/", "", "2: the download folder " + folder + "PROG.BIN/ is a file, not a folder"},
+        {2, "", Dir("down") + "NONE.DAT", "", "2: the file to download " + Dir("down") + "NONE.DAT is not there"},
+        {3, "", "", Dir("gone"), "3: the upload folder " + Dir("gone") + " is not there"},
+    };
+    for (const auto& row : rows) {
+        state.settings.ApFile = row.ApFile;
+        state.settings.DownDir = row.DownDir;
+        state.settings.UpDir = row.UpDir;
+        Enable({1});
+        cycle.reset();
+        view.log.clear();
+        ticks = 0;
+        Run(row.runMode, Hhts({1}));
+        EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n") << row.said;
+        ASSERT_FALSE(view.log.empty()) << row.said;
+        const std::string& line = view.log.back();
+        EXPECT_EQ(line.rfind(folder + "DIRPRM.DAT line " + row.said, 0), 0u) << line;
+        EXPECT_TRUE(line.ends_with("; the run ends with code 4 in RESULT.DAT")) << line;
+    }
+}
+
 TEST_F(AutoCycleTest, WrongModeIsRecordedWithoutAName)
 {
     work.Put("PROG.HEX", "x");
