@@ -153,11 +153,16 @@ TEST_F(Program, StartupFailuresInBatchRunsLeaveTheirResultCode)
         const char* file;
         const char* content;
         const char* tail;
+        const char* said; // on standard error, after the work folder
     } rows[] = {
-        {"RSPRM.DAT", "2210005008009", "-1 , 2 ,通信条件パラメータエラー\r\n"},
-        {"HHTPRM.DAT", "5,1", "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n"},
-        {"DIRPRM.DAT", "", "-1 , 4 ,データパラメータエラー\r\n"},
-        {"RSPRM.DAT", "0210005008002", "-1 , 6 ,通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ項目が範囲外です。\r\n"},
+        {"RSPRM.DAT", "2210005008009", "-1 , 2 ,通信条件パラメータエラー\r\n", ""},
+        {"HHTPRM.DAT", "5,1", "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n", ""},
+        {"DIRPRM.DAT", "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT has 0 of its 6 lines: line 1 (the application file) is missing; the start ends with code 4 in "
+         "RESULT.DAT\n"},
+        {"DIRPRM.DAT", "/ap/A.HEX\n/down/\n/up/\nOVER\nNEWHISTORY", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT has 5 of its 6 lines: line 6 (the number of rounds) is missing"},
+        {"RSPRM.DAT", "0210005008002", "-1 , 6 ,通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ項目が範囲外です。\r\n", ""},
     };
     for (const auto& row : rows) {
         PutGoodFiles();
@@ -165,6 +170,10 @@ TEST_F(Program, StartupFailuresInBatchRunsLeaveTheirResultCode)
         const auto run = Start({"/DOWN"});
         EXPECT_EQ(run.exitCode, 1) << row.content;
         EXPECT_EQ(ResultTail(), row.tail) << row.content;
+        if (*row.said) {
+            EXPECT_NE(run.standardError.find("tavelin: " + work.Path().string() + "/" + row.said), std::string::npos)
+                << run.standardError;
+        }
     }
 }
 

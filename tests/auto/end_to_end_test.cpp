@@ -701,20 +701,45 @@ TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)
         std::string downDir;
         std::string comPath;
         const char* result;
+        std::string said; // on standard error
     } rows[] = {
-        {Dir("down"), Dir("nothing-here") + "tty", "-1 , 1 ,ＣＯＭポートエラー\r\n"},
-        {Dir("missing-dir"), "", "-1 , 4 ,データパラメータエラー\r\n"},
-        {Dir("down") + "NOFILE.DAT", "", "-1 , 4 ,データパラメータエラー\r\n"},
+        {Dir("down"), Dir("nothing-here") + "tty", "-1 , 1 ,ＣＯＭポートエラー\r\n", ""},
+        {Dir("missing-dir"), "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT line 2: the download folder " + Dir("missing-dir") + " is not there; the run ends with code 4 in "
+         "RESULT.DAT\n"},
+        {Dir("down") + "NOFILE.DAT", "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT line 2: the file to download " + Dir("down") + "NOFILE.DAT is not there"},
+        {Path("down").toStdString(), "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT line 2: the file to download " + Path("down").toStdString() +
+             " is a folder: end it with / to send the files in it"},
     };
     for (const auto& row : rows) {
         Params("1,1", "", row.downDir, "OVER", "NEWHISTORY", 1);
-        Tavelin({"/DOWN"}, row.comPath);
+        const auto run = Tavelin({"/DOWN"}, row.comPath);
         EXPECT_EQ(Result(), row.result) << row.downDir;
+        if (!row.said.empty()) {
+            EXPECT_NE(run.err.find("tavelin: " + work.Text() + row.said), std::string::npos) << run.err;
+        }
     }
     // A communication code out of range is refused before the port is touched.
     Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1, "2310005008000");
     Tavelin({"/DOWN"});
     EXPECT_EQ(Result(), "-1 , 2 ,通信条件パラメータエラー\r\n");
+}
+
+// Parameter files written on Linux end their lines in LF alone: a run takes
+// them as it takes CR LF.
+TEST_F(EndToEnd, ParameterFilesWithLineFeedsAloneRun)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    StartSimulator({"--ids", "2"});
+    work.Put("RSPRM.DAT", "2210005008000\n");
+    work.Put("HHTPRM.DAT", "1,1\n2,2\n");
+    work.Put("DIRPRM.DAT", "\n" + Dir("down") + "\n" + Dir("up") + "\nOVER\nNEWHISTORY\n1\n");
+    const auto run = Tavelin({"/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(work.Get("hht/002/ONE.TXT"), "hello\r\n");
 }
 
 } // namespace
