@@ -18,6 +18,8 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -139,6 +141,34 @@ protected:
         work.Put("RSPRM.DAT", "2210005008000\r\n");
         work.Put("HHTPRM.DAT", "1,3\r\n");
         work.Put("DIRPRM.DAT", "/ap/A.HEX\r\n/down/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+    }
+
+    // Root reads a file whatever its mode: a case that needs the refusal runs
+    // the program as the user "nobody", to whom the work and runtime folders
+    // (as they stand now) are given. Anyone else runs it as themselves.
+    Surroundings AsOrdinaryUser() const
+    {
+        if (geteuid() != 0)
+            return {};
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr) {
+            ADD_FAILURE() << "no user nobody to run the program as";
+            return {};
+        }
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        for (const auto* dir : {&work, &runtime}) {
+            EXPECT_EQ(lchown(dir->Path().c_str(), uid, gid), 0);
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir->Path()))
+                EXPECT_EQ(lchown(entry.path().c_str(), uid, gid), 0) << entry.path();
+        }
+        const QString home = QString::fromStdString(runtime.Path().string());
+        return {{{"HOME", home}, {"XDG_CONFIG_HOME", home + "/config"}, {"TAVELIN_MACHINE_CONF", home + "/none.conf"}},
+                [uid, gid] {
+                    if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+                        _exit(126);
+                },
+                {}};
     }
 
     testing::TempDir work;
@@ -302,24 +332,58 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
     std::filesystem::remove_all(folder);
 }
 
-TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
+// A parameter file that is there but cannot be read is no missing file: the
+// defaults it would leave (COM1; the work folder, parameter files and all,
+// as the download folder) must never run. The start ends with the file's
+// code and says why; only a file that is truly missing stands for them.
+TEST_F(Program, ParameterFilesThatCannotBeReadEndTheStartWithTheirCode)
 {
-    // Each stands in for a missing file: the defaults lead to COM1, which is
-    // not there, so each run must end and leave that result.
-    for (const char* name : {"RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT"}) {
-        for (const bool fifo : {false, true}) {
+    const struct {
+        const char* name;
+        int code;
+        const char* tail;
+    } files[] = {
+        {"RSPRM.DAT", 2, "-1 , 2 ,通信条件パラメータエラー\r\n"},
+        {"HHTPRM.DAT", 3, "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n"},
+        {"DIRPRM.DAT", 4, "-1 , 4 ,データパラメータエラー\r\n"},
+    };
+    using Make = void (*)(const std::filesystem::path&);
+    const struct {
+        const char* kind;
+        Make make;
+        const char* why;
+    } kinds[] = {
+        {"mode 000",
+         [](const std::filesystem::path& path) {
+             std::ofstream(path) << "1\r\n";
+             std::filesystem::permissions(path, std::filesystem::perms::none);
+         },
+         "cannot be read (permission denied)"},
+        {"folder", [](const std::filesystem::path& path) { std::filesystem::create_directory(path); },
+         "is a folder, not a file"},
+        {"FIFO", [](const std::filesystem::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+         "is not a regular file (a FIFO, socket or device)"},
+    };
+    for (const auto& file : files) {
+        const auto path = work.Path() / file.name;
+        for (const auto& kind : kinds) {
             PutGoodFiles();
-            std::filesystem::remove(work.Path() / name);
-            if (fifo)
-                ASSERT_EQ(mkfifo((work.Path() / name).c_str(), 0600), 0);
-            else
-                std::filesystem::create_directory(work.Path() / name);
+            std::filesystem::remove(path);
+            kind.make(path);
             std::filesystem::remove(work.Path() / "RESULT.DAT");
-            const auto run = Start({"/DOWN"});
-            EXPECT_EQ(run.exitCode, 1) << name << " fifo " << fifo << "\n" << run.standardError;
-            EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << name << " fifo " << fifo;
-            std::filesystem::remove(work.Path() / name);
+            const auto run = Start({"/DOWN"}, AsOrdinaryUser());
+            EXPECT_EQ(run.exitCode, 1) << file.name << " " << kind.kind << "\n" << run.standardError;
+            EXPECT_EQ(ResultTail(), file.tail) << file.name << " " << kind.kind;
+            EXPECT_NE(run.standardError.find("tavelin: " + path.string() + " " + kind.why + "; the start ends with code " +
+                                             std::to_string(file.code) + " in RESULT.DAT\n"),
+                      std::string::npos)
+                << run.standardError;
+            std::filesystem::remove(path);
         }
+        // Missing: the defaults, whose COM1 is not there here.
+        const auto run = Start({"/DOWN"}, AsOrdinaryUser());
+        EXPECT_EQ(run.exitCode, 1) << file.name;
+        EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << file.name;
     }
 }
 
