@@ -192,6 +192,7 @@ bool AutoCycle::Start()
     state.flags.StopRequest = quitRequested_ ? kTrue : kFalse;
     servedCount_ = 0;
     pollRound_ = 0;
+    ticked_ = false;
     pollIndex_ = state.FirstPollId;
     started_ = true;
     // With no configured ID there is nothing to visit: the run ends at once.
@@ -208,7 +209,11 @@ void AutoCycle::Tick()
         return;
     inTick_ = true;
     auto& flags = link_.state.flags;
+    const bool askedBefore = flags.QuitRequest || flags.StopRequest;
     settings::ReadEndParam(link_.state);
+    if (!ticked_ && !askedBefore && (flags.QuitRequest || flags.StopRequest))
+        SayEndParamAtStart();
+    ticked_ = true;
     if (flags.QuitRequest) {
         flags.QuitRequest = kFalse;
         EndRun();
@@ -223,6 +228,17 @@ void AutoCycle::Tick()
             EndRun();
     }
     inTick_ = false;
+}
+
+// A stop request the run found as it began is most likely one that an
+// earlier run was stopped with and nobody removed: every run would end at
+// once, serving nothing, with a RESULT.DAT line of success.
+void AutoCycle::SayEndParamAtStart()
+{
+    const char* request = link_.state.flags.QuitRequest ? "2, quit" : "1, stop";
+    view_.LogLine(link_.state.settings.WorkDir + "ENDPRM.DAT (" + request +
+                  ") was already there when the run began, so it ended at once and served no hand-held; remove the "
+                  "file before the next run");
 }
 
 void AutoCycle::Visit()

@@ -512,7 +512,9 @@ TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
     work.Put("down/GOOD.TXT", "data");
     work.Put("down/A\r\n001, 2 ,FORGED.TXT, 4 , 0 ,正常終了", "data");
     const auto run = Start({"/DOWN"});
-    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    // The name refused is a file that failed.
+    EXPECT_EQ(run.exitCode, 6) << run.standardError;
+    EXPECT_NE(run.standardError.find("tavelin: 1 file(s) of this run failed"), std::string::npos) << run.standardError;
     // The start line says what the run does and how to end it; standard output stays for history lines.
     EXPECT_NE(run.standardError.find("tavelin: /DOWN run on COM1 (" + comPath + " -> /dev/pts/"), std::string::npos)
         << run.standardError;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <sstream>
@@ -194,6 +195,37 @@ TEST_F(AutoCycleTest, StopRequestFile)
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(state.flags.QuitRequest, settings::kFalse);
     EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
+}
+
+// ENDPRM.DAT there from the start is most likely left from an earlier stop:
+// every run would end at once with a line of success and nothing served.
+// The log says so; a request written while the run goes on is no leftover.
+TEST_F(AutoCycleTest, StopRequestFoundAtTheStartIsSaid)
+{
+    Enable({1});
+    state.settings.AutoPollCount = 0;
+    const auto said = [this] {
+        return std::count_if(view.log.begin(), view.log.end(), [](const std::string& line) {
+            return line.find("ENDPRM.DAT (") != std::string::npos &&
+                   line.ends_with(") was already there when the run began, so it ended at once and served no "
+                                  "hand-held; remove the file before the next run");
+        });
+    };
+    for (const char* request : {"1", "2"}) {
+        work.Put("ENDPRM.DAT", request);
+        cycle.reset();
+        view.log.clear();
+        Run(2, Hhts({1}));
+        EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+        EXPECT_EQ(said(), 1) << request;
+    }
+    fs::remove(work.Path() / "ENDPRM.DAT");
+    cycle.reset();
+    view.log.clear();
+    pump.ScheduleAfter(100ms, [this] { work.Put("ENDPRM.DAT", "1"); });
+    Run(2, Hhts({1}));
+    EXPECT_NE(Result(), " 0 , 0 ,正常終了\r\n"); // served before the request came
+    EXPECT_EQ(said(), 0);
 }
 
 TEST_F(AutoCycleTest, TickDuringAnExchangeIsIgnored)
