@@ -717,6 +717,54 @@ TEST_F(ProgramWithHandHeld, AFileSizeLimitFailsTheWriteNotTheRun)
     EXPECT_EQ(run.exitCode, 5) << run.standardError;
     EXPECT_NE(run.standardError.find("RESULT.DAT could not be written"), std::string::npos) << run.standardError;
 }
+
+// A low limit on open files (`ulimit -n`) once let GLib end a run with
+// SIGTRAP halfway, leaving no RESULT.DAT: what is free is counted before Qt
+// starts, and too little ends the start with a line and status 1, nothing
+// written. A limit with room enough runs.
+TEST_F(ProgramWithHandHeld, TooFewFreeDescriptorsEndTheStartWithALineNotACrash)
+{
+    work.Put("down/GOOD.TXT", "data");
+    const auto limited = [](rlim_t files) {
+        return [files] {
+            const rlimit limit{files, files};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        };
+    };
+    for (const rlim_t files : {9, 10}) {
+        const auto run = Start({"/UP"}, {{}, limited(files), {}});
+        EXPECT_EQ(run.exitCode, 1) << files << run.standardError;
+        EXPECT_NE(run.standardError.find(" more files can be opened (ulimit -n) where 10 are needed; nothing was read or "
+                                         "written\n"),
+                  std::string::npos)
+            << run.standardError;
+        EXPECT_FALSE(work.Has("RESULT.DAT")) << files;
+    }
+    const auto run = Start({"/DOWN"}, {{}, limited(64), {}});
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+}
+
+// A file the run could not put in place fails with its history line; the
+// run itself went on and RESULT.DAT counts the hand-held served as ever, so
+// only the status (6) and a line on standard error tell a scheduler.
+TEST_F(ProgramWithHandHeld, AFileThatFailedEndsTheRunWithStatusSix)
+{
+    std::filesystem::create_directories(work.Path() / "hht" / "001");
+    std::filesystem::create_directories(work.Path() / "up" / "B.DAT"); // a folder where the upload goes
+    work.Put("hht/001/A.DAT", "a");
+    work.Put("hht/001/B.DAT", "b");
+    work.Put("DIRPRM.DAT", "\r\n/down/\r\n" + (work.Path() / "up").string() + "/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+    const auto run = Start({"/UP"});
+    EXPECT_EQ(run.exitCode, 6) << run.standardError;
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_NE(History().find("001, 3 ,B.DAT, 0 ,-1 ,異常終了\r\n"), std::string::npos) << History();
+    EXPECT_EQ(work.Get("up/A.DAT"), "a");
+    EXPECT_NE(run.standardError.find("tavelin: 1 file(s) of this run failed; the history lines with a result other than "
+                                     "0 say which\n"),
+              std::string::npos)
+        << run.standardError;
+}
 #endif
 
 // --help and --version answer and end: they take no lock (one is held here,
