@@ -792,7 +792,8 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
         EXPECT_EQ(run.standardError, "");
         for (const char* part : {"/APIN", "/DOWN", "/UP", "/ICON", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "RESULT.DAT",
                                  "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
-                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ", "--workdir DIR",
+                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ",
+                                 "  6  a batch run ended normally, but a file of it failed", "--workdir DIR",
                                  "--desktop", "XDG_DATA_HOME", "--scan-all [COMn]", "at most 45 s"})
             EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
     }
