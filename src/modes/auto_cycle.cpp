@@ -13,6 +13,7 @@
 #include "settings/texts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -66,7 +67,12 @@ std::string WhyUnusable(const std::string& path, std::filesystem::file_type want
     }
     switch (type) {
     case file_type::not_found: return "is not there";
-    case file_type::none: return "cannot be looked at (" + error.message() + ")"; // a folder on the way
+    case file_type::none: { // a folder on the way that may not be searched
+        std::string words = error.message();
+        if (!words.empty())
+            words[0] = char(std::tolower(static_cast<unsigned char>(words[0])));
+        return "cannot be looked at (" + words + ")";
+    }
     case file_type::directory: return "is a folder, not a file";
     default: return wanted == file_type::directory ? "is not a folder" : "is not a regular file";
     }

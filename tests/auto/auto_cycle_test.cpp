@@ -326,10 +326,8 @@ TEST_F(AutoCycleTest, ADataParameterTheRunCannotUseIsNamedWithItsLineAndWhy)
         {1, folder + "NONE.HEX", "", "", "1: the application file " + folder + "NONE.HEX is not there"},
         {1, folder, "", "", "1: the application file " + folder + " is a folder, not a file"},
         {1, "", "", "", "1: the application file is not named"},
-        {2, "", Dir("gone"), "", "2: the download folder " + Dir("gone") + " is not there"},
         {2, "", folder + "down", "", "2: the file to download " + folder + "down is a folder: end it with "},
         {2, "", folder + "PROG.BIN/", "", "2: the download folder " + folder + "PROG.BIN/ is a file, not a folder"},
-        {2, "", Dir("down") + "NONE.DAT", "", "2: the file to download " + Dir("down") + "NONE.DAT is not there"},
         {3, "", "", Dir("gone"), "3: the upload folder " + Dir("gone") + " is not there"},
     };
     for (const auto& row : rows) {

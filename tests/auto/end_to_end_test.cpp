@@ -751,20 +751,5 @@ TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)
     EXPECT_EQ(Result(), "-1 , 2 ,通信条件パラメータエラー\r\n");
 }
 
-// Parameter files written on Linux end their lines in LF alone: a run takes
-// them as it takes CR LF.
-TEST_F(EndToEnd, ParameterFilesWithLineFeedsAloneRun)
-{
-    work.Put("down/ONE.TXT", "hello\r\n");
-    StartSimulator({"--ids", "2"});
-    work.Put("RSPRM.DAT", "2210005008000\n");
-    work.Put("HHTPRM.DAT", "1,1\n2,2\n");
-    work.Put("DIRPRM.DAT", "\n" + Dir("down") + "\n" + Dir("up") + "\nOVER\nNEWHISTORY\n1\n");
-    const auto run = Tavelin({"/DOWN"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
-    EXPECT_EQ(work.Get("hht/002/ONE.TXT"), "hello\r\n");
-}
-
 } // namespace
 } // namespace tavelin
