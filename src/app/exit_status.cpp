@@ -19,6 +19,20 @@ std::string WhyNotWritten(const std::string& path)
 
 } // namespace
 
+int AutomaticRunStatus(bool failed, bool signalled, const settings::AppState& state)
+{
+    if (failed)
+        return kExitStartupFailed;
+    if (signalled)
+        return kExitSignal;
+    if (state.failedFiles == 0)
+        return kExitOk;
+    std::fprintf(stderr, "tavelin: %d file(s) of this run failed; the history lines with a result other than 0 "
+                         "say which\n",
+                 state.failedFiles);
+    return kExitFilesFailed;
+}
+
 int ReportLogWriteFailures(int status, const settings::AppState& state)
 {
     const auto& failures = state.logFailures;

@@ -44,14 +44,20 @@ Switches may be written in any case and anywhere on the command line. Any
 other argument that starts with "-" is refused with a usage line (status 2).
 
 Files in the work folder, the current directory unless --workdir or
---desktop names another (code page 932 text, CR LF line ends):
+--desktop names another (code page 932 text, CR LF line ends; the
+parameter files may end their lines in LF alone):
   RSPRM.DAT    read: line settings, port, adapter, time-outs
   HHTPRM.DAT   read: the hand-held IDs to poll
   DIRPRM.DAT   read: application file, directories, modes, rounds
   RESULT.DAT   written by a batch run: its outcome, one line
   HISTORY.DAT  written by a batch run: one line per file
-  ENDPRM.DAT   read during a batch run: "1" stops it, "2" quits it
+  ENDPRM.DAT   read during a batch run: "1" stops it, "2" quits it (one
+               found as the run begins ends it at once: standard error
+               says so)
   TAV0001.INF  written when the manual window closes
+Without a parameter file the defaults apply; one that is there but cannot
+be read ends a batch run's start with its code (2, 3, 4) and a line on
+standard error, as a value out of range does.
 
 )";
 
@@ -80,16 +86,19 @@ constexpr const char* kHelpExitStatus = R"(Exit status:
   0  the run ended normally (RESULT.DAT holds its normal end), or the manual
      window was closed
   1  RESULT.DAT holds an error: a start-up check or the run failed; or the
-     current directory cannot be named, or the work folder cannot be
-     entered (nothing is read or written)
+     current directory cannot be named, the work folder cannot be entered,
+     or too few files can be opened (ulimit -n; nothing is read or written)
   2  manual mode without a display (none named, or it cannot be reached);
      or an unknown option (a usage line on standard error)
   3  another copy is already running, or the lock that keeps to one copy
      cannot be used (standard error says why)
 )";
 
-constexpr const char* kHelpWriteFailedStatus = R"(  5  in place of 0, 1 or 4: RESULT.DAT or HISTORY.DAT could not be written as
-     the run asked; standard error says which
+constexpr const char* kHelpWriteFailedStatus = R"(  5  in place of 0, 1, 4 or 6: RESULT.DAT or HISTORY.DAT could not be
+     written as the run asked; standard error says which
+  6  a batch run ended normally, but a file of it failed: a HISTORY.DAT line
+     with a result other than 0 or -2 (stopped on request); RESULT.DAT is
+     as after a normal end, standard error says how many failed
 )";
 
 } // namespace

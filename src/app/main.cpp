@@ -41,8 +41,18 @@ int main(int argc, char** argv)
     case app::OptionsAction::Run:
     case app::OptionsAction::Scan: break;
     }
-    app::CatchStopSignals();
     const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
+    // Before anything of Qt's: GLib cannot fail gracefully once it runs.
+    const int needed = options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0
+                           ? app::kDescriptorsForTheWindow
+                           : app::kDescriptorsForABatchRun;
+    if (const int free = app::FreeDescriptors(needed); free < needed) {
+        std::fprintf(stderr, "tavelin: only %d more files can be opened (ulimit -n) where %d are needed; nothing was "
+                             "read or written\n",
+                     free, needed);
+        return app::kExitStartupFailed;
+    }
+    app::CatchStopSignals();
     std::optional<app::DesktopFolder> desktop;
     if (options.desktop) {
         desktop = app::ChooseDesktopStartFolder();

@@ -72,7 +72,10 @@ void ReadSettings(settings::AppState& state, const Options& options, const std::
     auto& s = state.settings;
     s.WorkDir = settings::WithTrailingSeparator(workDir);
     const auto outcome = settings::ReadRsPrm(s);
-    if (outcome.checkFailed || outcome.readFailed) {
+    if (!outcome.unreadable.empty()) {
+        std::fprintf(stderr, "tavelin: %sRSPRM.DAT %s; scanning from its defaults\n", s.WorkDir.c_str(),
+                     outcome.unreadable.c_str());
+    } else if (outcome.checkFailed || outcome.readFailed) {
         std::fprintf(stderr, "tavelin: %sRSPRM.DAT cannot be used as it is; scanning from its defaults\n",
                      s.WorkDir.c_str());
         settings::ApplyCommDefaults(s);

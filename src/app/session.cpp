@@ -107,7 +107,7 @@ void Session::ShowAutomatic(bool minimised)
     const QString caption = QString::fromStdString(WindowCaption(state_.settings.RunMode));
     autoWindow_ = std::make_unique<ui::AutoWindow>(link_, caption);
     QObject::connect(autoWindow_.get(), &ui::AutoWindow::Closed, [this] {
-        status_ = autoWindow_->Cycle().Failed() ? kExitStartupFailed : signalled_ ? kExitSignal : kExitOk;
+        status_ = AutomaticRunStatus(autoWindow_->Cycle().Failed(), signalled_, state_);
         QApplication::exit(status_);
     });
     if (minimised)

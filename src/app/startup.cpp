@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace tavelin::app {
 
@@ -122,9 +123,30 @@ void Startup::RemoveLeftovers()
         transfer::RemoveStagedCopies(s.UpDir);
 }
 
+// A parameter file that is there but cannot be read would pass for a
+// missing one, and its defaults would run the batch on COM1 or send the
+// work folder to the hand-helds: an automatic start ends with the file's
+// code, the window shows the file's message and goes on with the defaults.
+bool Startup::Unreadable(std::string_view name, const std::string& problem, std::int16_t code,
+                         std::string_view message)
+{
+    const std::string path = state_.settings.WorkDir + std::string(name);
+    if (Automatic()) {
+        std::fprintf(stderr, "tavelin: %s %s; the start ends with code %d in RESULT.DAT\n", path.c_str(),
+                     problem.c_str(), code);
+        Fail(code);
+        return false;
+    }
+    std::fprintf(stderr, "tavelin: %s %s; the window starts with the file's defaults\n", path.c_str(), problem.c_str());
+    messages_.Show(message);
+    return true;
+}
+
 bool Startup::ReadCommParams()
 {
     const auto outcome = settings::ReadRsPrm(state_.settings);
+    if (!outcome.unreadable.empty())
+        return Unreadable("RSPRM.DAT", outcome.unreadable, 2, texts::kMsgCommParamFileError);
     if (outcome.checkFailed) {
         Fail(2);
         messages_.Show(texts::kMsgCommParamOutOfRange);
@@ -149,6 +171,8 @@ bool Startup::ReadHhtIds()
         messages_.Show(texts::kMsgBadHhtId);
         return true;
     });
+    if (!outcome.unreadable.empty())
+        return Unreadable("HHTPRM.DAT", outcome.unreadable, 3, texts::kMsgBadHhtId);
     if (automatic && outcome.failedChecks > 0) {
         Fail(3);
         return false;
@@ -159,9 +183,17 @@ bool Startup::ReadHhtIds()
 bool Startup::ReadDirParams()
 {
     const auto outcome = settings::ReadDirPrm(state_.settings);
+    if (!outcome.unreadable.empty())
+        return Unreadable("DIRPRM.DAT", outcome.unreadable, 4, texts::kMsgDataParamFileError);
     if (!outcome.readFailed)
         return true;
     if (Automatic()) {
+        static constexpr const char* kLines[] = {"the application file", "the download folder", "the upload folder",
+                                                 "the upload mode", "the history mode", "the number of rounds"};
+        const int missing = std::min(outcome.lines, 5);
+        std::fprintf(stderr, "tavelin: %sDIRPRM.DAT has %d of its 6 lines: line %d (%s) is missing; the start ends "
+                             "with code 4 in RESULT.DAT\n",
+                     state_.settings.WorkDir.c_str(), outcome.lines, missing + 1, kLines[missing]);
         Fail(4);
         return false;
     }

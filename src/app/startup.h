@@ -63,6 +63,7 @@ private:
     bool ReadCommParams();
     bool ReadHhtIds();
     bool ReadDirParams();
+    bool Unreadable(std::string_view name, const std::string& problem, std::int16_t code, std::string_view message);
     void Fail(std::int16_t code);
     bool Automatic() const { return state_.settings.RunMode != 0; }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What a batch run takes over from whoever started it (a scheduler, a shell,
 // a desktop) and must not be at the mercy of: standard descriptors that are
-// closed or whose reader has gone, and a limit on the size of files.
+// closed or whose reader has gone, and limits on the size of files and on
+// the number of open files.
 #pragma once
 
 #include <string>
@@ -26,6 +27,19 @@ void IgnoreBrokenPipes();
 // history line, its temporary file goes, and RESULT.DAT is still written
 // where it fits. Killed by the signal, the run would leave none of that.
 void IgnoreFileSizeLimitSignal();
+
+// The descriptors a run needs free at its start: what it keeps open at once
+// (the port, the lock, a log, a file on its way, a trace) and what Qt and
+// GLib open under it, found by running the program under lower and lower
+// `ulimit -n`. A batch run needs 9, and one more for a trace; the window 14
+// to come up, and one more for a trace and one for a file a dialog opens.
+// Short of them GLib ends the process (SIGTRAP) in the middle of a run.
+inline constexpr int kDescriptorsForABatchRun = 10;
+inline constexpr int kDescriptorsForTheWindow = 16;
+
+// How many more descriptors the process can open, counted up to `enough`
+// (tried, then closed again). Windows has no limit this low: `enough`.
+int FreeDescriptors(int enough);
 
 // The files of a run in workDir that other programs read or write, and the
 // one-copy lock at lockPath: no trace may be written into any of them.

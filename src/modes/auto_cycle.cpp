@@ -9,9 +9,11 @@
 #include "settings/end_param.h"
 #include "settings/paths.h"
 #include "settings/result_log.h"
+#include "settings/text_file.h"
 #include "settings/texts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -43,6 +45,37 @@ std::int32_t FileLength(const std::string& path)
     std::error_code error;
     const auto size = std::filesystem::file_size(settings::FsPath(path), error);
     return error ? 0 : static_cast<std::int32_t>(std::min<std::uintmax_t>(size, INT32_MAX));
+}
+
+// Why a path from DIRPRM.DAT names no file (or no folder) that a run can
+// use, for the run's log; empty when it does.
+std::string WhyUnusable(const std::string& path, std::filesystem::file_type wanted)
+{
+    using std::filesystem::file_type;
+    if (path.empty())
+        return "is not named";
+    std::error_code error;
+    auto type = std::filesystem::status(settings::FsPath(path), error).type();
+    if (type == wanted)
+        return {};
+    if (type == file_type::not_found && settings::IsDirSeparator(path.back())) { // "A.DAT/" of a file is not found
+        std::string bare = path;
+        while (!bare.empty() && settings::IsDirSeparator(bare.back()))
+            bare.pop_back();
+        if (!bare.empty() && std::filesystem::status(settings::FsPath(bare), error).type() == file_type::regular)
+            return "is a file, not a folder";
+    }
+    switch (type) {
+    case file_type::not_found: return "is not there";
+    case file_type::none: { // a folder on the way that may not be searched
+        std::string words = error.message();
+        if (!words.empty())
+            words[0] = char(std::tolower(static_cast<unsigned char>(words[0])));
+        return "cannot be looked at (" + words + ")";
+    }
+    case file_type::directory: return "is a folder, not a file";
+    default: return wanted == file_type::directory ? "is not a folder" : "is not a regular file";
+    }
 }
 
 // Splits at the last separator into the directory (with the separator) and the name.
@@ -165,6 +198,7 @@ bool AutoCycle::Start()
     state.flags.StopRequest = quitRequested_ ? kTrue : kFalse;
     servedCount_ = 0;
     pollRound_ = 0;
+    ticked_ = false;
     pollIndex_ = state.FirstPollId;
     started_ = true;
     // With no configured ID there is nothing to visit: the run ends at once.
@@ -181,7 +215,11 @@ void AutoCycle::Tick()
         return;
     inTick_ = true;
     auto& flags = link_.state.flags;
+    const bool askedBefore = flags.QuitRequest || flags.StopRequest;
     settings::ReadEndParam(link_.state);
+    if (!ticked_ && !askedBefore && (flags.QuitRequest || flags.StopRequest))
+        SayEndParamAtStart();
+    ticked_ = true;
     if (flags.QuitRequest) {
         flags.QuitRequest = kFalse;
         EndRun();
@@ -196,6 +234,17 @@ void AutoCycle::Tick()
             EndRun();
     }
     inTick_ = false;
+}
+
+// A stop request the run found as it began is most likely one that an
+// earlier run was stopped with and nobody removed: every run would end at
+// once, serving nothing, with a RESULT.DAT line of success.
+void AutoCycle::SayEndParamAtStart()
+{
+    const char* request = link_.state.flags.QuitRequest ? "2, quit" : "1, stop";
+    view_.LogLine(link_.state.settings.WorkDir + "ENDPRM.DAT (" + request +
+                  ") was already there when the run began, so it ended at once and served no hand-held; remove the "
+                  "file before the next run");
 }
 
 void AutoCycle::Visit()
@@ -329,16 +378,26 @@ void AutoCycle::InstallApplication(const std::string& directory, const std::stri
     }
 }
 
+void AutoCycle::DirParamFault(int line, const std::string& what, const std::string& path, const std::string& why)
+{
+    const std::string named = path.empty() ? what : what + " " + settings::WithoutControlCharacters(path);
+    view_.LogLine(link_.state.settings.WorkDir + "DIRPRM.DAT line " + std::to_string(line) + ": " + named + " " + why +
+                  "; the run ends with code 4 in RESULT.DAT");
+    Fail(4);
+}
+
 void AutoCycle::OperationApIn()
 {
     const std::string& apFile = link_.state.settings.ApFile;
     if (!FileExists(apFile) || (!apFile.empty() && apFile.back() == settings::kDirSeparator)) {
-        Fail(4);
+        const std::string why = WhyUnusable(apFile, std::filesystem::file_type::regular);
+        DirParamFault(1, "the application file", apFile, why.empty() ? "is a folder, not a file" : why);
         return;
     }
     const auto [directory, name] = SplitPath(apFile);
     if (!link::IsApplicationFile(name)) {
-        Fail(4);
+        DirParamFault(1, "the application file", apFile,
+                      "cannot be installed: a hand-held takes a .HEX file of at most 8 characters, a dot and 3");
         return;
     }
     InstallApplication(directory, name, false);
@@ -351,14 +410,19 @@ void AutoCycle::OperationDown()
     std::string directory;
     if (!downDir.empty() && settings::IsDirSeparator(downDir.back())) {
         if (!DirectoryExists(downDir)) {
-            Fail(4);
+            DirParamFault(2, "the download folder", downDir, WhyUnusable(downDir, std::filesystem::file_type::directory));
             return;
         }
         directory = downDir;
         names = ListDownloadNames(downDir);
     } else {
         if (!FileExists(downDir)) {
-            Fail(4);
+            // Without its separator at the end the line names one file to send.
+            const std::string why = DirectoryExists(downDir)
+                                        ? std::string("is a folder: end it with ") + settings::kDirSeparator +
+                                              " to send the files in it"
+                                        : WhyUnusable(downDir, std::filesystem::file_type::regular);
+            DirParamFault(2, "the file to download", downDir, why);
             return;
         }
         auto [dir, name] = SplitPath(downDir);
@@ -383,7 +447,7 @@ void AutoCycle::OperationUp()
 {
     const auto& s = link_.state.settings;
     if (!DirectoryExists(s.UpDir)) {
-        Fail(4);
+        DirParamFault(3, "the upload folder", s.UpDir, WhyUnusable(s.UpDir, std::filesystem::file_type::directory));
         return;
     }
     TransferWithStopCaption(

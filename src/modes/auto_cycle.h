@@ -74,7 +74,10 @@ private:
     void Visit();
     bool Advance(); // false when the run is complete
     void EndRun();
+    void SayEndParamAtStart();
     void Fail(std::int16_t resultCode);
+    // Code 4, with the DIRPRM.DAT line and why it cannot be used in the log.
+    void DirParamFault(int line, const std::string& what, const std::string& path, const std::string& why);
     void PortLost();
     bool OwnsPort() const;
 
@@ -96,6 +99,7 @@ private:
     bool inTick_ = false;
     bool ended_ = false;
     bool started_ = false;
+    bool ticked_ = false;
     bool portOpenedHere_ = false;
     bool failed_ = false;
     bool quitRequested_ = false;

@@ -63,6 +63,10 @@ struct AppState {
     std::int16_t FirstPollId = 0;
     std::int16_t LastPollId = 0;
     LogWriteFailures logFailures;
+    // History lines of this run whose file failed: any result but 0 and -2
+    // (a stop that was asked for). A batch run that had any ends with a
+    // status of its own, as RESULT.DAT counts the hand-helds served only.
+    int failedFiles = 0;
     DeviceChoices devices; // this PC's device for each COM name, read at start-up
 };
 

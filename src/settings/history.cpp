@@ -48,6 +48,8 @@ void WriteHistory(AppState& state, HistoryList* list, std::string_view fileName,
                   std::int16_t result, std::string_view listText)
 {
     AddHistoryLine(state, list, fileName, listText);
+    if (result != 0 && result != -2)
+        ++state.failedFiles;
     const Settings& s = state.settings;
     if (s.HistoryMode == 3)
         return;

@@ -29,7 +29,8 @@ public:
 void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view fileName, std::string_view listText);
 
 // AddHistoryLine, then (unless HistoryMode is 3) one line appended to HISTORY.DAT:
-// ID, run mode, file name, count, result, text of the result.
+// ID, run mode, file name, count, result, text of the result. A failed file
+// is counted in state.failedFiles, written or not.
 void WriteHistory(AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
                   std::int16_t result, std::string_view listText);
 

@@ -28,7 +28,7 @@ bool CodeBetween(const std::string& code, char low, char high)
 
 struct RsReader {
     CharReader chars;
-    RsPrmOutcome outcome{true, false, false};
+    RsPrmOutcome outcome{.opened = true, .checkFailed = false, .readFailed = false, .unreadable = {}};
 
     void Code(std::string& field, char low, char high)
     {
@@ -170,12 +170,12 @@ bool ReplaceParamFile(const Settings& s, const char* name, const std::vector<std
 
 RsPrmOutcome ReadRsPrm(Settings& s)
 {
-    auto text = ReadTextFile(s.WorkDir + "RSPRM.DAT");
-    if (!text) {
+    auto read = ReadTextFileOrWhy(s.WorkDir + "RSPRM.DAT");
+    if (!read.text) {
         ApplyCommDefaults(s);
-        return {};
+        return {.unreadable = std::move(read.unreadable)};
     }
-    RsReader reader{CharReader(std::move(*text))};
+    RsReader reader{CharReader(std::move(*read.text))};
     reader.Code(s.BaudCode, '0', '5');
     reader.Code(s.ParityCode, '0', '2');
     reader.Code(s.DataBitsCode, '0', '1');
@@ -190,13 +190,13 @@ RsPrmOutcome ReadRsPrm(Settings& s)
 HhtPrmOutcome ReadHhtPrm(Settings& s, const IdErrorHandler& onIdError)
 {
     std::fill(s.HhtIdOn.begin(), s.HhtIdOn.begin() + kMaxHhtId, std::string("0"));
-    auto text = ReadTextFile(s.WorkDir + "HHTPRM.DAT");
-    if (!text) {
+    auto read = ReadTextFileOrWhy(s.WorkDir + "HHTPRM.DAT");
+    if (!read.text) {
         SetIdDefault(s);
-        return {};
+        return {.unreadable = std::move(read.unreadable)};
     }
-    HhtPrmOutcome outcome{true, 0};
-    FieldReader fields(std::move(*text));
+    HhtPrmOutcome outcome{.opened = true, .failedChecks = 0, .unreadable = {}};
+    FieldReader fields(std::move(*read.text));
     for (int j = 0; j <= 4; ++j) {
         auto first = fields.Read();
         auto last = first ? fields.Read() : std::nullopt;
@@ -217,23 +217,25 @@ HhtPrmOutcome ReadHhtPrm(Settings& s, const IdErrorHandler& onIdError)
 
 DirPrmOutcome ReadDirPrm(Settings& s)
 {
-    auto text = ReadTextFile(s.WorkDir + "DIRPRM.DAT");
-    if (!text) {
+    auto read = ReadTextFileOrWhy(s.WorkDir + "DIRPRM.DAT");
+    if (!read.text) {
         s.ApFile = s.DownDir = s.UpDir = s.WorkDir;
         s.UploadMode = 1;
         s.HistoryMode = 1;
         s.AutoPollCount = 0;
-        return {};
+        return {.unreadable = std::move(read.unreadable)};
     }
-    DirPrmOutcome outcome{true, false};
-    LineReader lines(std::move(*text));
+    DirPrmOutcome outcome{.opened = true, .readFailed = false, .lines = 0, .unreadable = {}};
+    LineReader lines(std::move(*read.text));
     std::string modeWords[3];
     std::string* targets[] = {&s.ApFile, &s.DownDir, &s.UpDir, &modeWords[0], &modeWords[1], &modeWords[2]};
     for (std::string* target : targets) {
-        if (auto line = lines.Read())
+        if (auto line = lines.Read()) {
             *target = *line;
-        else
+            ++outcome.lines;
+        } else {
             outcome.readFailed = true;
+        }
     }
     s.UploadMode = WordIndex(modeWords[0], {"OVER", "ADD", "NON"});
     s.HistoryMode = WordIndex(modeWords[1], {"NEWHISTORY", "ADDHISTORY", "NONHISTORY"});

@@ -10,13 +10,18 @@
 #include "app_state.h"
 
 #include <functional>
+#include <string>
 
 namespace tavelin::settings {
 
+// Each reader takes the defaults when its file is missing, and also when it
+// is there but cannot be read; `unreadable` then says why (text_file.h), as
+// only a truly missing file may stand for the defaults.
 struct RsPrmOutcome {
     bool opened = false;     // false: the defaults were taken
     bool checkFailed = false; // some value out of range
     bool readFailed = false;  // the file ended early
+    std::string unreadable;
 };
 RsPrmOutcome ReadRsPrm(Settings& settings);
 
@@ -31,12 +36,15 @@ using IdErrorHandler = std::function<bool()>;
 struct HhtPrmOutcome {
     bool opened = false;
     int failedChecks = 0;
+    std::string unreadable;
 };
 HhtPrmOutcome ReadHhtPrm(Settings& settings, const IdErrorHandler& onIdError);
 
 struct DirPrmOutcome {
     bool opened = false;
     bool readFailed = false; // fewer than six lines
+    int lines = 0;           // how many lines it had, at most six
+    std::string unreadable;
 };
 DirPrmOutcome ReadDirPrm(Settings& settings);
 

@@ -6,6 +6,7 @@
 #include "text_file_io.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -29,10 +30,68 @@ std::string LinesAsCp932(const std::vector<std::string>& lines)
 std::optional<std::string> ReadFileBytes(std::string_view utf8Path, std::size_t limit)
 {
     try {
-        return ReadRegularFile(FsPath(utf8Path), limit);
+        int error = 0;
+        return ReadRegularFile(FsPath(utf8Path), limit, error);
     } catch (const std::exception&) { // out of memory, or a path the system cannot take
         return std::nullopt;
     }
+}
+
+namespace {
+
+std::string CannotBeRead(int error)
+{
+    std::string words = std::generic_category().message(error);
+    if (!words.empty() && words[0] >= 'A' && words[0] <= 'Z')
+        words[0] = char(words[0] - 'A' + 'a');
+    return "cannot be read (" + words + ")";
+}
+
+// Why what stands at the name is no file that can be read; empty for a
+// regular file (or a link to one) and for nothing at all.
+std::string NoFileToRead(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const auto own = std::filesystem::symlink_status(path, error).type();
+    if (own == std::filesystem::file_type::not_found)
+        return {};
+    if (error) // a folder on the way that may not be searched
+        return CannotBeRead(error.value());
+    const auto type = std::filesystem::status(path, error).type();
+    if (type == std::filesystem::file_type::not_found)
+        return "is a symbolic link to nothing";
+    if (error) // a loop of links
+        return CannotBeRead(error.value());
+    if (type == std::filesystem::file_type::directory)
+        return "is a folder, not a file";
+    if (type != std::filesystem::file_type::regular)
+        return "is not a regular file (a FIFO, socket or device)";
+    return {};
+}
+
+} // namespace
+
+TextFileRead ReadTextFileOrWhy(std::string_view utf8Path)
+{
+    TextFileRead read;
+    try {
+        const std::filesystem::path path = FsPath(utf8Path);
+        read.unreadable = NoFileToRead(path);
+        if (!read.unreadable.empty())
+            return read;
+        int error = 0;
+        const auto bytes = ReadRegularFile(path, static_cast<std::size_t>(-1), error);
+        if (bytes)
+            read.text = Cp932ToUtf8(*bytes);
+        else if (error != 0 && error != ENOENT) // gone since it was looked at: missing
+            read.unreadable = CannotBeRead(error);
+        else if (error == 0) // swapped for something else since it was looked at
+            read.unreadable = NoFileToRead(path);
+    } catch (const std::exception& e) { // out of memory, or a path the system cannot take
+        read.text.reset();
+        read.unreadable = std::string("cannot be read (") + e.what() + ")";
+    }
+    return read;
 }
 
 std::optional<std::string> ReadTextFile(std::string_view utf8Path)

@@ -27,6 +27,17 @@ std::optional<std::string> ReadTextFile(std::string_view utf8Path);
 // from outside (a PC file name may hold CR LF) stays one line.
 std::string WithoutControlCharacters(std::string_view utf8);
 
+// A file read for its text, or why what stands at its name could not be.
+struct TextFileRead {
+    std::optional<std::string> text; // UTF-8
+    // Why a name that stands for something gave no text: "is a folder, not
+    // a file", "cannot be read (permission denied)" and the like, to follow
+    // the file's name. Empty when the file was read, and when nothing is
+    // there at all (no file, no link): only that is a missing file.
+    std::string unreadable;
+};
+TextFileRead ReadTextFileOrWhy(std::string_view utf8Path);
+
 enum class WriteMode { Replace, Append };
 
 // Writes each line followed by CR LF, in code page 932. An append starts on

@@ -15,8 +15,9 @@
 namespace tavelin::settings {
 
 // The file's bytes, at most `limit` of them; nothing when it is no regular
-// file or cannot be read.
-std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit);
+// file or cannot be read, and then `error` holds the system's error number
+// of the open or read that failed (0 when the file was no regular file).
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit, int& error);
 
 // Writes the bytes over the file's content, or after it (on a line of its
 // own: CR LF goes first when the file's last line has none). False when the

@@ -82,14 +82,19 @@ bool EndsWithLineEnd(int fd)
 // What the path names is checked before the open (a device is never opened)
 // and again on the open file, which is the one read. The open does not wait:
 // a FIFO swapped in between would otherwise wait there for a writer.
-std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit)
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit, int& error)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    error = 0;
+    std::error_code typeError;
+    if (!std::filesystem::is_regular_file(path, typeError))
         return std::nullopt;
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info;
-    if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (file.get() < 0 || fstat(file.get(), &info) != 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode))
         return std::nullopt;
     std::string bytes;
     char buffer[8192];
@@ -97,8 +102,10 @@ std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, st
         const ssize_t n = read(file.get(), buffer, std::min(sizeof buffer, limit - bytes.size()));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        if (n < 0) {
+            error = errno;
             return std::nullopt;
+        }
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));

@@ -2,6 +2,7 @@
 #include "text_file_io.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <io.h>
 #include <sys/stat.h>
@@ -42,14 +43,17 @@ bool EndsWithLineEnd(const std::filesystem::path& path)
 
 // What the path names is checked before the open (a device is never opened)
 // and again on the open file, which is the one read.
-std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit)
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit, int& error)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    error = 0;
+    std::error_code typeError;
+    if (!std::filesystem::is_regular_file(path, typeError))
         return std::nullopt;
     std::FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file)
+    if (!file) {
+        error = errno;
         return std::nullopt;
+    }
     std::optional<std::string> bytes;
     struct _stat64 info;
     if (_fstat64(_fileno(file), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG) {
@@ -61,8 +65,10 @@ std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, st
             if (n == 0)
                 break;
         }
-        if (std::ferror(file))
+        if (std::ferror(file)) {
+            error = errno != 0 ? errno : EIO;
             bytes.reset();
+        }
     }
     std::fclose(file);
     return bytes;

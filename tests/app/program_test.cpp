@@ -18,6 +18,8 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -141,6 +143,34 @@ protected:
         work.Put("DIRPRM.DAT", "/ap/A.HEX\r\n/down/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
     }
 
+    // Root reads a file whatever its mode: a case that needs the refusal runs
+    // the program as the user "nobody", to whom the work and runtime folders
+    // (as they stand now) are given. Anyone else runs it as themselves.
+    Surroundings AsOrdinaryUser() const
+    {
+        if (geteuid() != 0)
+            return {};
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr) {
+            ADD_FAILURE() << "no user nobody to run the program as";
+            return {};
+        }
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        for (const auto* dir : {&work, &runtime}) {
+            EXPECT_EQ(lchown(dir->Path().c_str(), uid, gid), 0);
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir->Path()))
+                EXPECT_EQ(lchown(entry.path().c_str(), uid, gid), 0) << entry.path();
+        }
+        const QString home = QString::fromStdString(runtime.Path().string());
+        return {{{"HOME", home}, {"XDG_CONFIG_HOME", home + "/config"}, {"TAVELIN_MACHINE_CONF", home + "/none.conf"}},
+                [uid, gid] {
+                    if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
+                        _exit(126);
+                },
+                {}};
+    }
+
     testing::TempDir work;
     testing::TempDir runtime;
     QProcess xserver;
@@ -153,11 +183,16 @@ TEST_F(Program, StartupFailuresInBatchRunsLeaveTheirResultCode)
         const char* file;
         const char* content;
         const char* tail;
+        const char* said; // on standard error, after the work folder
     } rows[] = {
-        {"RSPRM.DAT", "2210005008009", "-1 , 2 ,通信条件パラメータエラー\r\n"},
-        {"HHTPRM.DAT", "5,1", "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n"},
-        {"DIRPRM.DAT", "", "-1 , 4 ,データパラメータエラー\r\n"},
-        {"RSPRM.DAT", "0210005008002", "-1 , 6 ,通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ項目が範囲外です。\r\n"},
+        {"RSPRM.DAT", "2210005008009", "-1 , 2 ,通信条件パラメータエラー\r\n", ""},
+        {"HHTPRM.DAT", "5,1", "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n", ""},
+        {"DIRPRM.DAT", "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT has 0 of its 6 lines: line 1 (the application file) is missing; the start ends with code 4 in "
+         "RESULT.DAT\n"},
+        {"DIRPRM.DAT", "/ap/A.HEX\n/down/\n/up/\nOVER\nNEWHISTORY", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT has 5 of its 6 lines: line 6 (the number of rounds) is missing"},
+        {"RSPRM.DAT", "0210005008002", "-1 , 6 ,通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ項目が範囲外です。\r\n", ""},
     };
     for (const auto& row : rows) {
         PutGoodFiles();
@@ -165,6 +200,10 @@ TEST_F(Program, StartupFailuresInBatchRunsLeaveTheirResultCode)
         const auto run = Start({"/DOWN"});
         EXPECT_EQ(run.exitCode, 1) << row.content;
         EXPECT_EQ(ResultTail(), row.tail) << row.content;
+        if (*row.said) {
+            EXPECT_NE(run.standardError.find("tavelin: " + work.Path().string() + "/" + row.said), std::string::npos)
+                << run.standardError;
+        }
     }
 }
 
@@ -356,24 +395,58 @@ TEST_F(Program, LockWithAnUnusableTmpdirLivesInTmp)
     }
 }
 
-TEST_F(Program, ParameterFilesThatAreNoRegularFilesCountAsMissing)
+// A parameter file that is there but cannot be read is no missing file: the
+// defaults it would leave (COM1; the work folder, parameter files and all,
+// as the download folder) must never run. The start ends with the file's
+// code and says why; only a file that is truly missing stands for them.
+TEST_F(Program, ParameterFilesThatCannotBeReadEndTheStartWithTheirCode)
 {
-    // Each stands in for a missing file: the defaults lead to COM1, which is
-    // not there, so each run must end and leave that result.
-    for (const char* name : {"RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT"}) {
-        for (const bool fifo : {false, true}) {
+    const struct {
+        const char* name;
+        int code;
+        const char* tail;
+    } files[] = {
+        {"RSPRM.DAT", 2, "-1 , 2 ,通信条件パラメータエラー\r\n"},
+        {"HHTPRM.DAT", 3, "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n"},
+        {"DIRPRM.DAT", 4, "-1 , 4 ,データパラメータエラー\r\n"},
+    };
+    using Make = void (*)(const std::filesystem::path&);
+    const struct {
+        const char* kind;
+        Make make;
+        const char* why;
+    } kinds[] = {
+        {"mode 000",
+         [](const std::filesystem::path& path) {
+             std::ofstream(path) << "1\r\n";
+             std::filesystem::permissions(path, std::filesystem::perms::none);
+         },
+         "cannot be read (permission denied)"},
+        {"folder", [](const std::filesystem::path& path) { std::filesystem::create_directory(path); },
+         "is a folder, not a file"},
+        {"FIFO", [](const std::filesystem::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+         "is not a regular file (a FIFO, socket or device)"},
+    };
+    for (const auto& file : files) {
+        const auto path = work.Path() / file.name;
+        for (const auto& kind : kinds) {
             PutGoodFiles();
-            std::filesystem::remove(work.Path() / name);
-            if (fifo)
-                ASSERT_EQ(mkfifo((work.Path() / name).c_str(), 0600), 0);
-            else
-                std::filesystem::create_directory(work.Path() / name);
+            std::filesystem::remove(path);
+            kind.make(path);
             std::filesystem::remove(work.Path() / "RESULT.DAT");
-            const auto run = Start({"/DOWN"});
-            EXPECT_EQ(run.exitCode, 1) << name << " fifo " << fifo << "\n" << run.standardError;
-            EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << name << " fifo " << fifo;
-            std::filesystem::remove(work.Path() / name);
+            const auto run = Start({"/DOWN"}, AsOrdinaryUser());
+            EXPECT_EQ(run.exitCode, 1) << file.name << " " << kind.kind << "\n" << run.standardError;
+            EXPECT_EQ(ResultTail(), file.tail) << file.name << " " << kind.kind;
+            EXPECT_NE(run.standardError.find("tavelin: " + path.string() + " " + kind.why + "; the start ends with code " +
+                                             std::to_string(file.code) + " in RESULT.DAT\n"),
+                      std::string::npos)
+                << run.standardError;
+            std::filesystem::remove(path);
         }
+        // Missing: the defaults, whose COM1 is not there here.
+        const auto run = Start({"/DOWN"}, AsOrdinaryUser());
+        EXPECT_EQ(run.exitCode, 1) << file.name;
+        EXPECT_EQ(ResultTail(), "-1 , 1 ,ＣＯＭポートエラー\r\n") << file.name;
     }
 }
 
@@ -502,7 +575,9 @@ TEST_F(ProgramWithHandHeld, AFileNameWithALineBreakCannotForgeAHistoryLine)
     work.Put("down/GOOD.TXT", "data");
     work.Put("down/A\r\n001, 2 ,FORGED.TXT, 4 , 0 ,正常終了", "data");
     const auto run = Start({"/DOWN"});
-    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    // The name refused is a file that failed.
+    EXPECT_EQ(run.exitCode, 6) << run.standardError;
+    EXPECT_NE(run.standardError.find("tavelin: 1 file(s) of this run failed"), std::string::npos) << run.standardError;
     // The start line says what the run does and how to end it; standard output stays for history lines.
     EXPECT_NE(run.standardError.find("tavelin: /DOWN run on COM1 (" + comPath + " -> /dev/pts/"), std::string::npos)
         << run.standardError;
@@ -705,6 +780,54 @@ TEST_F(ProgramWithHandHeld, AFileSizeLimitFailsTheWriteNotTheRun)
     EXPECT_EQ(run.exitCode, 5) << run.standardError;
     EXPECT_NE(run.standardError.find("RESULT.DAT could not be written"), std::string::npos) << run.standardError;
 }
+
+// A low limit on open files (`ulimit -n`) once let GLib end a run with
+// SIGTRAP halfway, leaving no RESULT.DAT: what is free is counted before Qt
+// starts, and too little ends the start with a line and status 1, nothing
+// written. A limit with room enough runs.
+TEST_F(ProgramWithHandHeld, TooFewFreeDescriptorsEndTheStartWithALineNotACrash)
+{
+    work.Put("down/GOOD.TXT", "data");
+    const auto limited = [](rlim_t files) {
+        return [files] {
+            const rlimit limit{files, files};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        };
+    };
+    for (const rlim_t files : {9, 10}) {
+        const auto run = Start({"/UP"}, {{}, limited(files), {}});
+        EXPECT_EQ(run.exitCode, 1) << files << run.standardError;
+        EXPECT_NE(run.standardError.find(" more files can be opened (ulimit -n) where 10 are needed; nothing was read or "
+                                         "written\n"),
+                  std::string::npos)
+            << run.standardError;
+        EXPECT_FALSE(work.Has("RESULT.DAT")) << files;
+    }
+    const auto run = Start({"/DOWN"}, {{}, limited(64), {}});
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+}
+
+// A file the run could not put in place fails with its history line; the
+// run itself went on and RESULT.DAT counts the hand-held served as ever, so
+// only the status (6) and a line on standard error tell a scheduler.
+TEST_F(ProgramWithHandHeld, AFileThatFailedEndsTheRunWithStatusSix)
+{
+    std::filesystem::create_directories(work.Path() / "hht" / "001");
+    std::filesystem::create_directories(work.Path() / "up" / "B.DAT"); // a folder where the upload goes
+    work.Put("hht/001/A.DAT", "a");
+    work.Put("hht/001/B.DAT", "b");
+    work.Put("DIRPRM.DAT", "\r\n/down/\r\n" + (work.Path() / "up").string() + "/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+    const auto run = Start({"/UP"});
+    EXPECT_EQ(run.exitCode, 6) << run.standardError;
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_NE(History().find("001, 3 ,B.DAT, 0 ,-1 ,異常終了\r\n"), std::string::npos) << History();
+    EXPECT_EQ(work.Get("up/A.DAT"), "a");
+    EXPECT_NE(run.standardError.find("tavelin: 1 file(s) of this run failed; the history lines with a result other than "
+                                     "0 say which\n"),
+              std::string::npos)
+        << run.standardError;
+}
 #endif
 
 // --help and --version answer and end: they take no lock (one is held here,
@@ -732,7 +855,8 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
         EXPECT_EQ(run.standardError, "");
         for (const char* part : {"/APIN", "/DOWN", "/UP", "/ICON", "RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT", "RESULT.DAT",
                                  "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
-                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ", "--workdir DIR",
+                                 "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ",
+                                 "  6  a batch run ended normally, but a file of it failed", "--workdir DIR",
                                  "--desktop", "XDG_DATA_HOME", "--scan-all [COMn]", "at most 45 s"})
             EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
     }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace tavelin::app {
@@ -173,6 +174,40 @@ TEST_F(StartupTest, AutomaticFailuresWriteTheirResultCodeAndEnd)
         EXPECT_EQ(result.end, StartupEnd::EndProgram) << row.content;
         EXPECT_EQ(ResultTail(), row.tail) << row.content;
         EXPECT_EQ(shown.shown.size(), row.message ? 1u : 0u) << row.content;
+    }
+}
+
+// A parameter file that is there but cannot be read is no missing file:
+// its defaults would poll COM1 or send the work folder to the hand-helds. An
+// automatic start ends with the file's code; the window shows the file's
+// message and opens on the defaults, with nothing written.
+TEST_F(StartupTest, ParameterFileThatCannotBeReadEndsAnAutomaticStart)
+{
+    const struct {
+        const char* file;
+        const char* tail;
+        const char* message;
+    } rows[] = {
+        {"RSPRM.DAT", "-1 , 2 ,通信条件パラメータエラー\r\n", "通信条件パラメータファイルにエラーがあります"},
+        {"HHTPRM.DAT", "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n", "ハンディIDが正しくありません"},
+        {"DIRPRM.DAT", "-1 , 4 ,データパラメータエラー\r\n", "データパラメータファイルにエラーがあります"},
+    };
+    for (const auto& row : rows) {
+        PutGoodFiles();
+        std::filesystem::remove(dir.Path() / row.file);
+        std::filesystem::create_directory(dir.Path() / row.file);
+        settings::AppState automatic;
+        RecordingMessages shown;
+        EXPECT_EQ(Startup(automatic, shown).Run("/DOWN", dir.Path().string()).end, StartupEnd::EndProgram) << row.file;
+        EXPECT_EQ(ResultTail(), row.tail) << row.file;
+        EXPECT_TRUE(shown.shown.empty()) << row.file;
+
+        std::filesystem::remove(dir.Path() / "RESULT.DAT");
+        settings::AppState manual;
+        EXPECT_EQ(Startup(manual, shown).Run("", dir.Path().string()).end, StartupEnd::ShowManual) << row.file;
+        EXPECT_EQ(shown.shown, std::vector<std::string>{row.message}) << row.file;
+        EXPECT_FALSE(dir.Has("RESULT.DAT")) << row.file;
+        std::filesystem::remove(dir.Path() / row.file);
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <sstream>
@@ -196,6 +197,37 @@ TEST_F(AutoCycleTest, StopRequestFile)
     EXPECT_EQ(state.flags.StopRequest, settings::kFalse);
 }
 
+// ENDPRM.DAT there from the start is most likely left from an earlier stop:
+// every run would end at once with a line of success and nothing served.
+// The log says so; a request written while the run goes on is no leftover.
+TEST_F(AutoCycleTest, StopRequestFoundAtTheStartIsSaid)
+{
+    Enable({1});
+    state.settings.AutoPollCount = 0;
+    const auto said = [this] {
+        return std::count_if(view.log.begin(), view.log.end(), [](const std::string& line) {
+            return line.find("ENDPRM.DAT (") != std::string::npos &&
+                   line.ends_with(") was already there when the run began, so it ended at once and served no "
+                                  "hand-held; remove the file before the next run");
+        });
+    };
+    for (const char* request : {"1", "2"}) {
+        work.Put("ENDPRM.DAT", request);
+        cycle.reset();
+        view.log.clear();
+        Run(2, Hhts({1}));
+        EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+        EXPECT_EQ(said(), 1) << request;
+    }
+    fs::remove(work.Path() / "ENDPRM.DAT");
+    cycle.reset();
+    view.log.clear();
+    pump.ScheduleAfter(100ms, [this] { work.Put("ENDPRM.DAT", "1"); });
+    Run(2, Hhts({1}));
+    EXPECT_NE(Result(), " 0 , 0 ,正常終了\r\n"); // served before the request came
+    EXPECT_EQ(said(), 0);
+}
+
 TEST_F(AutoCycleTest, TickDuringAnExchangeIsIgnored)
 {
     work.Put("down/A.DAT", Pattern(5000));
@@ -276,6 +308,42 @@ TEST_F(AutoCycleTest, ApplicationFileProblemsEndTheRunWithCodeFour)
         ticks = 0;
         Run(1, Hhts({1}));
         EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n") << apFile;
+    }
+}
+
+// Code 4 alone left the administrator to guess: the log names the line of
+// DIRPRM.DAT and why the run cannot use it.
+TEST_F(AutoCycleTest, ADataParameterTheRunCannotUseIsNamedWithItsLineAndWhy)
+{
+    work.Put("PROG.BIN", "x");
+    const std::string folder = work.Text();
+    const struct {
+        std::int16_t runMode;
+        std::string ApFile, DownDir, UpDir;
+        std::string said; // after "<work folder>DIRPRM.DAT line "
+    } rows[] = {
+        {1, folder + "PROG.BIN", "", "", "1: the application file " + folder + "PROG.BIN cannot be installed"},
+        {1, folder + "NONE.HEX", "", "", "1: the application file " + folder + "NONE.HEX is not there"},
+        {1, folder, "", "", "1: the application file " + folder + " is a folder, not a file"},
+        {1, "", "", "", "1: the application file is not named"},
+        {2, "", folder + "down", "", "2: the file to download " + folder + "down is a folder: end it with "},
+        {2, "", folder + "PROG.BIN/", "", "2: the download folder " + folder + "PROG.BIN/ is a file, not a folder"},
+        {3, "", "", Dir("gone"), "3: the upload folder " + Dir("gone") + " is not there"},
+    };
+    for (const auto& row : rows) {
+        state.settings.ApFile = row.ApFile;
+        state.settings.DownDir = row.DownDir;
+        state.settings.UpDir = row.UpDir;
+        Enable({1});
+        cycle.reset();
+        view.log.clear();
+        ticks = 0;
+        Run(row.runMode, Hhts({1}));
+        EXPECT_EQ(Result(), "-1 , 4 ,データパラメータエラー\r\n") << row.said;
+        ASSERT_FALSE(view.log.empty()) << row.said;
+        const std::string& line = view.log.back();
+        EXPECT_EQ(line.rfind(folder + "DIRPRM.DAT line " + row.said, 0), 0u) << line;
+        EXPECT_TRUE(line.ends_with("; the run ends with code 4 in RESULT.DAT")) << line;
     }
 }
 

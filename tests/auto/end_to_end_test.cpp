@@ -354,6 +354,29 @@ TEST_F(EndToEnd, StopRequestFileBetweenVisitsEndsTheRun)
     EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
 }
 
+// ENDPRM.DAT that an earlier stop left behind ends every run at once, with
+// a RESULT.DAT line of success that callers parse as ever: standard error
+// tells why nothing was served.
+TEST_F(EndToEnd, StopRequestLeftFromAnEarlierStopIsSaid)
+{
+    work.Put("down/ONE.TXT", "hello\r\n");
+    StartSimulator({"--ids", "1"});
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    for (const std::string request : {"1", "2"}) {
+        work.Put("ENDPRM.DAT", request + "\r\n");
+        const auto run = Tavelin({"/DOWN"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Result(), " 0 , 0 ,正常終了\r\n");
+        EXPECT_NE(run.err.find("tavelin: " + work.Text() + "ENDPRM.DAT (" + request +
+                               (request == "1" ? ", stop" : ", quit") +
+                               ") was already there when the run began, so it ended at once and served no hand-held; "
+                               "remove the file before the next run\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_FALSE(work.Has("hht/001/ONE.TXT"));
+    }
+}
+
 // A quit asked mid-transfer, by SIGTERM or by ENDPRM.DAT "2": both must leave
 // the same files behind, the hand-held told of the stop, the target of the
 // file cut short as it was, and the same RESULT.DAT line. Only the exit status
@@ -425,7 +448,8 @@ TEST_F(QuitMidTransfer, SignalStopsTheTransferAsEndParamQuitDoes)
         const Outcome bySignal = Quit(operation, How::Signal);
         EXPECT_EQ(bySignal.exitStatus, QProcess::NormalExit) << operation;
         EXPECT_EQ(bySignal.exitCode, 4) << operation << "\n" << bySignal.err;
-        EXPECT_EQ(byFile.exitCode, 0) << operation << "\n" << byFile.err;
+        EXPECT_EQ(byFile.exitCode, 0) << operation << "\n" << byFile.err; // a stop asked for is no failed file
+        EXPECT_EQ(byFile.err.find("was already there"), std::string::npos) << byFile.err;
         EXPECT_NE(bySignal.simulatorLog.find("stopped by the PC"), std::string::npos) << operation << "\n"
                                                                                          << bySignal.simulatorLog;
         EXPECT_NE(byFile.simulatorLog.find("stopped by the PC"), std::string::npos) << operation;
@@ -762,15 +786,25 @@ TEST_F(EndToEnd, RunFailuresLeaveTheirResultCode)
         std::string downDir;
         std::string comPath;
         const char* result;
+        std::string said; // on standard error
     } rows[] = {
-        {Dir("down"), Dir("nothing-here") + "tty", "-1 , 1 ,ＣＯＭポートエラー\r\n"},
-        {Dir("missing-dir"), "", "-1 , 4 ,データパラメータエラー\r\n"},
-        {Dir("down") + "NOFILE.DAT", "", "-1 , 4 ,データパラメータエラー\r\n"},
+        {Dir("down"), Dir("nothing-here") + "tty", "-1 , 1 ,ＣＯＭポートエラー\r\n", ""},
+        {Dir("missing-dir"), "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT line 2: the download folder " + Dir("missing-dir") + " is not there; the run ends with code 4 in "
+         "RESULT.DAT\n"},
+        {Dir("down") + "NOFILE.DAT", "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT line 2: the file to download " + Dir("down") + "NOFILE.DAT is not there"},
+        {Path("down").toStdString(), "", "-1 , 4 ,データパラメータエラー\r\n",
+         "DIRPRM.DAT line 2: the file to download " + Path("down").toStdString() +
+             " is a folder: end it with / to send the files in it"},
     };
     for (const auto& row : rows) {
         Params("1,1", "", row.downDir, "OVER", "NEWHISTORY", 1);
-        Tavelin({"/DOWN"}, row.comPath);
+        const auto run = Tavelin({"/DOWN"}, row.comPath);
         EXPECT_EQ(Result(), row.result) << row.downDir;
+        if (!row.said.empty()) {
+            EXPECT_NE(run.err.find("tavelin: " + work.Text() + row.said), std::string::npos) << run.err;
+        }
     }
     // A communication code out of range is refused before the port is touched.
     Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1, "2310005008000");

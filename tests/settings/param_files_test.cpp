@@ -2,6 +2,9 @@
 #include "no_wait.h"
 #include "settings/param_files.h"
 #include "temp_dir.h"
+#ifndef _WIN32
+#include "unprivileged.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -229,7 +232,9 @@ TEST_F(ParamFiles, DirectoriesMissingFileAndShortFile)
     dir.Put("DIRPRM.DAT", "/ap.hex\r\n/down/\r\n/up/\r\nADD\r\nADDHISTORY");
     Settings fresh;
     fresh.WorkDir = dir.Text();
-    EXPECT_TRUE(ReadDirPrm(fresh).readFailed);
+    const auto outcome = ReadDirPrm(fresh);
+    EXPECT_TRUE(outcome.readFailed);
+    EXPECT_EQ(outcome.lines, 5); // the start names the sixth as the one missing
     EXPECT_EQ(fresh.UploadMode, 2);
     EXPECT_EQ(fresh.HistoryMode, 2); // a last line without its line end still counts
     EXPECT_EQ(fresh.AutoPollCount, 0);
@@ -268,6 +273,92 @@ TEST_F(ParamFiles, OnlyRegularFilesAreRead)
         std::filesystem::create_symlink(other / file.name, path);
         EXPECT_TRUE(file.read(s)) << file.name;
 #endif
+    }
+}
+
+// A name that stands for something that cannot be read is not a missing
+// file: the readers still take the defaults, but say why, so that a start
+// can refuse to run on them. Only nothing at all is a missing file.
+TEST_F(ParamFiles, WhatCannotBeReadIsToldApartFromAMissingFile)
+{
+    const struct {
+        const char* name;
+        std::string (*read)(Settings&);
+    } files[] = {
+        {"RSPRM.DAT", [](Settings& x) { return ReadRsPrm(x).unreadable; }},
+        {"HHTPRM.DAT", [](Settings& x) { return ReadHhtPrm(x, [] { return true; }).unreadable; }},
+        {"DIRPRM.DAT", [](Settings& x) { return ReadDirPrm(x).unreadable; }},
+    };
+    using Make = void (*)(const std::filesystem::path&);
+    const struct {
+        const char* kind;
+        Make make;
+        const char* why;
+    } kinds[] = {
+        {"missing", [](const std::filesystem::path&) {}, ""},
+        {"folder", [](const std::filesystem::path& p) { std::filesystem::create_directory(p); },
+         "is a folder, not a file"},
+#ifndef _WIN32
+        {"FIFO", [](const std::filesystem::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         "is not a regular file (a FIFO, socket or device)"},
+        {"device", [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/null", p); },
+         "is not a regular file (a FIFO, socket or device)"},
+        {"dangling link", [](const std::filesystem::path& p) { std::filesystem::create_symlink(p.string() + ".gone", p); },
+         "is a symbolic link to nothing"},
+#endif
+    };
+    for (const auto& file : files) {
+        for (const auto& kind : kinds) {
+            const auto path = dir.Path() / file.name;
+            std::filesystem::remove_all(path);
+            kind.make(path);
+            Settings fresh;
+            fresh.WorkDir = dir.Text();
+            EXPECT_EQ(file.read(fresh), kind.why) << file.name << " " << kind.kind;
+            std::filesystem::remove_all(path);
+        }
+    }
+}
+
+#ifndef _WIN32 // no modes there
+TEST_F(ParamFiles, AFileThatMayNotBeReadSaysSo)
+{
+    // Root reads whatever the mode: the case is made as an ordinary user.
+    testing::RunUnprivileged(dir.Path(), [&] {
+        for (const char* name : {"RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT"}) {
+            dir.Put(name, "1\r\n");
+            std::filesystem::permissions(dir.Path() / name, std::filesystem::perms::none);
+        }
+        Settings fresh;
+        fresh.WorkDir = dir.Text();
+        EXPECT_EQ(ReadRsPrm(fresh).unreadable, "cannot be read (permission denied)");
+        EXPECT_EQ(fresh.ComPortCode, "0"); // the defaults all the same, for the window
+        EXPECT_EQ(ReadHhtPrm(fresh, [] { return true; }).unreadable, "cannot be read (permission denied)");
+        EXPECT_EQ(ReadDirPrm(fresh).unreadable, "cannot be read (permission denied)");
+        EXPECT_EQ(fresh.DownDir, dir.Text());
+    });
+}
+#endif
+
+// Files written on Linux end their lines in LF alone: they read as with CR LF.
+TEST_F(ParamFiles, LineFeedsAloneEndLinesAsCrLfDoes)
+{
+    for (const std::string end : {"\r\n", "\n"}) {
+        dir.Put("RSPRM.DAT", "5001306012003" + end);
+        dir.Put("HHTPRM.DAT", "1,10" + end + "20,20" + end);
+        dir.Put("DIRPRM.DAT", "/ap/AP.HEX" + end + "/down/" + end + "/up/" + end + "NON" + end + "ADDHISTORY" + end +
+                                  "5" + end);
+        Settings fresh;
+        fresh.WorkDir = dir.Text();
+        const auto rs = ReadRsPrm(fresh);
+        EXPECT_FALSE(rs.checkFailed || rs.readFailed) << end.size();
+        EXPECT_EQ(fresh.PortKindCode, "3") << end.size();
+        EXPECT_EQ(ReadHhtPrm(fresh, [] { return true; }).failedChecks, 0);
+        EXPECT_EQ(fresh.HhtIdRange[1].IdTo, "20") << end.size();
+        EXPECT_FALSE(ReadDirPrm(fresh).readFailed) << end.size();
+        EXPECT_EQ(fresh.DownDir, "/down/") << end.size();
+        EXPECT_EQ(fresh.UpDir, "/up/") << end.size();
+        EXPECT_EQ(fresh.AutoPollCount, 5) << end.size();
     }
 }
 
