@@ -286,6 +286,12 @@ void ManualSession::CheckHhtId()
         view_.SetConnectionMessage(texts::kHhtConnecting, MessageColour::Black);
 }
 
+void ManualSession::ShowHhtIdInUse()
+{
+    if (!stopping_)
+        view_.SetIdText(link_.state.CurHhtId);
+}
+
 // --- File commands
 
 void ManualSession::BeginOperation(char letter, OpButton button)
@@ -303,9 +309,12 @@ void ManualSession::EndOperation(OpButton button)
 
 bool ManualSession::MayStart(Deferred action)
 {
-    if (!initialised_ || stopping_ || DeferDuringTick(action))
+    if (!initialised_ || stopping_ || DeferDuringTick(action) || ManualOp_ != 'P')
         return false;
-    return ManualOp_ == 'P';
+    // An ID typed but not yet taken: the command is for the hand-held shown.
+    if (IdText(settings::NumericValue(view_.IdText())) != link_.state.CurHhtId)
+        CheckHhtId();
+    return true;
 }
 
 // The short pauses between the steps of an operation; none once closing.

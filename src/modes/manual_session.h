@@ -17,6 +17,9 @@
 //   disconnects once the tick is over).
 // - Connect/disconnect is ignored while an operation runs, and the ID box
 //   cannot re-address the hand-held then (it shows the current ID again).
+// - The ID box shows the hand-held the commands talk to: a command given
+//   while an ID typed there was not yet taken (a key, with the focus still
+//   in the box) takes it first, as Enter would.
 // - Closing during an exchange asks it to stop (Busy() tells when it is
 //   over); loops then end without further questions or messages.
 // - A port whose device goes away (an adapter pulled) disconnects with the
@@ -105,6 +108,7 @@ public:
     void StartClicked(); // connect or disconnect
     void Tick();         // the polling timer
     void CheckHhtId();   // click, Enter or leaving the ID box
+    void ShowHhtIdInUse(); // Escape in the ID box: what was typed is given up
     void DirClicked();
     void RereadClicked(); // F5: both lists
     void DeleteClicked();

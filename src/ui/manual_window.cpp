@@ -168,7 +168,8 @@ QWidget* ManualWindow::BuildHhtPane()
     Name(Frame2, "Frame2", Frame2->title());
     Label1 = new QLabel(Q(texts::kLabelHandyId), Frame2);
     Name(Label1, "Label1", Label1->text());
-    CbHHTID = new IdBox(kHhtIdCount, Frame2);
+    auto* idBox = new IdBox(kHhtIdCount, Frame2);
+    CbHHTID = idBox;
     Name(CbHHTID, "CbHHTID", Q(texts::kA11yHhtId));
     CbHHTID->setEditText(QStringLiteral("001"));
     Label1->setBuddy(CbHHTID);
@@ -203,6 +204,7 @@ QWidget* ManualWindow::BuildHhtPane()
     connect(BtnStart, &QPushButton::clicked, this, [this] { Run([this] { session_.StartClicked(); }); });
     connect(CbHHTID, &QComboBox::activated, this, [this] { Run([this] { session_.CheckHhtId(); }); });
     connect(CbHHTID->lineEdit(), &QLineEdit::returnPressed, this, [this] { Run([this] { session_.CheckHhtId(); }); });
+    connect(idBox, &IdBox::EditCancelled, this, [this] { Run([this] { session_.ShowHhtIdInUse(); }); });
     CbHHTID->installEventFilter(this);
     CbHHTID->lineEdit()->installEventFilter(this);
     return Frame2;

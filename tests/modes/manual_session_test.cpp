@@ -85,6 +85,29 @@ TEST_F(ManualSessionTest, TheIdBoxTakesOnlyValidIdsAndANewIdIsListedAfresh)
     EXPECT_EQ(window.items, (Items{{"TWO.DAT", 2}}));
 }
 
+// A command given while the box shows an ID not yet taken (a key pressed
+// with the focus still in the box) is for the hand-held shown: it takes the
+// ID first, so no copy reaches the one connected before; Escape puts the ID
+// in use back.
+TEST_F(ManualSessionTest, ACommandTakesTheIdShownFirstAndEscapeShowsTheOneInUse)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    window.selectedPc = {"A.TXT"};
+    window.idText = "2";
+    session.CopyClicked();
+    EXPECT_EQ(state.CurHhtId, "002");
+    EXPECT_EQ(window.idText, "002");
+    EXPECT_TRUE(dialogs.jobs.empty()); // the list of 002 is not read yet
+    window.idText = "abc";
+    session.DirClicked();
+    EXPECT_EQ(window.idText, "002");
+    window.idText = "1";
+    session.ShowHhtIdInUse();
+    EXPECT_EQ(window.idText, "002");
+    EXPECT_EQ(state.CurHhtId, "002");
+}
+
 TEST_F(ManualSessionTest, RememberedStateIsRestoredAndAnUnchangedIdKeepsItsText)
 {
     const std::string here = settings::CurrentDirectory();

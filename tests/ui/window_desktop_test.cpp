@@ -258,6 +258,37 @@ private slots:
         box->hidePopup();
     }
 
+    // The box never shows another ID than the one in use: Escape gives up
+    // what was typed, and Up and Down step from the ID typed.
+    void theIdBoxShowsTheIdInUseAfterEscapeAndSteps()
+    {
+        Fixture f;
+        f.work.Put("TAV0001.INF", "002\r\n" + f.work.Path().string() + "\r\n");
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        window.show();
+        QTRY_VERIFY(window.Session().MaySwitchWorkFolder());
+        auto* box = window.findChild<QComboBox*>(QStringLiteral("CbHHTID"));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        box->setFocus();
+
+        const struct {
+            const char* typed;
+            Qt::Key key;
+            const char* id;
+        } cases[] = {{"1", Qt::Key_Escape, "002"}, {"12", Qt::Key_Down, "013"}, {"12", Qt::Key_Up, "011"},
+                     {"120", Qt::Key_PageDown, "121"}, {"7", Qt::Key_Escape, "121"}};
+        for (const auto& [typed, key, id] : cases) {
+            box->lineEdit()->selectAll();
+            Type(QString::fromLatin1(typed));
+            QCOMPARE(box->currentText(), QString::fromLatin1(typed));
+            QTest::keyClick(KeyTarget(), key);
+            QCOMPARE(f.state.CurHhtId, std::string(id));
+            QCOMPARE(box->currentText(), QString::fromLatin1(id));
+        }
+        QVERIFY(box->hasFocus()); // Escape left the operator in the box
+    }
+
     // A saved size and place are used only where a screen can show them.
     void aSavedGeometryIsRestoredOnlyWhereItFits()
     {
