@@ -487,6 +487,15 @@ void ManualSession::RenamePcFiles(const std::vector<std::string>& names)
 
 // --- Transfers
 
+bool ManualSession::PcDirectoryThere() { return view_.PcDirectoryThere(); }
+
+void ManualSession::PcDirectoryGone(const std::string& gone)
+{
+    view_.SetConnectionMessage(std::string(texts::kPcFolderGonePrefix) + gone + std::string(texts::kPcFolderGoneMiddle) +
+                                   view_.PcDirectory() + std::string(texts::kPcFolderGoneSuffix),
+                               MessageColour::Red);
+}
+
 TransferJob ManualSession::Job(TransferKind kind) const
 {
     TransferJob job{kind, view_.PcDirectory(), {}, {}};
@@ -513,7 +522,7 @@ void ManualSession::Upload()
 
 void ManualSession::CopyClicked()
 {
-    if (!MayStart(Deferred::Copy) || HhtListPending_)
+    if (!MayStart(Deferred::Copy) || HhtListPending_ || !PcDirectoryThere())
         return;
     BeginOperation('U', OpButton::Copy);
     if (!view_.SelectedPcFiles().empty()) {
@@ -532,7 +541,7 @@ void ManualSession::CopyClicked()
 
 void ManualSession::DropOnHht()
 {
-    if (!MayStart(Deferred::DropHht) || HhtListPending_)
+    if (!MayStart(Deferred::DropHht) || HhtListPending_ || !PcDirectoryThere())
         return;
     ManualOp_ = 'U'; // a drop disables no button
     link_.state.flags.StopRequest = settings::kFalse;
@@ -544,7 +553,7 @@ void ManualSession::DropOnHht()
 
 void ManualSession::DropOnPc()
 {
-    if (!MayStart(Deferred::DropPc) || HhtListPending_)
+    if (!MayStart(Deferred::DropPc) || HhtListPending_ || !PcDirectoryThere())
         return;
     ManualOp_ = 'U';
     link_.state.flags.StopRequest = settings::kFalse;
@@ -556,7 +565,7 @@ void ManualSession::DropOnPc()
 
 void ManualSession::InstallClicked()
 {
-    if (!MayStart(Deferred::Inst) || HhtListPending_)
+    if (!MayStart(Deferred::Inst) || HhtListPending_ || !PcDirectoryThere())
         return;
     const auto selected = view_.SelectedPcFiles();
     if (selected.size() != 1) {
@@ -577,7 +586,7 @@ void ManualSession::InstallOnAllClicked() { RunOnAll(5, OpButton::AInst); }
 // the port with a running operation, so it waits its turn like the others.
 void ManualSession::RunOnAll(std::int16_t runMode, OpButton button)
 {
-    if (!MayStart(runMode == 4 ? Deferred::ADown : Deferred::AInst) || !ManualLinkOn_)
+    if (!MayStart(runMode == 4 ? Deferred::ADown : Deferred::AInst) || !ManualLinkOn_ || !PcDirectoryThere())
         return;
     const auto selected = view_.SelectedPcFiles();
     if (selected.empty() || (runMode == 5 && selected.size() > 1)) {

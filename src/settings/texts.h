@@ -110,6 +110,11 @@ inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラ�
 inline constexpr std::string_view kHhtListUnread = "ファイル一覧を読み込めませんでした";
 inline constexpr std::string_view kHhtListStopped = "ファイル一覧の読み込みを中断しました";
 inline constexpr std::string_view kHhtListTruncated = "ファイルが多すぎます（先頭の129件だけを表示しています）";
+// The message line after the PC pane's folder was deleted while shown (the
+// folder gone, then the parent shown instead).
+inline constexpr std::string_view kPcFolderGonePrefix = "フォルダ［ ";
+inline constexpr std::string_view kPcFolderGoneMiddle = " ］がなくなったため、［ ";
+inline constexpr std::string_view kPcFolderGoneSuffix = " ］を表示しています。";
 // A USB serial adapter whose latency timer makes every block wait (the
 // milliseconds go between prefix and ending): the batch start line, in
 // English as the rest of that line, and the manual window's message line once

@@ -152,6 +152,9 @@ void ManualWindow::BuildControls()
     // Focusing one list clears the other's selection: one side at a time.
     pcPane_->FileList()->installEventFilter(this);
     LbHHTFile->installEventFilter(this);
+    connect(pcPane_, &PcPane::DirectoryGone, this, [this](const QString& gone) {
+        session_.PcDirectoryGone(QDir::toNativeSeparators(gone).toStdString());
+    });
 
     new FileDropTarget(LbHHTFile, pcPane_->FileList()->objectName(),
                        [this] { Run([this] { session_.DropOnHht(); }); });
@@ -474,6 +477,8 @@ std::vector<std::string> ManualWindow::SelectedPcFiles() { return pcPane_->Selec
 std::string ManualWindow::PcDirectory() { return QDir::toNativeSeparators(pcPane_->Directory()).toStdString(); }
 
 void ManualWindow::RefreshPcFiles() { pcPane_->RefreshFiles(); }
+
+bool ManualWindow::PcDirectoryThere() { return pcPane_->KeepDirectory(); }
 
 // --- Events
 
