@@ -184,7 +184,7 @@ void ManualSession::Disconnect()
     if (port.CtsHolding()) // what is still queued goes out before the close
         link_.pump.RunUntil(link_.pump.Now() + kDrainLimit, [&] { return port.OutBufferCount() == 0; });
     if (port.IsOpen()) {
-        port.Close();
+        link::ClosePort(link_);
         link::WaitSec(link_.pump, 0.1);
     }
     ShowDisconnected();
@@ -628,7 +628,7 @@ void ManualSession::Unload()
     if (port.IsOpen()) {
         if (port.CtsHolding())
             link_.pump.RunUntil(link_.pump.Now() + kDrainLimit, [&] { return port.OutBufferCount() == 0; });
-        port.Close();
+        link::ClosePort(link_);
     }
     ManualLinkOn_ = false;
     settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});

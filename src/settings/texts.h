@@ -390,6 +390,7 @@ inline constexpr std::string_view kLineNotSaved = "%1 に保存できません�
 inline constexpr std::string_view kLineLoaded = "%1 を開きました（%2 行）";
 inline constexpr std::string_view kLineLoadedSkipped = "%1 を開きました（%2 行。トレースの行でない %3 行は除きました）";
 inline constexpr std::string_view kLineLoadCut = "。ファイルが大きすぎるため先頭の 16 MB だけ読みました";
+inline constexpr std::string_view kLineLoadDroppedHeld = "。一時停止中に保留していた %1 行は捨てました";
 inline constexpr std::string_view kLineNotLoaded = "%1 を開けませんでした";
 inline constexpr std::string_view kLineFileFilter = "トレースファイル (*.txt *.log *.trace);;すべてのファイル (*)";
 inline constexpr std::string_view kA11yLineFrames = "回線のフレーム";
