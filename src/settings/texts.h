@@ -304,6 +304,9 @@ inline constexpr std::string_view kDeviceTipMaker = "メーカー：";
 inline constexpr std::string_view kDeviceTipSerial = "シリアル番号：";
 inline constexpr std::string_view kDeviceTipVidPid = "VID:PID：";
 inline constexpr std::string_view kDeviceTipDevice = "デバイス：";
+// The settings dialog's OK when a parameter file cannot be written (the
+// file after the prefix, the system's words below).
+inline constexpr std::string_view kMsgSettingsNotSaved = "設定を保存できませんでした。次のファイルに書き込めません：";
 inline constexpr std::string_view kMsgDeviceMapNotSaved = "COMポートのデバイスの設定を保存できませんでした";
 // The device choices saved for all users of this PC, or for this user only.
 inline constexpr std::string_view kCheckDevAllUsers = "このPCのすべてのユーザーに保存";
