@@ -11,9 +11,11 @@
 #include "settings/texts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 
 namespace tavelin::modes {
 
@@ -631,14 +633,29 @@ void ManualSession::Unload()
         link::ClosePort(link_);
     }
     ManualLinkOn_ = false;
-    settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    RememberWindow();
+}
+
+// TAV0001.INF of the work folder: the ID box and the PC directory for the
+// next start there. One that cannot be written is said, with the file and
+// the system's words: the next start would silently open elsewhere.
+void ManualSession::RememberWindow()
+{
+    errno = 0;
+    if (settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()}))
+        return;
+    const int error = errno;
+    std::string details = link_.state.settings.WorkDir + "TAV0001.INF";
+    if (error)
+        details += "\n" + std::generic_category().message(error);
+    dialogs_.ShowMessage(texts::kMsgTavInfNotSaved, details);
 }
 
 std::optional<std::string> ManualSession::SwitchWorkFolder(WorkFolders& folders, const std::string& dir)
 {
     if (!MaySwitchWorkFolder())
         return std::nullopt;
-    settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    RememberWindow();
     if (!folders.Enter(dir))
         return std::nullopt;
     // As a first start there: ID 001 unless the folder remembers another.

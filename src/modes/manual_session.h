@@ -177,6 +177,7 @@ private:
     void Download();
     void Upload();
     void RunOnAll(std::int16_t runMode, OpButton button);
+    void RememberWindow(); // writes TAV0001.INF, or says why it could not
 
     link::Link& link_;
     ManualView& view_;

@@ -307,6 +307,9 @@ inline constexpr std::string_view kDeviceTipDevice = "デバイス：";
 // The settings dialog's OK when a parameter file cannot be written (the
 // file after the prefix, the system's words below).
 inline constexpr std::string_view kMsgSettingsNotSaved = "設定を保存できませんでした。次のファイルに書き込めません：";
+// A close (or a switch of work folder) that cannot write TAV0001.INF: the
+// file and the system's words go below.
+inline constexpr std::string_view kMsgTavInfNotSaved = "ハンディIDと表示中のフォルダを保存できませんでした（TAV0001.INF に書き込めません）";
 inline constexpr std::string_view kMsgDeviceMapNotSaved = "COMポートのデバイスの設定を保存できませんでした";
 // The device choices saved for all users of this PC, or for this user only.
 inline constexpr std::string_view kCheckDevAllUsers = "このPCのすべてのユーザーに保存";

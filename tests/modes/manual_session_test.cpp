@@ -570,6 +570,26 @@ TEST_F(ManualSessionTest, ClosingDuringAListReadStopsItThenClosesAndRemembers)
     EXPECT_EQ(simulator->GetStats().Violations(), 0);
 }
 
+// A close that cannot write TAV0001.INF (the work folder deleted while the
+// window was open) says so with the file, instead of losing the ID and the
+// folder for the next start unseen.
+TEST_F(ManualSessionTest, AMemoryThatCannotBeWrittenAtTheCloseIsSaid)
+{
+    state.settings.WorkDir = (work.Path() / "gone").string() + "/";
+    session.Initialise();
+    session.Unload();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.front(), "ハンディIDと表示中のフォルダを保存できませんでした（TAV0001.INF に書き込めません）");
+    EXPECT_EQ(dialogs.details.front().rfind(state.settings.WorkDir + "TAV0001.INF", 0), 0u) << dialogs.details.front();
+    EXPECT_FALSE(work.Has("gone"));
+
+    dialogs.messages.clear();
+    state.settings.WorkDir = work.Text();
+    session.Unload();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(work.Has("TAV0001.INF"));
+}
+
 // --- The PC pane's files
 
 TEST(PcFiles, ListsPlainVisibleFilesSortedAndRenamesOnlyToFreeNames)
