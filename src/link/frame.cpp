@@ -64,6 +64,17 @@ void SendAndDrain(Link& link, const Bytes& frame)
 
 } // namespace
 
+void ClosePort(Link& link)
+{
+    if (!link.port.IsOpen())
+        return;
+    link.port.Close();
+    if (link.trace)
+        link.trace->WatchPort(link.pump.Now(), link.port);
+    if (FrameWatcher* watcher = link.watcher)
+        watcher->WatchPort(link.pump.Now(), link.port);
+}
+
 Bytes BuildFrame(char kind, std::string_view hhtId, int sequence, std::span<const std::uint8_t> data)
 {
     return BuildFrameText(std::string_view(&kind, 1), hhtId, sequence, data);

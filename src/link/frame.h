@@ -57,6 +57,11 @@ constexpr int kTimedOut = -3;
 void SendFrame(Link& link, std::string_view kind, int sequence, std::string_view data);
 void SendFrameBin(Link& link, std::string_view kind, int sequence, std::span<const std::uint8_t> data);
 
+// Closes the port (when open) and tells the trace and the line monitor at
+// once: its "port closed" line stands where the close happened, not before
+// the next frame, which may come from another opening or never.
+void ClosePort(Link& link);
+
 // frame: the whole frame, STX through the check character, one char per byte.
 // Left untouched on -3.
 int RecvFrame(Link& link, std::string& frame);

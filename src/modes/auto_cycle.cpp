@@ -337,8 +337,7 @@ void AutoCycle::Unload()
     if (port.CtsHolding()) {
         link_.pump.RunUntil(link_.pump.Now() + std::chrono::seconds(5), [&] { return port.OutBufferCount() == 0; });
     }
-    if (port.IsOpen())
-        port.Close();
+    link::ClosePort(link_);
     portOpenedHere_ = false;
 }
 

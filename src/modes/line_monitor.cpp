@@ -165,6 +165,7 @@ MonitorLoad LineMonitor::Load(std::string_view utf8Path)
     if (!bytes)
         return load;
     load.opened = true;
+    load.dropped = held_.size();
     if (bytes->size() > kMostFileBytes) { // up to the last whole line read
         load.cut = true;
         const std::size_t end = bytes->rfind('\n', kMostFileBytes - 1);

@@ -37,6 +37,7 @@ struct MonitorLoad {
     int rows = 0;         // lines taken as rows
     int skipped = 0;      // lines that were no trace line
     bool cut = false;     // the file was longer than is read
+    std::size_t dropped = 0; // rows held aside while paused, given up for the file's
 };
 
 class LineMonitor final : public link::FrameWatcher {

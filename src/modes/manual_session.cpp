@@ -11,9 +11,11 @@
 #include "settings/texts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 
 namespace tavelin::modes {
 
@@ -184,7 +186,7 @@ void ManualSession::Disconnect()
     if (port.CtsHolding()) // what is still queued goes out before the close
         link_.pump.RunUntil(link_.pump.Now() + kDrainLimit, [&] { return port.OutBufferCount() == 0; });
     if (port.IsOpen()) {
-        port.Close();
+        link::ClosePort(link_);
         link::WaitSec(link_.pump, 0.1);
     }
     ShowDisconnected();
@@ -286,6 +288,12 @@ void ManualSession::CheckHhtId()
         view_.SetConnectionMessage(texts::kHhtConnecting, MessageColour::Black);
 }
 
+void ManualSession::ShowHhtIdInUse()
+{
+    if (!stopping_)
+        view_.SetIdText(link_.state.CurHhtId);
+}
+
 // --- File commands
 
 void ManualSession::BeginOperation(char letter, OpButton button)
@@ -303,9 +311,12 @@ void ManualSession::EndOperation(OpButton button)
 
 bool ManualSession::MayStart(Deferred action)
 {
-    if (!initialised_ || stopping_ || DeferDuringTick(action))
+    if (!initialised_ || stopping_ || DeferDuringTick(action) || ManualOp_ != 'P')
         return false;
-    return ManualOp_ == 'P';
+    // An ID typed but not yet taken: the command is for the hand-held shown.
+    if (IdText(settings::NumericValue(view_.IdText())) != link_.state.CurHhtId)
+        CheckHhtId();
+    return true;
 }
 
 // The short pauses between the steps of an operation; none once closing.
@@ -478,6 +489,15 @@ void ManualSession::RenamePcFiles(const std::vector<std::string>& names)
 
 // --- Transfers
 
+bool ManualSession::PcDirectoryThere() { return view_.PcDirectoryThere(); }
+
+void ManualSession::PcDirectoryGone(const std::string& gone)
+{
+    view_.SetConnectionMessage(std::string(texts::kPcFolderGonePrefix) + gone + std::string(texts::kPcFolderGoneMiddle) +
+                                   view_.PcDirectory() + std::string(texts::kPcFolderGoneSuffix),
+                               MessageColour::Red);
+}
+
 TransferJob ManualSession::Job(TransferKind kind) const
 {
     TransferJob job{kind, view_.PcDirectory(), {}, {}};
@@ -504,7 +524,7 @@ void ManualSession::Upload()
 
 void ManualSession::CopyClicked()
 {
-    if (!MayStart(Deferred::Copy) || HhtListPending_)
+    if (!MayStart(Deferred::Copy) || HhtListPending_ || !PcDirectoryThere())
         return;
     BeginOperation('U', OpButton::Copy);
     if (!view_.SelectedPcFiles().empty()) {
@@ -523,7 +543,7 @@ void ManualSession::CopyClicked()
 
 void ManualSession::DropOnHht()
 {
-    if (!MayStart(Deferred::DropHht) || HhtListPending_)
+    if (!MayStart(Deferred::DropHht) || HhtListPending_ || !PcDirectoryThere())
         return;
     ManualOp_ = 'U'; // a drop disables no button
     link_.state.flags.StopRequest = settings::kFalse;
@@ -535,7 +555,7 @@ void ManualSession::DropOnHht()
 
 void ManualSession::DropOnPc()
 {
-    if (!MayStart(Deferred::DropPc) || HhtListPending_)
+    if (!MayStart(Deferred::DropPc) || HhtListPending_ || !PcDirectoryThere())
         return;
     ManualOp_ = 'U';
     link_.state.flags.StopRequest = settings::kFalse;
@@ -547,7 +567,7 @@ void ManualSession::DropOnPc()
 
 void ManualSession::InstallClicked()
 {
-    if (!MayStart(Deferred::Inst) || HhtListPending_)
+    if (!MayStart(Deferred::Inst) || HhtListPending_ || !PcDirectoryThere())
         return;
     const auto selected = view_.SelectedPcFiles();
     if (selected.size() != 1) {
@@ -568,7 +588,7 @@ void ManualSession::InstallOnAllClicked() { RunOnAll(5, OpButton::AInst); }
 // the port with a running operation, so it waits its turn like the others.
 void ManualSession::RunOnAll(std::int16_t runMode, OpButton button)
 {
-    if (!MayStart(runMode == 4 ? Deferred::ADown : Deferred::AInst) || !ManualLinkOn_)
+    if (!MayStart(runMode == 4 ? Deferred::ADown : Deferred::AInst) || !ManualLinkOn_ || !PcDirectoryThere())
         return;
     const auto selected = view_.SelectedPcFiles();
     if (selected.empty() || (runMode == 5 && selected.size() > 1)) {
@@ -610,17 +630,32 @@ void ManualSession::Unload()
     if (port.IsOpen()) {
         if (port.CtsHolding())
             link_.pump.RunUntil(link_.pump.Now() + kDrainLimit, [&] { return port.OutBufferCount() == 0; });
-        port.Close();
+        link::ClosePort(link_);
     }
     ManualLinkOn_ = false;
-    settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    RememberWindow();
+}
+
+// TAV0001.INF of the work folder: the ID box and the PC directory for the
+// next start there. One that cannot be written is said, with the file and
+// the system's words: the next start would silently open elsewhere.
+void ManualSession::RememberWindow()
+{
+    errno = 0;
+    if (settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()}))
+        return;
+    const int error = errno;
+    std::string details = link_.state.settings.WorkDir + "TAV0001.INF";
+    if (error)
+        details += "\n" + std::generic_category().message(error);
+    dialogs_.ShowMessage(texts::kMsgTavInfNotSaved, details);
 }
 
 std::optional<std::string> ManualSession::SwitchWorkFolder(WorkFolders& folders, const std::string& dir)
 {
     if (!MaySwitchWorkFolder())
         return std::nullopt;
-    settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    RememberWindow();
     if (!folders.Enter(dir))
         return std::nullopt;
     // As a first start there: ID 001 unless the folder remembers another.

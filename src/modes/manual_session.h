@@ -17,10 +17,16 @@
 //   disconnects once the tick is over).
 // - Connect/disconnect is ignored while an operation runs, and the ID box
 //   cannot re-address the hand-held then (it shows the current ID again).
+// - The ID box shows the hand-held the commands talk to: a command given
+//   while an ID typed there was not yet taken (a key, with the focus still
+//   in the box) takes it first, as Enter would.
 // - Closing during an exchange asks it to stop (Busy() tells when it is
 //   over); loops then end without further questions or messages.
 // - A port whose device goes away (an adapter pulled) disconnects with the
 //   port's message instead of polling a line that is no longer there.
+// - A transfer starts only from and into the PC directory the operator sees:
+//   one deleted meanwhile starts none (the pane has moved to its parent and
+//   the message line says so).
 #pragma once
 
 #include "auto_cycle.h"
@@ -60,6 +66,9 @@ public:
     virtual std::vector<std::string> SelectedPcFiles() = 0;
     virtual std::string PcDirectory() = 0; // the directory shown, as a full path
     virtual void RefreshPcFiles() = 0;     // lists the PC directory's files again
+    // True while the PC directory shown exists; else the pane shows its
+    // nearest parent that does (and the session's PcDirectoryGone says so).
+    virtual bool PcDirectoryThere() = 0;
 };
 
 enum class DelAnswer { DeleteThis = 0, DeleteAll = 1, Cancel = -1 };
@@ -105,6 +114,7 @@ public:
     void StartClicked(); // connect or disconnect
     void Tick();         // the polling timer
     void CheckHhtId();   // click, Enter or leaving the ID box
+    void ShowHhtIdInUse(); // Escape in the ID box: what was typed is given up
     void DirClicked();
     void RereadClicked(); // F5: both lists
     void DeleteClicked();
@@ -115,6 +125,9 @@ public:
     void InstallClicked();     // one selected PC application file to the connected hand-held
     void CopyToAllClicked();   // the selected PC files to every configured hand-held
     void InstallOnAllClicked();
+    // The PC pane's directory was deleted; the pane now shows its nearest
+    // parent still there. Said on the message line.
+    void PcDirectoryGone(const std::string& gone);
 
     // Closing: while Busy(), RequestStop() asks the exchange under way to stop
     // and the window closes once Busy() is false; Unload() then drains and
@@ -159,10 +172,12 @@ private:
     void RenameHhtFiles(const std::vector<std::string>& names);
     void RenamePcFiles(const std::vector<std::string>& names);
     void RefreshAfterDelete();
+    bool PcDirectoryThere(); // false: no transfer, the pane moved
     TransferJob Job(TransferKind kind) const;
     void Download();
     void Upload();
     void RunOnAll(std::int16_t runMode, OpButton button);
+    void RememberWindow(); // writes TAV0001.INF, or says why it could not
 
     link::Link& link_;
     ManualView& view_;

@@ -65,4 +65,14 @@ std::string StartDirectory(const std::string& remembered, const std::string& cur
     return currentDirectory;
 }
 
+std::string NearestExistingDirectory(const std::string& directory)
+{
+    std::error_code error;
+    fs::path path = settings::FsPath(directory);
+    while (!fs::is_directory(path, error) && path.has_relative_path())
+        path = path.parent_path();
+    const auto u8 = path.u8string();
+    return {u8.begin(), u8.end()};
+}
+
 } // namespace tavelin::modes

@@ -27,4 +27,8 @@ bool RenamePcFile(const std::string& directory, const std::string& oldName, cons
 // else the current directory.
 std::string StartDirectory(const std::string& remembered, const std::string& currentDirectory);
 
+// The directory while it exists, else the nearest of its parents that does
+// (the root at last): where a pane goes whose directory was deleted.
+std::string NearestExistingDirectory(const std::string& directory);
+
 } // namespace tavelin::modes

@@ -6,9 +6,12 @@
 #include "param_files.h"
 #include "paths.h"
 #include "texts.h"
+#include "text_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <fstream>
 #include <exception>
 #include <filesystem>
 #include <initializer_list>
@@ -188,11 +191,44 @@ OkOutcome ApplySettingsForm(SettingsForm& form, AppState& state)
         return outcome;
     }
     Settings& s = state.settings;
+    const Settings oldRecord = s;
+    const auto oldFirst = state.FirstPollId, oldLast = state.LastPollId;
     UpdateRecord(form, s);
     InitPollRange(state); // copy and install to all follow the new ranges
-    outcome.rsPrmFailed = !WriteRsPrm(s);
-    outcome.hhtPrmFailed = !WriteHhtPrm(s);
-    outcome.dirPrmFailed = !WriteDirPrm(s);
+    struct ParamFile {
+        const char* name;
+        bool (*write)(const Settings&);
+        bool OkOutcome::*failed;
+    };
+    static constexpr ParamFile kFiles[] = {{"RSPRM.DAT", WriteRsPrm, &OkOutcome::rsPrmFailed},
+                                           {"HHTPRM.DAT", WriteHhtPrm, &OkOutcome::hhtPrmFailed},
+                                           {"DIRPRM.DAT", WriteDirPrm, &OkOutcome::dirPrmFailed}};
+    std::optional<std::string> before[std::size(kFiles)];
+    for (std::size_t i = 0; i < std::size(kFiles); ++i)
+        before[i] = ReadFileBytes(s.WorkDir + kFiles[i].name);
+    for (std::size_t i = 0; i < std::size(kFiles); ++i) {
+        errno = 0;
+        if (kFiles[i].write(s))
+            continue;
+        const int error = errno;
+        outcome.*kFiles[i].failed = true;
+        outcome.file = s.WorkDir + kFiles[i].name;
+        outcome.reason = error ? std::generic_category().message(error) : std::string();
+        for (std::size_t j = 0; j < i; ++j) { // the ones written: as they were
+            const std::filesystem::path path = FsPath(s.WorkDir + kFiles[j].name);
+            std::error_code ignored;
+            if (!before[j])
+                std::filesystem::remove(path, ignored);
+            else
+                std::ofstream(path, std::ios::binary | std::ios::trunc) << *before[j];
+        }
+        s = oldRecord;
+        state.FirstPollId = oldFirst;
+        state.LastPollId = oldLast;
+        outcome.end = OkEnd::NotSaved;
+        outcome.message = texts::kMsgSettingsNotSaved;
+        return outcome;
+    }
     if (BaudClashesWithPortKind(s)) {
         outcome.end = OkEnd::SavedBaudClash;
         outcome.message = texts::kMsgBaudNotGiven;

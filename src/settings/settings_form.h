@@ -59,23 +59,29 @@ enum class OkEnd {
     Refused,       // a check failed: `message` says which; the record and files are untouched
     SavedBaudClash, // saved, but the baud rate does not suit the port kind: `message`, stay open
     Saved,         // saved: close
+    NotSaved,      // a parameter file could not be written (`file`, `reason`): the record and
+                   // the files stay as they were; stay open with the values typed
 };
 
 struct OkOutcome {
     OkEnd end = OkEnd::Refused;
     std::string_view message; // empty for Saved
-    // Parameter files that could not be replaced (each keeps its old
-    // content); the record holds the new values regardless.
+    // The parameter file that could not be replaced (NotSaved), and the
+    // system's words for why when it gave any.
     bool rsPrmFailed = false;
     bool hhtPrmFailed = false;
     bool dirPrmFailed = false;
+    std::string file;
+    std::string reason;
 };
 
 // OK: checks the form in order; the first failure refuses. `form.commTimeout`
 // may be raised for 4800 or 9600 baud, refused or not (the dialog shows it).
 // Then updates the record, recomputes the polling range, writes RSPRM.DAT,
 // HHTPRM.DAT and DIRPRM.DAT, and last compares the baud rate with the port
-// kind.
+// kind. The three files change together or not at all: when one cannot be
+// written (a full disk, the work folder gone), those written before it get
+// their old bytes back, and the record and polling range their old values.
 OkOutcome ApplySettingsForm(SettingsForm& form, AppState& state);
 
 // The directory chooser.

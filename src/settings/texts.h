@@ -110,6 +110,11 @@ inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラ�
 inline constexpr std::string_view kHhtListUnread = "ファイル一覧を読み込めませんでした";
 inline constexpr std::string_view kHhtListStopped = "ファイル一覧の読み込みを中断しました";
 inline constexpr std::string_view kHhtListTruncated = "ファイルが多すぎます（先頭の129件だけを表示しています）";
+// The message line after the PC pane's folder was deleted while shown (the
+// folder gone, then the parent shown instead).
+inline constexpr std::string_view kPcFolderGonePrefix = "フォルダ［ ";
+inline constexpr std::string_view kPcFolderGoneMiddle = " ］がなくなったため、［ ";
+inline constexpr std::string_view kPcFolderGoneSuffix = " ］を表示しています。";
 // A USB serial adapter whose latency timer makes every block wait (the
 // milliseconds go between prefix and ending): the batch start line, in
 // English as the rest of that line, and the manual window's message line once
@@ -299,6 +304,12 @@ inline constexpr std::string_view kDeviceTipMaker = "メーカー：";
 inline constexpr std::string_view kDeviceTipSerial = "シリアル番号：";
 inline constexpr std::string_view kDeviceTipVidPid = "VID:PID：";
 inline constexpr std::string_view kDeviceTipDevice = "デバイス：";
+// The settings dialog's OK when a parameter file cannot be written (the
+// file after the prefix, the system's words below).
+inline constexpr std::string_view kMsgSettingsNotSaved = "設定を保存できませんでした。次のファイルに書き込めません：";
+// A close (or a switch of work folder) that cannot write TAV0001.INF: the
+// file and the system's words go below.
+inline constexpr std::string_view kMsgTavInfNotSaved = "ハンディIDと表示中のフォルダを保存できませんでした（TAV0001.INF に書き込めません）";
 inline constexpr std::string_view kMsgDeviceMapNotSaved = "COMポートのデバイスの設定を保存できませんでした";
 // The device choices saved for all users of this PC, or for this user only.
 inline constexpr std::string_view kCheckDevAllUsers = "このPCのすべてのユーザーに保存";
@@ -385,6 +396,7 @@ inline constexpr std::string_view kLineNotSaved = "%1 に保存できません�
 inline constexpr std::string_view kLineLoaded = "%1 を開きました（%2 行）";
 inline constexpr std::string_view kLineLoadedSkipped = "%1 を開きました（%2 行。トレースの行でない %3 行は除きました）";
 inline constexpr std::string_view kLineLoadCut = "。ファイルが大きすぎるため先頭の 16 MB だけ読みました";
+inline constexpr std::string_view kLineLoadDroppedHeld = "。一時停止中に保留していた %1 行は捨てました";
 inline constexpr std::string_view kLineNotLoaded = "%1 を開けませんでした";
 inline constexpr std::string_view kLineFileFilter = "トレースファイル (*.txt *.log *.trace);;すべてのファイル (*)";
 inline constexpr std::string_view kA11yLineFrames = "回線のフレーム";

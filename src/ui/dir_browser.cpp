@@ -3,9 +3,11 @@
 
 #include "controls.h"
 #include "drives.h"
+#include "modes/pc_file_ops.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QTimer>
 #include <QTreeView>
@@ -96,11 +98,32 @@ void DirBrowser::DriveChanged(int index)
     emit DirectoryChosen();
 }
 
+bool DirBrowser::KeepDirectory()
+{
+    if (directory_.isEmpty() || QFileInfo(directory_).isDir())
+        return true;
+    const QString gone = directory_;
+    directory_ = QDir::cleanPath(
+        QString::fromStdString(modes::NearestExistingDirectory(QDir::toNativeSeparators(gone).toStdString())));
+    driveRoot_ = DriveOf(directory_);
+    SelectDrive(drives_, driveRoot_);
+    ShowInTree(directory_);
+    emit DirectoryGone(gone);
+    return false;
+}
+
 void DirBrowser::TreeChanged()
 {
     const QModelIndex current = tree_->currentIndex();
     if (showingInTree_ || !current.isValid())
         return;
+    // The row of the directory shown went away and the tree moved to the
+    // one beside it: that is no choice of the operator's. Once the model has
+    // removed the rows, the directory's parent is shown instead.
+    if (!directory_.isEmpty() && !QFileInfo(directory_).isDir()) {
+        QTimer::singleShot(0, this, &DirBrowser::KeepDirectory);
+        return;
+    }
     directory_ = model_->filePath(current);
     driveRoot_ = DriveOf(directory_);
     SelectDrive(drives_, driveRoot_);

@@ -4,7 +4,9 @@
 // view while its listing arrives in the background; the drive list shows
 // that directory's drive. What the operator chooses in either list becomes
 // the directory. A drive that cannot be read is said in a message box (the
-// system's words) and changes no directory.
+// system's words) and changes no directory. A directory shown that is
+// deleted (it, or a parent of it) gives way to its nearest parent that is
+// still there, never to the row the tree moves to in its place.
 #pragma once
 
 #include <QDeadlineTimer>
@@ -33,9 +35,13 @@ public:
     // Brings the directory into view again: a hidden tree cannot scroll, so
     // a window calls this once it is shown.
     void ShowLater();
+    // True while the directory shown exists; else shows its nearest parent
+    // that does, says DirectoryGone and returns false.
+    bool KeepDirectory();
 
 signals:
     void DirectoryChosen(); // the operator chose another directory in either list
+    void DirectoryGone(const QString& gone); // Directory() is now its nearest parent still there
 
 private:
     void ShowInTree(const QString& path);

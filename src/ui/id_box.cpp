@@ -48,9 +48,8 @@ int IdBox::RowOf(const QString& text) const
     return number ? findText(IdItem(id), Qt::MatchFixedString) : -1;
 }
 
-void IdBox::showPopup()
+void IdBox::ChooseShownSilently()
 {
-    // The list opens on the ID shown, not on the item chosen from it last.
     const QString shown = currentText();
     const int row = RowOf(shown);
     if (row != currentIndex()) {
@@ -58,7 +57,38 @@ void IdBox::showPopup()
         setCurrentIndex(row);
         setEditText(shown);
     }
+}
+
+void IdBox::showPopup()
+{
+    // The list opens on the ID shown, not on the item chosen from it last.
+    ChooseShownSilently();
     QComboBox::showPopup();
+}
+
+void IdBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (plain) {
+            event->accept();
+            emit EditCancelled();
+            return;
+        }
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        // "12" then Down is 013. Text that names no ID steps from the item
+        // chosen last; the session then shows what it took.
+        if (plain && RowOf(currentText()) >= 0)
+            ChooseShownSilently();
+        break;
+    default: break;
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 bool IdBox::eventFilter(QObject* watched, QEvent* event)

@@ -4,7 +4,9 @@
 // while the list is open closes the list and goes into the edit text (the
 // list's own keyboard search would pick "100" for a typed "1"), and the
 // open list highlights the ID the edit text shows, so Enter in it keeps
-// that ID.
+// that ID. Up and Down step from the ID the edit text shows, not from the
+// item chosen from the list last; Escape gives up what was typed
+// (EditCancelled), and the window shows the ID in use again.
 #pragma once
 
 #include <QComboBox>
@@ -17,11 +19,16 @@ public:
     IdBox(int count, QWidget* parent);
     void showPopup() override;
 
+signals:
+    void EditCancelled();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int RowOf(const QString& text) const;
+    void ChooseShownSilently(); // the item of the ID shown becomes the current one
 };
 
 } // namespace tavelin::ui

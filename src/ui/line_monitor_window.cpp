@@ -395,6 +395,8 @@ void LineMonitorWindow::Open()
                          : Q(texts::kLineLoaded).arg(name).arg(load.rows);
     if (load.cut)
         note_ += Q(texts::kLineLoadCut);
+    if (load.dropped)
+        note_ += Q(texts::kLineLoadDroppedHeld).arg(load.dropped);
     SetPaused(link_.watcher == &monitor_);
     Lst_Frames->scrollToTop();
 }

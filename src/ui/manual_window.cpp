@@ -152,6 +152,9 @@ void ManualWindow::BuildControls()
     // Focusing one list clears the other's selection: one side at a time.
     pcPane_->FileList()->installEventFilter(this);
     LbHHTFile->installEventFilter(this);
+    connect(pcPane_, &PcPane::DirectoryGone, this, [this](const QString& gone) {
+        session_.PcDirectoryGone(QDir::toNativeSeparators(gone).toStdString());
+    });
 
     new FileDropTarget(LbHHTFile, pcPane_->FileList()->objectName(),
                        [this] { Run([this] { session_.DropOnHht(); }); });
@@ -168,7 +171,8 @@ QWidget* ManualWindow::BuildHhtPane()
     Name(Frame2, "Frame2", Frame2->title());
     Label1 = new QLabel(Q(texts::kLabelHandyId), Frame2);
     Name(Label1, "Label1", Label1->text());
-    CbHHTID = new IdBox(kHhtIdCount, Frame2);
+    auto* idBox = new IdBox(kHhtIdCount, Frame2);
+    CbHHTID = idBox;
     Name(CbHHTID, "CbHHTID", Q(texts::kA11yHhtId));
     CbHHTID->setEditText(QStringLiteral("001"));
     Label1->setBuddy(CbHHTID);
@@ -203,6 +207,7 @@ QWidget* ManualWindow::BuildHhtPane()
     connect(BtnStart, &QPushButton::clicked, this, [this] { Run([this] { session_.StartClicked(); }); });
     connect(CbHHTID, &QComboBox::activated, this, [this] { Run([this] { session_.CheckHhtId(); }); });
     connect(CbHHTID->lineEdit(), &QLineEdit::returnPressed, this, [this] { Run([this] { session_.CheckHhtId(); }); });
+    connect(idBox, &IdBox::EditCancelled, this, [this] { Run([this] { session_.ShowHhtIdInUse(); }); });
     CbHHTID->installEventFilter(this);
     CbHHTID->lineEdit()->installEventFilter(this);
     return Frame2;
@@ -472,6 +477,8 @@ std::vector<std::string> ManualWindow::SelectedPcFiles() { return pcPane_->Selec
 std::string ManualWindow::PcDirectory() { return QDir::toNativeSeparators(pcPane_->Directory()).toStdString(); }
 
 void ManualWindow::RefreshPcFiles() { pcPane_->RefreshFiles(); }
+
+bool ManualWindow::PcDirectoryThere() { return pcPane_->KeepDirectory(); }
 
 // --- Events
 

@@ -73,6 +73,7 @@ public:
     std::vector<std::string> SelectedPcFiles() override;
     std::string PcDirectory() override;
     void RefreshPcFiles() override;
+    bool PcDirectoryThere() override;
 
     const modes::ManualSession& Session() const { return session_; }
 

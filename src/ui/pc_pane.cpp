@@ -48,6 +48,10 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
     // directory in either list lists its files (FcDir_Change).
     browser_ = new DirBrowser(FcDrive, FcDir, DirBrowser::UnreadableDrive::StaysChosen);
     connect(browser_, &DirBrowser::DirectoryChosen, this, &PcPane::RefreshFiles);
+    connect(browser_, &DirBrowser::DirectoryGone, this, [this](const QString& gone) {
+        RefreshFiles();
+        emit DirectoryGone(gone);
+    });
 
     changed_.setSingleShot(true);
     changed_.setInterval(kSettleMs);
@@ -56,6 +60,8 @@ PcPane::PcPane(QWidget* parent) : QWidget(parent)
 }
 
 QString PcPane::Directory() const { return browser_->Directory(); }
+
+bool PcPane::KeepDirectory() { return browser_->KeepDirectory(); }
 
 void PcPane::showEvent(QShowEvent* event)
 {
@@ -88,6 +94,8 @@ void PcPane::RefreshFiles()
 void PcPane::FollowFiles()
 {
     changed_.stop();
+    if (!KeepDirectory())
+        return; // listed anew where the pane went
     Watch(Directory());
     QStringList names;
     for (const std::string& name : modes::ListPcFiles(Directory().toStdString()))

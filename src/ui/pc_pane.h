@@ -5,7 +5,9 @@
 // plain files of the chosen directory, several of which can be selected
 // and dragged to the hand-held list. The file list follows the directory:
 // files that appear, vanish or change there are listed again by themselves,
-// and what the operator had selected stays selected.
+// and what the operator had selected stays selected. A directory that is
+// deleted while shown gives way to its nearest parent still there
+// (DirectoryGone), never to another one.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -35,10 +37,16 @@ public:
     QString Directory() const;
     std::vector<std::string> SelectedFiles() const;
     void RefreshFiles(); // lists the directory's plain files again, nothing selected
+    // True while the directory shown exists; else the pane moves to its
+    // nearest parent that does, says DirectoryGone and returns false.
+    bool KeepDirectory();
 
     QListWidget* FileList() const { return FcFile; }
     QComboBox* DriveList() const { return FcDrive; }
     QTreeView* DirectoryTree() const { return FcDir; }
+
+signals:
+    void DirectoryGone(const QString& gone);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -413,6 +413,10 @@ void SettingsDialog::BtnOk_Click()
     settings::SettingsForm form = Form();
     const settings::OkOutcome outcome = settings::ApplySettingsForm(form, state_);
     TxtRSTOut->setText(Q(form.commTimeout)); // raised for the slow rates
+    if (outcome.end == settings::OkEnd::NotSaved) { // nothing changed: the values stay typed
+        ShowOkBox(this, std::string(outcome.message) + "\n" + outcome.file, outcome.reason);
+        return;
+    }
     if (outcome.end != settings::OkEnd::Refused) {
         saved_ = true;
         StoreDevices();

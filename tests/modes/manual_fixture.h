@@ -56,6 +56,7 @@ public:
     std::vector<std::string> SelectedPcFiles() override { return selectedPc; }
     std::string PcDirectory() override { return pcDirectory; }
     void RefreshPcFiles() override { ++pcRefreshes; }
+    bool PcDirectoryThere() override { return pcDirectoryThere; }
     // the hand-held list and the free-space box
     void Clear() override { items.clear(); }
     void AddItem(const std::string& text, std::int64_t size) override { items.emplace_back(text, size); }
@@ -70,6 +71,7 @@ public:
     std::vector<std::string> selectedHht, selectedPc;
     Items items;
     int pcRefreshes = 0;
+    bool pcDirectoryThere = true;
 };
 
 class ScriptedDialogs final : public ManualDialogs {

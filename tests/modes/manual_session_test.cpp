@@ -85,6 +85,29 @@ TEST_F(ManualSessionTest, TheIdBoxTakesOnlyValidIdsAndANewIdIsListedAfresh)
     EXPECT_EQ(window.items, (Items{{"TWO.DAT", 2}}));
 }
 
+// A command given while the box shows an ID not yet taken (a key pressed
+// with the focus still in the box) is for the hand-held shown: it takes the
+// ID first, so no copy reaches the one connected before; Escape puts the ID
+// in use back.
+TEST_F(ManualSessionTest, ACommandTakesTheIdShownFirstAndEscapeShowsTheOneInUse)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    window.selectedPc = {"A.TXT"};
+    window.idText = "2";
+    session.CopyClicked();
+    EXPECT_EQ(state.CurHhtId, "002");
+    EXPECT_EQ(window.idText, "002");
+    EXPECT_TRUE(dialogs.jobs.empty()); // the list of 002 is not read yet
+    window.idText = "abc";
+    session.DirClicked();
+    EXPECT_EQ(window.idText, "002");
+    window.idText = "1";
+    session.ShowHhtIdInUse();
+    EXPECT_EQ(window.idText, "002");
+    EXPECT_EQ(state.CurHhtId, "002");
+}
+
 TEST_F(ManualSessionTest, RememberedStateIsRestoredAndAnUnchangedIdKeepsItsText)
 {
     const std::string here = settings::CurrentDirectory();
@@ -545,6 +568,26 @@ TEST_F(ManualSessionTest, ClosingDuringAListReadStopsItThenClosesAndRemembers)
     EXPECT_EQ(memory->hhtId, "001");
     EXPECT_EQ(memory->directory, window.pcDirectory);
     EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+// A close that cannot write TAV0001.INF (the work folder deleted while the
+// window was open) says so with the file, instead of losing the ID and the
+// folder for the next start unseen.
+TEST_F(ManualSessionTest, AMemoryThatCannotBeWrittenAtTheCloseIsSaid)
+{
+    state.settings.WorkDir = (work.Path() / "gone").string() + "/";
+    session.Initialise();
+    session.Unload();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.front(), "ハンディIDと表示中のフォルダを保存できませんでした（TAV0001.INF に書き込めません）");
+    EXPECT_EQ(dialogs.details.front().rfind(state.settings.WorkDir + "TAV0001.INF", 0), 0u) << dialogs.details.front();
+    EXPECT_FALSE(work.Has("gone"));
+
+    dialogs.messages.clear();
+    state.settings.WorkDir = work.Text();
+    session.Unload();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(work.Has("TAV0001.INF"));
 }
 
 // --- The PC pane's files

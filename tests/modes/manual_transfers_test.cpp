@@ -324,5 +324,34 @@ TEST_F(ManualTransfersTest, NothingStartsOnAPortInUseOrBeforeTheListIsRead)
     EXPECT_TRUE(window.buttonChanges.empty()); // a drop disables no button
 }
 
+// A PC folder deleted before the window noticed: no copy starts from or
+// into it; the pane has moved to a folder the operator now sees.
+TEST_F(ManualTransfersTest, NoTransferStartsWhileThePcFolderShownIsGone)
+{
+    PutOnHht(1, "X.DAT", 3);
+    ConnectAndList();
+    OnPc("A.DAT", "a");
+    window.pcDirectoryThere = false;
+    bool autoRan = false;
+    dialogs.runAutoCycle = [&](std::int16_t, const ManualSelection&) { autoRan = true; };
+    window.selectedPc = {"A.DAT"};
+    session.CopyClicked();
+    session.DropOnHht();
+    session.InstallClicked();
+    session.CopyToAllClicked();
+    window.selectedPc.clear();
+    window.selectedHht = {"X.DAT"};
+    session.DropOnPc();
+    session.CopyClicked();
+    EXPECT_TRUE(dialogs.jobs.empty());
+    EXPECT_FALSE(autoRan);
+    EXPECT_EQ(session.ManualOp(), 'P');
+    EXPECT_TRUE(window.buttonChanges.empty());
+
+    session.PcDirectoryGone("/gone/SHOWN");
+    EXPECT_EQ(window.message, "フォルダ［ /gone/SHOWN ］がなくなったため、［ " + window.pcDirectory + " ］を表示しています。");
+    EXPECT_EQ(window.colour, MessageColour::Red);
+}
+
 } // namespace
 } // namespace tavelin::modes

@@ -184,7 +184,8 @@ TEST_F(SettingsFormTest, EachCheckHoldsItsBounds)
         AppState scratch = state;
         scratch.settings.WorkDir = dir.Text() + "absent/"; // nothing is written anywhere we look
         const auto outcome = ApplySettingsForm(tried, scratch);
-        EXPECT_EQ(outcome.message, row.message) << row.what;
+        // Accepted, then not saved there: only a refusal speaks of the form.
+        EXPECT_EQ(outcome.end == OkEnd::Refused ? outcome.message : std::string_view(), row.message) << row.what;
         EXPECT_EQ(outcome.end == OkEnd::Refused, !row.message.empty()) << row.what;
     }
 }
@@ -311,6 +312,7 @@ TEST_F(SettingsFormTest, ABaudRateThePortKindCannotCarryIsSavedThenReported)
     EXPECT_EQ(ApplySettingsForm(form, state).end, OkEnd::SavedBaudClash);
 }
 
+// The three files change together or not at all, and the record with them.
 TEST_F(SettingsFormTest, AFileThatCannotBeReplacedKeepsItsOldContent)
 {
     dir.Put("RSPRM.DAT", "2210005008000\r\n");
@@ -319,14 +321,31 @@ TEST_F(SettingsFormTest, AFileThatCannotBeReplacedKeepsItsOldContent)
     form.commTimeout = "3000";
     form.idFrom[1] = "9";
     form.idTo[1] = "9";
+    const int timeoutBefore = state.settings.CommTimeout;
+    const auto lastPollBefore = state.LastPollId;
     const auto outcome = ApplySettingsForm(form, state);
-    EXPECT_EQ(outcome.end, OkEnd::Saved);
+    EXPECT_EQ(outcome.end, OkEnd::NotSaved);
     EXPECT_TRUE(outcome.rsPrmFailed);
     EXPECT_FALSE(outcome.hhtPrmFailed || outcome.dirPrmFailed);
+    EXPECT_EQ(outcome.file, dir.Text() + "RSPRM.DAT");
     EXPECT_EQ(dir.Get("RSPRM.DAT"), "2210005008000\r\n"); // whole, not truncated
-    EXPECT_EQ(state.settings.CommTimeout, 3000);         // the run goes on with the new value
-    EXPECT_EQ(dir.Get("HHTPRM.DAT"), "1,3\r\n9,9\r\n");
-    EXPECT_FALSE(dir.Has("HHTPRM.DAT.new"));
+    EXPECT_EQ(state.settings.CommTimeout, timeoutBefore);
+    EXPECT_EQ(state.LastPollId, lastPollBefore);
+    EXPECT_EQ(dir.Get("HHTPRM.DAT"), "1,3\r\n");
+    EXPECT_FALSE(dir.Has("HHTPRM.DAT.new") || dir.Has("DIRPRM.DAT"));
+
+    // The last file refused: the two written before it get their bytes back
+    // (or go, when there was none).
+    fs::remove(dir.Path() / "RSPRM.DAT.new");
+    fs::create_directory(dir.Path() / "DIRPRM.DAT.new");
+    EXPECT_EQ(ApplySettingsForm(form, state).end, OkEnd::NotSaved);
+    EXPECT_EQ(dir.Get("RSPRM.DAT"), "2210005008000\r\n");
+    EXPECT_EQ(dir.Get("HHTPRM.DAT"), "1,3\r\n");
+    EXPECT_FALSE(dir.Has("DIRPRM.DAT"));
+    fs::remove(dir.Path() / "HHTPRM.DAT");
+    fs::create_directories(dir.Path() / "DIRPRM.DAT.new");
+    EXPECT_EQ(ApplySettingsForm(form, state).end, OkEnd::NotSaved);
+    EXPECT_FALSE(dir.Has("HHTPRM.DAT"));
 }
 
 #ifndef _WIN32 // links need a privilege there, and there is no /dev/null
@@ -340,8 +359,9 @@ TEST_F(SettingsFormTest, LinkedParameterFilesStayLinkedAndDevicesAreNeverReplace
     const auto outcome = ApplySettingsForm(form, state);
     EXPECT_FALSE(outcome.rsPrmFailed);
     EXPECT_TRUE(outcome.hhtPrmFailed);
+    EXPECT_EQ(outcome.end, OkEnd::NotSaved);
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "RSPRM.DAT"));
-    EXPECT_EQ(dir.Get("shared/RSPRM.DAT"), "2210005008000\r\n");
+    EXPECT_EQ(dir.Get("shared/RSPRM.DAT"), "old"); // written through the link, then given back
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "HHTPRM.DAT"));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }

@@ -6,9 +6,11 @@
 // trace format; closed, it lets go of the line. A burst of thousands of
 // frames reaches the table one batch a draw.
 #include "link/frame.h"
+#include "link/trace.h"
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
+#include "settings/text_file.h"
 #include "settings/texts.h"
 #include "simulator.h"
 #include "temp_dir.h"
@@ -151,6 +153,42 @@ private slots:
         QCOMPARE(rig.link.watcher, nullptr);
     }
 
+    // Leaving the hand-held closes the port, and the rows say so where it
+    // happened, as the trace file does: the monitor's rows are the trace's
+    // lines, word for word.
+    void theCloseOfThePortIsARowAsInTheTrace()
+    {
+        Rig rig;
+        const fs::path tracePath = rig.work.Path() / "trace.txt";
+        const auto tracer = link::Tracer::Open(tracePath.string());
+        QVERIFY(tracer);
+        rig.link.trace = tracer.get();
+        ui::LineMonitorWindow* monitor = rig.OpenMonitor();
+        QVERIFY(monitor);
+        QVERIFY(rig.Connect());
+        auto* start = rig.window->findChild<QPushButton*>(QStringLiteral("BtnStart"));
+        start->click(); // disconnect
+        QVERIFY(!rig.port.IsOpen());
+        const modes::LineMonitor& rows = monitor->Monitor();
+        QCOMPARE(rows.Row(rows.Count() - 1).record.event, link::TraceEvent::PortClosed);
+        monitor->Refresh();
+        auto* table = monitor->findChild<QTableView*>(QStringLiteral("Lst_Frames"));
+        QCOMPARE(RowsWith(table, ui::LineMonitorTable::Result, Q(texts::kLinePortClosed)), 1);
+
+        QVERIFY(rig.Connect()); // opened again, and closed with the window
+        rig.window->close();
+        rig.link.trace = nullptr;
+        tracer->Flush();
+        std::string lines;
+        for (std::size_t i = 0; i < rows.Count(); ++i) {
+            link::AppendTraceLine(rows.Row(i).record, lines);
+            lines += '\n';
+        }
+        QCOMPARE(rows.Row(rows.Count() - 1).record.event, link::TraceEvent::PortClosed);
+        QCOMPARE(QString::fromStdString(settings::ReadFileBytes(tracePath.string(), 1 << 20).value_or("")),
+                 QString::fromStdString(lines));
+    }
+
     void pauseClearSaveAndOpen()
     {
         Rig rig;
@@ -185,10 +223,17 @@ private slots:
         own.findChild<QPushButton*>(QStringLiteral("Cmd_Clear"))->click();
         QCOMPARE(table->model()->rowCount(), 0);
         std::ofstream(*files.path, std::ios::app) << "not a trace line\n";
+        // Opened while paused: the rows held aside give way to the file's, and it says so.
+        pause->click();
+        QTest::keyClick(rig.window.get(), Qt::Key_F5);
+        QTRY_VERIFY(own.Monitor().Held() > 0);
+        const auto dropped = own.Monitor().Held();
         own.findChild<QPushButton*>(QStringLiteral("Cmd_Open"))->click();
         QCOMPARE(table->model()->rowCount(), rows);
         QCOMPARE(pause->text(), Q(texts::kButtonLineResume)); // live rows wait aside
         QVERIFY(state->text().contains(QStringLiteral(" 1 ")));
+        QVERIFY2(state->text().endsWith(Q(texts::kLineLoadDroppedHeld).arg(dropped)), qPrintable(state->text()));
+        QCOMPARE(own.Monitor().Held(), 0u);
 
         files.path.reset(); // the dialog cancelled: nothing happens
         own.findChild<QPushButton*>(QStringLiteral("Cmd_Open"))->click();

@@ -8,6 +8,7 @@
 #include "link/qt/system_serial_port.h"
 #include "link/qt/user_settings_store.h"
 #include "settings/param_files.h"
+#include "settings/texts.h"
 #include "temp_dir.h"
 #include "ui/dir_dialog.h"
 #include "ui/manual_window.h"
@@ -309,6 +310,35 @@ private slots:
         QCOMPARE(work.state.settings.BaudCode, before.BaudCode);
         QCOMPARE(work.state.settings.CommTimeout, before.CommTimeout);
         QVERIFY(!work.dir.Has("RSPRM.DAT") && !work.dir.Has("HHTPRM.DAT") && !work.dir.Has("DIRPRM.DAT"));
+    }
+
+    // OK that cannot write (the work folder deleted while the window was
+    // open, as a full disk): the box names the file, the dialog stays open
+    // with the values typed, and the record and files stay as they were.
+    void anOkThatCannotWriteSaysWhichFileAndKeepsTheValuesTyped()
+    {
+        Work work;
+        work.state.settings.WorkDir = work.dir.Text() + "gone/";
+        QString message;
+        QString timeout;
+        bool stayedOpen = false;
+        WhenShown([&] {
+            auto* dialog = ShownWindow<ui::SettingsDialog>();
+            QVERIFY(dialog);
+            Control<QLineEdit>(dialog, "TxtRSTOut")->setText(QStringLiteral("2500"));
+            message = ClickForMessage(Control<QPushButton>(dialog, "BtnOk"));
+            stayedOpen = dialog->isVisible();
+            timeout = Control<QLineEdit>(dialog, "TxtRSTOut")->text();
+            dialog->close();
+        });
+        const settings::Settings before = work.state.settings;
+        QVERIFY(!ui::ShowSettingsDialog(nullptr, work.state));
+        QVERIFY(stayedOpen);
+        QCOMPARE(timeout, QStringLiteral("2500"));
+        QVERIFY2(message.startsWith(QString::fromUtf8(texts::kMsgSettingsNotSaved.data(), qsizetype(texts::kMsgSettingsNotSaved.size()))), qPrintable(message));
+        QVERIFY2(message.endsWith(QString::fromStdString(work.dir.Text() + "gone/RSPRM.DAT")), qPrintable(message));
+        QCOMPARE(work.state.settings.CommTimeout, before.CommTimeout);
+        QVERIFY(!work.dir.Has("gone"));
     }
 
     // The box holds the system's own form of the path: `\` and a drive

@@ -10,6 +10,7 @@
 #include "settings/param_files.h"
 #include "temp_dir.h"
 #include "ui/manual_window.h"
+#include "ui/pc_pane.h"
 #include "ui/window_geometry.h"
 
 #include <QAbstractItemView>
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -258,6 +260,37 @@ private slots:
         box->hidePopup();
     }
 
+    // The box never shows another ID than the one in use: Escape gives up
+    // what was typed, and Up and Down step from the ID typed.
+    void theIdBoxShowsTheIdInUseAfterEscapeAndSteps()
+    {
+        Fixture f;
+        f.work.Put("TAV0001.INF", "002\r\n" + f.work.Path().string() + "\r\n");
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        window.show();
+        QTRY_VERIFY(window.Session().MaySwitchWorkFolder());
+        auto* box = window.findChild<QComboBox*>(QStringLiteral("CbHHTID"));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        box->setFocus();
+
+        const struct {
+            const char* typed;
+            Qt::Key key;
+            const char* id;
+        } cases[] = {{"1", Qt::Key_Escape, "002"}, {"12", Qt::Key_Down, "013"}, {"12", Qt::Key_Up, "011"},
+                     {"120", Qt::Key_PageDown, "121"}, {"7", Qt::Key_Escape, "121"}};
+        for (const auto& [typed, key, id] : cases) {
+            box->lineEdit()->selectAll();
+            Type(QString::fromLatin1(typed));
+            QCOMPARE(box->currentText(), QString::fromLatin1(typed));
+            QTest::keyClick(KeyTarget(), key);
+            QCOMPARE(f.state.CurHhtId, std::string(id));
+            QCOMPARE(box->currentText(), QString::fromLatin1(id));
+        }
+        QVERIFY(box->hasFocus()); // Escape left the operator in the box
+    }
+
     // A saved size and place are used only where a screen can show them.
     void aSavedGeometryIsRestoredOnlyWhereItFits()
     {
@@ -317,6 +350,53 @@ private slots:
         shown.Put("D.DAT", "d");
         QTest::keyClick(&window, Qt::Key_F5); // read before the folder's change is reported
         QCOMPARE(Names(list), (QStringList{"B.DAT", "C.DAT", "D.DAT"}));
+    }
+
+    // The folder shown deleted (or one of its parents): the pane goes to the
+    // nearest parent still there, not to the folder beside it, and the
+    // message line says so; a copy asked for before the change was noticed
+    // finds the pane moved.
+    void aDeletedFolderGivesWayToItsParentAndIsSaid()
+    {
+        Fixture f;
+        tavelin::testing::TempDir parent;
+        std::filesystem::create_directories(parent.Path() / "A_BESIDE");
+        std::filesystem::create_directories(parent.Path() / "B_SHOWN");
+        std::filesystem::create_directories(parent.Path() / "C_BESIDE");
+        parent.Put("B_SHOWN/IN.DAT", "i");
+        parent.Put("TOP.DAT", "t");
+        const std::filesystem::path shown = parent.Path() / "B_SHOWN";
+        f.work.Put("TAV0001.INF", "001\r\n" + shown.string() + "\r\n");
+        ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* tree = window.findChild<QTreeView*>(QStringLiteral("FcDir"));
+        auto* list = window.findChild<QListWidget*>(QStringLiteral("FcFile"));
+        auto* message = window.findChild<QLineEdit*>(QStringLiteral("TxtHHTMsg"));
+        QTRY_VERIFY(tree->currentIndex().isValid());
+        QCOMPARE(Names(list), QStringList{"IN.DAT"});
+        const QString top = QDir::toNativeSeparators(Plain(parent));
+
+        // Noticed before anything asks: by the watcher or the tree.
+        std::filesystem::remove_all(shown);
+        QTRY_COMPARE(QString::fromStdString(window.PcDirectory()), top);
+        QVERIFY(window.PcDirectoryThere());
+        QCOMPARE(Names(list), QStringList{"TOP.DAT"});
+        QCOMPARE(message->text(), QStringLiteral("フォルダ［ ") + QDir::toNativeSeparators(Plain(parent) + "/B_SHOWN") +
+                                      QStringLiteral(" ］がなくなったため、［ ") + top +
+                                      QStringLiteral(" ］を表示しています。"));
+        QTRY_COMPARE(tree->currentIndex().data().toString(), QFileInfo(Plain(parent)).fileName());
+        QCOMPARE(QString::fromStdString(window.PcDirectory()), top); // and not the folder beside it
+
+        // A parent of the folder shown, asked at once, before the system
+        // has reported anything.
+        message->clear();
+        std::filesystem::create_directories(shown / "INNER");
+        window.findChild<ui::PcPane*>()->SetDirectory(QString::fromStdString((shown / "INNER").string()));
+        std::filesystem::remove_all(shown);
+        QVERIFY(!window.PcDirectoryThere());
+        QCOMPARE(QString::fromStdString(window.PcDirectory()), top);
+        QVERIFY(message->text().contains(top));
     }
 
     // A folder of thousands of files, a burst of files arriving and a run
