@@ -72,13 +72,14 @@ Finding a hand-held that does not answer:
                      when nothing answered (standard error says why).
                      Progress on standard error. Writes no file; ENDPRM.DAT
                      "1" or "2", or a stop as above, ends it after the poll
-                     under way.
+                     under way, and standard error names the IDs and
+                     settings not polled.
   --scan-all [COMn]  the same over every framing (12) and adapter kind (4)
-How long: a silent ID costs PollTimeout (and at most the line time of an
-empty frame); a speed ends early once 8 IDs after its last answer stayed
-silent. With PollTimeout 50 ms, --scan over the cable's six speeds takes
-at most %s s when nothing answers (about 40 s measured), --scan-all at most
-%s minutes, plus up to 3.3 s a setting to set up an irlink adapter.
+How long: every ID is polled at every setting; a silent ID costs
+PollTimeout (and at most the line time of an empty frame). With PollTimeout
+50 ms, --scan over the cable's six speeds takes at most %s s when nothing
+answers (about 40 s measured), --scan-all at most %s minutes, plus up to
+3.3 s a setting to set up an irlink adapter.
 
 )";
 
@@ -111,8 +112,9 @@ void PrintHelp()
     settings::Settings defaults;
     settings::ApplyCommDefaults(defaults);
     const auto seconds = [&](bool all) { return modes::WorstCaseSeconds(modes::ScanPlan(defaults, all), 50); };
-    std::printf(kHelpScan, std::to_string(std::lround(seconds(false))).c_str(),
-                std::to_string(std::lround(seconds(true) / 60)).c_str());
+    // "At most": rounded up.
+    std::printf(kHelpScan, std::to_string(std::lround(std::ceil(seconds(false)))).c_str(),
+                std::to_string(std::lround(std::ceil(seconds(true) / 60))).c_str());
     for (const char* part : {kHelpExitStatus, help::kStoppedStatus, kHelpWriteFailedStatus})
         std::fputs(part, stdout);
     std::printf("\nThe devices the COM names open now, and why:\n%s",

@@ -35,8 +35,8 @@ Options ParseOptions(int argc, const char* const* argv)
     Options options;
     std::optional<std::string> unknown;
     bool workDirWithoutValue = false;
-    bool scan = false;
-    std::string badPort;
+    bool scan = false, scanTwice = false;
+    std::optional<std::string> badPort;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         // --help and --version answer whatever else the line holds.
@@ -56,14 +56,17 @@ Options ParseOptions(int argc, const char* const* argv)
         } else if (arg.substr(0, kWorkDirOption.size() + 1) == "--workdir=") {
             options.workDir = std::string(arg.substr(kWorkDirOption.size() + 1));
         } else if (arg == "--scan" || arg == "--scan-all") {
+            scanTwice = scan;
             scan = true;
             options.scanAll = options.scanAll || arg == "--scan-all";
-            const int port = i + 1 < argc ? ComNumber(argv[i + 1]) : 0;
+            // An empty word where the COM name goes is a name, and no port.
+            const bool empty = i + 1 < argc && argv[i + 1][0] == '\0';
+            const int port = i + 1 < argc ? (empty ? -1 : ComNumber(argv[i + 1])) : 0;
             if (port != 0)
                 ++i;
             if (port > 0)
                 options.scanPort = port;
-            else if (port < 0)
+            else if (port < 0 && !badPort)
                 badPort = argv[i];
         } else if (arg == "--desktop") {
             options.desktop = true;
@@ -83,9 +86,12 @@ Options ParseOptions(int argc, const char* const* argv)
     } else if (options.workDir && options.desktop) {
         options.action = OptionsAction::Usage;
         options.problem = "--workdir and --desktop exclude each other";
-    } else if (scan && !badPort.empty()) {
+    } else if (scanTwice) {
         options.action = OptionsAction::Usage;
-        options.problem = "no such port " + badPort + " (COM1..COM4)";
+        options.problem = "--scan and --scan-all go once, and not together";
+    } else if (scan && badPort) {
+        options.action = OptionsAction::Usage;
+        options.problem = "no such port '" + *badPort + "' (COM1..COM4)";
     } else if (scan && (options.desktop || !options.commandLine.empty())) {
         options.action = OptionsAction::Usage;
         options.problem = "--scan takes only a COM name and --workdir";

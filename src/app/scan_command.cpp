@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace tavelin::app {
 
@@ -44,9 +45,10 @@ public:
     void Polled(int id, int result) override
     {
         if (result == link::kOk) {
-            found_.push_back(id);
+            // An ID that answers at several settings is one hand-held.
+            found_.insert(id);
             std::fprintf(stderr, "tavelin:   ID %s answered (IDs so far: %s)\n", settings::HhtIdText(id).c_str(),
-                         modes::IdsText(found_).c_str());
+                         modes::IdsText({found_.begin(), found_.end()}).c_str());
         } else if (result == link::kFailed) {
             unreadable_.push_back(id);
         }
@@ -64,7 +66,8 @@ public:
 
 private:
     int comPort_;
-    std::vector<int> found_, unreadable_;
+    std::set<int> found_;
+    std::vector<int> unreadable_;
 };
 
 void ReadSettings(settings::AppState& state, const Options& options, const std::string& workDir)
@@ -118,6 +121,8 @@ int RunScanCommand(int& argc, char** argv, const Options& options, const std::st
     else if (outcome.end == modes::ScanEnd::Stopped)
         std::fprintf(stderr, "tavelin: the scan was stopped%s\n",
                      signalled ? " by a signal" : " (ENDPRM.DAT)");
+    for (const auto& left : modes::LeftTexts(outcome.left))
+        std::fprintf(stderr, "tavelin: not polled: %s\n", left.c_str());
     if (outcome.found.empty())
         std::fprintf(stderr, "tavelin: no hand-held answered\n");
     return outcome.found.empty() ? kExitStartupFailed : kExitOk;

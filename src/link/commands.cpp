@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "commands.h"
 
+#include <optional>
+
 namespace tavelin::link {
 
 namespace {
@@ -13,15 +15,31 @@ void PrepareCommand(Link& link, int inTimeoutMs)
     link.port.DiscardInput();
 }
 
+// A frame with a good check character whose ID is not the one addressed.
+bool FromAnotherId(const Link& link, const std::string& frame)
+{
+    if (frame.size() < kFrameOverhead || frame.compare(2, 3, link.state.CurHhtId) == 0)
+        return false;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame.data());
+    return CalcBccBin(std::span(bytes + 1, frame.size() - 2)) == bytes[frame.size() - 1];
+}
+
 } // namespace
 
 int ReceiveAnswer(Link& link, std::string& frame)
 {
     ReplyWait wait(link);
+    std::optional<std::string> another; // a frame from another ID, the answer if no other comes
     for (;;) {
         const int received = wait.Receive(frame);
+        if (received == kTimedOut && another) {
+            frame = *another;
+            return kFailed;
+        }
         const std::string kind = FrameChar(frame, 2);
-        if (received != kOk || (kind != "D" && kind != "E"))
+        if (received == kFailed && FromAnotherId(link, frame))
+            another = frame;
+        else if (received != kOk || (kind != "D" && kind != "E"))
             return received;
         wait.PassOver(frame.size());
     }

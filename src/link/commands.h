@@ -18,7 +18,10 @@ int ConnectHht(Link& link);
 // The answer to a one-frame command just sent. Data and end frames never
 // answer a command: they are late frames of an earlier exchange (a hand-held
 // that paused sends what it owed when it wakes), passed over within the same
-// time-out. Results as RecvFrame.
+// time-out. So is a whole frame from another ID (a hand-held polled before
+// that answered late or twice: hand-helds answer only to their own ID); it
+// is the answer, a failure, only when nothing else comes. Results as
+// RecvFrame.
 int ReceiveAnswer(Link& link, std::string& frame);
 
 // Tells the hand-held the conversation is over. No answer is awaited.

@@ -61,6 +61,9 @@ private:
     }
     // False when the scan must end (stopped, or the port is gone).
     bool TrySetting(const ScanSetting& setting, ScanFind& find);
+    // Notes what a scan that ends now leaves: IDs from `nextId` of the
+    // setting at `index` (all of it when 1), and the settings after it.
+    void NoteLeft(const std::vector<ScanSetting>& plan, std::size_t index, int nextId);
     void ClosePort()
     {
         if (link_.port.IsOpen())
@@ -71,15 +74,17 @@ private:
     ScanProgress& progress_;
     ScanOptions options_;
     ScanOutcome outcome_;
+    int nextId_ = 1; // the first ID of the setting under way not yet polled
 };
 
 ScanOutcome Scan::Run(const std::vector<ScanSetting>& plan)
 {
     RecordKeeper keeper(link_.state);
     const int count = static_cast<int>(plan.size());
-    for (int index = 0; index < count && outcome_.end == ScanEnd::Complete; ++index) {
+    for (int index = 0; index < count; ++index) {
         if (StopAsked()) {
             outcome_.end = ScanEnd::Stopped;
+            NoteLeft(plan, std::size_t(index), 1);
             break;
         }
         progress_.SettingBegins(plan[std::size_t(index)], index, count);
@@ -88,11 +93,26 @@ ScanOutcome Scan::Run(const std::vector<ScanSetting>& plan)
         ClosePort();
         if (!find.ids.empty())
             outcome_.found.push_back(find);
-        if (goOn)
-            progress_.SettingEnds(find);
+        if (!goOn) {
+            NoteLeft(plan, std::size_t(index), nextId_);
+            break;
+        }
+        progress_.SettingEnds(find);
     }
     ClosePort();
     return outcome_;
+}
+
+void Scan::NoteLeft(const std::vector<ScanSetting>& plan, std::size_t index, int nextId)
+{
+    auto& left = outcome_.left;
+    if (nextId > 1 && nextId <= settings::kMaxHhtId) {
+        left.partial = plan[index];
+        left.firstIdLeft = nextId;
+    }
+    // A setting with no ID polled counts as not begun.
+    const std::size_t from = nextId > 1 ? index + 1 : index;
+    left.notBegun.assign(plan.begin() + std::ptrdiff_t(from), plan.end());
 }
 
 bool Scan::TrySetting(const ScanSetting& setting, ScanFind& find)
@@ -104,6 +124,7 @@ bool Scan::TrySetting(const ScanSetting& setting, ScanFind& find)
     record.StopBitsCode = setting.stopBitsCode;
     record.PortKindCode = setting.portKindCode;
     ClosePort();
+    nextId_ = 1;
     std::string reason;
     const auto opened = link::OpenHhtPort(link_, &reason);
     if (opened == link::PortSetupResult::PortError) {
@@ -115,17 +136,14 @@ bool Scan::TrySetting(const ScanSetting& setting, ScanFind& find)
         progress_.SettingFailed(setting, opened, reason);
         return true;
     }
-    int quiet = 0;
     for (int id = 1; id <= settings::kMaxHhtId; ++id) {
         link_.state.CurHhtId = settings::HhtIdText(id);
         const int result = link::ConnectHht(link_);
         if (result == link::kOk) {
             link::EndSession(link_); // the hand-held is not left waiting for a command
             find.ids.push_back(id);
-            quiet = 0;
-        } else if (!find.ids.empty()) {
-            ++quiet;
         }
+        nextId_ = id + 1;
         progress_.Polled(id, result);
         if (link_.port.Lost()) {
             outcome_.end = ScanEnd::PortError;
@@ -136,8 +154,6 @@ bool Scan::TrySetting(const ScanSetting& setting, ScanFind& find)
             outcome_.end = ScanEnd::Stopped;
             return false;
         }
-        if (quiet >= kQuietAfterAnswer)
-            break;
     }
     return true;
 }
@@ -170,6 +186,24 @@ std::string IdsText(const std::vector<int>& ids)
     for (const int id : ids)
         text += (text.empty() ? "" : ", ") + settings::HhtIdText(id);
     return text;
+}
+
+std::vector<std::string> LeftTexts(const ScanLeft& left)
+{
+    std::vector<std::string> lines;
+    if (left.partial) {
+        const bool one = left.firstIdLeft == settings::kMaxHhtId;
+        lines.push_back((one ? "ID " : "IDs ") + settings::HhtIdText(left.firstIdLeft) +
+                        (one ? "" : "-" + settings::HhtIdText(settings::kMaxHhtId)) + " at " +
+                        SettingText(*left.partial));
+    }
+    if (!left.notBegun.empty()) {
+        const std::size_t count = left.notBegun.size();
+        lines.push_back(count == 1 ? "the setting " + SettingText(left.notBegun.front())
+                                   : std::to_string(count) + " settings from " +
+                                         SettingText(left.notBegun.front()) + " on");
+    }
+    return lines;
 }
 
 std::string FindText(const ScanFind& find) { return SettingText(find.setting) + ": ID " + IdsText(find.ids); }

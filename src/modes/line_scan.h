@@ -2,24 +2,24 @@
 // The line scan: which speed, framing, adapter kind and ID a silent
 // hand-held answers at. For each setting of the plan, slowest speed first,
 // the port is opened as a connect opens it and IDs 1-128 are polled in order
-// with the connect poll (link::ConnectHht), PollTimeout each. A setting ends
-// early: once an ID has answered there, kQuietAfterAnswer further IDs in a
-// row that stay silent end it (neighbouring cradles are still listed). A
-// stop (the flag StopRequest, or ENDPRM.DAT "1"/"2" when asked to watch it)
-// ends the scan after the poll under way. The settings record and CurHhtId
-// are left as they were; nothing is written to any file.
+// with the connect poll (link::ConnectHht), PollTimeout each. Every ID is
+// polled at every setting: a rack of cradles may hold any IDs, and an answer
+// that comes late on a busy PC must not end a setting early. A stop (the
+// flag StopRequest, or ENDPRM.DAT "1"/"2" when asked to watch it) ends the
+// scan after the poll under way, and the outcome says what was left. The
+// settings record and CurHhtId are left as they were; nothing is written to
+// any file.
 #pragma once
 
 #include "link/frame.h"
 #include "link/port_setup.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tavelin::modes {
-
-constexpr int kQuietAfterAnswer = 8;
 
 // One combination to try, as setting codes of the record.
 struct ScanSetting {
@@ -63,10 +63,24 @@ public:
 
 enum class ScanEnd { Complete, Stopped, PortError };
 
+// What a scan that did not complete left unpolled: the rest of the setting
+// under way, and the settings of the plan not begun.
+struct ScanLeft {
+    std::optional<ScanSetting> partial; // the setting under way, when IDs of it are left
+    int firstIdLeft = 0;                // partial's IDs firstIdLeft..128 were not polled
+    std::vector<ScanSetting> notBegun;  // in plan order
+    bool Empty() const { return !partial && notBegun.empty(); }
+};
+
+// "IDs 004-128 at 9600 bit/s, N,8,1, RS-232C", then "19 settings from
+// 19200 bit/s, N,8,1, RS-232C on": one line each, none when nothing was left.
+std::vector<std::string> LeftTexts(const ScanLeft& left);
+
 struct ScanOutcome {
     ScanEnd end = ScanEnd::Complete;
     std::vector<ScanFind> found; // settings where some ID answered, in plan order
     std::string reason;          // PortError: the system's words
+    ScanLeft left;               // Stopped, PortError: what was not polled
 };
 
 struct ScanOptions {

@@ -531,7 +531,7 @@ TEST_F(Program, ScanNamesTheHandHeldsSpeedAndIdAndWritesNothing)
 }
 
 // A stop from outside ends the scan after the poll under way, long before
-// the 45 s a silent line would take.
+// the 46 s a silent line may take, and says what it left.
 TEST_F(Program, ScanStopsOnASignalAndOnEndParam)
 {
     comPath = (work.Path() / "ttyHHT").string();
@@ -550,6 +550,11 @@ TEST_F(Program, ScanStopsOnASignalAndOnEndParam)
                                                }});
     EXPECT_EQ(signalled.exitCode, 1);
     EXPECT_NE(signalled.standardError.find("stopped by a signal"), std::string::npos) << signalled.standardError;
+    // Within a second the scan is at the first speed: the rest of it, and the other five, are named.
+    EXPECT_NE(signalled.standardError.find("not polled: IDs "), std::string::npos) << signalled.standardError;
+    EXPECT_NE(signalled.standardError.find("not polled: 5 settings from 9600 bit/s, N,8,1, RS-232C on"),
+              std::string::npos)
+        << signalled.standardError;
     const auto ended = Start({"--scan"}, {{}, {}, [this](QProcess& program) {
                                               EXPECT_FALSE(program.waitForFinished(1000));
                                               work.Put("ENDPRM.DAT", "1");
@@ -857,7 +862,7 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
                                  "HISTORY.DAT", "ENDPRM.DAT", "TAVELIN_COM1", "TAVELIN_COM4", "TAVELIN_TRACE=FILE",
                                  "SIGTERM", "Exit status", "  4  a signal ended the run", "  5  ",
                                  "  6  a batch run ended normally, but a file of it failed", "--workdir DIR",
-                                 "--desktop", "XDG_DATA_HOME", "--scan-all [COMn]", "at most 45 s"})
+                                 "--desktop", "XDG_DATA_HOME", "--scan-all [COMn]", "at most 46 s"})
             EXPECT_NE(run.standardOutput.find(part), std::string::npos) << part;
     }
     for (const QStringList& arguments : {QStringList{"--version"}, QStringList{"/UP", "--version"}}) {

@@ -58,10 +58,13 @@ TEST(Options, ScanTakesAComNameAndNoSwitches)
     EXPECT_TRUE(all.scanAll);
     EXPECT_EQ(all.scanPort, 4);
     EXPECT_EQ(all.workDir, "/w");
-    EXPECT_EQ(Parse({"--scan", "COM0"}).problem, "no such port COM0 (COM1..COM4)");
-    for (const auto& args : std::vector<std::vector<const char*>>{{"--scan", "/DOWN"}, {"--scan", "--desktop"},
-                                                                  {"--scan", "COM12"}, {"--scan", "COM1", "COM2"}})
-        EXPECT_EQ(Parse(args).action, OptionsAction::Usage) << args[1];
+    EXPECT_EQ(Parse({"--scan", "COM0"}).problem, "no such port 'COM0' (COM1..COM4)");
+    EXPECT_EQ(Parse({"--scan", ""}).problem, "no such port '' (COM1..COM4)");
+    EXPECT_EQ(Parse({"--scan", "--scan-all"}).problem, "--scan and --scan-all go once, and not together");
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {"--scan", "/DOWN"}, {"--scan", "--desktop"}, {"--scan", "COM12"}, {"--scan", "COM1", "COM2"},
+             {"--scan-all", "COM1", "--scan"}, {"--scan", "COM1", "--scan", "COM1"}, {"--scan-all", ""}})
+        EXPECT_EQ(Parse(args).action, OptionsAction::Usage) << args[1] << " " << args.back();
 }
 
 TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)

@@ -41,6 +41,17 @@ TEST_F(ConnectTest, AnythingButAcceptIsAFailure)
     EXPECT_EQ(ConnectHht(link), kFailed);
 }
 
+// Another hand-held's answer, late or doubled, arrives first: the addressed
+// one's answer behind it still connects.
+TEST_F(ConnectTest, ANeighboursLateAnswerIsPassedOver)
+{
+    Bytes both = Frame('A', "002", 0, "\x06");
+    const Bytes own = Frame('A', "001", 0, "\x06");
+    both.insert(both.end(), own.begin(), own.end());
+    AnswerWith(both);
+    EXPECT_EQ(ConnectHht(link), kOk);
+}
+
 TEST_F(ConnectTest, SilentHandHeldTimesOutAfterPollTimeout)
 {
     state.settings.PollTimeout = 120;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The line scan against the simulated hand-held on virtual time: the order
-// of the settings, what is found at the hand-held's own speed only, the early
-// end of a setting, the stops, and the time the help text promises.
+// of the settings, what is found at the hand-held's own speed only, every ID
+// polled whatever the line does, the stops and what they leave, and the time
+// the help text promises.
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "modes/line_scan.h"
@@ -60,9 +61,11 @@ protected:
         state.settings.WorkDir = work.Text();
         state.CurHhtId = "042";
     }
-    void Hht(std::set<int> ids, int ownBaud, sim::MismatchAnswer mismatch = sim::MismatchAnswer::Garbled)
+    void Hht(std::set<int> ids, int ownBaud, sim::MismatchAnswer mismatch = sim::MismatchAnswer::Garbled,
+             sim::FaultOptions faults = {})
     {
         sim::SimConfig config;
+        config.faults = std::move(faults);
         config.ids = std::move(ids);
         config.storeRoot = work.Path() / "hht";
         config.hhtBaud = ownBaud;
@@ -97,22 +100,20 @@ TEST_F(LineScanTest, PlanTriesTheKindsSpeedsSlowestFirstAndEverythingWithAll)
     EXPECT_EQ(SettingText(plan[3]), "38400 bit/s, N,8,1, RS-232C");
 }
 
-TEST_F(LineScanTest, FindsOnlyTheOwnSpeedAndEndsThatSpeedEarly)
+TEST_F(LineScanTest, FindsEveryIdOfARackAtTheOwnSpeedOnly)
 {
-    Hht({7, 9}, 38400);
+    Hht({1, 7, 50, 128}, 38400); // cradles far apart in the range
     const auto plan = ScanPlan(state.settings, false);
     const ScanOutcome outcome = RunScan(link, plan, progress);
 
     EXPECT_EQ(outcome.end, ScanEnd::Complete);
+    EXPECT_TRUE(outcome.left.Empty());
     ASSERT_EQ(outcome.found.size(), 1u);
     EXPECT_EQ(BaudOf(outcome.found[0].setting), 38400);
-    EXPECT_EQ(outcome.found[0].ids, (std::vector<int>{7, 9}));
+    EXPECT_EQ(outcome.found[0].ids, (std::vector<int>{1, 7, 50, 128}));
     EXPECT_EQ(progress.begun, plan);
     EXPECT_EQ(progress.ended, 6);
-    // 38400 stops once eight IDs after the last answer stayed silent; the others poll all.
-    EXPECT_EQ(progress.LastId(3), 9 + kQuietAfterAnswer);
-    for (int setting : {0, 1, 2, 4, 5})
-        EXPECT_EQ(progress.LastId(setting), 128) << setting;
+    EXPECT_EQ(progress.polls.size(), 6u * 128u);
     // At a wrong speed the answer arrives garbled, never as an answer.
     for (const Poll& p : progress.polls) {
         if (p.setting != 3) {
@@ -143,20 +144,56 @@ TEST_F(LineScanTest, NothingAnsweringTakesTheTimeTheTimeOutsSay)
 
 }
 
-TEST_F(LineScanTest, StopsAfterThePollUnderWay)
+// A paused hand-held, its answer sent late and so heard during the next
+// ID's poll, and a PC busy while an answer arrives: each costs at most the
+// IDs polled while it lasts, and no ID is taken for another.
+TEST_F(LineScanTest, APauseALateAnswerOrABusyPcLosesOnlyTheIdsPolledMeanwhile)
+{
+    using namespace std::chrono_literals;
+    sim::FaultOptions faults;
+    faults.pauseBeforeSent[1] = 70ms; // 005's answer comes after its time-out
+    Hht({5, 6, 9, 40, 41, 90}, 19200, sim::MismatchAnswer::Garbled, faults);
+    progress.onPoll = [&](const Poll& p) {
+        if (p.id == 8) // 009 answers while the PC draws a window
+            pump.ScheduleAfter(10ms, [&] { pump.Busy(400ms); });
+        if (p.id == 9)
+            simulator->Pause(1s); // a loose cradle: the next IDs are silent
+    };
+    const auto plan = ScanPlan(state.settings, false);
+    const ScanOutcome outcome = RunScan(link, {plan[2]}, progress);
+
+    ASSERT_EQ(outcome.found.size(), 1u);
+    EXPECT_EQ(outcome.found[0].ids, (std::vector<int>{6, 9, 40, 41, 90}));
+    EXPECT_EQ(progress.LastId(0), 128);
+    EXPECT_EQ(progress.polls.size(), 128u);
+}
+
+TEST_F(LineScanTest, StopsAfterThePollUnderWayAndSaysWhatWasLeft)
 {
     Hht({100}, 4800);
     progress.onPoll = [&](const Poll& p) {
         if (p.setting == 1 && p.id == 3)
             state.flags.StopRequest = settings::kTrue;
     };
-    const ScanOutcome outcome = RunScan(link, ScanPlan(state.settings, false), progress);
+    const auto plan = ScanPlan(state.settings, false);
+    const ScanOutcome outcome = RunScan(link, plan, progress);
     EXPECT_EQ(outcome.end, ScanEnd::Stopped);
     EXPECT_EQ(progress.begun.size(), 2u);
     EXPECT_EQ(progress.polls.back().id, 3);
     ASSERT_EQ(outcome.found.size(), 1u); // what was found before the stop stays
     EXPECT_EQ(outcome.found[0].ids, std::vector<int>{100});
     EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(LeftTexts(outcome.left), (std::vector<std::string>{"IDs 004-128 at 9600 bit/s, N,8,1, RS-232C",
+                                                                 "4 settings from 19200 bit/s, N,8,1, RS-232C on"}));
+
+    // Stopped after the last ID of a setting: that setting is whole.
+    progress.onPoll = [&](const Poll& p) {
+        if (p.setting == 4 && p.id == 128)
+            state.flags.StopRequest = settings::kTrue;
+    };
+    state.flags.StopRequest = settings::kFalse;
+    EXPECT_EQ(LeftTexts(RunScan(link, plan, progress).left),
+              std::vector<std::string>{"the setting 115200 bit/s, N,8,1, RS-232C"});
 }
 
 TEST_F(LineScanTest, EndParamStopsOnlyWhenWatched)
@@ -164,8 +201,11 @@ TEST_F(LineScanTest, EndParamStopsOnlyWhenWatched)
     Hht({2}, 4800);
     work.Put("ENDPRM.DAT", "2");
     const auto plan = ScanPlan(state.settings, false);
-    EXPECT_EQ(RunScan(link, plan, progress, {.watchEndParam = true}).end, ScanEnd::Stopped);
+    const ScanOutcome stopped = RunScan(link, plan, progress, {.watchEndParam = true});
+    EXPECT_EQ(stopped.end, ScanEnd::Stopped);
     EXPECT_TRUE(progress.polls.empty());
+    EXPECT_FALSE(stopped.left.partial);
+    EXPECT_EQ(stopped.left.notBegun, plan);
 
     const ScanOutcome outcome = RunScan(link, {plan[0]}, progress);
     EXPECT_EQ(outcome.end, ScanEnd::Complete);
