@@ -287,8 +287,6 @@ inline constexpr std::string_view kMsgBaudNotGiven = "ボーレートが指定�
 // code page 932 or a line end) would come back from it as another path.
 inline constexpr std::string_view kMsgPathNotStorable = "ファイル名・ディレクトリ名に使用できない文字があります";
 // The serial devices beside the COM port group, and each COM button's device.
-inline constexpr std::string_view kSerialPortsPrefix = "このPCのシリアルポート：";
-inline constexpr std::string_view kSerialPortsNone = "このPCにはシリアルポートが見つかりません";
 inline constexpr std::string_view kComDevicePrefix = "開くデバイス：";
 inline constexpr std::string_view kComDeviceFound = "（あり）";
 inline constexpr std::string_view kComDeviceMissing = "（見つかりません）";
@@ -351,7 +349,6 @@ inline constexpr std::string_view kPromptUpDir = "アップロードディレク
 inline constexpr std::string_view kA11yIdFrom = "範囲%1の最初のハンディID";
 inline constexpr std::string_view kA11yIdTo = "範囲%1の最後のハンディID";
 inline constexpr std::string_view kA11ySettingsTabs = "設定のページ";
-inline constexpr std::string_view kA11ySerialPorts = "このPCのシリアルポート";
 inline constexpr std::string_view kA11yComDevice = "COM%1で開くデバイス";
 inline constexpr std::string_view kA11yChooserPrompt = "選ぶディレクトリの説明";
 inline constexpr std::string_view kA11yChooserDrive = "ドライブ";
