@@ -3,7 +3,7 @@
 // directory, without a display, with a private runtime directory so that
 // tests running side by side never see each other's instance lock.
 #include "settings/codepage.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <QDataStream>
 #include <QLockFile>

@@ -4,7 +4,7 @@
 #include "app/options.h"
 #include "app/work_folder.h"
 #include "settings/paths.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

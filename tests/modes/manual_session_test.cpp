@@ -2,8 +2,8 @@
 // The manual window's logic in-process: the simulated hand-helds on the
 // in-memory port, virtual time, a window stand-in that records what it shows
 // and dialogs answered from a script.
-#include "file_attributes.h"
-#include "engine_fixture.h"
+#include "support/file_attributes.h"
+#include "support/engine_fixture.h"
 #include "manual_fixture.h"
 
 #include "link/port_names.h"

@@ -2,7 +2,7 @@
 // The manual window's transfers in-process: the progress dialogs' loops and
 // the automatic window's pass over every configured hand-held, run on the
 // simulated hand-helds as the window would run them.
-#include "file_size_limit.h"
+#include "support/file_size_limit.h"
 #include "manual_fixture.h"
 
 #include "settings/codepage.h"

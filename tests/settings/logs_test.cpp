@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "file_size_limit.h"
-#include "no_wait.h"
+#include "support/file_size_limit.h"
+#include "support/no_wait.h"
 #include "settings/end_param.h"
 #include "settings/history.h"
 #include "settings/result_log.h"
 #include "settings/tav_inf.h"
 #include "settings/text_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #ifndef _WIN32
-#include "unprivileged.h"
+#include "support/unprivileged.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "no_wait.h"
+#include "support/no_wait.h"
 #include "settings/param_files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #ifndef _WIN32
-#include "unprivileged.h"
+#include "support/unprivileged.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/settings_form.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Upload-all against a scripted hand-held: every file offered ends in its
 // target or in a history line saying why not, and nothing leaves the upload
 // directory or outgrows what the hand-held announced.
-#include "file_attributes.h"
+#include "support/file_attributes.h"
 #include "uploading_hht.h"
 
 namespace tavelin::testing {

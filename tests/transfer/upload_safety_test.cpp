@@ -4,8 +4,8 @@
 // hand-held hears it was taken, names that cannot be held exactly or that
 // belong to the program are refused, a failed append leaves the target as it
 // was, and a name offered twice in NON mode keeps the first file.
-#include "file_size_limit.h"
-#include "sim_engine_fixture.h"
+#include "support/file_size_limit.h"
+#include "support/sim_engine_fixture.h"
 
 #include <memory>
 

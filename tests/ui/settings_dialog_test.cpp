@@ -9,7 +9,7 @@
 #include "link/qt/user_settings_store.h"
 #include "settings/param_files.h"
 #include "settings/texts.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "ui/dir_dialog.h"
 #include "ui/manual_window.h"
 #include "ui/settings_dialog.h"

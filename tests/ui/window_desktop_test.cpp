@@ -8,7 +8,7 @@
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "ui/manual_window.h"
 #include "ui/pc_pane.h"
 #include "ui/window_geometry.h"
