@@ -20,6 +20,15 @@ sim::Simulator& LinkRig::AttachHandHelds(sim::SimConfig config)
     return *simulator;
 }
 
+void LinkRig::PollOnly(const std::set<int>& ids)
+{
+    state.settings.HhtIdOn.fill("0");
+    for (int id : ids)
+        state.settings.HhtIdOn[std::size_t(id - 1)] = "1";
+    state.FirstPollId = std::int16_t(*ids.begin() - 1);
+    state.LastPollId = std::int16_t(*ids.rbegin() - 1);
+}
+
 std::filesystem::path LinkRig::Store(int id) const
 {
     char name[8];

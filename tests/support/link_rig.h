@@ -17,6 +17,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 
 namespace tavelin::testing {
 
@@ -26,6 +27,8 @@ struct LinkRig {
     // Hand-helds answering config.ids on the port, in place of any attached
     // before; their files under work/hht/NNN unless the config names a store.
     sim::Simulator& AttachHandHelds(sim::SimConfig config);
+    // The IDs the automatic run and the manual window poll: these, and no others.
+    void PollOnly(const std::set<int>& ids);
     // Where a hand-held attached here keeps its files: work/hht/007 for ID 7.
     std::filesystem::path Store(int id) const;
 

@@ -27,10 +27,7 @@ private:
             s.PollInterval = 10;
             s.HistoryMode = 2;
             s.AutoPollCount = 1;
-            s.HhtIdOn.fill("0");
-            s.HhtIdOn[0] = s.HhtIdOn[1] = "1";
-            state.FirstPollId = 0;
-            state.LastPollId = 1;
+            PollOnly({1, 2});
             std::filesystem::create_directories(work.Path() / "down");
             s.DownDir = work.Text() + "down/";
             work.Put("down/BIG.DAT", std::string(20000, 'x'));

@@ -91,11 +91,7 @@ struct Rig : testing::LinkRig {
         auto& s = state.settings;
         s.PollInterval = 10;
         s.UploadMode = 1;
-        s.HhtIdOn.fill("0");
-        for (int id : ids)
-            s.HhtIdOn[std::size_t(id - 1)] = "1";
-        state.FirstPollId = std::int16_t(*ids.begin() - 1);
-        state.LastPollId = std::int16_t(*ids.rbegin() - 1);
+        PollOnly(ids);
         fs::create_directories(pc);
         for (int id : ids)
             fs::create_directories(Store(id));
