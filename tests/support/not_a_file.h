@@ -19,6 +19,9 @@ struct NotAFile {
 
 std::vector<NotAFile> NotAFileKinds();
 
+// A FIFO at `path`; false where there are none.
+bool MakeFifo(const std::filesystem::path& path);
+
 // A symbolic link at `link` to `target`; false where an ordinary user may make none.
 bool MakeLink(const std::filesystem::path& target, const std::filesystem::path& link);
 

@@ -13,7 +13,7 @@ std::vector<NotAFile> NotAFileKinds()
 {
     return {
         {"folder", [](const fs::path& p) { fs::create_directory(p); }, "is a folder, not a file"},
-        {"FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+        {"FIFO", [](const fs::path& p) { ASSERT_TRUE(MakeFifo(p)); },
          "is not a regular file (a FIFO, socket or device)"},
         {"device", [](const fs::path& p) { fs::create_symlink("/dev/null", p); },
          "is not a regular file (a FIFO, socket or device)"},
@@ -21,6 +21,8 @@ std::vector<NotAFile> NotAFileKinds()
          "is a symbolic link to nothing"},
     };
 }
+
+bool MakeFifo(const fs::path& path) { return mkfifo(path.c_str(), 0600) == 0; }
 
 bool MakeLink(const fs::path& target, const fs::path& link)
 {

@@ -10,6 +10,8 @@ std::vector<NotAFile> NotAFileKinds()
     return {{"folder", [](const fs::path& p) { fs::create_directory(p); }, "is a folder, not a file"}};
 }
 
+bool MakeFifo(const fs::path&) { return false; }
+
 bool MakeLink(const fs::path&, const fs::path&) { return false; }
 
 } // namespace tavelin::testing
