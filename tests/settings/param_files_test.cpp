@@ -311,14 +311,9 @@ TEST_F(ParamFiles, LineFeedsAloneEndLinesAsCrLfDoes)
 
 TEST_F(ParamFiles, WritersProduceTheFilesTheReadersTake)
 {
-    s.BaudCode = "5";
-    s.ParityCode = "0";
-    s.DataBitsCode = "0";
-    s.StopBitsCode = "1";
-    s.ComPortCode = "3";
-    s.PollTimeout = 60;
-    s.CommTimeout = 1200;
-    s.PortKindCode = "3";
+    // RSPRM.DAT's fields in the order of its record, 5 0 0 1 3 060 1200 3:
+    s.BaudCode = "5", s.ParityCode = "0", s.DataBitsCode = "0", s.StopBitsCode = "1";
+    s.ComPortCode = "3", s.PollTimeout = 60, s.CommTimeout = 1200, s.PortKindCode = "3";
     s.HhtIdRange[0] = {"1", "10"};
     s.HhtIdRange[2] = {"20", "20"}; // an empty entry between them is skipped
     s.ApFile = "/データ/AP.HEX";

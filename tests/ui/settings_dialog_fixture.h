@@ -6,13 +6,17 @@
 
 #include "idle_windows.h"
 #include "link/qt/serial_device_list.h"
+#include "link/qt/user_settings_store.h"
 #include "settings/param_files.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -21,6 +25,19 @@
 #include <vector>
 
 namespace tavelin::testing {
+
+// The device map goes to a settings file in `config`, and there is no
+// choice for all users of the PC this runs on. Windows keeps the file in the
+// user's application data: a test folder there.
+inline void UseSettingsFilesIn(const TempDir& config)
+{
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+    qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config.Path() / "pc.conf").string()));
+    if (!SettingsFileFollowsXdgConfigHome()) {
+        QStandardPaths::setTestModeEnabled(true);
+        QFile::remove(link::UserSettingsFile());
+    }
+}
 
 inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 

@@ -6,22 +6,18 @@
 
 #include <filesystem>
 
-using namespace tavelin;
-using namespace tavelin::testing;
 namespace fs = std::filesystem;
+using namespace tavelin;
+using tavelin::testing::TempDir;
+using tavelin::testing::UseSettingsFilesIn;
 
+// Its settings files are its own from the start.
 class SettingsDialogPosixTest : public QObject {
     Q_OBJECT
+public:
+    SettingsDialogPosixTest() { UseSettingsFilesIn(config_); }
 
 private slots:
-    // The device map goes to a settings file of the test's own, and no
-    // choice for all users of the PC this runs on.
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
-        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
-    }
-
     // A settings file that is a link is read but never written through; one
     // that cannot be read is neither read nor overwritten: the dialog's save
     // fails (and says so) instead.

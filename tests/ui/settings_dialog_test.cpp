@@ -46,17 +46,7 @@ class SettingsDialogTest : public QObject {
 
 private slots:
     // The device map goes to a settings file of the test's own.
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
-        // and no choice for all users of the PC this runs on
-        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
-        // Windows keeps it in the user's application data: a test folder there.
-        if (!testing::SettingsFileFollowsXdgConfigHome()) {
-            QStandardPaths::setTestModeEnabled(true);
-            QFile::remove(link::UserSettingsFile());
-        }
-    }
+    void initTestCase() { UseSettingsFilesIn(config_); }
 
     void showsTheRecordNamesItsControlsAndSavesABaudRate()
     {

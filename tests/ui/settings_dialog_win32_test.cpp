@@ -23,21 +23,13 @@ using namespace tavelin;
 using namespace tavelin::testing;
 namespace fs = std::filesystem;
 
+// Its settings files are its own from the start.
 class SettingsDialogWin32Test : public QObject {
     Q_OBJECT
+public:
+    SettingsDialogWin32Test() { UseSettingsFilesIn(config_); }
 
 private slots:
-    // The device map goes to a settings file of the test's own, and no
-    // choice for all users of the PC this runs on.
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
-        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
-        // Windows keeps it in the user's application data: a test folder there.
-        QStandardPaths::setTestModeEnabled(true);
-        QFile::remove(link::UserSettingsFile());
-    }
-
     // The drive list holds the drive letters, shown as the system writes
     // them; a drive chosen there is where the tree goes, and OK answers its
     // root in the system's form.
