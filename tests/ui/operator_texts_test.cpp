@@ -4,9 +4,6 @@
 // Japanese units.
 #include "idle_windows.h"
 #include "support/system.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "settings/app_state.h"
 #include "ui/controls.h"
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
@@ -50,11 +47,8 @@ private slots:
     // and no button but OK.
     void thePortFailureBoxShowsItsDetailsUnderAJapaneseCaption()
     {
-        settings::AppState state;
-        link::VirtualPump pump;
-        link::MemoryPort port{pump};
-        link::Link link{port, pump, state};
-        ui::QtManualDialogs dialogs(link, nullptr);
+        tavelin::testing::IdleLink idle;
+        ui::QtManualDialogs dialogs(idle.link, nullptr);
         const std::string details = "COM1 (/dev/ttyUSB0): the device is gone: Input/output error";
         QString text, information, detailed;
         QStringList captions;
