@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // How much CPU the process spends while a receive waits out its time-out on
 // the real Qt port: the wait should sleep in the event loop, not spin.
-#include "pty_pair.h"
+#include "support/pty_pair.h"
 
 #include "link/frame.h"
 #include "link/port_setup.h"

@@ -3,7 +3,8 @@
 // directory, without a display, with a private runtime directory so that
 // tests running side by side never see each other's instance lock.
 #include "settings/codepage.h"
-#include "temp_dir.h"
+#include "support/not_a_file.h"
+#include "support/temp_dir.h"
 
 #include <QDataStream>
 #include <QLockFile>
@@ -410,23 +411,13 @@ TEST_F(Program, ParameterFilesThatCannotBeReadEndTheStartWithTheirCode)
         {"HHTPRM.DAT", 3, "-1 , 3 ,ＨＨＴアドレスパラメータエラー\r\n"},
         {"DIRPRM.DAT", 4, "-1 , 4 ,データパラメータエラー\r\n"},
     };
-    using Make = void (*)(const std::filesystem::path&);
-    const struct {
-        const char* kind;
-        Make make;
-        const char* why;
-    } kinds[] = {
-        {"mode 000",
-         [](const std::filesystem::path& path) {
-             std::ofstream(path) << "1\r\n";
-             std::filesystem::permissions(path, std::filesystem::perms::none);
-         },
-         "cannot be read (permission denied)"},
-        {"folder", [](const std::filesystem::path& path) { std::filesystem::create_directory(path); },
-         "is a folder, not a file"},
-        {"FIFO", [](const std::filesystem::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
-         "is not a regular file (a FIFO, socket or device)"},
-    };
+    std::vector<testing::NotAFile> kinds = testing::NotAFileKinds();
+    kinds.insert(kinds.begin(), {"mode 000",
+                                 [](const std::filesystem::path& path) {
+                                     std::ofstream(path) << "1\r\n";
+                                     std::filesystem::permissions(path, std::filesystem::perms::none);
+                                 },
+                                 "cannot be read (permission denied)"});
     for (const auto& file : files) {
         const auto path = work.Path() / file.name;
         for (const auto& kind : kinds) {

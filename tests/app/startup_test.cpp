@@ -2,7 +2,7 @@
 #include "app/platform.h"
 #include "app/startup.h"
 #include "settings/codepage.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

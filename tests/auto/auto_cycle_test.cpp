@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The automatic cycle in-process: the simulated hand-helds on the in-memory
-// port, virtual time, and a window stand-in that records what it is shown.
+// The automatic cycle in-process: the link rig with simulated hand-helds, and
+// a window stand-in that records what it is shown.
 #include "app/startup.h"
-#include "link/memory_port.h"
 #include "link/port_names.h"
-#include "link/virtual_pump.h"
 #include "modes/auto_cycle.h"
 #include "settings/codepage.h"
 #include "settings/param_files.h"
-#include "simulator.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -46,13 +43,11 @@ public:
     int unloads = 0;
 };
 
-class AutoCycleTest : public ::testing::Test {
+class AutoCycleTest : public ::testing::Test, public testing::LinkRig {
 protected:
     AutoCycleTest()
     {
         auto& s = state.settings;
-        s.WorkDir = work.Text();
-        settings::ApplyCommDefaults(s);
         s.PollInterval = 30;
         s.UploadMode = 1;
         s.HistoryMode = 2;
@@ -80,9 +75,7 @@ protected:
     bool Run(std::int16_t runMode, sim::SimConfig config, ManualSelection selection = {})
     {
         state.settings.RunMode = runMode;
-        config.storeRoot = work.Path() / "hht";
-        simulator = std::make_unique<sim::Simulator>(std::move(config));
-        simulator->Attach(port);
+        AttachHandHelds(std::move(config));
         cycle = std::make_unique<AutoCycle>(link, view, std::move(selection));
         const bool started = cycle->Start();
         while (!cycle->Ended() && ticks < 100000) {
@@ -104,13 +97,7 @@ protected:
         return work.Get((fs::path("hht") / ("00" + std::to_string(id)) / name).string());
     }
 
-    testing::TempDir work;
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
     RecordingView view;
-    std::unique_ptr<sim::Simulator> simulator;
     std::unique_ptr<AutoCycle> cycle;
     int ticks = 0;
 };
@@ -403,10 +390,7 @@ TEST_F(AutoCycleTest, UnloadClosesThePortAndReportsTheRun)
     Enable({1});
     state.settings.AutoPollCount = 0;
     state.settings.RunMode = 2;
-    sim::SimConfig config = Hhts({1});
-    config.storeRoot = work.Path() / "hht";
-    simulator = std::make_unique<sim::Simulator>(std::move(config));
-    simulator->Attach(port);
+    AttachHandHelds(Hhts({1}));
     cycle = std::make_unique<AutoCycle>(link, view);
     ASSERT_TRUE(cycle->Start());
     for (int i = 0; i < 3; ++i)

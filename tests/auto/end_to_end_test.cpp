@@ -2,7 +2,7 @@
 // Batch runs of the real program against the simulated hand-held over a
 // pseudo-terminal: what a warehouse's nightly job does, minus the hardware.
 #include "settings/codepage.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -2,7 +2,7 @@
 // Frames byte for byte, and every path of the receiver.
 #include "link_fixture.h"
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <functional>
 

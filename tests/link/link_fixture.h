@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-// A link on the in-memory port and virtual time, with helpers to play the
-// hand-held's side.
+// The link rig with helpers to play the hand-held's side.
 #pragma once
 
+#include "support/link_rig.h"
+
 #include "link/frame.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +24,11 @@ inline Bytes Frame(char kind, std::string_view id, int sequence, std::string_vie
     return BuildFrame(kind, id, sequence, B(data));
 }
 
-class LinkTest : public ::testing::Test {
+class LinkTest : public ::testing::Test, public LinkRig {
 protected:
     LinkTest()
     {
-        state.settings.BaudCode = "2";
         state.settings.PollTimeout = 100;
-        state.settings.CommTimeout = 800;
         port.SetInTimeout(500);
     }
 
@@ -40,11 +37,6 @@ protected:
     {
         return std::chrono::duration_cast<Millis>(pump.Now().time_since_epoch()).count();
     }
-
-    VirtualPump pump;
-    MemoryPort port{pump};
-    settings::AppState state;
-    Link link{port, pump, state};
 };
 
 } // namespace tavelin::testing

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Qt backend over a real pseudo-terminal: opening by TAVELIN_COMn, frames
 // both ways through the real event loop, and a time-out.
-#include "pty_pair.h"
+#include "support/pty_pair.h"
 
 #include "link/commands.h"
 #include "link/port_setup.h"
@@ -9,8 +9,8 @@
 #include "link/port_names.h"
 #include "link/qt/qt_serial_port.h"
 #include "link/qt/user_settings_store.h"
-#include "temp_dir.h"
-#include "unprivileged.h"
+#include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <QCoreApplication>
 #include <QSettings>

@@ -2,7 +2,7 @@
 // The latency timer in a sample sysfs tree, reached from the device the port
 // opens: a ttyUSB device itself, or a /dev/serial/by-id link to it.
 #include "link/adapter_latency.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // The frame trace: a download to the simulated hand-held, in process on
 // virtual time, leaves one line per frame with its fields, and the line's
 // faults show as their own results.
-#include "sim_engine_fixture.h"
+#include "support/sim_engine_fixture.h"
 
 #include "link/trace.h"
 

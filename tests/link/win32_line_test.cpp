@@ -5,7 +5,7 @@
 // in TAVELIN_TEST_COM, the hand-helds' folder in TAVELIN_TEST_HHT_DIR, and a
 // file whose creation makes it end the hand-held in TAVELIN_TEST_END_FILE.
 // Prints what it measured; asserts nothing about time.
-#include "sleeping_pump.h"
+#include "support/sleeping_pump.h"
 
 #include "link/commands.h"
 #include "link/port_setup.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The hand-held file commands against a scripted and a simulated hand-held: what reaches the
 // list and the free-space box, and how erase and rename read the answers.
-#include "sim_engine_fixture.h"
+#include "support/sim_engine_fixture.h"
 
 #include "modes/hht_files.h"
 

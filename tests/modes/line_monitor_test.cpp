@@ -4,7 +4,7 @@
 // characters and resent frames marked; the cap and pause bound what is
 // kept; rows saved load back as they were, and a trace file's malformed
 // lines are skipped, never trusted.
-#include "sim_engine_fixture.h"
+#include "support/sim_engine_fixture.h"
 
 #include "link/trace.h"
 #include "modes/line_monitor.h"

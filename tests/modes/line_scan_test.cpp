@@ -3,12 +3,8 @@
 // of the settings, what is found at the hand-held's own speed only, every ID
 // polled whatever the line does, the stops and what they leave, and the time
 // the help text promises.
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
 #include "modes/line_scan.h"
-#include "settings/param_files.h"
-#include "sim/simulator.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -53,34 +49,22 @@ public:
     int current = -1, failed = 0, ended = 0;
 };
 
-class LineScanTest : public ::testing::Test {
+// The rig's settings: 19200, N,8,1, RS-232C, 50 ms.
+class LineScanTest : public ::testing::Test, public testing::LinkRig {
 protected:
-    LineScanTest()
-    {
-        settings::ApplyCommDefaults(state.settings); // 19200, N,8,1, RS-232C, 50 ms
-        state.settings.WorkDir = work.Text();
-        state.CurHhtId = "042";
-    }
+    LineScanTest() { state.CurHhtId = "042"; }
     void Hht(std::set<int> ids, int ownBaud, sim::MismatchAnswer mismatch = sim::MismatchAnswer::Garbled,
              sim::FaultOptions faults = {})
     {
         sim::SimConfig config;
         config.faults = std::move(faults);
         config.ids = std::move(ids);
-        config.storeRoot = work.Path() / "hht";
         config.hhtBaud = ownBaud;
         config.mismatch = mismatch;
-        simulator = std::make_unique<sim::Simulator>(std::move(config));
-        simulator->Attach(port);
+        AttachHandHelds(std::move(config));
     }
     double Seconds() const { return std::chrono::duration<double>(pump.Now().time_since_epoch()).count(); }
 
-    testing::TempDir work;
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
-    std::unique_ptr<sim::Simulator> simulator;
     RecordingProgress progress;
 };
 

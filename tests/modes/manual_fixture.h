@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The manual session's test bench: the simulated hand-helds on the in-memory
-// port and virtual time, a window stand-in that records what it shows, and
+// The manual session's test bench: the link rig with simulated hand-helds,
+// a window stand-in that records what it shows, and
 // dialogs answered from a script.
 #pragma once
 
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
 #include "modes/manual_session.h"
-#include "settings/param_files.h"
-#include "sim/simulator.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -121,14 +117,11 @@ public:
     std::function<void()> whileAsking;
 };
 
-class ManualSessionTest : public ::testing::Test {
+class ManualSessionTest : public ::testing::Test, public testing::LinkRig {
 protected:
     ManualSessionTest()
     {
-        auto& s = state.settings;
-        s.WorkDir = work.Text();
-        settings::ApplyCommDefaults(s);
-        s.PollInterval = 30;
+        state.settings.PollInterval = 30;
         fs::create_directories(work.Path() / "pc");
         window.pcDirectory = (work.Path() / "pc").string();
     }
@@ -137,9 +130,7 @@ protected:
     {
         if (config.ids.empty())
             config.ids = {1, 2};
-        config.storeRoot = work.Path() / "hht";
-        simulator = std::make_unique<sim::Simulator>(std::move(config));
-        simulator->Attach(port);
+        AttachHandHelds(std::move(config));
     }
     void Silence() { port.SetPeerReceiver([](const link::Bytes&) {}); }
     void Answer() { simulator->Attach(port); }
@@ -173,15 +164,9 @@ protected:
         ASSERT_FALSE(session.HhtListPending());
     }
 
-    testing::TempDir work;
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
     RecordingWindow window;
     ScriptedDialogs dialogs;
     ManualSession session{link, window, dialogs};
-    std::unique_ptr<sim::Simulator> simulator;
 };
 
 } // namespace tavelin::modes::manual_test

@@ -2,8 +2,8 @@
 // The manual window's logic in-process: the simulated hand-helds on the
 // in-memory port, virtual time, a window stand-in that records what it shows
 // and dialogs answered from a script.
-#include "file_attributes.h"
-#include "engine_fixture.h"
+#include "support/hidden_files.h"
+#include "support/engine_fixture.h"
 #include "manual_fixture.h"
 
 #include "link/port_names.h"
@@ -597,19 +597,12 @@ TEST(PcFiles, ListsPlainVisibleFilesSortedAndRenamesOnlyToFreeNames)
     testing::TempDir dir;
     dir.Put("b.txt", "b");
     dir.Put("A.TXT", "a");
-    dir.Put(".hidden", "h");
-#ifdef _WIN32 // a dot means nothing there; the attributes hide a file
-    dir.Put("hidden.txt", "h");
-    dir.Put("system.txt", "s");
-    ASSERT_TRUE(testing::SetAttributes(dir.Path() / ".hidden", FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(testing::SetAttributes(dir.Path() / "hidden.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    ASSERT_TRUE(testing::SetAttributes(dir.Path() / "system.txt", FILE_ATTRIBUTE_SYSTEM));
+    testing::PutHiddenFiles(dir.Path(), "h");
     dir.Put("ro.txt", "r"); // read-only files are shown; only an upload may not replace them
-    ASSERT_TRUE(testing::SetAttributes(dir.Path() / "ro.txt", FILE_ATTRIBUTE_READONLY));
+    fs::permissions(dir.Path() / "ro.txt", fs::perms::owner_read);
     EXPECT_EQ(ListPcFiles(dir.Text()), (std::vector<std::string>{"A.TXT", "b.txt", "ro.txt"}));
-    EXPECT_TRUE(testing::SetAttributes(dir.Path() / "ro.txt", FILE_ATTRIBUTE_NORMAL));
+    fs::permissions(dir.Path() / "ro.txt", fs::perms::owner_all);
     fs::remove(dir.Path() / "ro.txt");
-#endif
     fs::create_directories(dir.Path() / "sub");
     EXPECT_EQ(ListPcFiles(dir.Text()), (std::vector<std::string>{"A.TXT", "b.txt"}));
     EXPECT_FALSE(RenamePcFile(dir.Text(), "A.TXT", "b.txt"));

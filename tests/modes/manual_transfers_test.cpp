@@ -2,8 +2,7 @@
 // The manual window's transfers in-process: the progress dialogs' loops and
 // the automatic window's pass over every configured hand-held, run on the
 // simulated hand-helds as the window would run them.
-#include "file_size_limit.h"
-#include "manual_fixture.h"
+#include "manual_transfers_fixture.h"
 
 #include "settings/codepage.h"
 
@@ -13,87 +12,6 @@ namespace {
 using namespace manual_test;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-class RecordingTransferView final : public TransferView {
-public:
-    void SetMessage(std::string_view text) override
-    {
-        lines.emplace_back(text);
-        if (onMessage)
-            onMessage(lines.back());
-    }
-    transfer::ProgressIndicator& Progress() override { return progress; }
-    void ShowMessage(std::string_view text) override { boxes.emplace_back(text); }
-    settings::UploadMode AskExistingFile(std::string_view name) override
-    {
-        asked.emplace_back(name);
-        const int answer = answers.empty() ? 3 : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return settings::UploadMode(answer);
-    }
-
-    transfer::NoProgress progress;
-    std::vector<std::string> lines, boxes, asked;
-    std::deque<int> answers;
-    std::function<void(const std::string&)> onMessage;
-};
-
-class RecordingAutoView final : public AutoView {
-public:
-    void SetMessage(std::string_view) override {}
-    void SetEndButtonCaption(std::string_view) override {}
-    settings::HistoryList* History() override { return &list; }
-    transfer::ProgressIndicator& Progress() override { return progress; }
-    void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
-    void RequestUnload() override {}
-    void LogLine(std::string_view) override {}
-
-    struct List final : settings::HistoryList {
-        int Count() const override { return int(lines.size()); }
-        void RemoveFirst() override { lines.erase(lines.begin()); }
-        void Add(const std::string& line) override { lines.push_back(line); }
-        void SelectLast() override {}
-        std::vector<std::string> lines;
-    } list;
-    transfer::NoProgress progress;
-    std::vector<std::string> boxes;
-};
-
-class ManualTransfersTest : public ManualSessionTest {
-protected:
-    ManualTransfersTest()
-    {
-        dialogs.runTransfer = [this](const TransferJob& job) {
-            RunTransferJob(link, transferView, job);
-        };
-        dialogs.runAutoCycle = [this](std::int16_t runMode, const ManualSelection& selection) {
-            EXPECT_EQ(state.settings.RunMode, runMode);
-            EXPECT_EQ(state.settings.AutoPollCount, 1);
-            EXPECT_EQ(state.settings.HistoryMode, 3);
-            AutoCycle cycle(link, autoView, selection);
-            cycle.Start();
-            while (!cycle.Ended()) {
-                pump.Advance(30ms);
-                cycle.Tick();
-            }
-            cycle.Unload();
-        };
-    }
-    void OnPc(const std::string& name, const std::string& bytes) const { work.Put("pc/" + name, bytes); }
-    std::string Stored(int id, const std::string& name) const { return work.Get("hht/00" + std::to_string(id) + "/" + name); }
-
-    RecordingTransferView transferView;
-    RecordingAutoView autoView;
-};
-
-std::string Bytes(std::size_t size, int seed)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 11 + seed) & 0xFF);
-    return bytes;
-}
 
 TEST_F(ManualTransfersTest, CopyDownloadsThePcSelectionOrElseUploadsTheHandHelds)
 {
@@ -160,7 +78,6 @@ TEST_F(ManualTransfersTest, AnExistingPcFileIsOverwrittenAppendedOrLeftAsTheOper
 TEST_F(ManualTransfersTest, ARefusedUploadSaysWhy)
 {
     PutOnHht(1, "RSPRM.DAT", 3);
-    PutOnHht(1, "BIG.DAT", 3000);
     ConnectAndList();
     work.Put("RSPRM.DAT", "2210005008000\r\n");
     const std::string pcDirectory = window.pcDirectory;
@@ -173,27 +90,6 @@ TEST_F(ManualTransfersTest, ARefusedUploadSaysWhy)
     EXPECT_EQ(work.Get("RSPRM.DAT"), "2210005008000\r\n");
     transferView.answers.clear();
     window.pcDirectory = pcDirectory;
-#ifndef _WIN32
-    transferView.boxes.clear();
-    window.selectedHht = {"BIG.DAT"};
-    {
-        testing::FileSizeLimit full(1000); // the received data does not fit
-        session.CopyClicked();
-    }
-    EXPECT_EQ(transferView.boxes, std::vector<std::string>{"アップロードに失敗しました\r\nファイルＩ／Ｏエラー"});
-    EXPECT_FALSE(work.Has("pc/BIG.DAT"));
-
-    transferView.boxes.clear();
-    OnPc("BIG.DAT", std::string(2000, 'o'));
-    transferView.answers = {2};
-    {
-        testing::FileSizeLimit full(4000); // fits as a temporary file, not appended
-        session.CopyClicked();
-    }
-    EXPECT_EQ(transferView.boxes,
-              std::vector<std::string>{"アップロードに失敗しました\r\nＴＭＰファイルからの変更に失敗しました"});
-    EXPECT_EQ(work.Get("pc/BIG.DAT"), std::string(2000, 'o'));
-#endif
 }
 
 TEST_F(ManualTransfersTest, AStopDuringTheSecondFileLeavesTheThirdAndSaysNothing)

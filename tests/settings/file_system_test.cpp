@@ -3,7 +3,7 @@
 // to one contract on every system.
 #include "settings/file_system.h"
 #include "settings/paths.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

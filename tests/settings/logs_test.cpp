@@ -1,42 +1,17 @@
 // SPDX-License-Identifier: MIT
-#include "file_size_limit.h"
-#include "no_wait.h"
+#include "logs_fixture.h"
 #include "settings/end_param.h"
 #include "settings/history.h"
 #include "settings/result_log.h"
 #include "settings/tav_inf.h"
 #include "settings/text_file.h"
-#include "temp_dir.h"
-#ifndef _WIN32
-#include "unprivileged.h"
-#endif
-
-#include <gtest/gtest.h>
+#include "support/no_wait.h"
+#include "support/not_a_file.h"
 
 #include <deque>
-#include <future>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace tavelin::settings {
 namespace {
-
-class Logs : public ::testing::Test {
-protected:
-    Logs()
-    {
-        state.settings.WorkDir = dir.Text();
-        state.settings.RunMode = 2;
-        state.settings.HistoryMode = 2;
-        state.CurHhtId = "007";
-    }
-    testing::TempDir dir;
-    AppState state;
-};
 
 TEST_F(Logs, ResultLineIsByteExactInCodePage932)
 {
@@ -122,27 +97,6 @@ TEST_F(Logs, NewHistoryRemovesTheOldFileButNoDirectory)
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "HISTORY.DAT"));
     EXPECT_FALSE(state.logFailures.Any()); // only the lines that cannot go there will count
 }
-
-#ifndef _WIN32 // a read-only directory still lets its files go on Windows
-TEST_F(Logs, NewHistoryEmptiesAnOldFileItCannotRemove)
-{
-    // Root may remove from a read-only directory: the case is made as an ordinary user.
-    testing::RunUnprivileged(dir.Path(), [&] {
-        dir.Put("HISTORY.DAT", "old\r\n");
-        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-        ClearHistory(state);
-        EXPECT_EQ(dir.Get("HISTORY.DAT"), "");
-        EXPECT_FALSE(state.logFailures.Any());
-
-        dir.Put("HISTORY.DAT", "old\r\n");
-        std::filesystem::permissions(dir.Path() / "HISTORY.DAT", std::filesystem::perms::owner_read);
-        ClearHistory(state); // now neither the directory nor the file may be written
-        EXPECT_EQ(dir.Get("HISTORY.DAT"), "old\r\n");
-        EXPECT_TRUE(state.logFailures.historyKept);
-        std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
-    });
-}
-#endif
 
 class RecordingList : public HistoryList {
 public:
@@ -259,82 +213,14 @@ TEST_F(Logs, StopRequestIsReadOnlyFromARegularFile)
 {
     state.settings.RunMode = 3;
     const auto path = dir.Path() / "ENDPRM.DAT";
-    std::filesystem::create_directory(path);
-    EXPECT_EQ(ReadEndParam(state), 0);
-#ifndef _WIN32
-    std::filesystem::remove(path);
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); // once a wait, for good, for a writer
-    EXPECT_EQ(testing::WithoutWaitingOn(path, [&] { return ReadEndParam(state); }), 0);
-#endif
+    for (const auto& thing : testing::NotAFileKinds()) { // a FIFO once made a wait, for good, for a writer
+        thing.make(path);
+        EXPECT_EQ(testing::WithoutWaitingOn(path, [&] { return ReadEndParam(state); }), 0) << thing.kind;
+        std::filesystem::remove(path);
+    }
     EXPECT_EQ(state.flags.StopRequest, kFalse);
     EXPECT_EQ(state.flags.QuitRequest, kFalse);
 }
-
-#ifndef _WIN32
-TEST_F(Logs, AFifoInPlaceOfALogIsAFailureNotAWait)
-{
-    for (const char* name : {"RESULT.DAT", "HISTORY.DAT"}) {
-        const auto path = dir.Path() / name;
-        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-        auto written = std::async(std::launch::async, [&] {
-            return std::string(name) == "RESULT.DAT" ? WriteResult(state, 0, 1)
-                                                     : (WriteHistory(state, nullptr, "A.TXT", 1, 0, "x"), false);
-        });
-        if (written.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
-            ADD_FAILURE() << "waited on " << name;
-            const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK); // lets the writer go on
-            written.wait();
-            close(reader);
-        }
-        EXPECT_FALSE(written.get()) << name;
-    }
-    EXPECT_TRUE(state.logFailures.result);
-    EXPECT_EQ(state.logFailures.historyLines, 1);
-}
-#endif
-
-#ifndef _WIN32
-// A log or a temporary file whose name is a symbolic link is never written
-// through: what the link names (here a file outside, or one not there yet)
-// stays as it was. The logs count as not written; the temporary file of a
-// whole-file replace is the program's own name, made new.
-TEST_F(Logs, NothingIsWrittenThroughASymbolicLink)
-{
-    testing::TempDir outside;
-    for (const bool dangling : {false, true}) {
-        outside.Put("outside.txt", "keep\n");
-        const auto target = outside.Path() / (dangling ? "not-there.txt" : "outside.txt");
-        for (const char* name : {"RESULT.DAT", "HISTORY.DAT", "TAV0001.INF.new"}) {
-            std::filesystem::remove(dir.Path() / name);
-            std::filesystem::create_symlink(target, dir.Path() / name);
-        }
-        state.logFailures = {};
-        EXPECT_FALSE(WriteResult(state, 0, 1));
-        WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
-        EXPECT_TRUE(state.logFailures.result);
-        EXPECT_EQ(state.logFailures.historyLines, 1);
-        EXPECT_TRUE(WriteTavInf(dir.Text(), {"7", "/data/"}));
-        EXPECT_EQ(dir.Get("TAV0001.INF"), "7\r\n/data/\r\n");
-        EXPECT_EQ(outside.Get("outside.txt"), "keep\n") << dangling;
-        EXPECT_FALSE(outside.Has("not-there.txt"));
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "RESULT.DAT"));
-    }
-}
-
-// Under a file-size limit a line that fits only in part counts as not
-// written, as a full disk does.
-TEST_F(Logs, ALineCutShortByAFileSizeLimitIsAFailure)
-{
-    dir.Put("HISTORY.DAT", std::string(90, 'h') + "\r\n");
-    {
-        testing::FileSizeLimit limit(100);
-        WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
-        EXPECT_EQ(state.logFailures.historyLines, 1);
-        EXPECT_TRUE(WriteResult(state, 0, 1)); // a short file still fits
-    }
-    EXPECT_FALSE(state.logFailures.result);
-}
-#endif
 
 TEST_F(Logs, StopRequestSetsTheFlagsAgainAtEveryCall)
 {

@@ -1,27 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "no_wait.h"
-#include "settings/param_files.h"
-#include "temp_dir.h"
-#ifndef _WIN32
-#include "unprivileged.h"
-#endif
-
-#include <gtest/gtest.h>
+#include "param_files_fixture.h"
+#include "support/no_wait.h"
+#include "support/not_a_file.h"
 
 #include <fstream>
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace tavelin::settings {
 namespace {
-
-class ParamFiles : public ::testing::Test {
-protected:
-    ParamFiles() { s.WorkDir = dir.Text(); }
-    testing::TempDir dir;
-    Settings s;
-};
 
 // --- RSPRM.DAT
 
@@ -256,23 +241,19 @@ TEST_F(ParamFiles, OnlyRegularFilesAreRead)
     std::filesystem::create_directory(other);
     for (const auto& file : files) {
         const auto path = dir.Path() / file.name;
-        std::filesystem::create_directory(path); // once an uncaught exception
-        EXPECT_FALSE(file.read(s)) << file.name;
-        std::filesystem::remove(path);
-#ifndef _WIN32 // no FIFOs, and links need a privilege there
-        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); // once a wait for a writer that never comes
-        EXPECT_FALSE(testing::WithoutWaitingOn(path, [&] { return file.read(s); })) << file.name;
-        std::filesystem::remove(path);
-
-        std::filesystem::create_symlink("/dev/null", path); // a device is no file either
-        EXPECT_FALSE(file.read(s)) << file.name;
-        std::filesystem::remove(path);
+        // A folder was once an uncaught exception, a FIFO a wait for a writer
+        // that never comes; a device is no file either.
+        for (const auto& thing : testing::NotAFileKinds()) {
+            thing.make(path);
+            EXPECT_FALSE(testing::WithoutWaitingOn(path, [&] { return file.read(s); })) << file.name << " " << thing.kind;
+            std::filesystem::remove(path);
+        }
 
         // A link to a regular file is read as before.
         std::ofstream(other / file.name) << "1";
-        std::filesystem::create_symlink(other / file.name, path);
-        EXPECT_TRUE(file.read(s)) << file.name;
-#endif
+        if (testing::MakeLink(other / file.name, path)) {
+            EXPECT_TRUE(file.read(s)) << file.name;
+        }
     }
 }
 
@@ -289,24 +270,8 @@ TEST_F(ParamFiles, WhatCannotBeReadIsToldApartFromAMissingFile)
         {"HHTPRM.DAT", [](Settings& x) { return ReadHhtPrm(x, [] { return true; }).unreadable; }},
         {"DIRPRM.DAT", [](Settings& x) { return ReadDirPrm(x).unreadable; }},
     };
-    using Make = void (*)(const std::filesystem::path&);
-    const struct {
-        const char* kind;
-        Make make;
-        const char* why;
-    } kinds[] = {
-        {"missing", [](const std::filesystem::path&) {}, ""},
-        {"folder", [](const std::filesystem::path& p) { std::filesystem::create_directory(p); },
-         "is a folder, not a file"},
-#ifndef _WIN32
-        {"FIFO", [](const std::filesystem::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
-         "is not a regular file (a FIFO, socket or device)"},
-        {"device", [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/null", p); },
-         "is not a regular file (a FIFO, socket or device)"},
-        {"dangling link", [](const std::filesystem::path& p) { std::filesystem::create_symlink(p.string() + ".gone", p); },
-         "is a symbolic link to nothing"},
-#endif
-    };
+    std::vector<testing::NotAFile> kinds = testing::NotAFileKinds();
+    kinds.insert(kinds.begin(), {"missing", [](const std::filesystem::path&) {}, ""});
     for (const auto& file : files) {
         for (const auto& kind : kinds) {
             const auto path = dir.Path() / file.name;
@@ -319,26 +284,6 @@ TEST_F(ParamFiles, WhatCannotBeReadIsToldApartFromAMissingFile)
         }
     }
 }
-
-#ifndef _WIN32 // no modes there
-TEST_F(ParamFiles, AFileThatMayNotBeReadSaysSo)
-{
-    // Root reads whatever the mode: the case is made as an ordinary user.
-    testing::RunUnprivileged(dir.Path(), [&] {
-        for (const char* name : {"RSPRM.DAT", "HHTPRM.DAT", "DIRPRM.DAT"}) {
-            dir.Put(name, "1\r\n");
-            std::filesystem::permissions(dir.Path() / name, std::filesystem::perms::none);
-        }
-        Settings fresh;
-        fresh.WorkDir = dir.Text();
-        EXPECT_EQ(ReadRsPrm(fresh).unreadable, "cannot be read (permission denied)");
-        EXPECT_EQ(fresh.ComPortCode, "0"); // the defaults all the same, for the window
-        EXPECT_EQ(ReadHhtPrm(fresh, [] { return true; }).unreadable, "cannot be read (permission denied)");
-        EXPECT_EQ(ReadDirPrm(fresh).unreadable, "cannot be read (permission denied)");
-        EXPECT_EQ(fresh.DownDir, dir.Text());
-    });
-}
-#endif
 
 // Files written on Linux end their lines in LF alone: they read as with CR LF.
 TEST_F(ParamFiles, LineFeedsAloneEndLinesAsCrLfDoes)
@@ -366,14 +311,9 @@ TEST_F(ParamFiles, LineFeedsAloneEndLinesAsCrLfDoes)
 
 TEST_F(ParamFiles, WritersProduceTheFilesTheReadersTake)
 {
-    s.BaudCode = "5";
-    s.ParityCode = "0";
-    s.DataBitsCode = "0";
-    s.StopBitsCode = "1";
-    s.ComPortCode = "3";
-    s.PollTimeout = 60;
-    s.CommTimeout = 1200;
-    s.PortKindCode = "3";
+    // RSPRM.DAT's fields in the order of its record, 5 0 0 1 3 060 1200 3:
+    s.BaudCode = "5", s.ParityCode = "0", s.DataBitsCode = "0", s.StopBitsCode = "1";
+    s.ComPortCode = "3", s.PollTimeout = 60, s.CommTimeout = 1200, s.PortKindCode = "3";
     s.HhtIdRange[0] = {"1", "10"};
     s.HhtIdRange[2] = {"20", "20"}; // an empty entry between them is skipped
     s.ApFile = "/データ/AP.HEX";

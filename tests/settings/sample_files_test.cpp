@@ -4,7 +4,7 @@
 // byte for byte what the program itself writes for those values: code page
 // 932, CR LF, the fields padded as the readers expect.
 #include "settings/param_files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,8 @@
 #include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/settings_form.h"
-#include "temp_dir.h"
-
-#include <gtest/gtest.h>
+#include "settings_form_fixture.h"
+#include "support/temp_dir.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -24,45 +23,6 @@ std::string NativeSeparators(std::string path)
     std::replace(path.begin(), path.end(), '/', kDirSeparator);
     return path;
 }
-
-class SettingsFormTest : public ::testing::Test {
-protected:
-    SettingsFormTest()
-    {
-        Settings& s = state.settings;
-        s.WorkDir = dir.Text();
-        ApplyCommDefaults(s);
-        s.HhtIdRange[0] = {"1", "3"};
-        for (int i = 0; i < 3; ++i)
-            s.HhtIdOn[i] = "1";
-        for (int i = 3; i < kMaxHhtId; ++i)
-            s.HhtIdOn[i] = "0";
-        s.ApFile = dir.Text() + "AP.HEX";
-        s.DownDir = s.UpDir = dir.Text();
-        s.UploadMode = 1;
-        s.HistoryMode = 1;
-        state.FirstPollId = 0;
-        state.LastPollId = 2;
-        form = FormFromSettings(s);
-    }
-
-    // A refusal leaves the record and the work directory as they were.
-    void ExpectRefused(std::string_view message, const char* what)
-    {
-        const Settings before = state.settings;
-        const auto outcome = ApplySettingsForm(form, state);
-        EXPECT_EQ(outcome.end, OkEnd::Refused) << what;
-        EXPECT_EQ(outcome.message, message) << what;
-        EXPECT_EQ(state.settings.CommTimeout, before.CommTimeout) << what;
-        EXPECT_EQ(state.settings.HhtIdRange[0].IdFrom, before.HhtIdRange[0].IdFrom) << what;
-        EXPECT_EQ(state.settings.UpDir, before.UpDir) << what;
-        EXPECT_FALSE(dir.Has("RSPRM.DAT") || dir.Has("HHTPRM.DAT") || dir.Has("DIRPRM.DAT")) << what;
-    }
-
-    testing::TempDir dir;
-    AppState state;
-    SettingsForm form;
-};
 
 // --- what the dialog shows
 
@@ -348,25 +308,6 @@ TEST_F(SettingsFormTest, AFileThatCannotBeReplacedKeepsItsOldContent)
     EXPECT_FALSE(dir.Has("HHTPRM.DAT"));
 }
 
-#ifndef _WIN32 // links need a privilege there, and there is no /dev/null
-TEST_F(SettingsFormTest, LinkedParameterFilesStayLinkedAndDevicesAreNeverReplaced)
-{
-    const fs::path shared = dir.Path() / "shared";
-    fs::create_directory(shared);
-    std::ofstream(shared / "RSPRM.DAT") << "old";
-    fs::create_symlink(shared / "RSPRM.DAT", dir.Path() / "RSPRM.DAT");
-    fs::create_symlink("/dev/null", dir.Path() / "HHTPRM.DAT");
-    const auto outcome = ApplySettingsForm(form, state);
-    EXPECT_FALSE(outcome.rsPrmFailed);
-    EXPECT_TRUE(outcome.hhtPrmFailed);
-    EXPECT_EQ(outcome.end, OkEnd::NotSaved);
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "RSPRM.DAT"));
-    EXPECT_EQ(dir.Get("shared/RSPRM.DAT"), "old"); // written through the link, then given back
-    EXPECT_TRUE(fs::is_symlink(dir.Path() / "HHTPRM.DAT"));
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-#endif
-
 // --- the directory chooser
 
 TEST(DirectoryChooser, OpensAtTheBoxDirectoryOrTheCurrentOne)
@@ -383,16 +324,6 @@ TEST(DirectoryChooser, OpensAtTheBoxDirectoryOrTheCurrentOne)
     EXPECT_EQ(ChooserStartDirectory("", current), current);
     EXPECT_EQ(ChooserStartDirectory("DATA/AP.HEX", current), current + "DATA/");
     EXPECT_EQ(ChooserStartDirectory("\\\\server\\share\\AP.HEX", current), current);
-#ifdef _WIN32
-    // Drive letters and "\" as Windows writes them, "/" as people type it.
-    EXPECT_EQ(ChooserStartDirectory(current + "DATA\\AP.HEX", current), current + "DATA\\");
-    EXPECT_EQ(ChooserStartDirectory("DATA\\AP.HEX", current), current + "DATA\\");
-    EXPECT_EQ(ChooserStartDirectory("\\AP.HEX", current), "\\"); // the current drive's root, not a subdirectory
-    const std::string drive = current.substr(0, 3);               // "C:\"
-    ASSERT_EQ(drive[1], ':');
-    EXPECT_EQ(ChooserStartDirectory(drive + "AP.HEX", current), drive);
-    EXPECT_EQ(ChooserStartDirectory(drive + "GONE\\AP.HEX", current), current);
-#endif
 
     EXPECT_EQ(DirPrompt(DirTarget::UpDir), "アップロードディレクトリを選択してください");
     EXPECT_TRUE(IsNetworkPath("\\\\server\\share\\"));
@@ -406,15 +337,6 @@ TEST(DirectoryText, TheSeparatorIsAppendedOnlyWhenMissing)
     EXPECT_EQ(WithTrailingSeparator("data" + sep), "data" + sep);
     EXPECT_EQ(WithTrailingSeparator(""), sep);
     EXPECT_EQ(CurrentDirectory().back(), kDirSeparator);
-#ifdef _WIN32
-    EXPECT_EQ(WithTrailingSeparator("C:\\DATA"), "C:\\DATA\\");
-    EXPECT_EQ(WithTrailingSeparator("C:\\"), "C:\\");
-    EXPECT_EQ(WithTrailingSeparator("C:\\DATA/"), "C:\\DATA/"); // never "C:\DATA/\"
-    EXPECT_EQ(WithTrailingSeparator("\\\\server\\share"), "\\\\server\\share\\");
-    EXPECT_EQ(CurrentDirectory()[1], ':'); // a drive letter, not a path of the host system
-#else
-    EXPECT_EQ(WithTrailingSeparator("data\\"), "data\\/"); // a backslash is a character of the name
-#endif
 }
 
 } // namespace

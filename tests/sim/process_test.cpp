@@ -7,7 +7,7 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "modes/hht_files.h"
-#include "sim_process.h"
+#include "support/sim_process.h"
 
 #include <QCoreApplication>
 

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
-// A simulated hand-held on the in-memory port and virtual time, and a test
-// that plays the PC with frames built by hand and reads the answers through
-// the link layer's own receive.
+// A simulated hand-held on the link rig, and a test that plays the PC with
+// frames built by hand and reads the answers through the link layer's own
+// receive.
 #pragma once
 
 #include "link/frame.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "simulator.h"
+#include "support/link_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -41,23 +39,13 @@ inline std::ostream& operator<<(std::ostream& out, const Answer& a)
     return out << "rc=" << a.rc << " kind=" << a.kind << " digit=" << a.digit << " data(" << a.data.size() << ")";
 }
 
-class SimTest : public ::testing::Test {
+// The rig's settings: 19200 bit/s, which keeps the receive limit short.
+class SimTest : public ::testing::Test, public tavelin::testing::LinkRig {
 protected:
     SimTest()
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name();
-        std::replace(name.begin(), name.end(), '/', '_'); // parameterised names
-        root = std::filesystem::temp_directory_path() / "tavelin-sim-tests" / name;
-        std::filesystem::remove_all(root);
-        state.settings.BaudCode = "2"; // 19200: keeps the receive limit short
         config.ids = {1, 2, 3, 7};
         config.storeRoot = root;
-    }
-    ~SimTest() override
-    {
-        std::error_code error;
-        std::filesystem::remove_all(root, error);
     }
 
     void Start()
@@ -102,12 +90,8 @@ protected:
 
     const Stats& stats() const { return sim->GetStats(); }
 
-    std::filesystem::path root;
+    std::filesystem::path root = work.Path() / "hht";
     SimConfig config;
-    VirtualPump pump;
-    MemoryPort port{pump};
-    settings::AppState state;
-    Link link{port, pump, state};
     std::unique_ptr<Simulator> sim;
     std::vector<std::string> log;
 };

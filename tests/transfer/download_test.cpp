@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Downloads against a scripted hand-held: what goes on the wire, what the
 // engines return and what the file set records.
-#include "engine_fixture.h"
+#include "support/engine_fixture.h"
 
 #include "transfer/engines.h"
 

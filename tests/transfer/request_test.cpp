@@ -2,7 +2,7 @@
 // How each engine reads the answer to its opening request: the same refusal
 // means the same result everywhere, and silence costs each engine its own
 // number of transmissions.
-#include "engine_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace tavelin::testing {
 namespace {

@@ -5,7 +5,7 @@
 // file arrives whole, and each hiccup costs at most a few frames sent again
 // and its own length plus a second and a half: never the rest of the file
 // crossing the line twice.
-#include "sim_engine_fixture.h"
+#include "support/sim_engine_fixture.h"
 
 #include <chrono>
 

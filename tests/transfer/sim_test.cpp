@@ -2,7 +2,7 @@
 // The engines against the simulated hand-held, in
 // process on virtual time: files arrive whole, faults on the line are
 // outlived, and the history tables' rows the hand-held can provoke appear.
-#include "sim_engine_fixture.h"
+#include "support/sim_engine_fixture.h"
 
 #include "link/commands.h"
 

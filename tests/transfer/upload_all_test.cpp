@@ -2,7 +2,7 @@
 // Upload-all against a scripted hand-held: every file offered ends in its
 // target or in a history line saying why not, and nothing leaves the upload
 // directory or outgrows what the hand-held announced.
-#include "file_attributes.h"
+#include "support/hidden_files.h"
 #include "uploading_hht.h"
 
 namespace tavelin::testing {
@@ -94,16 +94,8 @@ TEST_F(UploadAllTest, HeadersThatAreRefused)
     };
     // Hidden files are another program's business: dot files here, the
     // hidden and system attributes on Windows.
-#ifdef _WIN32
-    for (const auto& [name, attribute] : {std::pair{"HID.DAT", FILE_ATTRIBUTE_HIDDEN}, std::pair{"SYS.DAT", FILE_ATTRIBUTE_SYSTEM}}) {
-        files.Put(name, "read only");
-        ASSERT_TRUE(SetAttributes(files.Path() / name, attribute));
-        cases.push_back({name, 3, "ID 001: " + std::string(name) + " : システム OR 読み取り専用ファイル"});
-    }
-#else
-    files.Put(".HID.DAT", "read only");
-    cases.push_back({".HID.DAT", 3, "ID 001: .HID.DAT : システム OR 読み取り専用ファイル"});
-#endif
+    for (const std::string& name : PutHiddenFiles(files.Path(), "read only"))
+        cases.push_back({name, 3, "ID 001: " + name + " : システム OR 読み取り専用ファイル"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         history.lines.clear();

@@ -3,40 +3,14 @@
 // a hostile hand-held could cost data: each file is in place before the
 // hand-held hears it was taken, names that cannot be held exactly or that
 // belong to the program are refused, a failed append leaves the target as it
-// was, and a name offered twice in NON mode keeps the first file.
-#include "file_size_limit.h"
-#include "sim_engine_fixture.h"
+// was (upload_safety_posix_test.cpp), and a name offered twice in NON mode
+// keeps the first file.
+#include "upload_safety_fixture.h"
 
 #include <memory>
 
 namespace tavelin::testing {
 namespace {
-
-std::string Bytes(std::size_t size, int seed)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 7 + seed) & 0xFF);
-    return bytes;
-}
-
-class UploadSafetyTest : public SimEngineTest {
-public:
-    void Start(sim::FaultOptions faults = {})
-    {
-        SimEngineTest::Start(std::move(faults));
-        hand->SetLogger([this](const std::string& line) { OnHandHeldLog(line); });
-    }
-    int UploadAll(const std::string& directory, int mode)
-    {
-        const int result = transfer::UploadAllFiles(link, directory, progress, mode, upFiles, Lines());
-        Settle();
-        return result;
-    }
-
-    std::function<void(const std::string&)> OnHandHeldLog = [](const std::string&) {};
-    transfer::UpFileList upFiles;
-};
 
 TEST_F(UploadSafetyTest, AFileIsInPlaceBeforeTheHandHeldHearsItWasTaken)
 {
@@ -108,27 +82,6 @@ TEST_F(UploadSafetyTest, ANameOfferedTwiceInNonModeKeepsTheFirstFile)
     EXPECT_EQ(history.lines.back(), "ID 001: A.TXT : 同名ファイルがあります");
     EXPECT_EQ(hand->GetStats().filesSent, 1);
 }
-
-#ifndef _WIN32 // Windows has no file-size limit to stand in for a full disk
-TEST_F(UploadSafetyTest, AnAppendThatDoesNotFitLeavesTheTargetAsItWas)
-{
-    const std::string old = Bytes(3999, 3) + "\x1A";
-    files.Put("LOG.DAT", old);
-    Offer("LOG.DAT", Bytes(3000, 4)); // fits as a temporary file, not appended
-    Start();
-    {
-        FileSizeLimit full(6000);
-        EXPECT_EQ(UploadAll(files.Text(), 2), -1);
-    }
-    EXPECT_TRUE(files.Get("LOG.DAT") == old);
-    EXPECT_EQ(history.lines, std::vector<std::string>{"ID 001: LOG.DAT : ＴＭＰファイルからの変更に失敗しました"});
-    EXPECT_FALSE(work.Has("UPTMP.00"));
-
-    Start(); // with room, the same append works
-    EXPECT_EQ(UploadAll(files.Text(), 2), 0);
-    EXPECT_TRUE(files.Get("LOG.DAT") == Bytes(3999, 3) + Bytes(3000, 4));
-}
-#endif
 
 } // namespace
 } // namespace tavelin::testing

@@ -3,7 +3,7 @@
 // with a few ways to misbehave; and the fixture of the upload tests.
 #pragma once
 
-#include "engine_fixture.h"
+#include "support/engine_fixture.h"
 
 #include <deque>
 #include <optional>

@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The automatic window with real Qt timers, its port the in-memory one with a
 // simulated hand-held on virtual time.
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
 #include "settings/codepage.h"
-#include "settings/param_files.h"
-#include "simulator.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 #include "ui/auto_window.h"
 
 #include <QListWidget>
@@ -23,36 +19,22 @@ class AutoWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    struct Rig {
-        testing::TempDir work;
-        settings::AppState state;
-        link::VirtualPump pump;
-        link::MemoryPort port{pump};
-        link::Link link{port, pump, state};
-        std::unique_ptr<sim::Simulator> simulator;
-
+    struct Rig : testing::LinkRig {
         explicit Rig(int lineBaud)
         {
             auto& s = state.settings;
-            s.WorkDir = work.Text();
             s.RunMode = 2;
-            settings::ApplyCommDefaults(s);
             s.PollInterval = 10;
             s.HistoryMode = 2;
             s.AutoPollCount = 1;
-            s.HhtIdOn.fill("0");
-            s.HhtIdOn[0] = s.HhtIdOn[1] = "1";
-            state.FirstPollId = 0;
-            state.LastPollId = 1;
+            PollOnly({1, 2});
             std::filesystem::create_directories(work.Path() / "down");
             s.DownDir = work.Text() + "down/";
             work.Put("down/BIG.DAT", std::string(20000, 'x'));
             sim::SimConfig config;
             config.ids = {1, 2};
-            config.storeRoot = work.Path() / "hht";
             config.lineBaud = lineBaud;
-            simulator = std::make_unique<sim::Simulator>(std::move(config));
-            simulator->Attach(port);
+            AttachHandHelds(std::move(config));
         }
         std::string Result() const { return settings::Cp932ToUtf8(work.Get("RESULT.DAT")); }
     };

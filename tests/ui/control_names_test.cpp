@@ -8,7 +8,7 @@
 #include "link/memory_port.h"
 #include "link/virtual_pump.h"
 #include "settings/param_files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "ui/auto_window.h"
 #include "ui/dir_dialog.h"
 #include "ui/line_monitor_window.h"
@@ -132,7 +132,7 @@ private slots:
     void everyControlIsNamed()
     {
         tavelin::testing::IdleLink idle;
-        auto& [work, state, pump, port, link] = idle;
+        auto& [work, state, pump, port, link, simulator] = idle;
         state.settings.RunMode = 2;
         modes::TransferJob job;
         job.directory = work.Text();
@@ -175,7 +175,7 @@ private slots:
     void aChangingTextIsReadAsShown()
     {
         tavelin::testing::IdleLink idle;
-        auto& [work, state, pump, port, link] = idle;
+        auto& [work, state, pump, port, link, simulator] = idle;
         state.settings.RunMode = 2;
         modes::TransferJob job;
         job.directory = work.Text();

@@ -3,12 +3,7 @@
 // link for windows that never talk to a hand-held.
 #pragma once
 
-#include "link/frame.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "settings/app_state.h"
-#include "settings/param_files.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -24,20 +19,10 @@ template <typename T> T* ShownWindow()
     return nullptr;
 }
 
-// A link that nothing uses, with the default settings in a scratch work
-// directory.
-struct IdleLink {
-    IdleLink()
-    {
-        state.settings.WorkDir = work.Text();
-        settings::ApplyCommDefaults(state.settings);
-        state.settings.PollInterval = 30;
-    }
-    TempDir work;
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
+// The link rig at the manual window's polling beat, for windows that never
+// talk to a hand-held (or to one a test attaches).
+struct IdleLink : LinkRig {
+    IdleLink() { state.settings.PollInterval = 30; }
 };
 
 } // namespace tavelin::testing

@@ -7,13 +7,9 @@
 // frames reaches the table one batch a draw.
 #include "link/frame.h"
 #include "link/trace.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "settings/param_files.h"
 #include "settings/text_file.h"
 #include "settings/texts.h"
-#include "simulator.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 #include "ui/line_monitor_window.h"
 #include "ui/manual_window.h"
 
@@ -46,32 +42,21 @@ public:
 
 // The manual window connected to hand-held 001, whose second answer comes
 // with a bad check character.
-struct Rig {
-    testing::TempDir work;
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
-    std::unique_ptr<sim::Simulator> simulator;
+struct Rig : testing::LinkRig {
     fs::path pc = work.Path() / "pc";
     fs::path before = fs::current_path();
     std::unique_ptr<ui::ManualWindow> window;
 
     Rig()
     {
-        auto& s = state.settings;
-        s.WorkDir = work.Text();
-        settings::ApplyCommDefaults(s);
-        s.PollInterval = 10;
+        state.settings.PollInterval = 10;
         fs::create_directories(pc);
         fs::create_directories(work.Path() / "hht" / "001");
         std::ofstream(pc / "DOWN.DAT", std::ios::binary) << std::string(1500, 'd');
         sim::SimConfig config;
         config.ids = {1};
-        config.storeRoot = work.Path() / "hht";
         config.faults.corruptBccOfSent = {2};
-        simulator = std::make_unique<sim::Simulator>(std::move(config));
-        simulator->Attach(port);
+        AttachHandHelds(std::move(config));
         fs::current_path(pc);
         window = std::make_unique<ui::ManualWindow>(link, QStringLiteral("caption"));
         window->show();

@@ -3,12 +3,8 @@
 // in-memory one with simulated hand-helds on virtual time: drops between the
 // two lists, a progress dialog closed by its frame, and copy to all through
 // the automatic window on the window's own port.
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "settings/param_files.h"
 #include "settings/texts.h"
-#include "simulator.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
 #include "ui/auto_window.h"
 #include "ui/file_drag.h"
 #include "ui/manual_window.h"
@@ -86,47 +82,27 @@ bool DragAndDrop(QAbstractItemView* source, QAbstractItemView* target, bool leav
     return drop.isAccepted();
 }
 
-struct Rig {
-    testing::TempDir work;
-    settings::AppState state;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    link::Link link{port, pump, state};
-    std::unique_ptr<sim::Simulator> simulator;
+struct Rig : testing::LinkRig {
     fs::path pc = work.Path() / "pc";
     fs::path before = fs::current_path();
 
     Rig(int lineBaud, const std::set<int>& ids)
     {
         auto& s = state.settings;
-        s.WorkDir = work.Text();
-        settings::ApplyCommDefaults(s);
         s.PollInterval = 10;
         s.UploadMode = 1;
-        s.HhtIdOn.fill("0");
-        for (int id : ids)
-            s.HhtIdOn[std::size_t(id - 1)] = "1";
-        state.FirstPollId = std::int16_t(*ids.begin() - 1);
-        state.LastPollId = std::int16_t(*ids.rbegin() - 1);
+        PollOnly(ids);
         fs::create_directories(pc);
         for (int id : ids)
             fs::create_directories(Store(id));
         sim::SimConfig config;
         config.ids = ids;
-        config.storeRoot = work.Path() / "hht";
         config.lineBaud = lineBaud;
-        simulator = std::make_unique<sim::Simulator>(std::move(config));
-        simulator->Attach(port);
+        AttachHandHelds(std::move(config));
         fs::current_path(pc); // the window shows the current directory
     }
     ~Rig() { fs::current_path(before); }
 
-    fs::path Store(int id) const
-    {
-        char name[8];
-        std::snprintf(name, sizeof name, "%03d", id);
-        return work.Path() / "hht" / name;
-    }
     static void Put(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     static std::string Get(const fs::path& path)
     {

@@ -8,7 +8,7 @@
 #include "settings/codepage.h"
 #include "settings/param_files.h"
 #include "settings/tav_inf.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "ui/manual_dialogs.h"
 #include "ui/manual_window.h"
 #include "ui/transfer_dialog.h"
@@ -27,7 +27,7 @@
 
 #ifdef TAVELIN_SIMULATOR
 #include "link/qt/qt_serial_port.h"
-#include "sim_process.h"
+#include "support/sim_process.h"
 #endif
 
 using namespace tavelin;

@@ -3,7 +3,6 @@
 // 38,400 bit/s: what it lists, its stop button, what it hands to 設定 and
 // to the ID box, and the manual window's menu item that opens it.
 #include "idle_windows.h"
-#include "simulator.h"
 #include "ui/manual_window.h"
 #include "ui/scan_dialog.h"
 #include "ui/settings_dialog.h"
@@ -35,12 +34,9 @@ struct Rig : testing::IdleLink {
     {
         sim::SimConfig config;
         config.ids = {7};
-        config.storeRoot = work.Path() / "hht";
         config.hhtBaud = 38400;
-        simulator = std::make_unique<sim::Simulator>(std::move(config));
-        simulator->Attach(port);
+        AttachHandHelds(std::move(config));
     }
-    std::unique_ptr<sim::Simulator> simulator;
 };
 
 template <typename T> T* Child(QWidget& parent, const char* name)

@@ -2,14 +2,15 @@
 // The settings dialog and its directory chooser on the offscreen platform:
 // what they show, OK and its messages, the files written, Cancel by the
 // window frame, and the dialog opened from the manual window's menu.
-#include "idle_windows.h"
+#include "settings_dialog_fixture.h"
+#include "support/system.h"
 #include "link/port_names.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
 #include "link/qt/user_settings_store.h"
 #include "settings/param_files.h"
 #include "settings/texts.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "ui/dir_dialog.h"
 #include "ui/manual_window.h"
 #include "ui/settings_dialog.h"
@@ -37,131 +38,28 @@
 #include <functional>
 
 using namespace tavelin;
-using tavelin::testing::ShownWindow;
+using namespace tavelin::testing;
 namespace fs = std::filesystem;
-
-namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-
-// Runs `step` once the modal loop about to start has shown its window. A
-// step that failed half-way closes that window, so the test ends.
-void WhenShown(std::function<void()> step)
-{
-    QTimer::singleShot(0, [step = std::move(step)] {
-        step();
-        if (QTest::currentTestFailed())
-            if (QWidget* modal = QApplication::activeModalWidget())
-                modal->close();
-    });
-}
-
-// Clicks `button`, which opens a message box; answers it and returns its text.
-QString ClickForMessage(QAbstractButton* button)
-{
-    QString text;
-    WhenShown([&] {
-        if (auto* box = ShownWindow<QMessageBox>()) {
-            text = box->text();
-            box->accept();
-        }
-    });
-    button->click();
-    return text;
-}
-
-template <typename T> T* Control(QWidget* dialog, const char* name)
-{
-    auto* control = dialog->findChild<T*>(QString::fromLatin1(name));
-    if (!control)
-        qWarning("no control %s", name);
-    return control;
-}
-
-// Devices that come and go as the test says.
-struct FakeDevices final : link::SerialDeviceList {
-    std::vector<link::SerialDeviceInfo> devices;
-    mutable int asked = 0;
-    std::vector<link::SerialDeviceInfo> Devices() const override
-    {
-        ++asked;
-        return devices;
-    }
-};
-
-link::SerialDeviceInfo Adapter()
-{
-    return {QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"),
-            QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
-            QStringLiteral("A50285BI"), QStringLiteral("0403:6001")};
-}
-
-QComboBox* DeviceBox(QWidget* dialog, int commPort)
-{
-    return Control<QComboBox>(dialog, ("CboDevCom" + std::to_string(commPort)).c_str());
-}
-
-QStringList Items(QComboBox* box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
-struct Work {
-    testing::TempDir dir;
-    settings::AppState state;
-
-    Work()
-    {
-        auto& s = state.settings;
-        s.WorkDir = dir.Text();
-        settings::ApplyCommDefaults(s);
-        s.CommTimeout = 1500;
-        s.PortKindCode = "2"; // JetEye PC: 4800 and 38400 off
-        s.HhtIdRange[0] = {"1", "3"};
-        s.HhtIdOn.fill("0");
-        s.HhtIdOn[0] = s.HhtIdOn[1] = s.HhtIdOn[2] = "1";
-        s.ApFile = dir.Text() + "AP.HEX";
-        s.DownDir = s.UpDir = dir.Text();
-        s.UploadMode = 2;
-        s.HistoryMode = 1;
-        s.AutoPollCount = 4;
-    }
-};
-
-} // namespace
 
 class SettingsDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
     // The device map goes to a settings file of the test's own.
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.Path().string()));
-        // and no choice for all users of the PC this runs on
-        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
-#ifdef _WIN32
-        // Windows keeps it in the user's application data: a test folder there.
-        QStandardPaths::setTestModeEnabled(true);
-        QFile::remove(link::UserSettingsFile());
-#endif
-    }
+    void initTestCase() { UseSettingsFilesIn(config_); }
 
     void showsTheRecordNamesItsControlsAndSavesABaudRate()
     {
         Work work;
         fs::create_directory(work.dir.Path() / "dev");
         work.dir.Put("dev/com1", "");
-#ifdef _WIN32
-        qputenv("TAVELIN_COM1", "COM7");
-#else
-        qputenv("TAVELIN_COM1", QByteArray::fromStdString((work.dir.Path() / "dev/com1").string()));
-        qputenv("TAVELIN_COM2", QByteArray::fromStdString((work.dir.Path() / "dev/none").string()));
-#endif
+        const bool deviceFiles = testing::SerialDevicesAreFiles();
+        if (deviceFiles) {
+            qputenv("TAVELIN_COM1", QByteArray::fromStdString((work.dir.Path() / "dev/com1").string()));
+            qputenv("TAVELIN_COM2", QByteArray::fromStdString((work.dir.Path() / "dev/none").string()));
+        } else {
+            qputenv("TAVELIN_COM1", "COM7");
+        }
         bool checked = false;
         WhenShown([&] {
             auto* dialog = ShownWindow<ui::SettingsDialog>();
@@ -199,19 +97,19 @@ private slots:
             const QString com1 = Control<QRadioButton>(dialog, "OBtCom1")->toolTip();
             const QString com2 = Control<QRadioButton>(dialog, "OBtCom2")->toolTip();
             QVERIFY(!Control<QWidget>(dialog, "CboDevCom1")->accessibleName().isEmpty());
-#ifdef _WIN32
-            // COMn opens in the device namespace, and is found when the
-            // system's list of COM ports has it; the variable names a port.
-            bool systemHasCom2 = false;
-            for (const auto& device : link::SystemSerialDeviceList().Devices())
-                systemHasCom2 = systemHasCom2 || device.systemLocation == QLatin1String("COM2");
-            QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM7 (TAVELIN_COM1)\n")), qPrintable(com1));
-            QVERIFY2(com2.contains(QLatin1String("\\\\.\\COM2\n")), qPrintable(com2));
-            QVERIFY2(com2.contains(systemHasCom2 ? U("（あり）") : U("（見つかりません）")), qPrintable(com2));
-#else
-            QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
-            QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
-#endif
+            if (deviceFiles) {
+                QVERIFY2(com1.contains(QLatin1String("dev/com1")) && com1.contains(U("（あり）")), qPrintable(com1));
+                QVERIFY2(com2.contains(QLatin1String("dev/none")) && com2.contains(U("（見つかりません）")), qPrintable(com2));
+            } else {
+                // COMn opens in the device namespace, and is found when the
+                // system's list of COM ports has it; the variable names a port.
+                bool systemHasCom2 = false;
+                for (const auto& device : link::SystemSerialDeviceList().Devices())
+                    systemHasCom2 = systemHasCom2 || device.systemLocation == QLatin1String("COM2");
+                QVERIFY2(com1.contains(QLatin1String("\\\\.\\COM7 (TAVELIN_COM1)\n")), qPrintable(com1));
+                QVERIFY2(com2.contains(QLatin1String("\\\\.\\COM2\n")), qPrintable(com2));
+                QVERIFY2(com2.contains(systemHasCom2 ? U("（あり）") : U("（見つかりません）")), qPrintable(com2));
+            }
             // The variable overrules a choice; the box for COM1 says so.
             QVERIFY2(Control<QWidget>(dialog, "CboDevCom1")->toolTip().contains(QLatin1String("TAVELIN_COM1")),
                      qPrintable(Control<QWidget>(dialog, "CboDevCom1")->toolTip()));
@@ -348,12 +246,7 @@ private slots:
         Work work;
         fs::create_directories(work.dir.Path() / "DATA/SUB");
         const QString data = QDir::fromNativeSeparators(QString::fromStdString((work.dir.Path() / "DATA").string()));
-#ifdef _WIN32
-        const QString root = data.left(3); // "C:/"
-        QVERIFY2(QRegularExpression(QStringLiteral("^[A-Z]:/$")).match(root).hasMatch(), qPrintable(root));
-#else
-        const QString root = QStringLiteral("/");
-#endif
+        const QString root = QString::fromStdString(fs::path(data.toStdString()).root_path().generic_string()); // "/", "C:/"
         QStringList boxTexts;
         WhenShown([&] {
             auto* dialog = ShownWindow<ui::SettingsDialog>();
@@ -371,13 +264,8 @@ private slots:
                 auto* tree = Control<QTreeView>(chooser, "FcDir");
                 auto* model = qobject_cast<QFileSystemModel*>(tree->model());
                 QTRY_COMPARE(model->filePath(tree->currentIndex()), data);
-#ifdef _WIN32
-                QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentData().toString(), root);
-                QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentText(), QDir::toNativeSeparators(root));
-#else
                 QCOMPARE(Control<QComboBox>(chooser, "FcDrive")->currentData().toString(),
                          QStorageInfo(data).rootPath());
-#endif
                 tree->setCurrentIndex(model->index(data + QStringLiteral("/SUB")));
                 Control<QPushButton>(chooser, "BtnOk")->click();
             });
@@ -417,79 +305,6 @@ private slots:
         QCOMPARE(chooser.Directory(), QDir::currentPath());
         QCOMPARE(chooser.findChild<QLineEdit*>(QStringLiteral("TxtMsg"))->text(), U("ダウンロードディレクトリを選択してください"));
     }
-
-#ifdef _WIN32
-    // The drive list holds the drive letters, shown as the system writes
-    // them; a drive chosen there is where the tree goes, and OK answers its
-    // root in the system's form.
-    void theChooserListsDriveLettersAndItsTreeFollowsTheDriveChosen()
-    {
-        Work work;
-        ui::DirDialog chooser(settings::DirTarget::DownDir, QString::fromStdString(work.dir.Text()), nullptr);
-        chooser.show();
-        auto* drives = Control<QComboBox>(&chooser, "FcDrive");
-        auto* tree = Control<QTreeView>(&chooser, "FcDir");
-        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-        const QRegularExpression letter(QStringLiteral("^[A-Z]:/$"));
-        QVERIFY(drives->count() >= 1);
-        for (int i = 0; i < drives->count(); ++i) {
-            const QString root = drives->itemData(i).toString();
-            QVERIFY2(letter.match(root).hasMatch(), qPrintable(root));
-            QCOMPARE(drives->itemText(i), QDir::toNativeSeparators(root)); // "C:\"
-        }
-        const QString here = QDir::fromNativeSeparators(QString::fromStdString(work.dir.Path().string()));
-        QCOMPARE(drives->currentData().toString(), here.left(3));
-        QTRY_COMPARE(model->filePath(tree->currentIndex()), here);
-
-        // Another drive that can be read where there is one (Wine maps Z:
-        // to the host's /), else the same drive's root.
-        int other = drives->currentIndex();
-        for (int i = 0; i < drives->count(); ++i) {
-            std::error_code unreadable;
-            fs::directory_iterator probe(drives->itemData(i).toString().toStdWString(), unreadable);
-            if (i != drives->currentIndex() && !unreadable)
-                other = i;
-        }
-        const QString root = drives->itemData(other).toString();
-        drives->setCurrentIndex(other);
-        emit drives->activated(other);
-        QCOMPARE(chooser.Directory(), root);
-        QCOMPARE(model->filePath(tree->currentIndex()), root);
-        Control<QPushButton>(&chooser, "BtnOk")->click();
-        QCOMPARE(chooser.Chosen(), std::optional<QString>(QDir::toNativeSeparators(root)));
-    }
-
-    // COM names: the system's COM ports offered by name, a choice opened in
-    // the device namespace (COM10 and above too), found or not in the
-    // system's list whatever the case it was typed in.
-    void aComPortIsFoundByItsNameInTheSystemsList()
-    {
-        Work work;
-        FakeDevices fake;
-        fake.devices = {{QStringLiteral("COM3"), QStringLiteral("COM3"), QStringLiteral("USB Serial Port"), {}, {}, {}},
-                        {QStringLiteral("COM12"), QStringLiteral("COM12"), {}, {}, {}, {}}};
-        ui::SettingsDialog dialog(work.state, nullptr, &fake);
-        dialog.show();
-        QComboBox* com1 = DeviceBox(&dialog, 1);
-        QCOMPARE(Items(com1), (QStringList{QStringLiteral("COM3"), QStringLiteral("COM12")}));
-        QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("\\\\.\\COM1")));
-        const auto tip = [&](int commPort) {
-            return Control<QRadioButton>(&dialog, ("OBtCom" + std::to_string(commPort)).c_str())->toolTip();
-        };
-        QVERIFY2(tip(1).contains(QLatin1String("\\\\.\\COM1\n")) && tip(1).contains(U("（見つかりません）")),
-                 qPrintable(tip(1)));
-        QVERIFY2(tip(3).contains(QLatin1String("\\\\.\\COM3\n")) && tip(3).contains(U("（あり）")), qPrintable(tip(3)));
-
-        com1->setEditText(QStringLiteral("com12"));
-        DeviceBox(&dialog, 2)->setEditText(QStringLiteral("COM7"));
-        QVERIFY2(tip(1).contains(QLatin1String("\\\\.\\com12\n")) && tip(1).contains(U("（あり）")), qPrintable(tip(1)));
-        QVERIFY2(tip(2).contains(QLatin1String("\\\\.\\COM7\n")) && tip(2).contains(U("（見つかりません）")),
-                 qPrintable(tip(2)));
-        Control<QPushButton>(&dialog, "BtnOk")->click();
-        QCOMPARE(work.state.devices.chosen[0], std::string("com12"));
-        QCOMPARE(link::PortDeviceName(1, work.state.devices), std::string("\\\\.\\com12"));
-    }
-#endif
 
     // Last: needs the manual window's menu to open the dialog.
     void theManualWindowMenuOpensTheDialog()
@@ -540,11 +355,7 @@ private slots:
         QVERIFY(com1 && com2 && DeviceBox(&dialog, 4));
         QVERIFY(com1->isEditable() && !com1->completer());
         QCOMPARE(com1->currentText(), QString()); // no choice yet: the standard device
-#ifdef _WIN32
-        QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("\\\\.\\COM1")));
-#else
-        QVERIFY(com1->lineEdit()->placeholderText().contains(QLatin1String("/dev/ttyS0")));
-#endif
+        QVERIFY(com1->lineEdit()->placeholderText().contains(QString::fromStdString(link::StandardDevice(1))));
         QCOMPARE(Items(com2), QStringList{Adapter().path});
         const QString tip = com1->itemData(0, Qt::ToolTipRole).toString();
         for (const char* part : {"FT232R USB UART", "FTDI", "A50285BI", "0403:6001", "/dev/ttyUSB0"})
@@ -573,12 +384,11 @@ private slots:
         QCOMPARE(work.state.devices.chosen[0], Adapter().path.toStdString());
         QCOMPARE(work.state.devices.chosen[1], std::string("/dev/pts/77"));
         QCOMPARE(work.state.devices.chosen[2], std::string());
-#ifdef _WIN32
-        QVERIFY2(link::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin/tavelin.conf")),
-                 qPrintable(link::UserSettingsFile()));
-#else
-        QCOMPARE(link::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
-#endif
+        if (testing::SettingsFileFollowsXdgConfigHome())
+            QCOMPARE(link::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
+        else
+            QVERIFY2(link::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin/tavelin.conf")),
+                     qPrintable(link::UserSettingsFile()));
         QSettings stored(link::UserSettingsFile(), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("ports/COM1")).toString(), Adapter().path);
         QCOMPARE(stored.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/77"));
@@ -673,58 +483,6 @@ private slots:
         qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
     }
 
-#ifndef _WIN32
-    // A settings file that is a link is read but never written through; one
-    // that cannot be read is neither read nor overwritten: the dialog's save
-    // fails (and says so) instead.
-    void aLinkedOrUnreadableSettingsFileIsNeverWritten()
-    {
-        const fs::path file = link::UserSettingsFile().toStdString();
-        fs::remove(file);
-        fs::create_directories(file.parent_path());
-        const std::string elsewhere = "[ports]\nCOM1=/dev/ttyUSB0\n";
-        config_.Put("elsewhere.conf", elsewhere);
-        fs::create_symlink(config_.Path() / "elsewhere.conf", file);
-        settings::DeviceChoices choices = link::LoadDeviceChoices();
-        QCOMPARE(choices.chosen[0], std::string("/dev/ttyUSB0"));
-        choices.chosen[1] = "/dev/ttyUSB1";
-        QVERIFY(!link::SaveDeviceChoices(choices));
-        QVERIFY(fs::is_symlink(file));
-        QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
-
-        fs::remove(file);
-        const std::string garbage = "[ports\nCOM1=/dev/ttyUSB0\n";
-        config_.Put("tavelin/tavelin.conf", garbage);
-        const settings::DeviceChoices unread = link::LoadDeviceChoices();
-        QCOMPARE(unread.chosen[0], std::string());
-        QCOMPARE(unread.unreadable,
-                 "the settings file " + file.string() + " is not in the form of a settings file");
-        QVERIFY(!link::SaveDeviceChoices(choices));
-        QCOMPARE(config_.Get("tavelin/tavelin.conf"), garbage);
-        fs::remove(file);
-
-        // The same for the file of all users of the PC.
-        const fs::path pc = config_.Path() / "pc" / "linked.conf";
-        fs::create_directories(pc.parent_path());
-        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString(pc.string()));
-        fs::create_symlink(config_.Path() / "elsewhere.conf", pc);
-        choices = link::LoadDeviceChoices();
-        QCOMPARE(choices.machine[0], std::string("/dev/ttyUSB0"));
-        choices.machine[0] = "/dev/ttyUSB1";
-        QVERIFY(!link::SaveMachineDeviceChoices(choices));
-        QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
-        fs::remove(pc);
-        config_.Put("pc/linked.conf", garbage);
-        const settings::DeviceChoices unreadPc = link::LoadDeviceChoices();
-        QCOMPARE(unreadPc.machine[0], std::string());
-        QCOMPARE(unreadPc.machineUnreadable,
-                 "the settings file for all users of this PC " + pc.string() + " is not in the form of a settings file");
-        QVERIFY(!link::SaveMachineDeviceChoices(choices));
-        QCOMPARE(config_.Get("pc/linked.conf"), garbage);
-        fs::remove(pc);
-        qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
-    }
-#endif
 
 private:
     testing::TempDir config_;

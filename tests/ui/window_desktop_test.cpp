@@ -5,10 +5,12 @@
 // goes through the panes in the order they are seen. And one copy of the
 // program per user.
 #include "app/single_instance.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "settings/param_files.h"
-#include "temp_dir.h"
+#include "support/link_rig.h"
+#include "support/no_wait.h"
+#include "support/not_a_file.h"
+#include "support/open_watch.h"
+#include "support/system.h"
+#include "support/temp_dir.h"
 #include "ui/manual_window.h"
 #include "ui/pc_pane.h"
 #include "ui/window_geometry.h"
@@ -35,12 +37,6 @@
 #include <optional>
 #include <thread>
 
-#ifdef __linux__
-#include <fcntl.h>
-#include <sys/inotify.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using namespace tavelin;
 
@@ -107,18 +103,8 @@ class WindowDesktopTest : public QObject {
     Q_OBJECT
 
 private:
-    struct Fixture {
-        Fixture() : folders(state)
-        {
-            state.settings.WorkDir = work.Text();
-            settings::ApplyCommDefaults(state.settings);
-            state.settings.PollInterval = 30;
-        }
-        tavelin::testing::TempDir work;
-        settings::AppState state;
-        link::VirtualPump pump;
-        link::MemoryPort port{pump};
-        link::Link link{port, pump, state};
+    struct Fixture : tavelin::testing::LinkRig {
+        Fixture() : folders(state) { state.settings.PollInterval = 30; }
         FakeFolders folders;
     };
 
@@ -358,9 +344,8 @@ private slots:
     // finds the pane moved.
     void aDeletedFolderGivesWayToItsParentAndIsSaid()
     {
-#ifndef __linux__
-        QSKIP("Wine's folder watcher does not report the removal of the folder it watches");
-#else
+        if (!tavelin::testing::WatcherSeesItsFolderRemoved())
+            QSKIP("Wine's folder watcher does not report the removal of the folder it watches");
         Fixture f;
         tavelin::testing::TempDir parent;
         std::filesystem::create_directories(parent.Path() / "A_BESIDE");
@@ -400,7 +385,6 @@ private slots:
         QVERIFY(!window.PcDirectoryThere());
         QCOMPARE(QString::fromStdString(window.PcDirectory()), top);
         QVERIFY(message->text().contains(top));
-#endif
     }
 
     // A folder of thousands of files, a burst of files arriving and a run
@@ -455,9 +439,9 @@ private slots:
     // is also the FIFO's writer, so a listing that opens it is let go.
     void aFolderIsListedWithoutOpeningItsFiles()
     {
-#ifndef __linux__
-        QSKIP("the opens are watched through inotify");
-#else
+        tavelin::testing::OpenWatch opens;
+        if (!opens.Offered())
+            QSKIP("the opens are watched through inotify");
         Fixture f;
         tavelin::testing::TempDir parent;
         const std::filesystem::path shown = parent.Path() / "SHOWN";
@@ -466,19 +450,15 @@ private slots:
         parent.Put("SHOWN/PLAIN.DAT", "p");
         parent.Put("SHOWN/NOTES", "#!/bin/sh\n");
         const std::filesystem::path fifo = shown / "PIPE";
-        QCOMPARE(mkfifo(fifo.c_str(), 0600), 0);
+        QVERIFY(tavelin::testing::MakeFifo(fifo));
         f.work.Put("TAV0001.INF", "001\r\n" + shown.string() + "\r\n");
 
-        const int opens = inotify_init1(IN_NONBLOCK);
-        QVERIFY(opens >= 0);
         for (const auto& folder : {parent.Path(), shown, shown / "SUB"})
-            QVERIFY(inotify_add_watch(opens, folder.c_str(), IN_OPEN) >= 0);
+            QVERIFY(opens.Add(folder));
         std::atomic<bool> done{false};
         std::thread writer([&] {
             while (!done) {
-                const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); // fails while nobody reads
-                if (fd >= 0)
-                    ::close(fd);
+                tavelin::testing::LetGoOfFifo(fifo); // nothing while nobody reads
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
         });
@@ -496,17 +476,9 @@ private slots:
         writer.join();
 
         QStringList opened;
-        alignas(inotify_event) char events[4096];
-        for (ssize_t got; (got = ::read(opens, events, sizeof events)) > 0;)
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-                if (!(event->mask & IN_ISDIR)) // a directory is opened to list it
-                    opened << QString::fromUtf8(event->len ? event->name : "?");
-                at += ssize_t(sizeof(inotify_event) + event->len);
-            }
-        ::close(opens);
+        for (const std::string& name : opens.FilesOpened())
+            opened << QString::fromStdString(name);
         QVERIFY2(opened.isEmpty(), qPrintable(opened.join(QLatin1Char(','))));
-#endif
     }
 
     void TabFollowsThePanes()
@@ -535,11 +507,9 @@ private slots:
         tavelin::testing::TempDir own;
         std::filesystem::permissions(own.Path(), std::filesystem::perms::owner_all); // a runtime folder is private
         const QByteArray folder = QByteArray::fromStdString(own.Path().string());
-#ifdef _WIN32
-        const QByteArray names[] = {"TMP", "TEMP"}; // where Windows finds the user's temporary folder
-#else
-        const QByteArray names[] = {"XDG_RUNTIME_DIR"};
-#endif
+        std::vector<QByteArray> names;
+        for (const std::string& name : tavelin::testing::UserRuntimeFolderVariables())
+            names.push_back(QByteArray::fromStdString(name));
         std::vector<QByteArray> before;
         for (const QByteArray& name : names) {
             before.push_back(qgetenv(name.constData()));

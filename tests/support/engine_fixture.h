@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: MIT
-// An engine under test on the in-memory port and virtual time, with a far
-// side scripted by the test: every frame the PC sends is decoded and handed
-// to the script, which answers with frames of its own (or stays silent).
+// An engine under test on the link rig, with a far side scripted by the
+// test: every frame the PC sends is decoded and handed to the script, which
+// answers with frames of its own (or stays silent).
 #pragma once
 
-#include "temp_dir.h"
+#include "support/link_rig.h"
+#include "support/temp_dir.h"
 
 #include "link/frame.h"
-#include "link/memory_port.h"
-#include "link/virtual_pump.h"
-#include "settings/app_state.h"
 #include "settings/codepage.h"
 #include "settings/history.h"
 #include "transfer/engines.h"
@@ -99,12 +97,10 @@ public:
     std::vector<std::string> messages;
 };
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::Test, public LinkRig {
 public:
     EngineTest()
     {
-        state.settings.WorkDir = work.Text();
-        state.settings.CommTimeout = 800;
         state.settings.HistoryMode = 2;
         state.settings.RunMode = 0; // the stop-request file plays no part here
         state.CurHhtId = "001";
@@ -127,12 +123,7 @@ public:
         return out;
     }
 
-    TempDir work;
     TempDir files;
-    link::VirtualPump pump;
-    link::MemoryPort port{pump};
-    settings::AppState state;
-    link::Link link{port, pump, state};
     ScriptedHht hht{port, "001"};
     RecordingProgress progress;
     RecordingHistory history;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The file-size limit stands in for a full disk: writes past it fail (with
-// SIGXFSZ ignored) until the object goes. Not on Windows, which has no such
-// limit.
+// SIGXFSZ ignored) until the object goes. POSIX only: Windows has no such
+// limit, and only tests built for POSIX alone
+// include this.
 #pragma once
 
-#ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
 
@@ -34,4 +34,3 @@ private:
 };
 
 } // namespace tavelin::testing
-#endif

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A call that might wait on a FIFO, run on a thread of its own: when it has
 // not returned within a few seconds the test fails, and opening the FIFO for
-// writing lets the call go on, so the test ends instead of hanging.
+// writing lets the call go on, so the test ends instead of hanging. Where
+// there are no FIFOs (Windows) nothing can hold a call this way.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +11,10 @@
 #include <filesystem>
 #include <future>
 
-// Windows has no FIFOs: nothing there can hold a call this way.
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace tavelin::testing {
+
+// Opens the FIFO at `path` for writing and closes it again, if it is one.
+void LetGoOfFifo(const std::filesystem::path& path);
 
 template <class Call>
 auto WithoutWaitingOn(const std::filesystem::path& fifo, Call call)
@@ -23,12 +22,9 @@ auto WithoutWaitingOn(const std::filesystem::path& fifo, Call call)
     auto done = std::async(std::launch::async, call);
     if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
         ADD_FAILURE() << "waited on " << fifo;
-        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0)
-            close(writer);
+        LetGoOfFifo(fifo);
     }
     return done.get();
 }
 
 } // namespace tavelin::testing
-#endif

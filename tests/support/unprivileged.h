@@ -2,7 +2,8 @@
 // Runs a test case as an ordinary user. Root may write and remove where the
 // case needs a refusal, so started as root (as CI and a fresh machine run)
 // the case runs in a child process that has given up root for the user
-// "nobody", with the test's folder handed to that user. POSIX only.
+// "nobody", with the test's folder handed to that user. POSIX only: only
+// tests built for POSIX alone include this.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // ones live on until the timers they left on the pump have run out.
 #pragma once
 
-#include "engine_fixture.h"
-#include "sim_faults.h"
+#include "support/engine_fixture.h"
+#include "support/sim_faults.h"
 
 #include <filesystem>
 #include <memory>
