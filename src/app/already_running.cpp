@@ -5,8 +5,8 @@
 #include "qt_message_box.h"
 #include "runtime_dir.h"
 #include "stop_signals.h"
-#include "user_settings.h"
 
+#include "desktop/user_settings.h"
 #include "settings/texts.h"
 #include "ui/controls.h"
 
@@ -25,7 +25,7 @@ void SayInABox(int& argc, char** argv)
     FallBackToOffscreen();
     EnsureRuntimeDir();
     QApplication application(argc, argv);
-    NameTheApplication();
+    desktop::NameTheApplication();
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
     ui::UseCjkFont();

@@ -3,6 +3,7 @@
 // choice, then the one for all users of the PC, then the standard device;
 // and the stable by-id name of a device.
 #include "link/port_names.h"
+#include "link/system/serial_devices.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,8 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/port_names.h"
 #include "link/qt/qt_serial_port.h"
-#include "link/qt/user_settings_store.h"
+#include "link/system/serial_devices.h"
+#include "desktop/user_settings_store.h"
 #include "temp_dir.h"
 #include "unprivileged.h"
 
@@ -36,6 +37,7 @@ namespace tavelin::testing {
 namespace {
 
 using namespace tavelin::link;
+using namespace tavelin::desktop;
 
 class QtPortTest : public ::testing::Test {
 protected:

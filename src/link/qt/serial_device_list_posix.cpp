@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The settings dialog's devices on POSIX systems: Qt SerialPort's list,
-// which knows each adapter's maker and serial number, with udev's stable
-// by-id names looked up.
+// The settings dialog's devices on POSIX systems: the kernel's list, the
+// one a port's "no such device" message gives (link/system/serial_devices.h),
+// each by udev's stable by-id name, with what Qt SerialPort knows of it
+// (maker, serial number, VID:PID). Qt's own list is not the list: where udev
+// is missing it names every ttyS that has a device node, a UART fitted or not.
 #include "serial_device_list.h"
 
-#include "link/serial_devices.h"
+#include "link/system/serial_devices.h"
 
 #include <QSerialPortInfo>
 
@@ -16,18 +18,24 @@ namespace tavelin::link {
 
 std::vector<SerialDeviceInfo> SystemSerialDeviceList::Devices() const
 {
+    const QList<QSerialPortInfo> known = QSerialPortInfo::availablePorts();
     std::vector<SerialDeviceInfo> devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    for (const std::string& name : SystemSerialDevices()) {
         SerialDeviceInfo device;
-        device.systemLocation = info.systemLocation();
-        device.path = QString::fromStdString(StableDeviceName(device.systemLocation.toStdString()));
-        device.description = info.description();
-        device.manufacturer = info.manufacturer();
-        device.serialNumber = info.serialNumber();
-        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
-            device.vidPid = QStringLiteral("%1:%2")
-                                .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                                .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        device.systemLocation = QString::fromStdString(name);
+        device.path = QString::fromStdString(StableDeviceName(name));
+        const auto info = std::find_if(known.begin(), known.end(), [&](const QSerialPortInfo& each) {
+            return each.systemLocation() == device.systemLocation;
+        });
+        if (info != known.end()) {
+            device.description = info->description();
+            device.manufacturer = info->manufacturer();
+            device.serialNumber = info->serialNumber();
+            if (info->hasVendorIdentifier() && info->hasProductIdentifier())
+                device.vidPid = QStringLiteral("%1:%2")
+                                    .arg(info->vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                                    .arg(info->productIdentifier(), 4, 16, QLatin1Char('0'));
+        }
         devices.push_back(device);
     }
     std::sort(devices.begin(), devices.end(),

@@ -4,7 +4,7 @@
 // serial number there. The list comes sorted by number (COM2 before COM10).
 #include "serial_device_list.h"
 
-#include "link/serial_devices.h"
+#include "link/system/serial_devices.h"
 
 #include <algorithm>
 

@@ -13,7 +13,7 @@
 #include <lm.h>
 #include <sddl.h>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 bool BelongsToAnotherUser(const QFileInfo&) { return false; }
 
@@ -179,4 +179,4 @@ OthersMayChange WhoElseMayChange(const QString& path)
     return Look(folder, QDir::toNativeSeparators(folder).toStdString(), true, kChangeFolder, user);
 }
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

@@ -8,8 +8,8 @@
 
 #include <QString>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 QString SystemMachineSettingsFolder();
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

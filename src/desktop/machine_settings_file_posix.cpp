@@ -4,8 +4,8 @@
 // every user's run reads the same one.
 #include "machine_settings_file.h"
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 QString SystemMachineSettingsFolder() { return QStringLiteral("/etc/xdg/tavelin"); }
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

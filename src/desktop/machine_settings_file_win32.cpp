@@ -6,7 +6,7 @@
 
 #include <QDir>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 QString SystemMachineSettingsFolder()
 {
@@ -16,4 +16,4 @@ QString SystemMachineSettingsFolder()
     return QDir::fromNativeSeparators(base) + QStringLiteral("/tavelin");
 }
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

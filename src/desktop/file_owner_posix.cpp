@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 bool BelongsToAnotherUser(const QFileInfo& info) { return info.ownerId() != ::getuid(); }
 
@@ -87,4 +87,4 @@ OthersMayChange WhoElseMayChange(const QString& path)
     return *linkFolder == Parent(*file) ? OthersMayChange{} : LookUp(*linkFolder);
 }
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

@@ -10,7 +10,7 @@
 
 class QFileInfo;
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 // Whether a file belongs to another user than the one running the program:
 // the POSIX owner compared with the real user. On Windows the file is taken
@@ -44,4 +44,4 @@ struct OthersMayChange {
 // Users and the like to change the file or to remove it from its folder.
 OthersMayChange WhoElseMayChange(const QString& path);
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop
