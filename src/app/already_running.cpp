@@ -3,7 +3,6 @@
 
 #include "display.h"
 #include "qt_message_box.h"
-#include "runtime_dir.h"
 #include "stop_signals.h"
 
 #include "desktop/user_settings.h"

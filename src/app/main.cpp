@@ -9,7 +9,6 @@
 #include "exit_status.h"
 #include "help_text.h"
 #include "options.h"
-#include "runtime_dir.h"
 #include "scan_command.h"
 #include "session.h"
 #include "single_instance.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Who may change a settings file besides the user running the program, as
-// far as the system tells: file_owner_posix.cpp reads owners and mode bits,
-// file_owner_win32.cpp owners and access control lists.
+// far as the system tells: platform_posix.cpp reads owners and mode bits,
+// platform_win32.cpp owners and access control lists.
 #pragma once
 
 #include <QString>
