@@ -8,6 +8,7 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/port_names.h"
 #include "link/qt/qt_serial_port.h"
+#include "link/qt/serial_device_list.h"
 #include "link/system/serial_devices.h"
 #include "desktop/user_settings_store.h"
 #include "temp_dir.h"
@@ -281,6 +282,14 @@ TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
               "cannot be opened: Input/output error");
     for (const auto& device : SystemSerialDevices())
         EXPECT_EQ(device.rfind("/dev/tty", 0), 0u) << device;
+    // The settings dialog offers the devices the messages name, by their stable names.
+    std::vector<std::string> offered;
+    for (const SerialDeviceInfo& device : SystemSerialDeviceList().Devices()) {
+        offered.push_back(device.systemLocation.toStdString());
+        EXPECT_EQ(device.path.toStdString(), StableDeviceName(offered.back()));
+    }
+    std::sort(offered.begin(), offered.end());
+    EXPECT_EQ(offered, SystemSerialDevices());
 }
 
 TEST(LineText, SettingsAndDeviceNames)

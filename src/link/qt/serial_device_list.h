@@ -2,9 +2,9 @@
 // The serial devices the system has, as the settings dialog offers them:
 // behind a small interface, so that a test can offer devices of its own.
 // This PC's list is link/system/serial_devices.h, the one a port's "no such
-// device" message gives too: serial_device_list_posix.cpp adds what Qt
-// SerialPort knows of each adapter, serial_device_list_win32.cpp takes the
-// COM ports as they are; the build picks one.
+// device" message gives too: platform_posix.cpp adds what Qt SerialPort
+// knows of each adapter, platform_win32.cpp takes the COM ports as they
+// are; the build picks one.
 #pragma once
 
 #include <QString>

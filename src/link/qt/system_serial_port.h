@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The serial port of the real program on this system: Qt SerialPort where Qt
-// has it (system_serial_port_posix.cpp, qt_serial_port.h), the Win32
-// communications adapter on Windows (system_serial_port_win32.cpp,
-// link/win32/win32_serial_port.h), where our Qt is built without it.
+// has it (platform_posix.cpp, qt_serial_port.h), the Win32 communications
+// adapter on Windows (platform_win32.cpp, link/win32/win32_serial_port.h),
+// where our Qt is built without it.
 #pragma once
 
 #include "link/event_pump.h"

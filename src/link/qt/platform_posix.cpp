@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The settings dialog's devices on POSIX systems: the kernel's list, the
-// one a port's "no such device" message gives (link/system/serial_devices.h),
-// each by udev's stable by-id name, with what Qt SerialPort knows of it
-// (maker, serial number, VID:PID). Qt's own list is not the list: where udev
-// is missing it names every ttyS that has a device node, a UART fitted or not.
+// The program's port on POSIX systems, on Qt SerialPort
+// (system_serial_port.h), and the settings dialog's devices
+// (serial_device_list.h): the kernel's list, the one a port's "no such
+// device" message gives (link/system/serial_devices.h), each by udev's
+// stable by-id name, with what Qt SerialPort knows of it (maker, serial
+// number, VID:PID). Qt's own list is not the list: where udev is missing it
+// names every ttyS that has a device node, a UART fitted or not.
 #include "serial_device_list.h"
+#include "system_serial_port.h"
+
+#include "qt_serial_port.h"
 
 #include "link/system/serial_devices.h"
 
@@ -47,6 +52,13 @@ bool DevicePresent(const std::string& path, const std::vector<SerialDeviceInfo>&
 {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::path(path), error);
+}
+
+std::unique_ptr<SerialPort> MakeSystemSerialPort(EventPump& pump, const settings::DeviceChoices& choices)
+{
+    auto port = std::make_unique<QtSerialPort>(pump);
+    port->UseDeviceChoices(choices);
+    return port;
 }
 
 } // namespace tavelin::link
