@@ -244,6 +244,33 @@ private slots:
         QVERIFY(!rig.link.watchers.Find<modes::LineMonitor>());
     }
 
+    // One monitor watches a link at a time: a second window says so and is
+    // told of nothing, beside the frame trace, which the first shares the
+    // line with.
+    void aSecondMonitorLeavesTheLineToTheFirst()
+    {
+        Rig rig;
+        const auto tracer = link::Tracer::Open((rig.work.Path() / "trace.txt").string());
+        QVERIFY(tracer);
+        rig.link.watchers.Attach(*tracer);
+        AnsweredFiles files;
+        ui::LineMonitorWindow first(rig.link, rig.window.get(), &files);
+        ui::LineMonitorWindow second(rig.link, rig.window.get(), &files);
+        first.show();
+        second.show();
+        QVERIFY(rig.link.watchers.Attached(first.Monitor()));
+        QVERIFY(!rig.link.watchers.Attached(second.Monitor()));
+        QVERIFY(second.findChild<QLabel*>(QStringLiteral("Lbl_State"))->text().contains(Q(texts::kLineOtherMonitor)));
+        QVERIFY(rig.Connect());
+        QTRY_VERIFY(first.Monitor().Count() > 0);
+        QCOMPARE(second.Monitor().Count(), 0u);
+        first.close();
+        second.close();
+        QVERIFY(!rig.link.watchers.Find<modes::LineMonitor>());
+        QVERIFY(rig.link.watchers.Attached(*tracer));
+        rig.link.watchers.Detach(*tracer);
+    }
+
     // A fast line between two draws: whatever came since the last draw
     // reaches the table as one insertion, the oldest rows past the cap leave
     // as one removal, and the rows shown are the monitor's, the newest last.
