@@ -137,6 +137,7 @@ public:
     Run(const Case& c, const std::string& bytes, bool print = false) : case_(c), bytes_(bytes)
     {
         frames_.print = print;
+        link_.watchers.Attach(frames_);
         const fs::path root = fs::temp_directory_path() / ("tavelin-rough-" + std::to_string(::getpid()));
         fs::remove_all(root);
         work_ = root / "work";
@@ -228,7 +229,7 @@ private:
     link::MemoryPort port_{pump_};
     settings::AppState state_;
     DataFrames frames_;
-    link::Link link_{port_, pump_, state_, nullptr, &frames_};
+    link::Link link_{port_, pump_, state_};
 };
 
 std::string Describe(const Case& c)

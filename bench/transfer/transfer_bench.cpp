@@ -38,6 +38,7 @@
 #include "link/commands.h"
 #include "link/line_settings.h"
 #include "link/port_setup.h"
+#include "link/trace.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/qt_serial_port.h"
 #include "transfer/engines.h"
@@ -233,7 +234,8 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, 
     link::QtSerialPort port(pump);
     link::Link line{port, pump, state};
     const auto trace = link::Tracer::FromEnvironment();
-    line.trace = trace.get();
+    if (trace)
+        line.watchers.Attach(*trace);
     std::string reason;
     if (link::OpenHhtPort(line, &reason) != link::PortSetupResult::Ok || link::ConnectHht(line) != 0) {
         std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());

@@ -3,10 +3,9 @@
 
 #include "display.h"
 #include "qt_message_box.h"
-#include "runtime_dir.h"
 #include "stop_signals.h"
-#include "user_settings.h"
 
+#include "desktop/user_settings.h"
 #include "settings/texts.h"
 #include "ui/controls.h"
 
@@ -25,7 +24,7 @@ void SayInABox(int& argc, char** argv)
     FallBackToOffscreen();
     EnsureRuntimeDir();
     QApplication application(argc, argv);
-    NameTheApplication();
+    desktop::NameTheApplication();
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
     ui::UseCjkFont();

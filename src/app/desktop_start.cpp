@@ -2,7 +2,6 @@
 #include "desktop_start.h"
 
 #include "user_data_folder.h"
-#include "user_settings.h"
 
 #include <cstdio>
 
@@ -28,10 +27,10 @@ bool EnterNamedWorkFolder(const std::string& dir)
     return true;
 }
 
-std::optional<DesktopFolder> ChooseDesktopStartFolder()
+std::optional<DesktopFolder> ChooseDesktopStartFolder(const std::optional<std::string>& lastWorkFolder)
 {
     std::string problem;
-    auto folder = ChooseDesktopFolder(UserSettings().LastWorkFolder(), UserDataFolder(), problem);
+    auto folder = ChooseDesktopFolder(lastWorkFolder, UserDataFolder(), problem);
     if (!folder)
         SayNoDesktopFolder(problem);
     return folder;

@@ -15,10 +15,11 @@ namespace tavelin::app {
 // one it would be if started there. False when there is no such folder.
 bool EnterNamedWorkFolder(const std::string& dir);
 
-// --desktop: the folder, decided only (from the folder used last and the
-// user's data folder). It is made once this copy holds the lock, so a copy
-// that gives way leaves nothing behind. Nothing when there is none.
-std::optional<DesktopFolder> ChooseDesktopStartFolder();
+// --desktop: the folder, decided only (from the folder used last, as the
+// user's settings have it, and the user's data folder). It is made once
+// this copy holds the lock, so a copy that gives way leaves nothing behind.
+// Nothing when there is none.
+std::optional<DesktopFolder> ChooseDesktopStartFolder(const std::optional<std::string>& lastWorkFolder);
 
 // Once the lock is held: makes the folder chosen where needed, says what is
 // news about it, and enters it. False when it cannot be had or entered.

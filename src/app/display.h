@@ -4,6 +4,7 @@
 // error); the operator's window cannot. What names a display differs per
 // system (display_posix.cpp: DISPLAY or WAYLAND_DISPLAY; display_win32.cpp:
 // the desktop is always there); the decisions are shared (display.cpp).
+// Also the runtime folder Qt wants on X11 and Wayland (EnsureRuntimeDir).
 #pragma once
 
 #include <QString>
@@ -34,5 +35,13 @@ void FallBackToOffscreen();
 
 // Per system. The display named, for a message; empty where none is named.
 QString NamedDisplay();
+
+// Qt wants a private runtime directory on X11 and Wayland and complains on
+// standard error when none is named; naming the one it would fall back to
+// keeps batch logs clean. Windows has no such folder (nothing is done).
+// Before the QApplication is made: sets XDG_RUNTIME_DIR to this user's
+// folder in the temporary directory (runtime-UID, mode 700) when none is
+// named that SingleInstance::RuntimeDir() accepts.
+void EnsureRuntimeDir();
 
 } // namespace tavelin::app

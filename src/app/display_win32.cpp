@@ -16,4 +16,6 @@ QString NamedDisplay()
     return {};
 }
 
+void EnsureRuntimeDir() {}
+
 } // namespace tavelin::app

@@ -5,7 +5,7 @@
 #include "options.h"
 
 #include "link/port_names.h"
-#include "link/qt/user_settings_store.h"
+#include "desktop/user_settings_store.h"
 #include "modes/line_scan.h"
 #include "settings/param_files.h"
 #include "settings/texts.h"
@@ -118,7 +118,7 @@ void PrintHelp()
     for (const char* part : {kHelpExitStatus, help::kStoppedStatus, kHelpWriteFailedStatus})
         std::fputs(part, stdout);
     std::printf("\nThe devices the COM names open now, and why:\n%s",
-                link::PortDeviceTable(link::LoadDeviceChoices()).c_str());
+                link::PortDeviceTable(desktop::LoadDeviceChoices()).c_str());
 }
 
 void PrintVersion()

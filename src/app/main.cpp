@@ -9,15 +9,14 @@
 #include "exit_status.h"
 #include "help_text.h"
 #include "options.h"
-#include "runtime_dir.h"
 #include "scan_command.h"
 #include "session.h"
 #include "single_instance.h"
 #include "startup.h"
 #include "stop_signals.h"
 #include "surroundings.h"
-#include "user_settings.h"
 
+#include "desktop/user_settings.h"
 #include "settings/paths.h"
 
 #include <QApplication>
@@ -53,9 +52,11 @@ int main(int argc, char** argv)
         return app::kExitStartupFailed;
     }
     app::CatchStopSignals();
+    // This user's settings and this PC's, read once for the whole run.
+    desktop::UserSettings userSettings;
     std::optional<app::DesktopFolder> desktop;
     if (options.desktop) {
-        desktop = app::ChooseDesktopStartFolder();
+        desktop = app::ChooseDesktopStartFolder(userSettings.LastWorkFolder());
         if (!desktop)
             return app::kExitStartupFailed;
     }
@@ -86,7 +87,8 @@ int main(int argc, char** argv)
     }
 
     if (options.action == app::OptionsAction::Scan)
-        return app::RunScanCommand(argc, argv, options, *workDir, instance.Path().toStdString());
+        return app::RunScanCommand(argc, argv, options, userSettings.Devices(), *workDir,
+                                   instance.Path().toStdString());
 
     const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;
     bool screen = false;
@@ -94,8 +96,8 @@ int main(int argc, char** argv)
         return app::kExitNoDisplay;
     app::EnsureRuntimeDir();
     QApplication application(argc, argv);
-    app::NameTheApplication();
+    desktop::NameTheApplication();
     if (!app::CheckDisplayReached(automatic, screen))
         return app::kExitNoDisplay;
-    return app::RunSession(options, desktop, *workDir, instance.Path().toStdString(), screen);
+    return app::RunSession(options, userSettings, desktop, *workDir, instance.Path().toStdString(), screen);
 }

@@ -3,15 +3,13 @@
 // platform_win32.cpp asks Windows, platform_posix.cpp answers for the others.
 #pragma once
 
-#include <cstdint>
-
 namespace tavelin::app {
 
-// The platform identifier of the version query. Systems other than Windows
-// report the identifier of Windows NT (2), the family every supported
-// Windows belongs to, so their polling timers run at the NT interval.
-std::int32_t GetPlatformId();
-
-constexpr std::int32_t kPlatformWin32Nt = 2;
+// The timers the polling interval is set for: those of the Windows NT
+// family (every supported Windows; 30 ms between polls) or of the older
+// Windows 95 family (10 ms), as the version query reports the platform.
+// Other systems have no such query; their timers are taken as NT's.
+enum class TimerFamily { WindowsNt, Windows9x };
+TimerFamily SystemTimerFamily();
 
 } // namespace tavelin::app

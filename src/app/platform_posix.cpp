@@ -5,9 +5,6 @@ namespace tavelin::app {
 
 // No version query here: the polling timers run at the interval of the NT
 // family, as on every supported Windows.
-std::int32_t GetPlatformId()
-{
-    return kPlatformWin32Nt;
-}
+TimerFamily SystemTimerFamily() { return TimerFamily::WindowsNt; }
 
 } // namespace tavelin::app

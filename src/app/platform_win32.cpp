@@ -5,16 +5,17 @@
 
 namespace tavelin::app {
 
-std::int32_t GetPlatformId()
+// A query that fails is taken as NT, the family of every supported Windows.
+TimerFamily SystemTimerFamily()
 {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info; // 148 bytes
 #ifdef _MSC_VER
 #pragma warning(suppress : 4996) // deprecated, yet it is the query that reports the platform
 #endif
-    if (!GetVersionExA(&info))
-        return kPlatformWin32Nt;
-    return static_cast<std::int32_t>(info.dwPlatformId);
+    if (!GetVersionExA(&info) || info.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return TimerFamily::WindowsNt;
+    return TimerFamily::Windows9x;
 }
 
 } // namespace tavelin::app

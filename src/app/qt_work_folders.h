@@ -4,7 +4,7 @@
 #pragma once
 
 #include "message_box.h"
-#include "user_settings.h"
+#include "desktop/user_settings.h"
 #include "modes/work_folders.h"
 #include "settings/app_state.h"
 
@@ -18,7 +18,7 @@ namespace tavelin::app {
 
 class QtWorkFolders final : public modes::WorkFolders {
 public:
-    QtWorkFolders(settings::AppState& state, MessageBox& messages, UserSettings& user, QWidget* parent)
+    QtWorkFolders(settings::AppState& state, MessageBox& messages, desktop::UserSettings& user, QWidget* parent)
         : state_(state), messages_(messages), user_(user), parent_(parent)
     {
     }
@@ -29,7 +29,7 @@ public:
 private:
     settings::AppState& state_;
     MessageBox& messages_;
-    UserSettings& user_;
+    desktop::UserSettings& user_;
     QWidget* parent_;
 };
 

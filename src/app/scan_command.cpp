@@ -7,7 +7,6 @@
 
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
-#include "link/qt/user_settings_store.h"
 #include "link/trace.h"
 #include "modes/line_scan.h"
 #include "settings/numeric.h"
@@ -89,19 +88,19 @@ void ReadSettings(settings::AppState& state, const Options& options, const std::
 
 } // namespace
 
-int RunScanCommand(int& argc, char** argv, const Options& options, const std::string& workDir,
-                   const std::string& lockPath)
+int RunScanCommand(int& argc, char** argv, const Options& options, const settings::DeviceChoices& devices,
+                   const std::string& workDir, const std::string& lockPath)
 {
     QCoreApplication application(argc, argv);
     settings::AppState state;
     ReadSettings(state, options, workDir);
-    state.devices = link::LoadDeviceChoices();
+    state.devices = devices;
     link::QtEventPump pump;
-    link::SystemSerialPort port(pump);
-    port.UseDeviceChoices(state.devices);
-    link::Link link{port, pump, state};
+    const std::unique_ptr<link::SerialPort> port = link::MakeSystemSerialPort(pump, state.devices);
+    link::Link link{*port, pump, state};
     const std::unique_ptr<link::Tracer> trace = link::Tracer::FromEnvironment(FilesOfTheRun(workDir, lockPath));
-    link.trace = trace.get();
+    if (trace)
+        link.watchers.Attach(*trace);
 
     bool signalled = false;
     StopSignalWatch stopSignals([&] {

@@ -10,13 +10,16 @@
 
 #include "options.h"
 
+#include "settings/device_choices.h"
+
 #include <string>
 
 namespace tavelin::app {
 
-// The exit status: kExitOk when some setting answered, else
-// kExitStartupFailed (nothing answered, or the port could not be opened).
-int RunScanCommand(int& argc, char** argv, const Options& options, const std::string& workDir,
-                   const std::string& lockPath);
+// `devices`: the COM names' devices as the user's settings have them. The
+// exit status: kExitOk when some setting answered, else kExitStartupFailed
+// (nothing answered, or the port could not be opened).
+int RunScanCommand(int& argc, char** argv, const Options& options, const settings::DeviceChoices& devices,
+                   const std::string& workDir, const std::string& lockPath);
 
 } // namespace tavelin::app

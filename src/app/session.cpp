@@ -7,12 +7,11 @@
 #include "stop_signals.h"
 #include "qt_work_folders.h"
 #include "surroundings.h"
-#include "user_settings.h"
 
+#include "desktop/user_settings.h"
 #include "link/frame.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
-#include "link/qt/user_settings_store.h"
 #include "link/trace.h"
 #include "settings/app_state.h"
 #include "settings/texts.h"
@@ -33,8 +32,9 @@ namespace {
 
 class Session {
 public:
-    Session(settings::AppState& state, const Options& options, const std::optional<DesktopFolder>& desktop,
-            const std::string& workDir, const std::string& lockPath, bool screen);
+    Session(settings::AppState& state, const Options& options, desktop::UserSettings& user,
+            const std::optional<DesktopFolder>& desktop, const std::string& workDir, const std::string& lockPath,
+            bool screen);
     int Run();
 
 private:
@@ -49,9 +49,9 @@ private:
     const std::optional<DesktopFolder>& desktop_;
     const std::string workDir_;
     QtMessageBox messages_;
-    UserSettings user_;
+    desktop::UserSettings& user_;
     link::QtEventPump pump_;
-    link::SystemSerialPort port_;
+    const std::unique_ptr<link::SerialPort> port_;
     link::Link link_;
     const std::unique_ptr<link::Tracer> trace_; // TAVELIN_TRACE: every frame, for a line's troubles
     std::unique_ptr<ui::AutoWindow> autoWindow_;
@@ -61,13 +61,15 @@ private:
     bool signalled_ = false;
 };
 
-Session::Session(settings::AppState& state, const Options& options, const std::optional<DesktopFolder>& desktop,
-                 const std::string& workDir, const std::string& lockPath, bool screen)
-    : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), port_(pump_),
-      link_{port_, pump_, state}, trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, lockPath)))
+Session::Session(settings::AppState& state, const Options& options, desktop::UserSettings& user,
+                 const std::optional<DesktopFolder>& desktop, const std::string& workDir, const std::string& lockPath,
+                 bool screen)
+    : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), user_(user),
+      port_(link::MakeSystemSerialPort(pump_, state.devices)), link_{*port_, pump_, state},
+      trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, lockPath)))
 {
-    port_.UseDeviceChoices(state.devices);
-    link_.trace = trace_.get();
+    if (trace_)
+        link_.watchers.Attach(*trace_);
     QApplication::setWindowIcon(ui::ProgramIcon());
     if (screen) {
         ui::UseCjkFont();
@@ -166,18 +168,18 @@ void Session::QuitOnSignal()
 
 } // namespace
 
-int RunSession(const Options& options, const std::optional<DesktopFolder>& desktop, const std::string& workDir,
-               const std::string& lockPath, bool screen)
+int RunSession(const Options& options, desktop::UserSettings& user, const std::optional<DesktopFolder>& desktop,
+               const std::string& workDir, const std::string& lockPath, bool screen)
 {
     settings::AppState state;
-    state.devices = link::LoadDeviceChoices(); // the same map for the window and for cron
+    state.devices = user.Devices(); // the same map for the window and for cron
     if (!state.devices.unreadable.empty())
         std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
                      state.devices.unreadable.c_str());
     if (!state.devices.machineUnreadable.empty())
         std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 for this PC cannot be used\n",
                      state.devices.machineUnreadable.c_str());
-    Session session(state, options, desktop, workDir, lockPath, screen);
+    Session session(state, options, user, desktop, workDir, lockPath, screen);
     return session.Run();
 }
 

@@ -9,17 +9,19 @@
 #include "options.h"
 #include "work_folder.h"
 
+#include "desktop/user_settings.h"
+
 #include <optional>
 #include <string>
 
 namespace tavelin::app {
 
-// `workDir` is the current directory, named; `desktop` the folder of a
-// desktop start; `lockPath` the one-copy lock this copy holds; `screen`
+// `user` the user's settings, read at the start; `workDir` the current
+// directory, named; `desktop` the folder of a desktop start; `lockPath` the one-copy lock this copy holds; `screen`
 // whether windows can be shown. The exit status
 // (exit_status.h): that of the start-up or the window, or
 // kExitLogNotWritten when a log misses what the run wrote.
-int RunSession(const Options& options, const std::optional<DesktopFolder>& desktop, const std::string& workDir,
-               const std::string& lockPath, bool screen);
+int RunSession(const Options& options, desktop::UserSettings& user, const std::optional<DesktopFolder>& desktop,
+               const std::string& workDir, const std::string& lockPath, bool screen);
 
 } // namespace tavelin::app

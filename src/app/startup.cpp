@@ -98,7 +98,7 @@ bool Startup::ReadForSwitch(const std::string& workDir)
 bool Startup::ReadParameterFiles(const std::string& workDir, std::int16_t runMode)
 {
     auto& s = state_.settings;
-    s.PollInterval = GetPlatformId() == kPlatformWin32Nt ? 30 : 10;
+    s.PollInterval = SystemTimerFamily() == TimerFamily::WindowsNt ? 30 : 10;
     s.WorkDir = settings::WithTrailingSeparator(workDir);
     s.RunMode = runMode;
     return ReadCommParams() && ReadHhtIds() && ReadDirParams();

@@ -6,7 +6,6 @@
 // batch start line and the manual window say so, with what lowers it.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -25,14 +24,7 @@ struct AdapterLatency {
     bool TooHigh() const { return milliseconds > highestGood; }
 };
 
-// The adapter behind the device the port opened (per system:
-// adapter_latency_posix.cpp, win32/adapter_latency_win32.cpp); nothing
-// where there is no such timer or it cannot be read.
-std::optional<AdapterLatency> ReadAdapterLatency(const std::string& devicePath);
-
-// POSIX builds: the timer of `devicePath` (a /dev/serial/by-id link is
-// followed to its ttyUSBn) in `sysRoot`/bus/usb-serial/devices/ttyUSBn/.
-std::optional<int> SysfsLatencyTimer(const std::filesystem::path& sysRoot, const std::string& devicePath);
+// Reading it from the system is link/system/adapter_timer.h.
 
 // The notes, empty unless the timer is too high: English for the batch start
 // line, Japanese for the manual window.

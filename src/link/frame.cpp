@@ -45,14 +45,7 @@ void SendAndDrain(Link& link, const Bytes& frame)
 {
     if (frame.empty())
         return;
-    if (link.trace) {
-        link.trace->WatchPort(link.pump.Now(), link.port);
-        link.trace->Sent(link.pump.Now(), frame);
-    }
-    if (FrameWatcher* watcher = link.watcher) {
-        watcher->WatchPort(link.pump.Now(), link.port);
-        watcher->Sent(link.pump.Now(), frame);
-    }
+    link.watchers.Sent(link.pump.Now(), link.port, frame);
     link.port.Write(frame);
     if (!link.port.CtsHolding())
         return;
@@ -69,10 +62,7 @@ void ClosePort(Link& link)
     if (!link.port.IsOpen())
         return;
     link.port.Close();
-    if (link.trace)
-        link.trace->WatchPort(link.pump.Now(), link.port);
-    if (FrameWatcher* watcher = link.watcher)
-        watcher->WatchPort(link.pump.Now(), link.port);
+    link.watchers.PortChanged(link.pump.Now(), link.port);
 }
 
 Bytes BuildFrame(char kind, std::string_view hhtId, int sequence, std::span<const std::uint8_t> data)

@@ -22,7 +22,6 @@
 #include "serial_port.h"
 #include "settings/app_state.h"
 #include "frame_watcher.h"
-#include "trace.h"
 
 #include <cstdint>
 #include <span>
@@ -36,8 +35,7 @@ struct Link {
     SerialPort& port;
     EventPump& pump;
     settings::AppState& state; // CurHhtId, flags, PollTimeout/CommTimeout, BaudCode, RunMode
-    Tracer* trace = nullptr;   // the frame trace, when one was asked for
-    FrameWatcher* watcher = nullptr; // the line monitor, while one is open
+    FrameWatchers watchers = {}; // the frame trace, when one was asked for; the line monitor, while one is open
 };
 
 constexpr std::uint8_t STX = 0x02, ETX = 0x03, EOT = 0x04, ACK = 0x06, CAN = 0x18;

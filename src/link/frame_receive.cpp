@@ -72,16 +72,8 @@ private:
 
 int FrameReceiver::TimedOut()
 {
-    if (Tracer* trace = link_.trace) {
-        const auto now = link_.pump.Now();
-        trace->WatchPort(now, link_.port);
-        trace->TimedOut(now, std::chrono::duration_cast<Millis>(now - start_).count());
-    }
-    if (FrameWatcher* watcher = link_.watcher) {
-        const auto now = link_.pump.Now();
-        watcher->WatchPort(now, link_.port);
-        watcher->TimedOut(now, std::chrono::duration_cast<Millis>(now - start_).count());
-    }
+    const auto now = link_.pump.Now();
+    link_.watchers.TimedOut(now, link_.port, std::chrono::duration_cast<Millis>(now - start_).count());
     link_.state.flags.RxTimedOut = settings::kFalse;
     return kTimedOut;
 }
@@ -198,16 +190,7 @@ int FrameReceiver::Receive(Bytes& frame)
             : !idOk                         ? TraceResult::WrongId
             : skipped_                      ? TraceResult::Resynchronised
                                             : TraceResult::Ok;
-        if (Tracer* trace = link_.trace) {
-            const auto now = link_.pump.Now();
-            trace->WatchPort(now, link_.port);
-            trace->Received(now, frame, result);
-        }
-        if (FrameWatcher* watcher = link_.watcher) {
-            const auto now = link_.pump.Now();
-            watcher->WatchPort(now, link_.port);
-            watcher->Received(now, frame, result);
-        }
+        link_.watchers.Received(link_.pump.Now(), link_.port, frame, result);
         return bccOk && idOk ? kOk : kFailed;
     }
 }

@@ -9,7 +9,6 @@
 // in port_names_posix.cpp and port_names_win32.cpp.
 #pragma once
 
-#include "serial_devices.h"
 #include "serial_port.h"
 #include "settings/device_choices.h"
 

@@ -3,16 +3,14 @@
 // received (time, direction, kind, ID, sequence digit, length, result and the
 // first 32 data bytes in hex and as text), per receive that timed out and per
 // change of the port's state. The program makes one when TAVELIN_TRACE names
-// a file and hangs it on the Link; without one the link pays a null test.
+// a file and attaches it to the Link's watchers (frame_watcher.h).
 //
 // Lines are collected in a stdio buffer and written out when it fills, at
 // most a second after the last write, and when the tracer goes, so a busy
 // line costs no system call per frame.
 #pragma once
 
-#include "event_pump.h"
-#include "serial_port.h"
-#include "trace_line.h"
+#include "frame_watcher.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -29,7 +27,7 @@ namespace tavelin::link {
 // current directory are resolved, for a file that does not exist yet.
 bool NamesSameFile(const std::string& a, const std::string& b);
 
-class Tracer {
+class Tracer final : public FrameWatcher {
 public:
     // Appends to `path`; null when it cannot be opened (reason in *error).
     // Never waits: a FIFO that nobody reads cannot be opened.
@@ -44,12 +42,12 @@ public:
     Tracer(const Tracer&) = delete;
     Tracer& operator=(const Tracer&) = delete;
 
-    // frame: STX through the check character.
-    void Sent(Clock::time_point now, std::span<const std::uint8_t> frame);
-    void Received(Clock::time_point now, std::span<const std::uint8_t> frame, TraceResult result);
-    void TimedOut(Clock::time_point now, long long waitedMs);
-    // Logs a line when the port's state differs from the last one seen.
-    void WatchPort(Clock::time_point now, const SerialPort& port);
+    // FrameWatcher; WatchPort logs a line when the port's state differs from
+    // the last one seen.
+    void Sent(Clock::time_point now, std::span<const std::uint8_t> frame) override;
+    void Received(Clock::time_point now, std::span<const std::uint8_t> frame, TraceResult result) override;
+    void TimedOut(Clock::time_point now, long long waitedMs) override;
+    void WatchPort(Clock::time_point now, const SerialPort& port) override;
     void Flush();
 
 private:

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The local calendar time of a moment, by each system's thread-safe call
 // (localtime_r on POSIX, localtime_s on Windows) rather than the shared
-// buffer of std::localtime.
+// buffer of std::localtime (platform_posix.cpp, platform_win32.cpp).
 #pragma once
 
 #include <ctime>

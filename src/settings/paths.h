@@ -11,7 +11,7 @@
 namespace tavelin::settings {
 
 // The system's directory separator: '\\' on Windows, '/' elsewhere
-// (paths_win32.cpp, paths_posix.cpp).
+// (platform_win32.cpp, platform_posix.cpp).
 extern const char kDirSeparator;
 
 // True for a character the system takes as a directory separator. Windows

@@ -14,7 +14,7 @@ class QWidget;
 
 namespace tavelin::ui {
 
-// Each system's own in drives_posix.cpp and drives_win32.cpp.
+// Each system's own in platform_posix.cpp and platform_win32.cpp.
 QStringList DriveRoots();
 QString DriveOf(const QString& path);
 

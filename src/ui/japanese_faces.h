@@ -2,7 +2,7 @@
 // The faces that show Japanese captions and file names best on this system:
 // Windows has its own UI faces once its Japanese fonts are installed, a
 // Linux distribution the free ones. Each system's list is in
-// japanese_faces_posix.cpp or japanese_faces_win32.cpp.
+// platform_posix.cpp or platform_win32.cpp.
 #pragma once
 
 #include <QString>

@@ -310,19 +310,16 @@ void LineMonitorWindow::hideEvent(QHideEvent* event)
     Detach();
 }
 
+// One line monitor watches a link at a time; a second window says so.
 void LineMonitorWindow::Attach()
 {
-    if (link_.watcher == nullptr)
-        link_.watcher = &monitor_;
-    if (link_.watcher != &monitor_)
+    if (link_.watchers.Find<modes::LineMonitor>() == nullptr)
+        link_.watchers.Attach(monitor_);
+    if (!link_.watchers.Attached(monitor_))
         note_ = Q(texts::kLineOtherMonitor);
 }
 
-void LineMonitorWindow::Detach()
-{
-    if (link_.watcher == &monitor_)
-        link_.watcher = nullptr;
-}
+void LineMonitorWindow::Detach() { link_.watchers.Detach(monitor_); }
 
 // A frame of the PC's is going out: the moment to draw, if a draw is due.
 // Only a timer is started here: the link is in the middle of an exchange.
@@ -397,7 +394,7 @@ void LineMonitorWindow::Open()
         note_ += Q(texts::kLineLoadCut);
     if (load.dropped)
         note_ += Q(texts::kLineLoadDroppedHeld).arg(load.dropped);
-    SetPaused(link_.watcher == &monitor_);
+    SetPaused(link_.watchers.Attached(monitor_));
     Lst_Frames->scrollToTop();
 }
 

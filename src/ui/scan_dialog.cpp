@@ -18,7 +18,8 @@
 namespace tavelin::ui {
 
 ScanDialog::ScanDialog(link::Link& link, TakeSettings takeSettings, QWidget* parent)
-    : QDialog(parent), link_(link), takeSettings_(std::move(takeSettings))
+    : QDialog(parent), link_(link), takeSettings_(std::move(takeSettings)),
+      closing_({[this] { return running_; }, [this] { link_.state.flags.StopRequest = settings::kTrue; }, [] {}})
 {
     setObjectName(QStringLiteral("Dlg_Scan"));
     setWindowTitle(Q(texts::kScanTitle));
@@ -85,7 +86,7 @@ void ScanDialog::Start()
     link_.state.flags.StopRequest = settings::kFalse; // the window's next exchange must not see it
     running_ = false;
     ShowEnd();
-    if (closeWaits_)
+    if (closing_.Due())
         close();
 }
 
@@ -146,23 +147,16 @@ void ScanDialog::UpdateButtons()
 // A close while the scan runs stops it; the dialog closes once it has.
 void ScanDialog::closeEvent(QCloseEvent* event)
 {
-    if (running_) {
-        closeWaits_ = true;
-        link_.state.flags.StopRequest = settings::kTrue;
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
+    if (closing_.Close(event))
+        QDialog::closeEvent(event);
 }
 
+// Escape: as a close.
 void ScanDialog::reject()
 {
-    if (running_) {
-        closeWaits_ = true;
-        link_.state.flags.StopRequest = settings::kTrue;
-        return;
-    }
-    QDialog::reject();
+    QCloseEvent event;
+    if (closing_.Close(&event))
+        QDialog::reject();
 }
 
 } // namespace tavelin::ui

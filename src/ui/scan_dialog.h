@@ -9,6 +9,8 @@
 // first.
 #pragma once
 
+#include "stop_then_close.h"
+
 #include "link/frame.h"
 #include "modes/line_scan.h"
 
@@ -58,7 +60,7 @@ private:
     modes::ScanOutcome outcome_;
     bool running_ = false;
     bool started_ = false;
-    bool closeWaits_ = false;
+    StopThenClose closing_;
     int settingIndex_ = 0;
 
     QLabel* Lbl_Status = nullptr;

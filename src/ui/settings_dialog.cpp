@@ -5,7 +5,7 @@
 #include "controls.h"
 #include "dir_dialog.h"
 #include "link/port_names.h"
-#include "link/qt/user_settings_store.h"
+#include "desktop/user_settings_store.h"
 #include "settings/texts.h"
 
 #include <QAbstractItemView>
@@ -566,8 +566,8 @@ void SettingsDialog::StoreDevices()
     }
     settings::DeviceChoices saved = state_.devices;
     saved.machine = boxes.chosen;
-    if (saved.machine != state_.devices.machine && !link::SaveMachineDeviceChoices(saved)) {
-        const QString folder = QDir::toNativeSeparators(QFileInfo(link::MachineSettingsFile()).absolutePath());
+    if (saved.machine != state_.devices.machine && !desktop::SaveMachineDeviceChoices(saved)) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(desktop::MachineSettingsFile()).absolutePath());
         ShowOkBox(this, Q(texts::kMsgDeviceMapNotSavedForPc).arg(folder).toStdString());
         StoreDevicesForUser(boxes.chosen);
         return;
@@ -587,7 +587,7 @@ void SettingsDialog::StoreDevicesForUser(const std::array<std::string, settings:
     if (own == state_.devices.chosen)
         return;
     state_.devices.chosen = own;
-    if (!link::SaveDeviceChoices(state_.devices))
+    if (!desktop::SaveDeviceChoices(state_.devices))
         ShowOkBox(this, texts::kMsgDeviceMapNotSaved);
 }
 

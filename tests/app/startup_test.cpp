@@ -110,7 +110,7 @@ TEST_F(StartupTest, NoParameterFilesStartsManualModeWithDefaults)
     EXPECT_EQ(s.WorkDir, dir.Text());
     // Every Windows the program runs on answers the version query as NT,
     // and the NT interval is what the timers are tuned for.
-    EXPECT_EQ(GetPlatformId(), kPlatformWin32Nt);
+    EXPECT_EQ(SystemTimerFamily(), TimerFamily::WindowsNt);
     EXPECT_EQ(s.PollInterval, 30);
     EXPECT_EQ(s.BaudCode, "2");
     EXPECT_EQ(s.ComPortCode, "0");

@@ -3,6 +3,7 @@
 // choice, then the one for all users of the PC, then the standard device;
 // and the names refused.
 #include "link/port_names.h"
+#include "link/system/serial_devices.h"
 #include "support/environment.h"
 
 #include <gtest/gtest.h>

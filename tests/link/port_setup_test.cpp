@@ -4,6 +4,7 @@
 
 #include "link/port_names.h"
 #include "link/port_setup.h"
+#include "link/system/serial_devices.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 // ports, and a refusal to open read as "in use".
 #include "link/port_names.h"
 #include "link/port_setup.h"
-#include "link/serial_devices.h"
+#include "link/system/serial_devices.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,9 @@
 #include "link/qt/qt_event_pump.h"
 #include "link/port_names.h"
 #include "link/qt/qt_serial_port.h"
-#include "link/qt/user_settings_store.h"
+#include "link/qt/serial_device_list.h"
+#include "link/system/serial_devices.h"
+#include "desktop/user_settings_store.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -36,6 +38,7 @@ namespace tavelin::testing {
 namespace {
 
 using namespace tavelin::link;
+using namespace tavelin::desktop;
 
 class QtPortTest : public ::testing::Test {
 protected:
@@ -279,6 +282,14 @@ TEST(PortErrorText, PermissionNamesTheGroupAndMissingListsTheDevices)
               "cannot be opened: Input/output error");
     for (const auto& device : SystemSerialDevices())
         EXPECT_EQ(device.rfind("/dev/tty", 0), 0u) << device;
+    // The settings dialog offers the devices the messages name, by their stable names.
+    std::vector<std::string> offered;
+    for (const SerialDeviceInfo& device : SystemSerialDeviceList().Devices()) {
+        offered.push_back(device.systemLocation.toStdString());
+        EXPECT_EQ(device.path.toStdString(), StableDeviceName(offered.back()));
+    }
+    std::sort(offered.begin(), offered.end());
+    EXPECT_EQ(offered, SystemSerialDevices());
 }
 
 TEST(LineText, SettingsAndDeviceNames)

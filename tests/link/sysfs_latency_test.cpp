@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The latency timer in a sample sysfs tree, reached from the device the port
 // opens: a ttyUSB device itself, or a /dev/serial/by-id link to it.
-#include "link/adapter_latency.h"
+#include "link/system/adapter_timer.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@ public:
     TraceTest()
     {
         tracer = link::Tracer::Open(TracePath().string());
-        link.trace = tracer.get();
+        link.watchers.Attach(*tracer);
     }
 
     std::filesystem::path TracePath() const { return work.Path() / "trace.txt"; }
@@ -35,7 +35,7 @@ public:
     // The trace's lines once the tracer has gone (and written them all).
     std::vector<std::string> Lines()
     {
-        link.trace = nullptr;
+        link.watchers.Detach(*tracer);
         tracer.reset();
         std::ifstream in(TracePath());
         std::vector<std::string> out;

@@ -5,8 +5,8 @@
 // a closed port that answers at once.
 #include "link/port_names.h"
 #include "link/virtual_pump.h"
-#include "link/win32/com_port_list.h"
-#include "link/win32/ftdi_latency.h"
+#include "link/system/com_port_list.h"
+#include "link/system/ftdi_latency.h"
 #include "link/win32/state_block.h"
 #include "link/win32/win32_serial_port.h"
 

@@ -49,8 +49,8 @@ TEST_F(LineMonitorTest, ADownloadOnAFaultyLineGivesTheTraceRowsAndTheyLoadBack)
     const auto tracePath = work.Path() / "trace.txt";
     auto tracer = link::Tracer::Open(tracePath.string());
     modes::LineMonitor monitor;
-    link.trace = tracer.get();
-    link.watcher = &monitor;
+    link.watchers.Attach(*tracer);
+    link.watchers.Attach(monitor);
     files.Put("D.DAT", std::string(2000, 'y'));
     Start(Faults([](sim::FaultOptions& f) {
         f.corruptBccOfSent = {2};
@@ -58,8 +58,8 @@ TEST_F(LineMonitorTest, ADownloadOnAFaultyLineGivesTheTraceRowsAndTheyLoadBack)
     }));
     ASSERT_EQ(transfer::DownloadFile(link, "D", files.Text(), "D.DAT", progress), 0);
     Settle();
-    link.trace = nullptr;
-    link.watcher = nullptr;
+    link.watchers.Detach(*tracer);
+    link.watchers.Detach(monitor);
     tracer.reset();
 
     // The same lines as the trace file, word for word.

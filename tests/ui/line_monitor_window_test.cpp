@@ -108,7 +108,7 @@ private slots:
         ui::LineMonitorWindow* monitor = rig.OpenMonitor();
         QVERIFY(monitor);
         QVERIFY(monitor->isVisible());
-        QCOMPARE(rig.link.watcher, &monitor->Monitor());
+        QVERIFY(rig.link.watchers.Attached(monitor->Monitor()));
         auto* table = monitor->findChild<QTableView*>(QStringLiteral("Lst_Frames"));
         QVERIFY(rig.Connect());
         auto* pcList = rig.window->findChild<QListWidget*>(QStringLiteral("FcFile"));
@@ -135,7 +135,7 @@ private slots:
         QVERIFY(spoken.startsWith(Q(texts::kColumnDirection)));
 
         monitor->close();
-        QCOMPARE(rig.link.watcher, nullptr);
+        QVERIFY(!rig.link.watchers.Find<modes::LineMonitor>());
     }
 
     // Leaving the hand-held closes the port, and the rows say so where it
@@ -147,7 +147,7 @@ private slots:
         const fs::path tracePath = rig.work.Path() / "trace.txt";
         const auto tracer = link::Tracer::Open(tracePath.string());
         QVERIFY(tracer);
-        rig.link.trace = tracer.get();
+        rig.link.watchers.Attach(*tracer);
         ui::LineMonitorWindow* monitor = rig.OpenMonitor();
         QVERIFY(monitor);
         QVERIFY(rig.Connect());
@@ -162,7 +162,7 @@ private slots:
 
         QVERIFY(rig.Connect()); // opened again, and closed with the window
         rig.window->close();
-        rig.link.trace = nullptr;
+        rig.link.watchers.Detach(*tracer);
         tracer->Flush();
         std::string lines;
         for (std::size_t i = 0; i < rows.Count(); ++i) {
@@ -182,7 +182,7 @@ private slots:
         AnsweredFiles files; // the file dialogs, answered
         ui::LineMonitorWindow own(rig.link, rig.window.get(), &files);
         own.show();
-        QCOMPARE(rig.link.watcher, &own.Monitor());
+        QVERIFY(rig.link.watchers.Attached(own.Monitor()));
         QVERIFY(rig.Connect());
         auto* table = own.findChild<QTableView*>(QStringLiteral("Lst_Frames"));
         auto* pause = own.findChild<QPushButton*>(QStringLiteral("Cmd_Pause"));
@@ -226,7 +226,34 @@ private slots:
         own.findChild<QPushButton*>(QStringLiteral("Cmd_Open"))->click();
         QCOMPARE(table->model()->rowCount(), rows);
         own.close();
-        QCOMPARE(rig.link.watcher, nullptr);
+        QVERIFY(!rig.link.watchers.Find<modes::LineMonitor>());
+    }
+
+    // One monitor watches a link at a time: a second window says so and is
+    // told of nothing, beside the frame trace, which the first shares the
+    // line with.
+    void aSecondMonitorLeavesTheLineToTheFirst()
+    {
+        Rig rig;
+        const auto tracer = link::Tracer::Open((rig.work.Path() / "trace.txt").string());
+        QVERIFY(tracer);
+        rig.link.watchers.Attach(*tracer);
+        AnsweredFiles files;
+        ui::LineMonitorWindow first(rig.link, rig.window.get(), &files);
+        ui::LineMonitorWindow second(rig.link, rig.window.get(), &files);
+        first.show();
+        second.show();
+        QVERIFY(rig.link.watchers.Attached(first.Monitor()));
+        QVERIFY(!rig.link.watchers.Attached(second.Monitor()));
+        QVERIFY(second.findChild<QLabel*>(QStringLiteral("Lbl_State"))->text().contains(Q(texts::kLineOtherMonitor)));
+        QVERIFY(rig.Connect());
+        QTRY_VERIFY(first.Monitor().Count() > 0);
+        QCOMPARE(second.Monitor().Count(), 0u);
+        first.close();
+        second.close();
+        QVERIFY(!rig.link.watchers.Find<modes::LineMonitor>());
+        QVERIFY(rig.link.watchers.Attached(*tracer));
+        rig.link.watchers.Detach(*tracer);
     }
 
     // A fast line between two draws: whatever came since the last draw
@@ -240,7 +267,7 @@ private slots:
         AnsweredFiles files;
         ui::LineMonitorWindow own(rig.link, rig.window.get(), &files);
         own.show();
-        QCOMPARE(rig.link.watcher, &own.Monitor());
+        QVERIFY(rig.link.watchers.Attached(own.Monitor()));
         auto* table = own.findChild<QTableView*>(QStringLiteral("Lst_Frames"));
         const QAbstractItemModel* model = table->model();
         QCOMPARE(model->rowCount(), 0); // not connected: the line is quiet
@@ -254,7 +281,7 @@ private slots:
         int frames = 0; // each a millisecond after the one before: its time tells it
         const auto burst = [&](int count) {
             for (int i = 0; i < count; ++i, ++frames)
-                rig.link.watcher->Sent(origin + std::chrono::milliseconds(frames), frames % 2 ? ack : block);
+                rig.link.watchers.Find<modes::LineMonitor>()->Sent(origin + std::chrono::milliseconds(frames), frames % 2 ? ack : block);
         };
         const auto shownRight = [&] {
             const int rows = model->rowCount();

@@ -6,7 +6,7 @@
 
 #include "idle_windows.h"
 #include "link/qt/serial_device_list.h"
-#include "link/qt/user_settings_store.h"
+#include "desktop/user_settings_store.h"
 #include "settings/param_files.h"
 #include "support/system.h"
 #include "support/temp_dir.h"
@@ -35,7 +35,7 @@ inline void UseSettingsFilesIn(const TempDir& config)
     qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config.Path() / "pc.conf").string()));
     if (!SettingsFileFollowsXdgConfigHome()) {
         QStandardPaths::setTestModeEnabled(true);
-        QFile::remove(link::UserSettingsFile());
+        QFile::remove(desktop::UserSettingsFile());
     }
 }
 

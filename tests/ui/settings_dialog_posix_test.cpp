@@ -2,7 +2,7 @@
 // The settings dialog's settings file where POSIX lets a test link it
 // elsewhere.
 #include "settings_dialog_fixture.h"
-#include "link/qt/user_settings_store.h"
+#include "desktop/user_settings_store.h"
 
 #include <filesystem>
 
@@ -23,27 +23,27 @@ private slots:
     // fails (and says so) instead.
     void aLinkedOrUnreadableSettingsFileIsNeverWritten()
     {
-        const fs::path file = link::UserSettingsFile().toStdString();
+        const fs::path file = desktop::UserSettingsFile().toStdString();
         fs::remove(file);
         fs::create_directories(file.parent_path());
         const std::string elsewhere = "[ports]\nCOM1=/dev/ttyUSB0\n";
         config_.Put("elsewhere.conf", elsewhere);
         fs::create_symlink(config_.Path() / "elsewhere.conf", file);
-        settings::DeviceChoices choices = link::LoadDeviceChoices();
+        settings::DeviceChoices choices = desktop::LoadDeviceChoices();
         QCOMPARE(choices.chosen[0], std::string("/dev/ttyUSB0"));
         choices.chosen[1] = "/dev/ttyUSB1";
-        QVERIFY(!link::SaveDeviceChoices(choices));
+        QVERIFY(!desktop::SaveDeviceChoices(choices));
         QVERIFY(fs::is_symlink(file));
         QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
 
         fs::remove(file);
         const std::string garbage = "[ports\nCOM1=/dev/ttyUSB0\n";
         config_.Put("tavelin/tavelin.conf", garbage);
-        const settings::DeviceChoices unread = link::LoadDeviceChoices();
+        const settings::DeviceChoices unread = desktop::LoadDeviceChoices();
         QCOMPARE(unread.chosen[0], std::string());
         QCOMPARE(unread.unreadable,
                  "the settings file " + file.string() + " is not in the form of a settings file");
-        QVERIFY(!link::SaveDeviceChoices(choices));
+        QVERIFY(!desktop::SaveDeviceChoices(choices));
         QCOMPARE(config_.Get("tavelin/tavelin.conf"), garbage);
         fs::remove(file);
 
@@ -52,18 +52,18 @@ private slots:
         fs::create_directories(pc.parent_path());
         qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString(pc.string()));
         fs::create_symlink(config_.Path() / "elsewhere.conf", pc);
-        choices = link::LoadDeviceChoices();
+        choices = desktop::LoadDeviceChoices();
         QCOMPARE(choices.machine[0], std::string("/dev/ttyUSB0"));
         choices.machine[0] = "/dev/ttyUSB1";
-        QVERIFY(!link::SaveMachineDeviceChoices(choices));
+        QVERIFY(!desktop::SaveMachineDeviceChoices(choices));
         QCOMPARE(config_.Get("elsewhere.conf"), elsewhere);
         fs::remove(pc);
         config_.Put("pc/linked.conf", garbage);
-        const settings::DeviceChoices unreadPc = link::LoadDeviceChoices();
+        const settings::DeviceChoices unreadPc = desktop::LoadDeviceChoices();
         QCOMPARE(unreadPc.machine[0], std::string());
         QCOMPARE(unreadPc.machineUnreadable,
                  "the settings file for all users of this PC " + pc.string() + " is not in the form of a settings file");
-        QVERIFY(!link::SaveMachineDeviceChoices(choices));
+        QVERIFY(!desktop::SaveMachineDeviceChoices(choices));
         QCOMPARE(config_.Get("pc/linked.conf"), garbage);
         fs::remove(pc);
         qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));

@@ -7,7 +7,7 @@
 #include "link/port_names.h"
 #include "link/qt/qt_event_pump.h"
 #include "link/qt/system_serial_port.h"
-#include "link/qt/user_settings_store.h"
+#include "desktop/user_settings_store.h"
 #include "settings/param_files.h"
 #include "settings/texts.h"
 #include "support/temp_dir.h"
@@ -313,8 +313,8 @@ private slots:
         work.state.settings.PortKindCode = "0";
         work.state.settings.PollInterval = 30;
         link::QtEventPump pump;
-        link::SystemSerialPort port(pump);
-        link::Link link{port, pump, work.state};
+        const auto port = link::MakeSystemSerialPort(pump, work.state.devices);
+        link::Link link{*port, pump, work.state};
         ui::ManualWindow window(link, QStringLiteral("caption"));
         window.show();
         auto* menu = window.findChild<QAction*>(QStringLiteral("Mn_Set"));
@@ -342,7 +342,7 @@ private slots:
         qunsetenv("TAVELIN_COM1");
         qunsetenv("TAVELIN_COM2");
         {
-            QSettings other(link::UserSettingsFile(), QSettings::IniFormat);
+            QSettings other(desktop::UserSettingsFile(), QSettings::IniFormat);
             other.setValue(QStringLiteral("workdir/last"), QStringLiteral("/srv/tavelin"));
         }
         Work work;
@@ -385,16 +385,16 @@ private slots:
         QCOMPARE(work.state.devices.chosen[1], std::string("/dev/pts/77"));
         QCOMPARE(work.state.devices.chosen[2], std::string());
         if (testing::SettingsFileFollowsXdgConfigHome())
-            QCOMPARE(link::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
+            QCOMPARE(desktop::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
         else
-            QVERIFY2(link::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin/tavelin.conf")),
-                     qPrintable(link::UserSettingsFile()));
-        QSettings stored(link::UserSettingsFile(), QSettings::IniFormat);
+            QVERIFY2(desktop::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin/tavelin.conf")),
+                     qPrintable(desktop::UserSettingsFile()));
+        QSettings stored(desktop::UserSettingsFile(), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("ports/COM1")).toString(), Adapter().path);
         QCOMPARE(stored.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/77"));
         QVERIFY(!stored.contains(QStringLiteral("ports/COM3")));
         QCOMPARE(stored.value(QStringLiteral("workdir/last")).toString(), QStringLiteral("/srv/tavelin"));
-        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        QCOMPARE(desktop::LoadDeviceChoices(), work.state.devices);
 
         // Shown again, the boxes hold the map; Cancel keeps it as it was.
         ui::SettingsDialog again(work.state, nullptr, &fake);
@@ -403,7 +403,7 @@ private slots:
         DeviceBox(&again, 1)->setEditText(QString());
         Control<QPushButton>(&again, "BtnCancel")->click();
         QCOMPARE(work.state.devices.chosen[0], Adapter().path.toStdString());
-        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        QCOMPARE(desktop::LoadDeviceChoices(), work.state.devices);
     }
 
     // Saved for all users of the PC, the choices go to the PC's file (its
@@ -416,14 +416,14 @@ private slots:
         qunsetenv("TAVELIN_COM2");
         const fs::path machine = config_.Path() / "pc" / "tavelin" / "tavelin.conf";
         qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString(machine.string()));
-        QCOMPARE(link::MachineSettingsFile(), QString::fromStdString(machine.string()));
+        QCOMPARE(desktop::MachineSettingsFile(), QString::fromStdString(machine.string()));
         {
-            QSettings own(link::UserSettingsFile(), QSettings::IniFormat);
+            QSettings own(desktop::UserSettingsFile(), QSettings::IniFormat);
             own.remove(QStringLiteral("ports"));
             own.setValue(QStringLiteral("ports/COM2"), QStringLiteral("/dev/pts/1"));
         }
         Work work;
-        work.state.devices = link::LoadDeviceChoices();
+        work.state.devices = desktop::LoadDeviceChoices();
         FakeDevices fake;
         {
             ui::SettingsDialog dialog(work.state, nullptr, &fake);
@@ -441,7 +441,7 @@ private slots:
         QCOMPARE(pc.value(QStringLiteral("ports/COM1")).toString(), QStringLiteral("/dev/ttyUSB5"));
         QCOMPARE(pc.value(QStringLiteral("ports/COM2")).toString(), QStringLiteral("/dev/pts/1"));
         QCOMPARE(work.state.devices.chosen, (std::array<std::string, 4>{}));
-        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        QCOMPARE(desktop::LoadDeviceChoices(), work.state.devices);
         QCOMPARE(link::ResolvePortDevice(1, work.state.devices).source, link::DeviceSource::ChosenForPc);
         {
             ui::SettingsDialog again(work.state, nullptr, &fake);
@@ -456,14 +456,14 @@ private slots:
         QCOMPARE(work.state.devices.chosen[0], std::string());
         QCOMPARE(work.state.devices.chosen[1], std::string("/dev/ttyUSB6"));
         QCOMPARE(work.state.devices.machine[1], std::string("/dev/pts/1"));
-        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        QCOMPARE(desktop::LoadDeviceChoices(), work.state.devices);
 
         // A file where the folder would be: not even an administrator writes
         // there, as a user without the right may not write ProgramData.
         const fs::path locked = config_.Path() / "locked";
         config_.Put("locked", "not a folder");
         qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((locked / "tavelin/tavelin.conf").string()));
-        work.state.devices = link::LoadDeviceChoices();
+        work.state.devices = desktop::LoadDeviceChoices();
         QString message;
         {
             ui::SettingsDialog refused(work.state, nullptr, &fake);
@@ -479,7 +479,7 @@ private slots:
         QCOMPARE(config_.Get("locked"), std::string("not a folder"));
         QCOMPARE(work.state.devices.chosen[2], std::string("/dev/ttyUSB9")); // nothing lost
         QCOMPARE(work.state.devices.chosen[1], std::string("/dev/ttyUSB6"));
-        QCOMPARE(link::LoadDeviceChoices(), work.state.devices);
+        QCOMPARE(desktop::LoadDeviceChoices(), work.state.devices);
         qputenv("TAVELIN_MACHINE_CONF", QByteArray::fromStdString((config_.Path() / "pc.conf").string()));
     }
 

@@ -3,7 +3,7 @@
 // drive letters, and COM names found in the system's list of ports.
 #include "settings_dialog_fixture.h"
 #include "link/port_names.h"
-#include "link/qt/user_settings_store.h"
+#include "desktop/user_settings_store.h"
 #include "ui/dir_dialog.h"
 #include "ui/settings_dialog.h"
 

@@ -13,7 +13,7 @@
 #include "support/temp_dir.h"
 #include "ui/manual_window.h"
 #include "ui/pc_pane.h"
-#include "ui/window_geometry.h"
+#include "desktop/window_geometry.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -291,7 +291,7 @@ private slots:
             {{100, 100, 0, 0}, false},
         };
         for (const auto& [geometry, fits] : cases)
-            QVERIFY2(ui::FitsAScreen(geometry, screens) == fits,
+            QVERIFY2(desktop::FitsAScreen(geometry, screens) == fits,
                      qPrintable(QStringLiteral("%1,%2 %3x%4").arg(geometry.x()).arg(geometry.y())
                                     .arg(geometry.width()).arg(geometry.height())));
 
@@ -303,11 +303,11 @@ private slots:
         Fixture f;
         ui::ManualWindow window(f.link, QStringLiteral("Tavelin"));
         const QRect opened = window.geometry();
-        QVERIFY(!ui::RestoreFittingGeometry(window, huge.saveGeometry()));
+        QVERIFY(!desktop::RestoreFittingGeometry(window, huge.saveGeometry()));
         QCOMPARE(window.geometry(), opened);
-        QVERIFY(!ui::RestoreFittingGeometry(window, QByteArray("not a geometry")));
+        QVERIFY(!desktop::RestoreFittingGeometry(window, QByteArray("not a geometry")));
         QCOMPARE(window.geometry(), opened);
-        QVERIFY(ui::RestoreFittingGeometry(window, small.saveGeometry()));
+        QVERIFY(desktop::RestoreFittingGeometry(window, small.saveGeometry()));
         QCOMPARE(window.size(), small.size());
     }
 

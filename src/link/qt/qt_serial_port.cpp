@@ -2,6 +2,8 @@
 #include "qt_serial_port.h"
 
 #include "link/port_names.h"
+#include "link/system/adapter_timer.h"
+#include "link/system/serial_devices.h"
 
 // Built on POSIX systems only: Windows has the Win32 port (src/link/win32).
 #include <poll.h>

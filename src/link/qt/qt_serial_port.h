@@ -83,7 +83,4 @@ bool QtSerialPort::OnModemLines(Call call)
     return !noModemLines_;
 }
 
-// The real program's port on this system (link/qt/system_serial_port.h).
-using SystemSerialPort = QtSerialPort;
-
 } // namespace tavelin::link

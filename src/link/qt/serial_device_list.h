@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The serial devices the system has, as the settings dialog offers them:
 // behind a small interface, so that a test can offer devices of its own.
-// This PC's list is serial_device_list_posix.cpp (Qt SerialPort, with each
-// adapter's details) or serial_device_list_win32.cpp (the COM ports of
-// link/serial_devices.h), picked by the build.
+// This PC's list is link/system/serial_devices.h, the one a port's "no such
+// device" message gives too: platform_posix.cpp adds what Qt SerialPort
+// knows of each adapter, platform_win32.cpp takes the COM ports as they
+// are; the build picks one.
 #pragma once
 
 #include <QString>
@@ -29,8 +30,8 @@ public:
     virtual std::vector<SerialDeviceInfo> Devices() const = 0; // sorted by path; COM ports by number
 };
 
-// This PC's devices: Qt's QSerialPortInfo, with the by-id names looked up;
-// on Windows the COM ports the system lists (Qt SerialPort is not built there).
+// This PC's devices, with the by-id names looked up and, where Qt SerialPort
+// is built, each adapter's details; on Windows the COM ports the system lists.
 class SystemSerialDeviceList final : public SerialDeviceList {
 public:
     std::vector<SerialDeviceInfo> Devices() const override;

@@ -2,8 +2,10 @@
 #include "win32_serial_port.h"
 
 #include "link/port_names.h"
+#include "link/system/adapter_timer.h"
+#include "link/system/serial_devices.h"
+#include "link/system/wide_text.h"
 #include "state_block.h"
-#include "wide_text.h"
 
 #include <windows.h>
 

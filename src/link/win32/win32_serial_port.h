@@ -91,7 +91,4 @@ bool Win32SerialPort::OnModemLines(Call call)
     return !noModemLines_;
 }
 
-// The real program's port on this system (link/qt/system_serial_port.h).
-using SystemSerialPort = Win32SerialPort;
-
 } // namespace tavelin::link

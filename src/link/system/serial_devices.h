@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The serial devices this PC has, by name: what a port's "no such device"
-// message offers, and on Windows the settings dialog's list. One
-// implementation per system, picked by the build: serial_devices_posix.cpp
-// reads the kernel's list (without opening a device) and udev's stable
-// names; win32/serial_devices_win32.cpp the COM ports the registry lists.
+// The serial devices this PC has, by name: the one list both the settings
+// dialog (link/qt/serial_device_list.h) and a port's "no such device"
+// message offer. One implementation per system, picked by the build:
+// serial_devices_posix.cpp reads the kernel's list (without opening a
+// device) and udev's stable names; serial_devices_win32.cpp the COM ports
+// the registry lists.
 #pragma once
 
 #include <string>

@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QWidget>
 
-namespace tavelin::ui {
+namespace tavelin::desktop {
 
 bool FitsAScreen(const QRect& geometry, const QList<QRect>& availableAreas)
 {
@@ -33,4 +33,4 @@ bool RestoreFittingGeometry(QWidget& window, const QByteArray& saved)
     return false;
 }
 
-} // namespace tavelin::ui
+} // namespace tavelin::desktop

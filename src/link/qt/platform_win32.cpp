@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The settings dialog's devices on Windows: the COM ports the system lists,
-// by name (Qt SerialPort is not built there). Windows keeps no maker or
-// serial number there. The list comes sorted by number (COM2 before COM10).
+// The program's port on Windows, the Win32 adapter (system_serial_port.h),
+// and the settings dialog's devices (serial_device_list.h): the COM ports
+// the system lists, by name (Qt SerialPort is not built there). Windows
+// keeps no maker or serial number there. The list comes sorted by number
+// (COM2 before COM10).
 #include "serial_device_list.h"
+#include "system_serial_port.h"
 
-#include "link/serial_devices.h"
+#include "link/system/serial_devices.h"
+#include "link/win32/win32_serial_port.h"
 
 #include <algorithm>
 
@@ -27,6 +31,13 @@ bool DevicePresent(const std::string& path, const std::vector<SerialDeviceInfo>&
     return std::any_of(devices.begin(), devices.end(), [&](const SerialDeviceInfo& system) {
         return system.systemLocation.compare(name, Qt::CaseInsensitive) == 0;
     });
+}
+
+std::unique_ptr<SerialPort> MakeSystemSerialPort(EventPump& pump, const settings::DeviceChoices& choices)
+{
+    auto port = std::make_unique<Win32SerialPort>(pump);
+    port->UseDeviceChoices(choices);
+    return port;
 }
 
 } // namespace tavelin::link

@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
+// The settings files on POSIX systems: who else may change one (file_owner.h,
+// owners and mode bits) and the folder of the one for all users
+// (machine_settings_file.h).
 #include "file_owner.h"
+#include "machine_settings_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 bool BelongsToAnotherUser(const QFileInfo& info) { return info.ownerId() != ::getuid(); }
 
@@ -87,4 +91,9 @@ OthersMayChange WhoElseMayChange(const QString& path)
     return *linkFolder == Parent(*file) ? OthersMayChange{} : LookUp(*linkFolder);
 }
 
-} // namespace tavelin::link
+// Fixed rather than the first entry of XDG_CONFIG_DIRS: a run under cron or
+// another account would see another list, and the point of the file is that
+// every user's run reads the same one.
+QString SystemMachineSettingsFolder() { return QStringLiteral("/etc/xdg/tavelin"); }
+
+} // namespace tavelin::desktop

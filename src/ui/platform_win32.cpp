@@ -1,9 +1,25 @@
 // SPDX-License-Identifier: MIT
+// The windows' small differences on Windows: the drives, which are its
+// drive letters (drives.h), and the Japanese faces (japanese_faces.h).
+#include "drives.h"
 #include "japanese_faces.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 
 namespace tavelin::ui {
+
+QStringList DriveRoots()
+{
+    QStringList roots;
+    for (const QFileInfo& drive : QDir::drives())
+        roots << drive.absolutePath();
+    return roots;
+}
+
+// "C:/" of "C:\dir\file" as of "C:/dir/file".
+QString DriveOf(const QString& path) { return QDir::fromNativeSeparators(path).left(3); }
 
 QStringList PreferredJapaneseFaces()
 {

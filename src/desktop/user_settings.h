@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 // What this user's desktop remembers between starts, in the per-user
-// settings file (link/qt/user_settings_store.h, which alone opens it): the
+// settings file (user_settings_store.h, which alone opens it): the
 // work folders used lately and where the manual window stood. The parameter
 // files stay the settings of a work folder; these belong to the person at
 // this PC. A file there that cannot be read is left alone: nothing is read
 // from it and nothing written to it; one that is a link is read but never
-// written.
+// written. The program makes one at its start, which reads this file and
+// the one for all users of the PC once (the devices of the COM names too).
 #pragma once
 
-#include "link/qt/user_settings_store.h"
+#include "user_settings_store.h"
 
 #include <optional>
 #include <string>
@@ -16,7 +17,7 @@
 
 class QWidget;
 
-namespace tavelin::app {
+namespace tavelin::desktop {
 
 // The names the desktop knows the program by: its settings file, and the
 // desktop entry its windows group with.
@@ -24,6 +25,7 @@ void NameTheApplication();
 
 class UserSettings {
 public:
+    const settings::DeviceChoices& Devices() const { return store_.Devices(); }
     std::optional<std::string> LastWorkFolder() const { return store_.LastWorkFolder(); }
     std::vector<std::string> RecentWorkFolders() const { return store_.RecentWorkFolders(); }
     void RememberWorkFolder(const std::string& dir); // the last one, at the head of the recent ones
@@ -31,7 +33,7 @@ public:
     void SaveWindow(const QWidget& window);
 
 private:
-    link::UserSettingsStore store_;
+    UserSettingsStore store_;
 };
 
-} // namespace tavelin::app
+} // namespace tavelin::desktop

@@ -12,9 +12,8 @@
 // written it, and written only by the settings dialog, when the operator
 // may write there.
 //
-// It lives beside the port because the settings dialog (src/ui) saves the
-// device choices and may not reach up into src/app; the program's own
-// uses (work folders, the window's place) are in app/user_settings.h.
+// The settings dialog (src/ui) saves the device choices here; the program's
+// own uses (work folders, the window's place) are in user_settings.h.
 //
 // The key "version" says the file's layout, written with every save; a file
 // without it is layout 1, this one. A later layout raises
@@ -33,7 +32,7 @@
 #include <string>
 #include <vector>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 inline constexpr int kUserSettingsLayout = 1;
 
@@ -74,7 +73,7 @@ std::string MachineSettingsFileProblem(const std::string& problem);
 
 // This user's choices and this PC's; a file that is there but cannot be
 // read gives none, with DeviceChoices::unreadable (or machineUnreadable)
-// saying why.
+// saying why. A run reads them once, with the rest (UserSettingsStore).
 settings::DeviceChoices LoadDeviceChoices();
 
 // Writes every entry of `choices.chosen`, removing the keys of those without
@@ -87,7 +86,9 @@ bool SaveDeviceChoices(const settings::DeviceChoices& choices);
 // administrator may) or the file must not be written.
 bool SaveMachineDeviceChoices(const settings::DeviceChoices& choices);
 
-// The groups "workdir" and "window", read once when made. A file that cannot
+// Both files, read once when made: the device choices of this user and of
+// this PC (as LoadDeviceChoices), and the groups "workdir" and "window"
+// of this user's. A file that cannot
 // be read is not handed to Qt at all: nothing is read from it and nothing
 // written to it; one that is a link is read but never written. Before each
 // write the file is checked again (it may have been replaced since), and
@@ -95,6 +96,7 @@ bool SaveMachineDeviceChoices(const settings::DeviceChoices& choices);
 class UserSettingsStore {
 public:
     UserSettingsStore();
+    const settings::DeviceChoices& Devices() const { return devices_; }
     std::optional<std::string> LastWorkFolder() const;
     std::vector<std::string> RecentWorkFolders() const;
     void SaveWorkFolders(const std::string& last, const std::vector<std::string>& recent);
@@ -107,7 +109,8 @@ private:
 
     UserSettingsFileCheck read_; // as the file was when it was read
     QSettings settings_;
+    settings::DeviceChoices devices_;
     bool toldUnwritable_ = false;
 };
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

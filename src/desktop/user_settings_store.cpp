@@ -14,7 +14,9 @@
 
 #include <cstdio>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
+
+using link::QuotedName;
 
 // Named outright: Qt's own name for a user's INI file ends in .ini, where
 // the desktop's convention (and Qt's native format there) is .conf.
@@ -121,10 +123,9 @@ UserSettingsFileCheck CheckSettingsFile(const QString& path, bool mustBeOwn)
 using Entries = std::array<std::string, settings::kComNames>;
 
 // The group "ports" of a file that passed its checks.
-Entries ReadPorts(const QString& path)
+Entries ReadPorts(const QSettings& store)
 {
     Entries entries;
-    const QSettings store(path, QSettings::IniFormat);
     for (int port = 1; port <= settings::kComNames; ++port)
         entries[std::size_t(port - 1)] = store.value(Key(port)).toString().trimmed().toStdString();
     return entries;
@@ -169,19 +170,27 @@ std::string MachineSettingsFileProblem(const std::string& problem)
            QuotedName(QDir::toNativeSeparators(MachineSettingsFile()).toStdString()) + " " + problem;
 }
 
-settings::DeviceChoices LoadDeviceChoices()
+namespace {
+
+// This user's choices from the file as it was checked (`file`) and read
+// (`store`), and this PC's, its file checked and read here.
+settings::DeviceChoices ReadDeviceChoices(const UserSettingsFileCheck& file, const QSettings& store)
 {
     settings::DeviceChoices choices;
-    if (const UserSettingsFileCheck file = CheckUserSettingsFile(); file.Readable())
-        choices.chosen = ReadPorts(UserSettingsFile());
+    if (file.Readable())
+        choices.chosen = ReadPorts(store);
     else
         choices.unreadable = UserSettingsFileProblem(file.unreadable);
-    if (const UserSettingsFileCheck file = CheckMachineSettingsFile(); file.Readable())
-        choices.machine = ReadPorts(MachineSettingsFile());
+    if (const UserSettingsFileCheck machine = CheckMachineSettingsFile(); machine.Readable())
+        choices.machine = ReadPorts(QSettings(MachineSettingsFile(), QSettings::IniFormat));
     else
-        choices.machineUnreadable = MachineSettingsFileProblem(file.unreadable);
+        choices.machineUnreadable = MachineSettingsFileProblem(machine.unreadable);
     return choices;
 }
+
+} // namespace
+
+settings::DeviceChoices LoadDeviceChoices() { return UserSettingsStore().Devices(); }
 
 bool SaveDeviceChoices(const settings::DeviceChoices& choices)
 {
@@ -199,7 +208,8 @@ bool SaveMachineDeviceChoices(const settings::DeviceChoices& choices)
 // A file that cannot be read is not handed to Qt at all; Qt's settings
 // without a file name read nothing and are never written here.
 UserSettingsStore::UserSettingsStore()
-    : read_(CheckUserSettingsFile()), settings_(read_.Readable() ? UserSettingsFile() : QString(), QSettings::IniFormat)
+    : read_(CheckUserSettingsFile()), settings_(read_.Readable() ? UserSettingsFile() : QString(), QSettings::IniFormat),
+      devices_(ReadDeviceChoices(read_, settings_))
 {
 }
 
@@ -264,4 +274,4 @@ void UserSettingsStore::SaveWindowGeometry(const QByteArray& geometry)
     Sync();
 }
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

@@ -11,7 +11,7 @@
 
 class QWidget;
 
-namespace tavelin::ui {
+namespace tavelin::desktop {
 
 // True when `geometry` is no larger than the available area (the screen
 // without its panels) of a screen it overlaps.
@@ -22,4 +22,4 @@ bool FitsAScreen(const QRect& geometry, const QList<QRect>& availableAreas);
 // when nothing was restored.
 bool RestoreFittingGeometry(QWidget& window, const QByteArray& saved);
 
-} // namespace tavelin::ui
+} // namespace tavelin::desktop

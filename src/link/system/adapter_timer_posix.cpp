@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "adapter_latency.h"
+#include "adapter_timer.h"
 
 #include <charconv>
 #include <fstream>

@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: MIT
+// The settings files on Windows: who else may change one (file_owner.h,
+// owners and access control lists) and the folder of the one for all users
+// (machine_settings_file.h).
 #include "file_owner.h"
+#include "machine_settings_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,7 +17,7 @@
 #include <lm.h>
 #include <sddl.h>
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 bool BelongsToAnotherUser(const QFileInfo&) { return false; }
 
@@ -179,4 +183,15 @@ OthersMayChange WhoElseMayChange(const QString& path)
     return Look(folder, QDir::toNativeSeparators(folder).toStdString(), true, kChangeFolder, user);
 }
 
-} // namespace tavelin::link
+// Qt names no ProgramData location; the system sets PROGRAMDATA for every
+// account, services and scheduled tasks included. Its standard place stands
+// in should a stripped environment lack it.
+QString SystemMachineSettingsFolder()
+{
+    QString base = qEnvironmentVariable("PROGRAMDATA");
+    if (base.isEmpty())
+        base = QStringLiteral("C:\\ProgramData");
+    return QDir::fromNativeSeparators(base) + QStringLiteral("/tavelin");
+}
+
+} // namespace tavelin::desktop

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ftdi_latency.h"
-#include "link/adapter_latency.h"
+#include "adapter_timer.h"
 #include "wide_text.h"
 
 #include <windows.h>

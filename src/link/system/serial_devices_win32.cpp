@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // This PC's serial devices on Windows: the COM ports the system lists.
-#include "link/serial_devices.h"
+#include "serial_devices.h"
 
 #include "com_port_list.h"
 

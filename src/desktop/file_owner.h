@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Who may change a settings file besides the user running the program, as
-// far as the system tells: file_owner_posix.cpp reads owners and mode bits,
-// file_owner_win32.cpp owners and access control lists.
+// far as the system tells: platform_posix.cpp reads owners and mode bits,
+// platform_win32.cpp owners and access control lists.
 #pragma once
 
 #include <QString>
@@ -10,7 +10,7 @@
 
 class QFileInfo;
 
-namespace tavelin::link {
+namespace tavelin::desktop {
 
 // Whether a file belongs to another user than the one running the program:
 // the POSIX owner compared with the real user. On Windows the file is taken
@@ -44,4 +44,4 @@ struct OthersMayChange {
 // Users and the like to change the file or to remove it from its folder.
 OthersMayChange WhoElseMayChange(const QString& path);
 
-} // namespace tavelin::link
+} // namespace tavelin::desktop

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The drives of a system without drive letters: its mounted file systems.
+// The windows' small differences on POSIX systems: the drives, which are
+// the mounted file systems here (drives.h), and the Japanese faces
+// (japanese_faces.h).
 #include "drives.h"
+#include "japanese_faces.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -22,5 +25,15 @@ QStringList DriveRoots()
 }
 
 QString DriveOf(const QString& path) { return QStorageInfo(path).rootPath(); }
+
+QStringList PreferredJapaneseFaces()
+{
+    return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"), QStringLiteral("IPAGothic"),
+            QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI")};
+}
+
+// The font system here finds a face for glyphs the application font lacks
+// by itself: without a preferred face the application font stays.
+QString AnyJapaneseFace() { return {}; }
 
 } // namespace tavelin::ui

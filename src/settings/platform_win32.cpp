@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The directory separators of Windows.
+// The small differences of Windows: the directory separators (paths.h) and
+// the local time (local_time.h).
+#include "local_time.h"
 #include "paths.h"
 
 namespace tavelin::settings {
@@ -8,5 +10,12 @@ const char kDirSeparator = '\\';
 
 // Windows takes "/" as a separator too, and people type it.
 bool IsDirSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::tm LocalCalendarTime(std::time_t moment)
+{
+    std::tm parts{};
+    localtime_s(&parts, &moment);
+    return parts;
+}
 
 } // namespace tavelin::settings

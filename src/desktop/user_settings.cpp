@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "user_settings.h"
 
-#include "work_folder.h"
-#include "ui/window_geometry.h"
+#include "window_geometry.h"
+
+#include "app/work_folder.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
 
-namespace tavelin::app {
+namespace tavelin::desktop {
 
 namespace {
 
@@ -37,15 +38,15 @@ void NameTheApplication()
 void UserSettings::RememberWorkFolder(const std::string& dir)
 {
     const std::string plain = Plain(dir);
-    store_.SaveWorkFolders(plain, WithRecentFolder(store_.RecentWorkFolders(), plain));
+    store_.SaveWorkFolders(plain, app::WithRecentFolder(store_.RecentWorkFolders(), plain));
 }
 
 void UserSettings::RestoreWindow(QWidget& window) const
 {
     // Only a size and place that fit a screen present now; else the default.
-    ui::RestoreFittingGeometry(window, store_.WindowGeometry());
+    RestoreFittingGeometry(window, store_.WindowGeometry());
 }
 
 void UserSettings::SaveWindow(const QWidget& window) { store_.SaveWindowGeometry(window.saveGeometry()); }
 
-} // namespace tavelin::app
+} // namespace tavelin::desktop
