@@ -3,6 +3,7 @@
 // variable or a choice names another, and the stable by-id name udev gives
 // a device.
 #include "link/port_names.h"
+#include "link/system/serial_devices.h"
 
 #include <gtest/gtest.h>
 
