@@ -20,9 +20,9 @@ void SayNoDesktopFolder(const std::string& problem)
 
 bool EnterNamedWorkFolder(const std::string& dir)
 {
-    if (const std::string problem = EnterWorkFolder(dir); !problem.empty()) {
+    if (const Status entered = EnterWorkFolder(dir); !entered) {
         std::fprintf(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
-                     dir.c_str(), problem.c_str());
+                     dir.c_str(), entered.Reason().c_str());
         return false;
     }
     return true;
@@ -30,18 +30,18 @@ bool EnterNamedWorkFolder(const std::string& dir)
 
 std::optional<DesktopFolder> ChooseDesktopStartFolder()
 {
-    std::string problem;
-    auto folder = ChooseDesktopFolder(UserSettings().LastWorkFolder(), UserDataFolder(), problem);
-    if (!folder)
-        SayNoDesktopFolder(problem);
-    return folder;
+    auto folder = ChooseDesktopFolder(UserSettings().LastWorkFolder(), UserDataFolder());
+    if (!folder) {
+        SayNoDesktopFolder(folder.Reason());
+        return std::nullopt;
+    }
+    return std::move(*folder);
 }
 
 bool EnterDesktopStartFolder(DesktopFolder& folder)
 {
-    std::string problem;
-    if (!PrepareDesktopFolder(folder, problem)) {
-        SayNoDesktopFolder(problem);
+    if (const Status prepared = PrepareDesktopFolder(folder); !prepared) {
+        SayNoDesktopFolder(prepared.Reason());
         return false;
     }
     if (folder.goneLast)

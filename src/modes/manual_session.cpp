@@ -48,11 +48,12 @@ std::string_view RenameSideText(RenameSide side)
     return side == RenameSide::Hht ? texts::kRenameHhtSide : texts::kRenamePcSide;
 }
 
-std::optional<std::string> NewNameRefusal(RenameSide side, std::string_view name)
+Status CheckNewName(RenameSide side, std::string_view name)
 {
     if (side == RenameSide::Pc || link::IsHhtFileName(name))
-        return std::nullopt;
-    return std::string(texts::kRenameNotForHhtPrefix) + std::string(name) + std::string(texts::kRenameNotForHhtSuffix);
+        return Status::Ok();
+    return Status::Failed(std::string(texts::kRenameNotForHhtPrefix) + std::string(name) +
+                          std::string(texts::kRenameNotForHhtSuffix));
 }
 
 ManualSession::ManualSession(link::Link& link, ManualView& view, ManualDialogs& dialogs)

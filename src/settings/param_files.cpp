@@ -171,11 +171,11 @@ bool ReplaceParamFile(const Settings& s, const char* name, const std::vector<std
 RsPrmOutcome ReadRsPrm(Settings& s)
 {
     auto read = ReadTextFileOrWhy(s.WorkDir + "RSPRM.DAT");
-    if (!read.text) {
+    if (!read || !*read) { // unreadable, or missing
         ApplyCommDefaults(s);
-        return {.unreadable = std::move(read.unreadable)};
+        return {.unreadable = read.Reason()};
     }
-    RsReader reader{CharReader(std::move(*read.text))};
+    RsReader reader{CharReader(std::move(**read))};
     reader.Code(s.BaudCode, '0', '5');
     reader.Code(s.ParityCode, '0', '2');
     reader.Code(s.DataBitsCode, '0', '1');
@@ -191,12 +191,12 @@ HhtPrmOutcome ReadHhtPrm(Settings& s, const IdErrorHandler& onIdError)
 {
     std::fill(s.HhtIdOn.begin(), s.HhtIdOn.begin() + kMaxHhtId, std::string("0"));
     auto read = ReadTextFileOrWhy(s.WorkDir + "HHTPRM.DAT");
-    if (!read.text) {
+    if (!read || !*read) { // unreadable, or missing
         SetIdDefault(s);
-        return {.unreadable = std::move(read.unreadable)};
+        return {.unreadable = read.Reason()};
     }
     HhtPrmOutcome outcome{.opened = true, .failedChecks = 0, .unreadable = {}};
-    FieldReader fields(std::move(*read.text));
+    FieldReader fields(std::move(**read));
     for (int j = 0; j <= 4; ++j) {
         auto first = fields.Read();
         auto last = first ? fields.Read() : std::nullopt;
@@ -218,15 +218,15 @@ HhtPrmOutcome ReadHhtPrm(Settings& s, const IdErrorHandler& onIdError)
 DirPrmOutcome ReadDirPrm(Settings& s)
 {
     auto read = ReadTextFileOrWhy(s.WorkDir + "DIRPRM.DAT");
-    if (!read.text) {
+    if (!read || !*read) { // unreadable, or missing
         s.ApFile = s.DownDir = s.UpDir = s.WorkDir;
         s.UploadMode = 1;
         s.HistoryMode = 1;
         s.AutoPollCount = 0;
-        return {.unreadable = std::move(read.unreadable)};
+        return {.unreadable = read.Reason()};
     }
     DirPrmOutcome outcome{.opened = true, .readFailed = false, .lines = 0, .unreadable = {}};
-    LineReader lines(std::move(*read.text));
+    LineReader lines(std::move(**read));
     std::string modeWords[3];
     std::string* targets[] = {&s.ApFile, &s.DownDir, &s.UpDir, &modeWords[0], &modeWords[1], &modeWords[2]};
     for (std::string* target : targets) {

@@ -47,51 +47,49 @@ std::string CannotBeRead(int error)
     return "cannot be read (" + words + ")";
 }
 
-// Why what stands at the name is no file that can be read; empty for a
-// regular file (or a link to one) and for nothing at all.
-std::string NoFileToRead(const std::filesystem::path& path)
+// Done for a regular file (or a link to one) and for nothing at all, else
+// failed with why what stands at the name is no file that can be read.
+Status FileToRead(const std::filesystem::path& path)
 {
     std::error_code error;
     const auto own = std::filesystem::symlink_status(path, error).type();
     if (own == std::filesystem::file_type::not_found)
-        return {};
+        return Status::Ok();
     if (error) // a folder on the way that may not be searched
-        return CannotBeRead(error.value());
+        return Status::Failed(CannotBeRead(error.value()));
     const auto type = std::filesystem::status(path, error).type();
     if (type == std::filesystem::file_type::not_found)
-        return "is a symbolic link to nothing";
+        return Status::Failed("is a symbolic link to nothing");
     if (error) // a loop of links
-        return CannotBeRead(error.value());
+        return Status::Failed(CannotBeRead(error.value()));
     if (type == std::filesystem::file_type::directory)
-        return "is a folder, not a file";
+        return Status::Failed("is a folder, not a file");
     if (type != std::filesystem::file_type::regular)
-        return "is not a regular file (a FIFO, socket or device)";
-    return {};
+        return Status::Failed("is not a regular file (a FIFO, socket or device)");
+    return Status::Ok();
 }
 
 } // namespace
 
-TextFileRead ReadTextFileOrWhy(std::string_view utf8Path)
+Result<std::optional<std::string>> ReadTextFileOrWhy(std::string_view utf8Path)
 {
-    TextFileRead read;
     try {
         const std::filesystem::path path = FsPath(utf8Path);
-        read.unreadable = NoFileToRead(path);
-        if (!read.unreadable.empty())
-            return read;
+        if (Status there = FileToRead(path); !there)
+            return Result<std::optional<std::string>>::Failed(there.Reason());
         int error = 0;
         const auto bytes = ReadRegularFile(path, static_cast<std::size_t>(-1), error);
         if (bytes)
-            read.text = Cp932ToUtf8(*bytes);
-        else if (error != 0 && error != ENOENT) // gone since it was looked at: missing
-            read.unreadable = CannotBeRead(error);
-        else if (error == 0) // swapped for something else since it was looked at
-            read.unreadable = NoFileToRead(path);
+            return std::optional<std::string>(Cp932ToUtf8(*bytes));
+        if (error != 0 && error != ENOENT) // gone since it was looked at: missing
+            return Result<std::optional<std::string>>::Failed(CannotBeRead(error));
+        if (error == 0) // swapped for something else since it was looked at
+            if (Status there = FileToRead(path); !there)
+                return Result<std::optional<std::string>>::Failed(there.Reason());
+        return std::optional<std::string>();
     } catch (const std::exception& e) { // out of memory, or a path the system cannot take
-        read.text.reset();
-        read.unreadable = std::string("cannot be read (") + e.what() + ")";
+        return Result<std::optional<std::string>>::Failed(std::string("cannot be read (") + e.what() + ")");
     }
-    return read;
 }
 
 std::optional<std::string> ReadTextFile(std::string_view utf8Path)

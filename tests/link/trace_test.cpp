@@ -18,7 +18,10 @@ class TraceTest : public SimEngineTest {
 public:
     TraceTest()
     {
-        tracer = link::Tracer::Open(TracePath().string());
+        auto opened = link::Tracer::Open(TracePath().string());
+        EXPECT_TRUE(opened) << opened.Reason();
+        if (opened)
+            tracer = std::move(*opened);
         link.trace = tracer.get();
     }
 
@@ -122,8 +125,9 @@ TEST(Tracer, PortEventsAndUnusablePaths)
     {
         link::VirtualPump pump;
         link::MemoryPort port{pump};
-        auto tracer = link::Tracer::Open(path.string());
-        ASSERT_TRUE(tracer);
+        auto opened = link::Tracer::Open(path.string());
+        ASSERT_TRUE(opened) << opened.Reason();
+        auto& tracer = *opened;
         tracer->WatchPort(pump.Now(), port);
         tracer->WatchPort(pump.Now(), port); // unchanged: no line
         port.Open();
@@ -142,9 +146,9 @@ TEST(Tracer, PortEventsAndUnusablePaths)
         std::getline(in, line);
     EXPECT_EQ(line, "      1500 ms sent (short) ok");
 
-    std::string error;
-    EXPECT_FALSE(link::Tracer::Open((dir.Path() / "missing" / "t.txt").string(), &error));
-    EXPECT_FALSE(error.empty());
+    const auto missing = link::Tracer::Open((dir.Path() / "missing" / "t.txt").string());
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.Reason().empty());
 }
 
 } // namespace

@@ -160,8 +160,9 @@ private slots:
     {
         Rig rig;
         const fs::path tracePath = rig.work.Path() / "trace.txt";
-        const auto tracer = link::Tracer::Open(tracePath.string());
-        QVERIFY(tracer);
+        auto opened = link::Tracer::Open(tracePath.string());
+        QVERIFY(opened);
+        const auto tracer = std::move(*opened);
         rig.link.trace = tracer.get();
         ui::LineMonitorWindow* monitor = rig.OpenMonitor();
         QVERIFY(monitor);
