@@ -177,14 +177,14 @@ bool AutoCycle::Start()
 {
     auto& state = link_.state;
     if (OwnsPort()) {
-        std::string reason;
-        switch (link::OpenHhtPort(link_, &reason)) {
+        const link::PortOpening opening = link::OpenHhtPort(link_);
+        switch (opening.result) {
         case link::PortSetupResult::Ok:
             portOpenedHere_ = true;
             view_.LogLine(RunStartLine(state, link_.port));
             break;
         case link::PortSetupResult::PortError:
-            view_.LogLine(PortErrorLine(link_.state, reason));
+            view_.LogLine(PortErrorLine(link_.state, opening.reason));
             Fail(1);
             return false;
         case link::PortSetupResult::AdapterError:

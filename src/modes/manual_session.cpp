@@ -135,10 +135,9 @@ void ManualSession::Connect()
 {
     view_.SetStartEnabled(false);
     view_.SetPolling(false);
-    std::string reason;
-    const auto result = link::OpenHhtPort(link_, &reason);
-    if (result != link::PortSetupResult::Ok) {
-        ShowOpenFailure(result, reason);
+    const link::PortOpening opening = link::OpenHhtPort(link_);
+    if (opening.result != link::PortSetupResult::Ok) {
+        ShowOpenFailure(opening.result, opening.reason);
         ManualLinkOn_ = false;
         ShowDisconnected();
         view_.SetStartEnabled(true);
