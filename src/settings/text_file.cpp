@@ -71,24 +71,24 @@ Status FileToRead(const std::filesystem::path& path)
 
 } // namespace
 
-Result<std::optional<std::string>> ReadTextFileOrWhy(std::string_view utf8Path)
+TextFileRead ReadTextFileOrWhy(std::string_view utf8Path)
 {
     try {
         const std::filesystem::path path = FsPath(utf8Path);
-        if (Status there = FileToRead(path); !there)
-            return Result<std::optional<std::string>>::Failed(there.Reason());
+        if (const Status there = FileToRead(path); !there)
+            return TextFileRead::Failed(there.Reason());
         int error = 0;
         const auto bytes = ReadRegularFile(path, static_cast<std::size_t>(-1), error);
         if (bytes)
             return std::optional<std::string>(Cp932ToUtf8(*bytes));
         if (error != 0 && error != ENOENT) // gone since it was looked at: missing
-            return Result<std::optional<std::string>>::Failed(CannotBeRead(error));
-        if (error == 0) // swapped for something else since it was looked at
-            if (Status there = FileToRead(path); !there)
-                return Result<std::optional<std::string>>::Failed(there.Reason());
+            return TextFileRead::Failed(CannotBeRead(error));
+        const Status there = error == 0 ? FileToRead(path) : Status::Ok(); // swapped for something else meanwhile
+        if (!there)
+            return TextFileRead::Failed(there.Reason());
         return std::optional<std::string>();
     } catch (const std::exception& e) { // out of memory, or a path the system cannot take
-        return Result<std::optional<std::string>>::Failed(std::string("cannot be read (") + e.what() + ")");
+        return TextFileRead::Failed(std::string("cannot be read (") + e.what() + ")");
     }
 }
 

@@ -33,7 +33,8 @@ std::string WithoutControlCharacters(std::string_view utf8);
 // (no file, no link): only that is a missing file. Failed when a name that
 // stands for something gave no text, with why, to follow the file's name:
 // "is a folder, not a file", "cannot be read (permission denied)" and the like.
-Result<std::optional<std::string>> ReadTextFileOrWhy(std::string_view utf8Path);
+using TextFileRead = Result<std::optional<std::string>>;
+TextFileRead ReadTextFileOrWhy(std::string_view utf8Path);
 
 enum class WriteMode { Replace, Append };
 
