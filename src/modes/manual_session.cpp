@@ -11,11 +11,9 @@
 #include "settings/texts.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <system_error>
 
 namespace tavelin::modes {
 
@@ -641,13 +639,12 @@ void ManualSession::Unload()
 // the system's words: the next start would silently open elsewhere.
 void ManualSession::RememberWindow()
 {
-    errno = 0;
-    if (settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()}))
+    const Status written = settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    if (written)
         return;
-    const int error = errno;
     std::string details = link_.state.settings.WorkDir + "TAV0001.INF";
-    if (error)
-        details += "\n" + std::generic_category().message(error);
+    if (!written.Reason().empty())
+        details += "\n" + written.Reason();
     dialogs_.ShowMessage(texts::kMsgTavInfNotSaved, details);
 }
 

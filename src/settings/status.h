@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The one way an operation says it failed and why. Status: done, or failed
 // with a reason; Result<T>: a T, or failed with a reason. The reason is the
-// text a message or a log line shows (a sentence, or the system's words).
+// text a message or a log line shows (a sentence, or the system's words,
+// which may be none).
 // Both are [[nodiscard]]: a caller that lets a failure pass says so. The
 // protocol's and the engines' integer results and the exit statuses stay
 // integers; "nothing" that is no failure stays a std::optional.

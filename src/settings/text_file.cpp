@@ -136,23 +136,36 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
 }
 
 namespace {
+
 constexpr std::string_view kAtomicTempSuffix = ".new";
+
+// The system's words for the call that failed last, or none.
+std::string SystemWords()
+{
+    return errno != 0 ? std::generic_category().message(errno) : std::string();
+}
+
 } // namespace
 
-bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
+Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
 {
     const std::filesystem::path target = FsPath(utf8Path);
     std::filesystem::path temp = target;
     temp += kAtomicTempSuffix;
     std::error_code error;
+    errno = 0;
     if (!WriteDurably(temp, LinesAsCp932(lines))) {
+        const Status failed = Status::Failed(SystemWords()); // before the clean-up sets errno of its own
         std::filesystem::remove(temp, error);
-        return false;
+        return failed;
     }
     std::filesystem::rename(temp, target, error);
-    if (error)
+    if (error) {
+        const Status failed = Status::Failed(SystemWords());
         std::filesystem::remove(temp, error);
-    return !error;
+        return failed;
+    }
+    return Status::Ok();
 }
 
 void RemoveAtomicWriteLeftover(std::string_view utf8Path)

@@ -45,8 +45,9 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
 
 // Replaces the file whole: the lines go to a temporary file beside it, which
 // is flushed to the disk and then renamed over the file. A failure leaves the
-// old file as it was.
-bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
+// old file as it was; its reason is the system's words for the step that
+// failed, empty when the system gave none.
+Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
 
 // Removes the temporary file of WriteTextLinesAtomically for this path that
 // a run killed before its rename left behind (a plain file only).

@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <deque>
 #include <future>
+#include <system_error>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -66,6 +68,17 @@ TEST_F(Logs, ManualMemoryRoundTripsInCodePage932AndIsReplacedWhole)
     EXPECT_EQ(ReadTavInf(dir.Text())->hhtId, "12");
     EXPECT_EQ(ReadTavInf(dir.Text())->directory, "");
     EXPECT_FALSE(WriteTavInf(dir.Text() + "missing/", {"1", "/"}));
+
+    // A folder left in the temporary file's place refuses the write, and the
+    // reason is the write's, not that of the clean-up that follows it.
+    std::filesystem::create_directories(dir.Path() / "TAV0001.INF.new" / "x");
+    const Status blocked = WriteTavInf(dir.Text(), {"1", "/"});
+    EXPECT_FALSE(blocked);
+    EXPECT_NE(blocked.Reason(), std::generic_category().message(ENOTEMPTY));
+#ifndef _WIN32
+    EXPECT_EQ(blocked.Reason(), std::generic_category().message(EEXIST));
+#endif
+    EXPECT_EQ(dir.Get("TAV0001.INF"), "12");
 }
 
 TEST_F(Logs, ResultTextsByCode)
