@@ -42,9 +42,8 @@ int main(int argc, char** argv)
     s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
     s.ComPortCode = "0", s.PortKindCode = "0";
     Link link{port, pump, state};
-    std::string reason;
-    if (OpenHhtPort(link, &reason) != PortSetupResult::Ok) {
-        std::fprintf(stderr, "cannot open %s: %s\n", pty.SlaveName().c_str(), reason.c_str());
+    if (const PortOpening opening = OpenHhtPort(link); opening.result != PortSetupResult::Ok) {
+        std::fprintf(stderr, "cannot open %s: %s\n", pty.SlaveName().c_str(), opening.reason.c_str());
         return 1;
     }
 

@@ -124,9 +124,8 @@ int main(int argc, char** argv)
     link::QtEventPump pump;
     link::QtSerialPort port(pump);
     link::Link link{port, pump, state};
-    std::string reason;
-    if (link::OpenHhtPort(link, &reason) != link::PortSetupResult::Ok) {
-        std::printf("the port did not open: %s\n", reason.c_str());
+    if (const link::PortOpening opening = link::OpenHhtPort(link); opening.result != link::PortSetupResult::Ok) {
+        std::printf("the port did not open: %s\n", opening.reason.c_str());
         return 1;
     }
     benchrig::DismissMessageBoxes(&application);

@@ -236,9 +236,9 @@ Pair ProgramTransfers(const fs::path& root, const Case& c, const fs::path& tty, 
     const auto trace = link::Tracer::FromEnvironment();
     if (trace)
         line.watchers.Attach(*trace);
-    std::string reason;
-    if (link::OpenHhtPort(line, &reason) != link::PortSetupResult::Ok || link::ConnectHht(line) != 0) {
-        std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), reason.c_str());
+    const link::PortOpening opening = link::OpenHhtPort(line);
+    if (opening.result != link::PortSetupResult::Ok || link::ConnectHht(line) != 0) {
+        std::fprintf(stderr, "no hand-held on %s %s\n", tty.c_str(), opening.reason.c_str());
         return {};
     }
     std::optional<ui::LineMonitorWindow> lineMonitor;

@@ -19,9 +19,9 @@ void SayNoDesktopFolder(const std::string& problem)
 
 bool EnterNamedWorkFolder(const std::string& dir)
 {
-    if (const std::string problem = EnterWorkFolder(dir); !problem.empty()) {
+    if (const Status entered = EnterWorkFolder(dir); !entered) {
         std::fprintf(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
-                     dir.c_str(), problem.c_str());
+                     dir.c_str(), entered.Reason().c_str());
         return false;
     }
     return true;
@@ -29,18 +29,18 @@ bool EnterNamedWorkFolder(const std::string& dir)
 
 std::optional<DesktopFolder> ChooseDesktopStartFolder(const std::optional<std::string>& lastWorkFolder)
 {
-    std::string problem;
-    auto folder = ChooseDesktopFolder(lastWorkFolder, UserDataFolder(), problem);
-    if (!folder)
-        SayNoDesktopFolder(problem);
-    return folder;
+    auto folder = ChooseDesktopFolder(lastWorkFolder, UserDataFolder());
+    if (!folder) {
+        SayNoDesktopFolder(folder.Reason());
+        return std::nullopt;
+    }
+    return std::move(*folder);
 }
 
 bool EnterDesktopStartFolder(DesktopFolder& folder)
 {
-    std::string problem;
-    if (!PrepareDesktopFolder(folder, problem)) {
-        SayNoDesktopFolder(problem);
+    if (const Status prepared = PrepareDesktopFolder(folder); !prepared) {
+        SayNoDesktopFolder(prepared.Reason());
         return false;
     }
     if (folder.goneLast)

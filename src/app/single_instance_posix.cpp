@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "single_instance.h"
+#include "settings/status.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,21 +26,21 @@ QString FallbackFolder()
 // that is a link, another user's or open to others is refused: whoever may
 // write in it could plant a lock file that takes the check away. The folder
 // is looked at itself, not what a link in its place names.
-std::string PrepareFallbackFolder(const QString& folder)
+Status PrepareFallbackFolder(const QString& folder)
 {
     const QByteArray path = QFile::encodeName(folder);
     if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return "its folder " + path.toStdString() + " cannot be made: " + std::strerror(errno);
+        return Status::Failed("its folder " + path.toStdString() + " cannot be made: " + std::strerror(errno));
     struct stat info;
     if (lstat(path.constData(), &info) != 0)
-        return "its folder " + path.toStdString() + ": " + std::strerror(errno);
+        return Status::Failed("its folder " + path.toStdString() + ": " + std::strerror(errno));
     if (!S_ISDIR(info.st_mode))
-        return "its folder " + path.toStdString() + " is not a folder (a link or a file)";
+        return Status::Failed("its folder " + path.toStdString() + " is not a folder (a link or a file)");
     if (info.st_uid != geteuid())
-        return "its folder " + path.toStdString() + " belongs to another user";
+        return Status::Failed("its folder " + path.toStdString() + " belongs to another user");
     if ((info.st_mode & 077) != 0)
-        return "its folder " + path.toStdString() + " is open to other users";
-    return {};
+        return Status::Failed("its folder " + path.toStdString() + " is open to other users");
+    return Status::Ok();
 }
 
 } // namespace
@@ -89,9 +90,10 @@ InstanceLock SingleInstance::Acquire()
     path_ = LockPath();
     const QString& lockPath = path_;
     if (const QString folder = QFileInfo(lockPath).path(); folder == FallbackFolder()) {
-        problem_ = PrepareFallbackFolder(folder);
-        if (!problem_.empty())
+        if (const Status prepared = PrepareFallbackFolder(folder); !prepared) {
+            problem_ = prepared.Reason();
             return InstanceLock::Unusable;
+        }
     }
     const QByteArray path = QFile::encodeName(lockPath);
     // No link is followed and nothing waits: a planted link or FIFO must not

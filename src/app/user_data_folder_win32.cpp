@@ -12,8 +12,8 @@ DataFolder UserDataFolder()
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
-        return {{}, "Windows names no local application data folder for this user"};
-    return {QDir::toNativeSeparators(data).toStdString(), {}};
+        return DataFolder::Failed("Windows names no local application data folder for this user");
+    return QDir::toNativeSeparators(data).toStdString();
 }
 
 } // namespace tavelin::app

@@ -15,11 +15,11 @@ namespace tavelin::app {
 
 namespace fs = std::filesystem;
 
-std::string EnterWorkFolder(const std::string& dir)
+Status EnterWorkFolder(const std::string& dir)
 {
     std::error_code error;
     fs::current_path(fs::path(dir), error);
-    return error ? error.message() : std::string();
+    return error ? Status::Failed(error.message()) : Status::Ok();
 }
 
 DataFolder XdgDataFolder(const std::string& dataHome, const std::string& home)
@@ -27,14 +27,13 @@ DataFolder XdgDataFolder(const std::string& dataHome, const std::string& home)
     // XDG: a relative $XDG_DATA_HOME is invalid and is ignored.
     const fs::path data = dataHome;
     if (!data.empty() && !data.is_relative())
-        return {data.string(), {}};
+        return data.string();
     if (home.empty())
-        return {{}, "neither XDG_DATA_HOME nor HOME names a folder"};
-    return {(fs::path(home) / ".local" / "share").string(), {}};
+        return DataFolder::Failed("neither XDG_DATA_HOME nor HOME names a folder");
+    return (fs::path(home) / ".local" / "share").string();
 }
 
-std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const DataFolder& data,
-                                                 std::string& problem)
+Result<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const DataFolder& data)
 {
     std::error_code error;
     DesktopFolder folder;
@@ -45,28 +44,24 @@ std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string
         }
         folder.goneLast = *last;
     }
-    if (data.dir.empty()) {
-        problem = data.problem;
-        return std::nullopt;
-    }
-    folder.dir = (fs::path(data.dir) / "tavelin").string();
+    if (!data)
+        return Result<DesktopFolder>::Failed(data.Reason());
+    folder.dir = (fs::path(*data) / "tavelin").string();
     folder.dataFolder = true;
     return folder;
 }
 
-bool PrepareDesktopFolder(DesktopFolder& folder, std::string& problem)
+Status PrepareDesktopFolder(DesktopFolder& folder)
 {
     if (!folder.dataFolder)
-        return true;
+        return Status::Ok();
     std::error_code error;
     fs::create_directories(folder.dir, error);
-    if (error || !fs::is_directory(folder.dir, error)) {
-        problem = "cannot create " + folder.dir + (error ? ": " + error.message() : std::string());
-        return false;
-    }
+    if (error || !fs::is_directory(folder.dir, error))
+        return Status::Failed("cannot create " + folder.dir + (error ? ": " + error.message() : std::string()));
     if (fs::is_empty(folder.dir, error) && !error)
         folder.starter = WriteStarterParameterFiles(folder.dir);
-    return true;
+    return Status::Ok();
 }
 
 std::string DesktopStartNotice(const DesktopFolder& folder)
@@ -117,8 +112,8 @@ std::vector<std::string> WithRecentFolder(std::vector<std::string> recent, const
 bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std::string& dir,
                       const std::string& previous)
 {
-    if (const std::string problem = EnterWorkFolder(dir); !problem.empty()) {
-        messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir + "\n" + problem);
+    if (const Status entered = EnterWorkFolder(dir); !entered) {
+        messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir + "\n" + entered.Reason());
         return false;
     }
     // Read into a record of its own, as empty as at start: the window keeps
@@ -130,7 +125,9 @@ bool SwitchWorkFolder(settings::AppState& state, MessageBox& messages, const std
     if (!workDir)
         messages.Show(std::string(texts::kMsgWorkFolderUnusable) + dir);
     if (!workDir || !Startup(candidate, messages).ReadForSwitch(*workDir)) {
-        EnterWorkFolder(previous);
+        // The folder left may be gone meanwhile: nothing better to enter, and
+        // the record names it by its full path, so what fails there says so.
+        (void)EnterWorkFolder(previous);
         return false;
     }
     state.settings = candidate.settings;

@@ -9,6 +9,7 @@
 
 #include "message_box.h"
 #include "settings/app_state.h"
+#include "settings/status.h"
 
 #include <cstddef>
 #include <optional>
@@ -19,9 +20,9 @@ namespace tavelin::app {
 
 inline constexpr std::size_t kRecentWorkFolders = 5;
 
-// Makes `dir` the process's current directory. Empty when it did, else what
-// stood in the way (as the system says it).
-std::string EnterWorkFolder(const std::string& dir);
+// Makes `dir` the process's current directory, or fails with what stood in
+// the way (as the system says it).
+Status EnterWorkFolder(const std::string& dir);
 
 // Where a desktop start runs, decided before anything is made: another
 // copy that holds the one-copy lock must find nothing created by this one.
@@ -32,28 +33,24 @@ struct DesktopFolder {
     bool starter = false;                // PrepareDesktopFolder wrote starter parameter files
 };
 
-// The user's data folder, or (dir empty) why there is none.
-struct DataFolder {
-    std::string dir;
-    std::string problem;
-};
+// The user's data folder, or failed with why there is none.
+using DataFolder = Result<std::string>;
 
 // The XDG rule for it: `dataHome` ($XDG_DATA_HOME) when it is an absolute
 // path (a relative one is invalid and ignored), else $HOME/.local/share.
 DataFolder XdgDataFolder(const std::string& dataHome, const std::string& home);
 
 // The folder a desktop start runs in: `last` while it is a folder, else
-// tavelin under the user's data folder (user_data_folder.h). Nothing (with
-// `problem`) when the user has no data folder.
-std::optional<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const DataFolder& data,
-                                                 std::string& problem);
+// tavelin under the user's data folder (user_data_folder.h). Failed with
+// the data folder's reason when the user has none.
+Result<DesktopFolder> ChooseDesktopFolder(const std::optional<std::string>& last, const DataFolder& data);
 
 // Makes the data folder when it is missing. One that holds nothing (no
 // files of anyone's to keep) gets starter parameter files, so that a first
 // start neither sends the program's own files (the download folder would be
 // the work folder) nor polls for ever: down/ and up/ inside it, ID 1, one
-// round. False (with `problem`) when the folder cannot be had.
-bool PrepareDesktopFolder(DesktopFolder& folder, std::string& problem);
+// round. Failed with why when the folder cannot be had.
+Status PrepareDesktopFolder(DesktopFolder& folder);
 
 // What the manual window's message line says after a desktop start: the
 // last folder gone, starter settings to check. Empty when nothing is news.

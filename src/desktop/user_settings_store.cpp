@@ -4,6 +4,7 @@
 #include "file_owner.h"
 #include "link/port_names.h"
 #include "machine_settings_file.h"
+#include "settings/status.h"
 #include "settings/texts.h"
 
 #include <QDir>
@@ -41,25 +42,26 @@ bool InSettingsForm(const QByteArray& text)
     return probe.status() != QSettings::FormatError;
 }
 
-// Only a regular file is opened: anything else could make the read wait.
-std::string WhyUnreadable(const QString& path, const QFileInfo& info)
+// Done when the file can be read or there is none. Only a regular file is
+// opened: anything else could make the read wait.
+Status Readable(const QString& path, const QFileInfo& info)
 {
     if (!info.exists())
-        return info.isSymLink() ? "is a symbolic link to nothing" : "";
+        return info.isSymLink() ? Status::Failed("is a symbolic link to nothing") : Status::Ok();
     if (info.isDir())
-        return "is a folder, not a file";
+        return Status::Failed("is a folder, not a file");
     if (!info.isFile())
-        return "is not a regular file (a FIFO, socket or device)";
+        return Status::Failed("is not a regular file (a FIFO, socket or device)");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         QString words = file.errorString();
         if (!words.isEmpty())
             words[0] = words[0].toLower();
-        return "cannot be read (" + words.toStdString() + ")";
+        return Status::Failed("cannot be read (" + words.toStdString() + ")");
     }
     if (!InSettingsForm(file.readAll()))
-        return "is not in the form of a settings file";
-    return "";
+        return Status::Failed("is not in the form of a settings file");
+    return Status::Ok();
 }
 
 QString Key(int commPort) { return QStringLiteral("ports/COM%1").arg(commPort); }
@@ -79,14 +81,14 @@ void MarkLayout(QSettings& store)
 // Every user's run takes its devices from the file for all users of the PC,
 // so what anybody else than an administrator or the user running could have
 // written in it is not read, as a file that cannot be read is not.
-std::string WhyNotTrusted(const QString& path)
+Status Trusted(const QString& path)
 {
     const OthersMayChange found = WhoElseMayChange(path);
     using Why = OthersMayChange::Why;
     if (found.why == Why::Nobody)
-        return "";
+        return Status::Ok();
     if (found.why == Why::CannotTell)
-        return std::string(texts::kOpenToOthersCannotTell);
+        return Status::Failed(std::string(texts::kOpenToOthersCannotTell));
     std::string why(texts::kOpenToOthersPrefix);
     if (found.where.empty())
         why += texts::kOpenToOthersItself;
@@ -96,9 +98,9 @@ std::string WhyNotTrusted(const QString& path)
         why += std::string(texts::kOpenToOthersTarget) + QuotedName(found.where) +
                std::string(texts::kOpenToOthersTargetEnd);
     if (found.why == Why::WritableByAll)
-        return why + std::string(texts::kOpenToOthersWritable);
-    return why + std::string(texts::kOpenToOthersOwner) + QuotedName(found.owner) +
-           std::string(texts::kOpenToOthersOwnerEnd);
+        return Status::Failed(why + std::string(texts::kOpenToOthersWritable));
+    return Status::Failed(why + std::string(texts::kOpenToOthersOwner) + QuotedName(found.owner) +
+                          std::string(texts::kOpenToOthersOwnerEnd));
 }
 
 // mustBeOwn: this user's file, which is not written when another's;
@@ -108,9 +110,9 @@ UserSettingsFileCheck CheckSettingsFile(const QString& path, bool mustBeOwn)
 {
     const QFileInfo info(path);
     UserSettingsFileCheck check;
-    check.unreadable = WhyUnreadable(path, info);
+    check.unreadable = Readable(path, info).Reason();
     if (check.Readable() && info.exists() && !mustBeOwn)
-        check.unreadable = WhyNotTrusted(path);
+        check.unreadable = Trusted(path).Reason();
     if (!check.Readable() || !info.exists())
         return check;
     if (info.isSymLink())

@@ -94,23 +94,23 @@ std::string Escaped(unsigned char byte)
 // bytes; no device path comes near this.
 constexpr std::size_t kMaxDeviceName = 250;
 
-// What is wrong with the name itself, or empty.
-std::string NameProblem(std::string_view name)
+// Failed with what is wrong with the name itself.
+Status UsableName(std::string_view name)
 {
     for (std::size_t at = 0; at < name.size();) {
         if (name[at] == '\0')
-            return "holds a NUL byte, which would cut it short";
+            return Status::Failed("holds a NUL byte, which would cut it short");
         const Decoded next = DecodeUtf8(name, at);
         if (next.length == 0 || next.code == 0xFFFD)
-            return "is not valid UTF-8";
+            return Status::Failed("is not valid UTF-8");
         if (IsControl(next.code))
-            return "holds a control character";
+            return Status::Failed("holds a control character");
         at += next.length;
     }
     if (name.size() > kMaxDeviceName)
-        return "is too long (" + std::to_string(name.size()) + " bytes; at most " + std::to_string(kMaxDeviceName) +
-               ")";
-    return "";
+        return Status::Failed("is too long (" + std::to_string(name.size()) + " bytes; at most " +
+                              std::to_string(kMaxDeviceName) + ")");
+    return Status::Ok();
 }
 
 } // namespace
@@ -144,8 +144,8 @@ std::string PortDeviceTable(const settings::DeviceChoices& choices)
         const PortDevice device = ResolvePortDevice(port, choices);
         std::string why = device.source == DeviceSource::SettingsUnreadable ? choices.WhyUnknown()
                                                                              : DeviceSourceText(port, device.source);
-        if (const std::string problem = NameProblem(device.path); !problem.empty())
-            why += "; refused: the name " + problem;
+        if (const Status name = UsableName(device.path); !name)
+            why += "; refused: the name " + name.Reason();
         table += "  COM" + std::to_string(port) + "  " + DeviceLabel(device) + "  (" + why + ")\n";
     }
     return table;
@@ -211,17 +211,18 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
     return systemWords.empty() ? "cannot be opened" : "cannot be opened: " + systemWords;
 }
 
-std::string RefusedDeviceReason(int commPort, const PortDevice& device, const settings::DeviceChoices& choices)
+Status MayOpenDevice(int commPort, const PortDevice& device, const settings::DeviceChoices& choices)
 {
     if (device.source == DeviceSource::SettingsUnreadable) {
         const std::string com = "COM" + std::to_string(commPort);
-        return choices.WhyUnknown() + ", so the device chosen for " + com +
-               " is not known (mend or remove that file, or set " + DeviceVariable(commPort) + ")";
+        return Status::Failed(choices.WhyUnknown() + ", so the device chosen for " + com +
+                              " is not known (mend or remove that file, or set " + DeviceVariable(commPort) + ")");
     }
-    const std::string problem = NameProblem(device.path);
-    if (problem.empty())
-        return "";
-    return "refused: the device name " + problem + " (" + WhereToChange(commPort, device.source) + ")";
+    const Status name = UsableName(device.path);
+    if (name)
+        return name;
+    return Status::Failed("refused: the device name " + name.Reason() + " (" +
+                          WhereToChange(commPort, device.source) + ")");
 }
 
 std::string PortFailureLine(int commPort, const settings::DeviceChoices& choices, const std::string& reason)

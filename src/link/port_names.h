@@ -11,6 +11,7 @@
 
 #include "serial_port.h"
 #include "settings/device_choices.h"
+#include "settings/status.h"
 
 #include <string>
 #include <string_view>
@@ -58,13 +59,13 @@ std::string QuotedName(std::string_view name);
 // The device as messages name it: quoted, or "no device" for none.
 std::string DeviceLabel(const PortDevice& device);
 
-// Why `device` must not be opened at all, one sentence after "COMn (device): ",
-// or empty. Names are opened as the exact bytes given, so one that holds a NUL
+// Done when `device` may be opened, else failed with why it must not be at all,
+// one sentence after "COMn (device): ". Names are opened as the exact bytes given, so one that holds a NUL
 // (which would cut it short), a control character or bytes that are not UTF-8
 // (U+FFFD included: what a settings reader makes of such bytes), or that is
 // longer than a lock file can name, is refused with the reason; so is a COM
 // name whose choice is unknown because the settings file could not be read.
-std::string RefusedDeviceReason(int commPort, const PortDevice& device, const settings::DeviceChoices& choices);
+Status MayOpenDevice(int commPort, const PortDevice& device, const settings::DeviceChoices& choices);
 
 // One line for each COM name: "  COM1  /dev/ttyUSB0  (chosen in 設定)".
 std::string PortDeviceTable(const settings::DeviceChoices& choices);

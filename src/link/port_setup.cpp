@@ -128,19 +128,16 @@ bool SetAdapterSpeed(Link& link, const std::string& baudCode, const std::string&
     return ready;
 }
 
-PortSetupResult OpenHhtPort(Link& link, std::string* osReason)
+PortOpening OpenHhtPort(Link& link)
 {
     const settings::Settings& settings = link.state.settings;
     PortSetupResult invalid = PortSetupResult::Ok;
     const auto text = BuildSettingsString(settings, &invalid);
     if (!text)
-        return invalid;
+        return {invalid, {}};
     const int comPort = CodeIndex(settings.ComPortCode, 4);
-    if (comPort < 0) {
-        if (osReason)
-            *osReason = "no such port: ComPortCode \"" + settings.ComPortCode + "\"";
-        return PortSetupResult::PortError;
-    }
+    if (comPort < 0)
+        return {PortSetupResult::PortError, "no such port: ComPortCode \"" + settings.ComPortCode + "\""};
 
     link.port.SetCommPort(comPort + 1);
     link.port.SetSettings(*text);
@@ -148,17 +145,15 @@ PortSetupResult OpenHhtPort(Link& link, std::string* osReason)
     if (!opened.Ok()) {
         if (link.port.IsOpen())
             link.port.Close();
-        if (osReason)
-            *osReason = opened.reason;
-        return PortSetupResult::PortError;
+        return {PortSetupResult::PortError, opened.reason};
     }
     if (settings.PortKindCode == "2" || settings.PortKindCode == "3") {
         if (!SetAdapterSpeed(link, settings.BaudCode, settings.PortKindCode, *text)) {
             link.port.Close();
-            return PortSetupResult::AdapterError;
+            return {PortSetupResult::AdapterError, {}};
         }
     }
-    return PortSetupResult::Ok;
+    return {PortSetupResult::Ok, {}};
 }
 
 } // namespace tavelin::link

@@ -38,9 +38,12 @@ bool InitIrlink(Link& link, std::uint8_t code, int timeoutMs);
 
 // The opening order shared by both windows: check the codes (the port is not
 // touched when one is invalid), CommPort, Settings, open, then the adapter.
-// On PortError the port is closed if it reports itself open and *osReason
-// (when given) receives the operating system's reason; on AdapterError the
-// port is closed.
-PortSetupResult OpenHhtPort(Link& link, std::string* osReason = nullptr);
+// On PortError the port is closed if it reports itself open and `reason`
+// says why, as the port put it; on AdapterError the port is closed.
+struct [[nodiscard]] PortOpening {
+    PortSetupResult result = PortSetupResult::Ok;
+    std::string reason; // PortError only
+};
+PortOpening OpenHhtPort(Link& link);
 
 } // namespace tavelin::link

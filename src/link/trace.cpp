@@ -50,16 +50,12 @@ bool NamesSameFile(const std::string& a, const std::string& b)
     return FinalPlace(first) == FinalPlace(second);
 }
 
-std::unique_ptr<Tracer> Tracer::Open(const std::string& path, std::string* error)
+Result<std::unique_ptr<Tracer>> Tracer::Open(const std::string& path)
 {
-    std::string reason;
-    std::FILE* file = OpenForAppending(path, reason);
-    if (!file) {
-        if (error)
-            *error = reason;
-        return nullptr;
-    }
-    return std::unique_ptr<Tracer>(new Tracer(file));
+    const Result<std::FILE*> file = OpenForAppending(path);
+    if (!file)
+        return Result<std::unique_ptr<Tracer>>::Failed(file.Reason());
+    return std::unique_ptr<Tracer>(new Tracer(*file));
 }
 
 std::unique_ptr<Tracer> Tracer::FromEnvironment(const std::vector<std::string>& runFiles)
@@ -75,12 +71,13 @@ std::unique_ptr<Tracer> Tracer::FromEnvironment(const std::vector<std::string>& 
             return nullptr;
         }
     }
-    std::string error;
-    auto tracer = Open(path, &error);
-    if (!tracer)
+    auto tracer = Open(path);
+    if (!tracer) {
         std::fprintf(stderr, "tavelin: cannot open the trace file %s (%s); running without a trace\n", path,
-                     error.c_str());
-    return tracer;
+                     tracer.Reason().c_str());
+        return nullptr;
+    }
+    return std::move(*tracer);
 }
 
 Tracer::Tracer(std::FILE* file) : file_(file), buffer_(new char[kBufferSize])

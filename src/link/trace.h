@@ -11,6 +11,7 @@
 #pragma once
 
 #include "frame_watcher.h"
+#include "settings/status.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -29,9 +30,9 @@ bool NamesSameFile(const std::string& a, const std::string& b);
 
 class Tracer final : public FrameWatcher {
 public:
-    // Appends to `path`; null when it cannot be opened (reason in *error).
+    // Appends to `path`; failed with why when it cannot be opened.
     // Never waits: a FIFO that nobody reads cannot be opened.
-    static std::unique_ptr<Tracer> Open(const std::string& path, std::string* error = nullptr);
+    static Result<std::unique_ptr<Tracer>> Open(const std::string& path);
     // From TAVELIN_TRACE: null when unset, empty or unusable (said on stderr).
     // A file of the run (runFiles: its logs, parameter files, lock) is
     // unusable however it is named: trace lines would be mixed into what

@@ -4,12 +4,14 @@
 // not a plain file non-blocking; trace_file_win32.cpp opens it plainly.
 #pragma once
 
+#include "settings/status.h"
+
 #include <cstdio>
 #include <string>
 
 namespace tavelin::link {
 
-// The file opened for appending, or null with `reason` saying why.
-std::FILE* OpenForAppending(const std::string& path, std::string& reason);
+// The file opened for appending, or failed with why not.
+Result<std::FILE*> OpenForAppending(const std::string& path);
 
 } // namespace tavelin::link

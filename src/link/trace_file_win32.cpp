@@ -6,11 +6,11 @@
 
 namespace tavelin::link {
 
-std::FILE* OpenForAppending(const std::string& path, std::string& reason)
+Result<std::FILE*> OpenForAppending(const std::string& path)
 {
     std::FILE* file = std::fopen(path.c_str(), "a");
     if (!file)
-        reason = std::strerror(errno);
+        return Result<std::FILE*>::Failed(std::strerror(errno));
     return file;
 }
 

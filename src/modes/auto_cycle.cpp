@@ -9,6 +9,7 @@
 #include "settings/end_param.h"
 #include "settings/paths.h"
 #include "settings/result_log.h"
+#include "settings/status.h"
 #include "settings/text_file.h"
 #include "settings/texts.h"
 
@@ -47,34 +48,34 @@ std::int32_t FileLength(const std::string& path)
     return error ? 0 : static_cast<std::int32_t>(std::min<std::uintmax_t>(size, INT32_MAX));
 }
 
-// Why a path from DIRPRM.DAT names no file (or no folder) that a run can
-// use, for the run's log; empty when it does.
-std::string WhyUnusable(const std::string& path, std::filesystem::file_type wanted)
+// Done when a path from DIRPRM.DAT names a file (or a folder) that a run can
+// use; else failed with why not, for the run's log.
+Status Usable(const std::string& path, std::filesystem::file_type wanted)
 {
     using std::filesystem::file_type;
     if (path.empty())
-        return "is not named";
+        return Status::Failed("is not named");
     std::error_code error;
     auto type = std::filesystem::status(settings::FsPath(path), error).type();
     if (type == wanted)
-        return {};
+        return Status::Ok();
     if (type == file_type::not_found && settings::IsDirSeparator(path.back())) { // "A.DAT/" of a file is not found
         std::string bare = path;
         while (!bare.empty() && settings::IsDirSeparator(bare.back()))
             bare.pop_back();
         if (!bare.empty() && std::filesystem::status(settings::FsPath(bare), error).type() == file_type::regular)
-            return "is a file, not a folder";
+            return Status::Failed("is a file, not a folder");
     }
     switch (type) {
-    case file_type::not_found: return "is not there";
+    case file_type::not_found: return Status::Failed("is not there");
     case file_type::none: { // a folder on the way that may not be searched
         std::string words = error.message();
         if (!words.empty())
             words[0] = char(std::tolower(static_cast<unsigned char>(words[0])));
-        return "cannot be looked at (" + words + ")";
+        return Status::Failed("cannot be looked at (" + words + ")");
     }
-    case file_type::directory: return "is a folder, not a file";
-    default: return wanted == file_type::directory ? "is not a folder" : "is not a regular file";
+    case file_type::directory: return Status::Failed("is a folder, not a file");
+    default: return Status::Failed(wanted == file_type::directory ? "is not a folder" : "is not a regular file");
     }
 }
 
@@ -133,7 +134,7 @@ std::string RunStartLine(const settings::AppState& state, const link::SerialPort
     // write lines of its own into the log.
     std::string opened = link::DeviceLabel(device);
     std::error_code error;
-    const bool refused = !link::RefusedDeviceReason(number, device, state.devices).empty();
+    const bool refused = !link::MayOpenDevice(number, device, state.devices);
     const auto real = refused ? std::filesystem::path()
                               : std::filesystem::canonical(settings::FsPath(device.path), error);
     if (!error && !real.empty() && real.string() != device.path)
@@ -176,14 +177,14 @@ bool AutoCycle::Start()
 {
     auto& state = link_.state;
     if (OwnsPort()) {
-        std::string reason;
-        switch (link::OpenHhtPort(link_, &reason)) {
+        const link::PortOpening opening = link::OpenHhtPort(link_);
+        switch (opening.result) {
         case link::PortSetupResult::Ok:
             portOpenedHere_ = true;
             view_.LogLine(RunStartLine(state, link_.port));
             break;
         case link::PortSetupResult::PortError:
-            view_.LogLine(PortErrorLine(link_.state, reason));
+            view_.LogLine(PortErrorLine(link_.state, opening.reason));
             Fail(1);
             return false;
         case link::PortSetupResult::AdapterError:
@@ -389,8 +390,8 @@ void AutoCycle::OperationApIn()
 {
     const std::string& apFile = link_.state.settings.ApFile;
     if (!FileExists(apFile) || (!apFile.empty() && apFile.back() == settings::kDirSeparator)) {
-        const std::string why = WhyUnusable(apFile, std::filesystem::file_type::regular);
-        DirParamFault(1, "the application file", apFile, why.empty() ? "is a folder, not a file" : why);
+        const Status usable = Usable(apFile, std::filesystem::file_type::regular);
+        DirParamFault(1, "the application file", apFile, usable ? "is a folder, not a file" : usable.Reason());
         return;
     }
     const auto [directory, name] = SplitPath(apFile);
@@ -409,7 +410,8 @@ void AutoCycle::OperationDown()
     std::string directory;
     if (!downDir.empty() && settings::IsDirSeparator(downDir.back())) {
         if (!DirectoryExists(downDir)) {
-            DirParamFault(2, "the download folder", downDir, WhyUnusable(downDir, std::filesystem::file_type::directory));
+            DirParamFault(2, "the download folder", downDir,
+                          Usable(downDir, std::filesystem::file_type::directory).Reason());
             return;
         }
         directory = downDir;
@@ -420,7 +422,7 @@ void AutoCycle::OperationDown()
             const std::string why = DirectoryExists(downDir)
                                         ? std::string("is a folder: end it with ") + settings::kDirSeparator +
                                               " to send the files in it"
-                                        : WhyUnusable(downDir, std::filesystem::file_type::regular);
+                                        : Usable(downDir, std::filesystem::file_type::regular).Reason();
             DirParamFault(2, "the file to download", downDir, why);
             return;
         }
@@ -446,7 +448,8 @@ void AutoCycle::OperationUp()
 {
     const auto& s = link_.state.settings;
     if (!DirectoryExists(s.UpDir)) {
-        DirParamFault(3, "the upload folder", s.UpDir, WhyUnusable(s.UpDir, std::filesystem::file_type::directory));
+        DirParamFault(3, "the upload folder", s.UpDir,
+                      Usable(s.UpDir, std::filesystem::file_type::directory).Reason());
         return;
     }
     TransferWithStopCaption(

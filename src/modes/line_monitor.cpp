@@ -155,7 +155,8 @@ bool LineMonitor::Save(std::string_view utf8Path) const
         lines.emplace_back();
         link::AppendTraceLine(row.record, lines.back());
     }
-    return settings::WriteTextLinesAtomically(utf8Path, lines);
+    // The window says only that the file was not written.
+    return static_cast<bool>(settings::WriteTextLinesAtomically(utf8Path, lines));
 }
 
 MonitorLoad LineMonitor::Load(std::string_view utf8Path)

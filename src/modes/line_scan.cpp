@@ -125,15 +125,14 @@ bool Scan::TrySetting(const ScanSetting& setting, ScanFind& find)
     record.PortKindCode = setting.portKindCode;
     ClosePort();
     nextId_ = 1;
-    std::string reason;
-    const auto opened = link::OpenHhtPort(link_, &reason);
-    if (opened == link::PortSetupResult::PortError) {
+    const link::PortOpening opened = link::OpenHhtPort(link_);
+    if (opened.result == link::PortSetupResult::PortError) {
         outcome_.end = ScanEnd::PortError;
-        outcome_.reason = reason;
+        outcome_.reason = opened.reason;
         return false;
     }
-    if (opened != link::PortSetupResult::Ok) {
-        progress_.SettingFailed(setting, opened, reason);
+    if (opened.result != link::PortSetupResult::Ok) {
+        progress_.SettingFailed(setting, opened.result, opened.reason);
         return true;
     }
     for (int id = 1; id <= settings::kMaxHhtId; ++id) {

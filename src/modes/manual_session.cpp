@@ -11,11 +11,9 @@
 #include "settings/texts.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <system_error>
 
 namespace tavelin::modes {
 
@@ -48,11 +46,12 @@ std::string_view RenameSideText(RenameSide side)
     return side == RenameSide::Hht ? texts::kRenameHhtSide : texts::kRenamePcSide;
 }
 
-std::optional<std::string> NewNameRefusal(RenameSide side, std::string_view name)
+Status CheckNewName(RenameSide side, std::string_view name)
 {
     if (side == RenameSide::Pc || link::IsHhtFileName(name))
-        return std::nullopt;
-    return std::string(texts::kRenameNotForHhtPrefix) + std::string(name) + std::string(texts::kRenameNotForHhtSuffix);
+        return Status::Ok();
+    return Status::Failed(std::string(texts::kRenameNotForHhtPrefix) + std::string(name) +
+                          std::string(texts::kRenameNotForHhtSuffix));
 }
 
 ManualSession::ManualSession(link::Link& link, ManualView& view, ManualDialogs& dialogs)
@@ -134,10 +133,9 @@ void ManualSession::Connect()
 {
     view_.SetStartEnabled(false);
     view_.SetPolling(false);
-    std::string reason;
-    const auto result = link::OpenHhtPort(link_, &reason);
-    if (result != link::PortSetupResult::Ok) {
-        ShowOpenFailure(result, reason);
+    const link::PortOpening opening = link::OpenHhtPort(link_);
+    if (opening.result != link::PortSetupResult::Ok) {
+        ShowOpenFailure(opening.result, opening.reason);
         ManualLinkOn_ = false;
         ShowDisconnected();
         view_.SetStartEnabled(true);
@@ -641,13 +639,12 @@ void ManualSession::Unload()
 // the system's words: the next start would silently open elsewhere.
 void ManualSession::RememberWindow()
 {
-    errno = 0;
-    if (settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()}))
+    const Status written = settings::WriteTavInf(link_.state.settings.WorkDir, {view_.IdText(), view_.PcDirectory()});
+    if (written)
         return;
-    const int error = errno;
     std::string details = link_.state.settings.WorkDir + "TAV0001.INF";
-    if (error)
-        details += "\n" + std::generic_category().message(error);
+    if (!written.Reason().empty())
+        details += "\n" + written.Reason();
     dialogs_.ShowMessage(texts::kMsgTavInfNotSaved, details);
 }
 

@@ -35,6 +35,7 @@
 #include "work_folders.h"
 #include "link/frame.h"
 #include "link/port_setup.h"
+#include "settings/status.h"
 
 #include <optional>
 #include <string>
@@ -81,7 +82,7 @@ public:
     virtual ~ManualDialogs() = default;
     virtual DelAnswer AskDelete(std::string_view name) = 0;
     // The new name, or nothing when cancelled. The dialog keeps asking while
-    // NewNameRefusal() has an objection.
+    // CheckNewName() fails.
     virtual std::optional<std::string> AskNewName(RenameSide side, std::string_view name) = 0;
     // A box with only OK; details (the system's words) where the box can show them.
     virtual void ShowMessage(std::string_view text, std::string_view details = {}) = 0;
@@ -99,8 +100,9 @@ std::string_view AutoRunCaption(std::int16_t runMode);
 // The delete question for one file, and the rename dialog's line per side.
 std::string DeleteQuestion(std::string_view name);
 std::string_view RenameSideText(RenameSide side);
-// The message that keeps the rename dialog open, or nothing when the name will do.
-std::optional<std::string> NewNameRefusal(RenameSide side, std::string_view name);
+// Done when the name will do, else failed with the message that keeps the
+// rename dialog open.
+Status CheckNewName(RenameSide side, std::string_view name);
 
 class ManualSession {
 public:

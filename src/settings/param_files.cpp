@@ -150,18 +150,18 @@ std::string PaddedNumber(int value, int digits)
 // each file is replaced by a rename. A link is followed, so a parameter file
 // shared through a link stays shared; a device or FIFO in its place (or at
 // the link's end) is never replaced.
-bool ReplaceParamFile(const Settings& s, const char* name, const std::vector<std::string>& lines)
+Status ReplaceParamFile(const Settings& s, const char* name, const std::vector<std::string>& lines)
 {
     std::error_code error;
     std::filesystem::path path = FsPath(s.WorkDir + name);
     if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
         path = std::filesystem::weakly_canonical(path, error);
         if (error)
-            return false;
+            return Status::Failed(error.message());
     }
     const auto type = std::filesystem::status(path, error).type();
     if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
-        return false;
+        return Status::Failed(""); // the system has no words for a device in a file's place
     const auto u8 = path.u8string();
     return WriteTextLinesAtomically(std::string(u8.begin(), u8.end()), lines);
 }
@@ -171,11 +171,11 @@ bool ReplaceParamFile(const Settings& s, const char* name, const std::vector<std
 RsPrmOutcome ReadRsPrm(Settings& s)
 {
     auto read = ReadTextFileOrWhy(s.WorkDir + "RSPRM.DAT");
-    if (!read.text) {
+    if (!read || !*read) { // unreadable, or missing
         ApplyCommDefaults(s);
-        return {.unreadable = std::move(read.unreadable)};
+        return {.unreadable = read.Reason()};
     }
-    RsReader reader{CharReader(std::move(*read.text))};
+    RsReader reader{CharReader(std::move(**read))};
     reader.Code(s.BaudCode, '0', '5');
     reader.Code(s.ParityCode, '0', '2');
     reader.Code(s.DataBitsCode, '0', '1');
@@ -191,12 +191,12 @@ HhtPrmOutcome ReadHhtPrm(Settings& s, const IdErrorHandler& onIdError)
 {
     std::fill(s.HhtIdOn.begin(), s.HhtIdOn.begin() + kMaxHhtId, std::string("0"));
     auto read = ReadTextFileOrWhy(s.WorkDir + "HHTPRM.DAT");
-    if (!read.text) {
+    if (!read || !*read) { // unreadable, or missing
         SetIdDefault(s);
-        return {.unreadable = std::move(read.unreadable)};
+        return {.unreadable = read.Reason()};
     }
     HhtPrmOutcome outcome{.opened = true, .failedChecks = 0, .unreadable = {}};
-    FieldReader fields(std::move(*read.text));
+    FieldReader fields(std::move(**read));
     for (int j = 0; j <= 4; ++j) {
         auto first = fields.Read();
         auto last = first ? fields.Read() : std::nullopt;
@@ -218,15 +218,15 @@ HhtPrmOutcome ReadHhtPrm(Settings& s, const IdErrorHandler& onIdError)
 DirPrmOutcome ReadDirPrm(Settings& s)
 {
     auto read = ReadTextFileOrWhy(s.WorkDir + "DIRPRM.DAT");
-    if (!read.text) {
+    if (!read || !*read) { // unreadable, or missing
         s.ApFile = s.DownDir = s.UpDir = s.WorkDir;
         s.UploadMode = 1;
         s.HistoryMode = 1;
         s.AutoPollCount = 0;
-        return {.unreadable = std::move(read.unreadable)};
+        return {.unreadable = read.Reason()};
     }
     DirPrmOutcome outcome{.opened = true, .readFailed = false, .lines = 0, .unreadable = {}};
-    LineReader lines(std::move(*read.text));
+    LineReader lines(std::move(**read));
     std::string modeWords[3];
     std::string* targets[] = {&s.ApFile, &s.DownDir, &s.UpDir, &modeWords[0], &modeWords[1], &modeWords[2]};
     for (std::string* target : targets) {
@@ -244,14 +244,14 @@ DirPrmOutcome ReadDirPrm(Settings& s)
     return outcome;
 }
 
-bool WriteRsPrm(const Settings& s)
+Status WriteRsPrm(const Settings& s)
 {
     const std::string line = s.BaudCode + s.ParityCode + s.DataBitsCode + s.StopBitsCode + s.ComPortCode +
                              PaddedNumber(s.PollTimeout, 3) + PaddedNumber(s.CommTimeout, 4) + s.PortKindCode;
     return ReplaceParamFile(s, "RSPRM.DAT", {line});
 }
 
-bool WriteHhtPrm(const Settings& s)
+Status WriteHhtPrm(const Settings& s)
 {
     std::vector<std::string> lines;
     for (int i = 0; i <= 4; ++i) {
@@ -261,7 +261,7 @@ bool WriteHhtPrm(const Settings& s)
     return ReplaceParamFile(s, "HHTPRM.DAT", lines);
 }
 
-bool WriteDirPrm(const Settings& s)
+Status WriteDirPrm(const Settings& s)
 {
     return ReplaceParamFile(s, "DIRPRM.DAT",
                             {s.ApFile, s.DownDir, s.UpDir, UploadModeWord(s.UploadMode),

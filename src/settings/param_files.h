@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app_state.h"
+#include "status.h"
 
 #include <functional>
 #include <string>
@@ -48,14 +49,15 @@ struct DirPrmOutcome {
 };
 DirPrmOutcome ReadDirPrm(Settings& settings);
 
-// False when the file could not be replaced; it then holds what it held.
 // FirstPollId and LastPollId: 0-based indexes of the lowest and highest
 // configured ID (-1 and 127 when none is configured).
 void InitPollRange(AppState& state);
 
-bool WriteRsPrm(const Settings& settings);
-bool WriteHhtPrm(const Settings& settings);
-bool WriteDirPrm(const Settings& settings);
+// Failed when the file could not be replaced (the system's words, when it
+// gave any); it then holds what it held.
+Status WriteRsPrm(const Settings& settings);
+Status WriteHhtPrm(const Settings& settings);
+Status WriteDirPrm(const Settings& settings);
 
 // The words of DIRPRM.DAT lines 4 and 5 for a mode value.
 const char* UploadModeWord(int uploadMode);

@@ -9,7 +9,6 @@
 #include "text_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <fstream>
 #include <exception>
@@ -197,7 +196,7 @@ OkOutcome ApplySettingsForm(SettingsForm& form, AppState& state)
     InitPollRange(state); // copy and install to all follow the new ranges
     struct ParamFile {
         const char* name;
-        bool (*write)(const Settings&);
+        Status (*write)(const Settings&);
         bool OkOutcome::*failed;
     };
     static constexpr ParamFile kFiles[] = {{"RSPRM.DAT", WriteRsPrm, &OkOutcome::rsPrmFailed},
@@ -207,13 +206,12 @@ OkOutcome ApplySettingsForm(SettingsForm& form, AppState& state)
     for (std::size_t i = 0; i < std::size(kFiles); ++i)
         before[i] = ReadFileBytes(s.WorkDir + kFiles[i].name);
     for (std::size_t i = 0; i < std::size(kFiles); ++i) {
-        errno = 0;
-        if (kFiles[i].write(s))
+        const Status written = kFiles[i].write(s);
+        if (written)
             continue;
-        const int error = errno;
         outcome.*kFiles[i].failed = true;
         outcome.file = s.WorkDir + kFiles[i].name;
-        outcome.reason = error ? std::generic_category().message(error) : std::string();
+        outcome.reason = written.Reason();
         for (std::size_t j = 0; j < i; ++j) { // the ones written: as they were
             const std::filesystem::path path = FsPath(s.WorkDir + kFiles[j].name);
             std::error_code ignored;

@@ -21,7 +21,7 @@ std::optional<ManualMemory> ReadTavInf(const std::string& workDir)
     return memory;
 }
 
-bool WriteTavInf(const std::string& workDir, const ManualMemory& memory)
+Status WriteTavInf(const std::string& workDir, const ManualMemory& memory)
 {
     return WriteTextLinesAtomically(workDir + kFileName, {memory.hhtId, memory.directory});
 }

@@ -5,6 +5,8 @@
 // and a rename, so a crash never leaves half a file behind.
 #pragma once
 
+#include "status.h"
+
 #include <optional>
 #include <string>
 
@@ -18,7 +20,8 @@ struct ManualMemory {
 // Nothing when the file is missing or cannot be read.
 std::optional<ManualMemory> ReadTavInf(const std::string& workDir);
 
-// False when the file could not be written; an older file then stays as it was.
-bool WriteTavInf(const std::string& workDir, const ManualMemory& memory);
+// Failed when the file could not be written (the system's words, when it
+// gave any); an older file then stays as it was.
+Status WriteTavInf(const std::string& workDir, const ManualMemory& memory);
 
 } // namespace tavelin::settings

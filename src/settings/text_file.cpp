@@ -47,51 +47,49 @@ std::string CannotBeRead(int error)
     return "cannot be read (" + words + ")";
 }
 
-// Why what stands at the name is no file that can be read; empty for a
-// regular file (or a link to one) and for nothing at all.
-std::string NoFileToRead(const std::filesystem::path& path)
+// Done for a regular file (or a link to one) and for nothing at all, else
+// failed with why what stands at the name is no file that can be read.
+Status FileToRead(const std::filesystem::path& path)
 {
     std::error_code error;
     const auto own = std::filesystem::symlink_status(path, error).type();
     if (own == std::filesystem::file_type::not_found)
-        return {};
+        return Status::Ok();
     if (error) // a folder on the way that may not be searched
-        return CannotBeRead(error.value());
+        return Status::Failed(CannotBeRead(error.value()));
     const auto type = std::filesystem::status(path, error).type();
     if (type == std::filesystem::file_type::not_found)
-        return "is a symbolic link to nothing";
+        return Status::Failed("is a symbolic link to nothing");
     if (error) // a loop of links
-        return CannotBeRead(error.value());
+        return Status::Failed(CannotBeRead(error.value()));
     if (type == std::filesystem::file_type::directory)
-        return "is a folder, not a file";
+        return Status::Failed("is a folder, not a file");
     if (type != std::filesystem::file_type::regular)
-        return "is not a regular file (a FIFO, socket or device)";
-    return {};
+        return Status::Failed("is not a regular file (a FIFO, socket or device)");
+    return Status::Ok();
 }
 
 } // namespace
 
 TextFileRead ReadTextFileOrWhy(std::string_view utf8Path)
 {
-    TextFileRead read;
     try {
         const std::filesystem::path path = FsPath(utf8Path);
-        read.unreadable = NoFileToRead(path);
-        if (!read.unreadable.empty())
-            return read;
+        if (const Status there = FileToRead(path); !there)
+            return TextFileRead::Failed(there.Reason());
         int error = 0;
         const auto bytes = ReadRegularFile(path, static_cast<std::size_t>(-1), error);
         if (bytes)
-            read.text = Cp932ToUtf8(*bytes);
-        else if (error != 0 && error != ENOENT) // gone since it was looked at: missing
-            read.unreadable = CannotBeRead(error);
-        else if (error == 0) // swapped for something else since it was looked at
-            read.unreadable = NoFileToRead(path);
+            return std::optional<std::string>(Cp932ToUtf8(*bytes));
+        if (error != 0 && error != ENOENT) // gone since it was looked at: missing
+            return TextFileRead::Failed(CannotBeRead(error));
+        const Status there = error == 0 ? FileToRead(path) : Status::Ok(); // swapped for something else meanwhile
+        if (!there)
+            return TextFileRead::Failed(there.Reason());
+        return std::optional<std::string>();
     } catch (const std::exception& e) { // out of memory, or a path the system cannot take
-        read.text.reset();
-        read.unreadable = std::string("cannot be read (") + e.what() + ")";
+        return TextFileRead::Failed(std::string("cannot be read (") + e.what() + ")");
     }
-    return read;
 }
 
 std::optional<std::string> ReadTextFile(std::string_view utf8Path)
@@ -138,23 +136,36 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
 }
 
 namespace {
+
 constexpr std::string_view kAtomicTempSuffix = ".new";
+
+// The system's words for the call that failed last, or none.
+std::string SystemWords()
+{
+    return errno != 0 ? std::generic_category().message(errno) : std::string();
+}
+
 } // namespace
 
-bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
+Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
 {
     const std::filesystem::path target = FsPath(utf8Path);
     std::filesystem::path temp = target;
     temp += kAtomicTempSuffix;
     std::error_code error;
+    errno = 0;
     if (!WriteDurably(temp, LinesAsCp932(lines))) {
+        const Status failed = Status::Failed(SystemWords()); // before the clean-up sets errno of its own
         std::filesystem::remove(temp, error);
-        return false;
+        return failed;
     }
     std::filesystem::rename(temp, target, error);
-    if (error)
+    if (error) {
+        const Status failed = Status::Failed(SystemWords());
         std::filesystem::remove(temp, error);
-    return !error;
+        return failed;
+    }
+    return Status::Ok();
 }
 
 void RemoveAtomicWriteLeftover(std::string_view utf8Path)

@@ -4,6 +4,8 @@
 // fixed-count characters, delimited fields and whole lines.
 #pragma once
 
+#include "status.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -27,15 +29,11 @@ std::optional<std::string> ReadTextFile(std::string_view utf8Path);
 // from outside (a PC file name may hold CR LF) stays one line.
 std::string WithoutControlCharacters(std::string_view utf8);
 
-// A file read for its text, or why what stands at its name could not be.
-struct TextFileRead {
-    std::optional<std::string> text; // UTF-8
-    // Why a name that stands for something gave no text: "is a folder, not
-    // a file", "cannot be read (permission denied)" and the like, to follow
-    // the file's name. Empty when the file was read, and when nothing is
-    // there at all (no file, no link): only that is a missing file.
-    std::string unreadable;
-};
+// A file read for its text (UTF-8), or nothing when nothing is there at all
+// (no file, no link): only that is a missing file. Failed when a name that
+// stands for something gave no text, with why, to follow the file's name:
+// "is a folder, not a file", "cannot be read (permission denied)" and the like.
+using TextFileRead = Result<std::optional<std::string>>;
 TextFileRead ReadTextFileOrWhy(std::string_view utf8Path);
 
 enum class WriteMode { Replace, Append };
@@ -47,8 +45,9 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
 
 // Replaces the file whole: the lines go to a temporary file beside it, which
 // is flushed to the disk and then renamed over the file. A failure leaves the
-// old file as it was.
-bool WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
+// old file as it was; its reason is the system's words for the step that
+// failed, empty when the system gave none.
+Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
 
 // Removes the temporary file of WriteTextLinesAtomically for this path that
 // a run killed before its rename left behind (a plain file only).

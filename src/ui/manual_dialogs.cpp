@@ -77,8 +77,8 @@ std::string RenameDialog::NewName() const { return TxtFName->text().toStdString(
 
 void RenameDialog::BtnRen_Click()
 {
-    if (const auto refusal = modes::NewNameRefusal(side_, NewName())) {
-        ShowOkBox(this, *refusal);
+    if (const Status name = modes::CheckNewName(side_, NewName()); !name) {
+        ShowOkBox(this, name.Reason());
         return; // the dialog stays open for another name
     }
     accept();

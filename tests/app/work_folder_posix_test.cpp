@@ -17,9 +17,10 @@ namespace {
 TEST(DesktopWorkFolder, APathCodePage932CannotHoldGetsNoStarterFiles)
 {
     testing::TempDir home;
-    std::string problem;
-    auto accented = ChooseDesktopFolder(std::nullopt, XdgDataFolder((home.Path() / "jos\u00e9").string(), ""), problem);
-    ASSERT_TRUE(accented && PrepareDesktopFolder(*accented, problem)) << problem;
+    auto accented = ChooseDesktopFolder(std::nullopt, XdgDataFolder((home.Path() / "jos\u00e9").string(), ""));
+    ASSERT_TRUE(accented) << accented.Reason();
+    const Status prepared = PrepareDesktopFolder(*accented);
+    ASSERT_TRUE(prepared) << prepared.Reason();
     EXPECT_FALSE(accented->starter);
     EXPECT_TRUE(std::filesystem::is_empty(accented->dir));
 }

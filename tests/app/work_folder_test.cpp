@@ -74,12 +74,14 @@ TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)
 }
 
 // Chosen, then made: as the program does it once it holds the lock.
-std::optional<DesktopFolder> DesktopWorkFolder(const std::optional<std::string>& last, const std::string& dataHome,
-                                               const std::string& home, std::string& problem)
+Result<DesktopFolder> DesktopWorkFolder(const std::optional<std::string>& last, const std::string& dataHome,
+                                        const std::string& home)
 {
-    auto folder = ChooseDesktopFolder(last, XdgDataFolder(dataHome, home), problem);
-    if (!folder || !PrepareDesktopFolder(*folder, problem))
-        return std::nullopt;
+    auto folder = ChooseDesktopFolder(last, XdgDataFolder(dataHome, home));
+    if (!folder)
+        return folder;
+    if (const Status prepared = PrepareDesktopFolder(*folder); !prepared)
+        return Result<DesktopFolder>::Failed(prepared.Reason());
     return folder;
 }
 
@@ -88,24 +90,24 @@ TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
     testing::TempDir home;
     const fs::path last = home.Path() / "work";
     fs::create_directory(last);
-    std::string problem;
-    EXPECT_EQ(DesktopWorkFolder(last.string(), "", home.Path().string(), problem)->dir, last.string());
+    EXPECT_EQ(DesktopWorkFolder(last.string(), "", home.Path().string())->dir, last.string());
     EXPECT_TRUE(fs::is_empty(last)); // a folder of the operator's own gets no starter files
 
     // Gone (or never set): the data folder, made on first use.
     const fs::path data = home.Path() / "data";
     fs::remove(last);
-    EXPECT_FALSE(ChooseDesktopFolder(last.string(), XdgDataFolder(data.string(), home.Path().string()), problem)->starter);
+    EXPECT_FALSE(ChooseDesktopFolder(last.string(), XdgDataFolder(data.string(), home.Path().string()))->starter);
     EXPECT_FALSE(fs::exists(data)); // only chosen: a copy that gives way makes nothing
-    const auto folder = DesktopWorkFolder(last.string(), data.string(), home.Path().string(), problem);
+    const auto folder = DesktopWorkFolder(last.string(), data.string(), home.Path().string());
     EXPECT_EQ(folder->dir, (data / "tavelin").string());
     EXPECT_EQ(folder->goneLast, last.string());
     EXPECT_TRUE(fs::is_directory(data / "tavelin"));
     // Without XDG_DATA_HOME (or with a relative one, which XDG says to ignore): HOME/.local/share.
-    EXPECT_EQ(DesktopWorkFolder(std::nullopt, "relative", home.Path().string(), problem)->dir,
+    EXPECT_EQ(DesktopWorkFolder(std::nullopt, "relative", home.Path().string())->dir,
               (home.Path() / ".local" / "share" / "tavelin").string());
-    EXPECT_FALSE(DesktopWorkFolder(std::nullopt, "", "", problem));
-    EXPECT_FALSE(problem.empty());
+    const auto nowhere = DesktopWorkFolder(std::nullopt, "", "");
+    EXPECT_FALSE(nowhere);
+    EXPECT_FALSE(nowhere.Reason().empty());
 }
 
 // Where the system names no data folder for the user (no HOME on Linux), a
@@ -113,22 +115,21 @@ TEST(DesktopWorkFolder, LastFolderWhileItExistsElseTheDataFolderCreated)
 TEST(DesktopWorkFolder, TheLastFolderNeedsNoDataFolder)
 {
     testing::TempDir home;
-    const DataFolder none{{}, "no data folder here"};
-    std::string problem;
-    EXPECT_EQ(ChooseDesktopFolder(home.Text(), none, problem)->dir, home.Text());
-    EXPECT_TRUE(problem.empty());
-    EXPECT_FALSE(ChooseDesktopFolder((home.Path() / "gone").string(), none, problem));
-    EXPECT_EQ(problem, "no data folder here");
-    EXPECT_EQ(XdgDataFolder("", "").problem, "neither XDG_DATA_HOME nor HOME names a folder");
+    const DataFolder none = DataFolder::Failed("no data folder here");
+    EXPECT_EQ(ChooseDesktopFolder(home.Text(), none)->dir, home.Text());
+    const auto gone = ChooseDesktopFolder((home.Path() / "gone").string(), none);
+    EXPECT_FALSE(gone);
+    EXPECT_EQ(gone.Reason(), "no data folder here");
+    EXPECT_EQ(XdgDataFolder("", "").Reason(), "neither XDG_DATA_HOME nor HOME names a folder");
 }
 
 TEST(DesktopWorkFolder, AFileInTheWayIsReportedNotUsed)
 {
     testing::TempDir home;
     home.Put("tavelin", "not a folder");
-    std::string problem;
-    EXPECT_FALSE(DesktopWorkFolder(std::nullopt, home.Path().string(), home.Path().string(), problem));
-    EXPECT_NE(problem.find("tavelin"), std::string::npos);
+    const auto inTheWay = DesktopWorkFolder(std::nullopt, home.Path().string(), home.Path().string());
+    EXPECT_FALSE(inTheWay);
+    EXPECT_NE(inTheWay.Reason().find("tavelin"), std::string::npos);
 }
 
 // A data folder made now holds starter settings that keep the program's own
@@ -137,9 +138,9 @@ TEST(DesktopWorkFolder, AFileInTheWayIsReportedNotUsed)
 TEST(DesktopWorkFolder, ANewDataFolderGetsStarterSettingsAndSaysSo)
 {
     testing::TempDir home;
-    std::string problem;
-    const auto folder = DesktopWorkFolder(std::nullopt, home.Text(), "", problem);
-    ASSERT_TRUE(folder && folder->starter) << problem;
+    const auto folder = DesktopWorkFolder(std::nullopt, home.Text(), "");
+    ASSERT_TRUE(folder) << folder.Reason();
+    ASSERT_TRUE(folder->starter);
     const std::string dir = settings::WithTrailingSeparator(folder->dir);
     const std::string sep(1, settings::kDirSeparator);
     EXPECT_EQ(home.Get("tavelin/RSPRM.DAT"), "2210005008000\r\n");
@@ -153,7 +154,7 @@ TEST(DesktopWorkFolder, ANewDataFolderGetsStarterSettingsAndSaysSo)
     fs::remove_all(home.Path() / "tavelin");
     fs::create_directory(home.Path() / "tavelin");
     home.Put("tavelin/RESULT.DAT", "x");
-    const auto kept = DesktopWorkFolder("/gone/w1", home.Text(), "", problem);
+    const auto kept = DesktopWorkFolder("/gone/w1", home.Text(), "");
     ASSERT_TRUE(kept);
     EXPECT_FALSE(kept->starter);
     EXPECT_FALSE(home.Has("tavelin/RSPRM.DAT"));

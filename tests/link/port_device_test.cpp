@@ -47,7 +47,8 @@ TEST(PortDevice, UserChoiceBeforeThePcsBeforeTheStandardDevice)
     EXPECT_EQ(ResolvePortDevice(1, choices).source, DeviceSource::Chosen);
     EXPECT_EQ(ResolvePortDevice(3, choices).source, DeviceSource::SettingsUnreadable);
     EXPECT_EQ(ResolvePortDevice(3, choices).path, "");
-    EXPECT_EQ(RefusedDeviceReason(3, ResolvePortDevice(3, choices), choices).rfind(choices.machineUnreadable, 0), 0u);
+    EXPECT_EQ(MayOpenDevice(3, ResolvePortDevice(3, choices), choices).Reason().rfind(choices.machineUnreadable, 0),
+              0u);
     EXPECT_NE(PortDeviceTable(choices).find("  COM3  no device  (" + choices.machineUnreadable + ")\n"),
               std::string::npos);
     // This user's file unread as well: even the PC's choice is not used, as
@@ -87,10 +88,12 @@ TEST(PortDevice, NamesAreRefusedWithTheirReasonAndQuotedInMessages)
     for (const auto& row : rows) {
         settings::DeviceChoices choices;
         choices.chosen[1] = row.name;
-        const std::string refusal = RefusedDeviceReason(2, {row.name, DeviceSource::Chosen}, choices);
+        const Status allowed = MayOpenDevice(2, {row.name, DeviceSource::Chosen}, choices);
+        const std::string& refusal = allowed.Reason();
         if (*row.refusal == '\0') {
-            EXPECT_EQ(refusal, "") << row.name;
+            EXPECT_TRUE(allowed) << row.name;
         } else {
+            EXPECT_FALSE(allowed);
             EXPECT_EQ(refusal.rfind("refused: the device name " + std::string(row.refusal), 0), 0u) << refusal;
         }
         if (row.quoted) {

@@ -66,7 +66,7 @@ TEST_F(OpenTest, CableAndOpticalUnitOnlyOpen)
         MemoryPort fresh(pump);
         Link other{fresh, pump, state};
         state.settings.PortKindCode = kind;
-        EXPECT_EQ(OpenHhtPort(other), PortSetupResult::Ok);
+        EXPECT_EQ(OpenHhtPort(other).result, PortSetupResult::Ok);
         EXPECT_EQ(fresh.Calls(), (Calls{"CommPort 2", "Settings 19200,N,8,1", "Open"}));
         EXPECT_TRUE(fresh.IsOpen());
     }
@@ -75,14 +75,14 @@ TEST_F(OpenTest, CableAndOpticalUnitOnlyOpen)
 TEST_F(OpenTest, FailuresBeforeTheAdapter)
 {
     state.settings.StopBitsCode = "7";
-    EXPECT_EQ(OpenHhtPort(link), PortSetupResult::BadStopBits);
+    EXPECT_EQ(OpenHhtPort(link).result, PortSetupResult::BadStopBits);
     EXPECT_TRUE(port.Calls().empty()); // an invalid code never touches the port
 
     state.settings.StopBitsCode = "0";
     port.FailNextOpen({OpenError::NoPermission, "Permission denied"});
-    std::string reason;
-    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
-    EXPECT_EQ(reason, "Permission denied");
+    const PortOpening opening = OpenHhtPort(link);
+    EXPECT_EQ(opening.result, PortSetupResult::PortError);
+    EXPECT_EQ(opening.reason, "Permission denied");
     EXPECT_FALSE(port.IsOpen());
 }
 
@@ -101,7 +101,7 @@ TEST_F(OpenTest, JetEyeLineStatesPerSpeed)
         MemoryPort fresh(pump);
         Link other{fresh, pump, state};
         state.settings.BaudCode = c.baud;
-        EXPECT_EQ(OpenHhtPort(other), PortSetupResult::Ok);
+        EXPECT_EQ(OpenHhtPort(other).result, PortSetupResult::Ok);
         const Calls& calls = fresh.Calls();
         ASSERT_GE(calls.size(), 3u);
         EXPECT_EQ(Calls(calls.begin() + 3, calls.end()), c.lines) << c.baud;
@@ -113,7 +113,7 @@ TEST_F(OpenTest, IrlinkSetUpInItsExactOrder)
 {
     state.settings.PortKindCode = "3";
     IrlinkEchoes();
-    EXPECT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    EXPECT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     EXPECT_EQ(port.Calls(), (Calls{"CommPort 2", "Settings 19200,N,8,1", "Open", "Close", "Settings 9600,n,8,1",
                                    "DTR 0", "RTS 0", "Open", "DTR 1", "RTS 1", "RTS 0", "RTS 1",
                                    "Settings 19200,N,8,1"}));
@@ -138,7 +138,7 @@ TEST_F(OpenTest, IrlinkSkipsOtherBytesBeforeTheEcho)
 {
     state.settings.PortKindCode = "3";
     IrlinkEchoes(Bytes{0x7F, 0x00, 0x55});
-    EXPECT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    EXPECT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
 }
 
 TEST_F(OpenTest, IrlinkFailures)
@@ -149,7 +149,7 @@ TEST_F(OpenTest, IrlinkFailures)
         MemoryPort fresh(pump);
         Link other{fresh, pump, state};
         state.settings.BaudCode = "0";
-        EXPECT_EQ(OpenHhtPort(other), PortSetupResult::AdapterError);
+        EXPECT_EQ(OpenHhtPort(other).result, PortSetupResult::AdapterError);
         EXPECT_TRUE(fresh.Written().empty());
         EXPECT_FALSE(fresh.IsOpen());
     }
@@ -158,7 +158,7 @@ TEST_F(OpenTest, IrlinkFailures)
         SCOPED_TRACE("no echo");
         MemoryPort fresh(pump);
         Link other{fresh, pump, state};
-        EXPECT_EQ(OpenHhtPort(other), PortSetupResult::AdapterError);
+        EXPECT_EQ(OpenHhtPort(other).result, PortSetupResult::AdapterError);
         EXPECT_FALSE(fresh.IsOpen());
         EXPECT_EQ(state.flags.RxTimedOut, settings::kFalse);
     }
@@ -183,7 +183,7 @@ TEST_F(OpenTest, BabblingIrlinkIsGivenUpOn)
     };
     babble();
     const auto start = NowMs();
-    EXPECT_EQ(OpenHhtPort(link), PortSetupResult::AdapterError);
+    EXPECT_EQ(OpenHhtPort(link).result, PortSetupResult::AdapterError);
     EXPECT_LE(NowMs() - start, kIrlinkAnswerReads * 300 + 1000);
 }
 

@@ -59,8 +59,8 @@ protected:
 TEST_F(QtPortTest, ConnectsToAHandHeldOnTheFarSide)
 {
     ASSERT_TRUE(pty.Ok());
-    std::string reason;
-    ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+    const PortOpening opening = OpenHhtPort(link);
+    ASSERT_EQ(opening.result, PortSetupResult::Ok) << opening.reason;
 
     // The hand-held answers the poll from inside the event loop, as a real
     // one answers while the program waits.
@@ -81,7 +81,7 @@ TEST_F(QtPortTest, ConnectsToAHandHeldOnTheFarSide)
 TEST_F(QtPortTest, BinaryFrameArrivesWithEveryByteValue)
 {
     ASSERT_TRUE(pty.Ok());
-    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    ASSERT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     Bytes data(512);
     for (std::size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<std::uint8_t>(i); // CR, LF, XON, XOFF and all
@@ -101,7 +101,7 @@ TEST_F(QtPortTest, BinaryFrameArrivesWithEveryByteValue)
 TEST_F(QtPortTest, SilenceTimesOut)
 {
     ASSERT_TRUE(pty.Ok());
-    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    ASSERT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     port.SetInTimeout(200);
     std::string frame = "untouched";
     const auto start = Clock::now();
@@ -118,7 +118,7 @@ TEST_F(QtPortTest, SilenceTimesOut)
 TEST_F(QtPortTest, AnAnswerThatCameWhileTheProgramWasBusyIsNoTimeOut)
 {
     ASSERT_TRUE(pty.Ok());
-    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    ASSERT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     port.SetInTimeout(100);
     const Bytes answer = BuildFrame('A', "001", 3, Bytes{ACK});
     QTimer::singleShot(1, [&] {
@@ -144,7 +144,7 @@ double CpuSeconds()
 TEST_F(QtPortTest, FarSideClosingEndsTheWaitWithoutSpinning)
 {
     ASSERT_TRUE(pty.Ok());
-    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    ASSERT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     port.SetInTimeout(3000);
     QTimer::singleShot(100, [this] { pty.CloseMaster(); });
     const auto start = Clock::now();
@@ -166,7 +166,7 @@ TEST_F(QtPortTest, FarSideClosingEndsTheWaitWithoutSpinning)
     PtyPair other(2);
     ASSERT_TRUE(other.Ok());
     state.settings.ComPortCode = "1";
-    ASSERT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    ASSERT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     EXPECT_FALSE(port.Lost());
     port.SetInTimeout(200);
     EXPECT_EQ(RecvFrame(link, frame), kTimedOut);
@@ -178,7 +178,7 @@ TEST_F(QtPortTest, LineStatesAPseudoTerminalLacksAreIgnored)
 {
     ASSERT_TRUE(pty.Ok());
     state.settings.PortKindCode = "2"; // sets DTR and RTS at 19200 bit/s
-    EXPECT_EQ(OpenHhtPort(link), PortSetupResult::Ok);
+    EXPECT_EQ(OpenHhtPort(link).result, PortSetupResult::Ok);
     EXPECT_TRUE(port.IsOpen());
 }
 
@@ -186,9 +186,9 @@ TEST_F(QtPortTest, MissingDeviceReportsTheReason)
 {
     ::setenv("TAVELIN_COM4", "/nonexistent/tty-for-test", 1);
     state.settings.ComPortCode = "3";
-    std::string reason;
-    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
-    EXPECT_FALSE(reason.empty());
+    const PortOpening opening = OpenHhtPort(link);
+    EXPECT_EQ(opening.result, PortSetupResult::PortError);
+    EXPECT_FALSE(opening.reason.empty());
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(port.Open().error, OpenError::NotFound);
     ::unsetenv("TAVELIN_COM4");
@@ -201,16 +201,17 @@ TEST_F(QtPortTest, OpenFailuresAreToldApart)
 {
     ::setenv("TAVELIN_COM4", "/nonexistent/tty-for-test", 1);
     state.settings.ComPortCode = "3";
-    std::string reason;
-    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
-    EXPECT_EQ(reason.rfind("no such device; the system", 0), 0u) << reason;
-    EXPECT_NE(reason.find("(TAVELIN_COM4 names the device COM4 opens)"), std::string::npos) << reason;
+    const PortOpening missing = OpenHhtPort(link);
+    EXPECT_EQ(missing.result, PortSetupResult::PortError);
+    EXPECT_EQ(missing.reason.rfind("no such device; the system", 0), 0u) << missing.reason;
+    EXPECT_NE(missing.reason.find("(TAVELIN_COM4 names the device COM4 opens)"), std::string::npos) << missing.reason;
     ::unsetenv("TAVELIN_COM4");
 
     // Another program (here another port object) holds the pseudo-terminal.
     ASSERT_TRUE(pty.Ok());
     state.settings.ComPortCode = "0";
-    ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+    const PortOpening opening = OpenHhtPort(link);
+    ASSERT_EQ(opening.result, PortSetupResult::Ok) << opening.reason;
     QtSerialPort other{pump};
     other.SetCommPort(1);
     other.SetSettings("19200,N,8,1");
@@ -317,8 +318,8 @@ TEST_F(QtPortTest, ChosenDeviceIsOpenedAndAMissingOneIsNamed)
     settings::DeviceChoices choices;
     choices.chosen[0] = pty.SlaveName();
     port.UseDeviceChoices(choices);
-    std::string reason;
-    ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+    const PortOpening chosen = OpenHhtPort(link);
+    ASSERT_EQ(chosen.result, PortSetupResult::Ok) << chosen.reason;
     const std::uint8_t byte[] = {0x5a};
     port.Write(byte);
     EXPECT_EQ(pty.Receive(1, 1000), Bytes{0x5a});
@@ -326,8 +327,9 @@ TEST_F(QtPortTest, ChosenDeviceIsOpenedAndAMissingOneIsNamed)
 
     // The variable still comes first.
     ::setenv("TAVELIN_COM1", "/nonexistent/tty-for-test", 1);
-    EXPECT_EQ(OpenHhtPort(link, &reason), PortSetupResult::PortError);
-    EXPECT_NE(reason.find("(TAVELIN_COM1 names the device COM1 opens)"), std::string::npos) << reason;
+    const PortOpening named = OpenHhtPort(link);
+    EXPECT_EQ(named.result, PortSetupResult::PortError);
+    EXPECT_NE(named.reason.find("(TAVELIN_COM1 names the device COM1 opens)"), std::string::npos) << named.reason;
     ::unsetenv("TAVELIN_COM1");
 
     choices.chosen[0] = "/dev/serial/by-id/usb-unplugged-if00-port0";

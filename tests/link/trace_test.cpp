@@ -18,8 +18,12 @@ class TraceTest : public SimEngineTest {
 public:
     TraceTest()
     {
-        tracer = link::Tracer::Open(TracePath().string());
-        link.watchers.Attach(*tracer);
+        auto opened = link::Tracer::Open(TracePath().string());
+        EXPECT_TRUE(opened) << opened.Reason();
+        if (opened) {
+            tracer = std::move(*opened);
+            link.watchers.Attach(*tracer);
+        }
     }
 
     std::filesystem::path TracePath() const { return work.Path() / "trace.txt"; }
@@ -122,8 +126,9 @@ TEST(Tracer, PortEventsAndUnusablePaths)
     {
         link::VirtualPump pump;
         link::MemoryPort port{pump};
-        auto tracer = link::Tracer::Open(path.string());
-        ASSERT_TRUE(tracer);
+        auto opened = link::Tracer::Open(path.string());
+        ASSERT_TRUE(opened) << opened.Reason();
+        auto& tracer = *opened;
         tracer->WatchPort(pump.Now(), port);
         tracer->WatchPort(pump.Now(), port); // unchanged: no line
         port.Open();
@@ -142,9 +147,9 @@ TEST(Tracer, PortEventsAndUnusablePaths)
         std::getline(in, line);
     EXPECT_EQ(line, "      1500 ms sent (short) ok");
 
-    std::string error;
-    EXPECT_FALSE(link::Tracer::Open((dir.Path() / "missing" / "t.txt").string(), &error));
-    EXPECT_FALSE(error.empty());
+    const auto missing = link::Tracer::Open((dir.Path() / "missing" / "t.txt").string());
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(missing.Reason().empty());
 }
 
 } // namespace

@@ -76,8 +76,8 @@ protected:
         s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
         s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
         state.CurHhtId = "001";
-        std::string reason;
-        ASSERT_EQ(OpenHhtPort(link, &reason), PortSetupResult::Ok) << reason;
+        const PortOpening opening = OpenHhtPort(link);
+        ASSERT_EQ(opening.result, PortSetupResult::Ok) << opening.reason;
     }
 
     const fs::path hhtDir = fs::path(Variable("TAVELIN_TEST_HHT_DIR")) / "001";

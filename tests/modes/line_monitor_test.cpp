@@ -47,7 +47,9 @@ class LineMonitorTest : public SimEngineTest {};
 TEST_F(LineMonitorTest, ADownloadOnAFaultyLineGivesTheTraceRowsAndTheyLoadBack)
 {
     const auto tracePath = work.Path() / "trace.txt";
-    auto tracer = link::Tracer::Open(tracePath.string());
+    auto opened = link::Tracer::Open(tracePath.string());
+    ASSERT_TRUE(opened) << opened.Reason();
+    auto tracer = std::move(*opened);
     modes::LineMonitor monitor;
     link.watchers.Attach(*tracer);
     link.watchers.Attach(monitor);

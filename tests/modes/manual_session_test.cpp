@@ -410,9 +410,11 @@ TEST_F(ManualSessionTest, RenameOnTheHandHeldAndThePcNeverReplacesAFile)
 
 TEST(RenameDialogRule, HandHeldNamesMustFitTheHandHeldPcNamesAreFree)
 {
-    EXPECT_EQ(NewNameRefusal(RenameSide::Hht, "TOOLONGNAME.TXT"), "ファイル名[ TOOLONGNAME.TXT ]はＨＨＴで使用できません");
-    EXPECT_EQ(NewNameRefusal(RenameSide::Hht, "OK.TXT"), std::nullopt);
-    EXPECT_EQ(NewNameRefusal(RenameSide::Pc, "a long name.text"), std::nullopt);
+    const Status tooLong = CheckNewName(RenameSide::Hht, "TOOLONGNAME.TXT");
+    EXPECT_FALSE(tooLong);
+    EXPECT_EQ(tooLong.Reason(), "ファイル名[ TOOLONGNAME.TXT ]はＨＨＴで使用できません");
+    EXPECT_TRUE(CheckNewName(RenameSide::Hht, "OK.TXT"));
+    EXPECT_TRUE(CheckNewName(RenameSide::Pc, "a long name.text"));
 }
 
 // --- Reading the list

@@ -8,7 +8,9 @@
 #include "support/no_wait.h"
 #include "support/not_a_file.h"
 
+#include <cerrno>
 #include <deque>
+#include <system_error>
 
 namespace tavelin::settings {
 namespace {
@@ -41,6 +43,14 @@ TEST_F(Logs, ManualMemoryRoundTripsInCodePage932AndIsReplacedWhole)
     EXPECT_EQ(ReadTavInf(dir.Text())->hhtId, "12");
     EXPECT_EQ(ReadTavInf(dir.Text())->directory, "");
     EXPECT_FALSE(WriteTavInf(dir.Text() + "missing/", {"1", "/"}));
+
+    // A folder left in the temporary file's place refuses the write, and the
+    // reason is the write's, not that of the clean-up that follows it.
+    std::filesystem::create_directories(dir.Path() / "TAV0001.INF.new" / "x");
+    const Status blocked = WriteTavInf(dir.Text(), {"1", "/"});
+    EXPECT_FALSE(blocked);
+    EXPECT_NE(blocked.Reason(), std::generic_category().message(ENOTEMPTY));
+    EXPECT_EQ(dir.Get("TAV0001.INF"), "12");
 }
 
 TEST_F(Logs, ResultTextsByCode)

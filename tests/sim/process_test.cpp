@@ -41,7 +41,9 @@ struct PcSide {
         auto& s = state.settings;
         s.BaudCode = "2", s.ParityCode = "2", s.DataBitsCode = "1", s.StopBitsCode = "0";
         s.ComPortCode = "0", s.PortKindCode = "0", s.PollTimeout = 500, s.CommTimeout = 800;
-        opened = link::OpenHhtPort(link, &reason) == link::PortSetupResult::Ok;
+        const link::PortOpening opening = link::OpenHhtPort(link);
+        opened = opening.result == link::PortSetupResult::Ok;
+        reason = opening.reason;
     }
     ~PcSide()
     {

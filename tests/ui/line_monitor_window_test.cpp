@@ -145,8 +145,9 @@ private slots:
     {
         Rig rig;
         const fs::path tracePath = rig.work.Path() / "trace.txt";
-        const auto tracer = link::Tracer::Open(tracePath.string());
-        QVERIFY(tracer);
+        auto opened = link::Tracer::Open(tracePath.string());
+        QVERIFY(opened);
+        const auto tracer = std::move(*opened);
         rig.link.watchers.Attach(*tracer);
         ui::LineMonitorWindow* monitor = rig.OpenMonitor();
         QVERIFY(monitor);
@@ -235,8 +236,9 @@ private slots:
     void aSecondMonitorLeavesTheLineToTheFirst()
     {
         Rig rig;
-        const auto tracer = link::Tracer::Open((rig.work.Path() / "trace.txt").string());
-        QVERIFY(tracer);
+        auto opened = link::Tracer::Open((rig.work.Path() / "trace.txt").string());
+        QVERIFY(opened);
+        const auto tracer = std::move(*opened);
         rig.link.watchers.Attach(*tracer);
         AnsweredFiles files;
         ui::LineMonitorWindow first(rig.link, rig.window.get(), &files);

@@ -96,8 +96,8 @@ OpenResult QtSerialPort::Open()
     const PortDevice device = ResolvePortDevice(commPort_, choices);
     // Refused before Qt sees it: a QString would cut a name at a NUL (the
     // lock file then names another device) and turn other bytes into U+FFFD.
-    if (const std::string refused = RefusedDeviceReason(commPort_, device, choices); !refused.empty())
-        return {OpenError::Other, refused};
+    if (const Status allowed = MayOpenDevice(commPort_, device, choices); !allowed)
+        return {OpenError::Other, allowed.Reason()};
     port_.setPortName(QString::fromStdString(device.path));
     if (!port_.open(QIODevice::ReadWrite)) {
         OpenError error = ToOpenError(port_.error());

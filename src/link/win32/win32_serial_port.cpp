@@ -92,8 +92,8 @@ OpenResult Win32SerialPort::Open()
     received_.clear();
     const settings::DeviceChoices choices = choices_ ? *choices_ : settings::DeviceChoices{};
     const PortDevice device = ResolvePortDevice(commPort_, choices);
-    if (const std::string refused = RefusedDeviceReason(commPort_, device, choices); !refused.empty())
-        return {OpenError::Other, refused};
+    if (const Status allowed = MayOpenDevice(commPort_, device, choices); !allowed)
+        return {OpenError::Other, allowed.Reason()};
     const HANDLE handle = CreateFileW(win32::ToWide(device.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
