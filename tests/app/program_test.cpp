@@ -36,6 +36,18 @@ namespace {
 
 class Program : public ::testing::Test {
 protected:
+    // Hand-held 7 at its own speed on a pseudo-terminal that COM1 names.
+    bool StartHandHeld7(QProcess& simulator, const char* baud)
+    {
+        comPath = (work.Path() / "ttyHHT").string();
+        simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
+                                            "--link", QString::fromStdString(comPath), "--baud", baud, "--quiet"});
+        if (!simulator.waitForStarted())
+            return false;
+        for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
+            QThread::msleep(20);
+        return std::filesystem::exists(comPath);
+    }
     Program() { std::filesystem::permissions(runtime.Path(), std::filesystem::perms::owner_all); }
 
     struct Run {
@@ -501,13 +513,8 @@ protected:
 // speeds tried are the RS-232C cable's six, and nothing is written.
 TEST_F(Program, ScanNamesTheHandHeldsSpeedAndIdAndWritesNothing)
 {
-    comPath = (work.Path() / "ttyHHT").string();
     QProcess simulator;
-    simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
-                                        "--link", QString::fromStdString(comPath), "--baud", "38400", "--quiet"});
-    ASSERT_TRUE(simulator.waitForStarted());
-    for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
-        QThread::msleep(20);
+    ASSERT_TRUE(StartHandHeld7(simulator, "38400"));
     PutGoodFiles(); // 19200, N,8,1, RS-232C, PollTimeout 50 ms
     const auto run = Start({"--scan", "com1"}, {}, 60000);
     simulator.terminate();
@@ -525,13 +532,8 @@ TEST_F(Program, ScanNamesTheHandHeldsSpeedAndIdAndWritesNothing)
 // the 46 s a silent line may take, and says what it left.
 TEST_F(Program, ScanStopsOnASignalAndOnEndParam)
 {
-    comPath = (work.Path() / "ttyHHT").string();
     QProcess simulator;
-    simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
-                                        "--link", QString::fromStdString(comPath), "--baud", "115200", "--quiet"});
-    ASSERT_TRUE(simulator.waitForStarted());
-    for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
-        QThread::msleep(20);
+    ASSERT_TRUE(StartHandHeld7(simulator, "115200"));
     PutGoodFiles();
     QElapsedTimer clock;
     clock.start();
