@@ -499,8 +499,8 @@ double ChildrenCpuSeconds()
 }
 
 // The line goes away under a run without a round limit, in the middle of the
-// first exchange: the run ends by itself at once with the port error, and
-// spends next to no processor time doing so.
+// first exchange, and no wait is allowed: the run ends by itself at once with
+// the port error, and spends next to no processor time doing so.
 TEST_F(EndToEnd, DeviceGoneEndsTheRunWithThePortError)
 {
     work.Put("down/DATA.BIN", Bytes(6000, 5));
@@ -511,7 +511,7 @@ TEST_F(EndToEnd, DeviceGoneEndsTheRunWithThePortError)
         Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 0);
         const double cpuBefore = ChildrenCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        const auto run = Tavelin({operation});
+        const auto run = Tavelin({"--line-wait", "0", operation});
         const auto took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double cpu = ChildrenCpuSeconds() - cpuBefore;
         StopSimulator();
