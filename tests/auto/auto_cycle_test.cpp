@@ -558,6 +558,18 @@ protected:
                              [&](const std::string& said) { return said.starts_with(line); });
     }
 
+    void ServeThroughTroubleAfterTheReturn(sim::SimConfig config)
+    {
+        state.settings.AutoPollCount = 30; // rounds of silent polls pass quickly: some outlast the trouble
+        Run(2, std::move(config));
+        EXPECT_EQ(Said("the device is back after 1."), 1);
+        EXPECT_EQ(simulator->GetStats().pauses, 1); // the trouble came
+        EXPECT_TRUE(Stored(1, "A.DAT") == Pattern(3000)) << History();
+        EXPECT_TRUE(Stored(2, "A.DAT") == Pattern(3000)) << History();
+        EXPECT_EQ(simulator->GetStats().Violations(), 0);
+        EXPECT_EQ(Result().substr(0, 4), " 0 ,");
+    }
+
     // The PC side's files apart from the run's own: what the first visit
     // left is what they are when the line goes away.
     std::set<std::string> PcFiles() const
@@ -642,6 +654,23 @@ TEST_F(LineReturnTest, StopDuringTheWaitEndsItAtOnce)
         fs::remove(work.Path() / "ENDPRM.DAT");
         pump.Advance(60s); // the device is back for the next run
     }
+}
+
+// Right after the return the hand-held is busy (paused past the poll's
+// time-out), or answers the first poll late: the run takes the silence or the
+// stale answer for what it is and serves everything in the rounds left.
+TEST_F(LineReturnTest, PausedHandHeldAfterTheReturnConfusesNothing)
+{
+    sim::SimConfig config = AwayAt(4, 1000ms);
+    config.faults.pauseBeforeReceived = {{5, 1500ms}}; // the first poll after the return
+    ServeThroughTroubleAfterTheReturn(config);
+}
+
+TEST_F(LineReturnTest, LateAnswerAfterTheReturnConfusesNothing)
+{
+    sim::SimConfig config = AwayAt(4, 1000ms);
+    config.faults.pauseBeforeSent = {{4, 400ms}}; // the answer to the first poll after the return
+    ServeThroughTroubleAfterTheReturn(config);
 }
 
 TEST_F(AutoCycleTest, StopRequestFileDuringATransferStopsItAndTheRun)
