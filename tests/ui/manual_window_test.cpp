@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -97,6 +98,54 @@ private slots:
         for (std::string more; log.find("ended by the PC") == std::string::npos && !(more = sim.ReadLine(1000)).empty();)
             log += more;
         QVERIFY2(log.find("list: ended by the PC") != std::string::npos, log.c_str()); // the hand-held was told
+        qunsetenv("TAVELIN_COM1");
+    }
+
+    // The hand-held's pseudo-terminal goes away while connected and comes back
+    // 1.5 s later at the same link: the window shows 回線切断 with the device in
+    // red meanwhile, and reconnects and reads the list by itself.
+    void reconnectsWhenTheLineComesBack()
+    {
+        tavelin::testing::TempDir work;
+        std::filesystem::create_directories(work.Path() / "hht/001");
+        work.Put("hht/001/A.DAT", "a");
+        const std::string linkPath = (work.Path() / "hht.link").string();
+        tavelin::testing::SimProcess sim(TAVELIN_SIMULATOR, {"--ids", "1", "--dir", (work.Path() / "hht").string(),
+                                                             "--link", linkPath, "--away", "8:1500"});
+        QVERIFY(sim.ReadLine(5000).find("serving on") != std::string::npos);
+        qputenv("TAVELIN_COM1", QByteArray::fromStdString(linkPath));
+
+        settings::AppState state;
+        state.settings.WorkDir = work.Text();
+        settings::ApplyCommDefaults(state.settings);
+        state.settings.PollInterval = 30;
+        link::QtEventPump pump;
+        link::QtSerialPort port(pump);
+        link::Link link{port, pump, state};
+        ui::ManualWindow window(link, QStringLiteral("caption"));
+        window.show();
+        auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
+        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+        auto* message = window.findChild<QLineEdit*>(QStringLiteral("TxtHHTMsg"));
+        auto* dir = window.findChild<QPushButton*>(QStringLiteral("BtnDir"));
+        QVERIFY(start && list && message && dir);
+        // The wait runs inside a polling tick: a timer looks at the message meanwhile.
+        const QString gone = QString::fromUtf8("回線切断: ") + QString::fromStdString(linkPath);
+        bool goneShownInRed = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            goneShownInRed = goneShownInRed ||
+                             (message->text() == gone && message->palette().color(QPalette::Text) == Qt::red);
+        });
+        look.start(20);
+        QTRY_VERIFY(!dir->isEnabled() && start->text() == QString::fromUtf8("開　始")); // initialised
+        QTest::mouseClick(start, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(goneShownInRed, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(message->text() != gone && list->topLevelItemCount() == 1, 10000);
+        QVERIFY(port.IsOpen());
+        QCOMPARE(start->text(), QString::fromUtf8("中　断"));
+        window.close();
         qunsetenv("TAVELIN_COM1");
     }
 #endif
