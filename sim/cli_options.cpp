@@ -263,8 +263,9 @@ Faults (N: frame numbers counted from 1, as a list like 3 or 2,5-7):
                         acting on it, as an adapter pulled: the
                         pseudo-terminal is closed, and after MS milliseconds
                         (1..600000) a new one takes its place at --link's
-                        path (the link replaced at once), the hand-held's
-                        files kept and its exchange begun anew
+                        path (meanwhile the link names nothing; it is
+                        replaced at once each time), the hand-held's files
+                        kept and its exchange begun anew
   --pause-before-received N:MS[,N:MS...]
                         pause MS milliseconds (1..600000) before acting on
                         the N-th received frame: a flash write, a loose

@@ -178,10 +178,15 @@ std::unique_ptr<sim::ByteLine> OpenLine(const LinePlace& place, std::string& err
 
 // Leaves the line for `away`, as an adapter pulled out: the pseudo-terminal
 // is closed (a device only closed), and a new one comes at the link's path.
+// Meanwhile the link names nothing, as a by-id name of an adapter pulled out:
+// the number of the closed terminal may go to another one at once.
 // False on a stop meanwhile or when no new line can be had.
 bool LeaveAndComeBack(std::unique_ptr<sim::ByteLine>& line, Clock::duration away, const LinePlace& place,
                       const sigset_t& waitMask)
 {
+    std::string error;
+    if (!place.linkPath.empty() && !ReplaceLink(place.linkPath + ".away", place.linkPath, error))
+        std::cerr << "tavelin-hhtsim: " << error << '\n';
     line->Close();
     std::cout << TimeOfDay() << " tavelin-hhtsim: left the line for "
               << std::chrono::duration_cast<std::chrono::milliseconds>(away).count() << " ms" << std::endl;
@@ -191,7 +196,6 @@ bool LeaveAndComeBack(std::unique_ptr<sim::ByteLine>& line, Clock::duration away
     }
     if (gStop)
         return false;
-    std::string error;
     auto fresh = OpenLine(place, error);
     if (fresh && !place.linkPath.empty() && !ReplaceLink(fresh->Path(), place.linkPath, error))
         fresh.reset();
