@@ -2,6 +2,7 @@
 #include "cli_options.h"
 
 #include <charconv>
+#include <tuple>
 #include <limits>
 
 namespace tavelin::sim {
@@ -169,6 +170,11 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::st
             ok = integer(0, std::numeric_limits<std::uint32_t>::max(), faults.rough.seed);
         } else if (arg == "--close-after") {
             ok = integer(1, kFrameNumberMax, faults.closeAfterReceived);
+        } else if (arg == "--away") {
+            std::map<int, link::Millis> away;
+            ok = pauseList(away) && away.size() == 1;
+            if (ok)
+                std::tie(faults.awayAfterReceived, faults.awayFor) = *away.begin();
         } else {
             error = "unknown option " + arg;
             return false;
@@ -253,6 +259,13 @@ Faults (N: frame numbers counted from 1, as a list like 3 or 2,5-7):
   --close-after N       close the line when the N-th frame arrives, without
                         acting on it: the pseudo-terminal goes away under the
                         PC (a device is only closed); then wait for SIGTERM
+  --away N:MS           leave the line when the N-th frame arrives, without
+                        acting on it, as an adapter pulled: the
+                        pseudo-terminal is closed, and after MS milliseconds
+                        (1..600000) a new one takes its place at --link's
+                        path (meanwhile the link names nothing; it is
+                        replaced at once each time), the hand-held's files
+                        kept and its exchange begun anew
   --pause-before-received N:MS[,N:MS...]
                         pause MS milliseconds (1..600000) before acting on
                         the N-th received frame: a flash write, a loose

@@ -96,6 +96,8 @@ void Machine::Dispatch(const ReceivedFrame& frame)
     }
     if (config_.faults.closeAfterReceived == ++receivedForUs_)
         return CloseLine();
+    if (config_.faults.awayAfterReceived == receivedForUs_)
+        return LeaveLine();
     if (config_.faults.ignoreReceived.contains(receivedForUs_)) {
         ++stats_.framesIgnored;
         Log("fault: received frame " + std::to_string(receivedForUs_) + " ignored");
@@ -114,6 +116,19 @@ void Machine::CloseLine()
 {
     Log("fault: line closed at received frame " + std::to_string(receivedForUs_));
     lineClosed_ = true;
+    DropExchange();
+}
+
+void Machine::LeaveLine()
+{
+    Log("fault: line left at received frame " + std::to_string(receivedForUs_) + " for " +
+        std::to_string(config_.faults.awayFor.count()) + " ms");
+    away_ = config_.faults.awayFor;
+    DropExchange();
+}
+
+void Machine::DropExchange()
+{
     exchange_.reset();
     Disarm();
     output_.clear();

@@ -38,6 +38,9 @@ public:
     // After FaultOptions::closeAfterReceived: the transport closes its end of
     // the line, and the machine neither takes nor sends anything more.
     bool LineClosed() const { return lineClosed_; }
+    // After FaultOptions::awayAfterReceived, once: how long the transport
+    // leaves the line. The machine has given up its exchange and starts anew.
+    std::optional<link::Clock::duration> TakeAway() { return std::exchange(away_, std::nullopt); }
     std::filesystem::path StoreOf(int id) const;
 
     // ExchangeContext
@@ -66,6 +69,8 @@ private:
     void RunTimer();
     void Dispatch(const ReceivedFrame& frame);
     void CloseLine();
+    void LeaveLine();
+    void DropExchange(); // what a line's end takes with it
     void Command(const ReceivedFrame& frame);
     void Erase(const std::string& text);
     void Rename(const std::string& text);
@@ -85,6 +90,7 @@ private:
     std::string exchangeId_;
     int receivedForUs_ = 0;
     bool lineClosed_ = false;
+    std::optional<link::Clock::duration> away_;
     // An erase or rename whose answer was lost comes again unchanged; the
     // answer is repeated rather than the command done twice.
     std::string lastCommand_;

@@ -86,6 +86,20 @@ bool MakeLink(const std::string& target, const std::string& link, std::string& e
     return true;
 }
 
+// Points the link at a new target in one step: a PC that opens it meanwhile
+// finds the old line or the new one, never no link.
+bool ReplaceLink(const std::string& target, const std::string& link, std::string& error)
+{
+    const std::string fresh = link + ".new";
+    unlink(fresh.c_str());
+    if (symlink(target.c_str(), fresh.c_str()) != 0 || rename(fresh.c_str(), link.c_str()) != 0) {
+        error = link + ": " + std::strerror(errno);
+        unlink(fresh.c_str());
+        return false;
+    }
+    return true;
+}
+
 void RemoveLink(const std::string& target, const std::string& link)
 {
     char buffer[4096];
@@ -149,8 +163,53 @@ std::string StatsLine(const sim::Stats& stats)
     return line;
 }
 
-int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, tavelin::link::Millis adapterLatency,
-          const sigset_t& waitMask)
+// Where the line is and how to open it again after leaving it.
+struct LinePlace {
+    std::string linkPath; // empty: none
+    std::string devicePath; // empty: a pseudo-terminal
+    int deviceBaud = 0;
+};
+
+std::unique_ptr<sim::ByteLine> OpenLine(const LinePlace& place, std::string& error)
+{
+    return place.devicePath.empty() ? sim::ByteLine::OpenPty(error)
+                                    : sim::ByteLine::OpenDevice(place.devicePath, place.deviceBaud, error);
+}
+
+// Leaves the line for `away`, as an adapter pulled out: the pseudo-terminal
+// is closed (a device only closed), and a new one comes at the link's path.
+// Meanwhile the link names nothing, as a by-id name of an adapter pulled out:
+// the number of the closed terminal may go to another one at once.
+// False on a stop meanwhile or when no new line can be had.
+bool LeaveAndComeBack(std::unique_ptr<sim::ByteLine>& line, Clock::duration away, const LinePlace& place,
+                      const sigset_t& waitMask)
+{
+    std::string error;
+    if (!place.linkPath.empty() && !ReplaceLink(place.linkPath + ".away", place.linkPath, error))
+        std::cerr << "tavelin-hhtsim: " << error << '\n';
+    line->Close();
+    std::cout << TimeOfDay() << " tavelin-hhtsim: left the line for "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(away).count() << " ms" << std::endl;
+    for (const auto back = Clock::now() + away; !gStop && Clock::now() < back;) {
+        const auto timeout = WaitUntil(Clock::now(), back);
+        ppoll(nullptr, 0, &*timeout, &waitMask);
+    }
+    if (gStop)
+        return false;
+    auto fresh = OpenLine(place, error);
+    if (fresh && !place.linkPath.empty() && !ReplaceLink(fresh->Path(), place.linkPath, error))
+        fresh.reset();
+    if (!fresh) {
+        std::cerr << "tavelin-hhtsim: " << error << '\n';
+        return false;
+    }
+    line = std::move(fresh);
+    std::cout << TimeOfDay() << " tavelin-hhtsim: back on " << line->Path() << std::endl;
+    return true;
+}
+
+int Serve(sim::Simulator& simulator, std::unique_ptr<sim::ByteLine>& current, const LinePlace& place,
+          int emulatedBaud, tavelin::link::Millis adapterLatency, const sigset_t& waitMask)
 {
     TightenTimerSlack();
     sim::LinePacer inbound(emulatedBaud), outbound(emulatedBaud);
@@ -158,10 +217,20 @@ int Serve(sim::Simulator& simulator, sim::ByteLine& line, int emulatedBaud, tave
     if (adapterLatency.count() > 0)
         adapter.emplace(adapterLatency);
     while (!gStop) {
+        sim::ByteLine& line = *current;
         auto now = Clock::now();
         while (auto chunk = inbound.PopDue(now)) {
             simulator.SetPcBaud(line.PeerBaud());
             simulator.Feed(chunk->second, chunk->first);
+        }
+        if (const auto away = simulator.TakeAway()) {
+            if (!LeaveAndComeBack(current, *away, place, waitMask))
+                return gStop ? 0 : 1;
+            inbound = sim::LinePacer(emulatedBaud); // what was on the old line is gone with it
+            outbound = sim::LinePacer(emulatedBaud);
+            if (adapter)
+                adapter.emplace(adapterLatency);
+            continue;
         }
         if (simulator.LineClosed()) {
             line.Close();
@@ -242,8 +311,8 @@ int main(int argc, char** argv)
     }
     const sigset_t waitMask = BlockStopSignals();
     const bool device = !options.devicePath.empty();
-    auto line = device ? sim::ByteLine::OpenDevice(options.devicePath, options.baud > 0 ? options.baud : 19200, error)
-                       : sim::ByteLine::OpenPty(error);
+    const LinePlace place{options.linkPath, options.devicePath, options.baud > 0 ? options.baud : 19200};
+    std::unique_ptr<sim::ByteLine> line = OpenLine(place, error);
     if (!line) {
         std::cerr << "tavelin-hhtsim: " << error << '\n';
         return 1;
@@ -264,7 +333,7 @@ int main(int argc, char** argv)
         std::cout << " (link " << options.linkPath << ")";
     std::cout << std::endl;
 
-    const int rc = Serve(simulator, *line, device ? 0 : options.baud, options.config.adapterLatency, waitMask);
+    const int rc = Serve(simulator, line, place, device ? 0 : options.baud, options.config.adapterLatency, waitMask);
     if (!options.linkPath.empty())
         RemoveLink(line->Path(), options.linkPath);
     const sim::Stats& stats = simulator.GetStats();

@@ -43,6 +43,11 @@ struct FaultOptions {
     std::set<int> trickleAfterHeader;
     int closeAfterReceived = -1;    // the line is closed when this received frame arrives
                                     // (it is not acted on); <0: never
+    // The hand-held leaves the line when this received frame arrives (it is
+    // not acted on) and comes back on a new line after awayFor, its files
+    // kept, as a USB adapter pulled and plugged in again; <0: never.
+    int awayAfterReceived = -1;
+    link::Millis awayFor{0};
 
     // Upload of all files: the header names a stored file (upper case) by these
     // bytes instead, for names a PC cannot hold (invalid code page 932, say).

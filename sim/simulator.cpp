@@ -13,6 +13,11 @@
 
 namespace tavelin::sim {
 
+namespace {
+// A line the hand-held closed does not come back while a test runs.
+constexpr auto kClosedForGood = std::chrono::hours(24 * 365);
+} // namespace
+
 Simulator::Simulator(SimConfig config) : machine_(std::make_unique<Machine>(std::move(config))) {}
 Simulator::~Simulator() = default;
 
@@ -29,9 +34,8 @@ void Simulator::Attach(link::MemoryPort& port)
         const auto line = link::ParseLineSettings(port_->CurrentSettings());
         pcBaud_ = line ? line->baud : 0;
         machine_->Feed(bytes, port_->Pump().Now());
-        if (machine_->LineClosed())
-            return port_->Vanish();
-        Flush();
+        if (!LeavesLine())
+            Flush();
     });
 }
 
@@ -57,6 +61,19 @@ link::Bytes Simulator::Output()
     return AsReceivedAt(out, own, pcBaud_);
 }
 bool Simulator::LineClosed() const { return machine_->LineClosed(); }
+
+std::optional<link::Clock::duration> Simulator::TakeAway() { return machine_->TakeAway(); }
+
+bool Simulator::LeavesLine()
+{
+    if (machine_->LineClosed())
+        port_->Vanish(kClosedForGood);
+    else if (const auto away = machine_->TakeAway())
+        port_->Vanish(*away);
+    else
+        return false;
+    return true;
+}
 void Simulator::SetLogger(std::function<void(const std::string&)> logger) { machine_->SetLogger(std::move(logger)); }
 const Stats& Simulator::GetStats() const { return machine_->GetStats(); }
 std::filesystem::path Simulator::StoreOf(int id) const { return machine_->StoreOf(id); }
@@ -117,9 +134,8 @@ void Simulator::ScheduleTimer()
         if (machine_->NextDue() != at)
             return;
         machine_->Tick(at); // the end of a pause, too, with what waited for it
-        if (machine_->LineClosed())
-            return port_->Vanish();
-        Flush();
+        if (!LeavesLine())
+            Flush();
     });
 }
 

@@ -56,6 +56,10 @@ public:
     // FaultOptions::closeAfterReceived has come: the transport closes its end
     // (in-process, the port vanishes) and the machine is silent from now on.
     bool LineClosed() const;
+    // FaultOptions::awayAfterReceived has come, once: the transport leaves the
+    // line for this long and comes back on a new one (in-process, the port
+    // vanishes for that long).
+    std::optional<link::Clock::duration> TakeAway();
 
     // One line per exchange ("001 list: 130 files"), for the executable's log.
     void SetLogger(std::function<void(const std::string&)> logger);
@@ -65,6 +69,7 @@ public:
 
 private:
     void ScheduleTimer();
+    bool LeavesLine(); // in-process: the port goes away as the machine asked
     void SendThroughAdapter(const link::Bytes& bytes);
     void ScheduleHandOver();
     void Flush();

@@ -22,7 +22,7 @@ namespace {
 
 // The help text around the parts that name this system's folders, settings
 // files and ways to stop a run (help_text_platform.h).
-constexpr const char* kHelpSwitches = R"(Usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON]
+constexpr const char* kHelpSwitches = R"(Usage: tavelin [--workdir DIR | --desktop] [--line-wait SECONDS] [/APIN | /DOWN | /UP] [/ICON]
        tavelin [--workdir DIR] --scan [COMn] | --scan-all [COMn]
        tavelin --help | --version
 
@@ -35,6 +35,12 @@ Moves files between this PC and hand-held terminals over a serial line.
   /ICON      with one of the above: start the run's window minimised
   (none)     the operator's window (manual mode; needs a display)
   --workdir DIR  run in DIR as if started there (batch run or window)
+  --line-wait SECONDS  when the serial device goes away during a run (a USB
+             adapter pulled, a hub reset), wait this long for it to come
+             back, then go on with the next hand-held; the files under way
+             are failed, and a device not back in time ends the run with
+             RESULT.DAT code 1. 0: end at once. Default 300, at most
+             86400. The manual window waits the same while connected
 )";
 
 constexpr const char* kHelpFiles = R"(  --help     this text

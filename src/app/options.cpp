@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "options.h"
 
+#include <string>
 #include <string_view>
 
 namespace tavelin::app {
@@ -28,6 +29,17 @@ int ComNumber(std::string_view arg)
     return digits.size() == 1 && digits[0] >= '1' && digits[0] <= '4' ? digits[0] - '0' : -1;
 }
 
+// Whole seconds 0..kMaxLineWait, written as digits only; nothing otherwise.
+std::optional<int> LineWaitSeconds(std::string_view text)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    int seconds = 0;
+    for (const char digit : text)
+        seconds = seconds * 10 + (digit - '0');
+    return seconds <= kMaxLineWait ? std::optional<int>(seconds) : std::nullopt;
+}
+
 } // namespace
 
 Options ParseOptions(int argc, const char* const* argv)
@@ -37,6 +49,7 @@ Options ParseOptions(int argc, const char* const* argv)
     bool workDirWithoutValue = false;
     bool scan = false, scanTwice = false;
     std::optional<std::string> badPort;
+    std::optional<std::string> badLineWait;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         // --help and --version answer whatever else the line holds.
@@ -68,6 +81,12 @@ Options ParseOptions(int argc, const char* const* argv)
                 options.scanPort = port;
             else if (port < 0 && !badPort)
                 badPort = argv[i];
+        } else if (arg == "--line-wait" || arg.substr(0, 12) == "--line-wait=") {
+            const bool joined = arg.size() > 11;
+            const std::string_view value = joined ? arg.substr(12) : (i + 1 < argc ? std::string_view(argv[++i]) : "");
+            options.lineWait = LineWaitSeconds(value);
+            if (!options.lineWait && !badLineWait)
+                badLineWait = std::string(value);
         } else if (arg == "--desktop") {
             options.desktop = true;
         } else if (!arg.empty() && arg.front() == '-') {
@@ -86,6 +105,10 @@ Options ParseOptions(int argc, const char* const* argv)
     } else if (options.workDir && options.desktop) {
         options.action = OptionsAction::Usage;
         options.problem = "--workdir and --desktop exclude each other";
+    } else if (badLineWait) {
+        options.action = OptionsAction::Usage;
+        options.problem = "--line-wait needs whole seconds from 0 to " + std::to_string(kMaxLineWait) +
+                          (badLineWait->empty() ? std::string() : ", not '" + *badLineWait + "'");
     } else if (scanTwice) {
         options.action = OptionsAction::Usage;
         options.problem = "--scan and --scan-all go once, and not together";

@@ -5,7 +5,7 @@
 // substrings of what remains. An argument that starts with '-' and is no
 // known option is a usage error. --scan and --scan-all take an optional
 // COM1..COM4 after them and no switches: a typo must not start a run in the wrong
-// place or mode.
+// place or mode. --line-wait takes whole seconds, 0 to kMaxLineWait.
 #pragma once
 
 #include <optional>
@@ -29,12 +29,16 @@ struct Options {
     std::string problem;                // for Usage: what was wrong
     bool scanAll = false;               // --scan-all: every framing and adapter kind too
     int scanPort = 0;                   // --scan COMn: 1..4; 0: the port of RSPRM.DAT
+    std::optional<int> lineWait;        // --line-wait SECONDS: how long a device that went away is waited for
 };
+
+inline constexpr int kMaxLineWait = 86400; // a day
 
 Options ParseOptions(int argc, const char* const* argv);
 
 inline constexpr const char* kUsageLine =
-    "usage: tavelin [--workdir DIR | --desktop] [/APIN | /DOWN | /UP] [/ICON] | --help | --version\n"
+    "usage: tavelin [--workdir DIR | --desktop] [--line-wait SECONDS] [/APIN | /DOWN | /UP] [/ICON]\n"
+    "       tavelin --help | --version\n"
     "       tavelin [--workdir DIR] --scan [COMn] | --scan-all [COMn]";
 
 } // namespace tavelin::app

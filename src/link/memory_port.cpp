@@ -18,14 +18,17 @@ void MemoryPort::SetSettings(const std::string& text)
 OpenResult MemoryPort::Open()
 {
     calls_.push_back("Open");
+    if (pump_.Now() < absentUntil_)
+        return {OpenError::NotFound, "no such device"};
     OpenResult result = std::exchange(nextOpen_, OpenResult{});
     open_ = result.Ok();
     lost_ = false;
     return result;
 }
 
-void MemoryPort::Vanish()
+void MemoryPort::Vanish(Clock::duration away)
 {
+    absentUntil_ = pump_.Now() + away;
     lost_ = true;
     open_ = false;
     ClearInput();

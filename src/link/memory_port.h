@@ -52,8 +52,10 @@ public:
     // The USB serial adapter the port reports while open.
     void SetAdapterLatency(std::optional<AdapterLatency> latency) { latency_ = latency; }
     // The device goes away: the port is closed, what had arrived is gone, and
-    // nothing more passes either way until the program opens it again.
-    void Vanish();
+    // nothing more passes either way until the program opens it again. For
+    // `away` from now the device is not there: opening it fails as a missing
+    // device's does.
+    void Vanish(Clock::duration away = Clock::duration::zero());
 
     const std::vector<std::string>& Calls() const { return calls_; } // "Open", "DTR 1", "Settings 9600,n,8,1"...
     const Bytes& Written() const { return written_; }                // everything the program wrote
@@ -88,6 +90,7 @@ private:
     bool lost_ = false;
     std::optional<AdapterLatency> latency_;
     Clock::time_point outLineFreeAt_{};
+    Clock::time_point absentUntil_{};
     Clock::time_point inLineFreeAt_{};
 };
 

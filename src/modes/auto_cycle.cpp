@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "auto_cycle.h"
+#include "line_return.h"
 #include "stop_hint.h"
 
 #include "link/adapter_latency.h"
@@ -230,7 +231,7 @@ void AutoCycle::Tick()
     } else {
         Visit();
         if (!ended_ && link_.port.Lost())
-            PortLost();
+            LineLost();
         else if (!ended_ && !Advance())
             EndRun();
     }
@@ -314,11 +315,25 @@ void AutoCycle::Fail(std::int16_t resultCode)
     link_.state.flags.StopRequest = kFalse;
 }
 
+// A run with rounds left waits for the device to come back and goes on with
+// the next hand-held; the one cut off is served again in the next round.
+void AutoCycle::LineLost()
+{
+    const LineWait wait{[this](std::string_view line) { view_.LogLine(line); },
+                        [this](std::string_view text) { view_.SetMessage(text); },
+                        [this] { settings::ReadEndParam(link_.state); }};
+    switch (Advance() ? AwaitLineReturn(link_, wait) : LineReturn::GaveUp) {
+    case LineReturn::Back: return;
+    case LineReturn::Stopped: EndRun(); return;
+    case LineReturn::GaveUp: PortLost(); return;
+    }
+}
+
 // Every read fails at once on a lost port, so going on would only report
 // each hand-held as failed, round after round.
 void AutoCycle::PortLost()
 {
-    view_.LogLine(PortErrorLine(link_.state, "the device went away"));
+    view_.LogLine(LineGoneLine(link_.state));
     if (OwnsPort()) {
         Fail(1);
         return;

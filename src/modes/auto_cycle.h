@@ -3,8 +3,9 @@
 // the configured hand-held IDs one per tick, serves each one that answers
 // with the run's operation, and ends the run after AutoPollCount rounds or
 // on a stop or quit request, leaving the outcome in RESULT.DAT (modes 1-3).
-// A port whose device goes away ends the run at the visit that finds it, as
-// a port that cannot be opened does (code 1).
+// A port whose device goes away is waited for (line_return.h) while rounds
+// are left; one that does not come back ends the run as a port that cannot
+// be opened does (code 1).
 // The window supplies its controls through AutoView and drives Start (its
 // first timer), Tick (its polling timer) and Unload (its closing).
 #pragma once
@@ -78,6 +79,7 @@ private:
     void Fail(std::int16_t resultCode);
     // Code 4, with the DIRPRM.DAT line and why it cannot be used in the log.
     void DirParamFault(int line, const std::string& what, const std::string& path, const std::string& why);
+    void LineLost();
     void PortLost();
     bool OwnsPort() const;
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "manual_session.h"
+#include "line_return.h"
 
 #include "link/adapter_latency.h"
 #include "link/commands.h"
@@ -117,7 +118,7 @@ void ManualSession::RunDeferred()
 
 void ManualSession::StartClicked()
 {
-    if (readingList_) // 中断 ends a list that would not end by itself
+    if (readingList_ || waitingForLine_) // 中断 ends a list that would not end by itself, 切断 a wait
         link_.state.flags.StopRequest = settings::kTrue;
     if (!initialised_ || stopping_ || DeferDuringTick(Deferred::Start))
         return; // before the initialisation a connection would be undone by it
@@ -215,13 +216,8 @@ void ManualSession::Tick()
     inTick_ = true;
     link_.state.flags.StopRequest = settings::kFalse; // a stop left over from a closed window
     const int result = link::ConnectHht(link_);
-    if (link_.port.Lost()) { // the device went away: polling on would only ever time out
-        inTick_ = false;
-        deferred_.clear();
-        Disconnect();
-        ReportPortFailure(std::string(texts::kDetailDeviceGone));
+    if (link_.port.Lost() && !AwaitLine())
         return;
-    }
     if (result == link::kOk) {
         PollErrCount_ = 0;
         if (HhtListPending_ || listUnread_) {
@@ -237,6 +233,32 @@ void ManualSession::Tick()
     }
     inTick_ = false;
     RunDeferred();
+}
+
+// The device went away: polling on would only ever time out. The window waits
+// for it to come back and reads the list again; 切断 or closing ends the
+// wait, and one that does not come back disconnects with the port's message.
+bool ManualSession::AwaitLine()
+{
+    waitingForLine_ = true;
+    const LineReturn back = AwaitLineReturn(
+        link_, {[](std::string_view line) { std::fprintf(stderr, "tavelin: %.*s\n", int(line.size()), line.data()); },
+                [this](std::string_view text) { view_.SetConnectionMessage(text, MessageColour::Red); }, {}});
+    waitingForLine_ = false;
+    if (back == LineReturn::Back) {
+        HhtListPending_ = true;
+        PollErrCount_ = 0;
+        ClearHhtPane();
+        view_.SetConnectionMessage(texts::kHhtConnecting, MessageColour::Black);
+        return true;
+    }
+    link_.state.flags.StopRequest = settings::kFalse;
+    inTick_ = false;
+    deferred_.clear(); // a 切断 that ended the wait must not connect again
+    Disconnect();
+    if (back == LineReturn::GaveUp)
+        ReportPortFailure(std::string(texts::kDetailDeviceGone));
+    return false;
 }
 
 // The message line says when the list shown is not the hand-held's whole

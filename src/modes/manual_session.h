@@ -22,8 +22,9 @@
 //   in the box) takes it first, as Enter would.
 // - Closing during an exchange asks it to stop (Busy() tells when it is
 //   over); loops then end without further questions or messages.
-// - A port whose device goes away (an adapter pulled) disconnects with the
-//   port's message instead of polling a line that is no longer there.
+// - A port whose device goes away (an adapter pulled) is waited for
+//   (line_return.h) instead of polling a line that is no longer there; one
+//   that does not come back disconnects with the port's message.
 // - A transfer starts only from and into the PC directory the operator sees:
 //   one deleted meanwhile starts none (the pane has moved to its parent and
 //   the message line says so).
@@ -165,6 +166,7 @@ private:
     void ReportPortFailure(const std::string& reason);
     void ClearHhtPane();
     void ReadHhtList();
+    bool AwaitLine(); // false: disconnected
     std::string LatencyNote() const;
     void BeginOperation(char letter, OpButton button);
     void EndOperation(OpButton button);
@@ -191,6 +193,7 @@ private:
     int PollErrCount_ = 0;
     bool inTick_ = false;
     bool readingList_ = false;
+    bool waitingForLine_ = false;
     bool listUnread_ = false; // the last reading failed: the next tick tries again
     bool stopping_ = false;
     bool initialised_ = false;

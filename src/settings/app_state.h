@@ -24,6 +24,7 @@ struct IdRange {
 };
 
 constexpr int kMaxHhtId = 128;
+constexpr int kDefaultLineWaitSeconds = 300;
 
 struct Settings {
     std::string WorkDir; // ends in the platform's directory separator
@@ -68,6 +69,10 @@ struct AppState {
     // status of its own, as RESULT.DAT counts the hand-helds served only.
     int failedFiles = 0;
     DeviceChoices devices; // this PC's device for each COM name, read at start-up
+    // How long a run waits for a device that went away to come back (0: the
+    // run ends at once). Five minutes outlast a hub's reset or a cable
+    // plugged in again, and still end a night's run whose adapter is gone.
+    int lineWaitSeconds = kDefaultLineWaitSeconds;
 };
 
 } // namespace tavelin::settings

@@ -105,6 +105,8 @@ inline constexpr std::string_view kLastWorkFolderGoneSuffix = " ］がないた�
 inline constexpr std::string_view kMsgStarterSettings = "初めての作業フォルダなので仮の設定を作りました。「設定」で確かめてください。";
 inline constexpr std::string_view kMsgAlreadyRunning = "Tavelin はすでに起動しています。同時に起動できるのは一つだけです。";
 inline constexpr std::string_view kHhtConnecting = "ハンディ接続中･･･";
+// Both windows while a device that went away is waited for: the prefix, then the device.
+inline constexpr std::string_view kLineGonePrefix = "回線切断: ";
 inline constexpr std::string_view kHhtConnectError = "ハンディ接続エラー";
 // The message line after a list reading that did not give the whole list.
 inline constexpr std::string_view kHhtListUnread = "ファイル一覧を読み込めませんでした";

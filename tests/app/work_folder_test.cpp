@@ -67,6 +67,23 @@ TEST(Options, ScanTakesAComNameAndNoSwitches)
         EXPECT_EQ(Parse(args).action, OptionsAction::Usage) << args[1] << " " << args.back();
 }
 
+// Whole seconds, 0 to a day, given apart or joined; anything else, or none,
+// is a usage error that names what was given.
+TEST(Options, LineWaitTakesWholeSecondsUpToADay)
+{
+    const Options apart = Parse({"--line-wait", "0", "/DOWN"});
+    EXPECT_EQ(apart.action, OptionsAction::Run);
+    EXPECT_EQ(apart.lineWait, 0);
+    EXPECT_EQ(apart.commandLine, "/DOWN");
+    EXPECT_EQ(Parse({"--line-wait=86400"}).lineWait, 86400);
+    EXPECT_FALSE(Parse({"/UP"}).lineWait.has_value());
+    for (const char* bad : {"86401", "-1", "1.5", "", "30s", "99999999999"})
+        EXPECT_EQ(Parse({"--line-wait", bad}).problem,
+                  std::string("--line-wait needs whole seconds from 0 to 86400") +
+                      (*bad ? std::string(", not '") + bad + "'" : "")) << bad;
+    EXPECT_EQ(Parse({"--line-wait"}).action, OptionsAction::Usage);
+}
+
 TEST(Options, HelpAndVersionAnswerWhateverElseIsThere)
 {
     EXPECT_EQ(Parse({"--bogus", "--help"}).action, OptionsAction::Help);

@@ -13,6 +13,10 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <set>
 #include <sstream>
 
 namespace tavelin::modes {
@@ -23,13 +27,23 @@ using namespace std::chrono_literals;
 
 class RecordingView final : public AutoView {
 public:
-    void SetMessage(std::string_view text) override { messages.emplace_back(text); }
+    void SetMessage(std::string_view text) override
+    {
+        messages.emplace_back(text);
+        if (onMessage)
+            onMessage(text);
+    }
     void SetEndButtonCaption(std::string_view text) override { captions.emplace_back(text); }
     settings::HistoryList* History() override { return &list; }
     transfer::ProgressIndicator& Progress() override { return progress; }
     void ShowMessageBox(std::string_view text) override { boxes.emplace_back(text); }
     void RequestUnload() override { ++unloads; }
-    void LogLine(std::string_view line) override { log.emplace_back(line); }
+    void LogLine(std::string_view line) override
+    {
+        log.emplace_back(line);
+        if (onLog)
+            onLog(line);
+    }
 
     struct List final : settings::HistoryList {
         int Count() const override { return int(lines.size()); }
@@ -40,6 +54,7 @@ public:
     } list;
     transfer::NoProgress progress;
     std::vector<std::string> messages, captions, boxes, log;
+    std::function<void(std::string_view)> onMessage, onLog; // a test's look at the moment
     int unloads = 0;
 };
 
@@ -451,39 +466,61 @@ TEST_F(AutoCycleTest, PortSetUpFailuresLeaveTheirResultCode)
 }
 
 // The hand-held's line goes away in the middle of the first visit's
-// exchange (its third frame): the run ends at that visit, for good, even
-// without a round limit. The runs of the manual window leave no result line
+// exchange (its third frame) and never comes back: the run ends at that
+// visit, even without a round limit, at once when no wait is allowed and at
+// the bound otherwise. The runs of the manual window leave no result line
 // but say so in a message box.
-class PortLossTest : public AutoCycleTest, public ::testing::WithParamInterface<int> {};
+class PortLossTest : public AutoCycleTest, public ::testing::WithParamInterface<int> {
+protected:
+    void RunUntilTheDeviceIsGiveUp(int waitSeconds)
+    {
+        const int mode = GetParam();
+        work.Put("down/A.DAT", Pattern(3000));
+        fs::create_directories(work.Path() / "hht/001");
+        work.Put("hht/001/ORD.DAT", Pattern(3000));
+        Enable({1, 2});
+        state.settings.AutoPollCount = 0;
+        state.lineWaitSeconds = waitSeconds;
+        sim::SimConfig config = Hhts({1, 2}, 19200);
+        config.faults.closeAfterReceived = 3;
+        ::testing::internal::CaptureStderr();
+        Run(mode, config, mode == 4 ? ManualSelection{Dir("down"), {"A.DAT"}, ""} : ManualSelection{});
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err, ""); // the window writes the log, not the cycle
 
-TEST_P(PortLossTest, DeviceGoneEndsTheRunWithThePortError)
+        EXPECT_TRUE(cycle->Ended());
+        EXPECT_EQ(ticks, 1);
+        EXPECT_EQ(view.unloads, 1);
+        if (mode == 4) {
+            EXPECT_FALSE(work.Has("RESULT.DAT"));
+            EXPECT_EQ(view.boxes, std::vector<std::string>{"指定されたＣＯＭポートは使用できません"});
+        } else {
+            EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+            EXPECT_TRUE(view.boxes.empty());
+        }
+    }
+};
+
+TEST_P(PortLossTest, DeviceGoneWithoutAWaitEndsTheRunAtOnce)
 {
-    const int mode = GetParam();
-    work.Put("down/A.DAT", Pattern(3000));
-    fs::create_directories(work.Path() / "hht/001");
-    work.Put("hht/001/ORD.DAT", Pattern(3000));
-    Enable({1, 2});
-    state.settings.AutoPollCount = 0;
-    sim::SimConfig config = Hhts({1, 2}, 19200);
-    config.faults.closeAfterReceived = 3;
-    ::testing::internal::CaptureStderr();
-    Run(mode, config, mode == 4 ? ManualSelection{Dir("down"), {"A.DAT"}, ""} : ManualSelection{});
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, ""); // the window writes the log, not the cycle
+    RunUntilTheDeviceIsGiveUp(0);
     ASSERT_FALSE(view.log.empty());
     EXPECT_EQ(view.log.back(), link::PortFailureLine(1, {}, "the device went away"));
-
-    EXPECT_TRUE(cycle->Ended());
-    EXPECT_EQ(ticks, 1);
-    EXPECT_EQ(view.unloads, 1);
     EXPECT_LT(pump.Now().time_since_epoch(), 5s);
-    if (mode == 4) {
-        EXPECT_FALSE(work.Has("RESULT.DAT"));
-        EXPECT_EQ(view.boxes, std::vector<std::string>{"指定されたＣＯＭポートは使用できません"});
-    } else {
-        EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
-        EXPECT_TRUE(view.boxes.empty());
-    }
+}
+
+TEST_P(PortLossTest, DeviceNotBackWithinTheBoundEndsTheRunThere)
+{
+    RunUntilTheDeviceIsGiveUp(settings::kDefaultLineWaitSeconds);
+    ASSERT_GE(view.log.size(), 2u);
+    EXPECT_EQ(view.log[view.log.size() - 2],
+              link::PortFailureLine(1, {}, "the device went away; waiting up to 300 s for it to come back"));
+    EXPECT_EQ(view.log.back(),
+              link::PortFailureLine(1, {}, "the device went away and did not come back within 300 s"));
+    EXPECT_GE(pump.Now().time_since_epoch(), 300s);
+    EXPECT_LT(pump.Now().time_since_epoch(), 305s);
+    const std::string gone = "回線切断: " + link::PortDeviceName(1, {});
+    EXPECT_NE(std::find(view.messages.begin(), view.messages.end(), gone), view.messages.end());
 }
 
 std::string ModeName(const ::testing::TestParamInfo<int>& info)
@@ -492,6 +529,149 @@ std::string ModeName(const ::testing::TestParamInfo<int>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PortLossTest, ::testing::Values(2, 3, 4), ModeName);
+
+// The hand-held leaves the line at its N-th frame, in the middle of the
+// first visit's transfer, and comes back on it after a while.
+class LineReturnTest : public AutoCycleTest, public ::testing::WithParamInterface<int> {
+protected:
+    LineReturnTest()
+    {
+        work.Put("down/A.DAT", Pattern(3000));
+        fs::create_directories(work.Path() / "hht/001");
+        work.Put("hht/001/ORD.DAT", Pattern(3000));
+        Enable({1, 2});
+        state.settings.AutoPollCount = 2;
+    }
+
+    sim::SimConfig AwayAt(int frame, link::Millis away)
+    {
+        sim::SimConfig config = Hhts({1, 2}, 19200);
+        config.faults.awayAfterReceived = frame;
+        config.faults.awayFor = away;
+        return config;
+    }
+
+    long Said(std::string_view words) const
+    {
+        const std::string line = link::PortFailureLine(1, {}, std::string(words));
+        return std::count_if(view.log.begin(), view.log.end(),
+                             [&](const std::string& said) { return said.starts_with(line); });
+    }
+
+    void ServeThroughTroubleAfterTheReturn(sim::SimConfig config)
+    {
+        state.settings.AutoPollCount = 30; // rounds of silent polls pass quickly: some outlast the trouble
+        Run(2, std::move(config));
+        EXPECT_EQ(Said("the device is back after 1."), 1);
+        EXPECT_EQ(simulator->GetStats().pauses, 1); // the trouble came
+        EXPECT_TRUE(Stored(1, "A.DAT") == Pattern(3000)) << History();
+        EXPECT_TRUE(Stored(2, "A.DAT") == Pattern(3000)) << History();
+        EXPECT_EQ(simulator->GetStats().Violations(), 0);
+        EXPECT_EQ(Result().substr(0, 4), " 0 ,");
+    }
+
+    // The PC side's files apart from the run's own: what the first visit
+    // left is what they are when the line goes away.
+    std::set<std::string> PcFiles() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(work.Path()))
+            if (entry.is_regular_file() && entry.path().parent_path().filename() != "001" &&
+                entry.path().parent_path().filename() != "002")
+                names.insert(fs::relative(entry.path(), work.Path()).generic_string());
+        return names;
+    }
+};
+
+// Cut off mid-transfer, back within the bound: the file under way failed and
+// left nothing half-written, the run served the other rounds, and the
+// hand-held cut off got its file in the next round. One line says the device
+// went away, one that it is back; the window showed 回線切断 meanwhile.
+TEST_P(LineReturnTest, DeviceBackWithinTheBoundServesTheRoundsLeft)
+{
+    const int mode = GetParam();
+    std::set<std::string> filesWhenGone;
+    std::optional<link::Clock::time_point> goneAt, pollAfterReturn;
+    view.onLog = [&](std::string_view line) {
+        if (line.find("waiting up to") != std::string_view::npos) {
+            goneAt = pump.Now();
+            filesWhenGone = PcFiles();
+        }
+    };
+    view.onMessage = [&](std::string_view text) {
+        if (goneAt && !pollAfterReturn && text.starts_with("ハンディ［"))
+            pollAfterReturn = pump.Now();
+    };
+    Run(mode, AwayAt(mode == 2 ? 4 : 6, 2000ms));
+    EXPECT_EQ(filesWhenGone, (std::set<std::string>{"HISTORY.DAT", "down/A.DAT"}));
+    ASSERT_TRUE(goneAt && pollAfterReturn);
+    const auto cost = std::chrono::duration_cast<link::Millis>(*pollAfterReturn - *goneAt - 2000ms);
+    std::cout << "[ figures  ] from the device's return to the next poll: " << cost.count() << " ms\n";
+    EXPECT_LE(cost, 400ms);
+    EXPECT_EQ(Result(), " 0 , 4 ,正常終了\r\n") << History();
+    EXPECT_EQ(Said("the device went away; waiting up to 300 s for it to come back"), 1);
+    EXPECT_EQ(Said("the device is back after 2."), 1);
+    EXPECT_EQ(Said("the device went away and"), 0);
+    const std::string gone = "回線切断: " + link::PortDeviceName(1, {});
+    EXPECT_NE(std::find(view.messages.begin(), view.messages.end(), gone), view.messages.end());
+    const std::string name = mode == 2 ? "A.DAT" : "ORD.DAT";
+    const std::string history = History();
+    const auto failed = history.find("001, " + std::to_string(mode) + " ," + name + ", 0 ,");
+    const auto served = history.find("001, " + std::to_string(mode) + " ," + name + ", 3000 , 0 ,正常終了");
+    EXPECT_NE(failed, std::string::npos) << history;
+    EXPECT_NE(served, std::string::npos) << history;
+    EXPECT_LT(failed, served) << history;
+    EXPECT_TRUE((mode == 2 ? Stored(1, "A.DAT") : work.Get("up/ORD.DAT")) == Pattern(3000));
+    EXPECT_EQ(simulator->GetStats().Violations(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, LineReturnTest, ::testing::Values(2, 3), ModeName);
+
+// A stop while the run waits ends the wait at once: ENDPRM.DAT, read at each
+// try, and 中断 or a signal (StopRequest), seen as soon as it is set. The run
+// ends as a stopped one does.
+TEST_F(LineReturnTest, StopDuringTheWaitEndsItAtOnce)
+{
+    for (const bool byFile : {true, false}) {
+        std::optional<link::Clock::time_point> goneAt;
+        view.onLog = [&](std::string_view line) {
+            if (goneAt || line.find("waiting up to") == std::string_view::npos)
+                return;
+            goneAt = pump.Now();
+            pump.ScheduleAfter(10s, [this, byFile] {
+                if (byFile)
+                    work.Put("ENDPRM.DAT", "1");
+                else
+                    state.flags.StopRequest = settings::kTrue;
+            });
+        };
+        cycle.reset();
+        Run(2, AwayAt(4, 60000ms));
+        ASSERT_TRUE(goneAt);
+        EXPECT_LE(pump.Now() - *goneAt, 10s + (byFile ? 300ms : 0ms)) << byFile;
+        EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n") << byFile;
+        EXPECT_EQ(Said("the device went away and"), 0);
+        fs::remove(work.Path() / "ENDPRM.DAT");
+        pump.Advance(60s); // the device is back for the next run
+    }
+}
+
+// Right after the return the hand-held is busy (paused past the poll's
+// time-out), or answers the first poll late: the run takes the silence or the
+// stale answer for what it is and serves everything in the rounds left.
+TEST_F(LineReturnTest, PausedHandHeldAfterTheReturnConfusesNothing)
+{
+    sim::SimConfig config = AwayAt(4, 1000ms);
+    config.faults.pauseBeforeReceived = {{5, 1500ms}}; // the first poll after the return
+    ServeThroughTroubleAfterTheReturn(config);
+}
+
+TEST_F(LineReturnTest, LateAnswerAfterTheReturnConfusesNothing)
+{
+    sim::SimConfig config = AwayAt(4, 1000ms);
+    config.faults.pauseBeforeSent = {{4, 400ms}}; // the answer to the first poll after the return
+    ServeThroughTroubleAfterTheReturn(config);
+}
 
 TEST_F(AutoCycleTest, StopRequestFileDuringATransferStopsItAndTheRun)
 {

@@ -34,7 +34,12 @@ public:
     }
     void SetSettingsMenuEnabled(bool enabled) override { menuEnabled = enabled; }
     void SetPolling(bool on) override { polling = on; }
-    void SetConnectionMessage(std::string_view text, MessageColour c) override { message = text, colour = c; }
+    void SetConnectionMessage(std::string_view text, MessageColour c) override
+    {
+        message = text, colour = c;
+        if (c == MessageColour::Red)
+            redMessages.emplace_back(text);
+    }
     FileListView& HhtList() override { return *this; }
     TextView& FreeSpace() override { return *this; }
     std::string IdText() override { return idText; }
@@ -60,6 +65,7 @@ public:
 
     std::string startCaption, message, idText = "001", pcDirectory, freeText;
     MessageColour colour = MessageColour::Black;
+    std::vector<std::string> redMessages;
     bool startEnabled = true, operationsEnabled = true, menuEnabled = true, polling = false;
     // Each operation button as last set on its own, and every such setting in order.
     std::map<OpButton, bool> buttonEnabled;

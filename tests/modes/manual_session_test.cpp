@@ -219,6 +219,7 @@ TEST_F(ManualSessionTest, ADeviceThatGoesAwayDisconnectsWithThePortsMessage)
 {
     PutOnHht(1, "A.TXT", 5);
     ConnectAndList();
+    state.lineWaitSeconds = 0;
     port.Vanish();
     Poll();
     EXPECT_FALSE(session.ManualLinkOn() || window.polling);
@@ -227,6 +228,36 @@ TEST_F(ManualSessionTest, ADeviceThatGoesAwayDisconnectsWithThePortsMessage)
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"指定されたＣＯＭポートは使用できません"});
     // The operator reads the detail in Japanese; the device is named as the system names it.
     EXPECT_EQ(dialogs.details.back(), link::PortFailureLine(1, {}, "デバイスが取り外されました"));
+}
+
+// The device goes away while connected: the window waits for it, showing
+// 回線切断 and the device in red, and reads the list again once it is back.
+// 切断 during the wait disconnects at once, without a message box.
+TEST_F(ManualSessionTest, ADeviceThatComesBackIsReadAgainAndTheWaitEndsOn切断)
+{
+    PutOnHht(1, "A.TXT", 5);
+    ConnectAndList();
+    ::testing::internal::CaptureStderr();
+    port.Vanish(3s);
+    Poll();
+    const std::string gone = "回線切断: " + link::PortDeviceName(1, {});
+    EXPECT_NE(std::find(window.redMessages.begin(), window.redMessages.end(), gone), window.redMessages.end());
+    EXPECT_TRUE(session.ManualLinkOn());
+    Poll();
+    ASSERT_EQ(window.items.size(), 1u);
+    EXPECT_EQ(window.items[0].first, "A.TXT");
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    port.Vanish(60s);
+    pump.ScheduleAfter(2s, [this] { session.StartClicked(); });
+    const auto before = pump.Now();
+    Poll();
+    EXPECT_LT(pump.Now() - before, 3s);
+    EXPECT_FALSE(session.ManualLinkOn() || window.polling);
+    EXPECT_TRUE(dialogs.messages.empty());
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("the device went away; waiting up to 300 s"), std::string::npos) << err;
+    EXPECT_NE(err.find("the device is back after 3."), std::string::npos) << err;
 }
 
 // F5: the PC list at any time; the hand-held's list only while connected,

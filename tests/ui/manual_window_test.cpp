@@ -21,9 +21,13 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <vector>
 
 #ifdef TAVELIN_SIMULATOR
 #include "link/qt/qt_serial_port.h"
@@ -34,6 +38,55 @@ using namespace tavelin;
 using tavelin::testing::IdleLink;
 using tavelin::testing::ShownWindow;
 
+#ifdef TAVELIN_SIMULATOR
+// The window on the real Qt serial port, its COM1 a pseudo-terminal that the
+// simulator executable serves for ID 1, with `files` on the hand-held.
+struct WindowOnPty {
+    WindowOnPty(const std::map<std::string, std::string>& files, const std::vector<std::string>& simOptions)
+        : linkPath((work.Path() / "hht.link").string()), options(simOptions)
+    {
+        std::filesystem::create_directories(work.Path() / "hht/001");
+        for (const auto& [name, data] : files)
+            work.Put("hht/001/" + name, data);
+        state.settings.WorkDir = work.Text();
+        settings::ApplyCommDefaults(state.settings);
+        state.settings.PollInterval = 30;
+    }
+    ~WindowOnPty() { qunsetenv("TAVELIN_COM1"); }
+
+    // Starts the simulator and shows the window, initialised.
+    bool Open()
+    {
+        std::vector<std::string> args{"--ids", "1", "--dir", (work.Path() / "hht").string(), "--link", linkPath};
+        args.insert(args.end(), options.begin(), options.end());
+        sim = std::make_unique<tavelin::testing::SimProcess>(TAVELIN_SIMULATOR, args);
+        if (sim->ReadLine(5000).find("serving on") == std::string::npos)
+            return false;
+        qputenv("TAVELIN_COM1", QByteArray::fromStdString(linkPath));
+        window = std::make_unique<ui::ManualWindow>(link, QStringLiteral("caption"));
+        window->show();
+        start = window->findChild<QPushButton*>(QStringLiteral("BtnStart"));
+        list = window->findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
+        dir = window->findChild<QPushButton*>(QStringLiteral("BtnDir"));
+        const auto initialised = [&] { return !dir->isEnabled() && start->text() == QString::fromUtf8("開　始"); };
+        return start && list && dir && QTest::qWaitFor(initialised);
+    }
+
+    tavelin::testing::TempDir work;
+    std::string linkPath;
+    std::vector<std::string> options;
+    std::unique_ptr<tavelin::testing::SimProcess> sim;
+    settings::AppState state;
+    link::QtEventPump pump;
+    link::QtSerialPort port{pump};
+    link::Link link{port, pump, state};
+    std::unique_ptr<ui::ManualWindow> window;
+    QPushButton* start = nullptr;
+    QTreeWidget* list = nullptr;
+    QPushButton* dir = nullptr;
+};
+#endif
+
 class ManualWindowTest : public QObject {
     Q_OBJECT
 
@@ -41,40 +94,21 @@ private slots:
 #ifdef TAVELIN_SIMULATOR // the simulator executable serves a pseudo-terminal
     void connectsListsAndClosesMidList()
     {
-        tavelin::testing::TempDir work;
-        std::filesystem::create_directories(work.Path() / "hht/001");
+        std::map<std::string, std::string> files;
         for (int i = 0; i < 100; ++i)
-            work.Put("hht/001/F" + std::to_string(i) + ".DAT", std::string(std::size_t(i), 'd'));
-        const std::string linkPath = (work.Path() / "hht.link").string();
+            files["F" + std::to_string(i) + ".DAT"] = std::string(std::size_t(i), 'd');
         // 100 entries take about two seconds on a 9,600 bit/s line.
-        tavelin::testing::SimProcess sim(TAVELIN_SIMULATOR, {"--ids", "1", "--dir", (work.Path() / "hht").string(),
-                                                             "--link", linkPath, "--baud", "9600"});
-        QVERIFY(sim.ReadLine(5000).find("serving on") != std::string::npos);
-        qputenv("TAVELIN_COM1", QByteArray::fromStdString(linkPath));
-
-        settings::AppState state;
-        state.settings.WorkDir = work.Text();
-        settings::ApplyCommDefaults(state.settings);
-        state.settings.BaudCode = "1"; // 9600
-        state.settings.PollInterval = 30;
-        link::QtEventPump pump;
-        link::QtSerialPort port(pump);
-        link::Link link{port, pump, state};
-        ui::ManualWindow window(link, QStringLiteral("caption"));
+        WindowOnPty pty(files, {"--baud", "9600"});
+        pty.state.settings.BaudCode = "1"; // 9600
+        QVERIFY(pty.Open());
+        auto& window = *pty.window;
         QSignalSpy closed(&window, &ui::ManualWindow::Closed);
-        window.show();
-
-        auto* start = window.findChild<QPushButton*>(QStringLiteral("BtnStart"));
-        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("LbHHTFile"));
-        auto* dir = window.findChild<QPushButton*>(QStringLiteral("BtnDir"));
-        QVERIFY(start && list && dir);
-        QCOMPARE(start->accessibleDescription(), QStringLiteral("BtnStart"));
-        QVERIFY(!start->accessibleName().isEmpty());
-        QTRY_VERIFY(!dir->isEnabled() && start->text() == QString::fromUtf8("開　始")); // initialised
-        QTest::mouseClick(start, Qt::LeftButton);
-        QVERIFY(port.IsOpen());
-        QTRY_COMPARE_WITH_TIMEOUT(list->topLevelItemCount(), 100, 10000);
-        const auto seven = list->findItems(QStringLiteral("F7.DAT"), Qt::MatchExactly);
+        QCOMPARE(pty.start->accessibleDescription(), QStringLiteral("BtnStart"));
+        QVERIFY(!pty.start->accessibleName().isEmpty());
+        QTest::mouseClick(pty.start, Qt::LeftButton);
+        QVERIFY(pty.port.IsOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(pty.list->topLevelItemCount(), 100, 10000);
+        const auto seven = pty.list->findItems(QStringLiteral("F7.DAT"), Qt::MatchExactly);
         QCOMPARE(seven.size(), 1);
         QCOMPARE(seven.front()->data(0, Qt::UserRole).toLongLong(), 7);
 
@@ -86,18 +120,44 @@ private slots:
             window.close();
             QVERIFY(window.isVisible()); // not before the exchange has stopped
         });
-        QTest::mouseClick(dir, Qt::LeftButton);
+        QTest::mouseClick(pty.dir, Qt::LeftButton);
         QVERIFY(closed.wait(5000));
         QVERIFY(sinceClose.elapsed() < 1500);
         QVERIFY(!window.isVisible());
-        QVERIFY(!port.IsOpen());
-        const auto memory = settings::ReadTavInf(work.Text());
+        QVERIFY(!pty.port.IsOpen());
+        const auto memory = settings::ReadTavInf(pty.work.Text());
         QVERIFY(memory && memory->hhtId == "001");
         std::string log;
-        for (std::string more; log.find("ended by the PC") == std::string::npos && !(more = sim.ReadLine(1000)).empty();)
+        for (std::string more;
+             log.find("ended by the PC") == std::string::npos && !(more = pty.sim->ReadLine(1000)).empty();)
             log += more;
         QVERIFY2(log.find("list: ended by the PC") != std::string::npos, log.c_str()); // the hand-held was told
-        qunsetenv("TAVELIN_COM1");
+    }
+
+    // The hand-held's pseudo-terminal goes away while connected and comes back
+    // 1.5 s later at the same link: the window shows 回線切断 with the device in
+    // red meanwhile, and reconnects and reads the list by itself.
+    void reconnectsWhenTheLineComesBack()
+    {
+        WindowOnPty pty({{"A.DAT", "a"}}, {"--away", "8:1500"});
+        QVERIFY(pty.Open());
+        auto* message = pty.window->findChild<QLineEdit*>(QStringLiteral("TxtHHTMsg"));
+        QVERIFY(message);
+        // The wait runs inside a polling tick: a timer looks at the message meanwhile.
+        const QString gone = QString::fromUtf8("回線切断: ") + QString::fromStdString(pty.linkPath);
+        bool goneShownInRed = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            goneShownInRed = goneShownInRed ||
+                             (message->text() == gone && message->palette().color(QPalette::Text) == Qt::red);
+        });
+        look.start(20);
+        QTest::mouseClick(pty.start, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(pty.list->topLevelItemCount(), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(goneShownInRed, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(message->text() != gone && pty.list->topLevelItemCount() == 1, 10000);
+        QVERIFY(pty.port.IsOpen());
+        QCOMPARE(pty.start->text(), QString::fromUtf8("中　断"));
     }
 #endif
 
