@@ -2,6 +2,7 @@
 // Runs the built program as a batch job would: in a temporary work
 // directory, without a display, with a private runtime directory so that
 // tests running side by side never see each other's instance lock.
+#include "app/single_instance.h"
 #include "settings/codepage.h"
 #include "support/not_a_file.h"
 #include "support/temp_dir.h"
@@ -54,6 +55,7 @@ protected:
         int exitCode = -1;
         std::string standardError;
         std::string standardOutput;
+        qint64 processId = 0;
     };
 
     // What a scheduler, a shell or a desktop may hand the program besides
@@ -82,13 +84,14 @@ protected:
         if (surroundings.inChild)
             process.setChildProcessModifier(surroundings.inChild);
         process.start(TAVELIN_PROGRAM, arguments);
-        if (surroundings.onceStarted && process.waitForStarted())
+        const qint64 processId = process.waitForStarted() ? process.processId() : 0;
+        if (surroundings.onceStarted && processId != 0)
             surroundings.onceStarted(process);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(waitMs));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ended by a signal";
         return {process.exitCode(), process.readAllStandardError().toStdString(),
-                process.readAllStandardOutput().toStdString()};
+                process.readAllStandardOutput().toStdString(), processId};
     }
 
     // An X server of this test's own (800x600), ended with the test; the
@@ -184,6 +187,12 @@ protected:
                 {}};
     }
 
+    // The name of the lock file of the work folder `folder`.
+    static std::string LockName(const testing::TempDir& folder)
+    {
+        return app::SingleInstance::LockName(QString::fromStdString(folder.Path().string())).toStdString();
+    }
+
     testing::TempDir work;
     testing::TempDir runtime;
     QProcess xserver;
@@ -231,13 +240,15 @@ TEST_F(Program, OutOfRangeMessageGoesToStandardErrorWithoutADisplay)
 
 TEST_F(Program, SecondInstanceSaysSoAndEndsBeforeReadingAnyFile)
 {
-    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    QLockFile held(QString::fromStdString((runtime.Path() / LockName(work)).string()));
     ASSERT_TRUE(held.tryLock(0));
     work.Put("RSPRM.DAT", "bad");
     const auto run = Start({"/DOWN"});
     EXPECT_EQ(run.exitCode, 3);
     // The holder's lock file names this test's process first.
-    EXPECT_NE(run.standardError.find("another copy is already running (process " + std::to_string(getpid()) + ")"),
+    EXPECT_NE(run.standardError.find("another copy is already running in the work folder " +
+                                     std::filesystem::canonical(work.Path()).string() + " (process " +
+                                     std::to_string(getpid()) + ")"),
               std::string::npos)
         << run.standardError;
     EXPECT_FALSE(work.Has("RESULT.DAT"));
@@ -250,7 +261,7 @@ TEST_F(Program, SecondInstanceSaysSoAndEndsBeforeReadingAnyFile)
 TEST_F(Program, LockOfACrashedRunIsTakenOver)
 {
     // A lock file as a run leaves it, naming a process that no longer exists.
-    const auto lockPath = runtime.Path() / "tavelin.lock";
+    const auto lockPath = runtime.Path() / LockName(work);
     {
         QLockFile model(QString::fromStdString(lockPath.string()));
         ASSERT_TRUE(model.tryLock(0));
@@ -263,7 +274,7 @@ TEST_F(Program, LockOfACrashedRunIsTakenOver)
     ASSERT_TRUE(gone.waitForFinished());
     std::string content = runtime.Get("model");
     content.replace(0, content.find('\n'), std::to_string(deadPid));
-    runtime.Put("tavelin.lock", content);
+    runtime.Put(LockName(work), content);
 
     PutGoodFiles();
     EXPECT_EQ(Start({"/DOWN"}).exitCode, 1); // it ran: the port error of the missing device
@@ -274,16 +285,16 @@ TEST_F(Program, LockFileLeftEmptyOrGarbledNeverBlocksARunButOneThatCannotBeUsedD
 {
     PutGoodFiles();
     for (const std::string content : {"", "\xFF\xFEgarbage", "0\n", "not a pid\nx\ny\n"}) {
-        runtime.Put("tavelin.lock", content);
+        runtime.Put(LockName(work), content);
         const auto run = Start({"/DOWN"});
         EXPECT_EQ(run.exitCode, 1) << run.standardError; // ran, and met the missing device
         EXPECT_EQ(run.standardError.find("lock file"), std::string::npos) << run.standardError;
     }
 
     // A lock that cannot be used at all may be another copy's: said, and no run.
-    std::filesystem::remove(runtime.Path() / "tavelin.lock");
+    std::filesystem::remove(runtime.Path() / LockName(work));
     std::filesystem::remove(work.Path() / "RESULT.DAT");
-    std::filesystem::create_directory(runtime.Path() / "tavelin.lock");
+    std::filesystem::create_directory(runtime.Path() / LockName(work));
     const auto run = Start({"/DOWN"});
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(run.standardError.find("cannot use the lock file"), std::string::npos) << run.standardError;
@@ -346,8 +357,10 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
         EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << row << run.standardError;
         EXPECT_EQ(std::filesystem::symlink_status(folder).type(), std::filesystem::file_type::directory) << row;
         EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all) << row;
-        EXPECT_TRUE(std::regex_match(temp.Get(folder.filename() / "tavelin.lock"), std::regex("[0-9]+\n"))) << row;
-        EXPECT_FALSE(std::filesystem::exists(untrusted / "tavelin.lock")) << row;
+        EXPECT_EQ(temp.Get(folder.filename() / LockName(work)),
+                  std::to_string(run.processId) + "\n" + std::filesystem::canonical(work.Path()).string() + "\n")
+            << row;
+        EXPECT_FALSE(std::filesystem::exists(untrusted / LockName(work))) << row;
     }
     EXPECT_FALSE(work.Has("rt")); // a relative runtime folder is none: no stray folder in the work folder
 
@@ -373,7 +386,7 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
         EXPECT_EQ(run.exitCode, 3) << row << run.standardError;
         EXPECT_NE(run.standardError.find("another copy may be running"), std::string::npos) << row << run.standardError;
         EXPECT_FALSE(work.Has("RESULT.DAT")) << row;
-        EXPECT_FALSE(std::filesystem::exists(elsewhere / "tavelin.lock")) << row;
+        EXPECT_FALSE(std::filesystem::exists(elsewhere / LockName(work))) << row;
     }
     std::filesystem::remove_all(folder);
 }
@@ -402,7 +415,7 @@ TEST_F(Program, LockWithAnUnusableTmpdirLivesInTmp)
             EXPECT_FALSE(std::filesystem::exists(stray)) << tmpdir << ": " << stray;
             std::filesystem::remove_all(stray); // as root, "/" would otherwise keep it
         }
-        EXPECT_EQ(std::filesystem::symlink_status("/tmp/tavelin-" + uid + "/tavelin.lock").type(),
+        EXPECT_EQ(std::filesystem::symlink_status("/tmp/tavelin-" + uid + "/" + LockName(work)).type(),
                   std::filesystem::file_type::regular)
             << tmpdir;
     }
@@ -645,8 +658,9 @@ TEST_F(ProgramWithHandHeld, ClosedStandardDescriptorsAreNoPlaceForItsFiles)
                                  {}});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
-    const std::string lock = runtime.Get("tavelin.lock");
-    EXPECT_TRUE(std::regex_match(lock, std::regex("[0-9]+\n"))) << lock; // its owner, nothing else
+    const std::string lock = runtime.Get(LockName(work));
+    EXPECT_EQ(lock, std::to_string(run.processId) + "\n" + std::filesystem::canonical(work.Path()).string() + "\n")
+        << lock; // its owner and folder, nothing else
 
     const std::string trace = (work.Path() / "trace.txt").string();
     run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(trace)}}, [] {
@@ -660,7 +674,8 @@ TEST_F(ProgramWithHandHeld, ClosedStandardDescriptorsAreNoPlaceForItsFiles)
     EXPECT_NE(traced.find(" ms sent C 001 0 "), std::string::npos) << traced;
     EXPECT_EQ(traced.find("tavelin:"), std::string::npos) << traced;
     EXPECT_EQ(traced.find("GOOD.TXT :"), std::string::npos) << traced;
-    EXPECT_TRUE(std::regex_match(runtime.Get("tavelin.lock"), std::regex("[0-9]+\n")));
+    EXPECT_EQ(runtime.Get(LockName(work)),
+              std::to_string(run.processId) + "\n" + std::filesystem::canonical(work.Path()).string() + "\n");
     EXPECT_EQ(History(), "001, 2 ,GOOD.TXT, 4 , 0 ,正常終了\r\n");
 }
 
@@ -842,7 +857,7 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
                 std::to_string(std::filesystem::last_write_time(entry.path()).time_since_epoch().count());
         return files;
     };
-    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    QLockFile held(QString::fromStdString((runtime.Path() / LockName(work)).string()));
     ASSERT_TRUE(held.tryLock(0));
     const auto workBefore = listing(work.Path());
     const auto runtimeBefore = listing(runtime.Path());
@@ -989,7 +1004,7 @@ TEST_F(Program, TraceNamingAFileOfTheRunIsRefusedAndTheRunGoesOn)
                                  "ENDPRM.DAT",
                                  "to-endprm",
                                  "TAV0001.INF",
-                                 (runtime.Path() / "tavelin.lock").string()};
+                                 (runtime.Path() / LockName(work)).string()};
     const std::string parameters = work.Get("RSPRM.DAT") + work.Get("HHTPRM.DAT") + work.Get("DIRPRM.DAT");
     for (const auto& file : files) {
         const auto run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(file)}}, {}, {}});
@@ -1004,7 +1019,7 @@ TEST_F(Program, TraceNamingAFileOfTheRunIsRefusedAndTheRunGoesOn)
     // Under cron, with no runtime folder, the lock held is the one in the
     // user's own folder of the temporary directory.
     testing::TempDir temp;
-    const auto cronLock = temp.Path() / ("tavelin-" + std::to_string(getuid())) / "tavelin.lock";
+    const auto cronLock = temp.Path() / ("tavelin-" + std::to_string(getuid())) / LockName(work);
     const auto cron = Start({"/DOWN"}, {{{"XDG_RUNTIME_DIR", ""},
                                          {"TMPDIR", QString::fromStdString(temp.Path().string())},
                                          {"TAVELIN_TRACE", QString::fromStdString(cronLock.string())}},
@@ -1138,7 +1153,10 @@ TEST_F(Program, ADesktopStartThatGivesWayMakesNothingAndSaysSoInABox)
 {
     testing::TempDir home;
     const auto data = home.Path() / "data";
-    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    // The folder the desktop start would make and run in.
+    QLockFile held(QString::fromStdString(
+        (runtime.Path() / app::SingleInstance::LockName(QString::fromStdString((data / "tavelin").string())).toStdString())
+            .string()));
     ASSERT_TRUE(held.tryLock(0));
     Surroundings desktop{{{"HOME", QString::fromStdString(home.Path().string())},
                           {"XDG_DATA_HOME", QString::fromStdString(data.string())},

@@ -515,17 +515,30 @@ private slots:
             before.push_back(qgetenv(name.constData()));
             qputenv(name.constData(), folder);
         }
-        const QString lock = app::SingleInstance::LockPath();
+        tavelin::testing::TempDir work;
+        const QString here = QString::fromStdString(work.Path().string());
+        std::filesystem::create_directory(work.Path() / "other");
+        const QString lock = app::SingleInstance::LockPath(here);
 
-        std::optional<app::SingleInstance> first(std::in_place);
+        std::optional<app::SingleInstance> first(std::in_place, here);
         QCOMPARE(first->Acquire(), app::InstanceLock::Acquired);
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            app::SingleInstance second;
+        // The same folder by another name is the same folder.
+        for (const QString& name : {here, here + "/other/..", QDir::toNativeSeparators(here) + "/"}) {
+            app::SingleInstance second(name);
             QCOMPARE(second.Acquire(), app::InstanceLock::HeldElsewhere);
-            QCOMPARE(app::SingleInstance::RecordedOwner(), QCoreApplication::applicationPid());
+            QCOMPARE(second.Path(), first->Path());
+            QCOMPARE(second.RecordedOwner(), QCoreApplication::applicationPid());
         }
+        // Another folder, even one not made yet, has a lock of its own.
+        for (const QString& name : {here + "/other", here + "/not/made/yet"}) {
+            app::SingleInstance beside(name);
+            QCOMPARE(beside.Acquire(), app::InstanceLock::Acquired);
+            QVERIFY(beside.Path() != first->Path());
+        }
+        QCOMPARE(app::SingleInstance(here + "/not/made/yet").Path(),
+                 app::SingleInstance(here + "/not/../not/made/yet").Path());
         first.reset();
-        app::SingleInstance next;
+        app::SingleInstance next(here);
         QCOMPARE(next.Acquire(), app::InstanceLock::Acquired);
 
         for (std::size_t i = 0; i < std::size(names); ++i) {
