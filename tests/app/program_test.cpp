@@ -37,17 +37,25 @@ namespace {
 
 class Program : public ::testing::Test {
 protected:
+    // A simulated hand-held with `options` on a pseudo-terminal linked at
+    // `folder`/ttyHHT, its files in `folder`/hht; true once the link is there.
+    static bool StartSimulator(QProcess& simulator, const std::filesystem::path& folder, QStringList options)
+    {
+        const std::filesystem::path link = folder / "ttyHHT";
+        options << "--dir" << QString::fromStdString((folder / "hht").string()) << "--link"
+                << QString::fromStdString(link.string()) << "--quiet";
+        simulator.start(TAVELIN_SIMULATOR, options);
+        if (!simulator.waitForStarted())
+            return false;
+        for (int i = 0; i < 100 && !std::filesystem::exists(link); ++i)
+            QThread::msleep(20);
+        return std::filesystem::exists(link);
+    }
     // Hand-held 7 at its own speed on a pseudo-terminal that COM1 names.
     bool StartHandHeld7(QProcess& simulator, const char* baud)
     {
         comPath = (work.Path() / "ttyHHT").string();
-        simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
-                                            "--link", QString::fromStdString(comPath), "--baud", baud, "--quiet"});
-        if (!simulator.waitForStarted())
-            return false;
-        for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
-            QThread::msleep(20);
-        return std::filesystem::exists(comPath);
+        return StartSimulator(simulator, work.Path(), {"--ids", "7", "--baud", baud});
     }
     Program() { std::filesystem::permissions(runtime.Path(), std::filesystem::perms::owner_all); }
 
@@ -69,6 +77,15 @@ protected:
     Run Start(const QStringList& arguments, const Surroundings& surroundings = {}, int waitMs = 20000) const
     {
         QProcess process;
+        Launch(process, arguments, surroundings);
+        if (surroundings.onceStarted && process.processId() != 0)
+            surroundings.onceStarted(process);
+        return Finish(process, waitMs);
+    }
+
+    // Starts the program as Start does, without waiting for it to end.
+    void Launch(QProcess& process, const QStringList& arguments, const Surroundings& surroundings = {}) const
+    {
         auto env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
@@ -84,9 +101,13 @@ protected:
         if (surroundings.inChild)
             process.setChildProcessModifier(surroundings.inChild);
         process.start(TAVELIN_PROGRAM, arguments);
-        const qint64 processId = process.waitForStarted() ? process.processId() : 0;
-        if (surroundings.onceStarted && processId != 0)
-            surroundings.onceStarted(process);
+        EXPECT_TRUE(process.waitForStarted());
+    }
+
+    // The end of a program Launch started.
+    static Run Finish(QProcess& process, int waitMs = 20000)
+    {
+        const qint64 processId = process.processId();
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(waitMs));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ended by a signal";
@@ -497,18 +518,20 @@ class ProgramWithHandHeld : public Program {
 protected:
     ProgramWithHandHeld()
     {
-        std::filesystem::create_directories(work.Path() / "down");
-        std::filesystem::create_directories(work.Path() / "hht");
         comPath = (work.Path() / "ttyHHT").string();
-        const QString hht = QString::fromStdString((work.Path() / "hht").string());
-        simulator.start(TAVELIN_SIMULATOR, {"--ids", "1", "--dir", hht, "--link", QString::fromStdString(comPath), "--quiet"});
-        EXPECT_TRUE(simulator.waitForStarted());
-        for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
-            QThread::msleep(20);
-        EXPECT_TRUE(std::filesystem::exists(comPath));
-        work.Put("RSPRM.DAT", "2210005008000\r\n");
-        work.Put("HHTPRM.DAT", "1,1\r\n");
-        work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+        EXPECT_TRUE(StartSite(simulator, work, {}));
+    }
+    // A site in `folder`: hand-held 1 with `options` on its own
+    // pseudo-terminal (folder/ttyHHT), and parameter files that send down/.
+    static bool StartSite(QProcess& simulator, const testing::TempDir& folder, const QStringList& options)
+    {
+        std::filesystem::create_directories(folder.Path() / "down");
+        std::filesystem::create_directories(folder.Path() / "hht");
+        folder.Put("RSPRM.DAT", "2210005008000\r\n");
+        folder.Put("HHTPRM.DAT", "1,1\r\n");
+        folder.Put("DIRPRM.DAT",
+                   "\r\n" + (folder.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+        return StartSimulator(simulator, folder.Path(), QStringList{"--ids", "1"} + options);
     }
     ~ProgramWithHandHeld() override
     {
@@ -841,6 +864,76 @@ TEST_F(ProgramWithHandHeld, AFileThatFailedEndsTheRunWithStatusSix)
               std::string::npos)
         << run.standardError;
 }
+// Two sites on one PC, each with its work folder and its cradle on its own
+// line, run at the same time; their hand-helds pause, so the runs overlap.
+TEST_F(ProgramWithHandHeld, RunsInTwoFoldersOnTwoDevicesGoSideBySide)
+{
+    testing::TempDir other;
+    QProcess otherHandHeld;
+    ASSERT_TRUE(StartSite(otherHandHeld, other, {"--pause-before-received", "2:1500"}));
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+    ASSERT_TRUE(StartSite(simulator, work, {"--pause-before-received", "2:1500"}));
+    work.Put("down/ONE.TXT", "first site\r\n");
+    other.Put("down/TWO.TXT", std::string("second\0site", 11));
+
+    QProcess first;
+    QProcess second;
+    Launch(first, {"/DOWN"});
+    Launch(second, {"--workdir", QString::fromStdString(other.Path().string()), "/DOWN"},
+           {{{"TAVELIN_COM1", QString::fromStdString((other.Path() / "ttyHHT").string())}}, {}, {}});
+    const Run runs[] = {Finish(first), Finish(second)};
+    for (const Run& run : runs)
+        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(work.Get("hht/001/ONE.TXT"), "first site\r\n");
+    EXPECT_EQ(other.Get("hht/001/TWO.TXT"), std::string("second\0site", 11));
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    otherHandHeld.terminate();
+    otherHandHeld.waitForFinished(5000);
+}
+
+// While a run holds its folder and its device (its hand-held pauses), a
+// second run in the same folder and one in another folder on the same
+// device both end with status 3, each naming what it found held and by
+// which process; the first run goes on undisturbed.
+TEST_F(ProgramWithHandHeld, ASecondRunInTheSameFolderOrOnTheSameDeviceEndsWithStatusThree)
+{
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+    ASSERT_TRUE(StartSite(simulator, work, {"--pause-before-received", "2:3000"}));
+    work.Put("down/GOOD.TXT", "data");
+    QProcess first;
+    Launch(first, {"/DOWN"});
+    const std::string pid = std::to_string(first.processId());
+    for (int i = 0; i < 100 && !work.Has("TAV0001.INF") && !work.Has("HISTORY.DAT"); ++i)
+        QThread::msleep(20); // under way
+    QThread::msleep(300);
+
+    const Run sameFolder = Start({"/DOWN"});
+    EXPECT_EQ(sameFolder.exitCode, 3) << sameFolder.standardError;
+    EXPECT_NE(sameFolder.standardError.find("another copy is already running in the work folder " +
+                                            std::filesystem::canonical(work.Path()).string() + " (process " + pid +
+                                            ")"),
+              std::string::npos)
+        << sameFolder.standardError;
+
+    testing::TempDir other;
+    QProcess unused;
+    ASSERT_TRUE(StartSite(unused, other, {}));
+    const Run sameDevice = Start({"--workdir", QString::fromStdString(other.Path().string()), "/DOWN"});
+    EXPECT_EQ(sameDevice.exitCode, 3) << sameDevice.standardError;
+    EXPECT_NE(sameDevice.standardError.find("COM1 (" + comPath), std::string::npos) << sameDevice.standardError;
+    EXPECT_NE(sameDevice.standardError.find("in use by process " + pid + " (tavelin)"), std::string::npos)
+        << sameDevice.standardError;
+    EXPECT_EQ(settings::Cp932ToUtf8(other.Get("RESULT.DAT")).substr(18), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+
+    const Run run = Finish(first);
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(work.Get("hht/001/GOOD.TXT"), "data");
+    unused.terminate();
+    unused.waitForFinished(5000);
+}
+
 #endif
 
 // --help and --version answer and end: they take no lock (one is held here,
@@ -1177,6 +1270,31 @@ TEST_F(Program, ADesktopStartThatGivesWayMakesNothingAndSaysSoInABox)
     const auto run = Start({"--desktop"}, desktop);
     EXPECT_EQ(run.exitCode, 3) << run.standardError;
     EXPECT_FALSE(std::filesystem::exists(data));
+}
+
+// A window started again in the folder of a running window brings that
+// window forward and ends without a word; the running one hears it.
+TEST_F(Program, AWindowStartedAgainInItsFolderBringsTheFirstForward)
+{
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
+    testing::TempDir home;
+    const Surroundings window = ClosedOnceUp(display, &home);
+    QProcess first;
+    Launch(first, {}, window);
+    EXPECT_FALSE(first.waitForFinished(2000)); // up, and listening
+
+    const Surroundings again{window.environment, {}, {}};
+    for (int start = 0; start < 2; ++start) {
+        const Run second = Start({"--workdir", QString::fromStdString(work.Path().string())}, again);
+        EXPECT_EQ(second.exitCode, 0) << second.standardError;
+        EXPECT_EQ(second.standardError, "");
+    }
+    first.terminate();
+    const Run run = Finish(first);
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
+    EXPECT_EQ(Count(run.standardError, "tavelin: started again in this work folder; this window comes forward\n"), 2u)
+        << run.standardError;
 }
 
 // The window started with --workdir remembers that folder for the desktop
