@@ -60,7 +60,7 @@ private:
     std::unique_ptr<ui::AutoWindow> autoWindow_;
     std::unique_ptr<ui::ManualWindow> manualWindow_;
     std::unique_ptr<QtWorkFolders> workFolders_;
-    const QString handOverName_;
+    const SingleInstance& instance_;
     std::unique_ptr<HandOverServer> handOver_;
     int status_ = kExitOk;
     bool signalled_ = false;
@@ -72,7 +72,7 @@ Session::Session(settings::AppState& state, const Options& options, desktop::Use
     : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), user_(user),
       port_(link::MakeSystemSerialPort(pump_, state.devices)), link_{*port_, pump_, state},
       trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, instance.Path().toStdString()))),
-      handOverName_(instance.HandOverName())
+      instance_(instance)
 {
     if (trace_)
         link_.watchers.Attach(*trace_);
@@ -135,7 +135,7 @@ void Session::ShowManual()
 {
     const QString caption = QString::fromStdString(WindowCaption(state_.settings.RunMode));
     manualWindow_ = std::make_unique<ui::ManualWindow>(link_, caption);
-    workFolders_ = std::make_unique<QtWorkFolders>(state_, messages_, user_, manualWindow_.get());
+    workFolders_ = std::make_unique<QtWorkFolders>(state_, messages_, user_, manualWindow_.get(), instance_);
     manualWindow_->SetWorkFolders(workFolders_.get());
     // A folder chosen on purpose is the one the desktop starts in next.
     if (options_.workDir || options_.desktop)
@@ -163,7 +163,7 @@ void Session::ListenForAnotherStart()
     if (RunModeFromCommandLine(options_.commandLine) != 0)
         return;
     handOver_ = std::make_unique<HandOverServer>([this] { BringForward(); });
-    if (!handOver_->Listen(handOverName_))
+    if (!handOver_->Listen(instance_.HandOverName()))
         handOver_.reset(); // started again, this folder then says that another copy runs
 }
 

@@ -893,8 +893,8 @@ TEST_F(ProgramWithHandHeld, RunsInTwoFoldersOnTwoDevicesGoSideBySide)
 }
 
 // While a run holds its folder and its device (its hand-held pauses), a
-// second run in the same folder and one in another folder on the same
-// device both end with status 3, each naming what it found held and by
+// second run in the same folder, and a run and a scan in another folder on
+// the same device, all end with status 3, each naming what it found held and by
 // which process; the first run goes on undisturbed.
 TEST_F(ProgramWithHandHeld, ASecondRunInTheSameFolderOrOnTheSameDeviceEndsWithStatusThree)
 {
@@ -926,6 +926,10 @@ TEST_F(ProgramWithHandHeld, ASecondRunInTheSameFolderOrOnTheSameDeviceEndsWithSt
     EXPECT_NE(sameDevice.standardError.find("in use by process " + pid + " (tavelin)"), std::string::npos)
         << sameDevice.standardError;
     EXPECT_EQ(settings::Cp932ToUtf8(other.Get("RESULT.DAT")).substr(18), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    const Run scan = Start({"--workdir", QString::fromStdString(other.Path().string()), "--scan", "com1"});
+    EXPECT_EQ(scan.exitCode, 3) << scan.standardError;
+    EXPECT_NE(scan.standardError.find("in use by process " + pid + " (tavelin)"), std::string::npos)
+        << scan.standardError;
 
     const Run run = Finish(first);
     EXPECT_EQ(run.exitCode, 0) << run.standardError;
