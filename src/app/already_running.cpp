@@ -4,12 +4,14 @@
 #include "display.h"
 #include "qt_message_box.h"
 #include "stop_signals.h"
+#include "window_handover.h"
 
 #include "desktop/user_settings.h"
 #include "settings/texts.h"
 #include "ui/controls.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 
@@ -35,12 +37,22 @@ void SayInABox(int& argc, char** argv)
 
 } // namespace
 
-void SayAlreadyRunning(int& argc, char** argv, bool window)
+bool HandedOverToWindow(int& argc, char** argv, const SingleInstance& instance)
 {
-    if (const long long owner = SingleInstance::RecordedOwner())
-        std::fprintf(stderr, "tavelin: another copy is already running (process %lld); this one ends\n", owner);
+    const QCoreApplication application(argc, argv); // the socket's events
+    return AskToRaise(instance.HandOverName());
+}
+
+void SayAlreadyRunning(int& argc, char** argv, bool window, const SingleInstance& instance)
+{
+    const QByteArray folder = QDir::toNativeSeparators(instance.Folder()).toUtf8();
+    if (const long long owner = instance.RecordedOwner())
+        std::fprintf(stderr, "tavelin: another copy is already running in the work folder %s (process %lld); this "
+                             "one ends\n",
+                     folder.constData(), owner);
     else
-        std::fprintf(stderr, "tavelin: another copy is already running; this one ends\n");
+        std::fprintf(stderr, "tavelin: another copy is already running in the work folder %s; this one ends\n",
+                     folder.constData());
     if (window)
         SayInABox(argc, argv);
 }
@@ -49,7 +61,7 @@ void SayLockUnusable(const SingleInstance& instance)
 {
     std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); another copy may be running, so this one "
                          "ends\n",
-                 qPrintable(SingleInstance::LockPath()), instance.Problem().c_str());
+                 qPrintable(QDir::toNativeSeparators(instance.Path())), instance.Problem().c_str());
 }
 
 } // namespace tavelin::app

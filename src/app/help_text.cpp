@@ -97,8 +97,10 @@ constexpr const char* kHelpExitStatus = R"(Exit status:
      or too few files can be opened (ulimit -n; nothing is read or written)
   2  manual mode without a display (none named, or it cannot be reached);
      or an unknown option (a usage line on standard error)
-  3  another copy is already running, or the lock that keeps to one copy
-     cannot be used (standard error says why)
+  3  another copy is already running in the same work folder, or the lock
+     that keeps to one copy a folder cannot be used, or the serial device is
+     in use by another run or program (standard error says which; runs in
+     different folders on different devices go side by side)
 )";
 
 constexpr const char* kHelpWriteFailedStatus = R"(  5  in place of 0, 1, 4 or 6: RESULT.DAT or HISTORY.DAT could not be

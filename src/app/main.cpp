@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The program: the options, the work folder, one copy per user, then a
+// The program: the options, the work folder, one copy per work folder, then a
 // batch run or the operator's window (session.h) and its exit status
 // (exit_status.h). Stop signals are caught from the first moment, before
 // the slow start of the window system (stop_signals.h).
@@ -20,6 +20,7 @@
 #include "settings/paths.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <optional>
@@ -42,9 +43,8 @@ int main(int argc, char** argv)
     }
     const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
     // Before anything of Qt's: GLib cannot fail gracefully once it runs.
-    const int needed = options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0
-                           ? app::kDescriptorsForTheWindow
-                           : app::kDescriptorsForABatchRun;
+    const bool window = options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0;
+    const int needed = window ? app::kDescriptorsForTheWindow : app::kDescriptorsForABatchRun;
     if (const int free = app::FreeDescriptors(needed); free < needed) {
         std::fprintf(stderr, "tavelin: only %d more files can be opened (ulimit -n) where %d are needed; nothing was "
                              "read or written\n",
@@ -62,13 +62,15 @@ int main(int argc, char** argv)
     }
     if (options.workDir && !app::EnterNamedWorkFolder(*options.workDir))
         return app::kExitStartupFailed;
-    app::SingleInstance instance;
+    // One copy per work folder: the desktop's is decided, not entered yet.
+    app::SingleInstance instance(desktop ? QString::fromStdString(desktop->dir) : QDir::currentPath());
     switch (instance.Acquire()) {
     case app::InstanceLock::Acquired:
         break;
     case app::InstanceLock::HeldElsewhere:
-        app::SayAlreadyRunning(argc, argv,
-                               options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0);
+        if (window && app::HandedOverToWindow(argc, argv, instance))
+            return app::kExitOk;
+        app::SayAlreadyRunning(argc, argv, window, instance);
         return app::kExitAlreadyRunning;
     case app::InstanceLock::Unusable:
         // A lock that is not ours may be another copy's, or planted to let
@@ -99,5 +101,5 @@ int main(int argc, char** argv)
     desktop::NameTheApplication();
     if (!app::CheckDisplayReached(automatic, screen))
         return app::kExitNoDisplay;
-    return app::RunSession(options, userSettings, desktop, *workDir, instance.Path().toStdString(), screen);
+    return app::RunSession(options, userSettings, desktop, *workDir, instance, screen);
 }

@@ -122,6 +122,9 @@ int RunScanCommand(int& argc, char** argv, const Options& options, const setting
                      signalled ? " by a signal" : " (ENDPRM.DAT)");
     for (const auto& left : modes::LeftTexts(outcome.left))
         std::fprintf(stderr, "tavelin: not polled: %s\n", left.c_str());
+    // Beside another run on the same device: ended as beside one in the same folder.
+    if (outcome.end == modes::ScanEnd::PortError && port->LastOpenError() == link::OpenError::InUse)
+        return kExitAlreadyRunning;
     if (outcome.found.empty())
         std::fprintf(stderr, "tavelin: no hand-held answered\n");
     return outcome.found.empty() ? kExitStartupFailed : kExitOk;

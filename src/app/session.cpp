@@ -7,6 +7,7 @@
 #include "stop_signals.h"
 #include "qt_work_folders.h"
 #include "surroundings.h"
+#include "window_handover.h"
 
 #include "desktop/user_settings.h"
 #include "link/frame.h"
@@ -33,7 +34,7 @@ namespace {
 class Session {
 public:
     Session(settings::AppState& state, const Options& options, desktop::UserSettings& user,
-            const std::optional<DesktopFolder>& desktop, const std::string& workDir, const std::string& lockPath,
+            const std::optional<DesktopFolder>& desktop, const std::string& workDir, const SingleInstance& instance,
             bool screen);
     int Run();
 
@@ -43,6 +44,8 @@ private:
     void ShowManual();
     void OnStopSignal();
     void QuitOnSignal();
+    void ListenForAnotherStart();
+    void BringForward();
 
     settings::AppState& state_;
     const Options& options_;
@@ -57,16 +60,19 @@ private:
     std::unique_ptr<ui::AutoWindow> autoWindow_;
     std::unique_ptr<ui::ManualWindow> manualWindow_;
     std::unique_ptr<QtWorkFolders> workFolders_;
+    const SingleInstance& instance_;
+    std::unique_ptr<HandOverServer> handOver_;
     int status_ = kExitOk;
     bool signalled_ = false;
 };
 
 Session::Session(settings::AppState& state, const Options& options, desktop::UserSettings& user,
-                 const std::optional<DesktopFolder>& desktop, const std::string& workDir, const std::string& lockPath,
+                 const std::optional<DesktopFolder>& desktop, const std::string& workDir, const SingleInstance& instance,
                  bool screen)
     : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), user_(user),
       port_(link::MakeSystemSerialPort(pump_, state.devices)), link_{*port_, pump_, state},
-      trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, lockPath)))
+      trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, instance.Path().toStdString()))),
+      instance_(instance)
 {
     if (trace_)
         link_.watchers.Attach(*trace_);
@@ -80,10 +86,12 @@ Session::Session(settings::AppState& state, const Options& options, desktop::Use
 int Session::Run()
 {
     std::optional<StopSignalWatch> stopSignals(std::in_place, [this] { OnStopSignal(); });
+    ListenForAnotherStart();
     // StartTimer: the start-up runs once the event loop is up.
     QTimer::singleShot(10, [this] { Start(); });
     QApplication::exec();
     stopSignals.reset();
+    handOver_.reset();
     autoWindow_.reset();
     manualWindow_.reset();
     workFolders_.reset();
@@ -110,6 +118,9 @@ void Session::ShowAutomatic(bool minimised)
     autoWindow_ = std::make_unique<ui::AutoWindow>(link_, caption);
     QObject::connect(autoWindow_.get(), &ui::AutoWindow::Closed, [this] {
         status_ = AutomaticRunStatus(autoWindow_->Cycle().Failed(), signalled_, state_);
+        // Beside another run on the same device: ended as beside one in the same folder.
+        if (status_ == kExitStartupFailed && port_->LastOpenError() == link::OpenError::InUse)
+            status_ = kExitAlreadyRunning;
         QApplication::exit(status_);
     });
     if (minimised)
@@ -124,7 +135,7 @@ void Session::ShowManual()
 {
     const QString caption = QString::fromStdString(WindowCaption(state_.settings.RunMode));
     manualWindow_ = std::make_unique<ui::ManualWindow>(link_, caption);
-    workFolders_ = std::make_unique<QtWorkFolders>(state_, messages_, user_, manualWindow_.get());
+    workFolders_ = std::make_unique<QtWorkFolders>(state_, messages_, user_, manualWindow_.get(), instance_);
     manualWindow_->SetWorkFolders(workFolders_.get());
     // A folder chosen on purpose is the one the desktop starts in next.
     if (options_.workDir || options_.desktop)
@@ -142,6 +153,30 @@ void Session::ShowManual()
         manualWindow_->SetConnectionMessage(texts::kMsgUserSettingsUnreadable, modes::MessageColour::Red);
     if (signalled_)
         QTimer::singleShot(0, manualWindow_.get(), [this] { manualWindow_->close(); });
+}
+
+// Only a window start is handed over to: a second one in this folder asks
+// this window to come forward instead of saying another copy runs. A batch
+// run listens for nobody, so a window start beside it says so.
+void Session::ListenForAnotherStart()
+{
+    if (RunModeFromCommandLine(options_.commandLine) != 0)
+        return;
+    handOver_ = std::make_unique<HandOverServer>([this] { BringForward(); });
+    if (!handOver_->Listen(instance_.HandOverName()))
+        handOver_.reset(); // started again, this folder then says that another copy runs
+}
+
+void Session::BringForward()
+{
+    QWidget* const window = manualWindow_ ? static_cast<QWidget*>(manualWindow_.get()) : autoWindow_.get();
+    if (!window)
+        return;
+    std::fprintf(stderr, "tavelin: started again in this work folder; this window comes forward\n");
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 // The first signal is acted on; the handler gave the next one its default
@@ -169,7 +204,7 @@ void Session::QuitOnSignal()
 } // namespace
 
 int RunSession(const Options& options, desktop::UserSettings& user, const std::optional<DesktopFolder>& desktop,
-               const std::string& workDir, const std::string& lockPath, bool screen)
+               const std::string& workDir, const SingleInstance& instance, bool screen)
 {
     settings::AppState state;
     state.devices = user.Devices(); // the same map for the window and for cron
@@ -181,7 +216,7 @@ int RunSession(const Options& options, desktop::UserSettings& user, const std::o
     if (!state.devices.machineUnreadable.empty())
         std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 for this PC cannot be used\n",
                      state.devices.machineUnreadable.c_str());
-    Session session(state, options, user, desktop, workDir, lockPath, screen);
+    Session session(state, options, user, desktop, workDir, instance, screen);
     return session.Run();
 }
 

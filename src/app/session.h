@@ -7,6 +7,7 @@
 #pragma once
 
 #include "options.h"
+#include "single_instance.h"
 #include "work_folder.h"
 
 #include "desktop/user_settings.h"
@@ -17,11 +18,13 @@
 namespace tavelin::app {
 
 // `user` the user's settings, read at the start; `workDir` the current
-// directory, named; `desktop` the folder of a desktop start; `lockPath` the one-copy lock this copy holds; `screen`
-// whether windows can be shown. The exit status
-// (exit_status.h): that of the start-up or the window, or
+// directory, named; `desktop` the folder of a desktop start; `instance` the
+// folder's lock this copy holds, whose window start comes forward when
+// started again there (window_handover.h); `screen` whether windows can be
+// shown. The exit status (exit_status.h): that of the start-up or the
+// window, kExitAlreadyRunning when the run's serial device was in use, or
 // kExitLogNotWritten when a log misses what the run wrote.
 int RunSession(const Options& options, desktop::UserSettings& user, const std::optional<DesktopFolder>& desktop,
-               const std::string& workDir, const std::string& lockPath, bool screen);
+               const std::string& workDir, const SingleInstance& instance, bool screen);
 
 } // namespace tavelin::app

@@ -70,11 +70,21 @@ QString SingleInstance::RuntimeDir()
     return dir;
 }
 
-QString SingleInstance::LockPath()
+QString SingleInstance::LockFolder()
 {
     if (const QString runtimeDir = RuntimeDir(); !runtimeDir.isEmpty())
-        return runtimeDir + QStringLiteral("/tavelin.lock");
-    return FallbackFolder() + QStringLiteral("/tavelin.lock");
+        return runtimeDir;
+    return FallbackFolder();
+}
+
+// Names are as the system compares them: byte for byte.
+QString SingleInstance::FolderKey(const QString& canonical) { return canonical; }
+
+// A socket in the lock's private folder: nobody else can make one there
+// first, nor connect to it.
+QString SingleInstance::HandOverNameFor(const QString& canonical)
+{
+    return LockFolder() + QLatin1Char('/') + Stem(canonical) + QStringLiteral(".socket");
 }
 
 // The lock file is never removed: a copy waiting to lock it could then hold
@@ -87,7 +97,6 @@ SingleInstance::~SingleInstance()
 
 InstanceLock SingleInstance::Acquire()
 {
-    path_ = LockPath();
     const QString& lockPath = path_;
     if (const QString folder = QFileInfo(lockPath).path(); folder == FallbackFolder()) {
         if (const Status prepared = PrepareFallbackFolder(folder); !prepared) {
@@ -125,9 +134,11 @@ InstanceLock SingleInstance::Acquire()
     }
     file_ = fd;
     // A failure here costs only the pid in the message of a second copy.
-    const QByteArray pid = QByteArray::number(static_cast<qint64>(getpid())) + '\n';
+    const QByteArray record =
+        QByteArray::number(static_cast<qint64>(getpid())) + '\n' + QFile::encodeName(folder_) + '\n';
     if (ftruncate(fd, 0) == 0) {
-        [[maybe_unused]] const ssize_t written = pwrite(fd, pid.constData(), static_cast<std::size_t>(pid.size()), 0);
+        [[maybe_unused]] const ssize_t written =
+            pwrite(fd, record.constData(), static_cast<std::size_t>(record.size()), 0);
     }
     return InstanceLock::Acquired;
 }

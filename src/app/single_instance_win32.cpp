@@ -13,10 +13,13 @@ QString SingleInstance::RuntimeDir() { return {}; }
 // absolute path.
 QString SingleInstance::TemporaryFolder() { return QDir::tempPath(); }
 
-QString SingleInstance::LockPath()
-{
-    return TemporaryFolder() + QStringLiteral("/tavelin.lock");
-}
+QString SingleInstance::LockFolder() { return TemporaryFolder(); }
+
+// The system finds a name in any case: C:\Work and c:\work are one folder.
+QString SingleInstance::FolderKey(const QString& canonical) { return canonical.toLower(); }
+
+// Windows has no hand-over (window_handover.h).
+QString SingleInstance::HandOverNameFor(const QString&) { return {}; }
 
 // The lock file is never removed: a copy waiting to lock it could then hold
 // a file that no longer has a name while a third copy locks a new one.
@@ -31,7 +34,6 @@ InstanceLock SingleInstance::Acquire()
     // Opened without sharing the right to write: the open of a second copy
     // fails while this handle lives, and the system closes it when the
     // process ends, however it ends.
-    path_ = LockPath();
     const std::wstring path = QDir::toNativeSeparators(path_).toStdWString();
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -43,10 +45,11 @@ InstanceLock SingleInstance::Acquire()
         return InstanceLock::Unusable;
     }
     file_ = reinterpret_cast<std::intptr_t>(handle);
-    const std::string pid = std::to_string(GetCurrentProcessId()) + "\r\n";
+    const QByteArray record = QByteArray::number(static_cast<qulonglong>(GetCurrentProcessId())) + "\r\n" +
+                              QDir::toNativeSeparators(folder_).toUtf8() + "\r\n";
     DWORD written = 0;
     if (SetEndOfFile(handle))
-        WriteFile(handle, pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+        WriteFile(handle, record.constData(), static_cast<DWORD>(record.size()), &written, nullptr);
     return InstanceLock::Acquired;
 }
 

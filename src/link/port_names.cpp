@@ -203,12 +203,18 @@ std::string PortOpenFailureText(OpenError error, int commPort, const std::string
                std::string(texts::kPermissionSerialGroupEnd);
     }
     case OpenError::InUse:
-        return "in use by another program; end that program or choose another port";
+        return InUseText("");
     case OpenError::None: return "";
     case OpenError::BadSettings:
     case OpenError::Other: break;
     }
     return systemWords.empty() ? "cannot be opened" : "cannot be opened: " + systemWords;
+}
+
+std::string InUseText(const std::string& holder)
+{
+    return "in use by " + (holder.empty() ? std::string("another program") : holder) +
+           "; end that program or choose another port";
 }
 
 Status MayOpenDevice(int commPort, const PortDevice& device, const settings::DeviceChoices& choices)

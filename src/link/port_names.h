@@ -79,6 +79,10 @@ std::string DeviceGroup(const std::string& device);
 // a refused COM port is always one in use.
 OpenError TellDeniedApart(const std::string& device);
 
+// A device in use, one sentence after "COMn (device): ", naming its holder
+// ("process 123 (tavelin)") when it is known.
+std::string InUseText(const std::string& holder);
+
 // What went wrong opening `device` of COM`commPort` and what to do about it,
 // one sentence after "COMn (device): ". `systemWords` is the operating
 // system's own text; `systemDevices` the devices to offer when it is missing,

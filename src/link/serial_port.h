@@ -59,6 +59,11 @@ public:
     // True from the moment the open device went away until the next Open.
     virtual bool Lost() const { return false; }
 
+    // What the last Open of a closed port failed with; None before any and
+    // after one that opened. A device in use ends a batch run as a second
+    // copy of the program does.
+    virtual OpenError LastOpenError() const { return OpenError::None; }
+
     // The latency timer of the USB serial adapter behind the open port, as
     // found once the port was opened; nothing where there is none to read.
     virtual std::optional<AdapterLatency> AdapterLatencyTimer() const { return std::nullopt; }

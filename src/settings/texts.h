@@ -103,7 +103,7 @@ inline constexpr std::string_view kMsgWorkFolderUnusable = "作業フォルダ�
 inline constexpr std::string_view kLastWorkFolderGonePrefix = "前回の作業フォルダ［ ";
 inline constexpr std::string_view kLastWorkFolderGoneSuffix = " ］がないため、既定の作業フォルダで開きました。";
 inline constexpr std::string_view kMsgStarterSettings = "初めての作業フォルダなので仮の設定を作りました。「設定」で確かめてください。";
-inline constexpr std::string_view kMsgAlreadyRunning = "Tavelin はすでに起動しています。同時に起動できるのは一つだけです。";
+inline constexpr std::string_view kMsgAlreadyRunning = "この作業フォルダでは Tavelin がすでに動いています。一つのフォルダで同時に動かせるのは一つだけです。";
 inline constexpr std::string_view kHhtConnecting = "ハンディ接続中･･･";
 // Both windows while a device that went away is waited for: the prefix, then the device.
 inline constexpr std::string_view kLineGonePrefix = "回線切断: ";

@@ -2,6 +2,7 @@
 // Runs the built program as a batch job would: in a temporary work
 // directory, without a display, with a private runtime directory so that
 // tests running side by side never see each other's instance lock.
+#include "app/single_instance.h"
 #include "settings/codepage.h"
 #include "support/not_a_file.h"
 #include "support/temp_dir.h"
@@ -36,17 +37,25 @@ namespace {
 
 class Program : public ::testing::Test {
 protected:
+    // A simulated hand-held with `options` on a pseudo-terminal linked at
+    // `folder`/ttyHHT, its files in `folder`/hht; true once the link is there.
+    static bool StartSimulator(QProcess& simulator, const std::filesystem::path& folder, QStringList options)
+    {
+        const std::filesystem::path link = folder / "ttyHHT";
+        options << "--dir" << QString::fromStdString((folder / "hht").string()) << "--link"
+                << QString::fromStdString(link.string()) << "--quiet";
+        simulator.start(TAVELIN_SIMULATOR, options);
+        if (!simulator.waitForStarted())
+            return false;
+        for (int i = 0; i < 100 && !std::filesystem::exists(link); ++i)
+            QThread::msleep(20);
+        return std::filesystem::exists(link);
+    }
     // Hand-held 7 at its own speed on a pseudo-terminal that COM1 names.
     bool StartHandHeld7(QProcess& simulator, const char* baud)
     {
         comPath = (work.Path() / "ttyHHT").string();
-        simulator.start(TAVELIN_SIMULATOR, {"--ids", "7", "--dir", QString::fromStdString((work.Path() / "hht").string()),
-                                            "--link", QString::fromStdString(comPath), "--baud", baud, "--quiet"});
-        if (!simulator.waitForStarted())
-            return false;
-        for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
-            QThread::msleep(20);
-        return std::filesystem::exists(comPath);
+        return StartSimulator(simulator, work.Path(), {"--ids", "7", "--baud", baud});
     }
     Program() { std::filesystem::permissions(runtime.Path(), std::filesystem::perms::owner_all); }
 
@@ -54,6 +63,7 @@ protected:
         int exitCode = -1;
         std::string standardError;
         std::string standardOutput;
+        qint64 processId = 0;
     };
 
     // What a scheduler, a shell or a desktop may hand the program besides
@@ -67,6 +77,15 @@ protected:
     Run Start(const QStringList& arguments, const Surroundings& surroundings = {}, int waitMs = 20000) const
     {
         QProcess process;
+        Launch(process, arguments, surroundings);
+        if (surroundings.onceStarted && process.processId() != 0)
+            surroundings.onceStarted(process);
+        return Finish(process, waitMs);
+    }
+
+    // Starts the program as Start does, without waiting for it to end.
+    void Launch(QProcess& process, const QStringList& arguments, const Surroundings& surroundings = {}) const
+    {
         auto env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
@@ -82,13 +101,18 @@ protected:
         if (surroundings.inChild)
             process.setChildProcessModifier(surroundings.inChild);
         process.start(TAVELIN_PROGRAM, arguments);
-        if (surroundings.onceStarted && process.waitForStarted())
-            surroundings.onceStarted(process);
+        EXPECT_TRUE(process.waitForStarted());
+    }
+
+    // The end of a program Launch started.
+    static Run Finish(QProcess& process, int waitMs = 20000)
+    {
+        const qint64 processId = process.processId();
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(waitMs));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ended by a signal";
         return {process.exitCode(), process.readAllStandardError().toStdString(),
-                process.readAllStandardOutput().toStdString()};
+                process.readAllStandardOutput().toStdString(), processId};
     }
 
     // An X server of this test's own (800x600), ended with the test; the
@@ -184,6 +208,12 @@ protected:
                 {}};
     }
 
+    // The name of the lock file of the work folder `folder`.
+    static std::string LockName(const testing::TempDir& folder)
+    {
+        return app::SingleInstance::LockName(QString::fromStdString(folder.Path().string())).toStdString();
+    }
+
     testing::TempDir work;
     testing::TempDir runtime;
     QProcess xserver;
@@ -231,13 +261,15 @@ TEST_F(Program, OutOfRangeMessageGoesToStandardErrorWithoutADisplay)
 
 TEST_F(Program, SecondInstanceSaysSoAndEndsBeforeReadingAnyFile)
 {
-    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    QLockFile held(QString::fromStdString((runtime.Path() / LockName(work)).string()));
     ASSERT_TRUE(held.tryLock(0));
     work.Put("RSPRM.DAT", "bad");
     const auto run = Start({"/DOWN"});
     EXPECT_EQ(run.exitCode, 3);
     // The holder's lock file names this test's process first.
-    EXPECT_NE(run.standardError.find("another copy is already running (process " + std::to_string(getpid()) + ")"),
+    EXPECT_NE(run.standardError.find("another copy is already running in the work folder " +
+                                     std::filesystem::canonical(work.Path()).string() + " (process " +
+                                     std::to_string(getpid()) + ")"),
               std::string::npos)
         << run.standardError;
     EXPECT_FALSE(work.Has("RESULT.DAT"));
@@ -250,7 +282,7 @@ TEST_F(Program, SecondInstanceSaysSoAndEndsBeforeReadingAnyFile)
 TEST_F(Program, LockOfACrashedRunIsTakenOver)
 {
     // A lock file as a run leaves it, naming a process that no longer exists.
-    const auto lockPath = runtime.Path() / "tavelin.lock";
+    const auto lockPath = runtime.Path() / LockName(work);
     {
         QLockFile model(QString::fromStdString(lockPath.string()));
         ASSERT_TRUE(model.tryLock(0));
@@ -263,7 +295,7 @@ TEST_F(Program, LockOfACrashedRunIsTakenOver)
     ASSERT_TRUE(gone.waitForFinished());
     std::string content = runtime.Get("model");
     content.replace(0, content.find('\n'), std::to_string(deadPid));
-    runtime.Put("tavelin.lock", content);
+    runtime.Put(LockName(work), content);
 
     PutGoodFiles();
     EXPECT_EQ(Start({"/DOWN"}).exitCode, 1); // it ran: the port error of the missing device
@@ -274,16 +306,16 @@ TEST_F(Program, LockFileLeftEmptyOrGarbledNeverBlocksARunButOneThatCannotBeUsedD
 {
     PutGoodFiles();
     for (const std::string content : {"", "\xFF\xFEgarbage", "0\n", "not a pid\nx\ny\n"}) {
-        runtime.Put("tavelin.lock", content);
+        runtime.Put(LockName(work), content);
         const auto run = Start({"/DOWN"});
         EXPECT_EQ(run.exitCode, 1) << run.standardError; // ran, and met the missing device
         EXPECT_EQ(run.standardError.find("lock file"), std::string::npos) << run.standardError;
     }
 
     // A lock that cannot be used at all may be another copy's: said, and no run.
-    std::filesystem::remove(runtime.Path() / "tavelin.lock");
+    std::filesystem::remove(runtime.Path() / LockName(work));
     std::filesystem::remove(work.Path() / "RESULT.DAT");
-    std::filesystem::create_directory(runtime.Path() / "tavelin.lock");
+    std::filesystem::create_directory(runtime.Path() / LockName(work));
     const auto run = Start({"/DOWN"});
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(run.standardError.find("cannot use the lock file"), std::string::npos) << run.standardError;
@@ -346,8 +378,10 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
         EXPECT_EQ(run.standardError.find("lock"), std::string::npos) << row << run.standardError;
         EXPECT_EQ(std::filesystem::symlink_status(folder).type(), std::filesystem::file_type::directory) << row;
         EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all) << row;
-        EXPECT_TRUE(std::regex_match(temp.Get(folder.filename() / "tavelin.lock"), std::regex("[0-9]+\n"))) << row;
-        EXPECT_FALSE(std::filesystem::exists(untrusted / "tavelin.lock")) << row;
+        EXPECT_EQ(temp.Get(folder.filename() / LockName(work)),
+                  std::to_string(run.processId) + "\n" + std::filesystem::canonical(work.Path()).string() + "\n")
+            << row;
+        EXPECT_FALSE(std::filesystem::exists(untrusted / LockName(work))) << row;
     }
     EXPECT_FALSE(work.Has("rt")); // a relative runtime folder is none: no stray folder in the work folder
 
@@ -373,7 +407,7 @@ TEST_F(Program, LockWithoutARuntimeDirLivesInAPrivateFolderOrNoRunStarts)
         EXPECT_EQ(run.exitCode, 3) << row << run.standardError;
         EXPECT_NE(run.standardError.find("another copy may be running"), std::string::npos) << row << run.standardError;
         EXPECT_FALSE(work.Has("RESULT.DAT")) << row;
-        EXPECT_FALSE(std::filesystem::exists(elsewhere / "tavelin.lock")) << row;
+        EXPECT_FALSE(std::filesystem::exists(elsewhere / LockName(work))) << row;
     }
     std::filesystem::remove_all(folder);
 }
@@ -402,7 +436,7 @@ TEST_F(Program, LockWithAnUnusableTmpdirLivesInTmp)
             EXPECT_FALSE(std::filesystem::exists(stray)) << tmpdir << ": " << stray;
             std::filesystem::remove_all(stray); // as root, "/" would otherwise keep it
         }
-        EXPECT_EQ(std::filesystem::symlink_status("/tmp/tavelin-" + uid + "/tavelin.lock").type(),
+        EXPECT_EQ(std::filesystem::symlink_status("/tmp/tavelin-" + uid + "/" + LockName(work)).type(),
                   std::filesystem::file_type::regular)
             << tmpdir;
     }
@@ -484,18 +518,20 @@ class ProgramWithHandHeld : public Program {
 protected:
     ProgramWithHandHeld()
     {
-        std::filesystem::create_directories(work.Path() / "down");
-        std::filesystem::create_directories(work.Path() / "hht");
         comPath = (work.Path() / "ttyHHT").string();
-        const QString hht = QString::fromStdString((work.Path() / "hht").string());
-        simulator.start(TAVELIN_SIMULATOR, {"--ids", "1", "--dir", hht, "--link", QString::fromStdString(comPath), "--quiet"});
-        EXPECT_TRUE(simulator.waitForStarted());
-        for (int i = 0; i < 100 && !std::filesystem::exists(comPath); ++i)
-            QThread::msleep(20);
-        EXPECT_TRUE(std::filesystem::exists(comPath));
-        work.Put("RSPRM.DAT", "2210005008000\r\n");
-        work.Put("HHTPRM.DAT", "1,1\r\n");
-        work.Put("DIRPRM.DAT", "\r\n" + (work.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+        EXPECT_TRUE(StartSite(simulator, work, {}));
+    }
+    // A site in `folder`: hand-held 1 with `options` on its own
+    // pseudo-terminal (folder/ttyHHT), and parameter files that send down/.
+    static bool StartSite(QProcess& simulator, const testing::TempDir& folder, const QStringList& options)
+    {
+        std::filesystem::create_directories(folder.Path() / "down");
+        std::filesystem::create_directories(folder.Path() / "hht");
+        folder.Put("RSPRM.DAT", "2210005008000\r\n");
+        folder.Put("HHTPRM.DAT", "1,1\r\n");
+        folder.Put("DIRPRM.DAT",
+                   "\r\n" + (folder.Path() / "down").string() + "/\r\n/up/\r\nOVER\r\nNEWHISTORY\r\n1\r\n");
+        return StartSimulator(simulator, folder.Path(), QStringList{"--ids", "1"} + options);
     }
     ~ProgramWithHandHeld() override
     {
@@ -645,8 +681,9 @@ TEST_F(ProgramWithHandHeld, ClosedStandardDescriptorsAreNoPlaceForItsFiles)
                                  {}});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
-    const std::string lock = runtime.Get("tavelin.lock");
-    EXPECT_TRUE(std::regex_match(lock, std::regex("[0-9]+\n"))) << lock; // its owner, nothing else
+    const std::string lock = runtime.Get(LockName(work));
+    EXPECT_EQ(lock, std::to_string(run.processId) + "\n" + std::filesystem::canonical(work.Path()).string() + "\n")
+        << lock; // its owner and folder, nothing else
 
     const std::string trace = (work.Path() / "trace.txt").string();
     run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(trace)}}, [] {
@@ -660,7 +697,8 @@ TEST_F(ProgramWithHandHeld, ClosedStandardDescriptorsAreNoPlaceForItsFiles)
     EXPECT_NE(traced.find(" ms sent C 001 0 "), std::string::npos) << traced;
     EXPECT_EQ(traced.find("tavelin:"), std::string::npos) << traced;
     EXPECT_EQ(traced.find("GOOD.TXT :"), std::string::npos) << traced;
-    EXPECT_TRUE(std::regex_match(runtime.Get("tavelin.lock"), std::regex("[0-9]+\n")));
+    EXPECT_EQ(runtime.Get(LockName(work)),
+              std::to_string(run.processId) + "\n" + std::filesystem::canonical(work.Path()).string() + "\n");
     EXPECT_EQ(History(), "001, 2 ,GOOD.TXT, 4 , 0 ,正常終了\r\n");
 }
 
@@ -826,6 +864,80 @@ TEST_F(ProgramWithHandHeld, AFileThatFailedEndsTheRunWithStatusSix)
               std::string::npos)
         << run.standardError;
 }
+// Two sites on one PC, each with its work folder and its cradle on its own
+// line, run at the same time; their hand-helds pause, so the runs overlap.
+TEST_F(ProgramWithHandHeld, RunsInTwoFoldersOnTwoDevicesGoSideBySide)
+{
+    testing::TempDir other;
+    QProcess otherHandHeld;
+    ASSERT_TRUE(StartSite(otherHandHeld, other, {"--pause-before-received", "2:1500"}));
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+    ASSERT_TRUE(StartSite(simulator, work, {"--pause-before-received", "2:1500"}));
+    work.Put("down/ONE.TXT", "first site\r\n");
+    other.Put("down/TWO.TXT", std::string("second\0site", 11));
+
+    QProcess first;
+    QProcess second;
+    Launch(first, {"/DOWN"});
+    Launch(second, {"--workdir", QString::fromStdString(other.Path().string()), "/DOWN"},
+           {{{"TAVELIN_COM1", QString::fromStdString((other.Path() / "ttyHHT").string())}}, {}, {}});
+    const Run runs[] = {Finish(first), Finish(second)};
+    for (const Run& run : runs)
+        EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(work.Get("hht/001/ONE.TXT"), "first site\r\n");
+    EXPECT_EQ(other.Get("hht/001/TWO.TXT"), std::string("second\0site", 11));
+    EXPECT_EQ(ResultTail(), " 0 , 1 ,正常終了\r\n");
+    otherHandHeld.terminate();
+    otherHandHeld.waitForFinished(5000);
+}
+
+// While a run holds its folder and its device (its hand-held pauses), a
+// second run in the same folder, and a run and a scan in another folder on
+// the same device, all end with status 3, each naming what it found held and by
+// which process; the first run goes on undisturbed.
+TEST_F(ProgramWithHandHeld, ASecondRunInTheSameFolderOrOnTheSameDeviceEndsWithStatusThree)
+{
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+    ASSERT_TRUE(StartSite(simulator, work, {"--pause-before-received", "2:3000"}));
+    work.Put("down/GOOD.TXT", "data");
+    QProcess first;
+    Launch(first, {"/DOWN"});
+    const std::string pid = std::to_string(first.processId());
+    for (int i = 0; i < 100 && !work.Has("TAV0001.INF") && !work.Has("HISTORY.DAT"); ++i)
+        QThread::msleep(20); // under way
+    QThread::msleep(300);
+
+    const Run sameFolder = Start({"/DOWN"});
+    EXPECT_EQ(sameFolder.exitCode, 3) << sameFolder.standardError;
+    EXPECT_NE(sameFolder.standardError.find("another copy is already running in the work folder " +
+                                            std::filesystem::canonical(work.Path()).string() + " (process " + pid +
+                                            ")"),
+              std::string::npos)
+        << sameFolder.standardError;
+
+    testing::TempDir other;
+    QProcess unused;
+    ASSERT_TRUE(StartSite(unused, other, {}));
+    const Run sameDevice = Start({"--workdir", QString::fromStdString(other.Path().string()), "/DOWN"});
+    EXPECT_EQ(sameDevice.exitCode, 3) << sameDevice.standardError;
+    EXPECT_NE(sameDevice.standardError.find("COM1 (" + comPath), std::string::npos) << sameDevice.standardError;
+    EXPECT_NE(sameDevice.standardError.find("in use by process " + pid + " (tavelin)"), std::string::npos)
+        << sameDevice.standardError;
+    EXPECT_EQ(settings::Cp932ToUtf8(other.Get("RESULT.DAT")).substr(18), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+    const Run scan = Start({"--workdir", QString::fromStdString(other.Path().string()), "--scan", "com1"});
+    EXPECT_EQ(scan.exitCode, 3) << scan.standardError;
+    EXPECT_NE(scan.standardError.find("in use by process " + pid + " (tavelin)"), std::string::npos)
+        << scan.standardError;
+
+    const Run run = Finish(first);
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(work.Get("hht/001/GOOD.TXT"), "data");
+    unused.terminate();
+    unused.waitForFinished(5000);
+}
+
 #endif
 
 // --help and --version answer and end: they take no lock (one is held here,
@@ -842,7 +954,7 @@ TEST_F(Program, HelpAndVersionStartNothingAndTouchNoFile)
                 std::to_string(std::filesystem::last_write_time(entry.path()).time_since_epoch().count());
         return files;
     };
-    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    QLockFile held(QString::fromStdString((runtime.Path() / LockName(work)).string()));
     ASSERT_TRUE(held.tryLock(0));
     const auto workBefore = listing(work.Path());
     const auto runtimeBefore = listing(runtime.Path());
@@ -989,7 +1101,7 @@ TEST_F(Program, TraceNamingAFileOfTheRunIsRefusedAndTheRunGoesOn)
                                  "ENDPRM.DAT",
                                  "to-endprm",
                                  "TAV0001.INF",
-                                 (runtime.Path() / "tavelin.lock").string()};
+                                 (runtime.Path() / LockName(work)).string()};
     const std::string parameters = work.Get("RSPRM.DAT") + work.Get("HHTPRM.DAT") + work.Get("DIRPRM.DAT");
     for (const auto& file : files) {
         const auto run = Start({"/DOWN"}, {{{"TAVELIN_TRACE", QString::fromStdString(file)}}, {}, {}});
@@ -1004,7 +1116,7 @@ TEST_F(Program, TraceNamingAFileOfTheRunIsRefusedAndTheRunGoesOn)
     // Under cron, with no runtime folder, the lock held is the one in the
     // user's own folder of the temporary directory.
     testing::TempDir temp;
-    const auto cronLock = temp.Path() / ("tavelin-" + std::to_string(getuid())) / "tavelin.lock";
+    const auto cronLock = temp.Path() / ("tavelin-" + std::to_string(getuid())) / LockName(work);
     const auto cron = Start({"/DOWN"}, {{{"XDG_RUNTIME_DIR", ""},
                                          {"TMPDIR", QString::fromStdString(temp.Path().string())},
                                          {"TAVELIN_TRACE", QString::fromStdString(cronLock.string())}},
@@ -1138,7 +1250,10 @@ TEST_F(Program, ADesktopStartThatGivesWayMakesNothingAndSaysSoInABox)
 {
     testing::TempDir home;
     const auto data = home.Path() / "data";
-    QLockFile held(QString::fromStdString((runtime.Path() / "tavelin.lock").string()));
+    // The folder the desktop start would make and run in.
+    QLockFile held(QString::fromStdString(
+        (runtime.Path() / app::SingleInstance::LockName(QString::fromStdString((data / "tavelin").string())).toStdString())
+            .string()));
     ASSERT_TRUE(held.tryLock(0));
     Surroundings desktop{{{"HOME", QString::fromStdString(home.Path().string())},
                           {"XDG_DATA_HOME", QString::fromStdString(data.string())},
@@ -1159,6 +1274,31 @@ TEST_F(Program, ADesktopStartThatGivesWayMakesNothingAndSaysSoInABox)
     const auto run = Start({"--desktop"}, desktop);
     EXPECT_EQ(run.exitCode, 3) << run.standardError;
     EXPECT_FALSE(std::filesystem::exists(data));
+}
+
+// A window started again in the folder of a running window brings that
+// window forward and ends without a word; the running one hears it.
+TEST_F(Program, AWindowStartedAgainInItsFolderBringsTheFirstForward)
+{
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
+    testing::TempDir home;
+    const Surroundings window = ClosedOnceUp(display, &home);
+    QProcess first;
+    Launch(first, {}, window);
+    EXPECT_FALSE(first.waitForFinished(2000)); // up, and listening
+
+    const Surroundings again{window.environment, {}, {}};
+    for (int start = 0; start < 2; ++start) {
+        const Run second = Start({"--workdir", QString::fromStdString(work.Path().string())}, again);
+        EXPECT_EQ(second.exitCode, 0) << second.standardError;
+        EXPECT_EQ(second.standardError, "");
+    }
+    first.terminate();
+    const Run run = Finish(first);
+    EXPECT_EQ(run.exitCode, 4) << run.standardError;
+    EXPECT_EQ(Count(run.standardError, "tavelin: started again in this work folder; this window comes forward\n"), 2u)
+        << run.standardError;
 }
 
 // The window started with --workdir remembers that folder for the desktop

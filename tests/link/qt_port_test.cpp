@@ -217,10 +217,14 @@ TEST_F(QtPortTest, OpenFailuresAreToldApart)
     other.SetSettings("19200,N,8,1");
     const OpenResult second = other.Open();
     EXPECT_EQ(second.error, OpenError::InUse) << second.reason;
-    EXPECT_EQ(second.reason, "in use by another program; end that program or choose another port");
+    // The device's lock file names the holder, for the operator to find it.
+    EXPECT_EQ(second.reason.rfind("in use by process " + std::to_string(::getpid()), 0), 0u) << second.reason;
+    EXPECT_TRUE(second.reason.ends_with("; end that program or choose another port")) << second.reason;
+    EXPECT_EQ(other.LastOpenError(), OpenError::InUse);
     EXPECT_FALSE(other.IsOpen());
     port.Close();
     EXPECT_TRUE(other.Open().Ok()); // free again once the holder lets go
+    EXPECT_EQ(other.LastOpenError(), OpenError::None);
     other.Close();
 }
 

@@ -4,6 +4,7 @@
 // answers, the main operations have keys named in their tooltips, and Tab
 // goes through the panes in the order they are seen. And one copy of the
 // program per user.
+#include "app/qt_work_folders.h"
 #include "app/single_instance.h"
 #include "support/link_rig.h"
 #include "support/no_wait.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeView>
 
@@ -98,6 +100,12 @@ void Type(const QString& keys)
 }
 
 } // namespace
+
+class RecordingMessages : public app::MessageBox {
+public:
+    void Show(std::string_view text) override { shown.emplace_back(text); }
+    std::vector<std::string> shown;
+};
 
 class WindowDesktopTest : public QObject {
     Q_OBJECT
@@ -515,18 +523,57 @@ private slots:
             before.push_back(qgetenv(name.constData()));
             qputenv(name.constData(), folder);
         }
-        const QString lock = app::SingleInstance::LockPath();
+        tavelin::testing::TempDir work;
+        const QString here = QString::fromStdString(work.Path().string());
+        std::filesystem::create_directory(work.Path() / "other");
+        const QString lock = app::SingleInstance::LockPath(here);
 
-        std::optional<app::SingleInstance> first(std::in_place);
+        std::optional<app::SingleInstance> first(std::in_place, here);
         QCOMPARE(first->Acquire(), app::InstanceLock::Acquired);
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            app::SingleInstance second;
+        // The same folder by another name is the same folder.
+        for (const QString& name : {here, here + "/other/..", QDir::toNativeSeparators(here) + "/"}) {
+            app::SingleInstance second(name);
             QCOMPARE(second.Acquire(), app::InstanceLock::HeldElsewhere);
-            QCOMPARE(app::SingleInstance::RecordedOwner(), QCoreApplication::applicationPid());
+            QCOMPARE(second.Path(), first->Path());
+            QCOMPARE(second.RecordedOwner(), QCoreApplication::applicationPid());
         }
+        // Another folder, even one not made yet, has a lock of its own.
+        for (const QString& name : {here + "/other", here + "/not/made/yet"}) {
+            app::SingleInstance beside(name);
+            QCOMPARE(beside.Acquire(), app::InstanceLock::Acquired);
+            QVERIFY(beside.Path() != first->Path());
+        }
+        QCOMPARE(app::SingleInstance(here + "/not/made/yet").Path(),
+                 app::SingleInstance(here + "/not/../not/made/yet").Path());
         first.reset();
-        app::SingleInstance next;
+        app::SingleInstance next(here);
         QCOMPARE(next.Acquire(), app::InstanceLock::Acquired);
+
+        // The manual window's switch holds the lock of the folder it is in
+        // besides that of its start, and refuses one that another copy runs in.
+        {
+            const std::filesystem::path cwd = std::filesystem::current_path();
+            QStandardPaths::setTestModeEnabled(true); // the recent folders go to a settings file of the test's
+            Fixture f;
+            desktop::UserSettings user;
+            RecordingMessages messages;
+            app::QtWorkFolders folders(f.state, messages, user, nullptr, next);
+            const std::string other = (work.Path() / "other").string();
+            std::optional<app::SingleInstance> held(std::in_place, here + "/other");
+            QCOMPARE(held->Acquire(), app::InstanceLock::Acquired);
+            QVERIFY(!folders.Enter(other));
+            QCOMPARE(messages.shown.size(), std::size_t(1));
+            QVERIFY2(messages.shown[0].ends_with("another copy is already running there (process " +
+                                                 std::to_string(QCoreApplication::applicationPid()) + ")"),
+                     messages.shown[0].c_str());
+            held.reset();
+            QVERIFY(folders.Enter(other));
+            QCOMPARE(app::SingleInstance(here + "/other").Acquire(), app::InstanceLock::HeldElsewhere);
+            QVERIFY(folders.Enter(here.toStdString())); // back to the start folder: the other is free again
+            QCOMPARE(app::SingleInstance(here + "/other").Acquire(), app::InstanceLock::Acquired);
+            QStandardPaths::setTestModeEnabled(false);
+            std::filesystem::current_path(cwd);
+        }
 
         for (std::size_t i = 0; i < std::size(names); ++i) {
             if (before[i].isEmpty())

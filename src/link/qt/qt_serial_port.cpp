@@ -5,6 +5,8 @@
 #include "link/system/adapter_timer.h"
 #include "link/system/serial_devices.h"
 
+#include <QLockFile>
+
 // Built on POSIX systems only: Windows has the Win32 port (src/link/win32).
 #include <poll.h>
 
@@ -32,6 +34,28 @@ OpenError ToOpenError(QSerialPort::SerialPortError error)
     case QSerialPort::OpenError: return OpenError::InUse;
     default: return OpenError::Other;
     }
+}
+
+// Qt Serial Port locks a device with a QLockFile named LCK.. and the
+// device's path (without /dev/, slashes as "_") in the first of the system's
+// lock folders it may use. The lock file names the holder: "process 123
+// (tavelin)", or empty when there is none to read.
+std::string LockHolder(const std::string& device)
+{
+    QString name = QString::fromStdString(device);
+    if (name.startsWith(QLatin1String("/dev/")))
+        name.remove(0, 5);
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp", "/var/tmp",
+                               "/var/lock/lockdev", "/run/lock"}) {
+        qint64 pid = 0;
+        QString host;
+        QString program;
+        if (QLockFile(QLatin1String(folder) + QLatin1String("/LCK..") + name).getLockInfo(&pid, &host, &program) &&
+            pid > 0)
+            return "process " + std::to_string(pid) + (program.isEmpty() ? "" : " (" + program.toStdString() + ")");
+    }
+    return "";
 }
 
 } // namespace
@@ -88,6 +112,13 @@ OpenResult QtSerialPort::Open()
 {
     if (port_.isOpen())
         return {OpenError::InUse, "the port is already open"};
+    const OpenResult opened = OpenClosed();
+    lastOpenError_ = opened.error;
+    return opened;
+}
+
+OpenResult QtSerialPort::OpenClosed()
+{
     if (!settings_)
         return {OpenError::BadSettings, "no usable line settings"};
     lost_ = false;
@@ -108,6 +139,8 @@ OpenResult QtSerialPort::Open()
         std::vector<std::string> devices;
         if (error == OpenError::NotFound)
             devices = ListedSerialDevices();
+        if (error == OpenError::InUse)
+            return {error, InUseText(LockHolder(device.path))};
         return {error, PortOpenFailureText(error, commPort_, device.path, systemWords, devices, device.source)};
     }
     Apply(*settings_);

@@ -46,8 +46,10 @@ public:
     std::size_t OutBufferCount() override;
     bool Lost() const override { return lost_; }
     std::optional<AdapterLatency> AdapterLatencyTimer() const override { return latency_; }
+    OpenError LastOpenError() const override { return lastOpenError_; }
 
 private:
+    OpenResult OpenClosed();
     void Apply(const LineSettings& line);
     void OnError(QSerialPort::SerialPortError error);
     bool HungUp();
@@ -64,6 +66,7 @@ private:
     const settings::DeviceChoices* choices_ = nullptr;
     int inTimeout_ = 1000;
     bool lost_ = false;
+    OpenError lastOpenError_ = OpenError::None;
     LowLatencyRequest lowLatency_;
     std::optional<AdapterLatency> latency_;
     // A pseudo-terminal has no modem lines, and asking costs a failed ioctl

@@ -85,6 +85,13 @@ OpenResult Win32SerialPort::Open()
 {
     if (handle_)
         return {OpenError::InUse, "the port is already open"};
+    const OpenResult opened = OpenClosed();
+    lastOpenError_ = opened.error;
+    return opened;
+}
+
+OpenResult Win32SerialPort::OpenClosed()
+{
     if (!settings_)
         return {OpenError::BadSettings, "no usable line settings"};
     lost_ = false;

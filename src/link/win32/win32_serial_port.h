@@ -49,12 +49,14 @@ public:
     std::size_t OutBufferCount() override;
     bool Lost() const override { return lost_; }
     std::optional<AdapterLatency> AdapterLatencyTimer() const override { return latency_; }
+    OpenError LastOpenError() const override { return lastOpenError_; }
 
     // The longest slice of a wait for bytes: what a hand-held's answer may be
     // late by, and how often an idle wait asks the driver.
     static constexpr Millis kLongestPoll{10};
 
 private:
+    OpenResult OpenClosed();
     void Apply(const LineSettings& line);
     // Moves what the driver holds into received_; false when the device has gone.
     bool Fill();
@@ -73,6 +75,7 @@ private:
     const settings::DeviceChoices* choices_ = nullptr;
     int inTimeout_ = 1000;
     bool lost_ = false;
+    OpenError lastOpenError_ = OpenError::None;
     std::optional<AdapterLatency> latency_;
     // What the program last set; the state block is written with them.
     bool dtr_ = true;
