@@ -123,9 +123,9 @@ public:
                 f.filesExact = false;
             }
         }
-        if (f.run.status != 0)
-            std::printf("  FAILED: line %d's run ended with status %d; RESULT.DAT: %s\n", index_ + 1, f.run.status,
-                        Contents(work_ / "RESULT.DAT").c_str());
+        if (f.run.status != 0 || !f.filesExact)
+            std::printf("  FAILED: line %d's run ended with status %d; RESULT.DAT: %s; simulator: %s\n", index_ + 1,
+                        f.run.status, Contents(work_ / "RESULT.DAT").c_str(), f.simulatorStats.c_str());
         return f;
     }
 
