@@ -192,9 +192,10 @@ bool RunLines(int count, const Options& options, std::optional<Aggregate>& alone
                 options.idsPerLine, options.size);
     bool ok = true;
     Aggregate total;
+    double delivered = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Figures& f = figures[i];
-        const double rate = lineBytes / f.run.wall;
+        const double rate = (f.filesExact ? lineBytes : 0) / f.run.wall; // only what arrived byte for byte counts
         const long violations = Counter(f.simulatorStats, "violations");
         std::printf("  line %zu (COM%zu, IDs %d-%d): %.2f s, %.0f bytes/s, line rate %.4f; CPU tavelin %.2f s, "
                     "simulator %.2f s; resends %ld, violations %ld; files %s\n",
@@ -202,10 +203,11 @@ bool RunLines(int count, const Options& options, std::optional<Aggregate>& alone
                     rate / kLineBytesPerSecond, f.run.cpu, f.simulatorCpu, Counter(f.simulatorStats, "resends"),
                     violations, f.filesExact ? "byte-exact" : "DIFFER");
         ok = ok && f.filesExact && f.run.status == 0 && violations == 0;
+        delivered += rate * f.run.wall;
         total.programCpu += f.run.cpu / count;
         total.simulatorCpu += f.simulatorCpu / count;
     }
-    total.bytesPerSecond = lineBytes * count / wall;
+    total.bytesPerSecond = delivered / wall;
     if (count == 1)
         alone = total;
     std::printf("  aggregate: %.0f bytes/s in %.2f s (line rate %.4f a line)", total.bytesPerSecond, wall,
