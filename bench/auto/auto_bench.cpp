@@ -5,12 +5,11 @@
 //  2. the time of one round over 128 absent IDs against the ideal
 //     128 x (PollTimeout + PollInterval), the interval being 10 ms here;
 //  3. /DOWN line efficiency of a 1 MB file at an emulated 115,200 bit/s.
+#include "common/batch_run.h"
 #include "common/process_cpu.h"
 
-#include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,8 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,55 +26,17 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Usage {
-    double wall = 0, cpu = 0;
-};
+using tavelin::bench::PutFile;
+using tavelin::bench::RunUsage;
+using tavelin::bench::WaitFor;
+using tavelin::bench::WriteParameterFiles;
 
+// The program or the simulator in `dir`, COM1 naming `com1`, the lock in `dir`.
 pid_t Spawn(const std::vector<std::string>& args, const fs::path& dir, const std::string& com1,
             bool keepDisplay = false)
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0)
-            _exit(127);
-        setenv("TAVELIN_COM1", com1.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-        if (!keepDisplay) {
-            unsetenv("DISPLAY");
-            unsetenv("WAYLAND_DISPLAY");
-        }
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-Usage Wait(pid_t pid, Clock::time_point started)
-{
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return {std::chrono::duration<double>(Clock::now() - started).count(), cpu};
-}
-
-// CPU seconds a running process has used so far.
-void Put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-void Params(const fs::path& dir, const std::string& rsprm, const std::string& ids, int rounds)
-{
-    Put(dir / "RSPRM.DAT", rsprm + "\r\n");
-    Put(dir / "HHTPRM.DAT", ids + "\r\n");
-    Put(dir / "DIRPRM.DAT", (dir / "AP.HEX").string() + "\r\n" + (dir / "down").string() + "/\r\n" +
-                                (dir / "up").string() + "/\r\nOVER\r\nNEWHISTORY\r\n" + std::to_string(rounds) + "\r\n");
+    return tavelin::bench::StartIn(args, dir, {{"TAVELIN_COM1", com1}, {"XDG_RUNTIME_DIR", dir.string()}},
+                                   keepDisplay);
 }
 
 // A pseudo-terminal nobody answers on: the IDs polled through it are absent.
@@ -92,15 +51,15 @@ std::string SilentLine(int& master)
 
 void IdlePolling(const fs::path& work, const std::string& silent, bool display)
 {
-    Params(work, "2210005008000", "1,10", 0);
+    WriteParameterFiles(work, "2210005008000", "1,10", 0);
     const auto started = Clock::now();
     const pid_t pid = Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, silent, display);
     std::this_thread::sleep_for(std::chrono::seconds(2)); // past the start-up
     const double before = tavelin::bench::ProcessCpuSeconds(pid);
     std::this_thread::sleep_for(std::chrono::seconds(10));
     const double during = tavelin::bench::ProcessCpuSeconds(pid) - before;
-    Put(work / "ENDPRM.DAT", "2");
-    const Usage idle = Wait(pid, started);
+    PutFile(work / "ENDPRM.DAT", "2");
+    const RunUsage idle = WaitFor(pid, started);
     fs::remove(work / "ENDPRM.DAT");
     std::printf("idle polling, %s: %.2f s of CPU in 10 s = %.2f %% of one core (target < 1 %%); whole run %.2f s "
                 "CPU in %.1f s, start-up included\n",
@@ -131,9 +90,9 @@ int main()
         IdlePolling(work, silent, true);
 
     // 2. One round over 128 absent IDs.
-    Params(work, "2210005008000", "1,128", 1);
+    WriteParameterFiles(work, "2210005008000", "1,128", 1);
     auto started = Clock::now();
-    Usage round = Wait(Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, silent), started);
+    RunUsage round = WaitFor(Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, silent), started);
     const double ideal = 128 * (0.050 + 0.010);
     std::printf("round of 128 absent IDs: %.2f s (whole run, start-up included); ideal %.2f s; ratio %.2f\n",
                 round.wall, ideal, round.wall / ideal);
@@ -143,16 +102,16 @@ int main()
     std::string data(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
         data[i] = char(i * 31 + (i >> 11));
-    Put(work / "down" / "BIG.BIN", data);
+    PutFile(work / "down" / "BIG.BIN", data);
     const std::string link = (work / "ttyHHT").string();
     const pid_t simulator = Spawn({TAVELIN_HHTSIM, "--ids", "1", "--dir", (work / "hht").string(), "--link", link,
                                    "--baud", "115200", "--quiet"},
                                   work, "");
     for (int i = 0; i < 100 && !fs::exists(link); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    Params(work, "5210005008000", "1,1", 1);
+    WriteParameterFiles(work, "5210005008000", "1,1", 1);
     started = Clock::now();
-    Usage down = Wait(Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, link), started);
+    RunUsage down = WaitFor(Spawn({TAVELIN_PROGRAM, "/DOWN"}, work, link), started);
     kill(simulator, SIGTERM);
     waitpid(simulator, nullptr, 0);
     std::ifstream stored(work / "hht" / "001" / "BIG.BIN", std::ios::binary);

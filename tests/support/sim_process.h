@@ -46,6 +46,8 @@ public:
             close(out_);
     }
 
+    pid_t Pid() const { return pid_; }
+
     // What the child has written so far, waiting at most timeoutMs for a line.
     std::string ReadLine(int timeoutMs)
     {
