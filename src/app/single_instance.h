@@ -45,7 +45,7 @@ public:
     const QString& Path() const { return path_; }
     // The name a running window listens on for a second start in the same
     // folder (window_handover.h): a path beside the lock file, so no other
-    // user can take it first; empty on Windows, which has no hand-over.
+    // user can take it first; on Windows a window name, tavelin-HASH.handover.
     const QString& HandOverName() const { return handOver_; }
 
     // The lock file of `folder` in LockFolder(), and its name alone.

@@ -18,8 +18,12 @@ QString SingleInstance::LockFolder() { return TemporaryFolder(); }
 // The system finds a name in any case: C:\Work and c:\work are one folder.
 QString SingleInstance::FolderKey(const QString& canonical) { return canonical.toLower(); }
 
-// Windows has no hand-over (window_handover.h).
-QString SingleInstance::HandOverNameFor(const QString&) { return {}; }
+// The name of a message-only window (window_handover_win32.cpp), which only
+// this user's desktop can see.
+QString SingleInstance::HandOverNameFor(const QString& canonical)
+{
+    return Stem(canonical) + QStringLiteral(".handover");
+}
 
 // The lock file is never removed: a copy waiting to lock it could then hold
 // a file that no longer has a name while a third copy locks a new one.

@@ -7,8 +7,11 @@
 // anything else received is no request, and no answer (a batch run holds the
 // folder, or the window is still starting) leaves the second start to say
 // that another copy runs. The sockets are per system:
-// window_handover_posix.cpp; on Windows, whose Qt is built without local
-// sockets, there is no hand-over and a second start says so as a batch run's.
+// window_handover_posix.cpp. Windows, whose Qt is built without local
+// sockets, sends a window message instead (window_handover_win32.cpp): the
+// request is the message registered under kRaiseRequest's name, the answer
+// the value registered under kRaisedAnswer's. A message arrives whole, so
+// there Hear has no part of a line to wait for and nothing else to refuse.
 #pragma once
 
 #include <QByteArray>
