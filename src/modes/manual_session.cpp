@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace tavelin::modes {
@@ -242,7 +241,7 @@ bool ManualSession::AwaitLine()
 {
     waitingForLine_ = true;
     const LineReturn back = AwaitLineReturn(
-        link_, {[](std::string_view line) { std::fprintf(stderr, "tavelin: %.*s\n", int(line.size()), line.data()); },
+        link_, {[this](std::string_view line) { view_.LogLine(line); },
                 [this](std::string_view text) { view_.SetConnectionMessage(text, MessageColour::Red); }, {}});
     waitingForLine_ = false;
     if (back == LineReturn::Back) {

@@ -60,6 +60,8 @@ public:
     virtual void SetSettingsMenuEnabled(bool enabled) = 0;
     virtual void SetPolling(bool on) = 0; // the polling timer
     virtual void SetConnectionMessage(std::string_view text, MessageColour colour) = 0;
+    // A line for the run's log (the program writes it to standard error).
+    virtual void LogLine(std::string_view line) = 0;
     virtual FileListView& HhtList() = 0;
     virtual TextView& FreeSpace() = 0;
     virtual std::string IdText() = 0;

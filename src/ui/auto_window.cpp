@@ -16,7 +16,6 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include <cstdio>
 
 #include <algorithm>
 
@@ -136,11 +135,7 @@ void AutoWindow::ShowMessageBox(std::string_view text)
     ShowOkBox(this, text);
 }
 
-void AutoWindow::LogLine(std::string_view line)
-{
-    std::fprintf(stderr, "tavelin: %.*s\n", int(line.size()), line.data());
-    std::fflush(stderr);
-}
+void AutoWindow::LogLine(std::string_view line) { LogToStandardError(line); }
 
 void AutoWindow::RequestUnload()
 {

@@ -16,6 +16,8 @@
 #include <QStyleOptionFrame>
 #include <QTranslator>
 
+#include <cstdio>
+
 namespace tavelin::ui {
 
 namespace {
@@ -130,6 +132,12 @@ QString OkBoxInformation(std::string_view details)
     if (details.empty())
         return {};
     return Q(texts::kDetailsCaption) + QLatin1Char('\n') + Q(details);
+}
+
+void LogToStandardError(std::string_view line)
+{
+    std::fprintf(stderr, "tavelin: %.*s\n", int(line.size()), line.data());
+    std::fflush(stderr);
 }
 
 void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details)

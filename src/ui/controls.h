@@ -69,6 +69,9 @@ bool UseJapaneseQtTexts();
 // system's error text) stand below the text under a Japanese caption; the
 // box has no details button.
 void ShowOkBox(QWidget* parent, std::string_view text, std::string_view details = {});
+
+// A line of the run's log on standard error, "tavelin: " before it.
+void LogToStandardError(std::string_view line);
 // What ShowOkBox puts below the text: empty without details.
 QString OkBoxInformation(std::string_view details);
 

@@ -449,6 +449,8 @@ void ManualWindow::SetPolling(bool on)
         Timer2.stop();
 }
 
+void ManualWindow::LogLine(std::string_view line) { LogToStandardError(line); }
+
 void ManualWindow::SetConnectionMessage(std::string_view text, modes::MessageColour colour)
 {
     QPalette palette = TxtHHTMsg->palette();

@@ -65,6 +65,7 @@ public:
     void SetSettingsMenuEnabled(bool enabled) override;
     void SetPolling(bool on) override;
     void SetConnectionMessage(std::string_view text, modes::MessageColour colour) override;
+    void LogLine(std::string_view line) override;
     modes::FileListView& HhtList() override { return hhtList_; }
     modes::TextView& FreeSpace() override { return freeSpace_; }
     std::string IdText() override;

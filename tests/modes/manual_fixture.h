@@ -40,6 +40,7 @@ public:
         if (c == MessageColour::Red)
             redMessages.emplace_back(text);
     }
+    void LogLine(std::string_view line) override { logLines.emplace_back(line); }
     FileListView& HhtList() override { return *this; }
     TextView& FreeSpace() override { return *this; }
     std::string IdText() override { return idText; }
@@ -65,7 +66,7 @@ public:
 
     std::string startCaption, message, idText = "001", pcDirectory, freeText;
     MessageColour colour = MessageColour::Black;
-    std::vector<std::string> redMessages;
+    std::vector<std::string> redMessages, logLines;
     bool startEnabled = true, operationsEnabled = true, menuEnabled = true, polling = false;
     // Each operation button as last set on its own, and every such setting in order.
     std::map<OpButton, bool> buttonEnabled;
