@@ -4,6 +4,7 @@
 #include "link/port_names.h"
 #include "link/system/adapter_timer.h"
 #include "link/system/serial_devices.h"
+#include "settings/text_file.h"
 
 #include <QLockFile>
 
@@ -39,7 +40,9 @@ OpenError ToOpenError(QSerialPort::SerialPortError error)
 // Qt Serial Port locks a device with a QLockFile named LCK.. and the
 // device's path (without /dev/, slashes as "_") in the first of the system's
 // lock folders it may use. The lock file names the holder: "process 123
-// (tavelin)", or empty when there is none to read.
+// (tavelin)", or empty when there is none to read. Anybody may write in some
+// of those folders, so the program's name is shown without control
+// characters.
 std::string LockHolder(const std::string& device)
 {
     QString name = QString::fromStdString(device);
@@ -53,7 +56,8 @@ std::string LockHolder(const std::string& device)
         QString program;
         if (QLockFile(QLatin1String(folder) + QLatin1String("/LCK..") + name).getLockInfo(&pid, &host, &program) &&
             pid > 0)
-            return "process " + std::to_string(pid) + (program.isEmpty() ? "" : " (" + program.toStdString() + ")");
+            return "process " + std::to_string(pid) +
+                   (program.isEmpty() ? "" : " (" + settings::WithoutControlCharacters(program.toStdString()) + ")");
     }
     return "";
 }
