@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Records batch runs against a simulated hand-held and explores every crash
+# state of each scenario: a /DOWN of two files (its HISTORY.DAT and
+# RESULT.DAT), then four /UP of the same three files (new names with OVER,
+# then OVER, ADD and NON over them). The runs are apart in time: a sync
+# between them stands for the kernel's write-back of the one before.
+# Usage: batch_scenario.sh TAVELIN HHTSIM RECORDER EXPLORER
+set -euo pipefail
+tavelin=$1 hhtsim=$2 recorder=$3 explorer=$4
+scratch=$(mktemp -d)
+sim_pid=
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+scratch=$(cd "$scratch" && pwd -P)
+root=$scratch/fs
+
+mkdir -p "$root/work" "$root/up" "$root/down" "$scratch/hht/001"
+printf 'ITEM,4711,WIDGET\r\n' > "$root/down/MASTER.DAT"
+head -c 3000 /dev/urandom > "$root/down/PRICES.BIN"
+printf 'SMALL\r\n' > "$scratch/hht/001/A.DAT"
+seq 1 600 | sed 's/^/LINE /' > "$scratch/hht/001/B.TXT"   # several blocks
+head -c 12000 /dev/urandom > "$scratch/hht/001/C.BIN"      # beyond a stream buffer
+printf '2210005008000\r\n' > "$root/work/RSPRM.DAT"
+printf '1,1\r\n' > "$root/work/HHTPRM.DAT"
+dirprm() { printf '%s\r\n' "$root/AP.HEX" "$root/down/" "$root/up/" "$1" "$2" 1 > "$scratch/DIRPRM.$1"; }
+dirprm OVER NEWHISTORY && cp "$scratch/DIRPRM.OVER" "$root/work/DIRPRM.DAT"
+dirprm ADD ADDHISTORY
+dirprm NON ADDHISTORY
+
+"$hhtsim" --ids 1 --dir "$scratch/hht" --link "$scratch/ttyHHT" --quiet > /dev/null &
+sim_pid=$!
+for _ in $(seq 50); do [ -e "$scratch/ttyHHT" ] && break; sleep 0.1; done
+
+# One scenario: the root as it is now, then the runs of the given modes.
+scenario() {
+  local name=$1 command=$2; shift 2
+  rm -rf "$scratch/initial" && cp -a "$root" "$scratch/initial" && : > "$scratch/record"
+  for mode in "$@"; do
+    recorded dd if="$scratch/DIRPRM.$mode" of=DIRPRM.DAT status=none
+    recorded sync
+    recorded "$tavelin" "$command" || { echo "tavelin $command ($mode) failed: $?"; cat "$root/work/RESULT.DAT"; exit 1; }
+    recorded sync
+  done
+  echo "== $name"
+  "$explorer" --root "$root" --initial "$scratch/initial" --record "$scratch/record" --data up \
+    --log work/HISTORY.DAT --log work/RESULT.DAT || failed=1
+}
+recorded() {
+  (cd "$root/work" && TAVELIN_CRASH_ROOT=$root TAVELIN_CRASH_RECORD=$scratch/record TAVELIN_COM1=$scratch/ttyHHT \
+    LD_PRELOAD=$recorder "$@")
+}
+failed=0
+scenario "/DOWN of two files" /DOWN OVER
+cmp "$root/down/PRICES.BIN" "$scratch/hht/001/PRICES.BIN" || { echo "PRICES.BIN did not arrive whole"; exit 1; }
+scenario "/UP: OVER on new names, OVER, ADD, NON" /UP OVER OVER ADD NON
+cmp <(cat "$scratch/hht/001/C.BIN" "$scratch/hht/001/C.BIN") "$root/up/C.BIN" || { echo "C.BIN did not arrive whole, twice"; exit 1; }
+exit $failed
