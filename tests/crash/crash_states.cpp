@@ -126,7 +126,7 @@ std::size_t ForEachCrashState(const RecordedRun& run, const FileTree& initial,
                 for (std::size_t j = lastSync; j < crashAt; ++j)
                     if (durable[j])
                         Apply(tree, ops[j], forced[j] || j + 1 == prefix ? DataFate::Kept : fate);
-                visit({crashAt, prefix, fate, durable, tree});
+                visit({crashAt, prefix, fate, durable, forced, tree});
                 ++states;
             }
         }

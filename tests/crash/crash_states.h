@@ -46,6 +46,7 @@ struct CrashState {
     std::size_t prefix;         // of which the first `prefix` reached the disk, beside the flushed ones
     DataFate unflushedData;     // what became of unflushed data in that prefix
     const std::vector<bool>& durable; // per operation before crashAt
+    const std::vector<bool>& flushed; // per operation: durable through a flush, data and all
     const FileTree& tree;       // what the disk holds
 };
 

@@ -23,7 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tavelin::crash;
 
-constexpr std::size_t kShownViolations = 5000;
+constexpr std::size_t kShownViolations = 5;
 constexpr std::size_t kShownOperations = 40;
 
 std::string ReadAll(const fs::path& path)
@@ -59,8 +59,17 @@ void ShowSequence(const RecordedRun& run, const CrashState& state)
     std::printf("  crash after operation %zu, %zu of them in order on the disk, %s:\n", state.crashAt, state.prefix,
                 FateName(state.unflushedData));
     const std::size_t from = state.crashAt > kShownOperations ? state.crashAt - kShownOperations : 0;
-    for (std::size_t j = from; j < state.crashAt; ++j)
-        std::printf("    %5zu %c %s\n", j + 1, state.durable[j] ? '+' : '-', run.operations[j].Describe().c_str());
+    for (std::size_t j = from; j < state.crashAt; ++j) {
+        const Operation& op = run.operations[j];
+        const bool dataMissing = op.ChangesData() && state.unflushedData != DataFate::Kept && !state.flushed[j] &&
+                                 j + 1 < state.prefix;
+        const char mark = !op.ChangesData() && !op.ChangesNames() ? ' '
+                          : !state.durable[j]                      ? '-'
+                          : !dataMissing                           ? '+'
+                          : state.unflushedData == DataFate::Lost  ? '-'
+                                                                   : '0';
+        std::printf("    %5zu %c %s\n", j + 1, mark, op.Describe().c_str());
+    }
 }
 
 struct Arguments {

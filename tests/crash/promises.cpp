@@ -107,8 +107,10 @@ void PromiseChecker::CheckDataFile(const std::string& path, const History& histo
     for (const std::size_t settled : history.settled)
         if (settled > told && onDisk == history.At(settled)) // the new one, even before it is flushed
             return;
-    broken.push_back(path + " holds " + Shown(onDisk) + ", where the hand-held was last told of " +
-                     Shown(history.At(told)));
+    const Version expected = history.At(told);
+    const bool sameSize = onDisk && expected && onDisk->size() == expected->size();
+    broken.push_back(path + " holds " + (sameSize ? "other " : "") + Shown(onDisk) +
+                     ", where the hand-held was last told of " + Shown(expected));
 }
 
 void PromiseChecker::CheckLog(const std::string& path, const CrashState& state, std::vector<std::string>& broken) const

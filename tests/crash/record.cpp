@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "record.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace tavelin::crash {
@@ -65,7 +67,7 @@ public:
     {
         for (const InitialEntry& entry : initial) {
             if (entry.directory)
-                directories_.insert({run_.inodes, true});
+                directories_.insert(run_.inodes);
             names_[entry.path] = run_.inodes++;
         }
     }
@@ -99,7 +101,7 @@ public:
         case 'M': {
             const std::string path = Relative(e.payloads.at(0));
             names_[path] = run_.inodes;
-            directories_.insert({run_.inodes++, true});
+            directories_.insert(run_.inodes++);
             Emit({K::Mkdir, path, {}, names_[path], 0, {}});
             return Status::Ok();
         }
@@ -184,7 +186,7 @@ private:
     std::string root_;
     RecordedRun run_;
     std::map<std::string, int> names_;
-    std::map<int, bool> directories_;
+    std::set<int> directories_;
     std::map<int, OpenFile> fds_;
 };
 
@@ -209,7 +211,16 @@ std::string Operation::Describe() const
     case Kind::FlushFile: return "fsync " + path;
     case Kind::FlushDir: return "fsync folder " + (path.empty() ? std::string(".") : path);
     case Kind::SyncAll: return "sync";
-    case Kind::Line: return "line: " + std::to_string(bytes.size()) + " bytes to the hand-held";
+    case Kind::Line: {
+        std::string shown;
+        for (const unsigned char c : bytes.substr(0, 16)) {
+            char escaped[8] = {static_cast<char>(c)};
+            if (c < 0x20 || c >= 0x7F)
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+        return "told the hand-held " + shown + (bytes.size() > 16 ? "..." : "");
+    }
     }
     return {};
 }
