@@ -3,8 +3,9 @@
 # Records batch runs against a simulated hand-held and explores every crash
 # state of each scenario: a /DOWN of two files (its HISTORY.DAT and
 # RESULT.DAT), then four /UP of the same three files (new names with OVER,
-# then OVER, ADD and NON over them). The runs are apart in time: a sync
-# between them stands for the kernel's write-back of the one before.
+# then OVER, ADD and NON over them), on a rough line. The runs are apart in
+# time: a sync between them stands for the kernel's write-back of the one
+# before.
 # Usage: batch_scenario.sh TAVELIN HHTSIM RECORDER EXPLORER
 set -euo pipefail
 tavelin=$1 hhtsim=$2 recorder=$3 explorer=$4
@@ -31,7 +32,8 @@ dirprm OVER NEWHISTORY && cp "$scratch/DIRPRM.OVER" "$root/work/DIRPRM.DAT"
 dirprm ADD ADDHISTORY
 dirprm NON ADDHISTORY
 
-"$hhtsim" --ids 1 --dir "$scratch/hht" --link "$scratch/ttyHHT" --quiet > /dev/null &
+# A rough line: pauses, frames sent twice and late answers, the same each time.
+"$hhtsim" --ids 1 --dir "$scratch/hht" --link "$scratch/ttyHHT" --quiet --rough 5 > /dev/null &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$scratch/ttyHHT" ] && break; sleep 0.1; done
 
