@@ -2,13 +2,13 @@
 # SPDX-License-Identifier: MIT
 # Records batch runs against a simulated hand-held and explores every crash
 # state of each scenario: a /DOWN of two files (its HISTORY.DAT and
-# RESULT.DAT), then four /UP of the same three files (new names with OVER,
+# RESULT.DAT), then four /UP of the hand-held's files (new names with OVER,
 # then OVER, ADD and NON over them), on a rough line. The runs are apart in
 # time: a sync between them stands for the kernel's write-back of the one
 # before.
 # Usage: batch_scenario.sh TAVELIN HHTSIM RECORDER EXPLORER
 set -euo pipefail
-tavelin=$1 hhtsim=$2 recorder=$3 explorer=$4
+tavelin=$(realpath "$1") hhtsim=$(realpath "$2") recorder=$(realpath "$3") explorer=$(realpath "$4")
 scratch=$(mktemp -d)
 sim_pid=
 cleanup() {
@@ -44,7 +44,8 @@ scenario() {
   for mode in "$@"; do
     recorded dd if="$scratch/DIRPRM.$mode" of=DIRPRM.DAT status=none
     recorded sync
-    recorded "$tavelin" "$command" || { echo "tavelin $command ($mode) failed: $?"; cat "$root/work/RESULT.DAT"; exit 1; }
+    recorded "$tavelin" "$command" > "$scratch/run.log" 2>&1 ||
+      { echo "tavelin $command ($mode) failed: $?"; cat "$scratch/run.log"; exit 1; }
     recorded sync
   done
   echo "== $name"
