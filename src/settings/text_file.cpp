@@ -2,6 +2,7 @@
 #include "text_file.h"
 
 #include "codepage.h"
+#include "file_system.h"
 #include "paths.h"
 #include "text_file_io.h"
 
@@ -165,6 +166,7 @@ Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std
         std::filesystem::remove(temp, error);
         return failed;
     }
+    FlushDirectory(target.parent_path()); // the new name too, before the caller says it is saved
     return Status::Ok();
 }
 
