@@ -5,9 +5,11 @@
 // the operations that lead to each kind of violation; exits 1 on any.
 //
 //   tavelin-crash-explore --root DIR --initial COPY --record FILE --data FOLDER [--log FILE]...
+//                         [--leftovers REGEX]
 //
 // COPY is the root as it was before the run; FOLDER and each log are
-// relative to the root.
+// relative to the root; REGEX matches the whole of each path (relative to
+// the root) that a later run never takes for data.
 #include "crash_states.h"
 #include "promises.h"
 
@@ -92,6 +94,8 @@ bool Parse(int argc, char** argv, Arguments& args)
             args.promises.dataFolder = value;
         else if (option == "--log")
             args.promises.logs.push_back(value);
+        else if (option == "--leftovers")
+            args.promises.leftovers = std::regex(value);
         else
             return false;
     }
@@ -105,7 +109,9 @@ int main(int argc, char** argv)
 {
     Arguments args;
     if (!Parse(argc, argv, args)) {
-        std::fprintf(stderr, "usage: %s --root DIR --initial COPY --record FILE --data FOLDER [--log FILE]...\n",
+        std::fprintf(stderr,
+                     "usage: %s --root DIR --initial COPY --record FILE --data FOLDER [--log FILE]... "
+                     "[--leftovers REGEX]\n",
                      argv[0]);
         return 2;
     }

@@ -88,9 +88,11 @@ std::vector<std::string> PromiseChecker::Check(const CrashState& state) const
 {
     std::vector<std::string> broken;
     for (const auto& [path, history] : dataFiles_)
-        CheckDataFile(path, history, state, broken);
+        if (!std::regex_match(path, promises_.leftovers))
+            CheckDataFile(path, history, state, broken);
     for (const auto& [path, inode] : state.tree.names)
-        if (path.starts_with(promises_.dataFolder + "/") && !dataFiles_.contains(path))
+        if (path.starts_with(promises_.dataFolder + "/") && !dataFiles_.contains(path) &&
+            !state.tree.directories.contains(inode))
             broken.push_back(path + " is there, though the run never made it");
     for (const std::string& log : promises_.logs)
         CheckLog(log, state, broken);
@@ -110,7 +112,7 @@ void PromiseChecker::CheckDataFile(const std::string& path, const History& histo
     const Version expected = history.At(told);
     const bool sameSize = onDisk && expected && onDisk->size() == expected->size();
     broken.push_back(path + " holds " + (sameSize ? "other " : "") + Shown(onDisk) +
-                     ", where the hand-held was last told of " + Shown(expected));
+                     ", where the program last told of " + Shown(expected));
 }
 
 void PromiseChecker::CheckLog(const std::string& path, const CrashState& state, std::vector<std::string>& broken) const

@@ -4,13 +4,16 @@
 //   hand-held anything, or as one of its settled versions after that
 //   (renamed into place, or flushed): an acknowledged file is present and
 //   whole, a replaced file is the old or the new one, and nothing half made
-//   stands there (a temporary, an empty file, a torn append);
+//   stands there (a temporary, an empty file, a torn append), except under
+//   a name a later run never takes for data (one it removes at start, a
+//   lock);
 // - each log holds whole lines only, each one a line the program wrote.
 #pragma once
 
 #include "crash_states.h"
 
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@ namespace tavelin::crash {
 struct Promises {
     std::string dataFolder;        // relative to the root
     std::vector<std::string> logs; // relative to the root
+    std::regex leftovers{"$^"};    // the whole path: never data (nothing, unless given)
 };
 
 class PromiseChecker {

@@ -170,10 +170,32 @@ static void Renamed(int fromDir, const char* from, int toDir, const char* to)
     }
 }
 
+static const char kUnnamed[] = "/.unnamed-";
+
+// A file made without a name (O_TMPFILE, as Qt's QSaveFile makes one) is
+// written down as made under a name of its own at the top of the root,
+// outside the program's folders, and moved to the name it is linked to.
+static void UnnamedPath(const char* folder, char* out)
+{
+    static int made;
+    const char* root = getenv("TAVELIN_CRASH_ROOT");
+    out[0] = '\0';
+    if (root != NULL && UnderRoot(folder))
+        snprintf(out, kMaxPath, "%s%s%d-%d", root, kUnnamed, (int)getpid(), made++);
+}
+
 static int OpenAt(int dirfd, const char* path, int flags, mode_t mode, int (*real)(int, const char*, int, ...))
 {
     char absolute[kMaxPath];
     Absolute(dirfd, path, absolute);
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+        const int fd = real(dirfd, path, flags, mode);
+        char unnamed[kMaxPath];
+        UnnamedPath(absolute, unnamed);
+        if (fd >= 0)
+            Opened(fd, O_CREAT, unnamed, 0);
+        return fd;
+    }
     const int existed = UnderRoot(absolute) && Exists(absolute);
     const int fd = real(dirfd, path, flags, mode);
     if (fd >= 0)
@@ -367,6 +389,26 @@ int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned
     const int result = REAL(renameat2)(fromDir, from, toDir, to, flags);
     if (result == 0)
         Renamed(fromDir, from, toDir, to);
+    return result;
+}
+
+// Only the link that names an unnamed file is written down (as a rename):
+// the program makes no other links.
+int linkat(int fromDir, const char* from, int toDir, const char* to, int flags)
+{
+    const int result = REAL(linkat)(fromDir, from, toDir, to, flags);
+    int fd = -1;
+    if ((flags & AT_EMPTY_PATH) && from[0] == '\0')
+        fd = fromDir;
+    else if (sscanf(from, "/proc/self/fd/%d", &fd) != 1)
+        fd = -1;
+    if (result == 0 && Tracked(fd) && strstr(fdPaths[fd], kUnnamed) != NULL) {
+        char absolute[kMaxPath];
+        Absolute(toDir, to, absolute);
+        Renamed(AT_FDCWD, fdPaths[fd], AT_FDCWD, absolute);
+        free(fdPaths[fd]);
+        fdPaths[fd] = strdup(absolute);
+    }
     return result;
 }
 
