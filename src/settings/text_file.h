@@ -49,6 +49,8 @@ bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& l
 // old file as it was; its reason is the system's words for the step that
 // failed, empty when the system gave none.
 Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
+// The same for bytes as they are to stand in the file.
+Status WriteBytesAtomically(std::string_view utf8Path, const std::string& bytes);
 
 // Removes the temporary file of WriteTextLinesAtomically for this path that
 // a run killed before its rename left behind (a plain file only).

@@ -5,7 +5,8 @@
 // (TAV0001.INF) and this user's device choices (tavelin.conf). ROUND changes
 // the values, so each run replaces what the one before wrote. Each save the
 // operator would see as done is told on a terminal of its own, as the
-// recorder marks what the program told the outside world.
+// recorder marks what the program told the outside world. Exits 3 when the
+// parameter files were not saved (and the operator told so).
 //
 //   tavelin-crash-save-settings WORK ROUND
 #include "desktop/user_settings_store.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     form.idTo[0] = std::to_string(round + 1);
     form.uploadMode = 1 + round % 3;
     const settings::OkOutcome outcome = settings::ApplySettingsForm(form, state);
+    if (outcome.end == settings::OkEnd::NotSaved)
+        return Tell(terminal, "settings not saved") ? 3 : 1;
     if (outcome.end != settings::OkEnd::Saved || !Tell(terminal, "settings saved"))
         return 1;
     if (!settings::WriteTavInf(state.settings.WorkDir, {std::to_string(round), argv[1]}) ||
