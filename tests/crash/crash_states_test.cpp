@@ -33,17 +33,17 @@ struct Explored {
     std::vector<std::string> violations;
 };
 
-// The root holds the folders "up" and "work" at the start.
-Explored Explore(const std::string& record)
+// The root holds the folders "up", "up/SUB" and "work" at the start.
+Explored Explore(const std::string& record, const std::string& leftovers = "$^")
 {
-    const std::vector<InitialEntry> initial{{"up", true, {}}, {"work", true, {}}};
+    const std::vector<InitialEntry> initial{{"up", true, {}}, {"up/SUB", true, {}}, {"work", true, {}}};
     const auto run = ReadRecord(record, "/r", initial);
     EXPECT_TRUE(run) << run.Reason();
     Explored explored;
     if (!run)
         return explored;
     const FileTree start = InitialTree(initial);
-    const PromiseChecker checker(*run, start, {"up", {"work/LOG.DAT"}});
+    const PromiseChecker checker(*run, start, {"up", {"work/LOG.DAT"}, std::regex(leftovers)});
     explored.states = ForEachCrashState(*run, start, [&](const CrashState& state) {
         for (std::string& broken : checker.Check(state))
             explored.violations.push_back(std::move(broken));
@@ -82,6 +82,19 @@ TEST(CrashStates, AFileBeingReplacedIsTheOldOrTheNewOne)
     // Written over in place: torn, or empty after the truncation.
     const std::string inPlace = Open(3, "up/A.DAT", true) + Write(3, 0, "NEW") + Fsync(3) + Close(3) + Told();
     EXPECT_FALSE(Explore(first + inPlace).violations.empty());
+}
+
+// A temporary beside the file it replaces is no data only where a later run
+// never reads it: one removed at start, a lock.
+TEST(CrashStates, ATemporaryLeftBesideItsTargetCountsUnlessNeverRead)
+{
+    const std::string replaced = Open(3, "up/A.DAT.new") + Write(3, 0, "DATA") + Fsync(3) + Close(3) +
+                                 Rename("up/A.DAT.new", "up/A.DAT") + Open(4, "up") + Fsync(4) + Close(4) + Told();
+    const Explored counted = Explore(replaced);
+    ASSERT_FALSE(counted.violations.empty());
+    EXPECT_NE(counted.violations.front().find("up/A.DAT.new"), std::string::npos) << counted.violations.front();
+    EXPECT_TRUE(Explore(replaced, R"(up/.*\.new)").violations.empty());
+    EXPECT_FALSE(Explore(replaced, R"(up/B\.DAT\.new)").violations.empty()); // only the names given
 }
 
 TEST(CrashStates, ALogLineIsWholeOnlyWhenTheOnesBeforeWereFlushed)

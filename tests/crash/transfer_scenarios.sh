@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Records batch runs against a simulated hand-held and explores every crash
+# Records transfers with a simulated hand-held and explores every crash
 # state of each scenario: a /DOWN of two files (its HISTORY.DAT and
 # RESULT.DAT), then four /UP of the hand-held's files (new names with OVER,
-# then OVER, ADD and NON over them), on a rough line. The runs are apart in
-# time: a sync between them stands for the kernel's write-back of the one
-# before.
-# Usage: batch_scenario.sh TAVELIN HHTSIM RECORDER EXPLORER
+# then OVER, ADD and NON over them), then the same four from the manual
+# window's upload, on a rough line. The runs are apart in time: a sync
+# between them stands for the kernel's write-back of the one before.
+# Usage: transfer_scenarios.sh TAVELIN HHTSIM RECORDER EXPLORER MANUAL-UPLOAD
 set -euo pipefail
 tavelin=$(realpath "$1") hhtsim=$(realpath "$2") recorder=$(realpath "$3") explorer=$(realpath "$4")
+manual=$(realpath "$5")
 scratch=$(mktemp -d)
 sim_pid=
 cleanup() {
@@ -19,7 +20,7 @@ trap cleanup EXIT
 scratch=$(cd "$scratch" && pwd -P)
 root=$scratch/fs
 
-mkdir -p "$root/work" "$root/up" "$root/down" "$scratch/hht/001"
+mkdir -p "$root/work" "$root/up" "$root/down" "$root/manual" "$scratch/hht/001"
 printf 'ITEM,4711,WIDGET\r\n' > "$root/down/MASTER.DAT"
 head -c 3000 /dev/urandom > "$root/down/PRICES.BIN"
 printf 'SMALL\r\n' > "$scratch/hht/001/A.DAT"
@@ -37,28 +38,36 @@ dirprm NON ADDHISTORY
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$scratch/ttyHHT" ] && break; sleep 0.1; done
 
-# One scenario: the root as it is now, then the runs of the given modes.
+# One scenario: the root as it is now, then RUN for each mode; the files of
+# DATA are the ones the hand-held is told of.
 scenario() {
-  local name=$1 command=$2; shift 2
+  local name=$1 data=$2 run=$3; shift 3
   rm -rf "$scratch/initial" && cp -a "$root" "$scratch/initial" && : > "$scratch/record"
   for mode in "$@"; do
-    recorded dd if="$scratch/DIRPRM.$mode" of=DIRPRM.DAT status=none
-    recorded sync
-    recorded "$tavelin" "$command" > "$scratch/run.log" 2>&1 ||
-      { echo "tavelin $command ($mode) failed: $?"; cat "$scratch/run.log"; exit 1; }
+    "$run" "$mode" > "$scratch/run.log" 2>&1 || { echo "$name ($mode) failed: $?"; cat "$scratch/run.log"; exit 1; }
     recorded sync
   done
   echo "== $name"
-  "$explorer" --root "$root" --initial "$scratch/initial" --record "$scratch/record" --data up \
+  "$explorer" --root "$root" --initial "$scratch/initial" --record "$scratch/record" --data "$data" \
     --log work/HISTORY.DAT --log work/RESULT.DAT || failed=1
 }
 recorded() {
   (cd "$root/work" && TAVELIN_CRASH_ROOT=$root TAVELIN_CRASH_RECORD=$scratch/record TAVELIN_COM1=$scratch/ttyHHT \
     LD_PRELOAD=$recorder "$@")
 }
+batch() { recorded dd if="$scratch/DIRPRM.$2" of=DIRPRM.DAT status=none && recorded sync && recorded "$tavelin" "$1"; }
+batch_down() { batch /DOWN "$1"; }
+batch_up() { batch /UP "$1"; }
+manual_up() {
+  local files=()
+  for file in "$scratch"/hht/001/*; do files+=("$(basename "$file"):$(stat -c %s "$file")"); done
+  recorded "$manual" "$root/work" "$root/manual" "$1" "${files[@]}"
+}
 failed=0
-scenario "/DOWN of two files" /DOWN OVER
+scenario "/DOWN of two files" up batch_down OVER
 cmp "$root/down/PRICES.BIN" "$scratch/hht/001/PRICES.BIN" || { echo "PRICES.BIN did not arrive whole"; exit 1; }
-scenario "/UP: OVER on new names, OVER, ADD, NON" /UP OVER OVER ADD NON
+scenario "/UP: OVER on new names, OVER, ADD, NON" up batch_up OVER OVER ADD NON
 cmp <(cat "$scratch/hht/001/C.BIN" "$scratch/hht/001/C.BIN") "$root/up/C.BIN" || { echo "C.BIN did not arrive whole, twice"; exit 1; }
+scenario "manual upload: OVER on new names, OVER, ADD, NON" manual manual_up OVER OVER ADD NON
+cmp <(cat "$scratch/hht/001/C.BIN" "$scratch/hht/001/C.BIN") "$root/manual/C.BIN" || { echo "C.BIN did not arrive whole, twice"; exit 1; }
 exit $failed
