@@ -4,6 +4,7 @@
 #include "file_owner.h"
 #include "link/port_names.h"
 #include "machine_settings_file.h"
+#include "settings/file_system.h"
 #include "settings/status.h"
 #include "settings/texts.h"
 
@@ -14,6 +15,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace tavelin::desktop {
 
@@ -76,6 +78,17 @@ void MarkLayout(QSettings& store)
 {
     if (!store.contains(kVersionKey) || store.value(kVersionKey).toInt() < kUserSettingsLayout)
         store.setValue(kVersionKey, kUserSettingsLayout);
+}
+
+// Written with the layout; Qt flushes its new file and renames it over the
+// old one, and the rename is brought to the disk too, so a save that says
+// it is done outlasts a power cut. False when the file was not written.
+bool Save(QSettings& store)
+{
+    MarkLayout(store);
+    store.sync();
+    settings::FlushDirectory(std::filesystem::path(QFileInfo(store.fileName()).absolutePath().toStdU16String()));
+    return store.status() == QSettings::NoError;
 }
 
 // Every user's run takes its devices from the file for all users of the PC,
@@ -143,9 +156,7 @@ bool WritePorts(const QString& path, const Entries& entries)
         else
             store.setValue(Key(port), QString::fromStdString(device));
     }
-    MarkLayout(store);
-    store.sync();
-    return store.status() == QSettings::NoError;
+    return Save(store);
 }
 
 } // namespace
@@ -231,11 +242,7 @@ bool UserSettingsStore::MayWrite()
     return false;
 }
 
-void UserSettingsStore::Sync()
-{
-    MarkLayout(settings_);
-    settings_.sync();
-}
+void UserSettingsStore::Sync() { Save(settings_); }
 
 std::optional<std::string> UserSettingsStore::LastWorkFolder() const
 {

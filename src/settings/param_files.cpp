@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "param_files.h"
 
+#include "file_system.h"
 #include "numeric.h"
 #include "text_file.h"
 
@@ -150,23 +151,43 @@ std::string PaddedNumber(int value, int digits)
 // each file is replaced by a rename. A link is followed, so a parameter file
 // shared through a link stays shared; a device or FIFO in its place (or at
 // the link's end) is never replaced.
-Status ReplaceParamFile(const Settings& s, const char* name, const std::vector<std::string>& lines)
+Result<std::string> ReplaceablePath(const Settings& s, const char* name)
 {
     std::error_code error;
     std::filesystem::path path = FsPath(s.WorkDir + name);
     if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
         path = std::filesystem::weakly_canonical(path, error);
         if (error)
-            return Status::Failed(error.message());
+            return Result<std::string>::Failed(error.message());
     }
     const auto type = std::filesystem::status(path, error).type();
     if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular)
-        return Status::Failed(""); // the system has no words for a device in a file's place
+        return Result<std::string>::Failed(""); // the system has no words for a device in a file's place
     const auto u8 = path.u8string();
-    return WriteTextLinesAtomically(std::string(u8.begin(), u8.end()), lines);
+    return std::string(u8.begin(), u8.end());
+}
+
+Status ReplaceParamFile(const Settings& s, const char* name, const std::vector<std::string>& lines)
+{
+    const auto path = ReplaceablePath(s, name);
+    return path ? WriteTextLinesAtomically(*path, lines) : Status::Failed(path.Reason());
 }
 
 } // namespace
+
+Status RestoreParamFile(const Settings& s, const char* name, const std::optional<std::string>& bytes)
+{
+    const auto path = ReplaceablePath(s, name);
+    if (!path)
+        return Status::Failed(path.Reason());
+    if (bytes)
+        return WriteBytesAtomically(*path, *bytes);
+    const std::filesystem::path file = FsPath(*path);
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    FlushDirectory(file.parent_path());
+    return error ? Status::Failed(error.message()) : Status::Ok();
+}
 
 RsPrmOutcome ReadRsPrm(Settings& s)
 {

@@ -11,6 +11,7 @@
 #include "status.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tavelin::settings {
@@ -58,6 +59,11 @@ void InitPollRange(AppState& state);
 Status WriteRsPrm(const Settings& settings);
 Status WriteHhtPrm(const Settings& settings);
 Status WriteDirPrm(const Settings& settings);
+
+// Puts back the bytes a parameter file (`name`, in the work directory) held
+// before a save that failed half way, the same way it was replaced; nothing:
+// it was not there and is removed. Done once the result is back on the disk.
+Status RestoreParamFile(const Settings& settings, const char* name, const std::optional<std::string>& bytes);
 
 // The words of DIRPRM.DAT lines 4 and 5 for a mode value.
 const char* UploadModeWord(int uploadMode);

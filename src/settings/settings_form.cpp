@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <exception>
 #include <filesystem>
 #include <initializer_list>
@@ -212,14 +211,8 @@ OkOutcome ApplySettingsForm(SettingsForm& form, AppState& state)
         outcome.*kFiles[i].failed = true;
         outcome.file = s.WorkDir + kFiles[i].name;
         outcome.reason = written.Reason();
-        for (std::size_t j = 0; j < i; ++j) { // the ones written: as they were
-            const std::filesystem::path path = FsPath(s.WorkDir + kFiles[j].name);
-            std::error_code ignored;
-            if (!before[j])
-                std::filesystem::remove(path, ignored);
-            else
-                std::ofstream(path, std::ios::binary | std::ios::trunc) << *before[j];
-        }
+        for (std::size_t j = 0; j < i; ++j) // the ones written: as they were, as far as the disk lets
+            (void)RestoreParamFile(s, kFiles[j].name, before[j]);
         s = oldRecord;
         state.FirstPollId = oldFirst;
         state.LastPollId = oldLast;

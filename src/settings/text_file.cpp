@@ -2,6 +2,7 @@
 #include "text_file.h"
 
 #include "codepage.h"
+#include "file_system.h"
 #include "paths.h"
 #include "text_file_io.h"
 
@@ -149,12 +150,17 @@ std::string SystemWords()
 
 Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines)
 {
+    return WriteBytesAtomically(utf8Path, LinesAsCp932(lines));
+}
+
+Status WriteBytesAtomically(std::string_view utf8Path, const std::string& bytes)
+{
     const std::filesystem::path target = FsPath(utf8Path);
     std::filesystem::path temp = target;
     temp += kAtomicTempSuffix;
     std::error_code error;
     errno = 0;
-    if (!WriteDurably(temp, LinesAsCp932(lines))) {
+    if (!WriteDurably(temp, bytes)) {
         const Status failed = Status::Failed(SystemWords()); // before the clean-up sets errno of its own
         std::filesystem::remove(temp, error);
         return failed;
@@ -165,6 +171,7 @@ Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std
         std::filesystem::remove(temp, error);
         return failed;
     }
+    FlushDirectory(target.parent_path()); // the new name too, before the caller says it is saved
     return Status::Ok();
 }
 

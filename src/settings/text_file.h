@@ -44,10 +44,13 @@ enum class WriteMode { Replace, Append };
 bool WriteTextLines(std::string_view utf8Path, const std::vector<std::string>& lines, WriteMode mode);
 
 // Replaces the file whole: the lines go to a temporary file beside it, which
-// is flushed to the disk and then renamed over the file. A failure leaves the
+// is flushed to the disk and then renamed over the file, and the rename is
+// flushed too: once this says so, a power cut leaves the new file. A failure leaves the
 // old file as it was; its reason is the system's words for the step that
 // failed, empty when the system gave none.
 Status WriteTextLinesAtomically(std::string_view utf8Path, const std::vector<std::string>& lines);
+// The same for bytes as they are to stand in the file.
+Status WriteBytesAtomically(std::string_view utf8Path, const std::string& bytes);
 
 // Removes the temporary file of WriteTextLinesAtomically for this path that
 // a run killed before its rename left behind (a plain file only).

@@ -20,8 +20,8 @@ namespace tavelin::settings {
 std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, std::size_t limit, int& error);
 
 // Writes the bytes over the file's content, or after it (on a line of its
-// own: CR LF goes first when the file's last line has none). False when the
-// file could not be opened or written.
+// own: CR LF goes first when the file's last line has none), and brings them
+// to the disk. False when the file could not be opened, written or flushed.
 bool WriteRegularFile(const std::filesystem::path& path, std::string bytes, WriteMode mode);
 
 // Writes the bytes to a new file of that name, on the disk and not only in a

@@ -127,8 +127,11 @@ bool WriteRegularFile(const std::filesystem::path& path, std::string bytes, Writ
         return false;
     if (mode == WriteMode::Append && !EndsWithLineEnd(fd))
         bytes.insert(0, "\r\n");
-    // Emptied only now that it is known to be a regular file of its own.
-    const bool written = (mode == WriteMode::Append || ftruncate(fd, 0) == 0) && WriteAll(fd, bytes);
+    // Emptied only now that it is known to be a regular file of its own. On
+    // the disk before anything else is written: a file system may otherwise
+    // keep a later write and lose this one, leaving a line of zeros.
+    const bool written =
+        (mode == WriteMode::Append || ftruncate(fd, 0) == 0) && WriteAll(fd, bytes) && fsync(fd) == 0;
     return close(fd) == 0 && written;
 }
 

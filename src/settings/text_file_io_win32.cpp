@@ -86,7 +86,9 @@ bool WriteRegularFile(const std::filesystem::path& path, std::string bytes, Writ
     std::FILE* file = OpenUnbuffered(path, mode == WriteMode::Append ? "ab" : "wb");
     if (!file)
         return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // On the disk before anything else is written (text_file_io_posix.cpp).
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                         std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
     return std::fclose(file) == 0 && written;
 }
 

@@ -6,7 +6,9 @@
 #include "settings/file_system.h"
 #include "settings/paths.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -21,73 +23,49 @@ namespace {
 constexpr char kCtrlZ = 0x1A;
 constexpr std::size_t kCopyPiece = 1024;
 
-// Writes from the target's last byte when it is an end-of-file mark, else
-// after it. An empty target has nothing to look at: start at the beginning.
-void PositionForAppend(std::fstream& out)
-{
-    out.seekg(0, std::ios::end);
-    const std::streamoff length = out.tellg();
-    if (length <= 0) {
-        out.clear();
-        out.seekp(0);
-        return;
-    }
-    char last = 0;
-    out.seekg(length - 1);
-    out.get(last);
-    out.clear();
-    out.seekp(last == kCtrlZ ? length - 1 : length);
-}
-
-bool CopyStream(std::istream& in, std::ostream& out)
+// Copies at most `limit` bytes, or all when there are fewer.
+bool CopyStream(std::istream& in, std::ostream& out, std::uintmax_t limit = UINTMAX_MAX)
 {
     std::array<char, kCopyPiece> piece{};
-    while (in) {
-        in.read(piece.data(), piece.size());
+    while (limit > 0 && in) {
+        in.read(piece.data(), static_cast<std::streamsize>(std::min<std::uintmax_t>(piece.size(), limit)));
         const std::streamsize got = in.gcount();
         if (got > 0 && !out.write(piece.data(), got))
             return false;
+        limit -= static_cast<std::uintmax_t>(got);
     }
-    return in.eof() && !in.bad();
+    return (limit == 0 || in.eof()) && !in.bad();
 }
 
-// What an append may have to undo: the target's length and whether it ended
-// in the end-of-file mark that the append overwrites.
-struct TargetBefore {
-    bool existed = false;
-    std::uintmax_t length = 0;
-    bool endMark = false;
-};
-
-TargetBefore Measure(const fs::path& target)
+// How much of the target an append keeps: all of it, less a final
+// end-of-file mark that the first appended byte takes the place of.
+std::uintmax_t KeptLength(const fs::path& target, bool appending)
 {
-    TargetBefore before;
     std::error_code error;
-    before.existed = fs::is_regular_file(target, error);
-    if (!before.existed)
-        return before;
-    before.length = fs::file_size(target, error);
+    const std::uintmax_t length = fs::is_regular_file(target, error) ? fs::file_size(target, error) : 0;
+    if (error || length == 0 || !appending)
+        return error ? 0 : length;
     std::ifstream in(target, std::ios::binary);
     char last = 0;
-    before.endMark = before.length > 0 && in.seekg(static_cast<std::streamoff>(before.length) - 1) && in.get(last) && last == kCtrlZ;
-    return before;
+    const bool endMark = in.seekg(static_cast<std::streamoff>(length) - 1) && in.get(last) && last == kCtrlZ;
+    return endMark ? length - 1 : length;
 }
 
-// Puts the target back as it was before a failed append.
-void Restore(const fs::path& target, const TargetBefore& before)
+// The target's kept bytes and then the temporary file's, in a new file.
+bool WriteAppended(const fs::path& temp, const fs::path& target, const fs::path& to)
 {
     std::error_code error;
-    if (!before.existed) {
-        fs::remove(target, error);
-        return;
-    }
-    fs::resize_file(target, before.length, error);
-    if (before.endMark) {
-        std::fstream out(target, std::ios::binary | std::ios::in | std::ios::out);
-        out.seekp(static_cast<std::streamoff>(before.length) - 1);
-        out.put(kCtrlZ);
-    }
-    settings::FlushToDisk(target);
+    const std::uintmax_t added = fs::file_size(temp, error);
+    if (error)
+        return false;
+    std::ifstream old(target, std::ios::binary);
+    std::ifstream in(temp, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    const std::uintmax_t kept = KeptLength(target, added > 0);
+    if (!in || !out || (kept > 0 && (!old || !CopyStream(old, out, kept))) || !CopyStream(in, out))
+        return false;
+    out.close();
+    return !out.fail();
 }
 
 bool CopyFileTo(const fs::path& from, const fs::path& to)
@@ -127,6 +105,7 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
     // rename there, which is again a single step.
     fs::path staging = target;
     staging += std::string(kStagedSuffix);
+    fs::remove(staging, error); // a leftover, or a link the copy must not follow
     if (!CopyFileTo(temp, staging)) {
         fs::remove(staging, error);
         return false;
@@ -164,28 +143,17 @@ void RemoveStagedCopies(const std::string& directory)
 
 bool AppendTemp(const fs::path& temp, const fs::path& target)
 {
-    std::ifstream in(temp, std::ios::binary);
-    if (!in)
-        return false;
-    const TargetBefore before = Measure(target);
-    if (!before.existed)
-        std::ofstream(target, std::ios::binary).close();
-    bool appended = false;
-    {
-        std::fstream out(target, std::ios::binary | std::ios::in | std::ios::out);
-        if (out) {
-            PositionForAppend(out);
-            appended = CopyStream(in, out);
-            out.close();
-            appended = appended && !out.fail();
-        }
-    }
-    if (appended && settings::FlushToDisk(target))
-        return true;
-    // A half-written append (a full disk, say) would leave old data with a
-    // torn tail under the target's name: undo it.
-    Restore(target, before);
-    return false;
+    // Written in place, a crash could leave the old data with a torn tail
+    // (or zeros, where the system kept the length but not the data), which
+    // the hand-held's next try would append to. So the joined file is made
+    // beside the temporary file and replaces the target as a received one does.
+    fs::path joined = temp;
+    joined += std::string(kStagedSuffix);
+    std::error_code error;
+    fs::remove(joined, error);
+    const bool appended = WriteAppended(temp, target, joined) && ReplaceWithTemp(joined, target);
+    fs::remove(joined, error);
+    return appended;
 }
 
 } // namespace tavelin::transfer

@@ -29,9 +29,11 @@ bool IsStagedCopyName(std::string_view utf8Name);
 void RemoveStagedCopies(const std::string& directory);
 
 // Appends the temporary file to the target (created when missing); a final
-// Ctrl-Z of the target is overwritten by the first appended byte. False when
-// a read or write failed, and then the target is as it was before (a target
-// the append created is removed).
+// Ctrl-Z of the target is overwritten by the first appended byte. The joined
+// file is made beside the temporary file (its name + kStagedSuffix) and
+// replaces the target as ReplaceWithTemp does, so at every moment the target
+// is the old file or the whole new one. False when a read or write failed,
+// and then the target is as it was before.
 bool AppendTemp(const std::filesystem::path& temp, const std::filesystem::path& target);
 
 } // namespace tavelin::transfer
