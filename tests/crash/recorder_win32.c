@@ -132,7 +132,7 @@ static void Forget(HANDLE handle)
 static void Track(HANDLE handle, const char* path, int appendOnly, int writeThrough)
 {
     Forget(handle);
-    Tracked* t = Find(NULL);
+    Tracked* t = NULL;
     for (int i = 0; t == NULL && i < kMaxHandles; ++i)
         if (handles[i].handle == NULL)
             t = &handles[i];
