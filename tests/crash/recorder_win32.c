@@ -292,15 +292,10 @@ static void AfterMove(BOOL ok, const wchar_t* from, const wchar_t* to, DWORD fla
 {
     char a[kMaxPath], b[kMaxPath];
     Normal(from, a);
-    Normal(to, b);
+    Normal(to, b); // none: a removal at the next start, nothing now
     const int inA = UnderRoot(a), inB = UnderRoot(b);
-    if (!ok || !(inA || inB))
+    if (!ok || to == NULL || !(inA || inB))
         return;
-    if (to == NULL) {
-        long long numbers[] = {(long long)strlen(a)};
-        Entry('U', numbers, 1, a, strlen(a), NULL, 0); // a move to nowhere removes
-        return;
-    }
     Renamed(a, b);
     if (flags & MOVEFILE_WRITE_THROUGH) {
         FolderFlushed(a);
