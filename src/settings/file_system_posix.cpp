@@ -30,6 +30,15 @@ void FlushDirectory(const fs::path& directory)
     }
 }
 
+bool ReplaceByRename(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    fs::rename(from, to, error);
+    if (error)
+        return false;
+    FlushDirectory(to.parent_path());
+    return true;
+}
+
 bool RenameNoReplace(const fs::path& from, const fs::path& to)
 {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)

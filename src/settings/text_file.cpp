@@ -165,13 +165,11 @@ Status WriteBytesAtomically(std::string_view utf8Path, const std::string& bytes)
         std::filesystem::remove(temp, error);
         return failed;
     }
-    std::filesystem::rename(temp, target, error);
-    if (error) {
-        const Status failed = Status::Failed(SystemWords());
+    if (!ReplaceByRename(temp, target, error)) { // the new name on the disk too, before the caller says it is saved
+        const Status failed = Status::Failed(error.message());
         std::filesystem::remove(temp, error);
         return failed;
     }
-    FlushDirectory(target.parent_path()); // the new name too, before the caller says it is saved
     return Status::Ok();
 }
 

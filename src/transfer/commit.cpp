@@ -96,11 +96,8 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
     if (!settings::FlushToDisk(temp))
         return false;
     std::error_code error;
-    fs::rename(temp, target, error);
-    if (!error) {
-        settings::FlushDirectory(target.parent_path());
+    if (settings::ReplaceByRename(temp, target, error))
         return true;
-    }
     // Another volume: a rename cannot cross it, so copy beside the target and
     // rename there, which is again a single step.
     fs::path staging = target;
@@ -110,12 +107,10 @@ bool ReplaceWithTemp(const fs::path& temp, const fs::path& target)
         fs::remove(staging, error);
         return false;
     }
-    fs::rename(staging, target, error);
-    if (error) {
+    if (!settings::ReplaceByRename(staging, target, error)) {
         fs::remove(staging, error);
         return false;
     }
-    settings::FlushDirectory(target.parent_path());
     fs::remove(temp, error);
     return true;
 }

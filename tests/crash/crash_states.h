@@ -11,6 +11,12 @@
 //   reached the disk without the data written before it unless that data was
 //   flushed: the data is then lost altogether (the file as it was) or its
 //   size kept with zeros in it.
+// On Windows (NTFS, as recorder_win32.c writes it down): FlushFileBuffers
+// on a file covers its data and size, on a folder's handle its names; a
+// rename with MOVEFILE_WRITE_THROUGH returns once it is on the disk (the
+// rename and a flush of the folders it touches), one without it is a change
+// of names the lazy writer brings later; a handle opened with
+// FILE_FLAG_WRITE_THROUGH flushes each write.
 // A crash is tried after every operation, with every prefix since the last
 // sync before it.
 #pragma once

@@ -4,12 +4,13 @@
 // the same code the dialog calls), then the manual window's memory
 // (TAV0001.INF) and this user's device choices (tavelin.conf). ROUND changes
 // the values, so each run replaces what the one before wrote. Each save the
-// operator would see as done is told on a terminal of its own, as the
-// recorder marks what the program told the outside world. Exits 3 when the
+// operator would see as done is told on a line of its own, as the recorder
+// marks what the program told the outside world. Exits 3 when the
 // parameter files were not saved (and the operator told so).
 //
 //   tavelin-crash-save-settings WORK ROUND
 #include "desktop/user_settings_store.h"
+#include "operator_line.h"
 #include "settings/param_files.h"
 #include "settings/paths.h"
 #include "settings/settings_form.h"
@@ -17,35 +18,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
-
-namespace {
 
 using namespace tavelin;
 
-// A terminal nobody reads: what is written to it stays in its buffer.
-int OperatorTerminal()
-{
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-        return -1;
-    return open(ptsname(master), O_WRONLY | O_NOCTTY);
-}
-
-bool Tell(int terminal, const std::string& what)
-{
-    const std::string line = what + "\r\n";
-    return write(terminal, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    const int terminal = OperatorTerminal();
-    if (argc != 3 || terminal < 0) {
+    crash::OperatorLine terminal;
+    if (argc != 3 || !terminal.IsOpen()) {
         std::fprintf(stderr, "usage: %s WORK ROUND (and a terminal to tell of each save)\n", argv[0]);
         return 2;
     }
@@ -61,14 +41,14 @@ int main(int argc, char** argv)
     form.uploadMode = 1 + round % 3;
     const settings::OkOutcome outcome = settings::ApplySettingsForm(form, state);
     if (outcome.end == settings::OkEnd::NotSaved)
-        return Tell(terminal, "settings not saved") ? 3 : 1;
-    if (outcome.end != settings::OkEnd::Saved || !Tell(terminal, "settings saved"))
+        return terminal.Tell("settings not saved") ? 3 : 1;
+    if (outcome.end != settings::OkEnd::Saved || !terminal.Tell("settings saved"))
         return 1;
     if (!settings::WriteTavInf(state.settings.WorkDir, {std::to_string(round), argv[1]}) ||
-        !Tell(terminal, "window memory saved"))
+        !terminal.Tell("window memory saved"))
         return 1;
     state.devices.chosen[0] = "/dev/ttyS" + std::to_string(round);
-    if (!desktop::SaveDeviceChoices(state.devices) || !Tell(terminal, "devices saved"))
+    if (!desktop::SaveDeviceChoices(state.devices) || !terminal.Tell("devices saved"))
         return 1;
     return 0;
 }

@@ -27,6 +27,24 @@ TEST(FileSystem, RenameNoReplaceMovesOnlyToAFreeName)
     EXPECT_EQ(dir.Get("c.txt"), "a");
 }
 
+TEST(FileSystem, ReplaceByRenameReplacesInOneStepAndSaysWhyNot)
+{
+    TempDir dir;
+    dir.Put("new.tmp", "new");
+    dir.Put("a.txt", "old");
+    std::error_code error;
+    EXPECT_FALSE(ReplaceByRename(dir.Path() / "missing.tmp", dir.Path() / "a.txt", error));
+    EXPECT_TRUE(error);
+    EXPECT_EQ(dir.Get("a.txt"), "old");
+    EXPECT_TRUE(ReplaceByRename(dir.Path() / "new.tmp", dir.Path() / "a.txt", error));
+    EXPECT_FALSE(error);
+    EXPECT_EQ(dir.Get("a.txt"), "new");
+    EXPECT_FALSE(dir.Has("new.tmp"));
+    dir.Put("b.tmp", "b"); // and to a free name
+    EXPECT_TRUE(ReplaceByRename(dir.Path() / "b.tmp", dir.Path() / "b.txt", error));
+    EXPECT_EQ(dir.Get("b.txt"), "b");
+}
+
 TEST(FileSystem, FlushToDiskFailsOnlyWithoutAFile)
 {
     TempDir dir;

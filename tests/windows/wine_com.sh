@@ -83,6 +83,18 @@ link_com() {
   ln -sfn "$(readlink -f "$2")" "$WINEPREFIX/dosdevices/com$1"
 }
 
+# local_appdata: this user's %LOCALAPPDATA% in the prefix, as Windows names
+# it (appdata_win) and as Linux does (appdata). Ends the script with 1 when
+# it is not where a prefix keeps it.
+local_appdata() {
+  appdata_win=$("$wine" cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+  appdata=$(readlink -f "$("$wine" winepath -u "$appdata_win" 2>/dev/null | tr -d '\r')")
+  case "$appdata" in
+    "$WINEPREFIX"/drive_c/users/*/AppData/Local) ;;
+    *) echo "this prefix's %LOCALAPPDATA% ($appdata_win, $appdata) is not under drive_c/users" >&2; exit 1 ;;
+  esac
+}
+
 # The Windows form of a Linux path (Wine's drive Z: is the root).
 windows_path() {
   printf 'Z:%s' "$(readlink -f "$1" | tr / '\\')"

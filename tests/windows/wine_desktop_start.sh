@@ -28,12 +28,7 @@ tavelin() {
 }
 
 wine_com_prefix || exit 1
-appdata_win=$("$wine" cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
-appdata=$(readlink -f "$("$wine" winepath -u "$appdata_win" 2>/dev/null | tr -d '\r')")
-case "$appdata" in
-  "$WINEPREFIX"/drive_c/users/*/AppData/Local) ;;
-  *) echo "this prefix's %LOCALAPPDATA% ($appdata_win, $appdata) is not under drive_c/users" >&2; exit 1 ;;
-esac
+local_appdata
 data="${appdata%/}/tavelin"
 rm -rf "$data"
 mkdir -p "$work/started-here" "$work/hht"
