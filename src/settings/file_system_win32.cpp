@@ -45,7 +45,12 @@ bool Move(const fs::path& from, const fs::path& to, DWORD flags, std::error_code
         error.clear();
         return true;
     }
+    // The portable words where there are some: the system's own come in the
+    // ANSI code page, which a UTF-8 log or box would garble.
     error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    if (const std::error_condition portable = error.default_error_condition();
+        portable.category() == std::generic_category())
+        error = std::error_code(portable.value(), std::generic_category());
     return false;
 }
 
