@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# A batch run on a desktop where nobody answers: tavelin.exe /DOWN with an
+# out-of-range RSPRM.DAT shows its box through Qt's Windows platform on
+# Wine's desktop (not the offscreen one, which shows no box at all), and
+# ends by itself once the box's bound has passed (shortened here through
+# TAVELIN_BOX_WAIT_MS), with status 1 and RESULT.DAT's code 2 line, as an
+# answered box ends it. So does a speed the port kind forbids (code 6).
+#   wine_unanswered_box.sh EXE_DIR WINEPREFIX [HHTSIM]
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+# shellcheck source=wine_com.sh
+. "$here/wine_com.sh"
+wine_test_start "$@"
+unset WINEQT_QPA_PLATFORM
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ -n "${TAVELIN_QT_WIN:-}" ]; then
+  WINEQT_PLUGIN_PATH=$(windows_path "$TAVELIN_QT_WIN/plugins")
+  export WINEQT_PLUGIN_PATH
+fi
+wine_com_prefix || exit 1
+printf '1,1\r\n' >"$work/HHTPRM.DAT"
+printf '%s\r\n' 'C:\ap\AP.HEX' 'C:\down\' 'C:\up\' OVER NEWHISTORY 1 >"$work/DIRPRM.DAT"
+
+for row in '2210005008009:2' '0210005008002:6'; do
+  rsprm=${row%:*} code=${row#*:}
+  printf '%s\r\n' "$rsprm" >"$work/RSPRM.DAT"
+  rm -f "$work/RESULT.DAT"
+  started=$(date +%s)
+  (cd "$work" && TAVELIN_BOX_WAIT_MS=1500 timeout -k 5 120 bash "$top/scripts/wine-run.sh" "$exe_dir/tavelin.exe" \
+    /DOWN) >"$work/run.log" 2>&1
+  status=$?
+  took=$(($(date +%s) - started))
+  [ $status -eq 1 ] || fail "RSPRM.DAT $rsprm: /DOWN ended with status $status after $took s"
+  grep -q "nobody answered the message box within 1.5 s" "$work/run.log" ||
+    fail "RSPRM.DAT $rsprm: no box waited for its bound: $(cat "$work/run.log")"
+  got=$(LC_ALL=C sed 's|^[0-9/]*,[0-9:]*,||' "$work/RESULT.DAT" 2>/dev/null | iconv -f CP932 -t UTF-8 | cut -d, -f1-2)
+  [ "$got" = "-1 , $code " ] || fail "RSPRM.DAT $rsprm: RESULT.DAT says '$got', not code $code"
+done
+
+[ $failures -eq 0 ] || exit 1
+echo "tavelin.exe /DOWN under Wine: a box nobody answers ends the batch run after its bound, status 1, RESULT.DAT written"
