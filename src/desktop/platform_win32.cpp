@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The settings files on Windows: who else may change one (file_owner.h,
 // owners and access control lists) and the folder of the one for all users
-// (machine_settings_file.h).
+// (machine_settings_file.h), and this user's (user_settings_file.h).
 #include "file_owner.h"
 #include "machine_settings_file.h"
+#include "user_settings_file.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <memory>
 #include <vector>
@@ -192,6 +194,21 @@ QString SystemMachineSettingsFolder()
     if (base.isEmpty())
         base = QStringLiteral("C:\\ProgramData");
     return QDir::fromNativeSeparators(base) + QStringLiteral("/tavelin");
+}
+
+// Qt names %LOCALAPPDATA% both the configuration and the data location;
+// the data folder's tavelin is the desktop's work folder (app/
+// user_data_folder.h), so the settings take a folder of their own beside it.
+QString SystemUserSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavelin-settings/tavelin.conf");
+}
+
+QString FormerUserSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavelin/tavelin.conf");
 }
 
 } // namespace tavelin::desktop
