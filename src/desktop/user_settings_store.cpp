@@ -138,6 +138,9 @@ Status Trusted(const QString& path)
                std::string(texts::kOpenToOthersTargetEnd);
     if (found.why == Why::WritableByAll)
         return Status::Failed(why + std::string(texts::kOpenToOthersWritable));
+    if (found.why == Why::OtherWriter)
+        return Status::Failed(why + std::string(texts::kOpenToOthersWriter) + QuotedName(found.owner) +
+                              std::string(texts::kOpenToOthersOwnerEnd));
     return Status::Failed(why + std::string(texts::kOpenToOthersOwner) + QuotedName(found.owner) +
                           std::string(texts::kOpenToOthersOwnerEnd));
 }
