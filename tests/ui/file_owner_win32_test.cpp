@@ -52,28 +52,21 @@ protected:
     testing::TempDir top;
 };
 
-TEST_F(WhoElseTest, AFileOnlyItsOwnerWritesIsTrusted)
-{
-    EXPECT_EQ(WhoElseMayChange(File()).why, Why::Nobody);
-}
-
-TEST_F(WhoElseTest, EveryoneMayWriteTheFile)
-{
-    GrantEveryone(top.Path() / "a" / "tavelin" / "tavelin.conf", FILE_GENERIC_WRITE);
-    const OthersMayChange found = WhoElseMayChange(File());
-    EXPECT_EQ(found.why, Why::WritableByAll);
-    EXPECT_EQ(found.where, "");
-}
-
 // Anybody who may replace what a folder further up holds may put a folder
 // of their own, with a file of their own, in the file's place.
-TEST_F(WhoElseTest, AFolderAboveThatEveryoneMayChangeIsNamed)
+TEST_F(WhoElseTest, TheFileAndEveryFolderAboveItAreLookedAt)
 {
+    EXPECT_EQ(WhoElseMayChange(File()).why, Why::Nobody);
     GrantEveryone(top.Path() / "a", FILE_ALL_ACCESS);
-    const OthersMayChange found = WhoElseMayChange(File());
+    OthersMayChange found = WhoElseMayChange(File());
     EXPECT_EQ(found.why, Why::WritableByAll);
     EXPECT_TRUE(found.folder);
     EXPECT_EQ(QString::fromStdString(found.where), Q(top.Path() / "a")) << found.where;
+
+    GrantEveryone(top.Path() / "a" / "tavelin" / "tavelin.conf", FILE_GENERIC_WRITE);
+    found = WhoElseMayChange(File());
+    EXPECT_EQ(found.why, Why::WritableByAll);
+    EXPECT_EQ(found.where, ""); // the file itself comes first
 }
 
 } // namespace
