@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: MIT
 # A batch run on a desktop where nobody answers: tavelin.exe /DOWN with an
 # out-of-range RSPRM.DAT shows its box through Qt's Windows platform on
-# Wine's desktop (not the offscreen one, which shows no box at all), and
+# Wine's desktop on an X server of the test's own (Xvfb: without a display
+# Wine makes no window, and Qt no timer), not the offscreen platform, which
+# shows no box at all, and
 # ends by itself once the box's bound has passed (shortened here through
 # TAVELIN_BOX_WAIT_MS), with status 1 and RESULT.DAT's code 2 line, as an
 # answered box ends it.
@@ -16,7 +18,14 @@ wine_test_start "$@"
 unset WINEQT_QPA_PLATFORM
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+xserver=
+trap '[ -z "$xserver" ] || kill "$xserver"; rm -rf "$work"' EXIT
+[ -x /usr/bin/Xvfb ] || { echo "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed" >&2; exit 1; }
+display=$((300 + $$ % 600))
+/usr/bin/Xvfb ":$display" -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
+xserver=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+export DISPLAY=":$display"
 if [ -n "${TAVELIN_QT_WIN:-}" ]; then
   WINEQT_PLUGIN_PATH=$(windows_path "$TAVELIN_QT_WIN/plugins")
   export WINEQT_PLUGIN_PATH
