@@ -8,7 +8,7 @@
 # ends by itself once the box's bound has passed (shortened here through
 # TAVELIN_BOX_WAIT_MS), with status 1 and RESULT.DAT's code 2 line, as an
 # answered box ends it.
-#   wine_unanswered_box.sh EXE_DIR WINEPREFIX [HHTSIM]
+#   wine_unanswered_box.sh EXE_DIR WINEPREFIX [HHTSIM]   (a prefix no other test uses)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
@@ -19,7 +19,9 @@ unset WINEQT_QPA_PLATFORM
 
 work=$(mktemp -d)
 xserver=
-trap '[ -z "$xserver" ] || kill "$xserver"; rm -rf "$work"' EXIT
+# Wine's desktop takes the display of the first program of its server: the
+# prefix is this test's own, and its server ends with the test.
+trap '"$wineserver" -k 2>/dev/null; [ -z "$xserver" ] || kill "$xserver"; rm -rf "$work"' EXIT
 [ -x /usr/bin/Xvfb ] || { echo "no X server for this test: Xvfb (Debian package xvfb, installed by make setup) is needed" >&2; exit 1; }
 display=$((300 + $$ % 600))
 /usr/bin/Xvfb ":$display" -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
