@@ -16,6 +16,9 @@ staged=$(bash scripts/windows-stage.sh | tail -n 1)
 built=$(date +%s)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 msi=$dir/tavelin-$version-x64.msi
+# Owner and group SYSTEM; full control for SYSTEM and the administrators,
+# read and run for the users; nothing inherited from ProgramData.
+machine_folder_sddl='O:SYG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
 work=$dir/msi
 rm -rf "$work" "$msi"
 mkdir -p "$work"
@@ -36,7 +39,19 @@ msiinfo export "$msi" Upgrade >"$work/Upgrade.idt"
 sed -i 's/\t256\t\tPREVIOUSFOUND/\t768\t\tPREVIOUSFOUND/' "$work/Upgrade.idt"
 grep -q $'\t768\t\tPREVIOUSFOUND' "$work/Upgrade.idt" ||
   { echo "windows-msi: unexpected Upgrade table from wixl" >&2; cat "$work/Upgrade.idt" >&2; exit 1; }
-msibuild "$msi" -i "$work/Upgrade.idt"
+# ProgramData\tavelin for administrators and SYSTEM to change, everybody to
+# read; protected (P), so nothing of ProgramData's own list (users may add
+# files there, and own what they add) is inherited. wixl knows no
+# Permission or PermissionEx: the row goes in as a table of its own, which
+# Windows Installer 5 (every supported Windows) applies when it makes the
+# folder, an existing one included.
+{
+  printf 'MsiLockPermissionsEx\tLockObject\tTable\tSDDLText\tCondition\r\n'
+  printf 's72\ts72\ts32\ts0\tS255\r\n'
+  printf 'MsiLockPermissionsEx\tMsiLockPermissionsEx\r\n'
+  printf 'MachineSettingsFolder\tMACHINEDIR\tCreateFolder\t%s\t\r\n' "$machine_folder_sddl"
+} >"$work/MsiLockPermissionsEx.idt"
+msibuild "$msi" -i "$work/Upgrade.idt" -i "$work/MsiLockPermissionsEx.idt"
 echo "$msi: $(du -h "$msi" | cut -f1), made in $(($(date +%s) - built)) s"
 
 bash tests/windows/msi_test.sh "$msi" "$version"

@@ -21,7 +21,7 @@ namespace {
 
 void SayInABox(int& argc, char** argv)
 {
-    if (!ScreenAvailable())
+    if (!ScreenAvailable() || !DesktopSeen())
         return;
     FallBackToOffscreen();
     EnsureRuntimeDir();
@@ -32,7 +32,7 @@ void SayInABox(int& argc, char** argv)
     ui::UseCjkFont();
     ui::UseJapaneseQtTexts();
     const StopSignalWatch stopSignals([] { CloseWaitingMessageBoxes(); });
-    QtMessageBox(true).Show(texts::kMsgAlreadyRunning);
+    QtMessageBox(BoxWait{true, std::nullopt}).Show(texts::kMsgAlreadyRunning); // a window start: for its operator
 }
 
 } // namespace

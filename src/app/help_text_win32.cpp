@@ -11,8 +11,8 @@ const char* const kDesktopOption = R"(  --desktop  as the Start-menu entry start
 )";
 
 const char* const kEnvironment = R"(Settings files: the device chosen in 設定 for each COM name is kept for this
-user in %LOCALAPPDATA%\tavelin\tavelin.conf, or for all users of this PC in
-%ProgramData%\tavelin\tavelin.conf.
+user in %LOCALAPPDATA%\tavelin-settings\tavelin.conf, or for all users of this
+PC in %ProgramData%\tavelin\tavelin.conf.
 
 Environment:
   TAVELIN_COM1..TAVELIN_COM4  the device COM1..COM4 opens; before the

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -12,14 +13,31 @@ namespace tavelin::app {
 
 void QtMessageBox::Show(std::string_view text)
 {
-    if (!screenAvailable_ || !waitForOperator_) {
+    if (!wait_.show || !waitForOperator_) {
         std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
         std::fflush(stderr);
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(texts::kProductTitle.data(), qsizetype(texts::kProductTitle.size())),
                     QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok);
+    // The bound closes the box as its OK would; the log says nobody did.
+    QTimer bound;
+    bool unanswered = false;
+    if (wait_.bound) {
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, &box, [&] {
+            unanswered = true;
+            box.done(QMessageBox::Ok);
+        });
+        bound.start(*wait_.bound);
+    }
     box.exec();
+    if (unanswered) {
+        std::fprintf(stderr, "%.*s\ntavelin: nobody answered the message box within %g s; the run goes on as if "
+                             "it had been answered\n",
+                     int(text.size()), text.data(), double(wait_.bound->count()) / 1000);
+        std::fflush(stderr);
+    }
 }
 
 void CloseWaitingMessageBoxes()

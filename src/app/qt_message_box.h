@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 // Message boxes for the operator: Qt boxes with only an OK button and no
-// icon; where no screen can show one, the text goes to standard error and
-// nobody is waited for, so a batch job never hangs on an invisible box.
+// icon; where nobody can see one, the text goes to standard error and
+// nobody is waited for, so a batch job never hangs on an invisible box. A
+// batch run's box closes by itself after its bound (box_wait.h).
 #pragma once
 
+#include "box_wait.h"
 #include "message_box.h"
 
 namespace tavelin::app {
 
 class QtMessageBox final : public MessageBox {
 public:
-    explicit QtMessageBox(bool screenAvailable) : screenAvailable_(screenAvailable) {}
+    explicit QtMessageBox(const BoxWait& wait) : wait_(wait) {}
     void Show(std::string_view text) override;
 
     // Once the run is told to end (a stop signal), nobody is waited for:
@@ -18,7 +20,7 @@ public:
     void StopWaiting() { waitForOperator_ = false; }
 
 private:
-    bool screenAvailable_;
+    BoxWait wait_;
     bool waitForOperator_ = true;
 };
 

@@ -69,7 +69,10 @@ private:
 Session::Session(settings::AppState& state, const Options& options, desktop::UserSettings& user,
                  const std::optional<DesktopFolder>& desktop, const std::string& workDir, const SingleInstance& instance,
                  bool screen)
-    : state_(state), options_(options), desktop_(desktop), workDir_(workDir), messages_(screen), user_(user),
+    : state_(state), options_(options), desktop_(desktop), workDir_(workDir),
+      messages_(ChooseBoxWait(screen, RunModeFromCommandLine(options.commandLine) != 0, DesktopSeen(),
+                              qEnvironmentVariable("TAVELIN_BOX_WAIT_MS").toStdString())),
+      user_(user),
       port_(link::MakeSystemSerialPort(pump_, state.devices)), link_{*port_, pump_, state},
       trace_(link::Tracer::FromEnvironment(FilesOfTheRun(workDir, instance.Path().toStdString()))),
       instance_(instance)

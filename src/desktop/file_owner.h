@@ -25,6 +25,7 @@ struct OthersMayChange {
         Nobody,         // only an administrator (root, SYSTEM) or this user
         WritableByAll,  // `where` may be written by every user (a folder: its entries replaced)
         ForeignOwner,   // `where` belongs to `owner`, neither an administrator nor this user
+        OtherWriter,    // `where` may be changed by the account or group `owner` names (Windows)
         CannotTell,     // the system would not say who owns the file or may write it
     };
     Why why = Why::Nobody;
@@ -39,9 +40,10 @@ struct OthersMayChange {
 // and above the link: each must belong to root or this user; the file and
 // its folder may not be writable by others, a folder further up only where
 // its sticky bit keeps others from replacing what is in it. Windows: the
-// file's and its folder's owner (this user, the administrators or an
-// administrator, SYSTEM) and no right for Everyone, Users, Authenticated
-// Users and the like to change the file or to remove it from its folder.
+// owner of the file and of every folder above it (this user, the
+// administrators or an administrator, SYSTEM, TrustedInstaller) and no
+// right for anybody else (Everyone, Users, another account or group) to
+// change the file or to remove what is in those folders.
 OthersMayChange WhoElseMayChange(const QString& path);
 
 } // namespace tavelin::desktop

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The settings files on POSIX systems: who else may change one (file_owner.h,
 // owners and mode bits) and the folder of the one for all users
-// (machine_settings_file.h).
+// (machine_settings_file.h), and this user's (user_settings_file.h).
 #include "file_owner.h"
 #include "machine_settings_file.h"
+#include "user_settings_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstdlib>
 #include <memory>
@@ -95,5 +97,15 @@ OthersMayChange WhoElseMayChange(const QString& path)
 // another account would see another list, and the point of the file is that
 // every user's run reads the same one.
 QString SystemMachineSettingsFolder() { return QStringLiteral("/etc/xdg/tavelin"); }
+
+// Named outright: Qt's own name for a user's INI file ends in .ini, where
+// the desktop's convention (and Qt's native format there) is .conf.
+QString SystemUserSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavelin/tavelin.conf");
+}
+
+QString FormerUserSettingsFile() { return {}; }
 
 } // namespace tavelin::desktop

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The settings files on Windows: who else may change one (file_owner.h,
 // owners and access control lists) and the folder of the one for all users
-// (machine_settings_file.h).
+// (machine_settings_file.h), and this user's (user_settings_file.h).
 #include "file_owner.h"
 #include "machine_settings_file.h"
+#include "user_settings_file.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <memory>
 #include <vector>
@@ -100,10 +102,21 @@ bool IsAdministrator(PSID sid)
     return false;
 }
 
+// Windows' own files and the root of the system drive belong to it.
+bool IsTrustedInstaller(PSID sid)
+{
+    PSID installer = nullptr;
+    if (!ConvertStringSidToSidW(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", &installer))
+        return false;
+    const std::unique_ptr<void, LocalFreed> freed(installer);
+    return EqualSid(sid, installer);
+}
+
 bool MayBeTrusted(PSID owner, const std::vector<BYTE>& user)
 {
     return (!user.empty() && EqualSid(owner, const_cast<BYTE*>(user.data()))) ||
-           IsOneOf(owner, {WinBuiltinAdministratorsSid, WinLocalSystemSid}) || IsAdministrator(owner);
+           IsOneOf(owner, {WinBuiltinAdministratorsSid, WinLocalSystemSid}) || IsTrustedInstaller(owner) ||
+           IsAdministrator(owner);
 }
 
 std::string AccountName(PSID sid)
@@ -122,20 +135,27 @@ std::string AccountName(PSID sid)
     return QString::fromWCharArray(text).toStdString();
 }
 
-// Whether the list lets every user (or a group of them all) do any of
-// `rights`. A list that is missing lets everybody do everything; a denial
-// is not weighed against a grant, so such a grant counts all the same.
-bool GrantsEveryone(PACL dacl, ACCESS_MASK rights)
+// Who besides those trusted the list lets do any of `rights`: every user
+// (or a group of them all), another account or group by name, or nobody.
+// A list that is missing lets everybody do everything; a denial is not
+// weighed against a grant, so such a grant counts all the same.
+struct Grantee {
+    Why why = Why::Nobody;
+    std::string name; // the account or group of Why::OtherWriter
+};
+
+Grantee GrantedBesides(PACL dacl, ACCESS_MASK rights, const std::vector<BYTE>& user)
 {
     if (!dacl)
-        return true;
+        return {Why::WritableByAll, {}};
     ACL_SIZE_INFORMATION size{};
     if (!GetAclInformation(dacl, &size, sizeof size, AclSizeInformation))
-        return true;
+        return {Why::WritableByAll, {}};
+    Grantee other;
     for (DWORD i = 0; i < size.AceCount; ++i) {
         void* ace = nullptr;
         if (!GetAce(dacl, i, &ace))
-            return true;
+            return {Why::WritableByAll, {}};
         const auto* header = static_cast<const ACE_HEADER*>(ace);
         if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE) != 0)
             continue; // a denial, or a right only for what is made in a folder
@@ -145,9 +165,13 @@ bool GrantsEveryone(PACL dacl, ACCESS_MASK rights)
         const PSID sid = &allowed->SidStart;
         for (const WELL_KNOWN_SID_TYPE kind : kEveryone)
             if (IsWellKnownSid(sid, kind))
-                return true;
+                return {Why::WritableByAll, {}};
+        // The owner's own rights, whoever owns it, are the owner check's.
+        if (other.why == Why::Nobody && !MayBeTrusted(sid, user) && !IsWellKnownSid(sid, WinCreatorOwnerSid) &&
+            !IsWellKnownSid(sid, WinCreatorOwnerRightsSid))
+            other = {Why::OtherWriter, AccountName(sid)};
     }
-    return false;
+    return other;
 }
 
 OthersMayChange Look(const QString& path, const std::string& shown, bool folder, ACCESS_MASK rights,
@@ -165,9 +189,21 @@ OthersMayChange Look(const QString& path, const std::string& shown, bool folder,
         return {Why::CannotTell, {}, false, {}};
     if (!MayBeTrusted(owner, user))
         return {Why::ForeignOwner, shown, folder, AccountName(owner)};
-    if (GrantsEveryone(dacl, rights))
-        return {Why::WritableByAll, shown, folder, {}};
-    return {};
+    const Grantee grantee = GrantedBesides(dacl, rights, user);
+    return {grantee.why, grantee.why == Why::Nobody ? std::string() : shown, folder, grantee.name};
+}
+
+// The folder and every one above it up to the drive's root: one that
+// others may change lets them put another folder in place of the next.
+OthersMayChange LookUp(const QString& folder, const std::vector<BYTE>& user)
+{
+    for (QDir dir(folder);;) {
+        const QString path = dir.absolutePath();
+        const OthersMayChange found =
+            Look(path, QDir::toNativeSeparators(path).toStdString(), true, kChangeFolder, user);
+        if (found.why != Why::Nobody || !dir.cdUp())
+            return found;
+    }
 }
 
 } // namespace
@@ -179,8 +215,7 @@ OthersMayChange WhoElseMayChange(const QString& path)
     const OthersMayChange file = Look(info.absoluteFilePath(), {}, false, kChangeFile, user);
     if (file.why != Why::Nobody)
         return file;
-    const QString folder = info.absolutePath();
-    return Look(folder, QDir::toNativeSeparators(folder).toStdString(), true, kChangeFolder, user);
+    return LookUp(info.absolutePath(), user);
 }
 
 // Qt names no ProgramData location; the system sets PROGRAMDATA for every
@@ -192,6 +227,21 @@ QString SystemMachineSettingsFolder()
     if (base.isEmpty())
         base = QStringLiteral("C:\\ProgramData");
     return QDir::fromNativeSeparators(base) + QStringLiteral("/tavelin");
+}
+
+// Qt names %LOCALAPPDATA% both the configuration and the data location;
+// the data folder's tavelin is the desktop's work folder (app/
+// user_data_folder.h), so the settings take a folder of their own beside it.
+QString SystemUserSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavelin-settings/tavelin.conf");
+}
+
+QString FormerUserSettingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavelin/tavelin.conf");
 }
 
 } // namespace tavelin::desktop

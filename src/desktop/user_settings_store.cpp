@@ -4,6 +4,7 @@
 #include "file_owner.h"
 #include "link/port_names.h"
 #include "machine_settings_file.h"
+#include "user_settings_file.h"
 #include "settings/file_system.h"
 #include "settings/status.h"
 #include "settings/texts.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -21,12 +21,38 @@ namespace tavelin::desktop {
 
 using link::QuotedName;
 
-// Named outright: Qt's own name for a user's INI file ends in .ini, where
-// the desktop's convention (and Qt's native format there) is .conf.
+// A former file that could not be moved stays the one read and written
+// until it can be: a user's settings are never left behind.
 QString UserSettingsFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/tavelin/tavelin.conf");
+    const QString file = SystemUserSettingsFile();
+    const QString former = FormerUserSettingsFile();
+    if (!former.isEmpty() && !QFileInfo(file).exists() && !QFileInfo(file).isSymLink() && QFileInfo(former).isFile())
+        return former;
+    return file;
+}
+
+// A rename leaves the file whole in one place or the other, and never
+// replaces one already at the new place; only a plain file is moved (a link
+// is read where it is, and not written, as at the new place).
+void MoveFormerUserSettings()
+{
+    const QString former = FormerUserSettingsFile();
+    if (former.isEmpty() || UserSettingsFile() != former || QFileInfo(former).isSymLink())
+        return;
+    const QString file = SystemUserSettingsFile();
+    const QString folder = QFileInfo(file).absolutePath();
+    const auto native = [](const QString& path) { return QDir::toNativeSeparators(path).toStdString(); };
+    if (!QDir().mkpath(folder) || !settings::RenameNoReplace(std::filesystem::path(former.toStdU16String()),
+                                                             std::filesystem::path(file.toStdU16String()))) {
+        std::fprintf(stderr, "tavelin: the settings file %s cannot be moved to %s; it is used where it is\n",
+                     QuotedName(native(former)).c_str(), QuotedName(native(file)).c_str());
+        return;
+    }
+    settings::FlushDirectory(std::filesystem::path(folder.toStdU16String()));
+    settings::FlushDirectory(std::filesystem::path(QFileInfo(former).absolutePath().toStdU16String()));
+    std::fprintf(stderr, "tavelin: the settings file %s is now %s, apart from the work folder\n",
+                 QuotedName(native(former)).c_str(), QuotedName(native(file)).c_str());
 }
 
 namespace {
@@ -112,6 +138,9 @@ Status Trusted(const QString& path)
                std::string(texts::kOpenToOthersTargetEnd);
     if (found.why == Why::WritableByAll)
         return Status::Failed(why + std::string(texts::kOpenToOthersWritable));
+    if (found.why == Why::OtherWriter)
+        return Status::Failed(why + std::string(texts::kOpenToOthersWriter) + QuotedName(found.owner) +
+                              std::string(texts::kOpenToOthersOwnerEnd));
     return Status::Failed(why + std::string(texts::kOpenToOthersOwner) + QuotedName(found.owner) +
                           std::string(texts::kOpenToOthersOwnerEnd));
 }
@@ -218,10 +247,20 @@ bool SaveMachineDeviceChoices(const settings::DeviceChoices& choices)
     return WritePorts(path, choices.machine);
 }
 
+namespace {
+
+UserSettingsFileCheck MovedAndChecked()
+{
+    MoveFormerUserSettings();
+    return CheckUserSettingsFile();
+}
+
+} // namespace
+
 // A file that cannot be read is not handed to Qt at all; Qt's settings
 // without a file name read nothing and are never written here.
 UserSettingsStore::UserSettingsStore()
-    : read_(CheckUserSettingsFile()), settings_(read_.Readable() ? UserSettingsFile() : QString(), QSettings::IniFormat),
+    : read_(MovedAndChecked()), settings_(read_.Readable() ? UserSettingsFile() : QString(), QSettings::IniFormat),
       devices_(ReadDeviceChoices(read_, settings_))
 {
 }

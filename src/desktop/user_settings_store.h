@@ -36,8 +36,14 @@ namespace tavelin::desktop {
 
 inline constexpr int kUserSettingsLayout = 1;
 
-// $XDG_CONFIG_HOME/tavelin/tavelin.conf (~/.config/... when unset), INI form.
+// $XDG_CONFIG_HOME/tavelin/tavelin.conf (~/.config/... when unset), INI form;
+// on Windows %LOCALAPPDATA%\tavelin-settings\tavelin.conf (user_settings_file.h).
 QString UserSettingsFile();
+
+// Moves this user's file from where an earlier version kept it, once, when
+// nothing is at its place yet; said on standard error either way. Made
+// before anything reads the file: the store's constructor calls it.
+void MoveFormerUserSettings();
 
 // What may be done with the settings file, found out before Qt's settings
 // touch it: Qt would wait for ever reading a FIFO, and its save replaces

@@ -334,6 +334,7 @@ inline constexpr std::string_view kOpenToOthersTargetEnd = ",";
 inline constexpr std::string_view kOpenToOthersWritable = " can be written by every user";
 inline constexpr std::string_view kOpenToOthersOwner = " belongs to the user ";
 inline constexpr std::string_view kOpenToOthersOwnerEnd = ", neither an administrator nor this user";
+inline constexpr std::string_view kOpenToOthersWriter = " can be changed by ";
 inline constexpr std::string_view kOpenToOthersCannotTell = "cannot be checked: the system does not say who may write it";
 // The manual window's message line when the per-user settings file is there
 // but cannot be read: the devices chosen for the COM names are not known.

@@ -1040,6 +1040,31 @@ TEST_F(Program, SignalClosesAMessageBoxThatWaits)
     EXPECT_FALSE(work.Has("RESULT.DAT"));
 }
 
+// A batch run's box that nobody answers ends the run after its bound with
+// the code the check wrote, as an answer would (the bound shortened here).
+TEST_F(Program, BatchRunBoxThatNobodyAnswersEndsTheRunByItself)
+{
+    const QString display = Display();
+    ASSERT_FALSE(display.isEmpty());
+    const Surroundings onDisplay{{{"DISPLAY", display}, {"TAVELIN_BOX_WAIT_MS", "700"}}, {}, {}};
+    const struct {
+        const char* rsprm;
+        const char* tail;
+    } rows[] = {
+        {"2210005008009", "-1 , 2 ,通信条件パラメータエラー\r\n"},                          // out of range
+        {"0210005008002", "-1 , 6 ,通信ﾊﾟﾗﾒｰﾀﾌｧｲﾙのﾎﾞｰﾚｰﾄ項目が範囲外です。\r\n"}, // a forbidden speed
+    };
+    for (const auto& row : rows) {
+        PutGoodFiles();
+        work.Put("RSPRM.DAT", row.rsprm);
+        const auto run = Start({"/DOWN"}, onDisplay, 15000);
+        EXPECT_EQ(run.exitCode, 1) << run.standardError;
+        EXPECT_EQ(ResultTail(), row.tail);
+        EXPECT_NE(run.standardError.find("nobody answered the message box within 0.7 s"), std::string::npos)
+            << run.standardError;
+    }
+}
+
 // A DISPLAY that names no reachable X server: a batch run goes on without a
 // display, its messages on standard error; manual mode ends as without one.
 TEST_F(Program, DisplayThatCannotBeReachedCountsAsNoDisplay)

@@ -387,7 +387,7 @@ private slots:
         if (testing::SettingsFileFollowsXdgConfigHome())
             QCOMPARE(desktop::UserSettingsFile(), QString::fromStdString((config_.Path() / "tavelin/tavelin.conf").string()));
         else
-            QVERIFY2(desktop::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin/tavelin.conf")),
+            QVERIFY2(desktop::UserSettingsFile().endsWith(QLatin1String("/qttest/tavelin-settings/tavelin.conf")),
                      qPrintable(desktop::UserSettingsFile()));
         QSettings stored(desktop::UserSettingsFile(), QSettings::IniFormat);
         QCOMPARE(stored.value(QStringLiteral("ports/COM1")).toString(), Adapter().path);

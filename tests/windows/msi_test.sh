@@ -7,7 +7,10 @@
 # version. Installing the same MSI again, and a rebuilt MSI of the same
 # version (a new ProductCode), still leave one entry; an older version does
 # not install over it. msiexec /x then leaves
-# no program file, no shortcut and no entry.
+# no program file, no shortcut and no entry. ProgramData\tavelin is made
+# by the install, its access list (in the MSI: Wine's msiexec does not apply
+# one) for administrators and SYSTEM alone to change, and the settings an
+# administrator put there outlast upgrades and the removal.
 #   msi_test.sh MSI VERSION
 set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 MSI VERSION" >&2; exit 2; }
@@ -42,6 +45,19 @@ shortcuts=("$WINEPREFIX/drive_c/ProgramData/$start_menu"
 properties=$(msiinfo export "$msi" Property)
 grep -q $'^ALLUSERS\t1\r$' <<<"$properties" || fail "the MSI does not install for all users (ALLUSERS)"
 
+# The folder for all users: a protected list (nothing of ProgramData's
+# inherited) in which only SYSTEM and the administrators may change
+# anything; users, Everyone and signed-in users read.
+directories=$(msiinfo export "$msi" Directory)
+grep -q $'^MACHINEDIR\tCommonAppDataFolder\ttavelin\r$' <<<"$directories" ||
+  fail "the MSI makes no ProgramData\\tavelin: $(grep MACHINEDIR <<<"$directories")"
+grep -q $'^MACHINEDIR\tMachineSettingsFolder\r$' <<<"$(msiinfo export "$msi" CreateFolder)" ||
+  fail "the MSI does not create ProgramData\\tavelin"
+lock=$(msiinfo export "$msi" MsiLockPermissionsEx 2>/dev/null | awk -F'\t' '$2 == "MACHINEDIR" { print $4 }')
+[[ $lock == *D:P*'(A;OICI;FA;;;SY)'*'(A;OICI;FA;;;BA)'* ]] || fail "ProgramData\\tavelin's access list: '$lock'"
+extra=$(grep -o '([^)]*)' <<<"$lock" | grep -v -e ';;;SY)$' -e ';;;BA)$' -e '^(A;OICI;0x1200a9;;;\(BU\|WD\|AU\))$')
+[ -z "$extra" ] || fail "ProgramData\\tavelin's access list lets others do more than read: $extra"
+
 msiexec() { # ACTION MSI: as a deployment tool runs it, without a window
   timeout -k 5 300 "$wine" msiexec "$1" "$(cd "$(dirname "$2")" && "$wine" winepath -w "$PWD/$(basename "$2")" 2>/dev/null | tr -d '\r')" /qn
 }
@@ -74,6 +90,9 @@ PY
 then
   fail "the shortcut does not run tavelin.exe --desktop"
 fi
+machine="$WINEPREFIX/drive_c/ProgramData/tavelin"
+[ -d "$machine" ] || fail "the install made no ProgramData\\tavelin"
+printf '[ports]\r\nCOM1=COM3\r\n' >"$machine/tavelin.conf" # as the settings dialog saves it
 said=$(cd "$work" && WINEQT_QPA_PLATFORM=offscreen timeout -k 5 120 "$wine" "$program/tavelin.exe" --version 2>&1 |
   tr -d '\r' | head -n 1)
 [ "$said" = "tavelin $version" ] || fail "the installed tavelin.exe --version says '$said'"
@@ -110,6 +129,8 @@ for candidate in "${shortcuts[@]}"; do
   [ ! -e "$candidate" ] || fail "the Start-menu shortcut is left after msiexec /x: $candidate"
 done
 [ -z "$(entries)" ] || fail "Apps & Features still lists: $(entries)"
+[ "$(cat "$machine/tavelin.conf" 2>/dev/null)" = $'[ports]\r\nCOM1=COM3\r' ] ||
+  fail "the settings for all users did not outlast the upgrades and the removal"
 
 [ $failures -eq 0 ] || exit 1
 echo "MSI: installs into Program Files\\Tavelin with its shortcut, replaces the same version, refuses an older one, uninstalls cleanly"

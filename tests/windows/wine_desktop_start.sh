@@ -5,7 +5,8 @@
 # made on first use with the starter parameter files, and writes its
 # RESULT.DAT there (against the simulated hand-held on COM1, as the starter
 # files ask): nothing in the folder it was started from, nothing beside the
-# program. Also checked: --help speaks of Windows' folders and stop keys.
+# program. Also checked: --help speaks of Windows' folders and stop keys,
+# and an earlier version's settings file in that folder moves out of it.
 #   wine_desktop_start.sh EXE_DIR WINEPREFIX [HHTSIM]
 # This user's tavelin folder in the prefix is emptied first.
 set -uo pipefail
@@ -52,8 +53,27 @@ for name in RESULT.DAT RSPRM.DAT HISTORY.DAT; do
   [ ! -e "$exe_dir/$name" ] || fail "$name beside the program"
 done
 
+# An earlier version kept this user's settings in that folder, where the
+# operator's file list reaches them: the next start moves the file whole to
+# %LOCALAPPDATA%\tavelin-settings, and the folder it remembers still opens.
+# One already there is never replaced.
+settings="${appdata%/}/tavelin-settings"
+rm -rf "$settings" "$data/RESULT.DAT"
+printf '[workdir]\r\nlast=%s\r\n' "$(tr '\\' / <<<"$appdata_win")/tavelin" >"$data/tavelin.conf"
+cp "$data/tavelin.conf" "$work/former.conf"
+tavelin --desktop /DOWN >"$work/moved.log" 2>&1 || fail "--desktop /DOWN with former settings ended with status $?"
+[ ! -e "$data/tavelin.conf" ] || fail "the settings file is still in the work folder $data"
+cmp -s "$work/former.conf" "$settings/tavelin.conf" || fail "the settings file did not arrive whole in $settings"
+grep -q "tavelin-settings.*apart from the work folder" "$work/moved.log" || fail "the move was not said"
+[ -f "$data/RESULT.DAT" ] || fail "the remembered work folder $data was not the one run in"
+printf '[workdir]\r\nlast=C:/elsewhere\r\n' >"$data/tavelin.conf"
+tavelin --desktop /DOWN >"$work/both.log" 2>&1 || fail "--desktop /DOWN with two settings files ended with status $?"
+cmp -s "$work/former.conf" "$settings/tavelin.conf" || fail "a settings file was replaced by an earlier version's"
+[ -f "$data/tavelin.conf" ] || fail "an earlier version's settings file was removed though not moved"
+rm -f "$data/tavelin.conf"
+
 tavelin --help >"$work/help.log" 2>&1 || fail "--help ended with status $?"
-for words in '%LOCALAPPDATA%\tavelin\tavelin.conf' '%ProgramData%\tavelin\tavelin.conf' 'ENDPRM.DAT' \
+for words in '%LOCALAPPDATA%\tavelin-settings\tavelin.conf' '%ProgramData%\tavelin\tavelin.conf' 'ENDPRM.DAT' \
   'Ctrl+Break' 'close that' '%LOCALAPPDATA%\tavelin (created'; do
   grep -qF "$words" "$work/help.log" || fail "--help does not say $words"
 done
@@ -63,6 +83,7 @@ done
 
 if [ $failures -gt 0 ]; then
   echo "--- --desktop /DOWN"; cat "$work/desktop.log"; echo "--- --help"; cat "$work/help.log"
+  echo "--- the settings moved"; cat "$work/moved.log"
   exit 1
 fi
 echo "tavelin.exe --desktop /DOWN under Wine without HOME: ran in $appdata_win\\tavelin with starter files; --help speaks Windows"

@@ -39,6 +39,7 @@ tavelin() {
 
 wine_com_prefix || exit 1
 for own in "$WINEPREFIX"/drive_c/users/*/AppData/Local/tavelin/tavelin.conf \
+  "$WINEPREFIX"/drive_c/users/*/AppData/Local/tavelin-settings/tavelin.conf \
   "$WINEPREFIX"/drive_c/users/*/"Local Settings/Application Data"/tavelin/tavelin.conf; do
   [ -e "$own" ] || continue
   mv -f "$own" "$own.aside" && aside+=("$own")
