@@ -158,6 +158,18 @@ TEST_F(Logs, HistoryLineOnScreenAndInFile)
                                       "007, 2 ,D.TXT, 0 ,-2 ,\x92\x86\x92\x66\r\n");
 }
 
+// Rotation renames the file between two lines, as logrotate does without
+// copytruncate: the next line starts a new file and none is lost.
+TEST_F(Logs, HistoryRenamedBetweenLinesGoesOnInANewFile)
+{
+    WriteHistory(state, nullptr, "A.TXT", 1, 0, "");
+    std::filesystem::rename(dir.Path() / "HISTORY.DAT", dir.Path() / "HISTORY.DAT.1");
+    WriteHistory(state, nullptr, "B.TXT", 1, 0, "");
+    EXPECT_EQ(dir.Get("HISTORY.DAT.1"), "007, 2 ,A.TXT, 1 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+    EXPECT_EQ(dir.Get("HISTORY.DAT"), "007, 2 ,B.TXT, 1 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+    EXPECT_FALSE(state.logFailures.Any());
+}
+
 // A line appended to a file whose last line was cut short starts a line of
 // its own; one whose last line is whole goes straight after it.
 TEST_F(Logs, HistoryLineIsNeverGluedToACutLine)
