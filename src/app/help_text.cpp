@@ -43,9 +43,9 @@ Moves files between this PC and hand-held terminals over a serial line.
              86400. The manual window waits the same while connected
   --quiet    for a batch run from cron or a timer: nothing on standard
              output, and on standard error only warnings and failures (a
-             file that failed, a stop file found at the start, a device
-             that went away, the failures of the exit status below); the
-             exit status and the files written are the same
+             file that failed, a stop file found at the start, a slow USB
+             adapter, a device that went away, the failures of the exit
+             status below); the exit status and the files are the same
 )";
 
 constexpr const char* kHelpFiles = R"(  --help     this text
