@@ -23,7 +23,7 @@ struct ScreenList final : settings::HistoryList {
     std::deque<std::string> lines;
     int Count() const override { return static_cast<int>(lines.size()); }
     void RemoveFirst() override { lines.pop_front(); }
-    void Add(const std::string& line) override { lines.push_back(line); }
+    void Add(const std::string& line, bool) override { lines.push_back(line); }
     void SelectLast() override {}
 };
 

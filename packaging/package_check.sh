@@ -103,7 +103,7 @@ root=$scratch/root
 for deb in "$out"/1/*_"$version"_"$arch".deb; do dpkg-deb -x "$deb" "$root"; done
 check "desktop-file-validate" desktop-file-validate "$root"/usr/share/applications/*.desktop
 check "appstreamcli validate --no-net" appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
-for page in "$root"/usr/share/man/man1/*.1.gz; do
+for page in "$root"/usr/share/man/man1/*.1.gz "$root"/usr/share/man/man5/*.5.gz; do
   # man prints its warnings on standard error; any is a failure.
   check "man --warnings $(basename "$page")" \
     bash -c 'MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null | (! grep .)' _ "$page"

@@ -63,7 +63,7 @@ else
   grep -qE '^m +tavelin +dialout' <<<"$sysusers" || fail "the system user is not in dialout: $sysusers"
 fi
 
-man=$root/usr/share/man/man1
+man=$root/usr/share/man
 for file in /usr/bin/tavelin /usr/bin/tavelin-hhtsim /usr/share/applications/$id.desktop \
             /usr/share/metainfo/$id.metainfo.xml /usr/share/icons/hicolor/scalable/apps/$id.svg; do
   [ -f "$root$file" ] || fail "not installed: $file"
@@ -82,10 +82,10 @@ grep -q "^Exec=tavelin --desktop$" <<<"$desktop" || fail "desktop entry without 
 grep -q "^Icon=$id$" <<<"$desktop" || fail "desktop entry's icon is not $id"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" \
   || fail "metainfo without this release"
-for page in tavelin tavelin-hhtsim; do
-  text=$(zcat -f "$man/$page.1"*)
-  grep -q "Tavelin $version" <<<"$text" || fail "$page.1 without the version"
-  ! grep -q "@[A-Z_]*@" <<<"$text" || fail "$page.1 with a placeholder left: $(grep "@[A-Z_]*@" <<<"$text")"
+for page in man1/tavelin.1 man1/tavelin-hhtsim.1 man5/tavelin.5; do
+  text=$(zcat -f "$man/$page"*)
+  grep -q "Tavelin $version" <<<"$text" || fail "$page without the version"
+  ! grep -q "@[A-Z_]*@" <<<"$text" || fail "$page with a placeholder left: $(grep "@[A-Z_]*@" <<<"$text")"
 done
 
 help=$("$root/usr/bin/tavelin-hhtsim" --help)

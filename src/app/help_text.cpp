@@ -22,7 +22,7 @@ namespace {
 
 // The help text around the parts that name this system's folders, settings
 // files and ways to stop a run (help_text_platform.h).
-constexpr const char* kHelpSwitches = R"(Usage: tavelin [--workdir DIR | --desktop] [--line-wait SECONDS] [/APIN | /DOWN | /UP] [/ICON]
+constexpr const char* kHelpSwitches = R"(Usage: tavelin [--workdir DIR | --desktop] [--line-wait SECONDS] [--quiet] [/APIN | /DOWN | /UP] [/ICON]
        tavelin [--workdir DIR] --scan [COMn] | --scan-all [COMn]
        tavelin --help | --version
 
@@ -41,6 +41,11 @@ Moves files between this PC and hand-held terminals over a serial line.
              are failed, and a device not back in time ends the run with
              RESULT.DAT code 1. 0: end at once. Default 300, at most
              86400. The manual window waits the same while connected
+  --quiet    for a batch run from cron or a timer: nothing on standard
+             output, and on standard error only warnings and failures (a
+             file that failed, a stop file found at the start, a slow USB
+             adapter, a device that went away, the failures of the exit
+             status below); the exit status and the files are the same
 )";
 
 constexpr const char* kHelpFiles = R"(  --help     this text

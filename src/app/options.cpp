@@ -89,6 +89,8 @@ Options ParseOptions(int argc, const char* const* argv)
                 badLineWait = std::string(value);
         } else if (arg == "--desktop") {
             options.desktop = true;
+        } else if (arg == "--quiet") {
+            options.quiet = true;
         } else if (!arg.empty() && arg.front() == '-') {
             if (!unknown)
                 unknown = std::string(arg);
@@ -115,7 +117,7 @@ Options ParseOptions(int argc, const char* const* argv)
     } else if (scan && badPort) {
         options.action = OptionsAction::Usage;
         options.problem = "no such port '" + *badPort + "' (COM1..COM4)";
-    } else if (scan && (options.desktop || !options.commandLine.empty())) {
+    } else if (scan && (options.desktop || options.quiet || !options.commandLine.empty())) {
         options.action = OptionsAction::Usage;
         options.problem = "--scan takes only a COM name and --workdir";
     } else if (scan) {

@@ -213,6 +213,7 @@ int RunSession(const Options& options, desktop::UserSettings& user, const std::o
     state.devices = user.Devices(); // the same map for the window and for cron
     if (options.lineWait)
         state.lineWaitSeconds = *options.lineWait;
+    state.quiet = options.quiet;
     if (!state.devices.unreadable.empty())
         std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
                      state.devices.unreadable.c_str());

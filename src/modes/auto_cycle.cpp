@@ -150,6 +150,16 @@ std::string RunStartLine(const settings::AppState& state, const link::SerialPort
            "ENDPRM.DAT or " + kStopFromOutside + LatencyRemark(port);
 }
 
+// A quiet run says only what slows it down, when anything does.
+std::string StartLine(const settings::AppState& state, const link::SerialPort& port)
+{
+    if (!state.quiet)
+        return RunStartLine(state, port);
+    const std::string note = link::LatencyStartNote(port.AdapterLatencyTimer());
+    const int number = std::atoi(state.settings.ComPortCode.c_str()) + 1;
+    return note.empty() ? note : "COM" + std::to_string(number) + ": " + note;
+}
+
 } // namespace
 
 std::vector<std::string> ListDownloadNames(const std::string& directory)
@@ -182,7 +192,8 @@ bool AutoCycle::Start()
         switch (opening.result) {
         case link::PortSetupResult::Ok:
             portOpenedHere_ = true;
-            view_.LogLine(RunStartLine(state, link_.port));
+            if (const std::string line = StartLine(state, link_.port); !line.empty())
+                view_.LogLine(line);
             break;
         case link::PortSetupResult::PortError:
             view_.LogLine(PortErrorLine(link_.state, opening.reason));

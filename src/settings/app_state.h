@@ -73,6 +73,9 @@ struct AppState {
     // run ends at once). Five minutes outlast a hub's reset or a cable
     // plugged in again, and still end a night's run whose adapter is gone.
     int lineWaitSeconds = kDefaultLineWaitSeconds;
+    // A quiet batch run says only what went wrong: no line of its start, and
+    // of the history only the lines of files that failed, on standard error.
+    bool quiet = false;
 };
 
 } // namespace tavelin::settings

@@ -31,7 +31,8 @@ std::string_view HistoryText(std::int16_t result)
     }
 }
 
-void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view fileName, std::string_view listText)
+void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view fileName, std::string_view listText,
+                    bool failed)
 {
     if (list == nullptr)
         return;
@@ -40,15 +41,16 @@ void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view f
             list->RemoveFirst();
     }
     list->Add(
-        WithoutControlCharacters("ID " + state.CurHhtId + ": " + std::string(fileName) + " : " + std::string(listText)));
+        WithoutControlCharacters("ID " + state.CurHhtId + ": " + std::string(fileName) + " : " + std::string(listText)),
+        failed);
     list->SelectLast();
 }
 
 void WriteHistory(AppState& state, HistoryList* list, std::string_view fileName, std::int32_t count,
                   std::int16_t result, std::string_view listText)
 {
-    AddHistoryLine(state, list, fileName, listText);
-    if (result != 0 && result != -2)
+    AddHistoryLine(state, list, fileName, listText, FileFailed(result));
+    if (FileFailed(result))
         ++state.failedFiles;
     const Settings& s = state.settings;
     if (s.HistoryMode == 3)

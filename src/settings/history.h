@@ -20,13 +20,19 @@ public:
     virtual ~HistoryList() = default;
     virtual int Count() const = 0;
     virtual void RemoveFirst() = 0;
-    virtual void Add(const std::string& line) = 0;
+    // failed: the line's file failed (FileFailed), for a quiet run to say so.
+    virtual void Add(const std::string& line, bool failed) = 0;
     virtual void SelectLast() = 0; // select the line just added, so the list shows it
 };
 
 // Adds "ID <CurHhtId>: <fileName> : <listText>", trimming the 97 oldest lines
 // once the list holds more than 128. A null list is skipped.
-void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view fileName, std::string_view listText);
+void AddHistoryLine(const AppState& state, HistoryList* list, std::string_view fileName, std::string_view listText,
+                    bool failed = false);
+
+// Whether a transfer result counts as a failed file: any but 0 and -2 (a
+// stop that was asked for).
+constexpr bool FileFailed(std::int16_t result) { return result != 0 && result != -2; }
 
 // AddHistoryLine, then (unless HistoryMode is 3) one line appended to HISTORY.DAT:
 // ID, run mode, file name, count, result, text of the result. A failed file

@@ -22,7 +22,7 @@
 namespace tavelin::ui {
 
 AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSelection selection, QWidget* parent)
-    : QWidget(parent), link_(link), history_(nullptr, true), cycle_(link, *this, std::move(selection)),
+    : QWidget(parent), link_(link), history_(nullptr, link.state.quiet), cycle_(link, *this, std::move(selection)),
       closing_({[this] { return cycle_.InTick(); }, [this] { link_.state.flags.StopRequest = settings::kTrue; },
                 [this] {
                     Timer1.stop();
@@ -36,7 +36,7 @@ AutoWindow::AutoWindow(link::Link& link, const QString& caption, modes::ManualSe
     setWindowTitle(caption);
     BuildControls();
     LineMonitorAction(this, link_); // no menu here: the key alone opens it
-    history_ = QtHistoryList(LbHistory, true);
+    history_ = QtHistoryList(LbHistory, link_.state.quiet);
     progress_ = std::make_unique<ProgressBarFeed>(PBar);
 
     // Form_Load

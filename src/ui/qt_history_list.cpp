@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "qt_history_list.h"
 
+#include "controls.h"
+
 #include <cstdio>
 
 namespace tavelin::ui {
 
-void QtHistoryList::Add(const std::string& line)
+void QtHistoryList::Add(const std::string& line, bool failed)
 {
     list_->addItem(QString::fromStdString(line));
-    if (echo_) {
+    if (!quiet_) {
         std::fprintf(stdout, "%s\n", line.c_str());
         std::fflush(stdout);
+    } else if (failed) {
+        LogToStandardError(line);
     }
 }
 

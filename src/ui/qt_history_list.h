@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The history list of a window as the history procedures see it. Each line
-// added is also written to standard output, so a batch log shows the run.
+// added is also written to standard output, so a batch log shows the run; a
+// quiet run writes only the lines of files that failed, to standard error.
 #pragma once
 
 #include "settings/history.h"
@@ -11,15 +12,15 @@ namespace tavelin::ui {
 
 class QtHistoryList final : public settings::HistoryList {
 public:
-    explicit QtHistoryList(QListWidget* list, bool echoToStdout) : list_(list), echo_(echoToStdout) {}
+    QtHistoryList(QListWidget* list, bool quiet) : list_(list), quiet_(quiet) {}
     int Count() const override { return list_->count(); }
     void RemoveFirst() override { delete list_->takeItem(0); }
-    void Add(const std::string& line) override;
+    void Add(const std::string& line, bool failed) override;
     void SelectLast() override;
 
 private:
     QListWidget* list_;
-    bool echo_;
+    bool quiet_;
 };
 
 } // namespace tavelin::ui

@@ -34,6 +34,10 @@ TEST(Options, SwitchesStayForTheCommandLineAndOptionsAreTakenOut)
     EXPECT_EQ(Parse({"--workdir=/a b"}).workDir, "/a b");
     EXPECT_TRUE(Parse({"--desktop"}).desktop);
     EXPECT_EQ(Parse({}).action, OptionsAction::Run);
+    const Options quiet = Parse({"/UP", "--quiet"});
+    EXPECT_TRUE(quiet.quiet);
+    EXPECT_EQ(quiet.commandLine, "/UP");
+    EXPECT_FALSE(options.quiet);
 }
 
 TEST(Options, UnknownOrIncompleteOptionsAreUsageErrors)
@@ -62,7 +66,7 @@ TEST(Options, ScanTakesAComNameAndNoSwitches)
     EXPECT_EQ(Parse({"--scan", ""}).problem, "no such port '' (COM1..COM4)");
     EXPECT_EQ(Parse({"--scan", "--scan-all"}).problem, "--scan and --scan-all go once, and not together");
     for (const auto& args : std::vector<std::vector<const char*>>{
-             {"--scan", "/DOWN"}, {"--scan", "--desktop"}, {"--scan", "COM12"}, {"--scan", "COM1", "COM2"},
+             {"--scan", "/DOWN"}, {"--scan", "--desktop"}, {"--quiet", "--scan"}, {"--scan", "COM12"}, {"--scan", "COM1", "COM2"},
              {"--scan-all", "COM1", "--scan"}, {"--scan", "COM1", "--scan", "COM1"}, {"--scan-all", ""}})
         EXPECT_EQ(Parse(args).action, OptionsAction::Usage) << args[1] << " " << args.back();
 }

@@ -48,7 +48,7 @@ public:
     struct List final : settings::HistoryList {
         int Count() const override { return int(lines.size()); }
         void RemoveFirst() override { lines.pop_front(); }
-        void Add(const std::string& line) override { lines.push_back(line); }
+        void Add(const std::string& line, bool) override { lines.push_back(line); }
         void SelectLast() override {}
         std::deque<std::string> lines;
     } list;
@@ -429,6 +429,14 @@ TEST_F(AutoCycleTest, TheStartLineNamesASlowAdaptersTimerAndItsRemedy)
     EXPECT_NE(line.find(" run on COM1 ("), std::string::npos) << line;
     EXPECT_NE(line.find(note), std::string::npos) << line;
     EXPECT_NE(line.find("60-tavelin-ftdi-latency.rules"), std::string::npos) << line;
+
+    // A quiet run says the slow timer alone.
+    state.quiet = true;
+    cycle.reset();
+    view.log.clear();
+    Run(2, Hhts({1}));
+    ASSERT_EQ(view.log.size(), 1u);
+    EXPECT_EQ(view.log[0].rfind("COM1: the USB serial adapter's latency timer is 16 ms", 0), 0u) << view.log[0];
 }
 
 } // namespace

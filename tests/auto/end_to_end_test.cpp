@@ -379,6 +379,41 @@ TEST_F(EndToEnd, StopRequestLeftFromAnEarlierStopIsSaid)
     }
 }
 
+// --quiet, as cron and the timers start a run: one that went well says
+// nothing, over a paused hand-held and a rough line too; one that did not
+// says why and ends with the status it would have had.
+TEST_F(EndToEnd, AQuietRunSaysOnlyWhatWentWrong)
+{
+    work.Put("down/A.DAT", Bytes(3000, 3));
+    work.Put("down/B.DAT", "b");
+    StartSimulator({"--ids", "1", "--rough", "5", "--pause-before-received", "3:700"});
+    Params("1,1", "", Dir("down"), "OVER", "NEWHISTORY", 1);
+    auto run = Tavelin({"--quiet", "/DOWN"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Result(), " 0 , 1 ,正常終了\r\n");
+    EXPECT_EQ(work.Get("hht/001/A.DAT"), Bytes(3000, 3));
+
+    // A file the hand-held refuses: its line and the count on standard error.
+    StopSimulator();
+    StartSimulator({"--ids", "1", "--full-after", "1"});
+    run = Tavelin({"/DOWN", "--quiet"});
+    EXPECT_EQ(run.exitCode, 6) << run.err;
+    EXPECT_EQ(run.out, "");
+    const auto at = run.err.find("tavelin: ID 001: ");
+    ASSERT_NE(at, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("tavelin: ID 001: ", at + 1), std::string::npos) << run.err; // only the failed one
+    EXPECT_NE(run.err.find("tavelin: 1 file(s) of this run failed"), std::string::npos) << run.err;
+
+    // A run that cannot start.
+    run = Tavelin({"--quiet", "/UP"}, Dir("nothing-here") + "tty");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("tavelin: COM1 ("), std::string::npos) << run.err;
+    EXPECT_EQ(Result(), "-1 , 1 ,ＣＯＭポートエラー\r\n");
+}
+
 // A quit asked mid-transfer, by SIGTERM or by ENDPRM.DAT "2": both must leave
 // the same files behind, the hand-held told of the stop, the target of the
 // file cut short as it was, and the same RESULT.DAT line. Only the exit status

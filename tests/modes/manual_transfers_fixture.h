@@ -50,7 +50,7 @@ public:
     struct List final : settings::HistoryList {
         int Count() const override { return int(lines.size()); }
         void RemoveFirst() override { lines.erase(lines.begin()); }
-        void Add(const std::string& line) override { lines.push_back(line); }
+        void Add(const std::string& line, bool) override { lines.push_back(line); }
         void SelectLast() override {}
         std::vector<std::string> lines;
     } list;

@@ -112,9 +112,14 @@ class RecordingList : public HistoryList {
 public:
     int Count() const override { return int(lines.size()); }
     void RemoveFirst() override { lines.pop_front(); }
-    void Add(const std::string& line) override { lines.push_back(line); }
+    void Add(const std::string& line, bool isFailed) override
+    {
+        lines.push_back(line);
+        failed.push_back(isFailed);
+    }
     void SelectLast() override { selected = Count() - 1; }
     std::deque<std::string> lines;
+    std::vector<bool> failed; // as each line was marked
     int selected = -1;
 };
 
@@ -140,12 +145,29 @@ TEST_F(Logs, HistoryLineOnScreenAndInFile)
     WriteHistory(state, &list, "DATA.TXT", 1100, 0, "ダウンロード正常終了");
     WriteHistory(state, &list, "B.TXT", 0, -3, "x");
     WriteHistory(state, &list, "C.TXT", 0, -9, "y");
-    ASSERT_EQ(list.lines.size(), 3u);
+    WriteHistory(state, &list, "D.TXT", 0, -2, "stopped");
+    ASSERT_EQ(list.lines.size(), 4u);
     EXPECT_EQ(list.lines[0], "ID 007: DATA.TXT : ダウンロード正常終了");
-    EXPECT_EQ(list.selected, 2);
+    EXPECT_EQ(list.selected, 3);
+    // The list is told which files failed, as the exit status counts them.
+    EXPECT_EQ(list.failed, (std::vector<bool>{false, true, true, false}));
+    EXPECT_EQ(state.failedFiles, 2);
     EXPECT_EQ(dir.Get("HISTORY.DAT"), "007, 2 ,DATA.TXT, 1100 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n"
                                       "007, 2 ,B.TXT, 0 ,-3 ,\x83\x5E\x83\x43\x83\x80\x83\x41\x83\x45\x83\x67\r\n"
-                                      "007, 2 ,C.TXT, 0 ,-9 ,\r\n");
+                                      "007, 2 ,C.TXT, 0 ,-9 ,\r\n"
+                                      "007, 2 ,D.TXT, 0 ,-2 ,\x92\x86\x92\x66\r\n");
+}
+
+// Rotation renames the file between two lines, as logrotate does without
+// copytruncate: the next line starts a new file and none is lost.
+TEST_F(Logs, HistoryRenamedBetweenLinesGoesOnInANewFile)
+{
+    WriteHistory(state, nullptr, "A.TXT", 1, 0, "");
+    std::filesystem::rename(dir.Path() / "HISTORY.DAT", dir.Path() / "HISTORY.DAT.1");
+    WriteHistory(state, nullptr, "B.TXT", 1, 0, "");
+    EXPECT_EQ(dir.Get("HISTORY.DAT.1"), "007, 2 ,A.TXT, 1 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+    EXPECT_EQ(dir.Get("HISTORY.DAT"), "007, 2 ,B.TXT, 1 , 0 ,\x90\xB3\x8F\xED\x8F\x49\x97\xB9\r\n");
+    EXPECT_FALSE(state.logFailures.Any());
 }
 
 // A line appended to a file whose last line was cut short starts a line of

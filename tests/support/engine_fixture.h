@@ -90,7 +90,7 @@ class RecordingHistory final : public settings::HistoryList, public transfer::Me
 public:
     int Count() const override { return static_cast<int>(lines.size()); }
     void RemoveFirst() override { lines.erase(lines.begin()); }
-    void Add(const std::string& line) override { lines.push_back(line); }
+    void Add(const std::string& line, bool) override { lines.push_back(line); }
     void SelectLast() override {}
     void SetMessage(std::string_view text) override { messages.emplace_back(text); }
     std::vector<std::string> lines;
