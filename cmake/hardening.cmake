@@ -5,7 +5,8 @@
 # ELF targets only: the Windows cross-build's linker knows no -z options.
 # Fortify needs the optimiser, so a Debug build goes without it; the
 # sanitizers bring checks of their own and replace the fortified functions.
-if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR TAVELIN_SANITIZE)
+# -DTAVELIN_HARDENING=OFF leaves them to the packager's flags.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR TAVELIN_SANITIZE OR NOT TAVELIN_HARDENING)
   return()
 endif()
 add_compile_options(

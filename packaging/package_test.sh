@@ -34,6 +34,8 @@ else
   grep -q "sysusers" <<<"$fields" || fail "tavelin: nothing to create its system user with"
   fields=$(dpkg-deb -f "$simulator" Depends)
   echo "tavelin-hhtsim: $fields"
+  # A tool another architecture's packages may use as well.
+  [ "$(dpkg-deb -f "$simulator" Multi-Arch)" = foreign ] || fail "tavelin-hhtsim is not Multi-Arch: foreign"
   grep -q libstdc++6 <<<"$fields" || fail "tavelin-hhtsim: no libstdc++6 in Depends"
   ! grep -q libqt6 <<<"$fields" || fail "tavelin-hhtsim depends on Qt"
 
@@ -49,9 +51,27 @@ else
   contents() { dpkg-deb -c "$1" | awk '{ print $NF }' | sed 's|^\./|/|'; }
   listing=$(contents "$program")
   for file in /usr/share/doc/tavelin/{copyright,changelog.Debian.gz,README.Debian} \
-              /lib/systemd/system/tavelin-{down,up}@.{service,timer} /usr/lib/sysusers.d/tavelin.conf; do
+              /usr/lib/systemd/system/tavelin-{down,up}@.{service,timer} /usr/lib/sysusers.d/tavelin.conf \
+              /usr/share/tavelin/{tavelin-site.conf,stop-site} /usr/share/tavelin/site/{RSPRM,HHTPRM,DIRPRM}.DAT; do
     grep -qx "$file" <<<"$listing" || fail "missing from tavelin: $file"
   done
+  ! grep -q '^/lib/' <<<"$listing" || fail "tavelin installs under /lib: $(grep '^/lib/' <<<"$listing")"
+  # A timer catches up at boot on a run missed while the PC was off; each
+  # service first removes a stop file left from an earlier stop.
+  for timer in "$root"/usr/lib/systemd/system/*.timer; do
+    grep -qx "Persistent=true" "$timer" || fail "$(basename "$timer") without Persistent=true"
+  done
+  for service in "$root"/usr/lib/systemd/system/*.service; do
+    grep -qx "ExecStartPre=/usr/bin/rm -f /srv/tavelin/%i/ENDPRM.DAT" "$service" \
+      || fail "$(basename "$service") does not remove a stale ENDPRM.DAT before its run"
+  done
+  # The sample parameter files end their lines in CR LF; their folders are
+  # absolute and end in /.
+  for sample in "$root"/usr/share/tavelin/site/*.DAT; do
+    [ "$(grep -c $'\r$' "$sample")" -eq "$(wc -l <"$sample")" ] || fail "$(basename "$sample"): a line without CR LF"
+  done
+  [ "$(sed -n '2,3s|^/srv/tavelin/shop1/[a-z]*/\r$|ok|p' "$root/usr/share/tavelin/site/DIRPRM.DAT")" = $'ok\nok' ] \
+    || fail "DIRPRM.DAT's folders are not absolute and ending in /"
   ! grep -q hhtsim <<<"$listing" || fail "tavelin holds the simulator: $(grep hhtsim <<<"$listing")"
   listing=$(contents "$simulator")
   for file in /usr/share/doc/tavelin-hhtsim/{copyright,changelog.Debian.gz}; do
