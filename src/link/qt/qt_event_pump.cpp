@@ -10,6 +10,9 @@
 
 namespace tavelin::link {
 
+QtEventPump::QtEventPump() = default;
+QtEventPump::~QtEventPump() = default;
+
 void QtEventPump::YieldOnce()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
