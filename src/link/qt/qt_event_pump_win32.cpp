@@ -9,6 +9,7 @@
 #include "qt_event_pump.h"
 #include "qt_event_pump_alarm.h"
 
+#include <QAbstractEventDispatcher>
 #include <QWinEventNotifier>
 
 #include <windows.h>
@@ -19,6 +20,16 @@ namespace tavelin::link {
 
 namespace {
 
+// Qt's loop here delivers a notifier's activation as a posted event and then
+// sleeps on, as if nothing had happened: the pump's caller would look at its
+// condition again only at the next message or timer. The wait is ended, so
+// that it does.
+void EndTheSleep()
+{
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->interrupt();
+}
+
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later), which
 // older mingw headers lack.
 constexpr DWORD kHighResolutionTimer = 0x2;
@@ -28,7 +39,10 @@ class WaitableAlarm final : public PumpAlarm {
 public:
     explicit WaitableAlarm(HANDLE timer) : timer_(timer), notifier_(timer)
     {
-        QObject::connect(&notifier_, &QWinEventNotifier::activated, [this] { pending_ = false; });
+        QObject::connect(&notifier_, &QWinEventNotifier::activated, [this] {
+            pending_ = false;
+            EndTheSleep();
+        });
     }
     ~WaitableAlarm() override
     {
@@ -71,7 +85,10 @@ bool QtEventPump::Watch(void* object, std::function<void()> signalled)
 {
     Unwatch(object);
     auto notifier = std::make_unique<QWinEventNotifier>(object);
-    QObject::connect(notifier.get(), &QWinEventNotifier::activated, [signalled = std::move(signalled)] { signalled(); });
+    QObject::connect(notifier.get(), &QWinEventNotifier::activated, [signalled = std::move(signalled)] {
+        signalled();
+        EndTheSleep();
+    });
     watches_[object] = std::move(notifier);
     return true;
 }
