@@ -3,7 +3,6 @@
 // when an event handler waits inside it; each wait keeps its own alarm.
 #include "link/qt/qt_event_pump.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -44,10 +43,3 @@ TEST(QtEventPump, NestedWaitsEachEndAtTheirOwnDeadline)
 
 } // namespace
 } // namespace tavelin::testing
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

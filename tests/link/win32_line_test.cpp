@@ -16,8 +16,6 @@
 
 #include <windows.h>
 
-#include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -209,10 +207,3 @@ TEST_F(Win32LineTest, FarSideGoingAwayIsLost)
 
 } // namespace
 } // namespace tavelin::testing
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
