@@ -298,6 +298,15 @@ void Win32SerialPort::Write(std::span<const std::uint8_t> bytes)
 {
     if (!handle_ || bytes.empty())
         return;
+    if (sending_->Pending()) {
+        // Written from an event handler while another write waits in the
+        // pump: that one ends first, as the two share a buffer and an event.
+        sending_->WaitEnded(kWriteTimeoutMs);
+        TakeSent();
+        if (!handle_)
+            return;
+        sending_->Cancel(Native(handle_));
+    }
     if (!sending_->StartWrite(Native(handle_), bytes)) {
         GoneAway();
         return;
