@@ -26,6 +26,19 @@ public:
     // Runs events until done() holds or the deadline passes, sleeping while
     // nothing happens. Returns done() as it stands at the end.
     virtual bool RunUntil(Clock::time_point deadline, const std::function<bool()>& done) = 0;
+
+    // Has the pump sleep on a waitable object of the system (on Windows an
+    // event handle) beside its own events: each time it is signalled,
+    // `signalled` runs in the pump, which must leave it unsignalled. False
+    // where the pump cannot; its owner then looks in slices. Unwatch before
+    // the object goes.
+    virtual bool Watch(void* object, std::function<void()> signalled)
+    {
+        (void)object;
+        (void)signalled;
+        return false;
+    }
+    virtual void Unwatch(void* object) { (void)object; }
 };
 
 // A wait that lets the user interface run: the settling waits of the adapter

@@ -14,7 +14,6 @@
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
-#include <QCoreApplication>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -543,10 +542,3 @@ TEST(QtPortLowLatency, AskedAtEachOpenAndGivenBackAtCloseAndDestruction)
 
 } // namespace
 } // namespace tavelin::testing
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

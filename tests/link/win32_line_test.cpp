@@ -4,11 +4,12 @@
 // serves ID 1. Run by tests/windows/wine_line_test.sh, which names the port
 // in TAVELIN_TEST_COM, the hand-helds' folder in TAVELIN_TEST_HHT_DIR, and a
 // file whose creation makes it end the hand-held in TAVELIN_TEST_END_FILE.
-// Prints what it measured; asserts nothing about time.
-#include "support/sleeping_pump.h"
-
+// Prints what it measured; asserts nothing about time. The pump is the
+// program's own, which sleeps on the port's events.
 #include "link/commands.h"
+#include "link/frame.h"
 #include "link/port_setup.h"
+#include "link/qt/qt_event_pump.h"
 #include "link/win32/win32_serial_port.h"
 #include "modes/hht_files.h"
 #include "transfer/engines.h"
@@ -82,7 +83,7 @@ protected:
 
     const fs::path hhtDir = fs::path(Variable("TAVELIN_TEST_HHT_DIR")) / "001";
     settings::DeviceChoices choices;
-    SleepingPump pump;
+    QtEventPump pump;
     Win32SerialPort port{pump};
     settings::AppState state;
     Link link{port, pump, state};
@@ -133,6 +134,30 @@ TEST_F(Win32LineTest, SilentHandHeldTimesOut)
     EXPECT_EQ(ConnectHht(link), kTimedOut);
     std::printf("silent poll: %.3f s waited, %.3f s of processor time\n", SecondsSince(start), CpuSeconds() - cpu);
     EXPECT_FALSE(port.Lost());
+}
+
+// What the driver already holds is taken without waiting for more, and input
+// thrown away stays away: the read that waited in the driver when it was
+// thrown away brings nothing back later, and the next exchange is whole.
+TEST_F(Win32LineTest, AnswerAlreadyThereIsTakenAndDiscardedInputStaysAway)
+{
+    const Bytes poll = BuildFrame('C', "001", 0, Bytes{'P'});
+    port.Write(poll);
+    Sleep(300); // the answer arrives while nothing runs
+    port.SetInTimeout(0);
+    Bytes out;
+    ASSERT_EQ(port.Read(1, out), ReadResult::Ok) << "the answer was there before the read";
+    EXPECT_EQ(out, Bytes{STX});
+    EXPECT_GT(port.InBufferCount(), 0u) << "what came with the first byte is taken with it";
+
+    port.Write(poll);
+    Sleep(300);
+    port.DiscardInput();
+    EXPECT_EQ(port.InBufferCount(), 0u);
+    WaitSec(pump, 0.2);
+    EXPECT_EQ(port.InBufferCount(), 0u) << "a thrown-away answer came back";
+    EXPECT_EQ(ConnectHht(link), kOk);
+    EXPECT_EQ(port.InBufferCount(), 0u);
 }
 
 bool RunsUnderWine()

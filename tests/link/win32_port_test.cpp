@@ -2,11 +2,13 @@
 // The Windows port on the Win32 communications API, without a line: what
 // opening says of names that are no port or settings that are no settings,
 // the state block a settings text makes, the system's list of COM ports, and
-// a closed port that answers at once.
+// a closed port that answers at once, and the overlapped operations the port
+// is built on.
 #include "link/port_names.h"
 #include "link/virtual_pump.h"
 #include "link/system/com_port_list.h"
 #include "link/system/ftdi_latency.h"
+#include "link/win32/overlapped.h"
 #include "link/win32/state_block.h"
 #include "link/win32/win32_serial_port.h"
 
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace tavelin::testing {
 namespace {
@@ -76,6 +80,70 @@ TEST_F(Win32PortTest, ClosedPortAnswersAtOnce)
     EXPECT_FALSE(port.Lost());
     port.Close(); // twice is harmless
     EXPECT_FALSE(port.IsOpen());
+}
+
+// An overlapped pipe stands for the port's device (opened the same way);
+// the theirs end is written by hand.
+class OverlappedPipeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::wstring name = L"\\\\.\\pipe\\tavelin-overlapped-" + std::to_wstring(GetCurrentProcessId());
+        ours = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1, 4096,
+                                4096, 0, nullptr);
+        theirs = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(ours, INVALID_HANDLE_VALUE);
+        ASSERT_NE(theirs, INVALID_HANDLE_VALUE);
+    }
+    void TearDown() override
+    {
+        CloseHandle(theirs);
+        CloseHandle(ours);
+    }
+    void Send(std::string_view bytes) const
+    {
+        DWORD written = 0;
+        WriteFile(theirs, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    static std::string Text(const win32::Overlapped::End& end) { return {end.bytes.begin(), end.bytes.end()}; }
+    static bool Signalled(const win32::Overlapped& operation, DWORD ms)
+    {
+        return WaitForSingleObject(operation.Event(), ms) == WAIT_OBJECT_0;
+    }
+
+    HANDLE ours = INVALID_HANDLE_VALUE;
+    HANDLE theirs = INVALID_HANDLE_VALUE;
+};
+
+// The event a pump sleeps on: set when a read ends, left unsignalled once
+// its end is collected or the read cancelled (a pump would otherwise wake
+// without end), and a cancelled read never delivers what comes later.
+TEST_F(OverlappedPipeTest, ReadsEndOnBytesAndLeaveNoStaleCompletion)
+{
+    win32::Overlapped read;
+    Send("A");
+    ASSERT_TRUE(read.StartRead(ours, 1));
+    ASSERT_TRUE(read.WaitEnded(1000)) << "a byte already there ends the read";
+    EXPECT_TRUE(read.Ended());
+    const auto first = read.Collect(ours);
+    EXPECT_EQ(first.error, DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(Text(first), "A");
+    EXPECT_FALSE(read.Pending());
+    EXPECT_FALSE(Signalled(read, 0));
+
+    ASSERT_TRUE(read.StartRead(ours, 1));
+    EXPECT_FALSE(read.WaitEnded(20));
+    const auto cancelled = read.Cancel(ours);
+    EXPECT_EQ(cancelled.error, DWORD(ERROR_OPERATION_ABORTED));
+    EXPECT_TRUE(cancelled.bytes.empty());
+    EXPECT_FALSE(read.Pending());
+    EXPECT_FALSE(Signalled(read, 0));
+    Send("BC");
+    EXPECT_FALSE(Signalled(read, 50)) << "the cancelled read ended after all";
+    ASSERT_TRUE(read.StartRead(ours, 2));
+    ASSERT_TRUE(read.WaitEnded(1000));
+    EXPECT_EQ(Text(read.Collect(ours)), "BC") << "the cancelled read took a byte";
+    EXPECT_EQ(read.Cancel(ours).error, DWORD(ERROR_SUCCESS)) << "nothing to cancel";
 }
 
 TEST(Win32StateBlock, FramingFromTheTextAndNoFlowControl)

@@ -9,8 +9,6 @@
 #include "modes/hht_files.h"
 #include "support/sim_process.h"
 
-#include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -131,10 +129,3 @@ TEST(SimProcess, PausesAndCountsThemInItsSummary)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -5,6 +5,7 @@
 #include "link/system/adapter_timer.h"
 #include "link/system/serial_devices.h"
 #include "link/system/wide_text.h"
+#include "overlapped.h"
 #include "state_block.h"
 
 #include <windows.h>
@@ -18,12 +19,12 @@ namespace {
 // A write that the device has not taken after this long is given up: the far
 // end does not read, and the caller must not hang on it.
 constexpr DWORD kWriteTimeoutMs = 1000;
-// Each piece of a write holds about this much line time, so the pump runs
-// between pieces even at 4800 bit/s.
-constexpr int kWritePieceMs = 20;
-constexpr Millis kShortestPoll{2};
 // What a driver may take beyond the line time to report its buffer empty.
 constexpr Millis kDrainMargin{100};
+// How long bytes the driver already holds may take to be handed over.
+constexpr DWORD kHandOverMs = 100;
+// What one read takes of what the driver holds; the rest comes with the next.
+constexpr std::size_t kLargestRead = 4096;
 
 HANDLE Native(void* handle)
 {
@@ -48,7 +49,10 @@ OpenError ToOpenError(DWORD code)
 
 } // namespace
 
-Win32SerialPort::Win32SerialPort(EventPump& pump) : pump_(pump) {}
+Win32SerialPort::Win32SerialPort(EventPump& pump)
+    : pump_(pump), arrival_(std::make_unique<win32::Overlapped>()), sending_(std::make_unique<win32::Overlapped>())
+{
+}
 
 Win32SerialPort::~Win32SerialPort()
 {
@@ -102,7 +106,7 @@ OpenResult Win32SerialPort::OpenClosed()
     if (const Status allowed = MayOpenDevice(commPort_, device, choices); !allowed)
         return {OpenError::Other, allowed.Reason()};
     const HANDLE handle = CreateFileW(win32::ToWide(device.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         OpenError error = ToOpenError(code);
@@ -123,9 +127,10 @@ OpenResult Win32SerialPort::OpenClosed()
         return {OpenError::Other,
                 PortOpenFailureText(OpenError::Other, commPort_, device.path, words, {}, device.source)};
     }
-    // Reads return at once with what has arrived; waiting is the pump's.
+    // A read ends when all its bytes have come, however long that takes: the
+    // waiting read asks for one, and the reads after it for what the driver
+    // holds. The deadlines are the pump's.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     if (!SetCommTimeouts(handle, &timeouts)) {
         const std::string words = win32::SystemErrorText(GetLastError());
@@ -139,14 +144,24 @@ OpenResult Win32SerialPort::OpenClosed()
     rts_ = true;
     Apply(*settings_);
     latency_ = ReadAdapterLatency(device.path);
+    watched_ = pump_.Watch(arrival_->Event(), [this] { TakeArrived(); }) &&
+        pump_.Watch(sending_->Event(), [this] { TakeSent(); });
+    WaitForBytes();
     return {};
 }
 
 void Win32SerialPort::Close()
 {
-    if (handle_)
+    if (handle_) {
+        pump_.Unwatch(arrival_->Event());
+        pump_.Unwatch(sending_->Event());
+        // Both are over before the handle goes: no completion comes later.
+        arrival_->Cancel(Native(handle_));
+        sending_->Cancel(Native(handle_));
         CloseHandle(Native(handle_));
+    }
     handle_ = nullptr;
+    watched_ = false;
     received_.clear();
     latency_.reset();
 }
@@ -157,69 +172,118 @@ void Win32SerialPort::GoneAway()
     Close();
 }
 
-bool Win32SerialPort::Fill()
+// The one read the driver holds while the port is open: a byte, so that it
+// ends, and wakes the pump, as soon as anything arrives.
+void Win32SerialPort::WaitForBytes()
 {
-    if (!handle_)
-        return false;
-    // With these time-outs a read of a working port never fails, whatever is
-    // on the line: a failure is the device itself (a USB adapter pulled).
-    std::uint8_t buffer[4096];
-    DWORD got = 0;
-    if (!ReadFile(Native(handle_), buffer, sizeof buffer, &got, nullptr)) {
+    if (handle_ && !arrival_->StartRead(Native(handle_), 1))
         GoneAway();
-        return false;
+}
+
+// A waiting read that ended brings its byte, and what came with it is taken
+// from the driver at once; then the next one waits. A read that failed is the
+// device itself (a USB adapter pulled, under Wine the far side of the
+// pseudo-terminal closed): a line error never fails a read with these
+// settings, and the port's own cancellations are collected where they are
+// made.
+void Win32SerialPort::TakeArrived()
+{
+    if (!handle_ || !arrival_->Ended())
+        return;
+    const win32::Overlapped::End first = arrival_->Collect(Native(handle_));
+    if (first.error != ERROR_SUCCESS) {
+        GoneAway();
+        return;
     }
-    if (got > 0) {
-        received_.insert(received_.end(), buffer, buffer + got);
-        return true;
-    }
-    // Nothing, or nobody there any more: under Wine a port whose
-    // pseudo-terminal lost its far side still reads nothing without fail,
-    // but asking for the port's state fails (ERROR_NOT_READY).
+    received_.insert(received_.end(), first.bytes.begin(), first.bytes.end());
     COMSTAT status{};
     DWORD errors = 0;
     if (!ClearCommError(Native(handle_), &errors, &status)) {
         GoneAway();
-        return false;
+        return;
     }
-    return true;
+    if (status.cbInQue > 0 && arrival_->StartRead(Native(handle_), std::min<std::size_t>(status.cbInQue, kLargestRead))) {
+        // The bytes are there: the read ends at once, or is given up with
+        // what it took.
+        const win32::Overlapped::End rest =
+            arrival_->WaitEnded(kHandOverMs) ? arrival_->Collect(Native(handle_)) : arrival_->Cancel(Native(handle_));
+        received_.insert(received_.end(), rest.bytes.begin(), rest.bytes.end());
+        if (rest.error != ERROR_SUCCESS && rest.error != ERROR_OPERATION_ABORTED) {
+            GoneAway();
+            return;
+        }
+    }
+    WaitForBytes();
 }
 
-// What has arrived: the bytes already taken from the driver, or, when there
-// are none, what the driver has now. A receiver that asks before each byte
-// so costs the driver one call per batch, not per byte.
+// Bytes the driver holds while the waiting read has not ended yet (it ends
+// when the thread next sleeps): waited for briefly, so that what arrived in
+// time counts. The Qt port takes them from its driver likewise.
+void Win32SerialPort::TakeWaiting()
+{
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (!handle_ || arrival_->Ended() || !ClearCommError(Native(handle_), &errors, &status) || status.cbInQue == 0) {
+        TakeArrived();
+        return;
+    }
+    arrival_->WaitEnded(kHandOverMs);
+    TakeArrived();
+}
+
+// A write that ended says how many bytes the driver took. One that failed
+// otherwise than by the write time-out is the device gone.
+void Win32SerialPort::TakeSent()
+{
+    if (!handle_ || !sending_->Ended())
+        return;
+    const win32::Overlapped::End end = sending_->Collect(Native(handle_));
+    if (end.error != ERROR_SUCCESS && end.error != ERROR_SEM_TIMEOUT && end.error != ERROR_TIMEOUT)
+        GoneAway();
+}
+
+// What has arrived: what the waiting read and those after it have taken,
+// or, when that is nothing, what the driver has now.
 std::size_t Win32SerialPort::InBufferCount()
 {
+    TakeArrived();
     if (received_.empty())
-        Fill();
+        TakeWaiting();
     return received_.size();
 }
 
+// A byte the waiting read has taken is as old as those the driver drops, so
+// that read goes too, and a new one waits for what comes after.
 void Win32SerialPort::DiscardInput()
 {
     received_.clear();
-    if (handle_)
-        PurgeComm(Native(handle_), PURGE_RXCLEAR);
+    if (!handle_)
+        return;
+    arrival_->Cancel(Native(handle_));
+    PurgeComm(Native(handle_), PURGE_RXCLEAR);
+    WaitForBytes();
 }
 
-// The driver cannot wake the pump, so a read that needs more bytes asks it
-// again after each slice: about the line time of what is missing, so a long
-// frame is not asked for byte by byte, and never longer than kLongestPoll.
+// Waits in the pump, which wakes when the waiting read ends. A pump that
+// cannot watch the read's event is let run in slices of kLongestPoll.
+void Win32SerialPort::WaitInPump(const Deadline& deadline, const std::function<bool()>& done)
+{
+    while (!done() && !deadline.Expired()) {
+        const auto wake = watched_ ? deadline.End() : std::min(deadline.End(), pump_.Now() + kLongestPoll);
+        pump_.RunUntil(wake, done);
+    }
+}
+
 ReadResult Win32SerialPort::Read(std::size_t count, Bytes& out)
 {
-    const Deadline deadline(pump_, Millis(inTimeout_));
     const auto enough = [&] {
-        if (received_.size() < count)
-            Fill();
-        return lost_ || received_.size() >= count;
+        TakeArrived();
+        return !handle_ || received_.size() >= count;
     };
-    while (handle_ && !enough()) {
-        if (deadline.Expired())
-            return ReadResult::TimedOut;
-        const Millis slice = std::clamp(LineTime(count - received_.size()), kShortestPoll, kLongestPoll);
-        pump_.RunUntil(std::min(deadline.End(), pump_.Now() + slice), [] { return false; });
-    }
-    if (!handle_ || lost_)
+    WaitInPump(Deadline(pump_, Millis(inTimeout_)), enough);
+    if (handle_ && received_.size() < count)
+        TakeWaiting(); // arrived in time, not yet handed over
+    if (!handle_ || lost_ || received_.size() < count)
         return ReadResult::TimedOut;
     const auto end = received_.begin() + static_cast<std::ptrdiff_t>(count);
     out.assign(received_.begin(), end);
@@ -227,27 +291,37 @@ ReadResult Win32SerialPort::Read(std::size_t count, Bytes& out)
     return ReadResult::Ok;
 }
 
+// The driver ends the write once it has sent the bytes, or after the write
+// time-out when nobody takes them; the pump runs meanwhile. A write that
+// does not end even then is given up: waiting longer helps nobody.
 void Win32SerialPort::Write(std::span<const std::uint8_t> bytes)
 {
-    const std::size_t piece =
-        std::max<std::size_t>(16, static_cast<std::size_t>(settings_ ? settings_->baud : 9600) * kWritePieceMs / 10000);
-    for (std::size_t offset = 0; handle_ && offset < bytes.size();) {
-        const DWORD size = static_cast<DWORD>(std::min(piece, bytes.size() - offset));
-        DWORD written = 0;
-        if (!WriteFile(Native(handle_), bytes.data() + offset, size, &written, nullptr)) {
-            GoneAway();
+    if (!handle_ || bytes.empty())
+        return;
+    if (sending_->Pending()) {
+        // Written from an event handler while another write waits in the
+        // pump: that one ends first, as the two share a buffer and an event.
+        sending_->WaitEnded(kWriteTimeoutMs);
+        TakeSent();
+        if (!handle_)
             return;
-        }
-        if (written < size)
-            return; // timed out: nobody takes the bytes, and waiting longer helps nobody
-        offset += size;
-        if (offset < bytes.size())
-            pump_.YieldOnce();
+        sending_->Cancel(Native(handle_));
     }
-    // Callers that hold CTS wait in the pump for the driver's buffer to
-    // drain, but no event tells the pump when it has: drained here, within
-    // the bytes' line time and a little more, their wait finds it empty at
-    // once instead of lasting to its deadline.
+    if (!sending_->StartWrite(Native(handle_), bytes)) {
+        GoneAway();
+        return;
+    }
+    const Deadline sent(pump_, LineTime(bytes.size()) + Millis(kWriteTimeoutMs) + kDrainMargin);
+    WaitInPump(sent, [&] {
+        TakeSent();
+        return !handle_ || !sending_->Pending();
+    });
+    if (handle_)
+        sending_->Cancel(Native(handle_));
+    // Callers that hold CTS then wait in the pump for the driver's buffer to
+    // drain. A driver that still counts bytes once the write has ended is
+    // asked again in slices, within their line time and a little more, so
+    // that their wait finds it empty instead of lasting to its deadline.
     const Deadline drained(pump_, LineTime(bytes.size()) + kDrainMargin);
     while (handle_ && OutBufferCount() > 0 && !drained.Expired())
         pump_.RunUntil(std::min(drained.End(), pump_.Now() + kLongestPoll), [] { return false; });

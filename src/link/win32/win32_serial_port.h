@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-// The real serial port on Windows, on the Win32 communications API. Reads
-// never block: the driver is asked for what has arrived, and a read that
-// needs more waits in the event pump in short slices, so the windows keep
-// running while a hand-held thinks. No comm events are used (Wine hangs in
-// WaitCommEvent), nor the time-outs that end a read at its first byte (Wine
-// waits out the whole time-out there, however early the byte came). Writes go out in pieces of a few milliseconds of line time
-// with the pump let run between them, and return once the driver has sent
-// them (or after their line time and a little more). Errors are reported as the Qt port
-// reports them on other systems: missing, in use, bad settings; a device
-// that goes away while open is closed at once and reported through Lost().
-// Once open, the FTDI driver's latency timer of the port is read from the
-// registry (AdapterLatencyTimer).
+// The real serial port on Windows, on the Win32 communications API, with
+// overlapped I/O: while the port is open one read of a byte waits in the
+// driver, and the event pump sleeps on its event (EventPump::Watch), so bytes
+// are taken when they arrive and the windows keep running while a hand-held
+// thinks; what came with that byte is taken at once. A write waits in the
+// pump until the driver has sent it (or given it up after its time-out). No
+// comm events are used: under Wine they end at once without a modem line to
+// ask, as on a pseudo-terminal. Errors are reported as the Qt port reports
+// them on other systems: missing, in use, bad settings; a device that goes
+// away while open (its waiting read fails) is closed at once and reported
+// through Lost(). Once open, the FTDI driver's latency timer of the port is
+// read from the registry (AdapterLatencyTimer).
 #pragma once
 
 #include "link/event_pump.h"
@@ -19,9 +19,15 @@
 #include "settings/device_choices.h"
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace tavelin::link {
+
+namespace win32 {
+class Overlapped;
+}
 
 class Win32SerialPort final : public SerialPort {
 public:
@@ -51,15 +57,18 @@ public:
     std::optional<AdapterLatency> AdapterLatencyTimer() const override { return latency_; }
     OpenError LastOpenError() const override { return lastOpenError_; }
 
-    // The longest slice of a wait for bytes: what a hand-held's answer may be
-    // late by, and how often an idle wait asks the driver.
+    // The longest slice of a wait for a pump that cannot watch the port's
+    // events: what a hand-held's answer may be late by there.
     static constexpr Millis kLongestPoll{10};
 
 private:
     OpenResult OpenClosed();
     void Apply(const LineSettings& line);
-    // Moves what the driver holds into received_; false when the device has gone.
-    bool Fill();
+    void WaitForBytes();
+    void TakeArrived();
+    void TakeWaiting();
+    void TakeSent();
+    void WaitInPump(const Deadline& deadline, const std::function<bool()>& done);
     void GoneAway();
     // Runs a modem-line call unless the device has shown it has no lines;
     // false when the call failed.
@@ -69,6 +78,10 @@ private:
 
     EventPump& pump_;
     void* handle_ = nullptr; // the open device, or none
+    // The waiting read (and the reads of what came with its byte), the write.
+    const std::unique_ptr<win32::Overlapped> arrival_;
+    const std::unique_ptr<win32::Overlapped> sending_;
+    bool watched_ = false; // the pump wakes on their events
     std::deque<std::uint8_t> received_;
     std::optional<LineSettings> settings_;
     int commPort_ = 1;
