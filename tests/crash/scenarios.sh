@@ -27,7 +27,7 @@
 #   copy_in FILE         copies FILE (a pc_path) to DIRPRM.DAT, recorded
 #   make_folder PATH     makes the folder PATH (a pc_path), recorded
 #   explore ARGUMENT...  the explorer on $scratch/record from $scratch/initial
-# and may set without_manual_upload=1; then calls run_transfer_scenarios or
+# then calls run_transfer_scenarios or
 # run_settings_scenario FOLDER (where the parameter files and this user's
 # tavelin.conf lie, under the root), which say in $failed whether a promise
 # was broken.
@@ -94,7 +94,6 @@ run_transfer_scenarios() {
   cmp "$root/down/PRICES.BIN" "$scratch/hht/001/PRICES.BIN" || { echo "PRICES.BIN did not arrive whole"; exit 1; }
   scenario "/UP: OVER on new names, OVER, ADD, NON" up batch_up OVER OVER ADD NON
   cmp <(cat "$scratch/hht/001/C.BIN" "$scratch/hht/001/C.BIN") "$root/up/C.BIN" || { echo "C.BIN did not arrive whole, twice"; exit 1; }
-  [ "${without_manual_upload:-}" = 1 ] && return
   scenario "manual upload: OVER on new names, OVER, ADD, NON" manual manual_up OVER OVER ADD NON
   cmp <(cat "$scratch/hht/001/C.BIN" "$scratch/hht/001/C.BIN") "$root/manual/C.BIN" || { echo "C.BIN did not arrive whole, twice"; exit 1; }
 }

@@ -3,8 +3,8 @@
 # The recorded scenarios of scenarios.sh under Wine: each program (tavelin.exe,
 # the settings' driver, cmd for a copy) started by tavelin-crash-launch with the
 # recorder DLL in it, the transfers against the Linux simulator on COM1 of
-# the prefix, the settings saved in this user's %LOCALAPPDATA%\tavelin (where
-# tavelin.conf lies too; what was there is set aside and put back), and the
+# the prefix, the settings saved in this user's %LOCALAPPDATA%\tavelin-settings
+# (where tavelin.conf lies; what was there is set aside and put back), and the
 # Windows explorer on each record.
 #   wine_scenarios.sh EXE_DIR WINEPREFIX HHTSIM TOOLS_DIR RECORDER_DLL
 # EXE_DIR holds tavelin.exe, TOOLS_DIR the launcher, the explorer and the
@@ -24,8 +24,8 @@ sim_pid= appdata=
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
   if [ -n "$appdata" ]; then
-    rm -rf "$appdata/tavelin"
-    [ -e "$scratch/tavelin-before" ] && mv "$scratch/tavelin-before" "$appdata/tavelin"
+    rm -rf "$appdata/tavelin-settings"
+    [ -e "$scratch/settings-before" ] && mv "$scratch/settings-before" "$appdata/tavelin-settings"
   fi
   rm -rf "$scratch"
 }
@@ -72,13 +72,10 @@ root=$scratch/fs
 make_scenario_files
 start_scenario_hht
 link_com 1 "$scratch/ttyHHT"
-# The manual upload's driver hangs now and then under Wine, recorder or not:
-# the hand-held has sent everything, the driver never ends.
-without_manual_upload=1
 run_transfer_scenarios
 
 local_appdata
-[ -e "$appdata/tavelin" ] && mv "$appdata/tavelin" "$scratch/tavelin-before"
+[ -e "$appdata/tavelin-settings" ] && mv "$appdata/tavelin-settings" "$scratch/settings-before"
 root=$appdata
-run_settings_scenario tavelin
+run_settings_scenario tavelin-settings
 exit $failed
