@@ -45,21 +45,17 @@ protected:
         if (screen_ == INVALID_HANDLE_VALUE && FreeConsole() && AllocConsole())
             screen_ = OpenScreen();
         ASSERT_NE(screen_, INVALID_HANDLE_VALUE) << "no console here, nor one to make";
-        HANDLE writer = INVALID_HANDLE_VALUE;
-        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), screen_, GetCurrentProcess(), &writer, 0, FALSE,
-                                    DUPLICATE_SAME_ACCESS));
-        stream_ = TextStream(writer);
-        ASSERT_NE(stream_, nullptr);
         CONSOLE_SCREEN_BUFFER_INFO info{};
         ASSERT_TRUE(GetConsoleScreenBufferInfo(screen_, &info));
         from_ = info.dwCursorPosition;
+        stream_ = TextStream(OpenScreen()); // the stream closes a handle of its own
+        ASSERT_NE(stream_, nullptr);
     }
     void TearDown() override
     {
         if (stream_)
             std::fclose(stream_);
-        if (screen_ != INVALID_HANDLE_VALUE)
-            CloseHandle(screen_);
+        CloseHandle(screen_);
     }
 
     // The cells from where the cursor stood before the test wrote.
