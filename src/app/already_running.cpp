@@ -63,7 +63,7 @@ void SayLockUnusable(const SingleInstance& instance)
 {
     settings::PrintText(stderr, "tavelin: cannot use the lock file %s (%s); another copy may be running, so this one "
                                 "ends\n",
-                        qPrintable(QDir::toNativeSeparators(instance.Path())), instance.Problem().c_str());
+                        qUtf8Printable(QDir::toNativeSeparators(instance.Path())), instance.Problem().c_str());
 }
 
 } // namespace tavelin::app

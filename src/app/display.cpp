@@ -18,7 +18,7 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 {
     if (message.contains(QLatin1String("does not support propagateSizeHints")))
         return;
-    settings::PrintText(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    settings::PrintText(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, message)));
 }
 
 } // namespace
@@ -53,11 +53,11 @@ bool CheckDisplayReached(bool automatic, bool& screen)
     screen = false;
     if (!automatic) {
         settings::PrintText(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
-                            qPrintable(NamedDisplay()));
+                            qUtf8Printable(NamedDisplay()));
         return false;
     }
     settings::PrintText(stderr, "tavelin: the display %s cannot be reached; running without one\n",
-                        qPrintable(NamedDisplay()));
+                        qUtf8Printable(NamedDisplay()));
     qInstallMessageHandler(QuietOffscreenNotes);
     return true;
 }
