@@ -3,6 +3,7 @@
 
 #include "display.h"
 #include "qt_message_box.h"
+#include "settings/console_output.h"
 #include "stop_signals.h"
 #include "window_handover.h"
 
@@ -47,21 +48,22 @@ void SayAlreadyRunning(int& argc, char** argv, bool window, const SingleInstance
 {
     const QByteArray folder = QDir::toNativeSeparators(instance.Folder()).toUtf8();
     if (const long long owner = instance.RecordedOwner())
-        std::fprintf(stderr, "tavelin: another copy is already running in the work folder %s (process %lld); this "
-                             "one ends\n",
-                     folder.constData(), owner);
+        settings::PrintText(stderr,
+                            "tavelin: another copy is already running in the work folder %s (process %lld); this one "
+                            "ends\n",
+                            folder.constData(), owner);
     else
-        std::fprintf(stderr, "tavelin: another copy is already running in the work folder %s; this one ends\n",
-                     folder.constData());
+        settings::PrintText(stderr, "tavelin: another copy is already running in the work folder %s; this one ends\n",
+                            folder.constData());
     if (window)
         SayInABox(argc, argv);
 }
 
 void SayLockUnusable(const SingleInstance& instance)
 {
-    std::fprintf(stderr, "tavelin: cannot use the lock file %s (%s); another copy may be running, so this one "
-                         "ends\n",
-                 qPrintable(QDir::toNativeSeparators(instance.Path())), instance.Problem().c_str());
+    settings::PrintText(stderr, "tavelin: cannot use the lock file %s (%s); another copy may be running, so this one "
+                                "ends\n",
+                        qUtf8Printable(QDir::toNativeSeparators(instance.Path())), instance.Problem().c_str());
 }
 
 } // namespace tavelin::app

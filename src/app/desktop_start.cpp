@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop_start.h"
 
+#include "settings/console_output.h"
 #include "user_data_folder.h"
 
 #include <cstdio>
@@ -11,8 +12,8 @@ namespace {
 
 void SayNoDesktopFolder(const std::string& problem)
 {
-    std::fprintf(stderr, "tavelin: no work folder for the desktop: %s; nothing was read or written\n",
-                 problem.c_str());
+    settings::PrintText(stderr, "tavelin: no work folder for the desktop: %s; nothing was read or written\n",
+                        problem.c_str());
 }
 
 } // namespace
@@ -20,8 +21,8 @@ void SayNoDesktopFolder(const std::string& problem)
 bool EnterNamedWorkFolder(const std::string& dir)
 {
     if (const Status entered = EnterWorkFolder(dir); !entered) {
-        std::fprintf(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
-                     dir.c_str(), entered.Reason().c_str());
+        settings::PrintText(stderr, "tavelin: cannot enter the work folder %s (%s); nothing was read or written\n",
+                            dir.c_str(), entered.Reason().c_str());
         return false;
     }
     return true;
@@ -44,11 +45,11 @@ bool EnterDesktopStartFolder(DesktopFolder& folder)
         return false;
     }
     if (folder.goneLast)
-        std::fprintf(stderr, "tavelin: the work folder used last (%s) is gone; running in %s\n",
-                     folder.goneLast->c_str(), folder.dir.c_str());
+        settings::PrintText(stderr, "tavelin: the work folder used last (%s) is gone; running in %s\n",
+                            folder.goneLast->c_str(), folder.dir.c_str());
     if (folder.starter)
-        std::fprintf(stderr, "tavelin: wrote starter parameter files in %s; check them in the settings\n",
-                     folder.dir.c_str());
+        settings::PrintText(stderr, "tavelin: wrote starter parameter files in %s; check them in the settings\n",
+                            folder.dir.c_str());
     return EnterNamedWorkFolder(folder.dir);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "display.h"
 
+#include "settings/console_output.h"
+
 #include <QGuiApplication>
 #include <QtGlobal>
 
@@ -16,7 +18,7 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 {
     if (message.contains(QLatin1String("does not support propagateSizeHints")))
         return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    settings::PrintText(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, message)));
 }
 
 } // namespace
@@ -36,7 +38,7 @@ bool ChooseDisplay(bool automatic, bool& screen)
         return true;
     }
     if (!automatic) {
-        std::fprintf(stderr, "tavelin: manual mode needs a display (set DISPLAY or WAYLAND_DISPLAY)\n");
+        settings::PrintText(stderr, "tavelin: manual mode needs a display (set DISPLAY or WAYLAND_DISPLAY)\n");
         return false;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -50,12 +52,12 @@ bool CheckDisplayReached(bool automatic, bool& screen)
         return true;
     screen = false;
     if (!automatic) {
-        std::fprintf(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
-                     qPrintable(NamedDisplay()));
+        settings::PrintText(stderr, "tavelin: manual mode needs a display; %s cannot be reached\n",
+                            qUtf8Printable(NamedDisplay()));
         return false;
     }
-    std::fprintf(stderr, "tavelin: the display %s cannot be reached; running without one\n",
-                 qPrintable(NamedDisplay()));
+    settings::PrintText(stderr, "tavelin: the display %s cannot be reached; running without one\n",
+                        qUtf8Printable(NamedDisplay()));
     qInstallMessageHandler(QuietOffscreenNotes);
     return true;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "exit_status.h"
 
+#include "settings/console_output.h"
+
 #include <QFileInfo>
 #include <QString>
 
@@ -27,9 +29,9 @@ int AutomaticRunStatus(bool failed, bool signalled, const settings::AppState& st
         return kExitSignal;
     if (state.failedFiles == 0)
         return kExitOk;
-    std::fprintf(stderr, "tavelin: %d file(s) of this run failed; the history lines with a result other than 0 "
-                         "say which\n",
-                 state.failedFiles);
+    settings::PrintText(stderr, "tavelin: %d file(s) of this run failed; the history lines with a result other than 0 "
+                                "say which\n",
+                        state.failedFiles);
     return kExitFilesFailed;
 }
 
@@ -40,14 +42,15 @@ int ReportLogWriteFailures(int status, const settings::AppState& state)
     if (!failures.Any())
         return status;
     if (failures.result)
-        std::fprintf(stderr, "tavelin: %sRESULT.DAT could not be written%s; it does not hold this run's outcome\n",
-                     workDir.c_str(), WhyNotWritten(workDir + "RESULT.DAT").c_str());
+        settings::PrintText(stderr,
+                            "tavelin: %sRESULT.DAT could not be written%s; it does not hold this run's outcome\n",
+                            workDir.c_str(), WhyNotWritten(workDir + "RESULT.DAT").c_str());
     if (failures.historyLines > 0)
-        std::fprintf(stderr, "tavelin: %d line(s) could not be written to %sHISTORY.DAT%s\n", failures.historyLines,
-                     workDir.c_str(), WhyNotWritten(workDir + "HISTORY.DAT").c_str());
+        settings::PrintText(stderr, "tavelin: %d line(s) could not be written to %sHISTORY.DAT%s\n",
+                            failures.historyLines, workDir.c_str(), WhyNotWritten(workDir + "HISTORY.DAT").c_str());
     if (failures.historyKept)
-        std::fprintf(stderr, "tavelin: %sHISTORY.DAT of earlier runs could be neither removed nor emptied\n",
-                     workDir.c_str());
+        settings::PrintText(stderr, "tavelin: %sHISTORY.DAT of earlier runs could be neither removed nor emptied\n",
+                            workDir.c_str());
     return kExitLogNotWritten;
 }
 

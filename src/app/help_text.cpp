@@ -7,6 +7,7 @@
 #include "link/port_names.h"
 #include "desktop/user_settings_store.h"
 #include "modes/line_scan.h"
+#include "settings/console_output.h"
 #include "settings/param_files.h"
 #include "settings/texts.h"
 
@@ -120,18 +121,18 @@ constexpr const char* kHelpWriteFailedStatus = R"(  5  in place of 0, 1, 4 or 6:
 void PrintHelp()
 {
     for (const char* part : {kHelpSwitches, help::kDesktopOption, kHelpFiles, help::kEnvironment, "\n",
-                             help::kStopping})
-        std::fputs(part, stdout);
+                             help::kOutput, help::kStopping})
+        settings::WriteText(stdout, part);
     settings::Settings defaults;
     settings::ApplyCommDefaults(defaults);
     const auto seconds = [&](bool all) { return modes::WorstCaseSeconds(modes::ScanPlan(defaults, all), 50); };
     // "At most": rounded up.
-    std::printf(kHelpScan, std::to_string(std::lround(std::ceil(seconds(false)))).c_str(),
-                std::to_string(std::lround(std::ceil(seconds(true) / 60))).c_str());
+    settings::PrintText(stdout, kHelpScan, std::to_string(std::lround(std::ceil(seconds(false)))).c_str(),
+                        std::to_string(std::lround(std::ceil(seconds(true) / 60))).c_str());
     for (const char* part : {kHelpExitStatus, help::kStoppedStatus, kHelpWriteFailedStatus})
-        std::fputs(part, stdout);
-    std::printf("\nThe devices the COM names open now, and why:\n%s",
-                link::PortDeviceTable(desktop::LoadDeviceChoices()).c_str());
+        settings::WriteText(stdout, part);
+    settings::PrintText(stdout, "\nThe devices the COM names open now, and why:\n%s",
+                        link::PortDeviceTable(desktop::LoadDeviceChoices()).c_str());
 }
 
 void PrintVersion()
@@ -139,12 +140,12 @@ void PrintVersion()
     std::string_view version = texts::kVersion;
     if (version.substr(0, 3) == "Ver")
         version.remove_prefix(3);
-    std::printf("tavelin %s\nQt %s\n", std::string(version).c_str(), QT_VERSION_STR);
+    settings::PrintText(stdout, "tavelin %s\nQt %s\n", std::string(version).c_str(), QT_VERSION_STR);
 }
 
 void PrintUsage(const std::string& problem)
 {
-    std::fprintf(stderr, "tavelin: %s\n%s\n", problem.c_str(), kUsageLine);
+    settings::PrintText(stderr, "tavelin: %s\n%s\n", problem.c_str(), kUsageLine);
 }
 
 } // namespace tavelin::app

@@ -24,6 +24,9 @@ const char* const kEnvironment = R"(Environment:
                               and writes its messages to standard error
 )";
 
+// A terminal, a file and a pipe all get UTF-8, as every other program's.
+const char* const kOutput = "";
+
 const char* const kStopping = R"(Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or send
 SIGINT (Ctrl+C), SIGTERM or SIGHUP. A signal quits as "2" does: the transfer
 under way is stopped (the hand-held is told), RESULT.DAT is written, and the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The help text's parts on Windows: the application data folders, the COM
-// names themselves, and the console's stop keys (stop_signals_win32.cpp).
+// names themselves, the encoding of redirected output (console_output_win32.cpp)
+// and the console's stop keys (stop_signals_win32.cpp).
 #include "help_text_platform.h"
 
 namespace tavelin::app::help {
@@ -21,6 +22,14 @@ Environment:
                               \\.\COM1..\\.\COM4
   TAVELIN_MACHINE_CONF=FILE   another file in place of the PC's
   TAVELIN_TRACE=FILE          write a trace of the frames to FILE
+)";
+
+const char* const kOutput = R"(Output: the history lines (standard output) and the messages (standard
+error) reach a console as characters, so Japanese reads right whatever its
+code page. Redirected to a file or a pipe (tavelin.exe /DOWN > run.log 2>&1)
+they are UTF-8 without a byte order mark, lines ending in CR LF, on every
+PC: open such a log in Notepad, or type it after chcp 65001.
+
 )";
 
 const char* const kStopping = R"(Stopping a batch run: write 1 (stop) or 2 (quit) into ENDPRM.DAT, or press

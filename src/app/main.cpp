@@ -11,6 +11,7 @@
 #include "options.h"
 #include "scan_command.h"
 #include "session.h"
+#include "settings/console_output.h"
 #include "single_instance.h"
 #include "startup.h"
 #include "stop_signals.h"
@@ -46,9 +47,10 @@ int main(int argc, char** argv)
     const bool window = options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0;
     const int needed = window ? app::kDescriptorsForTheWindow : app::kDescriptorsForABatchRun;
     if (const int free = app::FreeDescriptors(needed); free < needed) {
-        std::fprintf(stderr, "tavelin: only %d more files can be opened (ulimit -n) where %d are needed; nothing was "
-                             "read or written\n",
-                     free, needed);
+        settings::PrintText(stderr,
+                            "tavelin: only %d more files can be opened (ulimit -n) where %d are needed; nothing was "
+                            "read or written\n",
+                            free, needed);
         return app::kExitStartupFailed;
     }
     app::CatchStopSignals();
@@ -83,8 +85,8 @@ int main(int argc, char** argv)
     // Every file of the run is named from here; without it there is no run.
     const auto workDir = settings::ResolvedCurrentDirectory();
     if (!workDir) {
-        std::fprintf(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was read or "
-                             "written\n");
+        settings::PrintText(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was "
+                                    "read or written\n");
         return app::kExitStartupFailed;
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "qt_message_box.h"
 
+#include "settings/console_output.h"
 #include "settings/texts.h"
 
 #include <QApplication>
@@ -14,7 +15,7 @@ namespace tavelin::app {
 void QtMessageBox::Show(std::string_view text)
 {
     if (!wait_.show || !waitForOperator_) {
-        std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+        settings::PrintText(stderr, "%.*s\n", int(text.size()), text.data());
         std::fflush(stderr);
         return;
     }
@@ -33,9 +34,9 @@ void QtMessageBox::Show(std::string_view text)
     }
     box.exec();
     if (unanswered) {
-        std::fprintf(stderr, "%.*s\ntavelin: nobody answered the message box within %g s; the run goes on as if "
-                             "it had been answered\n",
-                     int(text.size()), text.data(), double(wait_.bound->count()) / 1000);
+        settings::PrintText(stderr, "%.*s\ntavelin: nobody answered the message box within %g s; the run goes on as if "
+                                    "it had been answered\n",
+                            int(text.size()), text.data(), double(wait_.bound->count()) / 1000);
         std::fflush(stderr);
     }
 }

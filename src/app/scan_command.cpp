@@ -2,6 +2,7 @@
 #include "scan_command.h"
 
 #include "exit_status.h"
+#include "settings/console_output.h"
 #include "stop_signals.h"
 #include "surroundings.h"
 
@@ -34,20 +35,20 @@ public:
     void SettingBegins(const modes::ScanSetting& setting, int index, int count) override
     {
         unreadable_.clear();
-        std::fprintf(stderr, "tavelin: scan %d/%d: COM%d at %s, IDs 1-128\n", index + 1, count, comPort_,
-                     modes::SettingText(setting).c_str());
+        settings::PrintText(stderr, "tavelin: scan %d/%d: COM%d at %s, IDs 1-128\n", index + 1, count, comPort_,
+                            modes::SettingText(setting).c_str());
     }
     void SettingFailed(const modes::ScanSetting&, link::PortSetupResult, const std::string&) override
     {
-        std::fprintf(stderr, "tavelin:   the adapter cannot be set to this speed; passed over\n");
+        settings::PrintText(stderr, "tavelin:   the adapter cannot be set to this speed; passed over\n");
     }
     void Polled(int id, int result) override
     {
         if (result == link::kOk) {
             // An ID that answers at several settings is one hand-held.
             found_.insert(id);
-            std::fprintf(stderr, "tavelin:   ID %s answered (IDs so far: %s)\n", settings::HhtIdText(id).c_str(),
-                         modes::IdsText({found_.begin(), found_.end()}).c_str());
+            settings::PrintText(stderr, "tavelin:   ID %s answered (IDs so far: %s)\n", settings::HhtIdText(id).c_str(),
+                                modes::IdsText({found_.begin(), found_.end()}).c_str());
         } else if (result == link::kFailed) {
             unreadable_.push_back(id);
         }
@@ -57,10 +58,10 @@ public:
         // Bytes that make no answer: the hand-held is there, but at
         // another speed or framing.
         if (!unreadable_.empty())
-            std::fprintf(stderr, "tavelin:   unreadable answers to ID %s: another speed or framing?\n",
-                         modes::IdsText(unreadable_).c_str());
+            settings::PrintText(stderr, "tavelin:   unreadable answers to ID %s: another speed or framing?\n",
+                                modes::IdsText(unreadable_).c_str());
         else if (find.ids.empty())
-            std::fprintf(stderr, "tavelin:   no answer\n");
+            settings::PrintText(stderr, "tavelin:   no answer\n");
     }
 
 private:
@@ -75,11 +76,11 @@ void ReadSettings(settings::AppState& state, const Options& options, const std::
     s.WorkDir = settings::WithTrailingSeparator(workDir);
     const auto outcome = settings::ReadRsPrm(s);
     if (!outcome.unreadable.empty()) {
-        std::fprintf(stderr, "tavelin: %sRSPRM.DAT %s; scanning from its defaults\n", s.WorkDir.c_str(),
-                     outcome.unreadable.c_str());
+        settings::PrintText(stderr, "tavelin: %sRSPRM.DAT %s; scanning from its defaults\n", s.WorkDir.c_str(),
+                            outcome.unreadable.c_str());
     } else if (outcome.checkFailed || outcome.readFailed) {
-        std::fprintf(stderr, "tavelin: %sRSPRM.DAT cannot be used as it is; scanning from its defaults\n",
-                     s.WorkDir.c_str());
+        settings::PrintText(stderr, "tavelin: %sRSPRM.DAT cannot be used as it is; scanning from its defaults\n",
+                            s.WorkDir.c_str());
         settings::ApplyCommDefaults(s);
     }
     if (options.scanPort > 0)
@@ -113,20 +114,20 @@ int RunScanCommand(int& argc, char** argv, const Options& options, const setting
     const modes::ScanOutcome outcome = modes::RunScan(link, plan, progress, {.watchEndParam = true});
 
     for (const auto& find : outcome.found)
-        std::printf("%s\n", modes::FindText(find).c_str());
+        settings::PrintText(stdout, "%s\n", modes::FindText(find).c_str());
     std::fflush(stdout);
     if (outcome.end == modes::ScanEnd::PortError)
-        std::fprintf(stderr, "tavelin: COM%d: %s\n", comPort, outcome.reason.c_str());
+        settings::PrintText(stderr, "tavelin: COM%d: %s\n", comPort, outcome.reason.c_str());
     else if (outcome.end == modes::ScanEnd::Stopped)
-        std::fprintf(stderr, "tavelin: the scan was stopped%s\n",
-                     signalled ? " by a signal" : " (ENDPRM.DAT)");
+        settings::PrintText(stderr, "tavelin: the scan was stopped%s\n",
+                            signalled ? " by a signal" : " (ENDPRM.DAT)");
     for (const auto& left : modes::LeftTexts(outcome.left))
-        std::fprintf(stderr, "tavelin: not polled: %s\n", left.c_str());
+        settings::PrintText(stderr, "tavelin: not polled: %s\n", left.c_str());
     // Beside another run on the same device: ended as beside one in the same folder.
     if (outcome.end == modes::ScanEnd::PortError && port->LastOpenError() == link::OpenError::InUse)
         return kExitAlreadyRunning;
     if (outcome.found.empty())
-        std::fprintf(stderr, "tavelin: no hand-held answered\n");
+        settings::PrintText(stderr, "tavelin: no hand-held answered\n");
     return outcome.found.empty() ? kExitStartupFailed : kExitOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include "exit_status.h"
 #include "qt_message_box.h"
+#include "settings/console_output.h"
 #include "startup.h"
 #include "stop_signals.h"
 #include "qt_work_folders.h"
@@ -175,7 +176,7 @@ void Session::BringForward()
     QWidget* const window = manualWindow_ ? static_cast<QWidget*>(manualWindow_.get()) : autoWindow_.get();
     if (!window)
         return;
-    std::fprintf(stderr, "tavelin: started again in this work folder; this window comes forward\n");
+    settings::PrintText(stderr, "tavelin: started again in this work folder; this window comes forward\n");
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
@@ -215,11 +216,11 @@ int RunSession(const Options& options, desktop::UserSettings& user, const std::o
         state.lineWaitSeconds = *options.lineWait;
     state.quiet = options.quiet;
     if (!state.devices.unreadable.empty())
-        std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
-                     state.devices.unreadable.c_str());
+        settings::PrintText(stderr, "tavelin: %s; the devices chosen in 設定 cannot be used\n",
+                            state.devices.unreadable.c_str());
     if (!state.devices.machineUnreadable.empty())
-        std::fprintf(stderr, "tavelin: %s; the devices chosen in 設定 for this PC cannot be used\n",
-                     state.devices.machineUnreadable.c_str());
+        settings::PrintText(stderr, "tavelin: %s; the devices chosen in 設定 for this PC cannot be used\n",
+                            state.devices.machineUnreadable.c_str());
     Session session(state, options, user, desktop, workDir, instance, screen);
     return session.Run();
 }

@@ -3,6 +3,7 @@
 
 #include "platform.h"
 #include "settings/baud_rules.h"
+#include "settings/console_output.h"
 #include "settings/history.h"
 #include "settings/param_files.h"
 #include "settings/paths.h"
@@ -132,12 +133,13 @@ bool Startup::Unreadable(std::string_view name, const std::string& problem, std:
 {
     const std::string path = state_.settings.WorkDir + std::string(name);
     if (Automatic()) {
-        std::fprintf(stderr, "tavelin: %s %s; the start ends with code %d in RESULT.DAT\n", path.c_str(),
-                     problem.c_str(), code);
+        settings::PrintText(stderr, "tavelin: %s %s; the start ends with code %d in RESULT.DAT\n", path.c_str(),
+                            problem.c_str(), code);
         Fail(code);
         return false;
     }
-    std::fprintf(stderr, "tavelin: %s %s; the window starts with the file's defaults\n", path.c_str(), problem.c_str());
+    settings::PrintText(stderr, "tavelin: %s %s; the window starts with the file's defaults\n", path.c_str(),
+                        problem.c_str());
     messages_.Show(message);
     return true;
 }
@@ -191,9 +193,10 @@ bool Startup::ReadDirParams()
         static constexpr const char* kLines[] = {"the application file", "the download folder", "the upload folder",
                                                  "the upload mode", "the history mode", "the number of rounds"};
         const int missing = std::min(outcome.lines, 5);
-        std::fprintf(stderr, "tavelin: %sDIRPRM.DAT has %d of its 6 lines: line %d (%s) is missing; the start ends "
-                             "with code 4 in RESULT.DAT\n",
-                     state_.settings.WorkDir.c_str(), outcome.lines, missing + 1, kLines[missing]);
+        settings::PrintText(stderr,
+                            "tavelin: %sDIRPRM.DAT has %d of its 6 lines: line %d (%s) is missing; the start ends "
+                            "with code 4 in RESULT.DAT\n",
+                            state_.settings.WorkDir.c_str(), outcome.lines, missing + 1, kLines[missing]);
         Fail(4);
         return false;
     }

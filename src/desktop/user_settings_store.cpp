@@ -5,6 +5,7 @@
 #include "link/port_names.h"
 #include "machine_settings_file.h"
 #include "user_settings_file.h"
+#include "settings/console_output.h"
 #include "settings/file_system.h"
 #include "settings/status.h"
 #include "settings/texts.h"
@@ -45,14 +46,14 @@ void MoveFormerUserSettings()
     const auto native = [](const QString& path) { return QDir::toNativeSeparators(path).toStdString(); };
     if (!QDir().mkpath(folder) || !settings::RenameNoReplace(std::filesystem::path(former.toStdU16String()),
                                                              std::filesystem::path(file.toStdU16String()))) {
-        std::fprintf(stderr, "tavelin: the settings file %s cannot be moved to %s; it is used where it is\n",
-                     QuotedName(native(former)).c_str(), QuotedName(native(file)).c_str());
+        settings::PrintText(stderr, "tavelin: the settings file %s cannot be moved to %s; it is used where it is\n",
+                            QuotedName(native(former)).c_str(), QuotedName(native(file)).c_str());
         return;
     }
     settings::FlushDirectory(std::filesystem::path(folder.toStdU16String()));
     settings::FlushDirectory(std::filesystem::path(QFileInfo(former).absolutePath().toStdU16String()));
-    std::fprintf(stderr, "tavelin: the settings file %s is now %s, apart from the work folder\n",
-                 QuotedName(native(former)).c_str(), QuotedName(native(file)).c_str());
+    settings::PrintText(stderr, "tavelin: the settings file %s is now %s, apart from the work folder\n",
+                        QuotedName(native(former)).c_str(), QuotedName(native(file)).c_str());
 }
 
 namespace {
@@ -275,8 +276,8 @@ bool UserSettingsStore::MayWrite()
     if (!toldUnwritable_) {
         toldUnwritable_ = true;
         const std::string& why = now.Readable() ? now.unwritable : now.unreadable;
-        std::fprintf(stderr, "tavelin: %s; the work folders and the window's place are not saved in it\n",
-                     UserSettingsFileProblem(why).c_str());
+        settings::PrintText(stderr, "tavelin: %s; the work folders and the window's place are not saved in it\n",
+                            UserSettingsFileProblem(why).c_str());
     }
     return false;
 }

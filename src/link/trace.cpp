@@ -4,6 +4,7 @@
 
 #include "frame.h"
 #include "trace_file.h"
+#include "settings/console_output.h"
 #include "settings/paths.h"
 #include "settings/text_file.h"
 
@@ -65,16 +66,17 @@ std::unique_ptr<Tracer> Tracer::FromEnvironment(const std::vector<std::string>& 
         return nullptr;
     for (const auto& file : runFiles) {
         if (NamesSameFile(path, file)) {
-            std::fprintf(stderr, "tavelin: the trace file %s is %s, a file of the run; running without a trace\n",
-                         settings::WithoutControlCharacters(path).c_str(),
-                         settings::WithoutControlCharacters(file).c_str());
+            settings::PrintText(stderr,
+                                "tavelin: the trace file %s is %s, a file of the run; running without a trace\n",
+                                settings::WithoutControlCharacters(path).c_str(),
+                                settings::WithoutControlCharacters(file).c_str());
             return nullptr;
         }
     }
     auto tracer = Open(path);
     if (!tracer) {
-        std::fprintf(stderr, "tavelin: cannot open the trace file %s (%s); running without a trace\n", path,
-                     tracer.Reason().c_str());
+        settings::PrintText(stderr, "tavelin: cannot open the trace file %s (%s); running without a trace\n", path,
+                            tracer.Reason().c_str());
         return nullptr;
     }
     return std::move(*tracer);

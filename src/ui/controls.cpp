@@ -2,6 +2,7 @@
 #include "controls.h"
 
 #include "japanese_faces.h"
+#include "settings/console_output.h"
 #include "settings/texts.h"
 
 #include <QApplication>
@@ -136,7 +137,7 @@ QString OkBoxInformation(std::string_view details)
 
 void LogToStandardError(std::string_view line)
 {
-    std::fprintf(stderr, "tavelin: %.*s\n", int(line.size()), line.data());
+    settings::PrintText(stderr, "tavelin: %.*s\n", int(line.size()), line.data());
     std::fflush(stderr);
 }
 

@@ -5,6 +5,7 @@
 #include "button_row.h"
 #include "controls.h"
 #include "program_icon.h"
+#include "settings/console_output.h"
 #include "settings/texts.h"
 #include "transfer_dialog.h"
 
@@ -129,7 +130,7 @@ std::optional<std::string> QtManualDialogs::AskNewName(modes::RenameSide side, s
 void QtManualDialogs::ShowMessage(std::string_view text, std::string_view details)
 {
     if (!details.empty()) {
-        std::fprintf(stderr, "tavelin: %.*s\n", int(details.size()), details.data());
+        settings::PrintText(stderr, "tavelin: %.*s\n", int(details.size()), details.data());
         std::fflush(stderr);
     }
     ShowOkBox(parent_, text, details);

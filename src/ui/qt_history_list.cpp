@@ -2,6 +2,7 @@
 #include "qt_history_list.h"
 
 #include "controls.h"
+#include "settings/console_output.h"
 
 #include <cstdio>
 
@@ -11,7 +12,7 @@ void QtHistoryList::Add(const std::string& line, bool failed)
 {
     list_->addItem(QString::fromStdString(line));
     if (!quiet_) {
-        std::fprintf(stdout, "%s\n", line.c_str());
+        settings::PrintText(stdout, "%s\n", line.c_str());
         std::fflush(stdout);
     } else if (failed) {
         LogToStandardError(line);
