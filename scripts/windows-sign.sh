@@ -32,10 +32,11 @@ else
   cafile=$keys/test-ca.pem
 fi
 
-# The test CA and its code-signing certificate: a throw-away pair of keys,
-# valid for a day more than the build needs.
+# The test CA and its code-signing certificate: throw-away keys for 30 days,
+# made anew when missing or within a day of their end.
 make_test_certificate() {
-  [ -f "$keys/test-code.pem" ] && [ -f "$keys/test-code.key" ] && [ -f "$cafile" ] && return
+  [ -f "$keys/test-code.key" ] && [ -f "$cafile" ] &&
+    openssl x509 -checkend 86400 -noout -in "$keys/test-code.pem" >/dev/null 2>&1 && return
   rm -rf "$keys"
   mkdir -p "$keys"
   chmod 700 "$keys"

@@ -97,9 +97,9 @@ local_appdata() {
 
 # expect_event LOG CLASS TEXT...: LOG, the output of a run with
 # WINEDEBUG=+eventlog, holds the run's Application log entry as Wine's
-# advapi32 writes it to that debug channel, one line per line of the entry,
-# its class the entry's type (trace information, warn warning, err error),
-# and each TEXT in it.
+# advapi32 writes it to that debug channel (some versions a line for each
+# line of the entry), its class the entry's type (trace information, warn
+# warning, err error), and each TEXT in it.
 expect_event() {
   local entry text
   entry=$(grep -a ":$2:eventlog:ReportEventW" "$1" | tr -d '\r')
