@@ -5,7 +5,8 @@
 # together for the zip, then installs and removes it in a fresh Wine prefix
 # (tests/windows/msi_test.sh). The file list is made by wixl-heat from the
 # staged folder, so the MSI holds what the zip holds; tavelin.exe itself is
-# in tavelin.wxs, which gives it the Start-menu shortcut.
+# in tavelin.wxs, which gives it the Start-menu shortcut. The MSI is signed
+# as tavelin.exe is (scripts/windows-sign.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-win
@@ -51,7 +52,16 @@ grep -q $'\t768\t\tPREVIOUSFOUND' "$work/Upgrade.idt" ||
   printf 'MsiLockPermissionsEx\tMsiLockPermissionsEx\r\n'
   printf 'MachineSettingsFolder\tMACHINEDIR\tCreateFolder\t%s\t\r\n' "$machine_folder_sddl"
 } >"$work/MsiLockPermissionsEx.idt"
-msibuild "$msi" -i "$work/Upgrade.idt" -i "$work/MsiLockPermissionsEx.idt"
+# The event log source's whole key goes with the program: a Registry row
+# named "-" on it (what WiX's createAndRemoveOnUninstall writes).
+msiinfo export "$msi" Registry >"$work/Registry.idt"
+event_key=$(awk -F'\t' '$4 == "EventMessageFile" { print $3 }' "$work/Registry.idt")
+[ -n "$event_key" ] || { echo "windows-msi: no event log source in the Registry table" >&2; exit 1; }
+printf 'EventSourceRemoved\t2\t%s\t-\t\tProgram\r\n' "$event_key" >>"$work/Registry.idt"
+msibuild "$msi" -i "$work/Upgrade.idt" -i "$work/MsiLockPermissionsEx.idt" -i "$work/Registry.idt"
+# Signed once complete (any later change to the tables would break the
+# signature), with the same certificate as tavelin.exe in it.
+bash scripts/windows-sign.sh sign "$msi"
 echo "$msi: $(du -h "$msi" | cut -f1), made in $(($(date +%s) - built)) s"
 
 bash tests/windows/msi_test.sh "$msi" "$version"

@@ -3,11 +3,13 @@
 # Puts together, in build-win/stage/tavelin/, what a Windows site gets, for
 # the zip and the MSI alike: tavelin.exe with every DLL it needs from Qt and
 # the compiler's runtime, the Qt plugins it loads (platforms, styles, image
-# formats) and its Japanese texts, all stripped; the licence, README.txt,
-# the sample parameter files and the Task Scheduler example. The DLLs are
-# found by following the import tables (objdump -p) of the program and the
-# plugins, so nothing is listed by hand and nothing unused rides along. What
-# is found in none of those folders is a DLL of Windows itself.
+# formats) and its Japanese texts, all stripped, tavelin.exe then signed
+# (scripts/windows-sign.sh: the site's certificate, else a test one); the
+# licence, README.txt, the sample parameter files and the Task Scheduler
+# example. The DLLs are found by following the import tables (objdump -p)
+# of the program and the plugins, so nothing is listed by hand and nothing
+# unused rides along. What is found in none of those folders is a DLL of
+# Windows itself.
 # Builds the program first (scripts/build-windows.sh). Prints the folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -72,4 +74,7 @@ while [ ${#queue[@]} -gt 0 ]; do
 done
 
 find "$stage" \( -name '*.exe' -o -name '*.dll' \) -exec "$strip" --strip-unneeded {} +
+# Signed last: a signature covers the bytes as shipped. The DLLs are Qt's and
+# the compiler's, not ours to sign.
+bash scripts/windows-sign.sh sign "$stage/tavelin.exe" >&2
 echo "$stage"

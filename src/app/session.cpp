@@ -8,6 +8,7 @@
 #include "stop_signals.h"
 #include "qt_work_folders.h"
 #include "surroundings.h"
+#include "system_log.h"
 #include "window_handover.h"
 
 #include "desktop/user_settings.h"
@@ -99,7 +100,10 @@ int Session::Run()
     autoWindow_.reset();
     manualWindow_.reset();
     workFolders_.reset();
-    return ReportLogWriteFailures(status_, state_);
+    const int status = ReportLogWriteFailures(status_, state_);
+    if (RunModeFromCommandLine(options_.commandLine) != 0)
+        WriteToSystemLog(DescribeBatchRun(state_.resultLine, status));
+    return status;
 }
 
 void Session::Start()

@@ -44,7 +44,17 @@ set(TAVELIN_COMPANY "${CMAKE_MATCH_1}")
 set(TAVELIN_FILE_DESCRIPTION "Tavelin - moves files between this PC and hand-held terminals")
 set(TAVELIN_MANIFEST ${resources}/tavelin.exe.manifest)
 configure_file(tavelin_win32.manifest ${TAVELIN_MANIFEST} @ONLY)
+# The message table of the Application log's entries (system_log_win32.cpp),
+# which the installer names as the source's message file.
+find_program(TAVELIN_WINDMC NAMES x86_64-w64-mingw32-windmc windmc REQUIRED)
+set(TAVELIN_MESSAGES ${resources}/MSG00409.bin)
+add_custom_command(OUTPUT ${TAVELIN_MESSAGES}
+  COMMAND ${TAVELIN_WINDMC} -h ${resources} -r ${resources} ${CMAKE_CURRENT_SOURCE_DIR}/tavelin_win32.mc
+  DEPENDS tavelin_win32.mc
+  COMMENT "Compiling the event log's message table" VERBATIM)
 configure_file(tavelin_win32.rc.in ${resources}/tavelin.rc @ONLY)
 target_sources(tavelin PRIVATE ${resources}/tavelin.rc)
-# windres reads the icon and the manifest; Ninja learns of them only here.
-set_source_files_properties(${resources}/tavelin.rc PROPERTIES OBJECT_DEPENDS "${TAVELIN_ICO};${TAVELIN_MANIFEST}")
+# windres reads the icon, the manifest and the message table; Ninja learns of
+# them only here.
+set_source_files_properties(${resources}/tavelin.rc PROPERTIES OBJECT_DEPENDS
+  "${TAVELIN_ICO};${TAVELIN_MANIFEST};${TAVELIN_MESSAGES}")

@@ -64,6 +64,9 @@ struct AppState {
     std::int16_t FirstPollId = 0;
     std::int16_t LastPollId = 0;
     LogWriteFailures logFailures;
+    // The latest RESULT.DAT line of this run, written or not (empty: none),
+    // for the system log's entry of a batch run.
+    std::string resultLine;
     // History lines of this run whose file failed: any result but 0 and -2
     // (a stop that was asked for). A batch run that had any ends with a
     // status of its own, as RESULT.DAT counts the hand-helds served only.

@@ -34,8 +34,8 @@ bool WriteResult(AppState& state, std::int16_t isError, std::int16_t code)
 
 bool WriteResult(AppState& state, std::int16_t isError, std::int16_t code, const LocalTime& when)
 {
-    const bool written =
-        WriteTextLines(state.settings.WorkDir + "RESULT.DAT", {ResultLine(isError, code, when)}, WriteMode::Replace);
+    state.resultLine = ResultLine(isError, code, when);
+    const bool written = WriteTextLines(state.settings.WorkDir + "RESULT.DAT", {state.resultLine}, WriteMode::Replace);
     state.logFailures.result = !written;
     return written;
 }

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 """What Explorer and Windows read from tavelin.exe without running it: the
-version resource, the icon group, the manifest; and what the program says
-of its version when it runs.
+version resource, the icon group, the manifest, the message table of its
+Application log entries; and what the program says of its version when it
+runs.
 
     /usr/bin/python3 exe_resources_test.py TAVELIN_EXE VERSION WINE_RUN
 
@@ -19,7 +20,7 @@ except ImportError:
     print("skipped: no pefile for this python (apt-get install python3-pefile)")
     sys.exit(77)
 
-RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+RT_ICON, RT_MESSAGETABLE, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 11, 14, 16, 24
 WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 PNG = b"\x89PNG\r\n\x1a\n"
 
@@ -124,6 +125,21 @@ def check_manifest(pe):
               for e in by_name.get("assemblyIdentity", [])), "no common controls 6 dependency")
 
 
+def check_message_table(pe):
+    """Message 1, the one every entry names, shows the entry's own text."""
+    tables = resources(pe, RT_MESSAGETABLE)
+    check(list(tables) == [1], f"message table ids are {sorted(tables)}, not [1]")
+    table = tables.get(1, b"\0\0\0\0")
+    text = None
+    for block in range(struct.unpack_from("<I", table)[0]):
+        low, high, offset = struct.unpack_from("<III", table, 4 + 12 * block)
+        if low <= 1 <= high:
+            length, flags = struct.unpack_from("<HH", table, offset)
+            raw = table[offset + 4:offset + length]
+            text = raw.decode("utf-16-le" if flags & 1 else "ascii").rstrip("\0")
+    check(text is not None and text.startswith("%1%0"), f"message 1 is {text!r}, not the entry's text alone")
+
+
 def check_running(exe, version, wine_run):
     # Wine hands WINEQT_* to the program as QT_*.
     env = dict(os.environ, WINEQT_QPA_PLATFORM="offscreen", WINEDEBUG="-all")
@@ -141,10 +157,11 @@ def main():
     for size in (16, 24, 32, 48, 64, 128, 256):
         check(size in sizes, f"no {size}-pixel icon (has {sorted(sizes)})")
     check_manifest(pe)
+    check_message_table(pe)
     check_running(exe, version, wine_run)
     if failures:
         sys.exit(1)
-    print(f"{os.path.basename(exe)}: version {version}, icons {sorted(sizes)}, manifest PerMonitorV2")
+    print(f"{os.path.basename(exe)}: version {version}, icons {sorted(sizes)}, manifest PerMonitorV2, message table")
 
 
 main()

@@ -77,6 +77,7 @@ TEST_F(Logs, WriteFailuresAreRecordedForTheExitStatus)
     std::filesystem::create_directory(dir.Path() / "RESULT.DAT");
     std::filesystem::create_directory(dir.Path() / "HISTORY.DAT");
     EXPECT_FALSE(WriteResult(state, 0, 1));
+    EXPECT_NE(state.resultLine.find(", 0 , 1 ,"), std::string::npos) << state.resultLine; // still told elsewhere
     WriteHistory(state, nullptr, "A.TXT", 1, 0, "x");
     WriteHistory(state, nullptr, "B.TXT", 1, 0, "x");
     state.settings.HistoryMode = 3; // no file asked for: nothing failed

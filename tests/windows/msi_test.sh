@@ -10,12 +10,15 @@
 # no program file, no shortcut and no entry. ProgramData\tavelin is made
 # by the install, its access list (in the MSI: Wine's msiexec does not apply
 # one) for administrators and SYSTEM alone to change, and the settings an
-# administrator put there outlast upgrades and the removal.
+# administrator put there outlast upgrades and the removal. The MSI and the
+# installed tavelin.exe verify as signed; the event log source "Tavelin" is
+# registered with tavelin.exe as its message file, and removed with it.
 #   msi_test.sh MSI VERSION
 set -uo pipefail
 [ $# -eq 2 ] || { echo "usage: $0 MSI VERSION" >&2; exit 2; }
 msi=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 version=$2
+top=$(cd "$(dirname "$0")/../.." && pwd)
 wine=${TAVELIN_WINE:-$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)}
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 
@@ -42,6 +45,7 @@ shortcuts=("$WINEPREFIX/drive_c/ProgramData/$start_menu"
            "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/$start_menu")
 # (Read whole first: grep -q may end the pipe early, and pipefail would count
 # msiinfo's broken pipe as a failure.)
+bash "$top/scripts/windows-sign.sh" verify "$msi" || fail "the MSI is not signed"
 properties=$(msiinfo export "$msi" Property)
 grep -q $'^ALLUSERS\t1\r$' <<<"$properties" || fail "the MSI does not install for all users (ALLUSERS)"
 
@@ -61,6 +65,9 @@ extra=$(grep -o '([^)]*)' <<<"$lock" | grep -v -e ';;;SY)$' -e ';;;BA)$' -e '^(A
 msiexec() { # ACTION MSI: as a deployment tool runs it, without a window
   timeout -k 5 300 "$wine" msiexec "$1" "$(cd "$(dirname "$2")" && "$wine" winepath -w "$PWD/$(basename "$2")" 2>/dev/null | tr -d '\r')" /qn
 }
+source_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Tavelin'
+# The source's values, one "NAME TYPE DATA" line each; nothing when there is no key.
+event_source() { "$wine" reg query "$source_key" 2>/dev/null | tr -d '\r' | awk 'NF >= 3' | sed 's/^ *//'; }
 # The Apps & Features entries of the prefix named Tavelin, one line each:
 # "DisplayVersion Publisher".
 entries() {
@@ -96,6 +103,11 @@ printf '[ports]\r\nCOM1=COM3\r\n' >"$machine/tavelin.conf" # as the settings dia
 said=$(cd "$work" && WINEQT_QPA_PLATFORM=offscreen timeout -k 5 120 "$wine" "$program/tavelin.exe" --version 2>&1 |
   tr -d '\r' | head -n 1)
 [ "$said" = "tavelin $version" ] || fail "the installed tavelin.exe --version says '$said'"
+bash "$top/scripts/windows-sign.sh" verify "$program/tavelin.exe" || fail "the installed tavelin.exe is not signed"
+source_values=$(event_source)
+grep -qix 'EventMessageFile *REG_\(EXPAND_\)\?SZ *C:\\Program Files\\Tavelin\\tavelin.exe' <<<"$source_values" &&
+  grep -qix 'TypesSupported *REG_DWORD *0x7' <<<"$source_values" ||
+  fail "the event log source is not registered as it should be: '$source_values'"
 [ "$(entries)" = "$version The Tavelin authors" ] ||
   fail "Apps & Features after the install: '$(entries)', not '$version The Tavelin authors'"
 
@@ -129,6 +141,7 @@ for candidate in "${shortcuts[@]}"; do
   [ ! -e "$candidate" ] || fail "the Start-menu shortcut is left after msiexec /x: $candidate"
 done
 [ -z "$(entries)" ] || fail "Apps & Features still lists: $(entries)"
+"$wine" reg query "$source_key" >/dev/null 2>&1 && fail "the event log source is left after msiexec /x: $(event_source)"
 [ "$(cat "$machine/tavelin.conf" 2>/dev/null)" = $'[ports]\r\nCOM1=COM3\r' ] ||
   fail "the settings for all users did not outlast the upgrades and the removal"
 

@@ -4,7 +4,8 @@
 # hand-held (the Linux program) on COM4 of the prefix: tavelin.exe /DOWN sends
 # a folder to hand-helds 1-3, then tavelin.exe /UP fetches every file they
 # hold. Checked: the exit statuses, the files on both sides byte for byte,
-# and the bytes of RESULT.DAT and HISTORY.DAT (code page 932, CR LF).
+# and the bytes of RESULT.DAT and HISTORY.DAT (code page 932, CR LF), and
+# each run's information entry in the Application log.
 #   wine_batch_e2e.sh EXE_DIR WINEPREFIX [HHTSIM]
 # EXE_DIR holds tavelin.exe. When it holds Qt6Core.dll too (an unpacked zip)
 # it must be complete: nothing else is put on the DLL search path, so a DLL
@@ -25,6 +26,7 @@ trap 'wine_com_cleanup; rm -rf "$work"' EXIT
 # A run that hangs (a Wine that cannot start the program, a wait that never
 # ends) fails the test after three minutes instead of holding it.
 tavelin() {
+  export WINEDEBUG=-all,+eventlog # the Application log's entry, on standard error
   if [ -f "$exe_dir/Qt6Core.dll" ]; then
     (cd "$work" && timeout -k 5 180 env -u WINEPATH "$wine" "$exe_dir/tavelin.exe" "$@")
   else
@@ -74,6 +76,7 @@ tavelin /DOWN >"$work/down.log" 2>&1
 status=$?
 [ $status -eq 0 ] || fail "/DOWN ended with status $status: $(cat "$work/down.log")"
 check_result /DOWN
+expect_event "$work/down.log" trace ' 0 , 3 ,' 'exit status: 0'
 expected_history=
 for id in 001 002 003; do
   for name in MASTER.DAT PRICES.BIN; do
@@ -87,6 +90,7 @@ tavelin /UP >"$work/up.log" 2>&1
 status=$?
 [ $status -eq 0 ] || fail "/UP ended with status $status: $(cat "$work/up.log")"
 check_result /UP
+expect_event "$work/up.log" trace ' 0 , 3 ,' 'exit status: 0'
 for id in 001 002 003; do
   for name in "ORD$id.DAT" "STK$id.TXT" MASTER.DAT PRICES.BIN; do
     cmp -s "$work/hht/$id/$name" "$work/up/$name" || fail "/UP: $name from hand-held $id differs"

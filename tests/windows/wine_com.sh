@@ -95,6 +95,20 @@ local_appdata() {
   esac
 }
 
+# expect_event LOG CLASS TEXT...: LOG, the output of a run with
+# WINEDEBUG=+eventlog, holds the run's Application log entry as Wine's
+# advapi32 writes it to that debug channel (some versions a line for each
+# line of the entry), its class the entry's type (trace information, warn
+# warning, err error), and each TEXT in it.
+expect_event() {
+  local entry text
+  entry=$(grep -a ":$2:eventlog:ReportEventW" "$1" | tr -d '\r')
+  [ -n "$entry" ] || { fail "no $2 entry in the Application log: $(grep -a ':eventlog:' "$1")"; return; }
+  for text in "${@:3}"; do
+    grep -qF -- "$text" <<<"$entry" || fail "the Application log's $2 entry lacks '$text': $entry"
+  done
+}
+
 # The Windows form of a Linux path (Wine's drive Z: is the root).
 windows_path() {
   printf 'Z:%s' "$(readlink -f "$1" | tr / '\\')"

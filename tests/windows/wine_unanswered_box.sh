@@ -7,7 +7,7 @@
 # shows no box at all, and
 # ends by itself once the box's bound has passed (shortened here through
 # TAVELIN_BOX_WAIT_MS), with status 1 and RESULT.DAT's code 2 line, as an
-# answered box ends it.
+# answered box ends it, and says so in an error entry of the Application log.
 #   wine_unanswered_box.sh EXE_DIR WINEPREFIX [HHTSIM]   (a prefix no other test uses)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,7 +37,7 @@ printf '1,1\r\n' >"$work/HHTPRM.DAT"
 printf '%s\r\n' 'C:\ap\AP.HEX' 'C:\down\' 'C:\up\' OVER NEWHISTORY 1 >"$work/DIRPRM.DAT"
 
 printf '2210005008009\r\n' >"$work/RSPRM.DAT" # out of range
-(cd "$work" && TAVELIN_BOX_WAIT_MS=1500 timeout -k 5 120 bash "$top/scripts/wine-run.sh" "$exe_dir/tavelin.exe" \
+(cd "$work" && WINEDEBUG=-all,+eventlog TAVELIN_BOX_WAIT_MS=1500 timeout -k 5 120 bash "$top/scripts/wine-run.sh" "$exe_dir/tavelin.exe" \
   /DOWN) >"$work/run.log" 2>&1
 status=$?
 [ $status -eq 1 ] || fail "/DOWN ended with status $status"
@@ -45,6 +45,7 @@ grep -q "nobody answered the message box within 1.5 s" "$work/run.log" ||
   fail "no box waited for its bound: $(cat "$work/run.log")"
 got=$(LC_ALL=C sed 's|^[0-9/]*,[0-9:]*,||' "$work/RESULT.DAT" 2>/dev/null | iconv -f CP932 -t UTF-8 | cut -d, -f1-2)
 [ "$got" = "-1 , 2 " ] || fail "RESULT.DAT says '$got', not code 2"
+expect_event "$work/run.log" err ',-1 , 2 ,' 'exit status: 1'
 
 [ $failures -eq 0 ] || exit 1
 echo "tavelin.exe /DOWN under Wine: a box nobody answers ends the batch run after its bound, status 1, RESULT.DAT written"

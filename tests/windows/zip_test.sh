@@ -3,9 +3,9 @@
 # The zip as a Windows user gets it: unpacked into a fresh folder and run in
 # a fresh Wine prefix, with nothing of the build on the DLL search path.
 # It holds README.txt, the Task Scheduler example and the sample parameter
-# files, each with CR LF; tavelin.exe must say its version, then run the
-# nightly batch job against the simulated hand-held (wine_batch_e2e.sh) from
-# the unpacked folder.
+# files, each with CR LF; tavelin.exe must verify as signed, say its
+# version, then run the nightly batch job against the simulated hand-held
+# (wine_batch_e2e.sh) from the unpacked folder.
 #   zip_test.sh ZIP [HHTSIM]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +30,7 @@ for file in README.txt tavelin-down.xml sample/RSPRM.DAT sample/HHTPRM.DAT sampl
     exit 1
   fi
 done
+bash "$here/../../scripts/windows-sign.sh" verify "$folder/tavelin.exe" || { echo "FAIL: tavelin.exe in $zip is not signed" >&2; exit 1; }
 "$wine" wineboot --init >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
 
 expected="tavelin $(basename "$zip" | sed -n 's/^tavelin-\(.*\)-windows-.*/\1/p')"
