@@ -16,6 +16,7 @@
 #include "startup.h"
 #include "stop_signals.h"
 #include "surroundings.h"
+#include "system_log.h"
 
 #include "desktop/user_settings.h"
 #include "settings/paths.h"
@@ -45,13 +46,21 @@ int main(int argc, char** argv)
     const std::string& commandLine = options.commandLine; // the switches, without the options and their folders
     // Before anything of Qt's: GLib cannot fail gracefully once it runs.
     const bool window = options.action == app::OptionsAction::Run && app::RunModeFromCommandLine(commandLine) == 0;
+    // A batch run that ends before its session leaves its entry in the
+    // system's log all the same: a site watches for exactly these.
+    const bool batch = options.action == app::OptionsAction::Run && !window;
+    const auto endBefore = [batch](int status) {
+        if (batch)
+            app::WriteToSystemLog(app::DescribeBatchRun({}, status));
+        return status;
+    };
     const int needed = window ? app::kDescriptorsForTheWindow : app::kDescriptorsForABatchRun;
     if (const int free = app::FreeDescriptors(needed); free < needed) {
         settings::PrintText(stderr,
                             "tavelin: only %d more files can be opened (ulimit -n) where %d are needed; nothing was "
                             "read or written\n",
                             free, needed);
-        return app::kExitStartupFailed;
+        return endBefore(app::kExitStartupFailed);
     }
     app::CatchStopSignals();
     // This user's settings and this PC's, read once for the whole run.
@@ -60,10 +69,10 @@ int main(int argc, char** argv)
     if (options.desktop) {
         desktop = app::ChooseDesktopStartFolder(userSettings.LastWorkFolder());
         if (!desktop)
-            return app::kExitStartupFailed;
+            return endBefore(app::kExitStartupFailed);
     }
     if (options.workDir && !app::EnterNamedWorkFolder(*options.workDir))
-        return app::kExitStartupFailed;
+        return endBefore(app::kExitStartupFailed);
     // One copy per work folder: the desktop's is decided, not entered yet.
     app::SingleInstance instance(desktop ? QString::fromStdString(desktop->dir) : QDir::currentPath());
     switch (instance.Acquire()) {
@@ -73,21 +82,21 @@ int main(int argc, char** argv)
         if (window && app::HandedOverToWindow(argc, argv, instance))
             return app::kExitOk;
         app::SayAlreadyRunning(argc, argv, window, instance);
-        return app::kExitAlreadyRunning;
+        return endBefore(app::kExitAlreadyRunning);
     case app::InstanceLock::Unusable:
         // A lock that is not ours may be another copy's, or planted to let
         // two runs share a line: never run without the check.
         app::SayLockUnusable(instance);
-        return app::kExitAlreadyRunning;
+        return endBefore(app::kExitAlreadyRunning);
     }
     if (desktop && !app::EnterDesktopStartFolder(*desktop))
-        return app::kExitStartupFailed;
+        return endBefore(app::kExitStartupFailed);
     // Every file of the run is named from here; without it there is no run.
     const auto workDir = settings::ResolvedCurrentDirectory();
     if (!workDir) {
         settings::PrintText(stderr, "tavelin: the current directory cannot be named (it was removed?); nothing was "
                                     "read or written\n");
-        return app::kExitStartupFailed;
+        return endBefore(app::kExitStartupFailed);
     }
 
     if (options.action == app::OptionsAction::Scan)
@@ -97,11 +106,11 @@ int main(int argc, char** argv)
     const bool automatic = app::RunModeFromCommandLine(commandLine) != 0;
     bool screen = false;
     if (!app::ChooseDisplay(automatic, screen))
-        return app::kExitNoDisplay;
+        return endBefore(app::kExitNoDisplay);
     app::EnsureRuntimeDir();
     QApplication application(argc, argv);
     desktop::NameTheApplication();
     if (!app::CheckDisplayReached(automatic, screen))
-        return app::kExitNoDisplay;
+        return endBefore(app::kExitNoDisplay);
     return app::RunSession(options, userSettings, desktop, *workDir, instance, screen);
 }

@@ -111,8 +111,15 @@ else
   fail "no HISTORY.DAT"
 fi
 
+# A run that ends before its session (here: a work folder that is not
+# there) leaves its error in the Application log all the same.
+tavelin --workdir 'C:\no-such-folder' /DOWN >"$work/early.log" 2>&1
+status=$?
+[ $status -eq 1 ] || fail "a run in a missing folder ended with status $status: $(cat "$work/early.log")"
+expect_event "$work/early.log" err 'wrote no line' 'exit status: 1'
+
 if [ $failures -gt 0 ]; then
-  echo "--- /DOWN"; cat "$work/down.log"; echo "--- /UP"; cat "$work/up.log"
+  echo "--- /DOWN"; cat "$work/down.log"; echo "--- /UP"; cat "$work/up.log"; echo "--- early end"; cat "$work/early.log"
   exit 1
 fi
 echo "tavelin.exe /DOWN and /UP under Wine: 3 hand-helds, 6 files down, 12 up, RESULT.DAT and HISTORY.DAT as expected"
