@@ -22,6 +22,8 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "record_header.h"
+
 enum { kMaxFds = 4096, kMaxPath = 4096 };
 
 static int recordFd = -2; // -2: not opened yet, -1: no record wanted
@@ -63,11 +65,8 @@ static void Entry(char kind, const long long* numbers, int count, const void* a,
 {
     if (RecordFd() < 0)
         return;
-    char header[256];
-    int used = snprintf(header, sizeof header, "%c", kind);
-    for (int i = 0; i < count; ++i)
-        used += snprintf(header + used, sizeof header - (size_t)used, " %lld", numbers[i]);
-    header[used++] = '\n';
+    char header[kRecordHeaderSize];
+    const int used = RecordHeader(header, kind, numbers, count);
     Emit(header, (size_t)used);
     if (aLength > 0)
         Emit(a, aLength);

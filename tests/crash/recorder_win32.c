@@ -22,6 +22,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "record_header.h"
+
 enum { kMaxPath = 4096, kMaxHandles = 1024 };
 
 typedef struct {
@@ -66,11 +68,8 @@ static void Entry(char kind, const long long* numbers, int count, const void* a,
 {
     if (recordFile == INVALID_HANDLE_VALUE)
         return;
-    char header[256];
-    int used = snprintf(header, sizeof header, "%c", kind);
-    for (int i = 0; i < count; ++i)
-        used += snprintf(header + used, sizeof header - (size_t)used, " %lld", numbers[i]);
-    header[used++] = '\n';
+    char header[kRecordHeaderSize];
+    const int used = RecordHeader(header, kind, numbers, count);
     EnterCriticalSection(&lock);
     Emit(header, (size_t)used);
     Emit(a, aLength);
