@@ -50,7 +50,10 @@ make_scenario_files() {
   head -c 3000 /dev/urandom > "$root/down/PRICES.BIN"
   printf 'SMALL\r\n' > "$scratch/hht/001/A.DAT"
   seq 1 600 | sed 's/^/LINE /' > "$scratch/hht/001/B.TXT"   # several blocks
-  head -c 12000 /dev/urandom > "$scratch/hht/001/C.BIN"      # beyond a stream buffer
+  # Beyond a stream buffer; its last byte never the end-of-file mark (1A)
+  # that an ADD drops from the file it appends to, so that two copies of it
+  # are what ADD makes.
+  { head -c 11999 /dev/urandom; printf 'E'; } > "$scratch/hht/001/C.BIN"
   parameter_files
   dirprm OVER NEWHISTORY > "$scratch/DIRPRM.OVER"
   dirprm ADD ADDHISTORY > "$scratch/DIRPRM.ADD"
