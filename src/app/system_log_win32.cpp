@@ -4,9 +4,10 @@
 // holds one message, kRunEventId, that shows the text as it is.
 #include "system_log.h"
 
+#include "link/system/wide_text.h"
+
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 
 namespace tavelin::app {
@@ -14,15 +15,6 @@ namespace tavelin::app {
 namespace {
 
 constexpr DWORD kRunEventId = 1;
-
-std::wstring Utf16(const std::string& text)
-{
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
 
 WORD EventType(RunEventKind kind)
 {
@@ -41,7 +33,7 @@ void WriteToSystemLog(const RunEvent& event)
     const HANDLE source = RegisterEventSourceW(nullptr, L"Tavelin");
     if (!source)
         return;
-    const std::wstring text = Utf16(event.text);
+    const std::wstring text = link::win32::ToWide(event.text);
     LPCWSTR strings[] = {text.c_str()};
     ReportEventW(source, EventType(event.kind), 0, kRunEventId, nullptr, 1, 0, strings, nullptr);
     DeregisterEventSource(source);
