@@ -27,11 +27,11 @@ public:
     // nothing happens. Returns done() as it stands at the end.
     virtual bool RunUntil(Clock::time_point deadline, const std::function<bool()>& done) = 0;
 
-    // Has the pump sleep on a waitable object of the system (on Windows an
-    // event handle) beside its own events: each time it is signalled,
-    // `signalled` runs in the pump, which must leave it unsignalled. False
-    // where the pump cannot; its owner then looks in slices. Unwatch before
-    // the object goes.
+    // Has the pump's waits sleep on a waitable object of the system (on
+    // Windows an event handle) beside its own events: each time a wait finds
+    // it signalled, `signalled` runs in the pump, which must leave it
+    // unsignalled. False where the pump cannot; its owner then looks in
+    // slices. Unwatch before the object goes.
     virtual bool Watch(void* object, std::function<void()> signalled)
     {
         (void)object;

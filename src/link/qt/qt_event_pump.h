@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: MIT
-// The event pump of the real program: waits sleep in Qt's event loop until an
-// event arrives (bytes on the port, a timer, a click, a watched object
-// signalled) or the deadline passes, so the windows stay responsive and an
-// idle wait costs no CPU. How the sleep ends at the deadline and what may be
-// watched is each system's (qt_event_pump_posix.cpp: a precise Qt timer, and
-// nothing to watch, as Qt SerialPort watches its own descriptors;
-// qt_event_pump_win32.cpp: Windows' event handles and a high-resolution
-// waitable timer, woken on through QWinEventNotifier).
+// The event pump of the real program: a wait sleeps until an event arrives
+// (bytes on the port, a timer, a click, a watched object signalled) or the
+// deadline passes, and runs Qt's events as they come, so the windows stay
+// responsive and an idle wait costs no CPU. How it sleeps is each system's
+// (qt_event_pump_posix.cpp: in Qt's event loop, woken by a precise Qt timer,
+// with nothing to watch, as Qt SerialPort watches its own descriptors;
+// qt_event_pump_win32.cpp: on the watched event handles, a high-resolution
+// waitable timer and the thread's message queue at once).
 #pragma once
 
 #include "link/event_pump.h"
 
-#include <QObject>
-
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -36,9 +33,17 @@ public:
     void Unwatch(void* object) override;
 
 private:
-    static std::unique_ptr<PumpAlarm> MakeAlarm();
+    struct Watched {
+        void* object;
+        std::function<void()> signalled;
+    };
 
-    std::map<void*, std::unique_ptr<QObject>> watches_;
+    static std::unique_ptr<PumpAlarm> MakeAlarm();
+    // Sleeps until something happens or the alarm rings (set for `left` when
+    // it is not set yet), and runs what happened.
+    void SleepOnce(PumpAlarm& alarm, Clock::duration left);
+
+    std::vector<Watched> watches_; // in the order they were watched
     // One alarm per wait under way (an event handler may wait too), kept for
     // the next wait afterwards.
     std::vector<std::unique_ptr<PumpAlarm>> spareAlarms_;

@@ -17,7 +17,4 @@ public:
     virtual void Cancel() = 0;
 };
 
-// A precise Qt timer.
-std::unique_ptr<PumpAlarm> MakeTimerAlarm();
-
 } // namespace tavelin::link

@@ -1,54 +1,53 @@
 // SPDX-License-Identifier: MIT
-// Windows' event handles woken on through QWinEventNotifier: the event loop
-// returns from its sleep when one is signalled, and the pump's caller looks
-// at its condition again. The alarm is a high-resolution waitable timer woken
-// on the same way: Qt's precise timers are multimedia timers here, whose
-// thread Wine starts anew whenever none was running (a thread for nearly each
-// wait of an idle poll), and a plain waitable timer keeps the system's tick
-// of about 15 ms.
+// A wait sleeps in one call on the watched event handles, the alarm and the
+// thread's message queue (MsgWaitForMultipleObjectsEx): a signalled handle
+// runs its watcher, and a message (a click, a Qt timer, a posted event, a
+// notifier elsewhere in the program) has Qt run its events. Qt's own loop is
+// not slept in: its QWinEventNotifier hands each signal from a pool thread to
+// the loop as a message, a wake of two threads and several calls for each
+// (Wine also starts and ends such threads), which made an idle poll cost four
+// times the processor time it does on Linux. Outside a wait nothing is
+// watched: the port takes what arrived meanwhile when next asked.
+//
+// The alarm is a high-resolution waitable timer: a plain one, like a wait's
+// own time-out, keeps the system's tick of about 15 ms.
 #include "qt_event_pump.h"
 #include "qt_event_pump_alarm.h"
 
 #include <QAbstractEventDispatcher>
-#include <QWinEventNotifier>
+#include <QCoreApplication>
+#include <QEventLoop>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
+#include <vector>
 
 namespace tavelin::link {
 
 namespace {
 
-// Qt's loop here delivers a notifier's activation as a posted event and then
-// sleeps on, as if nothing had happened: the pump's caller would look at its
-// condition again only at the next message or timer. The wait is ended, so
-// that it does.
-void EndTheSleep()
-{
-    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-        dispatcher->interrupt();
-}
-
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later), which
 // older mingw headers lack.
 constexpr DWORD kHighResolutionTimer = 0x2;
 
-// An auto-reset timer: the notifier's wait takes its signal, so it rings once.
+// Window timers (SetTimer: Qt's coarse timers of more than 20 ms, such as the
+// poll timer, which comes due again while its own tick waits) do not end a
+// wait: they run with the next event, and at the latest after this long.
+constexpr Millis kTimersAtLeastEvery{100};
+
+// While watched handles or alarms keep being signalled (bytes streaming in,
+// short waits one after the other), the window's events still run at least
+// this often.
+constexpr Millis kLongestWithoutEvents{10};
+
+// An auto-reset timer: the wait that sees it ring takes its signal.
 class WaitableAlarm final : public PumpAlarm {
 public:
-    explicit WaitableAlarm(HANDLE timer) : timer_(timer), notifier_(timer)
-    {
-        QObject::connect(&notifier_, &QWinEventNotifier::activated, [this] {
-            pending_ = false;
-            EndTheSleep();
-        });
-    }
-    ~WaitableAlarm() override
-    {
-        notifier_.setEnabled(false);
-        CloseHandle(timer_);
-    }
+    explicit WaitableAlarm(HANDLE timer) : timer_(timer) {}
+    ~WaitableAlarm() override { CloseHandle(timer_); }
     void Set(Clock::duration left) override
     {
         // Negative: relative, in units of 100 ns, rounded up.
@@ -57,52 +56,103 @@ public:
         pending_ = SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE) != 0;
     }
     bool Pending() const override { return pending_; }
+    // Also ends the wait's run of wakes without the events.
     void Cancel() override
     {
-        CancelWaitableTimer(timer_);
+        if (pending_)
+            CancelWaitableTimer(timer_);
         pending_ = false;
+        busySince_.reset();
     }
+    HANDLE Handle() const { return timer_; }
+    void Rang() { pending_ = false; }
+
+    // Whether the events are due after a wake by a handle or the alarm: they
+    // are when such wakes have followed each other for kLongestWithoutEvents
+    // (a wait that slept found no message when it began).
+    bool EventsDue(Clock::time_point now)
+    {
+        if (!busySince_)
+            busySince_ = now;
+        return now - *busySince_ >= kLongestWithoutEvents;
+    }
+    void EventsRan() { busySince_.reset(); }
 
 private:
     HANDLE timer_;
-    QWinEventNotifier notifier_;
     bool pending_ = false;
+    std::optional<Clock::time_point> busySince_;
 };
 
+// What is in the thread's message queue, run: by Qt, or, on a thread Qt has
+// no loop for, by the window procedures (the queue must empty, or the next
+// wait would end at once).
+void RunQueuedEvents()
+{
+    if (QAbstractEventDispatcher::instance()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return;
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
 
 } // namespace
 
 std::unique_ptr<PumpAlarm> QtEventPump::MakeAlarm()
 {
-    const HANDLE timer =
-        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
+    HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
     if (!timer)
-        return MakeTimerAlarm();
+        timer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS); // before Windows 10 1803
     return std::make_unique<WaitableAlarm>(timer);
+}
+
+void QtEventPump::SleepOnce(PumpAlarm& alarm, Clock::duration left)
+{
+    auto& timer = static_cast<WaitableAlarm&>(alarm);
+    if (!timer.Pending())
+        timer.Set(left);
+    // The alarm first: the deadline is never lost behind a busy handle.
+    std::vector<HANDLE> handles{timer.Handle()};
+    for (const Watched& watch : watches_)
+        handles.push_back(static_cast<HANDLE>(watch.object));
+    const auto count = static_cast<DWORD>(handles.size());
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles.data(), DWORD(kTimersAtLeastEvery.count()),
+                                                   QS_ALLINPUT & ~QS_TIMER, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_OBJECT_0) {
+        timer.Rang();
+    } else if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count) {
+        // A copy: the watcher may end its watch (a port closing when its read failed).
+        const std::function<void()> signalled = watches_[woke - WAIT_OBJECT_0 - 1].signalled;
+        signalled();
+    } else if (woke != WAIT_OBJECT_0 + count && woke != WAIT_TIMEOUT) {
+        // A handle closed while watched (or no timer to be had): the deadline
+        // is still kept, without spinning.
+        Sleep(static_cast<DWORD>(std::min<long long>(std::chrono::ceil<Millis>(left).count(), INFINITE - 1)));
+    }
+    // The wait wakes for a message only when no handle is signalled: the
+    // events run then, and also when they have waited too long behind them.
+    if (woke == WAIT_OBJECT_0 + count || woke == WAIT_TIMEOUT || timer.EventsDue(Now())) {
+        RunQueuedEvents();
+        timer.EventsRan();
+    }
 }
 
 bool QtEventPump::Watch(void* object, std::function<void()> signalled)
 {
     Unwatch(object);
-    auto notifier = std::make_unique<QWinEventNotifier>(object);
-    QObject::connect(notifier.get(), &QWinEventNotifier::activated, [signalled = std::move(signalled)] {
-        signalled();
-        EndTheSleep();
-    });
-    watches_[object] = std::move(notifier);
+    if (watches_.size() + 1 >= MAXIMUM_WAIT_OBJECTS)
+        return false; // the alarm takes one of the wait's places
+    watches_.push_back({object, std::move(signalled)});
     return true;
 }
 
-// The notifier may be the one whose signal is running (a port closing when
-// its read failed): it stops at once and goes once that is over.
 void QtEventPump::Unwatch(void* object)
 {
-    const auto watch = watches_.find(object);
-    if (watch == watches_.end())
-        return;
-    static_cast<QWinEventNotifier*>(watch->second.get())->setEnabled(false);
-    watch->second.release()->deleteLater();
-    watches_.erase(watch);
+    std::erase_if(watches_, [object](const Watched& watch) { return watch.object == object; });
 }
 
 } // namespace tavelin::link
