@@ -119,8 +119,8 @@ for system in linux windows; do
   else
     command=(bash "$top/scripts/wine-run.sh" "$win_build/tavelin.exe" /DOWN)
   fi
-  read -r seconds cpu status < <(python3 "$here/poll_cpu.py" "$dir" "$poll_seconds" "${command[@]}")
+  read -r seconds cpu status sleeps < <(python3 "$here/poll_cpu.py" "$dir" "$poll_seconds" "${command[@]}")
   wine_com_cleanup
-  python3 -c "import sys; print('%-7s polling 10 absent IDs: %.2f s of processor time in %s s, %.2f %% of one core (status %s)' % (sys.argv[1], float(sys.argv[3]), sys.argv[2], 100 * float(sys.argv[3]) / float(sys.argv[2]), sys.argv[4]))" \
-    $system "$seconds" "$cpu" "$status"
+  python3 -c "import sys; s = float(sys.argv[2]); print('%-7s polling 10 absent IDs: %.3f s of processor time in %s s, %.2f %% of one core; %.0f sleeps a second (status %s)' % (sys.argv[1], float(sys.argv[3]), sys.argv[2], 100 * float(sys.argv[3]) / s, int(sys.argv[5]) / s, sys.argv[4]))" \
+    $system "$seconds" "$cpu" "$status" "$sleeps"
 done
