@@ -4,11 +4,15 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QObject>
 
 namespace tavelin::link {
 
 QtEventPump::QtEventPump() = default;
-QtEventPump::~QtEventPump() = default;
+QtEventPump::~QtEventPump()
+{
+    QObject::disconnect(eventsRanWatch_);
+}
 
 void QtEventPump::YieldOnce()
 {

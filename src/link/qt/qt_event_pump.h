@@ -11,6 +11,8 @@
 
 #include "link/event_pump.h"
 
+#include <QMetaObject>
+
 #include <memory>
 #include <vector>
 
@@ -44,6 +46,10 @@ private:
     void SleepOnce(PumpAlarm& alarm, Clock::duration left);
 
     std::vector<Watched> watches_; // in the order they were watched
+    // When Qt last ran the thread's events, in its own loop or in a wait's
+    // (qt_event_pump_win32.cpp), told by its event dispatcher.
+    Clock::time_point eventsRan_{};
+    QMetaObject::Connection eventsRanWatch_;
     // One alarm per wait under way (an event handler may wait too), kept for
     // the next wait afterwards.
     std::vector<std::unique_ptr<PumpAlarm>> spareAlarms_;

@@ -17,12 +17,12 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QObject>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
 #include <vector>
 
 namespace tavelin::link {
@@ -35,13 +35,16 @@ constexpr DWORD kHighResolutionTimer = 0x2;
 
 // Window timers (SetTimer: Qt's coarse timers of more than 20 ms, such as the
 // poll timer, which comes due again while its own tick waits) do not end a
-// wait: they run with the next event, and at the latest after this long.
+// wait: they run with the next event, and at the latest once the events
+// have not run for this long.
 constexpr Millis kTimersAtLeastEvery{100};
 
-// While watched handles or alarms keep being signalled (bytes streaming in,
-// short waits one after the other), the window's events still run at least
-// this often.
+// While watched handles or alarms keep being signalled at once (bytes
+// streaming in), the window's events still run at least this often.
 constexpr Millis kLongestWithoutEvents{10};
+
+// A wait that lasted this long slept: there was no message when it began.
+constexpr std::chrono::microseconds kSlept{1000};
 
 // An auto-reset timer: the wait that sees it ring takes its signal.
 class WaitableAlarm final : public PumpAlarm {
@@ -56,32 +59,18 @@ public:
         pending_ = SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE) != 0;
     }
     bool Pending() const override { return pending_; }
-    // Also ends the wait's run of wakes without the events.
     void Cancel() override
     {
         if (pending_)
             CancelWaitableTimer(timer_);
         pending_ = false;
-        busySince_.reset();
     }
     HANDLE Handle() const { return timer_; }
     void Rang() { pending_ = false; }
 
-    // Whether the events are due after a wake by a handle or the alarm: they
-    // are when such wakes have followed each other for kLongestWithoutEvents
-    // (a wait that slept found no message when it began).
-    bool EventsDue(Clock::time_point now)
-    {
-        if (!busySince_)
-            busySince_ = now;
-        return now - *busySince_ >= kLongestWithoutEvents;
-    }
-    void EventsRan() { busySince_.reset(); }
-
 private:
     HANDLE timer_;
     bool pending_ = false;
-    std::optional<Clock::time_point> busySince_;
 };
 
 // What is in the thread's message queue, run: by Qt, or, on a thread Qt has
@@ -112,6 +101,13 @@ std::unique_ptr<PumpAlarm> QtEventPump::MakeAlarm()
 
 void QtEventPump::SleepOnce(PumpAlarm& alarm, Clock::duration left)
 {
+    if (!eventsRanWatch_) {
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+            eventsRanWatch_ =
+                QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [this] { eventsRan_ = Now(); });
+        if (eventsRan_ == Clock::time_point{})
+            eventsRan_ = Now();
+    }
     auto& timer = static_cast<WaitableAlarm&>(alarm);
     if (!timer.Pending())
         timer.Set(left);
@@ -120,8 +116,11 @@ void QtEventPump::SleepOnce(PumpAlarm& alarm, Clock::duration left)
     for (const Watched& watch : watches_)
         handles.push_back(static_cast<HANDLE>(watch.object));
     const auto count = static_cast<DWORD>(handles.size());
-    const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles.data(), DWORD(kTimersAtLeastEvery.count()),
+    const auto began = Now();
+    const auto timersDue = std::chrono::ceil<Millis>(kTimersAtLeastEvery - (began - eventsRan_)).count();
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles.data(), DWORD(std::max<long long>(timersDue, 0)),
                                                    QS_ALLINPUT & ~QS_TIMER, MWMO_INPUTAVAILABLE);
+    const bool slept = Now() - began >= kSlept;
     if (woke == WAIT_OBJECT_0) {
         timer.Rang();
     } else if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count) {
@@ -134,10 +133,12 @@ void QtEventPump::SleepOnce(PumpAlarm& alarm, Clock::duration left)
         Sleep(static_cast<DWORD>(std::min<long long>(std::chrono::ceil<Millis>(left).count(), INFINITE - 1)));
     }
     // The wait wakes for a message only when no handle is signalled: the
-    // events run then, and also when they have waited too long behind them.
-    if (woke == WAIT_OBJECT_0 + count || woke == WAIT_TIMEOUT || timer.EventsDue(Now())) {
+    // events run then, when the window timers are due, and when they have
+    // waited behind handles that were signalled at once for too long.
+    const bool events = woke == WAIT_OBJECT_0 + count || woke == WAIT_TIMEOUT;
+    if (events || (!slept && Now() - eventsRan_ >= kLongestWithoutEvents)) {
         RunQueuedEvents();
-        timer.EventsRan();
+        eventsRan_ = Now();
     }
 }
 
