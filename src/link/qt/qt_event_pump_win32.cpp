@@ -22,8 +22,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
-#include <vector>
 
 namespace tavelin::link {
 
@@ -112,10 +112,12 @@ void QtEventPump::SleepOnce(PumpAlarm& alarm, Clock::duration left)
     if (!timer.Pending())
         timer.Set(left);
     // The alarm first: the deadline is never lost behind a busy handle.
-    std::vector<HANDLE> handles{timer.Handle()};
+    // (Watch keeps their number within the wait's.)
+    std::array<HANDLE, MAXIMUM_WAIT_OBJECTS> handles;
+    handles[0] = timer.Handle();
+    DWORD count = 1;
     for (const Watched& watch : watches_)
-        handles.push_back(static_cast<HANDLE>(watch.object));
-    const auto count = static_cast<DWORD>(handles.size());
+        handles[count++] = static_cast<HANDLE>(watch.object);
     const auto began = Now();
     const auto timersDue = std::chrono::ceil<Millis>(kTimersAtLeastEvery - (began - eventsRan_)).count();
     const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles.data(), DWORD(std::max<long long>(timersDue, 0)),
